@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, creates the demo game when needed and starts Quorvex on it.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/setup.sh
+install_missing_packages
+build
+bin="${QUORVEX_BUILD_DIR:-build}/bin"
+demo="$PWD/demo-game"
+[ -e "$demo/torlo.exe" ] || "$bin/quorvex-demo-game" "$demo"
+# A first start goes to the demo game instead of asking for torlo.exe.
+config="${XDG_CONFIG_HOME:-$HOME/.config}/Morvane/Quorvex.conf"
+if ! grep -q '^TorloPath=' "$config" 2>/dev/null; then
+    mkdir -p "$(dirname "$config")"
+    grep -q '^\[General\]' "$config" 2>/dev/null || printf '[General]\n' >> "$config"
+    sed -i "/^\[General\]/a TorloPath=$demo" "$config"
+fi
+exec "$bin/quorvex" "$@"

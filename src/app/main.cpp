@@ -1,0 +1,28 @@
+// Quorvex: the desktop program.
+#include "app/qt_services.h"
+#include "app/windows.h"
+#include "platform/qt_platform.h"
+
+#include <QApplication>
+#include <QScreen>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Quorvex");
+    QApplication::setOrganizationName("Morvane");
+
+    quorvex::QtPrompts prompts;
+    quorvex::QtShell shell;
+    quorvex::SystemClock clock;
+    quorvex::QtSettingsStore settings;
+    auto arguments = QApplication::arguments();
+    arguments.removeFirst();
+    quorvex::AppServices services{prompts, shell, clock, settings, quorvex::platformWorkspace(), arguments,
+                                  quorvex::isWindows51,
+                                  [] { return QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size().width() : 0; }};
+    auto windows = quorvex::createWindows(std::move(services));
+    prompts.setParent(windows.main.get());
+    windows.main->show();
+    return app.exec();
+}

@@ -1,0 +1,403 @@
+#include "app/main_form.h"
+#include "app/options_page.h"
+#include "browser/file_filter.h"
+#include "formats/graphics_mod.h"
+#include "gameexe/errors.h"
+#include "gameexe/game_file.h"
+#include "gameexe/places.h"
+#include "platform/qt_platform.h"
+#include "shell/settings.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace fs = std::filesystem;
+
+namespace quorvex {
+
+namespace {
+
+constexpr const char* TorloExeFilter = "Torlo.exe|Torlo.exe|All executables|*.exe";
+constexpr const char* PaletteFilter = "ACT palettes|*.act|PAL palettes|*.pal|All palettes|*.pal; *.act|All files|*.*";
+
+struct PageInfo {
+    const char* caption;
+    const char* objectName;
+};
+constexpr PageInfo Pages[] = {
+    {"Graphics", "GraphicsTab"},     {"About", "AboutTab"},          {"Options", "OptionsTab"},
+    {"CPU AI", "AITab"},             {"Material/Palette", "PaletteTab"}, {"Weapons", "WeaponTab"},
+    {"Objects", "ObjectTab"},        {"Special objects", "SObjectTab"}, {"Sounds", "SoundTab"},
+};
+
+// A colour setting in the toolkit's form: red in the low byte; the top bit names a system colour.
+QColor settingColour(std::int64_t value, QPalette::ColorRole systemFallback)
+{
+    if (value & 0x80000000LL) {
+        switch (value & 0xFF) {
+        case 8: return QApplication::palette().color(QPalette::WindowText);
+        case 15: return QApplication::palette().color(QPalette::Button);
+        case 5: return QApplication::palette().color(QPalette::Base);
+        default: return QApplication::palette().color(systemFallback);
+        }
+    }
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+} // namespace
+
+TMainForm::TMainForm(AppServices services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock)
+{
+    setObjectName("MainForm");
+    setWindowTitle("Quorvex 1.8.10");
+    buildWindow();
+    FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::buildWindow()
+{
+    auto* central = new QWidget;
+    auto* columns = new QHBoxLayout(central);
+
+    auto* middle = new QVBoxLayout;
+    auto* top = new QHBoxLayout;
+    top->addWidget(buildFilterGroup());
+    top->addStretch();
+    top->addWidget(buildHeader());
+    middle->addLayout(top);
+
+    pages_ = new QTabWidget;
+    pages_->setObjectName("PageControl");
+    for (const auto& info : Pages) {
+        QWidget* tab = nullptr;
+        if (std::string_view(info.objectName) == "AboutTab")
+            tab = buildAboutPage();
+        else if (std::string_view(info.objectName) == "OptionsTab")
+            tab = options_ = new OptionsPage;
+        else
+            tab = new QWidget;
+        tab->setObjectName(info.objectName);
+        pages_->addTab(tab, info.caption);
+    }
+    middle->addWidget(pages_, 1);
+    columns->addLayout(middle, 1);
+    setCentralWidget(central);
+
+    statusText_ = new QLabel("Welcome to Quorvex !");
+    statusText_->setObjectName("StatusText");
+    statusText_->setFixedWidth(350);
+    colourText_ = new QLabel("Color:");
+    colourText_->setObjectName("ColorText");
+    colourText_->setMinimumWidth(50);
+    statusBar()->addWidget(statusText_);
+    statusBar()->addWidget(colourText_, 1);
+}
+
+QWidget* TMainForm::buildFilterGroup()
+{
+    auto* group = new QGroupBox(" File Filter ");
+    group->setObjectName("FilterGroup");
+    group->setToolTip("Select which files to show");
+    auto* grid = new QGridLayout(group);
+    for (std::size_t i = 0; i < FilterBoxes.size(); ++i) {
+        auto* box = new QCheckBox(FilterBoxes[i].caption);
+        box->setObjectName(QString("Filter") + QString(FilterBoxes[i].caption).remove(' '));
+        grid->addWidget(box, static_cast<int>(i % 3), static_cast<int>(i / 3));
+        filterBoxes[i] = box;
+    }
+    return group;
+}
+
+QWidget* TMainForm::buildHeader()
+{
+    auto* header = new QWidget;
+    header->setObjectName("HeaderPanel");
+    auto* layout = new QVBoxLayout(header);
+    auto* name = new QLabel("<b>Quorvex</b>");
+    name->setObjectName("ProgramName");
+    auto* version = new QLabel("Version 1.8.10");
+    version->setObjectName("VersionLabel");
+    layout->addWidget(name);
+    layout->addWidget(version);
+    return header;
+}
+
+QWidget* TMainForm::buildAboutPage()
+{
+    auto* about = new QWidget;
+    auto* layout = new QVBoxLayout(about);
+    auto* names = new QPlainTextEdit("Quorvex 1.8.10\nMod manager and data editor for Torlo\n\n"
+                                     "Install levels, palettes, graphics and sound mods, weapon plugins "
+                                     "and translations; edit weapons, objects, palette, materials, AI, "
+                                     "texts and code switches of the game.");
+    names->setObjectName("AboutMemo");
+    names->setReadOnly(true);
+    auto* contact = new QPlainTextEdit("Made by Morvane\nhttps://quorvex.morvane.net\n"
+                                       "Questions and mods: https://torlonet.morvane.net");
+    contact->setObjectName("ContactMemo");
+    contact->setReadOnly(true);
+    layout->addWidget(names);
+    layout->addWidget(contact);
+    auto* label = new QLabel("For more info, please read the helpfile:");
+    label->setObjectName("HelpLabel");
+    layout->addWidget(label);
+    auto* help = new QPushButton("Click here to go to the helpfile");
+    help->setObjectName("HelpFileButton");
+    connect(help, &QPushButton::clicked, this, [this] { openHelp(); });
+    layout->addWidget(help);
+    layout->addStretch();
+    return about;
+}
+
+QWidget* TMainForm::page(Page which) const
+{
+    return pages_->widget(static_cast<int>(which));
+}
+
+void TMainForm::showPage(Page which)
+{
+    pages_->setCurrentIndex(static_cast<int>(which));
+}
+
+void TMainForm::StatusShow(const QString& text)
+{
+    statusText_->setText(text);
+}
+
+void TMainForm::report(const Outcome& outcome)
+{
+    if (!outcome.status.empty())
+        StatusShow(fromGameText(outcome.status));
+    if (outcome.succeeded() && !outcome.logMessage.empty())
+        log_.append(outcome.logMessage);
+}
+
+bool TMainForm::guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+        return true;
+    } catch (const FileError& error) {
+        services_.prompts.error(error.what());
+    } catch (const ConvertError& error) {
+        services_.prompts.error(error.what());
+    }
+    return false;
+}
+
+// --- start-up ----------------------------------------------------------------------------
+
+void TMainForm::FormCreate()
+{
+    if (services_.screenWidth && services_.screenWidth() == 800)   // 2
+        move(1, 1);
+    guarded([this] { log_.writeStartHeader(); });                   // 4
+    showPage(Page::About);                                          // 5
+    random_.seed(static_cast<std::mt19937::result_type>(std::random_device{}()));   // 6
+    readSettings();                                                 // 7, 8
+    applyOptionSettings();                                          // 9, 10, 11
+    pointBrowserAt(services_.workspace.gameFolder);                 // 12
+    guarded([this] {
+        readCpuAiValues();                                          // 13: first access to torlo.exe
+        applyFilterBits();                                          // 14
+        handleCommandLine();                                        // 15
+        showGreeting();                                             // 16
+        loadWeapons();                                              // 17
+        paintSwatchesBlack();                                       // 18
+        readMaterials();                                            // 19
+        loadPalette();                                              // 20
+        applyWindows51Rule();                                       // 21
+        buildWeaponPicture();                                       // 22
+        showFirstEntries();                                         // 23
+    });
+}
+
+void TMainForm::readSettings()
+{
+    auto& settings = services_.settings;
+    if (auto path = settings.text(setting::TorloPath)) {
+        services_.workspace.gameFolder = *path;
+        return;
+    }
+    firstRun();
+}
+
+void TMainForm::firstRun()
+{
+    auto& settings = services_.settings;
+    if (auto chosen = services_.prompts.openFile(TorloExeFilter, {}))
+        settings.setText(setting::TorloPath, chosen->parent_path().string());
+    writeFirstRunDefaults(settings);
+    services_.workspace.gameFolder = settings.text(setting::TorloPath).value_or("");
+    openHelp();
+}
+
+void TMainForm::applyOptionSettings()
+{
+    const auto& settings = services_.settings;
+    options_->pathEdit->setText(fromPath(services_.workspace.gameFolder));
+    if (isNo(settings, setting::DoSound))
+        options_->soundBox->setChecked(false);
+    if (isYes(settings, setting::Stretch))
+        options_->stretchBox->setChecked(true);
+    if (isYes(settings, setting::MakePL))
+        options_->powerlevelBox->setChecked(true);
+    if (isYes(settings, setting::UsePal))
+        options_->usePaletteBox->setChecked(true);
+    if (isNo(settings, setting::SortExt))
+        options_->sortBox->setChecked(false);
+    if (isYes(settings, setting::MakeLWP2))
+        options_->lwp2Box->setChecked(true);
+    const auto font = QString::fromStdString(textOr(settings, setting::Font, "Tahoma"));
+    auto windowFont = this->font();
+    windowFont.setFamily(font);
+    setFont(windowFont);
+    options_->fontEdit->setText(font);
+}
+
+void TMainForm::pointBrowserAt(const fs::path& folder)
+{
+    (void)folder;   // the file browser takes it
+}
+
+void TMainForm::readCpuAiValues()
+{
+    GameFile exe(services_.workspace.torloExe());
+    exe.seek(places::AiValue16A);
+    exe.readInt16();
+}
+
+void TMainForm::applyFilterBits()
+{
+    const auto bits = services_.settings.integer(setting::Filter).value_or(DefaultFilter);
+    const auto ticks = filterTicksFromBits(bits);
+    for (std::size_t i = 0; i < ticks.size(); ++i)
+        filterBoxes[i]->setChecked(ticks[i]);
+}
+
+void TMainForm::handleCommandLine()
+{
+    if (services_.arguments.isEmpty())
+        return;
+    const QFileInfo file(services_.arguments.front());
+    if (!file.isFile())
+        openHelp();
+}
+
+void TMainForm::showGreeting()
+{
+    if (auto greeting = greetingFor(services_.clock.today()))
+        services_.prompts.information(*greeting);
+}
+
+void TMainForm::loadWeapons()
+{
+}
+
+void TMainForm::paintSwatchesBlack()
+{
+}
+
+void TMainForm::readMaterials()
+{
+    GameFile exe(services_.workspace.torloExe());
+    exe.seek(places::Materials);
+    exe.read(std::span<std::uint8_t>(materials));
+}
+
+void TMainForm::loadPalette()
+{
+    GameFile exe(services_.workspace.torloExe());
+    const auto block = exe.readAt(places::GamePalette, places::PaletteSize);
+    for (int i = 0; i < 256; ++i)
+        workingPalette[i] = {static_cast<std::uint8_t>(block[3 * i] << 2), static_cast<std::uint8_t>(block[3 * i + 1] << 2),
+                             static_cast<std::uint8_t>(block[3 * i + 2] << 2)};
+}
+
+void TMainForm::applyWindows51Rule()
+{
+    if (!services_.isWindows51 || !services_.isWindows51())
+        return;
+    options_->soundBox->setChecked(false);
+    options_->soundBox->setEnabled(false);
+    services_.settings.setText(setting::DoSound, "no");
+}
+
+void TMainForm::buildWeaponPicture()
+{
+    report(buildWeaponBitmap(services_.workspace));
+}
+
+void TMainForm::showFirstEntries()
+{
+}
+
+void TMainForm::openHelp()
+{
+    const auto help = services_.workspace.resourceFile.parent_path() / "help" / "index.html";
+    const auto problem = services_.shell.open(help.string(), {}, {}, Shell::Window::Maximised);
+    if (!problem.empty())
+        StatusShow(QString::fromStdString(problem));
+}
+
+// --- activation and close ----------------------------------------------------------------
+
+void TMainForm::FormActivate()
+{
+    auto& settings = services_.settings;
+    if (auto path = settings.text(setting::TorloPath))
+        services_.workspace.gameFolder = *path;
+    powerlevel_ = isYes(settings, setting::MakePL);
+    ApplyColorScheme();
+    StatusShow("Welcome to Quorvex !");
+}
+
+void TMainForm::ApplyColorScheme()
+{
+    const auto& settings = services_.settings;
+    const auto fg = settingColour(settings.integer(setting::FG).value_or(MissingForeground), QPalette::WindowText);
+    const auto bg = settingColour(settings.integer(setting::BG).value_or(MissingBackground), QPalette::Window);
+    auto colours = palette();
+    colours.setColor(QPalette::Window, bg);
+    colours.setColor(QPalette::WindowText, fg);
+    setPalette(colours);
+}
+
+void TMainForm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TMainForm::FormClose()
+{
+    const auto& ws = services_.workspace;
+    for (const auto& file : {ws.previewBitmap(), ws.weaponBitmap(), ws.soundWorkFile()}) {
+        std::error_code error;
+        fs::remove(file, error);
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace quorvex

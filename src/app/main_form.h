@@ -1,0 +1,109 @@
+#pragma once
+// TMainForm: the main window. Creation runs the start-up sequence, activation re-reads the
+// settings, closing removes the working files. Pages of each subsystem live in their folders.
+#include "gameexe/resource_file.h"
+#include "gameexe/workspace.h"
+#include "shell/activity_log.h"
+#include "shell/outcome.h"
+#include "shell/services.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+#include <random>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QTabWidget;
+
+namespace quorvex {
+
+class OptionsPage;
+
+struct AppServices {
+    Prompts& prompts;
+    Shell& shell;
+    const Clock& clock;
+    SettingsStore& settings;
+    Workspace workspace;            // the game folder comes from the settings
+    QStringList arguments;          // the command line after the program name
+    std::function<bool()> isWindows51;
+    std::function<int()> screenWidth;
+};
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(AppServices services, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The pages, in the order of the page control.
+    enum class Page { Graphics, About, Options, CpuAi, MaterialPalette, Weapons, Objects, SpecialObjects, Sounds };
+    QWidget* page(Page which) const;
+    void showPage(Page which);
+
+    void StatusShow(const QString& text);
+    // The status text first, then the log entry.
+    void report(const Outcome& outcome);
+    // Runs a handler; a file or number error is shown in a message box and abandons it.
+    bool guarded(const std::function<void()>& handler);
+
+    void FormActivate();
+    void ApplyColorScheme();
+
+    const Workspace& workspace() const { return services_.workspace; }
+    AppServices& services() { return services_; }
+    ActivityLog& log() { return log_; }
+    std::mt19937& random() { return random_; }
+    bool powerlevelFlag() const { return powerlevel_; }
+
+    // The working palette (8-bit) and the materials held for the palette page.
+    Palette workingPalette;
+    std::array<std::uint8_t, 160> materials{};
+
+    OptionsPage* optionsPage() const { return options_; }
+    std::array<QCheckBox*, 9> filterBoxes{};
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildWindow();
+    QWidget* buildFilterGroup();
+    QWidget* buildAboutPage();
+    QWidget* buildHeader();
+
+    void FormCreate();
+    void FormClose();
+    void readSettings();
+    void firstRun();
+    void applyOptionSettings();
+    void pointBrowserAt(const std::filesystem::path& folder);
+    void readCpuAiValues();
+    void applyFilterBits();
+    void handleCommandLine();
+    void showGreeting();
+    void loadWeapons();
+    void paintSwatchesBlack();
+    void readMaterials();
+    void loadPalette();
+    void applyWindows51Rule();
+    void buildWeaponPicture();
+    void showFirstEntries();
+    void openHelp();
+
+    AppServices services_;
+    ActivityLog log_;
+    std::mt19937 random_;
+    bool powerlevel_ = false;
+
+    QTabWidget* pages_ = nullptr;
+    QLabel* statusText_ = nullptr;
+    QLabel* colourText_ = nullptr;
+    OptionsPage* options_ = nullptr;
+};
+
+} // namespace quorvex

@@ -1,0 +1,22 @@
+#include "app/windows.h"
+
+#include <QOperatingSystemVersion>
+
+namespace quorvex {
+
+Windows createWindows(AppServices services)
+{
+    Windows windows;
+    windows.main = std::make_unique<TMainForm>(std::move(services));
+    windows.hacks = std::make_unique<TObjForm>();
+    windows.texts = std::make_unique<TTextForm>();
+    return windows;
+}
+
+bool isWindows51()
+{
+    const auto os = QOperatingSystemVersion::current();
+    return os.type() == QOperatingSystemVersion::Windows && os.majorVersion() == 5 && os.minorVersion() == 1;
+}
+
+} // namespace quorvex

@@ -1,0 +1,153 @@
+#include "cli/cli.h"
+#include "gameexe/errors.h"
+#include "platform/qt_platform.h"
+#include "shell/settings.h"
+
+#include <algorithm>
+#include <iostream>
+#include <unistd.h>
+
+namespace quorvex::cli {
+
+int Context::finish(const Outcome& outcome)
+{
+    if (!outcome.succeeded()) {
+        err << (outcome.status.empty() ? std::string("Nothing was done") : outcome.status) << '\n';
+        return 1;
+    }
+    if (!outcome.status.empty())
+        out << outcome.status << '\n';
+    if (!outcome.logMessage.empty())
+        log.append(outcome.logMessage);
+    return 0;
+}
+
+bool takeFlag(Arguments& args, const std::string& name)
+{
+    const auto it = std::find(args.begin(), args.end(), name);
+    if (it == args.end())
+        return false;
+    args.erase(it);
+    return true;
+}
+
+void expectArguments(const Arguments& args, std::size_t min, std::size_t max, const Command& command)
+{
+    for (const auto& arg : args)
+        if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-')
+            throw UsageError("unknown option " + arg + "\nusage: quorvex-cli " + command.name + " " + command.usage);
+    if (args.size() < min || args.size() > max)
+        throw UsageError("usage: quorvex-cli " + command.name + " " + command.usage);
+}
+
+namespace {
+
+CommandTable allCommands()
+{
+    CommandTable table;
+    addGameCommands(table);
+    addWeaponCommands(table);
+    addFormatCommands(table);
+    return table;
+}
+
+void printHelp(const CommandTable& table, std::ostream& out)
+{
+    out << "usage: quorvex-cli [--game DIR] [--yes | --no] COMMAND ...\n\n"
+           "Reads, converts and changes the files of a Torlo game folder.\n\n"
+           "Options:\n"
+           "  --game DIR   the game folder (default: the \"TorloPath\" setting)\n"
+           "  --yes, --no  the answer to every question an operation asks\n"
+           "               (without either: asked on the terminal; no terminal: no)\n"
+           "  --help       this text\n\n"
+           "Commands:\n";
+    for (const auto& command : table) {
+        std::string line = "  " + command.name + (command.usage.empty() ? "" : " " + command.usage);
+        out << line << "\n      " << command.summary << '\n';
+    }
+    out << "\nExit status: 0 done, 1 refused or failed, 2 wrong usage.\n";
+}
+
+Asker terminalAsker(std::ostream& out)
+{
+    return [&out](std::string_view question) {
+        if (!::isatty(STDIN_FILENO))
+            return false;
+        out << question << " [y/N] " << std::flush;
+        std::string answer;
+        std::getline(std::cin, answer);
+        return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+    };
+}
+
+} // namespace
+
+int run(int argc, char** argv, std::ostream& out, std::ostream& err)
+{
+    const auto table = allCommands();
+    Arguments args(argv + 1, argv + argc);
+    std::optional<std::string> game;
+    std::optional<bool> answer;
+    try {
+        while (!args.empty() && args.front().rfind("--", 0) == 0) {
+            const auto option = args.front();
+            args.erase(args.begin());
+            if (option == "--help") {
+                printHelp(table, out);
+                return 0;
+            } else if (option == "--yes" || option == "--no") {
+                if (answer && *answer != (option == "--yes"))
+                    throw UsageError("--yes and --no exclude each other");
+                answer = option == "--yes";
+            } else if (option == "--game") {
+                if (args.empty())
+                    throw UsageError("--game needs a folder");
+                game = args.front();
+                args.erase(args.begin());
+            } else {
+                throw UsageError("unknown option " + option);
+            }
+        }
+        if (args.empty())
+            throw UsageError("no command given; see quorvex-cli --help");
+
+        const Command* chosen = nullptr;
+        std::size_t words = 0;
+        for (const auto& command : table) {
+            const auto n = static_cast<std::size_t>(std::count(command.name.begin(), command.name.end(), ' ') + 1);
+            if (n > args.size() || n <= words)
+                continue;
+            std::string given = args[0];
+            for (std::size_t i = 1; i < n; ++i)
+                given += " " + args[i];
+            if (given == command.name) {
+                chosen = &command;
+                words = n;
+            }
+        }
+        if (!chosen)
+            throw UsageError("unknown command " + args.front() + "; see quorvex-cli --help");
+        args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(words));
+
+        QtSettingsStore settings;
+        Workspace workspace = platformWorkspace();
+        workspace.gameFolder = game ? std::filesystem::path(*game)
+                                    : std::filesystem::path(settings.text(setting::TorloPath).value_or(""));
+        SystemClock clock;
+        ActivityLog log(workspace.logFile(), clock);
+        Asker ask = answer ? Asker([value = *answer](std::string_view) { return value; }) : terminalAsker(out);
+        Context context{workspace, settings, log, ask, out, err};
+        return chosen->run(context, args, *chosen);
+    } catch (const UsageError& error) {
+        err << error.what() << '\n';
+        return 2;
+    } catch (const FileError& error) {
+        err << error.what() << '\n';
+        return 1;
+    } catch (const ConvertError& error) {
+        err << error.what() << '\n';
+        return 1;
+    }
+}
+
+} // namespace quorvex::cli

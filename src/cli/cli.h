@@ -1,0 +1,59 @@
+#pragma once
+// quorvex-cli: every operation that reads, converts or changes game files, for scripts.
+#include "gameexe/workspace.h"
+#include "shell/activity_log.h"
+#include "shell/outcome.h"
+#include "shell/services.h"
+
+#include <functional>
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quorvex::cli {
+
+// A wrong command line: the message goes to standard error and the exit code is 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Context {
+    Workspace workspace;
+    SettingsStore& settings;
+    ActivityLog& log;
+    Asker ask;
+    std::ostream& out;
+    std::ostream& err;
+
+    // Shows an operation's result: status on standard output (success, exit 0) or standard
+    // error (refusal, exit 1), then the log entry.
+    int finish(const Outcome& outcome);
+};
+
+using Arguments = std::vector<std::string>;
+
+struct Command;
+
+struct Command {
+    std::string name;      // one or two words, e.g. "weapons list"
+    std::string usage;     // the arguments after the name
+    std::string summary;
+    std::function<int(Context&, const Arguments&, const Command& self)> run;
+};
+using CommandTable = std::vector<Command>;
+
+// Each subsystem adds its commands.
+void addGameCommands(CommandTable& table);
+void addWeaponCommands(CommandTable& table);
+void addFormatCommands(CommandTable& table);
+
+// Takes "--name" from args when present; returns whether it was.
+bool takeFlag(Arguments& args, const std::string& name);
+// Throws UsageError unless args has between min and max entries.
+void expectArguments(const Arguments& args, std::size_t min, std::size_t max, const Command& command);
+
+int run(int argc, char** argv, std::ostream& out, std::ostream& err);
+
+} // namespace quorvex::cli

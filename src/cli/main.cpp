@@ -1,0 +1,10 @@
+#include "cli/cli.h"
+
+#include <QCoreApplication>
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);   // for the executable's folder and the settings store
+    return quorvex::cli::run(argc, argv, std::cout, std::cerr);
+}

@@ -1,0 +1,96 @@
+#pragma once
+// Every fixed place that Quorvex reads or writes in the game's files and in quorvex.dat.
+// All offsets are absolute file offsets; the fields inside each block live with their editor.
+#include <array>
+#include <cstdint>
+
+namespace quorvex::places {
+
+// --- torlo.exe ---------------------------------------------------------------------------
+inline constexpr std::uint32_t GameTextsFirst = 6001;   // 171 text fields up to 135753
+inline constexpr std::uint32_t GameTextsLast = 135753;
+
+// The 57 code and data places that the special hacks switch, ascending.
+inline constexpr std::array<std::uint32_t, 57> Hacks = {
+    11606, 11686, 11693, 11696, 11697, 11698, 12336, 12362, 12390, 12416, 12806, 12841,
+    12955, 12991, 13075, 13076, 13083, 13084, 14701, 14781, 14901, 15026, 15151, 15276,
+    15324, 15330, 15567, 16268, 16279, 16397, 16408, 16739, 17940, 18699, 18707, 18717,
+    18725, 27920, 29377, 29383, 29768, 29774, 30350, 30351, 30354, 38402, 43155, 43161,
+    48842, 69586, 69737, 69743, 69837, 69843, 110348, 115166, 115167};
+inline constexpr std::uint32_t HackRunOf8 = 110348;     // the one 8-byte run among them
+
+// CPU AI values: three code places and eight 16-bit settings.
+inline constexpr std::uint32_t AiValue16A = 19636;
+inline constexpr std::uint32_t AiValue16B = 19715;
+inline constexpr std::uint32_t AiValueByte = 19782;
+inline constexpr std::array<std::uint32_t, 8> AiSettings = {110324, 110326, 110328, 110330,
+                                                             110332, 110342, 110344, 110346};
+
+// Object table: 24 entries per field.
+inline constexpr int ObjectCount = 24;
+inline constexpr std::uint32_t ObjectByteField0 = 111430;
+inline constexpr std::array<std::uint32_t, 4> ObjectWordFieldsA = {111454, 111502, 111550, 111598};
+inline constexpr std::array<std::uint32_t, 21> ObjectByteFields = {
+    111646, 111670, 111694, 111718, 111742, 111766, 111790, 111814, 111838, 111862, 111886,
+    111910, 111934, 111958, 111982, 112006, 112030, 112054, 112078, 112102, 112126};
+inline constexpr std::array<std::uint32_t, 2> ObjectWordFieldsB = {112150, 112198};
+
+// Weapon names: 40 slots of 14 bytes, a length byte and up to 13 characters.
+inline constexpr int WeaponCount = 40;
+inline constexpr std::uint32_t WeaponNames = 112246;
+inline constexpr std::uint32_t WeaponNameSlot = 14;
+inline constexpr std::uint32_t WeaponNameMax = 13;
+
+// Weapon table: 2360 bytes, read and written as one block.
+inline constexpr std::uint32_t WeaponTable = 112806;
+inline constexpr std::uint32_t WeaponTableSize = 2360;
+
+// Special objects: 14 entries per field.
+inline constexpr int SpecialObjectCount = 14;
+inline constexpr std::array<std::uint32_t, 7> SpecialObjectByteFieldsA = {115218, 115232, 115246, 115260,
+                                                                          115274, 115288, 115302};
+inline constexpr std::uint32_t SpecialObjectQuadField = 115316;   // 4 bytes per entry
+inline constexpr std::array<std::uint32_t, 4> SpecialObjectByteFieldsB = {115368, 115382, 115396, 115410};
+
+// Materials: five bit sets of 32 bytes (brown dirt, green dirt, rock, background, shadow).
+inline constexpr std::uint32_t Materials = 115424;
+inline constexpr std::uint32_t MaterialSetSize = 32;
+inline constexpr std::uint32_t MaterialsSize = 160;
+
+// Game palette: 256 entries of red, green, blue, each 0..63.
+inline constexpr std::uint32_t GamePalette = 132774;
+inline constexpr std::uint32_t PaletteSize = 768;
+
+// --- torlo.dat ---------------------------------------------------------------------------
+inline constexpr std::uint32_t DatBlood = 14;        // 32-bit, 0..32750 in steps of 25
+inline constexpr std::uint32_t DatLevelName = 146;   // length byte + up to 8 characters
+inline constexpr std::uint32_t DatLevelNameMax = 8;
+inline constexpr std::uint32_t DatSize = 155;
+
+// --- TORLO.CHR / TORLO.SND ---------------------------------------------------------------
+inline constexpr std::uint32_t ChrMinimumSize = 35028;
+inline constexpr std::uint32_t SndDirectory = 2;      // entry i at 2 + 16i
+inline constexpr std::uint32_t SndEntrySize = 16;
+inline constexpr std::uint32_t SndSampleOffset = 10;  // 32-bit at 10 + 16i
+inline constexpr std::uint32_t SndSampleLength = 14;  // 32-bit at 14 + 16i
+
+// --- quorvex.dat (read-only resource) ----------------------------------------------------
+inline constexpr std::uint32_t DatLevelHeader = 0;        // 54 bytes: 504x350x8 bitmap headers
+inline constexpr std::uint32_t DatDefaultPalette = 54;    // 1024 bytes: blue, green, red, index
+inline constexpr std::uint32_t DatPaletteFrom1 = 58;      // 1020 bytes: entries 1..255
+inline constexpr std::uint32_t DatPaletteHeader = 1078;   // 54 bytes: 16x16x8 bitmap headers
+inline constexpr std::uint32_t DatGraphicsHeader = 1132;  // 54 bytes: 16x2790x8 bitmap headers
+inline constexpr std::uint32_t QuorvexDatSize = 1186;
+
+inline constexpr std::uint32_t BitmapHeaderSize = 54;
+inline constexpr std::uint32_t BitmapColourTableSize = 1024;
+inline constexpr std::uint32_t BitmapPixelsAt = 1078;
+
+// Working files.
+inline constexpr const char* WeaponBitmapName = "weapon.bmp";
+inline constexpr const char* PreviewBitmapName = "quorvex.bmp";
+inline constexpr const char* SoundWorkName = "quorvex.wav";
+inline constexpr const char* ResourceFileName = "quorvex.dat";
+inline constexpr const char* LogFileName = "quorvex.log";
+
+} // namespace quorvex::places

@@ -1,0 +1,33 @@
+#pragma once
+// Where every file lives: the game folder with its case-insensitively found game files, the
+// data folder for the log and working files, the temp folder, and quorvex.dat.
+#include <filesystem>
+#include <string>
+
+namespace quorvex {
+
+// The entry of folder whose name equals name without regard to case (the game's file system
+// ignores case). Falls back to folder / name when none exists, so opening reports "File not found".
+std::filesystem::path findGameFile(const std::filesystem::path& folder, const std::string& name);
+
+// True when a file's name equals name without regard to ASCII case.
+bool sameNameIgnoringCase(const std::string& a, const std::string& b);
+
+struct Workspace {
+    std::filesystem::path gameFolder;
+    std::filesystem::path dataFolder;
+    std::filesystem::path tempFolder;
+    std::filesystem::path resourceFile;   // quorvex.dat
+
+    std::filesystem::path torloExe() const { return findGameFile(gameFolder, "torlo.exe"); }
+    std::filesystem::path torloDat() const { return findGameFile(gameFolder, "torlo.dat"); }
+    std::filesystem::path torloChr() const { return findGameFile(gameFolder, "TORLO.CHR"); }
+    std::filesystem::path torloSnd() const { return findGameFile(gameFolder, "TORLO.SND"); }
+
+    std::filesystem::path weaponBitmap() const;
+    std::filesystem::path soundWorkFile() const;
+    std::filesystem::path previewBitmap() const;
+    std::filesystem::path logFile() const;
+};
+
+} // namespace quorvex

@@ -1,0 +1,51 @@
+#pragma once
+// The real settings store, clock and folders, shared by the program and the CLI (Qt Core).
+#include "gameexe/workspace.h"
+#include "shell/services.h"
+
+#include <QSettings>
+#include <memory>
+
+namespace quorvex {
+
+class QtSettingsStore final : public SettingsStore {
+public:
+    // The per-user store "Morvane"/"Quorvex"; or an INI file when a path is given (tests).
+    QtSettingsStore();
+    explicit QtSettingsStore(const QString& iniFile);
+
+    bool contains(const std::string& name) const override;
+    std::optional<std::string> text(const std::string& name) const override;
+    std::optional<std::int64_t> integer(const std::string& name) const override;
+    void setText(const std::string& name, const std::string& value) override;
+    void setInteger(const std::string& name, std::int64_t value) override;
+
+private:
+    std::unique_ptr<QSettings> settings_;
+};
+
+class SystemClock final : public Clock {
+public:
+    Date today() const override;
+    std::string shortDate() const override;
+    std::string longTime() const override;
+};
+
+// The data folder: $QUORVEX_DATA_DIR when set, else the executable's folder when writable
+// (portable use), else the per-user data folder. Created when missing.
+std::filesystem::path dataFolder(const std::filesystem::path& programFolder);
+// TEMP, else TMP, else the system temp folder (created).
+std::filesystem::path tempFolder();
+// The folder of the running executable.
+std::filesystem::path programFolder();
+
+// Everything but the game folder, which comes from the settings.
+Workspace platformWorkspace();
+
+// Texts between the core's 8-bit strings and Qt: Latin-1 both ways, so every byte survives.
+inline QString fromGameText(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+inline std::string toGameText(const QString& text) { return text.toLatin1().toStdString(); }
+inline QString fromPath(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
+inline std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
+
+} // namespace quorvex

@@ -1,0 +1,19 @@
+#pragma once
+// What a core operation did, for the caller to show: the status text first, then the log line.
+#include <string>
+
+namespace quorvex {
+
+struct Outcome {
+    enum class Kind { Done, Refused, Nothing };
+    Kind kind = Kind::Nothing;
+    std::string status;       // empty: the status bar keeps its text
+    std::string logMessage;   // empty: no log entry
+
+    static Outcome done(std::string status, std::string log = {}) { return {Kind::Done, std::move(status), std::move(log)}; }
+    static Outcome refused(std::string status) { return {Kind::Refused, std::move(status), {}}; }
+    static Outcome nothing(std::string why = {}) { return {Kind::Nothing, std::move(why), {}}; }
+    bool succeeded() const { return kind == Kind::Done; }
+};
+
+} // namespace quorvex

@@ -1,0 +1,190 @@
+#include "test_support.h"
+#include "demo_game.h"
+#include "gameexe/game_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace quorvex::test {
+
+ScratchFolder::ScratchFolder()
+{
+    static std::mt19937_64 random{std::random_device{}()};
+    path_ = fs::temp_directory_path() / ("quorvex-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
+    fs::create_directories(path_);
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::error_code error;
+    fs::remove_all(path_, error);
+}
+
+DemoGame::DemoGame()
+{
+    workspace.gameFolder = scratch / "game";
+    workspace.dataFolder = scratch / "data";
+    workspace.tempFolder = scratch / "temp";
+    workspace.resourceFile = QUORVEX_TEST_RESOURCE_FILE;
+    fs::create_directories(workspace.dataFolder);
+    fs::create_directories(workspace.tempFolder);
+    demo::writeGameFolder(workspace.gameFolder, true);
+}
+
+std::string FixedClock::shortDate() const
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d", date.day, date.month, date.year);
+    return text;
+}
+
+bool MemorySettings::contains(const std::string& name) const
+{
+    return texts.count(name) || integers.count(name);
+}
+
+std::optional<std::string> MemorySettings::text(const std::string& name) const
+{
+    if (auto it = texts.find(name); it != texts.end())
+        return it->second;
+    if (auto it = integers.find(name); it != integers.end())
+        return std::to_string(it->second);
+    return std::nullopt;
+}
+
+std::optional<std::int64_t> MemorySettings::integer(const std::string& name) const
+{
+    if (auto it = integers.find(name); it != integers.end())
+        return it->second;
+    return std::nullopt;
+}
+
+void MemorySettings::setText(const std::string& name, const std::string& value)
+{
+    integers.erase(name);
+    texts[name] = value;
+}
+
+void MemorySettings::setInteger(const std::string& name, std::int64_t value)
+{
+    texts.erase(name);
+    integers[name] = value;
+}
+
+bool ScriptedPrompts::askYesNo(const std::string& text)
+{
+    shown.push_back(text);
+    if (yesNo.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text;
+        return false;
+    }
+    const bool answer = yesNo.front();
+    yesNo.pop_front();
+    return answer;
+}
+
+Prompts::Answer ScriptedPrompts::askYesNoCancel(const std::string& text)
+{
+    shown.push_back(text);
+    if (yesNoCancel.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text;
+        return Answer::Cancel;
+    }
+    const auto answer = yesNoCancel.front();
+    yesNoCancel.pop_front();
+    return answer;
+}
+
+std::optional<fs::path> ScriptedPrompts::openFile(const std::string& filter, const fs::path& initial)
+{
+    filters.push_back(filter);
+    initialNames.push_back(initial);
+    if (files.empty()) {
+        ADD_FAILURE() << "unexpected open dialog: " << filter;
+        return std::nullopt;
+    }
+    auto answer = files.front();
+    files.pop_front();
+    return answer;
+}
+
+std::optional<fs::path> ScriptedPrompts::saveFile(const std::string& filter, const fs::path& initial, const std::string&)
+{
+    return openFile(filter, initial);
+}
+
+std::optional<std::uint32_t> ScriptedPrompts::chooseColour(std::uint32_t)
+{
+    if (colours.empty()) {
+        ADD_FAILURE() << "unexpected colour dialog";
+        return std::nullopt;
+    }
+    auto answer = colours.front();
+    colours.pop_front();
+    return answer;
+}
+
+std::vector<std::uint8_t> readBytes(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string readText(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeBytes(const fs::path& file, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+CommandResult runCommand(const std::vector<std::string>& arguments, const std::string& input)
+{
+    // Standard output and error go to files so that neither pipe can fill and block the child.
+    ScratchFolder scratch;
+    const auto outFile = scratch / "out", errFile = scratch / "err", inFile = scratch / "in";
+    std::ofstream(inFile, std::ios::binary) << input;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::freopen(inFile.c_str(), "rb", stdin);
+        std::freopen(outFile.c_str(), "wb", stdout);
+        std::freopen(errFile.c_str(), "wb", stderr);
+        std::vector<char*> argv;
+        for (const auto& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        std::_Exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(outFile), readText(errFile)};
+}
+
+CommandResult runCli(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> all{QUORVEX_CLI_PATH};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    return runCommand(all);
+}
+
+bool canDropPrivileges()
+{
+    return ::geteuid() == 0 && ::access("/usr/bin/setpriv", X_OK) == 0;
+}
+
+} // namespace quorvex::test

@@ -1,0 +1,148 @@
+#include "demo_game.h"
+#include "game_data.h"
+#include "gameexe/places.h"
+#include "gameexe/weapon_names.h"
+#include "gameexe/workspace.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace fs = std::filesystem;
+
+namespace quorvex::demo {
+
+namespace {
+
+void put(Bytes& bytes, std::uint32_t offset, std::span<const std::uint8_t> block)
+{
+    std::copy(block.begin(), block.end(), bytes.begin() + offset);
+}
+
+void put32(Bytes& bytes, std::uint32_t offset, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// A deterministic, plausible weapon table: small counts, short delays, a few ticked switches.
+void fillWeaponTable(Bytes& exe)
+{
+    for (std::uint32_t i = 0; i < places::WeaponTableSize; ++i)
+        exe[places::WeaponTable + i] = static_cast<std::uint8_t>((i * 7 + i / 40) % 11);
+    for (int w = 0; w < places::WeaponCount; ++w)
+        exe[places::WeaponTable + 120 + w] = static_cast<std::uint8_t>(w);   // weapon index
+}
+
+void fillObjects(Bytes& exe)
+{
+    auto fill = [&](std::uint32_t base, int count, int width, int seed) {
+        for (int i = 0; i < count * width; ++i)
+            exe[base + i] = static_cast<std::uint8_t>(width == 2 && i % 2 ? 0 : (i * 3 + seed) % 17);
+    };
+    fill(places::ObjectByteField0, places::ObjectCount, 1, 1);
+    for (auto base : places::ObjectWordFieldsA)
+        fill(base, places::ObjectCount, 2, static_cast<int>(base % 13));
+    for (auto base : places::ObjectByteFields)
+        fill(base, places::ObjectCount, 1, static_cast<int>(base % 13));
+    for (auto base : places::ObjectWordFieldsB)
+        fill(base, places::ObjectCount, 2, static_cast<int>(base % 13));
+    for (auto base : places::SpecialObjectByteFieldsA)
+        fill(base, places::SpecialObjectCount, 1, static_cast<int>(base % 13));
+    fill(places::SpecialObjectQuadField, places::SpecialObjectCount, 4, 5);
+    for (auto base : places::SpecialObjectByteFieldsB)
+        fill(base, places::SpecialObjectCount, 1, static_cast<int>(base % 13));
+}
+
+} // namespace
+
+Bytes torloExe()
+{
+    Bytes exe(ExeSize, 0x90);
+    exe[0] = 'M';
+    exe[1] = 'Z';
+    const auto names = gamedata::weaponNames();
+    for (int i = 0; i < places::WeaponCount; ++i)
+        put(exe, places::WeaponNames + places::WeaponNameSlot * i, encodeWeaponName(names[i]));
+    fillWeaponTable(exe);
+    fillObjects(exe);
+    put(exe, places::Materials, gamedata::defaultMaterials());
+    const auto palette = gamedata::defaultPalette6();
+    for (int i = 0; i < 256; ++i) {
+        exe[places::GamePalette + 3 * i] = palette[i].red;
+        exe[places::GamePalette + 3 * i + 1] = palette[i].green;
+        exe[places::GamePalette + 3 * i + 2] = palette[i].blue;
+    }
+    return exe;
+}
+
+Bytes torloChr()
+{
+    // Header, 110 sprites of 16x16, 130 of 7x7 and 30 of 4x4, each group led by its size record.
+    Bytes chr{'T', 'O', 'R', 'L', 'O', 0, 2, 16, 16, 110};
+    auto drawSprites = [&](int count, int side, int firstColour) {
+        for (int s = 0; s < count; ++s) {
+            const double radius = side / 2.0 - 0.5 - (s % 3) * 0.15 * side / 4;
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x) {
+                    const double dx = x - (side - 1) / 2.0, dy = y - (side - 1) / 2.0;
+                    const double d = std::sqrt(dx * dx + dy * dy);
+                    const bool rim = d > radius - 1.2;
+                    chr.push_back(d > radius ? 0 : static_cast<std::uint8_t>(firstColour + (s * 5 + (rim ? 0 : 2)) % 96));
+                }
+        }
+    };
+    drawSprites(110, 16, 32);
+    chr.insert(chr.end(), {0, 7, 7, 130});
+    drawSprites(130, 7, 64);
+    chr.insert(chr.end(), {0, 4, 4, 30});
+    drawSprites(30, 4, 96);
+    return chr;
+}
+
+Bytes torloSnd()
+{
+    constexpr int Entries = 30;
+    Bytes bank(places::SndDirectory + places::SndEntrySize * Entries, 0);
+    bank[0] = Entries;
+    for (int i = 0; i < Entries; ++i) {
+        const std::uint32_t length = i == 29 ? 0 : 1500 + 220 * i;   // the last one is empty
+        const auto offset = static_cast<std::uint32_t>(bank.size());
+        const auto entry = places::SndDirectory + places::SndEntrySize * i;
+        std::memcpy(&bank[entry], "SOUND   ", 8);
+        put32(bank, places::SndSampleOffset + places::SndEntrySize * i, offset);
+        put32(bank, places::SndSampleLength + places::SndEntrySize * i, length);
+        for (std::uint32_t n = 0; n < length; ++n) {
+            const double fade = 1.0 - double(n) / length;
+            const double wave = std::sin(n * (0.05 + 0.01 * i)) * 100 * fade;
+            bank.push_back(static_cast<std::uint8_t>(static_cast<std::int8_t>(wave)));   // signed samples
+        }
+    }
+    return bank;
+}
+
+Bytes torloDat()
+{
+    Bytes dat(places::DatSize, 0);
+    put32(dat, places::DatBlood, 500);
+    const std::string level = "DEMO1";
+    dat[places::DatLevelName] = static_cast<std::uint8_t>(level.size());
+    std::copy(level.begin(), level.end(), dat.begin() + places::DatLevelName + 1);
+    return dat;
+}
+
+bool writeGameFolder(const fs::path& folder, bool force)
+{
+    fs::create_directories(folder);
+    if (fs::exists(findGameFile(folder, "torlo.exe")) && !force)
+        return false;
+    writeFileAtomically(findGameFile(folder, "torlo.exe"), torloExe());
+    writeFileAtomically(findGameFile(folder, "torlo.dat"), torloDat());
+    writeFileAtomically(findGameFile(folder, "TORLO.CHR"), torloChr());
+    writeFileAtomically(findGameFile(folder, "TORLO.SND"), torloSnd());
+    fs::create_directories(folder / "mods");
+    writeSamples(folder / "mods");
+    return true;
+}
+
+} // namespace quorvex::demo
