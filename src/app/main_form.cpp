@@ -73,6 +73,8 @@ void TMainForm::buildWindow()
 {
     auto* central = new QWidget;
     auto* columns = new QHBoxLayout(central);
+    leftColumn_ = new QVBoxLayout;      // the file browser
+    columns->addLayout(leftColumn_);
 
     auto* middle = new QVBoxLayout;
     auto* top = new QHBoxLayout;
@@ -96,7 +98,10 @@ void TMainForm::buildWindow()
     }
     middle->addWidget(pages_, 1);
     columns->addLayout(middle, 1);
+    rightColumn_ = new QVBoxLayout;     // the command buttons
+    columns->addLayout(rightColumn_);
     setCentralWidget(central);
+    buildPages();
 
     statusText_ = new QLabel("Welcome to Quorvex !");
     statusText_->setObjectName("StatusText");
@@ -106,6 +111,11 @@ void TMainForm::buildWindow()
     colourText_->setMinimumWidth(50);
     statusBar()->addWidget(statusText_);
     statusBar()->addWidget(colourText_, 1);
+}
+
+void TMainForm::buildPages()
+{
+    // Each subsystem puts its page (and its part of the window) in place here.
 }
 
 QWidget* TMainForm::buildFilterGroup()
@@ -127,7 +137,7 @@ QWidget* TMainForm::buildHeader()
 {
     auto* header = new QWidget;
     header->setObjectName("HeaderPanel");
-    auto* layout = new QVBoxLayout(header);
+    auto* layout = headerLayout_ = new QVBoxLayout(header);
     auto* name = new QLabel("<b>Quorvex</b>");
     name->setObjectName("ProgramName");
     auto* version = new QLabel("Version 1.8.10");

@@ -17,6 +17,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QTabWidget;
+class QVBoxLayout;
 
 namespace quorvex {
 
@@ -72,6 +73,7 @@ protected:
 
 private:
     void buildWindow();
+    void buildPages();
     QWidget* buildFilterGroup();
     QWidget* buildAboutPage();
     QWidget* buildHeader();
@@ -101,6 +103,9 @@ private:
     bool powerlevel_ = false;
 
     QTabWidget* pages_ = nullptr;
+    QVBoxLayout* leftColumn_ = nullptr;
+    QVBoxLayout* rightColumn_ = nullptr;
+    QVBoxLayout* headerLayout_ = nullptr;
     QLabel* statusText_ = nullptr;
     QLabel* colourText_ = nullptr;
     OptionsPage* options_ = nullptr;
