@@ -1,0 +1,40 @@
+#pragma once
+// A main window on a demo game, with scripted dialogs, a recording shell, a fixed clock and
+// settings in memory. GUI tests build on it.
+#include "app/main_form.h"
+#include "shell/settings.h"
+#include "test_support.h"
+
+#include <QApplication>
+#include <memory>
+
+namespace quorvex::test {
+
+struct MainFormFixture {
+    DemoGame demo;
+    ScriptedPrompts prompts;
+    RecordingShell shell;
+    FixedClock clock;
+    MemorySettings settings;
+    bool windows51 = false;
+    int screenWidth = 1920;
+
+    MainFormFixture() { settings.setText(setting::TorloPath, demo.game().string()); }
+
+    std::unique_ptr<TMainForm> create(QStringList arguments = {})
+    {
+        Workspace workspace = demo.workspace;
+        workspace.gameFolder.clear();   // the settings decide
+        AppServices services{prompts, shell, clock, settings, workspace, std::move(arguments),
+                             [this] { return windows51; }, [this] { return screenWidth; }};
+        return std::make_unique<TMainForm>(std::move(services));
+    }
+};
+
+template <typename Widget>
+Widget* find(QWidget* root, const char* name)
+{
+    return root->findChild<Widget*>(name);
+}
+
+} // namespace quorvex::test
