@@ -1,0 +1,110 @@
+#include "formats/preview.h"
+#include "formats/graphics_mod.h"
+#include "formats/level.h"
+#include "formats/palette.h"
+#include "formats/extension.h"
+#include "gameexe/places.h"
+
+namespace fs = std::filesystem;
+
+namespace quorvex {
+
+namespace {
+
+// The game tools open every file for writing too, so a read-only file is made writable first.
+void clearReadOnly(const fs::path& file)
+{
+    std::error_code error;
+    const auto status = fs::status(file, error);
+    if (!error && fs::is_regular_file(status) && (status.permissions() & fs::perms::owner_write) == fs::perms::none)
+        fs::permissions(file, fs::perms::owner_write, fs::perm_options::add, error);
+}
+
+Preview levelPreview(const fs::path& file, const Workspace& workspace, bool useGamePalette)
+{
+    Preview preview{Preview::Kind::Level, {}, {}};
+    if (levelForm(fileSize(file)) == LevelForm::NotALevel)
+        return preview;   // nothing drawn, the status bar keeps its text
+    const auto level = readWholeFile(file);
+    const auto form = levelForm(level.size());
+    if (form == LevelForm::NotALevel)
+        return preview;
+    const ResourceFile resources(workspace.resourceFile);
+    if (form == LevelForm::Plain || form == LevelForm::PlainWithTail) {
+        if (useGamePalette) {
+            GameFile exe(workspace.torloExe());
+            const auto table = colourTableFrom6Bit(exe.readAt(places::GamePalette, places::PaletteSize));
+            preview.bitmap = levelToBitmap(level, table, resources);
+        } else {
+            preview.bitmap = levelToBitmap(level, resources.defaultColourTable(), resources);
+        }
+        preview.status = "This is a normal level";
+        return preview;
+    }
+    if (!hasAnyPowerlevelMarker(level)) {
+        preview.status = "This is not a powerlevel!";
+        return preview;
+    }
+    const auto table = colourTableFrom6Bit(std::span(level).subspan(LevelPaletteAt, places::PaletteSize));
+    preview.bitmap = levelToBitmap(level, table, resources);
+    preview.status = form == LevelForm::Powerlevel ? "This is a Powerlevel" : "This is a Powerlevel 2";
+    return preview;
+}
+
+Preview palettePreview(const PaletteFile& palette, const Workspace& workspace)
+{
+    return {Preview::Kind::Palette, "Palette viewed", buildPaletteBitmap(palette, ResourceFile(workspace.resourceFile))};
+}
+
+} // namespace
+
+Preview buildPreview(const fs::path& file, const Workspace& workspace, bool useGamePalette)
+{
+    clearReadOnly(file);
+    const auto extension = upperExtension(file);
+
+    if (extension == ".BMP") {
+        const auto size = fileSize(file);
+        if (isLevelBitmapSize(size) || size == LevelBitmap24Size)
+            return {Preview::Kind::LevelBitmap, "This is a level BMP", readWholeFile(file)};
+        return {Preview::Kind::LevelBitmap, "This is a not a level BMP", {}};
+    }
+    if (extension == ".LEV")
+        return levelPreview(file, workspace, useGamePalette);
+    if (extension == ".ACT" || extension == ".LPL") {
+        if (fileSize(file) != RawPaletteSize)
+            return {Preview::Kind::Palette, "This is not a valid palette", {}};
+        return palettePreview(readRawPalette(readWholeFile(file)), workspace);
+    }
+    if (extension == ".PAL") {
+        const auto bytes = readWholeFile(file);
+        if (auto text = readTextPalette(bytes))
+            return palettePreview(*text, workspace);
+        if (bytes.size() == RiffPaletteSize)
+            return palettePreview(readRiffPalette(bytes), workspace);
+        return {Preview::Kind::Palette, "Not a PAL palette", {}};
+    }
+    if (extension == ".CHR") {
+        if (fileSize(file) < places::ChrMinimumSize)
+            return {Preview::Kind::Graphics, "Not a valid GFX Mod", {}};
+        GameFile chr(file, GameFile::Access::ReadOnly);
+        const auto data = chr.read(places::ChrMinimumSize);
+        return {Preview::Kind::Graphics, "GFX Mod viewed. Move your mouse across the picture to see detail",
+                buildGraphicsPicture(data, ResourceFile(workspace.resourceFile))};
+    }
+    if (extension == ".LWP")
+        return {Preview::Kind::None, "Press Activate to activate the weapon", {}};
+    if (extension == ".LLF")
+        return {Preview::Kind::None, "Press Activate to activate the translation", {}};
+    if (extension == ".LFT")
+        return {Preview::Kind::None, "Can not show fonts yet", {}};
+    return {Preview::Kind::None, "Can not view this", {}};
+}
+
+void writePreviewBitmap(const Workspace& workspace, const Preview& preview)
+{
+    if (!preview.bitmap.empty())
+        writeFileAtomically(workspace.previewBitmap(), preview.bitmap);
+}
+
+} // namespace quorvex

@@ -1,0 +1,28 @@
+#pragma once
+// What the preview shows for a selected file: the status text and the bitmap, built in memory.
+#include "gameexe/game_file.h"
+#include "gameexe/workspace.h"
+
+#include <filesystem>
+#include <string>
+
+namespace quorvex {
+
+struct Preview {
+    // What the file was taken for, so the page shows the right picture: Level, Palette and
+    // LevelBitmap in the level picture, Graphics in the sprite strip and detail view.
+    enum class Kind { None, Level, Palette, Graphics, LevelBitmap };
+    Kind kind = Kind::None;
+    std::string status;   // empty: the status bar keeps its text
+    Bytes bitmap;         // complete BMP file bytes to show (empty when nothing is drawn)
+};
+
+// Dispatches on the upper-cased extension. Clears the read-only attribute of the file first.
+// useGamePalette: "Use Torlo palette for preview" (plain levels only). File errors and the
+// text palette's ConvertError are raised.
+Preview buildPreview(const std::filesystem::path& file, const Workspace& workspace, bool useGamePalette);
+
+// Writes quorvex.bmp in the temp folder when the preview drew something (the caller then loads it).
+void writePreviewBitmap(const Workspace& workspace, const Preview& preview);
+
+} // namespace quorvex
