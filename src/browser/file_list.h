@@ -1,0 +1,34 @@
+#pragma once
+// The browser's file list: the files of a folder that match the filter mask, sorted by name
+// and then, when asked, by extension; and what selecting a file of each kind offers.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvex {
+
+// True when name matches one of the ";"-separated wildcard patterns ("*" and "?"), without
+// regard to case, as on the game's file system. An empty mask matches nothing.
+bool matchesMask(std::string_view name, std::string_view mask);
+
+// The names (without folder) of the regular files of folder that match mask: sorted by name
+// without regard to case, then, when sortByExtension is on, by extension without regard to
+// case (names with equal extensions stay in name order). A folder that cannot be read lists
+// nothing.
+std::vector<std::string> listModFiles(const std::filesystem::path& folder, std::string_view mask, bool sortByExtension);
+
+// The extension with its dot, in upper case (".LEV"); empty when the name has none.
+std::string upperExtension(const std::filesystem::path& file);
+
+// What selecting a file offers: the three buttons that depend on its kind and the page
+// brought to the front. Unset means "leave as it is".
+enum class BrowserPage { Graphics, Sounds, Weapons, About };
+struct FileCommands {
+    std::optional<bool> edit, activate, convert;
+    std::optional<BrowserPage> page;
+};
+FileCommands commandsFor(std::string_view upperExtension);
+
+} // namespace quorvex
