@@ -33,6 +33,8 @@ std::string deleteQuestion(const fs::path& file)
 
 Outcome deleteModFile(const fs::path& file, const fs::path& browsedFolder)
 {
+    if (!isThere(file))
+        return Outcome::refused("Could not delete " + inQuotes(file) + ": File not found");
     std::error_code error;
     fs::remove(file, error);
     if (error || isThere(file))

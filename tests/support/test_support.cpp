@@ -10,6 +10,7 @@
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zip.h>
 
 namespace fs = std::filesystem;
 
@@ -185,6 +186,35 @@ CommandResult runCli(const std::vector<std::string>& arguments)
 bool canDropPrivileges()
 {
     return ::geteuid() == 0 && ::access("/usr/bin/setpriv", X_OK) == 0;
+}
+
+void writeZip(const fs::path& archive, const std::vector<ZipEntry>& entries)
+{
+    int code = 0;
+    zip_t* zip = zip_open(archive.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    ASSERT_NE(zip, nullptr) << code;
+    for (const auto& entry : entries) {
+        zip_source_t* source = zip_source_buffer(zip, entry.content.data(), entry.content.size(), 0);
+        const auto index = zip_file_add(zip, entry.name.c_str(), source, ZIP_FL_ENC_RAW);
+        ASSERT_GE(index, 0) << zip_strerror(zip);
+        if (entry.link)
+            zip_file_set_external_attributes(zip, static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
+                                             (0120777u) << 16);
+    }
+    ASSERT_EQ(zip_close(zip), 0) << zip_strerror(zip);
+}
+
+std::vector<std::string> zipEntryNames(const fs::path& archive)
+{
+    std::vector<std::string> names;
+    int code = 0;
+    zip_t* zip = zip_open(archive.c_str(), ZIP_RDONLY, &code);
+    if (!zip)
+        return names;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(zip, 0); ++i)
+        names.emplace_back(zip_get_name(zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW));
+    zip_discard(zip);
+    return names;
 }
 
 } // namespace quorvex::test

@@ -104,4 +104,15 @@ CommandResult runCli(const std::vector<std::string>& arguments);
 // True when the test runs as root and can drop to an unprivileged user (for permission tests).
 bool canDropPrivileges();
 
+// Writes a zip archive with the given entries as they are (hostile names included); a link
+// entry is marked as a Unix symbolic link whose target is its content.
+struct ZipEntry {
+    std::string name;
+    std::string content;
+    bool link = false;
+};
+void writeZip(const std::filesystem::path& archive, const std::vector<ZipEntry>& entries);
+// The entry names of a zip archive, in archive order.
+std::vector<std::string> zipEntryNames(const std::filesystem::path& archive);
+
 } // namespace quorvex::test

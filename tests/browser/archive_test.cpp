@@ -1,0 +1,153 @@
+#include "browser/archive.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+using namespace quorvex;
+
+namespace {
+
+Asker never()
+{
+    return [](std::string_view question) {
+        ADD_FAILURE() << "unexpected question: " << question;
+        return false;
+    };
+}
+
+std::vector<fs::path> contentsOf(const fs::path& folder)
+{
+    std::vector<fs::path> all;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        all.push_back(fs::relative(entry.path(), folder));
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+} // namespace
+
+TEST(Archive, PackAndUnpackRoundTripInTheBrowsedFolder)
+{
+    test::ScratchFolder folder;
+    const std::vector<std::uint8_t> level(176400, 7);
+    test::writeBytes(folder / "MAP1.LEV", level);
+    const auto archive = archiveFor(folder / "MAP1.LEV", folder.path());
+    EXPECT_EQ(archive, folder / "MAP1.zip");
+
+    const auto packed = packFile(folder / "MAP1.LEV", archive);
+    ASSERT_TRUE(packed.succeeded()) << packed.status;
+    EXPECT_EQ(test::zipEntryNames(archive), std::vector<std::string>{"MAP1.LEV"});
+
+    test::ScratchFolder other;
+    const auto unpacked = unpackArchive(archive, other.path(), never());
+    ASSERT_TRUE(unpacked.succeeded()) << unpacked.status;
+    EXPECT_EQ(test::readBytes(other / "MAP1.LEV"), level);
+    EXPECT_EQ(contentsOf(other.path()), std::vector<fs::path>{"MAP1.LEV"});   // no staging left
+}
+
+TEST(Archive, PackingAddsToAnExistingArchiveAndLeavesAForeignFileAlone)
+{
+    test::ScratchFolder folder;
+    test::writeZip(folder / "MAP1.zip", {{"readme.txt", "hello"}, {"MAP1.LEV", "old"}});
+    test::writeBytes(folder / "MAP1.LEV", {1, 2, 3});
+    ASSERT_TRUE(packFile(folder / "MAP1.LEV", folder / "MAP1.zip").succeeded());
+    EXPECT_EQ(test::zipEntryNames(folder / "MAP1.zip"), (std::vector<std::string>{"readme.txt", "MAP1.LEV"}));
+
+    test::ScratchFolder out;
+    ASSERT_TRUE(unpackArchive(folder / "MAP1.zip", out.path(), never()).succeeded());
+    EXPECT_EQ(test::readBytes(out / "MAP1.LEV"), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(test::readText(out / "readme.txt"), "hello");
+
+    test::writeBytes(folder / "MAP2.zip", {'n', 'o', 't', ' ', 'z', 'i', 'p'});
+    test::writeBytes(folder / "MAP2.LEV", {4});
+    EXPECT_EQ(packFile(folder / "MAP2.LEV", folder / "MAP2.zip").kind, Outcome::Kind::Refused);
+    EXPECT_EQ(test::readText(folder / "MAP2.zip"), "not zip");
+}
+
+TEST(Archive, EntryNamesThatLeaveTheFolderAreNamed)
+{
+    EXPECT_EQ(entryNameProblem("mods/a.lev"), "");
+    EXPECT_EQ(entryNameProblem("./a.lev"), "");
+    EXPECT_NE(entryNameProblem(""), "");
+    EXPECT_NE(entryNameProblem("/etc/passwd"), "");
+    EXPECT_NE(entryNameProblem("\\\\server\\share\\a"), "");
+    EXPECT_NE(entryNameProblem("C:evil.lev"), "");
+    EXPECT_NE(entryNameProblem("../evil.lev"), "");
+    EXPECT_NE(entryNameProblem("mods\\..\\..\\evil.lev"), "");
+    EXPECT_NE(entryNameProblem("mods/.."), "");
+}
+
+TEST(Archive, HostileArchivesAreRefusedWithNothingWritten)
+{
+    struct Case {
+        const char* what;
+        std::vector<test::ZipEntry> entries;
+    };
+    const std::vector<Case> cases = {
+        {"climbs out", {{"good.lev", "x"}, {"../evil.lev", "x"}}},
+        {"absolute", {{"good.lev", "x"}, {"/tmp/quorvex-evil.lev", "x"}}},
+        {"backslashes", {{"good.lev", "x"}, {"a\\..\\..\\evil.lev", "x"}}},
+        {"link", {{"good.lev", "x"}, {"link", "/etc", true}}},
+    };
+    for (const auto& hostile : cases) {
+        test::ScratchFolder scratch;
+        const auto inside = scratch / "extract";
+        fs::create_directory(inside);
+        fs::create_directory(scratch / "extractEvil");
+        test::writeZip(scratch / "evil.zip", hostile.entries);
+        const auto outcome = unpackArchive(scratch / "evil.zip", inside, never());
+        EXPECT_EQ(outcome.kind, Outcome::Kind::Refused) << hostile.what;
+        EXPECT_NE(outcome.status.find("nothing was written"), std::string::npos) << outcome.status;
+        EXPECT_TRUE(fs::is_empty(inside)) << hostile.what;
+        EXPECT_TRUE(fs::is_empty(scratch / "extractEvil")) << hostile.what;
+        EXPECT_FALSE(fs::exists(scratch / "evil.lev")) << hostile.what;
+    }
+    EXPECT_FALSE(fs::exists("/tmp/quorvex-evil.lev"));
+}
+
+TEST(Archive, LinksAlreadyInTheFolderDoNotLeadOutside)
+{
+    test::ScratchFolder scratch;
+    fs::create_directory(scratch / "extract");
+    fs::create_directory(scratch / "outside");
+    fs::create_directory_symlink(scratch / "outside", scratch / "extract" / "sub");
+    test::writeZip(scratch / "a.zip", {{"sub/evil.lev", "x"}});
+    EXPECT_EQ(unpackArchive(scratch / "a.zip", scratch / "extract", never()).kind, Outcome::Kind::Refused);
+    EXPECT_TRUE(fs::is_empty(scratch / "outside"));
+}
+
+TEST(Archive, ExistingFilesAreReplacedOnlyWhenTheUserSaysSo)
+{
+    test::ScratchFolder scratch;
+    test::writeZip(scratch / "a.zip", {{"one.lev", "new1"}, {"two.lev", "new2"}, {"sub/three.lev", "new3"}});
+    test::writeBytes(scratch / "one.lev", {'o'});
+    test::writeBytes(scratch / "two.lev", {'t'});
+    std::vector<std::string> asked;
+    std::deque<bool> answers{true, false};
+    const auto outcome = unpackArchive(scratch / "a.zip", scratch.path(), [&](std::string_view question) {
+        asked.emplace_back(question);
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    });
+    ASSERT_TRUE(outcome.succeeded()) << outcome.status;
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(test::readText(scratch / "one.lev"), "new1");
+    EXPECT_EQ(test::readText(scratch / "two.lev"), "t");
+    EXPECT_EQ(test::readText(scratch / "sub" / "three.lev"), "new3");
+}
+
+TEST(Archive, DamagedArchiveIsRefused)
+{
+    test::ScratchFolder scratch;
+    fs::create_directory(scratch / "out");
+    test::writeZip(scratch / "a.zip", {{"a.lev", std::string(5000, 'a')}, {"b.lev", std::string(5000, 'b')}});
+    auto bytes = test::readBytes(scratch / "a.zip");
+    bytes[40] ^= 0xFF;   // inside the first entry's data
+    test::writeBytes(scratch / "a.zip", bytes);
+    EXPECT_EQ(unpackArchive(scratch / "a.zip", scratch / "out", never()).kind, Outcome::Kind::Refused);
+    EXPECT_TRUE(fs::is_empty(scratch / "out"));
+    test::writeBytes(scratch / "b.zip", {1, 2, 3});
+    EXPECT_EQ(unpackArchive(scratch / "b.zip", scratch / "out", never()).kind, Outcome::Kind::Refused);
+}
