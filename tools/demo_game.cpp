@@ -3,6 +3,7 @@
 #include "gameexe/places.h"
 #include "gameexe/weapon_names.h"
 #include "gameexe/workspace.h"
+#include "weapons/weapon_table.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,13 +26,49 @@ void put32(Bytes& bytes, std::uint32_t offset, std::uint32_t value)
         bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-// A deterministic, plausible weapon table: small counts, short delays, a few ticked switches.
+// A deterministic, plausible weapon table: each field within a range that makes sense for it,
+// ticks 0 or 1, list entries on a row of their list, weapon index = slot, and start frames on
+// the small sprites of the graphics (every fourth weapon a plain bullet, frame -1).
 void fillWeaponTable(Bytes& exe)
 {
-    for (std::uint32_t i = 0; i < places::WeaponTableSize; ++i)
-        exe[places::WeaponTable + i] = static_cast<std::uint8_t>((i * 7 + i / 40) % 11);
-    for (int w = 0; w < places::WeaponCount; ++w)
-        exe[places::WeaponTable + 120 + w] = static_cast<std::uint8_t>(w);   // weapon index
+    struct Range {
+        std::string_view key;
+        int low, high;
+    };
+    constexpr Range Ranges[] = {
+        {"DISTRIBUTION:", 0, 3000},  {"NUMOBJECTS:", 1, 12},     {"SPEED:", 50, 1200},      {"ACCADD:", 0, 60},
+        {"ACCMULTIPLY:", 90, 110},   {"RECOIL:", 0, 40},         {"BLOW:", 0, 30},          {"BOUNCE:", 0, 80},
+        {"HITDAMAGE:", 0, 30},       {"TIMETOEXPLODE:", 0, 600}, {"TIMETOEXPLODEV:", 0, 50}, {"WORMDETECTRANGE:", 0, 20},
+        {"BLOOD:", 0, 100},          {"GRAVITY:", 0, 1500},      {"LOADINGTIME:", 10, 400},  {"AMMO:", 1, 30},
+        {"SHOTDELAY:", 0, 60},       {"FIRECONE:", 0, 10},       {"SPLINTERAMOUNT:", 0, 40}, {"OTRAILDELAY:", 0, 10},
+        {"PTRAILDELAY:", 0, 10},     {"ANIMFRAMES:", 0, 3},      {"SHELLDELAY:", 0, 30},
+        {"SPLINTERCOLOR:", 32, 159}, {"BULLETCOLOR:", 32, 159},
+    };
+    constexpr int LastSmallSprite = 129;   // frames 0..129 lie on the 7 by 7 sprites
+    WeaponTable table;
+    for (int w = 0; w < places::WeaponCount; ++w) {
+        for (std::size_t k = 0; k < WeaponFields.size(); ++k) {
+            const auto& field = WeaponFields[k];
+            const auto pick = static_cast<int>((w * 7919u + k * 104729u + w * k * 31u) % 65521u);
+            int value = 0;
+            if (field.kind == FieldKind::Tick)
+                value = pick % 3 == 0;
+            else if (field.kind == FieldKind::List)
+                value = pick % static_cast<int>(valueListRows(field.list).size());
+            else if (field.kind == FieldKind::Index)
+                value = w;
+            else if (field.kind == FieldKind::Frame)
+                value = w % 4 == 3 ? -1 : pick % (LastSmallSprite - 3);
+            else
+                for (const auto& range : Ranges)
+                    if (range.key == field.pluginKey)
+                        value = range.low + pick % (range.high - range.low + 1);
+            table.setEntry(field, w, value);
+        }
+        if (table.entry(WeaponFields[*weaponFieldByKey("ANIMSFRAME")], w) < 0)
+            table.setEntry(WeaponFields[*weaponFieldByKey("ANIMFRAMES")], w, 0);   // a bullet has no animation
+    }
+    put(exe, places::WeaponTable, table.bytes);
 }
 
 void fillObjects(Bytes& exe)

@@ -1,0 +1,78 @@
+#include "weapons/field_values.h"
+#include "gameexe/number_text.h"
+
+namespace quorvex {
+
+namespace {
+
+int rowOf(ValueList list, int entry)
+{
+    return entry >= 0 && static_cast<std::size_t>(entry) < valueListRows(list).size() ? entry : -1;
+}
+
+} // namespace
+
+FieldValue shownValue(FieldKind kind, ValueList list, int entry)
+{
+    FieldValue value;
+    if (kind == FieldKind::Tick)
+        value.ticked = entry == 1;
+    else if (kind == FieldKind::List)
+        value.row = rowOf(list, entry);
+    else
+        value.text = std::to_string(entry);
+    return value;
+}
+
+int storedValue(FieldKind kind, const FieldValue& value)
+{
+    if (kind == FieldKind::Tick)
+        return value.ticked ? 1 : 0;
+    if (kind == FieldKind::List)
+        return value.row < 0 ? 255 : value.row;
+    return strToInt(value.text);
+}
+
+FieldValue valueFromRecord(FieldKind kind, ValueList list, std::string_view text)
+{
+    FieldValue value;
+    if (kind == FieldKind::Tick) {
+        value.ticked = text == "1";
+    } else if (kind == FieldKind::List) {
+        value.row = rowOf(list, strToInt(text) & 0xFF);
+    } else if (kind == FieldKind::Colour) {
+        auto clamped = clampColourText(text);
+        value.text = clamped.replacement ? *clamped.replacement : std::string(text);
+    } else {
+        value.text = std::string(text);
+    }
+    return value;
+}
+
+std::string recordText(FieldKind kind, const FieldValue& value)
+{
+    if (kind == FieldKind::Tick)
+        return value.ticked ? "1" : "0";
+    if (kind == FieldKind::List)
+        return std::to_string(value.row);
+    return value.text;
+}
+
+ColourText clampColourText(std::string_view text)
+{
+    const int typed = strToInt(text);
+    if (typed > 255)
+        return {255, "255"};
+    if (typed < 0)
+        return {0, "0"};
+    return {typed, std::nullopt};
+}
+
+std::optional<int> spriteFrameOf(std::string_view text)
+{
+    if (text.empty())
+        return std::nullopt;
+    return strToInt(text) & 0xFF;
+}
+
+} // namespace quorvex

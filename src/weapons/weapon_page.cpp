@@ -1,0 +1,355 @@
+#include "weapons/weapon_page.h"
+#include "app/main_form.h"
+#include "gameexe/resource_file.h"
+#include "platform/qt_platform.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace quorvex {
+
+namespace {
+
+constexpr int SwatchSide = 21;
+constexpr int NumberBoxWidth = 64;
+
+std::size_t fieldOf(std::string_view control)
+{
+    return *weaponFieldByControl(control);
+}
+
+QString fromView(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+WeaponPage::WeaponPage(TMainForm& form, QWidget* tab)
+    : QWidget(tab), form_(form), preview_(SpritePreviewSide, SpritePreviewSide, QImage::Format_RGB32)
+{
+    setObjectName("WeaponPage");
+    preview_.fill(Qt::black);
+    auto* tabLayout = new QVBoxLayout(tab);
+    tabLayout->setContentsMargins(0, 0, 0, 0);
+    tabLayout->addWidget(this);
+
+    auto* columns = new QHBoxLayout(this);
+    columns->setContentsMargins(4, 4, 4, 4);
+    auto* left = new QVBoxLayout;
+    list_ = new QListWidget;
+    list_->setObjectName("WeaponList");
+    list_->setFixedWidth(120);
+    connect(list_, &QListWidget::currentRowChanged, this, [this] { guarded(&WeaponPage::WeaponListClick); });
+    left->addWidget(list_, 1);
+
+    auto button = [&](const char* name, const char* caption) {
+        auto* b = new QPushButton(caption);
+        b->setObjectName(name);
+        left->addWidget(b);
+        return b;
+    };
+    saveButton_ = button("SaveCurrentBut", "Save weapons");
+    connect(saveButton_, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::SaveCurrentButClick); });
+    pluginButton_ = button("LWPBut", "Save as plugin");
+    button("LWP2But", "Save in plugin");
+    auto* sort = button("SortWBut", "Sort weapons");
+    sort->setEnabled(false);
+    connect(sort, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::SortWButClick); });
+    columns->addLayout(left);
+
+    tabs_ = new QTabWidget;
+    tabs_->setObjectName("WeaponTabs");
+    for (int page = 1; page <= 4; ++page)
+        tabs_->addTab(buildSubPage(page), QString("Page %1").arg(page));
+    columns->addWidget(tabs_, 1);
+}
+
+QWidget* WeaponPage::buildSubPage(int page)
+{
+    auto* sub = new QWidget;
+    sub->setObjectName(QString("WeaponPage%1").arg(page));
+    auto* rows = new QFormLayout(sub);
+    rows->setContentsMargins(6, 6, 6, 6);
+    rows->setVerticalSpacing(3);
+    rows->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    if (page == 1) {
+        nameEdit_ = new QLineEdit;
+        nameEdit_->setObjectName("NameEdit");
+        nameEdit_->setMaxLength(static_cast<int>(places::WeaponNameMax));
+        nameEdit_->setFixedWidth(130);
+        nameEdit_->installEventFilter(this);
+        rows->addRow("Name", nameEdit_);
+    }
+    for (std::size_t k = 0; k < WeaponFields.size(); ++k) {
+        const auto& field = WeaponFields[k];
+        if (field.page != page)
+            continue;
+        rows->addRow(fromView(field.caption), buildFieldControl(k));
+        if (field.pluginKey == "ANIMLOOP:") {
+            previewLabel_ = new QLabel;
+            previewLabel_->setObjectName("WPImage");
+            previewLabel_->setFixedSize(2 * SpritePreviewSide, 2 * SpritePreviewSide);
+            previewLabel_->setPixmap(QPixmap::fromImage(preview_.scaled(previewLabel_->size())));
+            rows->addRow("Animation preview", previewLabel_);
+        }
+    }
+    return sub;
+}
+
+QWidget* WeaponPage::buildFieldControl(std::size_t k)
+{
+    const auto& field = WeaponFields[k];
+    QWidget* control = nullptr;
+    QWidget* row = nullptr;
+    if (field.kind == FieldKind::Tick) {
+        control = row = new QCheckBox;
+    } else if (field.kind == FieldKind::List) {
+        auto* list = new QComboBox;
+        for (auto text : valueListRows(field.list))
+            list->addItem(fromView(text));
+        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        list->setMinimumContentsLength(16);
+        list->setMaxVisibleItems(16);
+        control = row = list;
+    } else {
+        auto* edit = new QLineEdit;
+        edit->setFixedWidth(NumberBoxWidth);
+        control = edit;
+        row = new QWidget;
+        auto* line = new QHBoxLayout(row);
+        line->setContentsMargins(0, 0, 0, 0);
+        line->addWidget(edit);
+        if (!field.unit.empty())
+            line->addWidget(new QLabel(fromView(field.unit)));
+        if (field.kind == FieldKind::Index) {
+            edit->setText("Order");
+            edit->setEnabled(false);
+        } else if (field.kind == FieldKind::Colour) {
+            auto* swatch = new QLabel;
+            swatch->setObjectName(fromView(field.control) + "Swatch");
+            swatch->setFixedSize(SwatchSide, SwatchSide);
+            swatches_[k] = swatch;
+            line->addWidget(swatch);
+            connect(edit, &QLineEdit::textChanged, this, [this, k] {
+                form_.guarded([this, k] { colourChanged(k); });
+            });
+        } else if (field.kind == FieldKind::Frame) {
+            connect(edit, &QLineEdit::textChanged, this, [this] { guarded(&WeaponPage::Edit32Change); });
+            auto* bullet = new QPushButton("Make Bullet");
+            bullet->setObjectName("Button1");
+            connect(bullet, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::Button1Click); });
+            line->addWidget(bullet);
+        }
+        line->addStretch();
+    }
+    control->setObjectName(fromView(field.control));
+    control->installEventFilter(this);
+    controls_[k] = control;
+    return row;
+}
+
+void WeaponPage::guarded(void (WeaponPage::*handler)())
+{
+    form_.guarded([this, handler] { (this->*handler)(); });
+}
+
+bool WeaponPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::FocusOut || handling_)
+        return false;
+    // Only a move to another control counts as leaving the field: focus taken away by another
+    // window or a popup (our own message box among them) is not.
+    const auto reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return false;
+    const bool isField = std::find(controls_.begin(), controls_.end(), watched) != controls_.end();
+    if (watched != nameEdit_ && !isField)
+        return false;
+    handling_ = true;
+    guarded(watched == nameEdit_ ? &WeaponPage::NameEditExit : &WeaponPage::WapenVerander);
+    handling_ = false;
+    return false;
+}
+
+// --- start-up ----------------------------------------------------------------------------
+
+void WeaponPage::Load()
+{
+    data_ = loadWeapons(form_.workspace());
+    const QSignalBlocker quiet(list_);
+    list_->clear();
+    for (const auto& name : data_.names)
+        list_->addItem(fromGameText(name));
+}
+
+void WeaponPage::paintSwatchesBlack()
+{
+    for (auto* swatch : swatches_)
+        if (swatch)
+            paintSwatch(swatch, Qt::black);
+}
+
+void WeaponPage::showFirst()
+{
+    selectWeapon(0);
+    WeaponListClick();
+}
+
+// --- handlers ----------------------------------------------------------------------------
+
+int WeaponPage::selectedWeapon() const
+{
+    const int row = list_->currentRow();
+    return isWeaponNumber(row) && list_->item(row)->isSelected() ? row : -1;
+}
+
+void WeaponPage::selectWeapon(int row)
+{
+    const QSignalBlocker quiet(list_);
+    list_->setCurrentRow(row);
+}
+
+void WeaponPage::WeaponListClick()
+{
+    LeesWapen();
+    const bool selected = selectedWeapon() >= 0;
+    saveButton_->setEnabled(selected);
+    pluginButton_->setEnabled(selected);
+}
+
+void WeaponPage::LeesWapen()
+{
+    const int weapon = selectedWeapon();
+    if (weapon < 0)
+        return;
+    nameEdit_->setText(list_->item(weapon)->text());
+    const auto page = showWeapon(data_.table, weapon);
+    for (std::size_t k = 0; k < page.size(); ++k)
+        setFieldValue(k, page[k]);
+    picture_.reset();
+    picture_.emplace(readWholeFile(form_.workspace().weaponBitmap()));
+    drawPreview();
+}
+
+void WeaponPage::WapenVerander()
+{
+    const int weapon = selectedWeapon();
+    if (weapon < 0)
+        return;
+    WeaponPageValues page;
+    for (std::size_t k = 0; k < page.size(); ++k)
+        page[k] = fieldValue(k);
+    copyPageToTable(data_.table, weapon, page);
+}
+
+void WeaponPage::NameEditExit()
+{
+    const int weapon = selectedWeapon();
+    if (weapon < 0)
+        return;
+    const auto typed = toGameText(nameEdit_->text());
+    const auto shown = fromGameText(weaponNameFromTyped(typed));
+    list_->item(weapon)->setText(shown);
+    nameEdit_->setText(shown);
+    form_.report(renameWeapon(form_.workspace(), data_.names, weapon, typed));
+}
+
+void WeaponPage::SaveCurrentButClick()
+{
+    WapenVerander();
+    form_.report(saveWeapons(form_.workspace(), data_.table));
+}
+
+void WeaponPage::Edit28Change()
+{
+    colourChanged(fieldOf("Edit28"));
+}
+
+void WeaponPage::Edit31Change()
+{
+    colourChanged(fieldOf("Edit31"));
+}
+
+void WeaponPage::Edit32Change()
+{
+    drawPreview();
+}
+
+void WeaponPage::Button1Click()
+{
+    static_cast<QLineEdit*>(controls_[fieldOf("Edit32")])->setText("-1");
+    static_cast<QLineEdit*>(controls_[fieldOf("Edit33")])->setText("0");
+}
+
+// --- controls ----------------------------------------------------------------------------
+
+FieldValue WeaponPage::fieldValue(std::size_t k) const
+{
+    FieldValue value;
+    const auto kind = WeaponFields[k].kind;
+    if (kind == FieldKind::Tick)
+        value.ticked = static_cast<QCheckBox*>(controls_[k])->isChecked();
+    else if (kind == FieldKind::List)
+        value.row = static_cast<QComboBox*>(controls_[k])->currentIndex();
+    else
+        value.text = toGameText(static_cast<QLineEdit*>(controls_[k])->text());
+    return value;
+}
+
+void WeaponPage::setFieldValue(std::size_t k, const FieldValue& value)
+{
+    const auto kind = WeaponFields[k].kind;
+    if (kind == FieldKind::Tick)
+        static_cast<QCheckBox*>(controls_[k])->setChecked(value.ticked);
+    else if (kind == FieldKind::List)
+        static_cast<QComboBox*>(controls_[k])->setCurrentIndex(value.row);
+    else
+        static_cast<QLineEdit*>(controls_[k])->setText(fromGameText(value.text));
+}
+
+void WeaponPage::paintSwatch(QLabel* swatch, const QColor& colour)
+{
+    QPixmap pixels(SwatchSide, SwatchSide);
+    pixels.fill(colour);
+    swatch->setPixmap(pixels);
+}
+
+void WeaponPage::colourChanged(std::size_t k)
+{
+    auto* edit = static_cast<QLineEdit*>(controls_[k]);
+    const auto typed = clampColourText(toGameText(edit->text()));
+    if (typed.replacement) {
+        edit->setText(fromGameText(*typed.replacement));   // paints through this handler again
+        return;
+    }
+    const auto colour = ResourceFile(form_.workspace().resourceFile).defaultColour(typed.value);
+    paintSwatch(swatches_[k], QColor(colour.red, colour.green, colour.blue));
+}
+
+void WeaponPage::drawPreview()
+{
+    const auto frame = spriteFrameOf(toGameText(static_cast<QLineEdit*>(controls_[fieldOf("Edit32")])->text()));
+    if (!frame || !picture_)
+        return;
+    const auto pixels = spritePreview(*picture_, *frame);
+    for (int y = 0; y < SpritePreviewSide; ++y)
+        for (int x = 0; x < SpritePreviewSide; ++x) {
+            const auto& c = pixels[y * SpritePreviewSide + x];
+            preview_.setPixel(x, y, qRgb(c.red, c.green, c.blue));
+        }
+    previewLabel_->setPixmap(QPixmap::fromImage(preview_.scaled(previewLabel_->size())));
+}
+
+} // namespace quorvex

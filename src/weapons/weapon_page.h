@@ -1,0 +1,86 @@
+#pragma once
+// The "Weapons" page: the weapon list, four sub-pages of field controls built from the weapon
+// field table, rename on leaving the name box, copy into the table on leaving any field, and
+// "Save weapons".
+#include "weapons/weapon_sprite.h"
+#include "weapons/weapon_table.h"
+
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+
+namespace quorvex {
+
+class TMainForm;
+
+class WeaponPage : public QWidget {
+    Q_OBJECT
+public:
+    // Builds itself into the main window's "Weapons" tab.
+    WeaponPage(TMainForm& form, QWidget* tab);
+
+    // Start-up: the names and the table from torlo.exe, black swatches, weapon 0 shown.
+    void Load();
+    void paintSwatchesBlack();
+    void showFirst();
+
+    // The handlers; they raise file and number errors for the main window's boundary.
+    void LeesWapen();
+    void WeaponListClick();
+    void WapenVerander();
+    void NameEditExit();
+    void SaveCurrentButClick();
+    void Edit28Change();
+    void Edit31Change();
+    void Edit32Change();
+    void Button1Click();
+    void SortWButClick() {}
+
+    // The controls of the table's fields, for the plugin reader: what each shows, and setting it.
+    FieldValue fieldValue(std::size_t field) const;
+    void setFieldValue(std::size_t field, const FieldValue& value);
+    QWidget* fieldControl(std::size_t field) const { return controls_[field]; }
+    // Selects a row without showing it, as the plugin reader does.
+    void selectWeapon(int row);
+    int selectedWeapon() const;
+
+    const WeaponData& data() const { return data_; }
+    // The 14 by 14 sprite preview (drawn doubled on screen).
+    const QImage& preview() const { return preview_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* buildSubPage(int page);
+    QWidget* buildFieldControl(std::size_t field);
+    void paintSwatch(QLabel* swatch, const QColor& colour);
+    void colourChanged(std::size_t field);
+    void drawPreview();
+    // Runs a handler through the main window's error boundary.
+    void guarded(void (WeaponPage::*handler)());
+
+    TMainForm& form_;
+    WeaponData data_;
+    std::optional<WeaponPicture> picture_;   // weapon.bmp, re-read whenever a weapon is shown
+    QImage preview_;
+    bool handling_ = false;                  // a focus change caused by our own message box
+
+    QListWidget* list_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QLineEdit* nameEdit_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QPushButton* pluginButton_ = nullptr;
+    QLabel* previewLabel_ = nullptr;
+    std::array<QWidget*, WeaponFields.size()> controls_{};
+    std::array<QLabel*, WeaponFields.size()> swatches_{};   // beside the colour boxes
+};
+
+} // namespace quorvex
