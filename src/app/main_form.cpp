@@ -7,6 +7,7 @@
 #include "gameexe/places.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
+#include "weapons/weapon_page.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -117,6 +118,7 @@ void TMainForm::buildPages()
 {
     // Each subsystem puts its page (and its part of the window) in place here.
 }
+    weapons_ = new WeaponPage(*this, page(Page::Weapons));
 
 QWidget* TMainForm::buildFilterGroup()
 {
@@ -319,10 +321,12 @@ void TMainForm::loadWeapons()
 {
 }
 
+    weapons_->Load();
 void TMainForm::paintSwatchesBlack()
 {
 }
 
+    weapons_->paintSwatchesBlack();
 void TMainForm::readMaterials()
 {
     GameFile exe(services_.workspace.torloExe());
@@ -357,6 +361,7 @@ void TMainForm::showFirstEntries()
 {
 }
 
+    weapons_->showFirst();
 void TMainForm::openHelp()
 {
     const auto help = services_.workspace.resourceFile.parent_path() / "help" / "index.html";

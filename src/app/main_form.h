@@ -22,6 +22,7 @@ class QVBoxLayout;
 namespace quorvex {
 
 class OptionsPage;
+class WeaponPage;
 
 struct AppServices {
     Prompts& prompts;
@@ -110,5 +111,6 @@ private:
     QLabel* colourText_ = nullptr;
     OptionsPage* options_ = nullptr;
 };
+    WeaponPage* weapons_ = nullptr;
 
 } // namespace quorvex
