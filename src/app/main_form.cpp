@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -86,6 +87,7 @@ void TMainForm::buildWindow()
 
     pages_ = new QTabWidget;
     pages_->setObjectName("PageControl");
+    pages_->setMinimumSize(770, 480);   // all nine tabs in view; room for the 504x420 level picture
     for (const auto& info : Pages) {
         QWidget* tab = nullptr;
         if (std::string_view(info.objectName) == "AboutTab")
@@ -116,9 +118,9 @@ void TMainForm::buildWindow()
 
 void TMainForm::buildPages()
 {
+    weapons_ = new WeaponPage(*this, page(Page::Weapons));
     // Each subsystem puts its page (and its part of the window) in place here.
 }
-    weapons_ = new WeaponPage(*this, page(Page::Weapons));
 
 QWidget* TMainForm::buildFilterGroup()
 {
@@ -319,14 +321,14 @@ void TMainForm::showGreeting()
 
 void TMainForm::loadWeapons()
 {
+    weapons_->Load();
 }
 
-    weapons_->Load();
 void TMainForm::paintSwatchesBlack()
 {
+    weapons_->paintSwatchesBlack();
 }
 
-    weapons_->paintSwatchesBlack();
 void TMainForm::readMaterials()
 {
     GameFile exe(services_.workspace.torloExe());
@@ -359,9 +361,9 @@ void TMainForm::buildWeaponPicture()
 
 void TMainForm::showFirstEntries()
 {
+    weapons_->showFirst();
 }
 
-    weapons_->showFirst();
 void TMainForm::openHelp()
 {
     const auto help = services_.workspace.resourceFile.parent_path() / "help" / "index.html";
@@ -391,6 +393,21 @@ void TMainForm::ApplyColorScheme()
     colours.setColor(QPalette::Window, bg);
     colours.setColor(QPalette::WindowText, fg);
     setPalette(colours);
+    // The editor pages keep the system colours: light-on-light scheme text would be unreadable
+    // on their light panes.
+    auto system = QApplication::palette();
+    for (auto role : {QPalette::Window, QPalette::WindowText})
+        system.setColor(role, system.color(role));   // marks the roles as set, so they do not inherit
+    pages_->setPalette(system);
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Without a window manager (kiosk set-ups, Xvfb) the window is never activated; the
+    // settings and colours must still be applied once it shows.
+    if (!event->spontaneous() && !isActiveWindow())
+        FormActivate();
 }
 
 void TMainForm::changeEvent(QEvent* event)

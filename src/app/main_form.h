@@ -71,6 +71,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildWindow();
@@ -110,7 +111,7 @@ private:
     QLabel* statusText_ = nullptr;
     QLabel* colourText_ = nullptr;
     OptionsPage* options_ = nullptr;
-};
     WeaponPage* weapons_ = nullptr;
+};
 
 } // namespace quorvex
