@@ -1,11 +1,91 @@
 // weapons ...: the weapon names and table.
 #include "cli/cli.h"
+#include "gameexe/number_text.h"
 #include "gameexe/places.h"
 #include "gameexe/weapon_names.h"
+#include "weapons/weapon_table.h"
 
+#include <optional>
 #include <ostream>
 
 namespace quorvex::cli {
+
+namespace {
+
+// The weapon number argument; refusal text when it names no weapon.
+std::optional<int> weaponNumber(const std::string& text)
+{
+    const auto number = tryStrToInt(text);
+    if (!number || !isWeaponNumber(*number))
+        return std::nullopt;
+    return number;
+}
+
+Outcome noSuchWeapon(const std::string& text)
+{
+    return Outcome::refused("No weapon " + text + ": weapon numbers run from 0 to 39");
+}
+
+int show(Context& context, const Arguments& args, const Command& self)
+{
+    expectArguments(args, 1, 1, self);
+    const auto weapon = weaponNumber(args[0]);
+    if (!weapon)
+        return context.finish(noSuchWeapon(args[0]));
+    const auto data = loadWeapons(context.workspace);
+    const auto page = showWeapon(data.table, *weapon);
+    context.out << WeaponNameKey << data.names[*weapon] << '\n';
+    for (auto k : weaponFieldsInRecordOrder())
+        context.out << WeaponFields[k].pluginKey << recordText(WeaponFields[k].kind, page[k]) << '\n';
+    return 0;
+}
+
+// Sets the weapon's controls as a plugin record would, then renames and saves as the page
+// does. Every key and value is checked before anything is written.
+int set(Context& context, const Arguments& args, const Command& self)
+{
+    if (args.size() < 2)
+        throw UsageError("usage: quorvex-cli " + self.name + " " + self.usage);
+    struct Assignment {
+        std::string key, value;
+    };
+    std::vector<Assignment> assignments;
+    for (auto it = args.begin() + 1; it != args.end(); ++it) {
+        const auto equals = it->find('=');
+        if (equals == std::string::npos || equals == 0)
+            throw UsageError("expected KEY=VALUE, got \"" + *it + "\"\nusage: quorvex-cli " + self.name + " " + self.usage);
+        assignments.push_back({it->substr(0, equals), it->substr(equals + 1)});
+    }
+    const auto weapon = weaponNumber(args[0]);
+    if (!weapon)
+        return context.finish(noSuchWeapon(args[0]));
+    const auto nameKey = WeaponNameKey.substr(0, WeaponNameKey.size() - 1);
+    for (const auto& a : assignments)
+        if (a.key != nameKey && (a.key.back() == ':' || !weaponFieldByKey(a.key)))
+            return context.finish(Outcome::refused("Not a weapon key: " + a.key));
+
+    auto data = loadWeapons(context.workspace);
+    auto page = showWeapon(data.table, *weapon);
+    std::optional<std::string> name;
+    for (const auto& a : assignments) {
+        if (a.key == nameKey) {
+            name = a.value;
+            continue;
+        }
+        const auto k = *weaponFieldByKey(a.key);
+        page[k] = valueFromRecord(WeaponFields[k].kind, WeaponFields[k].list, a.value);
+    }
+    copyPageToTable(data.table, *weapon, page);   // a value that is no number stops here
+
+    if (name) {
+        const int renamed = context.finish(renameWeapon(context.workspace, data.names, *weapon, *name));
+        if (renamed != 0)
+            return renamed;
+    }
+    return context.finish(saveWeapons(context.workspace, data.table));
+}
+
+} // namespace
 
 void addWeaponCommands(CommandTable& table)
 {
@@ -18,6 +98,14 @@ void addWeaponCommands(CommandTable& table)
             context.out << i << '\t' << names[i] << '\n';
         return 0;
     }});
+    table.push_back({"weapons show", "N",
+                     "weapon N (0 to 39) as a plugin record carries it: NAME:, ORDER:, then one KEY:VALUE "
+                     "line per field, each value as the Weapons page shows it",
+                     show});
+    table.push_back({"weapons set", "N KEY=VALUE ...",
+                     "sets fields of weapon N by the keys of \"weapons show\" (without the colon) as a plugin "
+                     "does, NAME renames; then saves the weapon table as \"Save weapons\" does",
+                     set});
 }
 
 } // namespace quorvex::cli
