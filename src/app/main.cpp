@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
@@ -24,5 +25,8 @@ int main(int argc, char** argv)
     auto windows = quorvex::createWindows(std::move(services));
     prompts.setParent(windows.main.get());
     windows.main->show();
+    // For start-up measurements: leave as soon as the first window has been shown.
+    if (qEnvironmentVariableIsSet("QUORVEX_EXIT_WHEN_SHOWN"))
+        QTimer::singleShot(0, &app, &QApplication::quit);
     return app.exec();
 }
