@@ -2,6 +2,7 @@
 #include "app/options_page.h"
 #include "browser/file_filter.h"
 #include "formats/graphics_mod.h"
+#include "formats/palette.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/places.h"
@@ -338,11 +339,7 @@ void TMainForm::readMaterials()
 
 void TMainForm::loadPalette()
 {
-    GameFile exe(services_.workspace.torloExe());
-    const auto block = exe.readAt(places::GamePalette, places::PaletteSize);
-    for (int i = 0; i < 256; ++i)
-        workingPalette[i] = {static_cast<std::uint8_t>(block[3 * i] << 2), static_cast<std::uint8_t>(block[3 * i + 1] << 2),
-                             static_cast<std::uint8_t>(block[3 * i + 2] << 2)};
+    workingPalette = quorvex::loadPalette(services_.workspace);
 }
 
 void TMainForm::applyWindows51Rule()
