@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 #include "app/options_page.h"
+#include "browser/mod_browser_control.h"
 #include "browser/file_filter.h"
 #include "formats/graphics_mod.h"
 #include "formats/palette.h"
@@ -121,6 +122,7 @@ void TMainForm::buildPages()
 {
     weapons_ = new WeaponPage(*this, page(Page::Weapons));
     // Each subsystem puts its page (and its part of the window) in place here.
+    browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
 }
 
 QWidget* TMainForm::buildFilterGroup()
@@ -287,7 +289,7 @@ void TMainForm::applyOptionSettings()
 
 void TMainForm::pointBrowserAt(const fs::path& folder)
 {
-    (void)folder;   // the file browser takes it
+    browser_->pointAt(folder);
 }
 
 void TMainForm::readCpuAiValues()
@@ -303,6 +305,7 @@ void TMainForm::applyFilterBits()
     const auto ticks = filterTicksFromBits(bits);
     for (std::size_t i = 0; i < ticks.size(); ++i)
         filterBoxes[i]->setChecked(ticks[i]);
+    browser_->applyFilter();
 }
 
 void TMainForm::handleCommandLine()
@@ -310,8 +313,12 @@ void TMainForm::handleCommandLine()
     if (services_.arguments.isEmpty())
         return;
     const QFileInfo file(services_.arguments.front());
-    if (!file.isFile())
+    if (!file.isFile()) {
         openHelp();
+        return;
+    }
+    browser_->pointAt(toPath(file.absolutePath()));
+    browser_->selectFile(QFile::encodeName(file.fileName()).toStdString());
 }
 
 void TMainForm::showGreeting()
@@ -377,6 +384,7 @@ void TMainForm::FormActivate()
     if (auto path = settings.text(setting::TorloPath))
         services_.workspace.gameFolder = *path;
     powerlevel_ = isYes(settings, setting::MakePL);
+    browser_->placeLevelPicture(isYes(settings, setting::Stretch));
     ApplyColorScheme();
     StatusShow("Welcome to Quorvex !");
 }

@@ -22,6 +22,7 @@ class QVBoxLayout;
 namespace quorvex {
 
 class OptionsPage;
+class ModBrowserControl;
 class WeaponPage;
 
 struct AppServices {
@@ -67,6 +68,10 @@ public:
 
     OptionsPage* optionsPage() const { return options_; }
     std::array<QCheckBox*, 9> filterBoxes{};
+    // The two editor windows, created hidden beside the main window and shown from "Editors".
+    QWidget* hacksWindow = nullptr;
+    QWidget* textEditorWindow = nullptr;
+    void openHelp();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -97,7 +102,6 @@ private:
     void applyWindows51Rule();
     void buildWeaponPicture();
     void showFirstEntries();
-    void openHelp();
 
     AppServices services_;
     ActivityLog log_;
@@ -111,6 +115,7 @@ private:
     QLabel* statusText_ = nullptr;
     QLabel* colourText_ = nullptr;
     OptionsPage* options_ = nullptr;
+    ModBrowserControl* browser_ = nullptr;
     WeaponPage* weapons_ = nullptr;
 };
 

@@ -10,6 +10,8 @@ Windows createWindows(AppServices services)
     windows.main = std::make_unique<TMainForm>(std::move(services));
     windows.hacks = std::make_unique<TObjForm>();
     windows.texts = std::make_unique<TTextForm>();
+    windows.main->hacksWindow = windows.hacks.get();
+    windows.main->textEditorWindow = windows.texts.get();
     return windows;
 }
 

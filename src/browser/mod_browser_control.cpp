@@ -1,0 +1,418 @@
+#include "browser/mod_browser_control.h"
+#include "app/main_form.h"
+#include "app/options_page.h"
+#include "browser/archive.h"
+#include "browser/file_filter.h"
+#include "browser/file_operations.h"
+#include "browser/folder_list_control.h"
+#include "browser/preview_control.h"
+#include "formats/activation.h"
+#include "formats/conversion.h"
+#include "formats/palette.h"
+#include "formats/preview.h"
+#include "platform/qt_platform.h"
+#include "shell/settings.h"
+
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace quorvex {
+
+namespace {
+
+TMainForm::Page pageFor(BrowserPage page)
+{
+    switch (page) {
+    case BrowserPage::Graphics: return TMainForm::Page::Graphics;
+    case BrowserPage::Sounds: return TMainForm::Page::Sounds;
+    case BrowserPage::Weapons: return TMainForm::Page::Weapons;
+    case BrowserPage::About: break;
+    }
+    return TMainForm::Page::About;
+}
+
+} // namespace
+
+ModBrowserControl::ModBrowserControl(TMainForm& main, Places places) : QObject(&main), main_(main)
+{
+    buildFileList(places.leftColumn);
+    buildButtons(places.rightColumn);
+    buildHeader(places.header);
+    preview_ = new PreviewControl(places.graphicsPage);
+    connect(preview_, &PreviewControl::colourText, this, [this](const QString& text) {
+        if (auto* colour = main_.findChild<QLabel*>("ColorText"))
+            colour->setText(text);
+    });
+    for (QCheckBox* box : main_.filterBoxes)
+        if (box)
+            connect(box, &QCheckBox::clicked, this, &ModBrowserControl::FilterButtonClick);
+    FilesChange();
+}
+
+void ModBrowserControl::buildFileList(QBoxLayout* column)
+{
+    folders_ = new FolderListControl;
+    column->addWidget(folders_, 1);
+    files_ = new QListWidget;
+    files_->setObjectName("FileList");
+    files_->setToolTip("Select a file to view");
+    column->addWidget(files_, 2);
+    connect(folders_, &FolderListControl::folderChanged, this, [this] { refresh(); });
+    connect(files_, &QListWidget::currentRowChanged, this, &ModBrowserControl::FilesChange);
+    connect(files_, &QListWidget::itemDoubleClicked, this, &ModBrowserControl::ActivateButtonClick);
+    button(column, "GoButton", "Go to Torlo folder", &ModBrowserControl::GoButtonClick);
+    auto* row = new QHBoxLayout;
+    column->addLayout(row);
+    button(row, "RefreshBut", "Refresh", &ModBrowserControl::RefreshButClick);
+    button(row, "RandomButton", "Act. Rnd", &ModBrowserControl::RandomButtonClick);
+}
+
+void ModBrowserControl::buildButtons(QBoxLayout* column)
+{
+    edit_ = button(column, "EditButton", "Edit", &ModBrowserControl::EditButtonClick);
+    zip_ = button(column, "ZipButton", "(Un) Zip", &ModBrowserControl::ZipButtonClick);
+    convert_ = button(column, "ConvertButton", "Convert", &ModBrowserControl::ConvertButtonClick);
+    delete_ = button(column, "DeleteButton", "Delete", &ModBrowserControl::DeleteButtonClick);
+    rename_ = button(column, "RenameButton", "Rename", &ModBrowserControl::RenameButtonClick);
+    copy_ = button(column, "CopyButton", "Copy", &ModBrowserControl::CopyButtonClick);
+    button(column, "HelpButton", "Help", &ModBrowserControl::HelpButtonClick);
+    activate_ = button(column, "ActivateButton", "Activate", &ModBrowserControl::ActivateButtonClick);
+    button(column, "RunButton", "Run", &ModBrowserControl::RunButtonClick);
+    button(column, "EditorButton", "Editors", &ModBrowserControl::EditorButtonClick);
+    column->addStretch();
+}
+
+void ModBrowserControl::buildHeader(QBoxLayout* header)
+{
+    auto* link = new QLabel("<a href=\"#\">TorloNet </a>");
+    link->setObjectName("TorloNetText");
+    link->setToolTip("Click to go to TorloNet");
+    link->setCursor(Qt::PointingHandCursor);
+    connect(link, &QLabel::linkActivated, this, &ModBrowserControl::TorloNetTextClick);
+    auto* logo = new QLabel;
+    logo->setObjectName("MVLogo");
+    logo->setPixmap(QPixmap(":/quorvex/logo.png"));
+    logo->setCursor(Qt::PointingHandCursor);
+    logo->installEventFilter(this);
+    header->addWidget(link);
+    header->addWidget(logo);
+    torloNet_ = link;
+    logo_ = logo;
+}
+
+QPushButton* ModBrowserControl::button(QBoxLayout* column, const char* name, const char* caption,
+                                       void (ModBrowserControl::*handler)())
+{
+    auto* result = new QPushButton(caption);
+    result->setObjectName(name);
+    connect(result, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    column->addWidget(result);
+    return result;
+}
+
+bool ModBrowserControl::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == logo_ && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        MVLogoClick();
+    return QObject::eventFilter(watched, event);
+}
+
+// --- list and selection ------------------------------------------------------------------
+
+void ModBrowserControl::pointAt(const fs::path& folder)
+{
+    folders_->setFolder(folder);
+}
+
+const fs::path& ModBrowserControl::folder() const
+{
+    return folders_->folder();
+}
+
+bool ModBrowserControl::selectFile(const std::string& name)
+{
+    const auto found = std::find(names_.begin(), names_.end(), name);
+    if (found == names_.end())
+        return false;
+    files_->setCurrentRow(static_cast<int>(found - names_.begin()));
+    return true;
+}
+
+std::optional<fs::path> ModBrowserControl::selectedFile() const
+{
+    const int row = files_->currentRow();
+    if (row < 0 || row >= static_cast<int>(names_.size()))
+        return std::nullopt;
+    return folder() / names_[row];
+}
+
+void ModBrowserControl::applyFilter()
+{
+    FilterTicks ticked{};
+    for (std::size_t i = 0; i < ticked.size(); ++i)
+        ticked[i] = main_.filterBoxes[i] && main_.filterBoxes[i]->isChecked();
+    mask_ = fileMask(ticked);
+    refresh();
+}
+
+void ModBrowserControl::FilterButtonClick()
+{
+    applyFilter();
+    FilterTicks ticked{};
+    for (std::size_t i = 0; i < ticked.size(); ++i)
+        ticked[i] = main_.filterBoxes[i]->isChecked();
+    main_.services().settings.setInteger(setting::Filter, filterBitsFromTicks(ticked));
+}
+
+void ModBrowserControl::refresh(const std::optional<std::string>& keep)
+{
+    const auto before = selectedFile();
+    const auto wanted = keep ? *keep : before ? before->filename().string() : std::string{};
+    const bool sortByExtension = !main_.optionsPage() || main_.optionsPage()->sortBox->isChecked();
+    names_ = listModFiles(folder(), mask_, sortByExtension);
+    QStringList captions;
+    captions.reserve(static_cast<qsizetype>(names_.size()));
+    for (const auto& name : names_)
+        captions << QFile::decodeName(name.c_str());
+    {
+        const QSignalBlocker quiet(files_);
+        files_->clear();
+        files_->addItems(captions);
+        const auto found = std::find(names_.begin(), names_.end(), wanted);
+        if (!wanted.empty() && found != names_.end())
+            files_->setCurrentRow(static_cast<int>(found - names_.begin()));
+    }
+    if (selectedFile() != before)
+        FilesChange();
+}
+
+void ModBrowserControl::FilesChange()
+{
+    const auto file = selectedFile();
+    const auto extension = file ? upperExtension(*file) : std::string{};
+    preview_->setSelectedExtension(extension);
+    for (QPushButton* button : {zip_, delete_, rename_, copy_})
+        button->setEnabled(file.has_value());
+    if (!file) {
+        for (QPushButton* button : {edit_, convert_, activate_})
+            button->setEnabled(false);
+        return;
+    }
+    const auto commands = commandsFor(extension);
+    if (commands.edit)
+        edit_->setEnabled(*commands.edit);
+    if (commands.activate)
+        activate_->setEnabled(*commands.activate);
+    if (commands.convert)
+        convert_->setEnabled(*commands.convert);
+    if (commands.page)
+        main_.showPage(pageFor(*commands.page));
+    ViewButtonClick();
+}
+
+void ModBrowserControl::ViewButtonClick()
+{
+    const auto file = selectedFile();
+    if (!file)
+        return;
+    main_.guarded([&] {
+        const auto& workspace = main_.workspace();
+        const bool useGamePalette = main_.optionsPage() && main_.optionsPage()->usePaletteBox->isChecked();
+        const auto preview = buildPreview(*file, workspace, useGamePalette);
+        if (!preview.bitmap.empty()) {
+            writePreviewBitmap(workspace, preview);
+            preview_->show(preview.kind, workspace.previewBitmap());
+        }
+        if (!preview.status.empty())
+            main_.StatusShow(fromGameText(preview.status));
+    });
+}
+
+void ModBrowserControl::placeLevelPicture(bool stretched)
+{
+    preview_->placeLevelPicture(stretched);
+}
+
+void ModBrowserControl::RefreshButClick()
+{
+    refresh();
+}
+
+void ModBrowserControl::GoButtonClick()
+{
+    pointAt(main_.workspace().gameFolder);
+}
+
+void ModBrowserControl::RandomButtonClick()
+{
+    if (names_.empty())
+        return;
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(names_.size()) - 1);
+    const int row = pick(main_.random());
+    if (row == files_->currentRow())
+        FilesChange();   // the same entry again is still a fresh selection
+    else
+        files_->setCurrentRow(row);
+    ActivateButtonClick();
+}
+
+// --- commands ----------------------------------------------------------------------------
+
+void ModBrowserControl::show(const Outcome& outcome)
+{
+    // Nothing may carry a reason meant for the command line; the window stays quiet.
+    if (outcome.kind != Outcome::Kind::Nothing)
+        main_.report(outcome);
+}
+
+void ModBrowserControl::ActivateButtonClick()
+{
+    const auto file = selectedFile();
+    if (!file)
+        return;
+    main_.guarded([&] {
+        auto& prompts = main_.services().prompts;
+        const auto activation = activateFile(*file, folder(), main_.workspace(),
+                                             [&](std::string_view question) { return prompts.askYesNo(std::string(question)); });
+        show(activation.outcome);
+        if (activation.paletteChanged)
+            main_.workingPalette = loadPalette(main_.workspace());
+    });
+}
+
+void ModBrowserControl::ConvertButtonClick()
+{
+    const auto file = selectedFile();
+    if (!file)
+        return;
+    main_.guarded([&] {
+        auto& prompts = main_.services().prompts;
+        const auto outcome = convertFile(*file, main_.workspace(),
+                                         [&](const std::string& filter, const fs::path& proposed) {
+                                             return prompts.saveFile(filter, proposed, {});
+                                         },
+                                         main_.powerlevelFlag());
+        refresh();
+        show(outcome);
+    });
+}
+
+void ModBrowserControl::DeleteButtonClick()
+{
+    const auto file = selectedFile();
+    if (!file || main_.services().prompts.askYesNoCancel(deleteQuestion(*file)) != Prompts::Answer::Yes)
+        return;
+    main_.guarded([&] {
+        const auto outcome = deleteModFile(*file, folder());
+        refresh();
+        show(outcome);
+    });
+}
+
+void ModBrowserControl::RenameButtonClick()
+{
+    const auto file = selectedFile();
+    if (!file)
+        return;
+    const auto chosen = main_.services().prompts.saveFile(AllFilesFilter, *file, {});
+    if (!chosen)
+        return;
+    const auto target = withExtensionIfBare(*chosen, *file);
+    const auto outcome = renameModFile(*file, target);
+    refresh(outcome.succeeded() && target.parent_path() == folder() ? std::optional(target.filename().string()) : std::nullopt);
+    show(outcome);
+}
+
+void ModBrowserControl::CopyButtonClick()
+{
+    const auto file = selectedFile();
+    if (!file)
+        return;
+    const auto chosen = main_.services().prompts.saveFile(AllFilesFilter, {}, {});
+    if (!chosen)
+        return;
+    main_.guarded([&] {
+        const auto outcome = copyModFile(*file, withExtensionIfBare(*chosen, *file));
+        refresh();
+        show(outcome);
+    });
+}
+
+void ModBrowserControl::ZipButtonClick()
+{
+    const auto file = selectedFile();
+    if (!file)
+        return;
+    main_.guarded([&] {
+        auto& prompts = main_.services().prompts;
+        const auto outcome = upperExtension(*file) == ".ZIP"
+                                 ? unpackArchive(*file, folder(), [&](std::string_view question) {
+                                       return prompts.askYesNo(std::string(question));
+                                   })
+                                 : packFile(*file, archiveFor(*file, folder()));
+        refresh();
+        show(outcome);
+    });
+    if (auto* help = main_.findChild<QWidget*>("HelpFileButton"))
+        help->setFocus();
+}
+
+void ModBrowserControl::EditButtonClick()
+{
+    const auto file = selectedFile();
+    if (!file)
+        return;
+    if (const auto launch = editLaunch(*file, main_.services().settings))
+        show(start(main_.services().shell, *launch));
+}
+
+void ModBrowserControl::RunButtonClick()
+{
+    show(start(main_.services().shell, gameLaunch(main_.workspace(), main_.services().settings)));
+}
+
+void ModBrowserControl::HelpButtonClick()
+{
+    main_.openHelp();
+}
+
+void ModBrowserControl::TorloNetTextClick()
+{
+    show(start(main_.services().shell, webLaunch(CommunitySite)));
+}
+
+void ModBrowserControl::MVLogoClick()
+{
+    show(start(main_.services().shell, webLaunch(MakerSite)));
+}
+
+void ModBrowserControl::EditorButtonClick()
+{
+    auto* menu = new QMenu(&main_);
+    menu->setObjectName("EditorMenu");
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    auto showWindow = [](QWidget* window) {
+        if (!window)
+            return;
+        window->show();
+        window->raise();
+        window->activateWindow();
+    };
+    menu->addAction("Hacks", this, [this, showWindow] { showWindow(main_.hacksWindow); })->setObjectName("MenuHack");
+    menu->addAction("Text Editor", this, [this, showWindow] { showWindow(main_.textEditorWindow); })
+        ->setObjectName("MenuTextEdit");
+    menu->popup(main_.pos() + QPoint(604, 504));
+}
+
+} // namespace quorvex
