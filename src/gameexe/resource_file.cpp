@@ -107,9 +107,12 @@ fs::path locateResourceFile(const fs::path& programFolder)
     std::error_code error;
     if (fs::exists(beside, error))
         return beside;
-    const auto installed = fs::path(QUORVEX_DATA_INSTALL_DIR) / places::ResourceFileName;
-    if (fs::exists(installed, error))
-        return installed;
+    // An installed tree keeps it in share/quorvex beside bin/, wherever the tree was put.
+    for (const auto& folder : {programFolder / ".." / "share" / "quorvex", fs::path(QUORVEX_DATA_INSTALL_DIR)}) {
+        const auto installed = (folder / places::ResourceFileName).lexically_normal();
+        if (fs::exists(installed, error))
+            return installed;
+    }
     return beside;
 }
 
