@@ -1,0 +1,229 @@
+#include "formats/activation.h"
+#include "formats/level.h"
+#include "gameexe/errors.h"
+#include "gameexe/places.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace fs = std::filesystem;
+
+namespace quorvex {
+namespace {
+
+class ActivationTest : public ::testing::Test {
+protected:
+    test::DemoGame demo;
+    fs::path mods = demo.game() / "mods";
+    int questions = 0;
+
+    Activation activate(const fs::path& file, const fs::path& browsed)
+    {
+        return activateFile(file, browsed, demo.workspace, [this](std::string_view) {
+            ++questions;
+            return true;
+        });
+    }
+    Activation activate(const fs::path& file) { return activate(file, file.parent_path()); }
+
+    fs::path write(const std::string& name, const Bytes& bytes)
+    {
+        test::writeBytes(demo.scratch / name, bytes);
+        return demo.scratch / name;
+    }
+    Bytes exe() const { return test::readBytes(demo.workspace.torloExe()); }
+    Bytes gamePalette() const
+    {
+        const auto bytes = exe();
+        return Bytes(bytes.begin() + places::GamePalette, bytes.begin() + places::GamePalette + 768);
+    }
+    Bytes materials() const
+    {
+        const auto bytes = exe();
+        return Bytes(bytes.begin() + places::Materials, bytes.begin() + places::Materials + 160);
+    }
+    std::string levelName() const
+    {
+        const auto dat = test::readBytes(demo.workspace.torloDat());
+        return std::string(dat.begin() + 147, dat.begin() + 147 + dat[146]);
+    }
+};
+
+TEST(LevelName, ShortNameOfTheLevelFile)
+{
+    EXPECT_EQ(levelNameFor("/x/MYLEVEL.LEV"), "MYLEVEL");
+    EXPECT_EQ(levelNameFor("/x/mylevel1.lev"), "MYLEVEL1");
+    EXPECT_EQ(levelNameFor("/x/averylongname.lev"), "AVERYL~1");
+    EXPECT_EQ(levelNameFor("/x/a-b_c.lev"), "A-B_C");
+}
+
+TEST_F(ActivationTest, PowerlevelTwoFromAnotherFolderInstallsEverything)
+{
+    auto level = test::readBytes(mods / "MOSSYPL2.LEV");
+    std::memcpy(&level[LevelMarkerAt], "NOTAMARKER", 10);   // never examined
+    level[LevelMaterialsAt] = 0xA5;
+    const auto file = write("averylongname.lev", level);
+    const auto result = activate(file);
+    EXPECT_EQ(result.outcome.status, "Level activated");
+    EXPECT_EQ(result.outcome.logMessage, "Level " + file.string() + " activated");
+    EXPECT_TRUE(result.paletteChanged);
+    EXPECT_EQ(gamePalette(), Bytes(level.begin() + LevelPaletteAt, level.begin() + LevelPaletteAt + 768));
+    EXPECT_EQ(materials(), Bytes(level.begin() + LevelMaterialsAt, level.end()));
+    EXPECT_EQ(levelName(), "AVERYL~1");
+    EXPECT_EQ(test::readBytes(demo.game() / "averylongname.lev"), level);
+    const auto dat = test::readBytes(demo.workspace.torloDat());
+    EXPECT_EQ(dat.size(), places::DatSize);
+}
+
+TEST_F(ActivationTest, PowerlevelWritesOnlyThePalette)
+{
+    const auto before = materials();
+    const auto result = activate(mods / "SUNSET.LEV");
+    EXPECT_TRUE(result.paletteChanged);
+    const auto level = test::readBytes(mods / "SUNSET.LEV");
+    EXPECT_EQ(gamePalette(), Bytes(level.begin() + LevelPaletteAt, level.end()));
+    EXPECT_EQ(materials(), before);
+    EXPECT_EQ(levelName(), "SUNSET");
+}
+
+TEST_F(ActivationTest, PlainLevelKeepsThePaletteOfAnEarlierPowerlevel)
+{
+    activate(mods / "SUNSET.LEV");
+    const auto palette = gamePalette();
+    const auto result = activate(mods / "MEADOW.LEV");
+    EXPECT_FALSE(result.paletteChanged);
+    EXPECT_EQ(gamePalette(), palette);
+    EXPECT_EQ(levelName(), "MEADOW");
+    EXPECT_TRUE(fs::exists(demo.game() / "MEADOW.LEV"));
+}
+
+TEST_F(ActivationTest, LevelInTheGameFolderIsNotCopied)
+{
+    fs::copy_file(mods / "CANYON.LEV", demo.game() / "canyon.lev");
+    const auto browsed = demo.game() / "";   // the same folder written with a trailing slash
+    EXPECT_EQ(activate(demo.game() / "canyon.lev", browsed).outcome.status, "Level activated");
+    EXPECT_EQ(fs::file_size(demo.game() / "canyon.lev"), 176402u);
+    EXPECT_EQ(levelName(), "CANYON");
+}
+
+TEST_F(ActivationTest, LevelNeedsTheGameFilesBeforeWritingAnything)
+{
+    fs::remove(demo.workspace.torloDat());
+    const auto palette = gamePalette();
+    EXPECT_THROW(activate(mods / "SUNSET.LEV"), FileError);
+    EXPECT_EQ(gamePalette(), palette);
+    EXPECT_FALSE(fs::exists(demo.game() / "SUNSET.LEV"));
+}
+
+TEST_F(ActivationTest, GraphicsAndSoundModsReplaceTheGamesFiles)
+{
+    const auto chr = activate(mods / "NEONGFX.CHR");
+    EXPECT_EQ(chr.outcome.status, "Mod activated");
+    EXPECT_EQ(chr.outcome.logMessage, "Graphic Mod " + (mods / "NEONGFX.CHR").string() + " activated");
+    EXPECT_EQ(test::readBytes(demo.workspace.torloChr()), test::readBytes(mods / "NEONGFX.CHR"));
+    const auto snd = activate(mods / "CRUNCHY.SND");
+    EXPECT_EQ(snd.outcome.status, "Mod activated");
+    EXPECT_EQ(snd.outcome.logMessage, "Soundmod " + (mods / "CRUNCHY.SND").string() + " activated");
+    EXPECT_EQ(test::readBytes(demo.workspace.torloSnd()), test::readBytes(mods / "CRUNCHY.SND"));
+    // No temporary files are left beside them.
+    for (const auto& entry : fs::directory_iterator(demo.game()))
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+}
+
+TEST_F(ActivationTest, AFileNamedLikeTheGamesOwnIsNotActivated)
+{
+    const auto before = test::readBytes(demo.workspace.torloChr());
+    const auto result = activate(write("torlo.chr", Bytes(40000, 1)));
+    EXPECT_EQ(result.outcome.kind, Outcome::Kind::Nothing);
+    EXPECT_TRUE(result.outcome.logMessage.empty());
+    EXPECT_EQ(test::readBytes(demo.workspace.torloChr()), before);
+    EXPECT_EQ(activate(write("Torlo.Snd", Bytes(10, 1))).outcome.kind, Outcome::Kind::Nothing);
+}
+
+TEST_F(ActivationTest, FailedModCopyKeepsTheOldFileAndSaysSo)
+{
+    const auto before = test::readBytes(demo.workspace.torloSnd());
+    const auto result = activate(mods / "MISSING.SND");
+    EXPECT_EQ(result.outcome.kind, Outcome::Kind::Refused);
+    EXPECT_EQ(result.outcome.status, "Mod not activated: File not found");
+    EXPECT_EQ(test::readBytes(demo.workspace.torloSnd()), before);
+
+    demo.workspace.gameFolder = demo.scratch / "no-such-game";
+    EXPECT_EQ(activate(mods / "NEONGFX.CHR").outcome.kind, Outcome::Kind::Refused);
+}
+
+TEST_F(ActivationTest, RawPaletteIsDividedByFour)
+{
+    Bytes raw(800);
+    for (std::size_t i = 0; i < raw.size(); ++i)
+        raw[i] = static_cast<std::uint8_t>(i);
+    const auto file = write("ramp.lpl", raw);
+    const auto result = activate(file);
+    EXPECT_EQ(result.outcome.status, "Palette activated");
+    EXPECT_EQ(result.outcome.logMessage, "Palette " + file.string() + " activated");
+    EXPECT_TRUE(result.paletteChanged);
+    const auto palette = gamePalette();
+    for (std::size_t i = 0; i < 768; ++i)
+        ASSERT_EQ(palette[i], raw[i] / 4) << i;
+}
+
+TEST_F(ActivationTest, ShortRawPaletteIsRefusedAndWritesNothing)
+{
+    const auto before = exe();
+    const auto result = activate(write("short.act", Bytes(767, 200)));
+    EXPECT_EQ(result.outcome.kind, Outcome::Kind::Refused);
+    EXPECT_EQ(result.outcome.status, "Not a valid palette");
+    EXPECT_FALSE(result.paletteChanged);
+    EXPECT_EQ(exe(), before);
+}
+
+TEST_F(ActivationTest, RawPaletteNeedsTorloExe)
+{
+    fs::remove(demo.workspace.torloExe());
+    EXPECT_EQ(activate(mods / "PASTEL.ACT").outcome.status, "'Torlo.Exe' does not exists");
+}
+
+TEST_F(ActivationTest, TextPaletteOfWhiteWrites63Everywhere)
+{
+    std::string text = "JASC-PAL\r\n0100\r\n256\r\n";
+    for (int i = 0; i < 256; ++i)
+        text += "255 255 255\r\n";
+    const auto result = activate(write("white.pal", Bytes(text.begin(), text.end())));
+    EXPECT_EQ(result.outcome.status, "Palette activated");
+    EXPECT_EQ(gamePalette(), Bytes(768, 63));
+}
+
+TEST_F(ActivationTest, TextPaletteWithABadLineChangesNothing)
+{
+    const auto before = exe();
+    const std::string text = "JASC-PAL\r\n0100\r\n256\r\n255 255 255\r\n1 2 x\r\n";
+    EXPECT_THROW(activate(write("bad.pal", Bytes(text.begin(), text.end()))), ConvertError);
+    EXPECT_EQ(exe(), before);
+}
+
+TEST_F(ActivationTest, RiffPaletteAndRefusedPal)
+{
+    const auto riff = test::readBytes(mods / "COOL.PAL");
+    EXPECT_EQ(activate(mods / "COOL.PAL").outcome.status, "Palette activated");
+    EXPECT_EQ(gamePalette()[3 * 10 + 2], riff[24 + 4 * 10 + 2] / 4);
+    const auto before = exe();
+    EXPECT_EQ(activate(write("odd.pal", Bytes(1000, 1))).outcome.status, "Not a valid palette");
+    EXPECT_EQ(exe(), before);
+}
+
+TEST_F(ActivationTest, OtherKindsDoNothing)
+{
+    const auto before = exe();
+    for (const char* name : {"font.LFT", "notes.txt", "plugin.lwp", "texts.llf"}) {
+        const auto result = activate(write(name, Bytes(10, 1)));
+        EXPECT_EQ(result.outcome.kind, Outcome::Kind::Nothing) << name;
+        EXPECT_TRUE(result.outcome.logMessage.empty()) << name;
+    }
+    EXPECT_EQ(exe(), before);
+    EXPECT_EQ(questions, 0);
+}
+
+} // namespace
+} // namespace quorvex
