@@ -26,6 +26,12 @@
 
 namespace fs = std::filesystem;
 
+// The logo lives in a resource of this static library; it must be registered by hand.
+static void registerBrowserResources()
+{
+    Q_INIT_RESOURCE(browser);
+}
+
 namespace quorvex {
 
 namespace {
@@ -45,6 +51,7 @@ TMainForm::Page pageFor(BrowserPage page)
 
 ModBrowserControl::ModBrowserControl(TMainForm& main, Places places) : QObject(&main), main_(main)
 {
+    registerBrowserResources();
     buildFileList(places.leftColumn);
     buildButtons(places.rightColumn);
     buildHeader(places.header);
@@ -94,11 +101,15 @@ void ModBrowserControl::buildButtons(QBoxLayout* column)
 
 void ModBrowserControl::buildHeader(QBoxLayout* header)
 {
-    auto* link = new QLabel("<a href=\"#\">TorloNet </a>");
+    // A plain underlined label, so that it takes the colour scheme's text colour.
+    auto* link = new QLabel("TorloNet ");
     link->setObjectName("TorloNetText");
     link->setToolTip("Click to go to TorloNet");
     link->setCursor(Qt::PointingHandCursor);
-    connect(link, &QLabel::linkActivated, this, &ModBrowserControl::TorloNetTextClick);
+    auto font = link->font();
+    font.setUnderline(true);
+    link->setFont(font);
+    link->installEventFilter(this);
     auto* logo = new QLabel;
     logo->setObjectName("MVLogo");
     logo->setPixmap(QPixmap(":/quorvex/logo.png"));
@@ -122,9 +133,12 @@ QPushButton* ModBrowserControl::button(QBoxLayout* column, const char* name, con
 
 bool ModBrowserControl::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == logo_ && event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        MVLogoClick();
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == logo_)
+            MVLogoClick();
+        else if (watched == torloNet_)
+            TorloNetTextClick();
+    }
     return QObject::eventFilter(watched, event);
 }
 

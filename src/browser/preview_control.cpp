@@ -30,7 +30,6 @@ QLabel* pictureLabel(const char* name, QWidget* parent)
 PreviewControl::PreviewControl(QWidget* page) : QObject(page)
 {
     level_ = pictureLabel("LevelImage", page);
-    level_->setScaledContents(true);
     placeLevelPicture(false);
 
     stripBox_ = new QScrollArea(page);
@@ -57,6 +56,15 @@ PreviewControl::PreviewControl(QWidget* page) : QObject(page)
 void PreviewControl::placeLevelPicture(bool stretched)
 {
     level_->setGeometry(8, stretched ? 1 : 35, LevelPictureWidth, stretched ? StretchedLevelHeight : LevelPictureHeight);
+    showLevelImage();
+}
+
+void PreviewControl::showLevelImage()
+{
+    // Scaled by whole pixels, as the game's tools do: a 16x16 palette grid stays a grid of
+    // sharp cells instead of a blur.
+    if (!levelImage_.isNull())
+        level_->setPixmap(QPixmap::fromImage(levelImage_.scaled(level_->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
 }
 
 void PreviewControl::show(Preview::Kind kind, const std::filesystem::path& bitmapFile)
@@ -72,7 +80,8 @@ void PreviewControl::show(Preview::Kind kind, const std::filesystem::path& bitma
         detail_->setPixmap(QPixmap::fromImage(detailImage_));
         stripBox_->verticalScrollBar()->setValue(0);
     } else {
-        level_->setPixmap(QPixmap::fromImage(image));
+        levelImage_ = image;
+        showLevelImage();
     }
     level_->setVisible(!graphics);
     stripBox_->setVisible(graphics);

@@ -37,11 +37,13 @@ private:
     void LevelMouseMove(QPoint at);
     void ChrImageMouseMove(QPoint at);
     void ChrImage2MouseMove(QPoint at);
+    void showLevelImage();
 
     QLabel* level_;
     QScrollArea* stripBox_;
     QLabel* strip_;
     QLabel* detail_;
+    QImage levelImage_;
     QImage stripImage_;
     QImage detailImage_;
     std::string extension_;

@@ -206,12 +206,16 @@ TEST(BrowserCommands, EditHelpAndWebLinksGoThroughTheShell)
     click(form.get(), "HelpButton");
     EXPECT_EQ(fs::path(fixture.shell.calls.back().target).filename(), "index.html");
 
-    emit find<QLabel>(form.get(), "TorloNetText")->linkActivated("#");
+    auto clickLabel = [](QWidget* label) {
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), label->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(label, &release);
+    };
+    clickLabel(find<QLabel>(form.get(), "TorloNetText"));
     EXPECT_EQ(fixture.shell.calls.back().target, "https://torlonet.morvane.net");
     auto* logo = find<QLabel>(form.get(), "MVLogo");
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), logo->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(logo, &release);
+    EXPECT_FALSE(logo->pixmap().isNull());
+    clickLabel(logo);
     EXPECT_EQ(fixture.shell.calls.back().target, "https://quorvex.morvane.net");
     EXPECT_EQ(fixture.shell.calls.back().window, Shell::Window::Maximised);
 

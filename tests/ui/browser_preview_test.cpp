@@ -60,12 +60,15 @@ TEST(BrowserPreview, PalettesShowAGridAndNameTheColourUnderThePointer)
     MainFormFixture fixture;
     auto form = openOnMods(fixture, "PASTEL.ACT");
     EXPECT_EQ(statusText(form.get()), "Palette viewed");
+    // The grid fills the picture in sharp cells: the pixel under the pointer has the colour named.
     const auto image = levelImage(form.get());
-    ASSERT_EQ(image.size(), QSize(16, 16));
+    ASSERT_EQ(image.size(), QSize(504, 350));
     const auto palette = readBytes(fixture.demo.game() / "mods" / "PASTEL.ACT");
-    EXPECT_EQ(image.pixelColor(0, 0), QColor(palette[0], palette[1], palette[2]));
-    EXPECT_EQ(image.pixelColor(15, 15), QColor(palette[765], palette[766], palette[767]));
-    EXPECT_EQ(image.pixelColor(3, 9), QColor(palette[3 * 147], palette[3 * 147 + 1], palette[3 * 147 + 2]));
+    auto colour = [&](int index) { return QColor(palette[3 * index], palette[3 * index + 1], palette[3 * index + 2]); };
+    EXPECT_EQ(image.pixelColor(0, 0), colour(0));
+    EXPECT_EQ(image.pixelColor(503, 349), colour(255));
+    EXPECT_EQ(image.pixelColor(100, 200), colour(147));
+    EXPECT_EQ(image.pixelColor(110, 210), colour(147));
 
     auto* picture = find<QLabel>(form.get(), "LevelImage");
     moveMouse(picture, {100, 200});
