@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -50,7 +51,9 @@ WeaponPage::WeaponPage(TMainForm& form, QWidget* tab)
     auto* left = new QVBoxLayout;
     list_ = new QListWidget;
     list_->setObjectName("WeaponList");
-    list_->setFixedWidth(120);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setFixedWidth(list_->fontMetrics().horizontalAdvance(QString(places::WeaponNameMax, 'N'))
+                         + list_->verticalScrollBar()->sizeHint().width() + 2 * list_->frameWidth() + 4);
     connect(list_, &QListWidget::currentRowChanged, this, [this] { guarded(&WeaponPage::WeaponListClick); });
     left->addWidget(list_, 1);
 
@@ -121,6 +124,7 @@ QWidget* WeaponPage::buildFieldControl(std::size_t k)
             list->addItem(fromView(text));
         list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         list->setMinimumContentsLength(16);
+        list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);   // long rows use the room there is
         list->setMaxVisibleItems(16);
         control = row = list;
     } else {
@@ -211,8 +215,9 @@ void WeaponPage::showFirst()
 
 int WeaponPage::selectedWeapon() const
 {
+    // The current row, not the selection: a click makes a row current before it selects it.
     const int row = list_->currentRow();
-    return isWeaponNumber(row) && list_->item(row)->isSelected() ? row : -1;
+    return isWeaponNumber(row) ? row : -1;
 }
 
 void WeaponPage::selectWeapon(int row)
