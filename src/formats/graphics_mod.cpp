@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 namespace quorvex {
 
@@ -20,57 +22,78 @@ constexpr Band Bands[] = {
     {2671, 119, 0, 4},    // sprite group 3
 };
 
-constexpr std::uint32_t bandsEnd()
-{
-    std::uint32_t end = ChrHeaderSize;
-    for (const auto& band : Bands)
-        end += band.rows * band.width;
-    return end;
-}
-static_assert(bandsEnd() == ChrGraphicsEnd, "the picture holds .CHR bytes 10 to 35015");
-
 constexpr std::uint8_t DefaultChrHeader[ChrHeaderSize] = {'T', 'O', 'R', 'L', 'O', 0, 2, 16, 16, 110};
 
-// Picture rows are stored bottom-up: picture row 0 is the last row of the file.
+// Picture rows are stored bottom-up: picture row 0 is the last row of the pixel block.
 constexpr std::size_t storedRow(std::uint32_t row)
 {
-    return places::BitmapPixelsAt + (GraphicsPictureHeight - 1 - row) * GraphicsPictureWidth;
+    return (GraphicsPictureHeight - 1 - row) * GraphicsPictureWidth;
 }
 
-// Calls move<Width>(picture offset, .CHR offset) for every row of every band. The width is a
-// template argument so that each row moves as one small fixed-size copy, not a library call.
-template <typename Move>
-void forEachRow(Move move)
+// Band B from the .CHR bytes into the pixel block. Every picture row is written whole (the
+// columns outside the band as 0), so the block needs no clearing first; with the band's shape
+// known at compile time each row is a couple of register moves.
+template <std::size_t B>
+void bandToPicture(std::uint8_t* pixels, const std::uint8_t* data)
 {
-    std::size_t data = ChrHeaderSize;
-    auto walk = [&]<std::uint32_t Width>(const Band& band) {
-        for (std::uint32_t r = 0; r < band.rows; ++r, data += Width)
-            move.template operator()<Width>(storedRow(band.firstRow + r) + band.firstColumn, data);
-    };
-    for (const auto& band : Bands) {
-        switch (band.width) {
-        case 16: walk.template operator()<16>(band); break;
-        case 7: walk.template operator()<7>(band); break;
-        case 4: walk.template operator()<4>(band); break;
-        case 3: walk.template operator()<3>(band); break;
-        }
+    constexpr Band band = Bands[B];
+    std::uint8_t* row = pixels + storedRow(band.firstRow);
+    for (std::uint32_t r = 0; r < band.rows; ++r, row -= GraphicsPictureWidth, data += band.width) {
+        // Straight to memory: a row assembled on the stack would stall on reading it back.
+        if constexpr (band.width < GraphicsPictureWidth)
+            std::memset(row, 0, GraphicsPictureWidth);
+        std::memcpy(row + band.firstColumn, data, band.width);
     }
 }
+
+template <std::size_t B>
+void bandToChr(const std::uint8_t* pixels, std::uint8_t* data)
+{
+    constexpr Band band = Bands[B];
+    const std::uint8_t* row = pixels + storedRow(band.firstRow) + band.firstColumn;
+    for (std::uint32_t r = 0; r < band.rows; ++r, row -= GraphicsPictureWidth, data += band.width)
+        std::memcpy(data, row, band.width);
+}
+
+// The .CHR offset of the first byte of band B.
+template <std::size_t B>
+constexpr std::size_t bandStart()
+{
+    std::size_t start = ChrHeaderSize;
+    for (std::size_t b = 0; b < B; ++b)
+        start += Bands[b].rows * Bands[b].width;
+    return start;
+}
+
+static_assert(bandStart<std::size(Bands)>() == ChrGraphicsEnd, "the picture holds .CHR bytes 10 to 35015");
+
+template <std::size_t... B>
+void toPicture(std::uint8_t* pixels, const std::uint8_t* chr, std::index_sequence<B...>)
+{
+    (bandToPicture<B>(pixels, chr + bandStart<B>()), ...);
+}
+
+template <std::size_t... B>
+void toChr(const std::uint8_t* pixels, std::uint8_t* chr, std::index_sequence<B...>)
+{
+    (bandToChr<B>(pixels, chr + bandStart<B>()), ...);
+}
+
+constexpr auto AllBands = std::make_index_sequence<std::size(Bands)>();
 
 } // namespace
 
 Bytes buildGraphicsPicture(std::span<const std::uint8_t> chr, const ResourceFile& resources)
 {
-    Bytes picture(GraphicsPictureSize, 0);
+    Bytes picture(GraphicsPictureSize);
     const auto header = resources.graphicsHeader();
     std::copy(header.begin(), header.end(), picture.begin());
     const std::uint8_t pink[4] = {128, 64, 255, 0};   // shows pixel value 0
     std::copy(std::begin(pink), std::end(pink), picture.begin() + places::DatDefaultPalette);
     const auto table = resources.defaultColourTable().subspan(4);
     std::copy(table.begin(), table.end(), picture.begin() + places::DatPaletteFrom1);
-    forEachRow([&]<std::uint32_t Width>(std::size_t cell, std::size_t data) {
-        std::memcpy(&picture[cell], &chr[data], Width);
-    });
+    auto* pixels = picture.data() + places::BitmapPixelsAt;
+    toPicture(pixels, chr.data(), AllBands);
     return picture;
 }
 
@@ -88,9 +111,8 @@ Bytes graphicsPictureToChr(std::span<const std::uint8_t> picture, std::span<cons
     } else {
         std::memcpy(chr.data(), DefaultChrHeader, ChrHeaderSize);
     }
-    forEachRow([&]<std::uint32_t Width>(std::size_t cell, std::size_t data) {
-        std::memcpy(&chr[data], &picture[cell], Width);
-    });
+    const auto* pixels = picture.data() + places::BitmapPixelsAt;
+    toChr(pixels, chr.data(), AllBands);
     return chr;
 }
 

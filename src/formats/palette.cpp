@@ -3,6 +3,7 @@
 #include "gameexe/places.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace quorvex {
@@ -51,6 +52,23 @@ private:
     std::string_view text_;
     std::size_t at_ = 0;
 };
+
+// The pixels of the palette bitmap, bottom-up: stored row k is picture row 15 - k.
+constexpr auto PaletteGrid = [] {
+    std::array<std::uint8_t, 256> grid{};
+    for (std::size_t stored = 0; stored < 16; ++stored)
+        for (std::size_t column = 0; column < 16; ++column)
+            grid[16 * stored + column] = static_cast<std::uint8_t>(16 * (15 - stored) + column);
+    return grid;
+}();
+
+// One colour-table entry (blue, green, red, fourth) written as a single 32-bit store.
+inline void putEntry(std::uint8_t* at, std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t fourth)
+{
+    static_assert(std::endian::native == std::endian::little);
+    const std::uint32_t entry = blue | green << 8 | red << 16 | static_cast<std::uint32_t>(fourth) << 24;
+    std::memcpy(at, &entry, 4);
+}
 
 constexpr std::string_view TextHeader[3] = {"JASC-PAL", "0100", "256"};
 
@@ -170,29 +188,19 @@ Bytes buildPaletteBitmap(const PaletteFile& palette, const ResourceFile& resourc
     const auto header = resources.paletteHeader();
     std::memcpy(bitmap.data(), header.data(), header.size());
     auto* table = bitmap.data() + places::BitmapHeaderSize;
-    for (std::size_t i = 0; i < 256; ++i) {
-        table[4 * i] = palette.colours[i].blue;
-        table[4 * i + 1] = palette.colours[i].green;
-        table[4 * i + 2] = palette.colours[i].red;
-        table[4 * i + 3] = palette.fourth[i];
-    }
-    // Rows are stored bottom-up, so colour 0 ends up at the top left.
-    auto* pixels = bitmap.data() + places::BitmapPixelsAt;
-    for (std::size_t stored = 0; stored < 16; ++stored)
-        for (std::size_t column = 0; column < 16; ++column)
-            pixels[16 * stored + column] = static_cast<std::uint8_t>(16 * (15 - stored) + column);
+    for (std::size_t i = 0; i < 256; ++i)
+        putEntry(table + 4 * i, palette.colours[i].red, palette.colours[i].green, palette.colours[i].blue, palette.fourth[i]);
+    // Colour 0 at the top left.
+    std::memcpy(bitmap.data() + places::BitmapPixelsAt, PaletteGrid.data(), PaletteGrid.size());
     return bitmap;
 }
 
 std::array<std::uint8_t, 1024> colourTableFrom6Bit(std::span<const std::uint8_t> game6)
 {
-    std::array<std::uint8_t, 1024> table{};
-    for (std::size_t i = 0; i < 256; ++i) {
-        table[4 * i] = to8Bit(game6[3 * i + 2]);
-        table[4 * i + 1] = to8Bit(game6[3 * i + 1]);
-        table[4 * i + 2] = to8Bit(game6[3 * i]);
-        table[4 * i + 3] = static_cast<std::uint8_t>(i);
-    }
+    std::array<std::uint8_t, 1024> table;
+    for (std::size_t i = 0; i < 256; ++i)
+        putEntry(table.data() + 4 * i, to8Bit(game6[3 * i]), to8Bit(game6[3 * i + 1]), to8Bit(game6[3 * i + 2]),
+                 static_cast<std::uint8_t>(i));
     return table;
 }
 
