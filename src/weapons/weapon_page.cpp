@@ -66,6 +66,10 @@ WeaponPage::WeaponPage(TMainForm& form, QWidget* tab)
     saveButton_ = button("SaveCurrentBut", "Save weapons");
     connect(saveButton_, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::SaveCurrentButClick); });
     pluginButton_ = button("LWPBut", "Save as plugin");
+    // Until a weapon is shown there is no table to save: a start-up that failed before loading
+    // it must not let a table of zeros overwrite the game's.
+    saveButton_->setEnabled(false);
+    pluginButton_->setEnabled(false);
     button("LWP2But", "Save in plugin");
     auto* sort = button("SortWBut", "Sort weapons");
     sort->setEnabled(false);
@@ -192,6 +196,7 @@ bool WeaponPage::eventFilter(QObject* watched, QEvent* event)
 void WeaponPage::Load()
 {
     data_ = loadWeapons(form_.workspace());
+    loaded_ = true;
     const QSignalBlocker quiet(list_);
     list_->clear();
     for (const auto& name : data_.names)
@@ -273,6 +278,8 @@ void WeaponPage::NameEditExit()
 
 void WeaponPage::SaveCurrentButClick()
 {
+    if (!loaded_)
+        return;
     WapenVerander();
     form_.report(saveWeapons(form_.workspace(), data_.table));
 }

@@ -69,6 +69,7 @@ private:
 
     TMainForm& form_;
     WeaponData data_;
+    bool loaded_ = false;                    // data_ holds what torlo.exe had
     std::optional<WeaponPicture> picture_;   // weapon.bmp, re-read whenever a weapon is shown
     QImage preview_;
     bool handling_ = false;                  // a focus change caused by our own message box

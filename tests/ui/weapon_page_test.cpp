@@ -340,6 +340,22 @@ TEST_F(WeaponPageTest, MissingWeaponBitmapIsReportedAfterTheFieldsAreFilled)
     EXPECT_EQ(control("NameEdit")->text(), list->item(7)->text());
 }
 
+TEST_F(WeaponPageTest, SaveAfterAStartUpWithoutTorloExeWritesNothing)
+{
+    const auto game = readBytes(exe);
+    fs::remove(exe);
+    open();
+    ASSERT_EQ(fixture.prompts.shown.size(), 1u);
+    EXPECT_EQ(fixture.prompts.shown[0], "File not found");
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_FALSE(control<QPushButton>("SaveCurrentBut")->isEnabled());
+
+    writeBytes(exe, game);   // the game comes back (say, a folder set on the options page)
+    page->SaveCurrentButClick();
+    EXPECT_EQ(readBytes(exe), game);
+    EXPECT_NE(status(), "Weapons saved");
+}
+
 TEST_F(WeaponPageTest, EverySubPageShowsItsRowsWholeInTheWindow)
 {
     open();
