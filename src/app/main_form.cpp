@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 #include "app/options_page.h"
+#include "browser/file_operations.h"
 #include "browser/mod_browser_control.h"
 #include "browser/file_filter.h"
 #include "formats/graphics_mod.h"
@@ -370,10 +371,9 @@ void TMainForm::showFirstEntries()
 
 void TMainForm::openHelp()
 {
-    const auto help = services_.workspace.resourceFile.parent_path() / "help" / "index.html";
-    const auto problem = services_.shell.open(help.string(), {}, {}, Shell::Window::Maximised);
-    if (!problem.empty())
-        StatusShow(QString::fromStdString(problem));
+    const auto outcome = start(services_.shell, helpLaunch(services_.workspace));
+    if (!outcome.status.empty())
+        StatusShow(QString::fromStdString(outcome.status));
 }
 
 // --- activation and close ----------------------------------------------------------------

@@ -119,6 +119,13 @@ Launch webLaunch(const std::string& address)
     return {address, {}, {}, Shell::Window::Maximised, "install a web browser"};
 }
 
+Launch helpLaunch(const Workspace& workspace)
+{
+    const auto index = workspace.resourceFile.parent_path() / "help" / "index.html";
+    return {index.string(), {}, {}, Shell::Window::Maximised,
+            "the help pages are missing: reinstall Quorvex, or install a web browser to read them"};
+}
+
 Outcome start(Shell& shell, const Launch& launch)
 {
     const auto problem = shell.open(launch.target, launch.parameters, launch.folder, launch.window);

@@ -46,6 +46,8 @@ Launch gameLaunch(const Workspace& workspace, const SettingsStore& settings);
 // ("TextEditor", else the system's opener); nothing for other kinds.
 std::optional<Launch> editLaunch(const std::filesystem::path& file, const SettingsStore& settings);
 Launch webLaunch(const std::string& address);
+// The help pages: help/index.html beside quorvex.dat, as installed with the program.
+Launch helpLaunch(const Workspace& workspace);
 
 // Starts it; Nothing on success, else refused with the Shell's reason and the remedy.
 Outcome start(Shell& shell, const Launch& launch);
