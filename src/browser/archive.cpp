@@ -192,6 +192,10 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
             return refuse("the entry " + inQuotes(name) + " would land outside " + inQuotes(folder));
         if (!isFolder && fs::is_directory(target, error))
             return refuse("the entry " + inQuotes(name) + " would replace a folder");
+        for (auto above = isFolder ? target : target.parent_path(); above != root; above = above.parent_path())
+            if (fs::exists(above, error) && !fs::is_directory(above, error))
+                return refuse("the entry " + inQuotes(name) + " would need a folder where the file " +
+                              inQuotes(above) + " is");
         entries.push_back({index, target, isFolder});
     }
 

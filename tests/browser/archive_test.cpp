@@ -138,6 +138,16 @@ TEST(Archive, ExistingFilesAreReplacedOnlyWhenTheUserSaysSo)
     EXPECT_EQ(test::readText(scratch / "sub" / "three.lev"), "new3");
 }
 
+TEST(Archive, AFileInTheWayOfAFolderRefusesTheWholeArchive)
+{
+    test::ScratchFolder scratch;
+    test::writeBytes(scratch / "MAP1.LEV", {1});
+    test::writeZip(scratch / "a.zip", {{"first.lev", "1"}, {"MAP1.LEV/inner.lev", "2"}});
+    EXPECT_EQ(unpackArchive(scratch / "a.zip", scratch.path(), never()).kind, Outcome::Kind::Refused);
+    EXPECT_FALSE(fs::exists(scratch / "first.lev"));
+    EXPECT_EQ(test::readBytes(scratch / "MAP1.LEV"), std::vector<std::uint8_t>{1});
+}
+
 TEST(Archive, DamagedArchiveIsRefused)
 {
     test::ScratchFolder scratch;
