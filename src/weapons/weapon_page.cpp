@@ -163,6 +163,9 @@ QWidget* WeaponPage::buildFieldControl(std::size_t k)
         line->addStretch();
     }
     control->setObjectName(fromView(field.control));
+    // Every control must take the focus when clicked, or leaving it would never copy it.
+    if (control->focusPolicy() != Qt::WheelFocus)
+        control->setFocusPolicy(Qt::StrongFocus);
     control->installEventFilter(this);
     controls_[k] = control;
     return row;

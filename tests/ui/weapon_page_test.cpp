@@ -226,6 +226,15 @@ TEST_F(WeaponPageTest, LeavingAFieldCopiesThePageIntoTheShownWeaponOnly)
 
     clickRow(1);
     EXPECT_EQ(control("Edit17")->text(), "77");
+
+    // A tick box clicked and left for the list is copied as well.
+    showSubPage(2);
+    auto* laser = control<QCheckBox>("CheckBox14");
+    const bool ticked = laser->isChecked();
+    QTest::mouseClick(laser, Qt::LeftButton, {}, QPoint(laser->width() / 2, laser->height() / 2));
+    ASSERT_EQ(laser->isChecked(), !ticked);
+    clickRow(2);
+    EXPECT_EQ(page->data().table.entry(WeaponFields[index("LASERSIGHT")], 1), ticked ? 0 : 1);
     EXPECT_EQ(readBytes(exe), before);   // edits reach the file only through "Save weapons"
 }
 
