@@ -73,6 +73,7 @@ void ModBrowserControl::buildFileList(QBoxLayout* column)
     files_ = new QListWidget;
     files_->setObjectName("FileList");
     files_->setToolTip("Select a file to view");
+    files_->setUniformItemSizes(true);   // one line per name: big mod folders lay out at once
     column->addWidget(files_, 2);
     connect(folders_, &FolderListControl::folderChanged, this, [this] { refresh(); });
     connect(files_, &QListWidget::currentRowChanged, this, &ModBrowserControl::FilesChange);
