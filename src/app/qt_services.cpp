@@ -86,7 +86,9 @@ std::string QtShell::open(const std::string& target, const std::string& paramete
                           const std::filesystem::path& workingFolder, Window)
 {
     const auto qTarget = QString::fromStdString(target);
-    if (parameters.empty() && !QFileInfo(qTarget).isExecutable()) {
+    // Without parameters the target is a document or an address for its associated program;
+    // the execute bit says nothing on vfat or NTFS mounts, where every file carries it.
+    if (parameters.empty()) {
         const auto url = qTarget.contains("://") ? QUrl(qTarget) : QUrl::fromLocalFile(qTarget);
         if (!QFileInfo::exists(qTarget) && url.isLocalFile())
             return "\"" + target + "\" does not exist";
