@@ -1,7 +1,7 @@
 #pragma once
 // The program's windows: the main window and the two editor windows created hidden beside it.
 #include "app/main_form.h"
-#include "hacks/special_hacks_window.h"
+#include "hacks/hacks_window.h"
 #include "texts/text_editor_window.h"
 
 #include <memory>

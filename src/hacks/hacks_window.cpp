@@ -1,4 +1,4 @@
-#include "hacks/special_hacks_window.h"
+#include "hacks/hacks_window.h"
 
 namespace quorvex {
 
