@@ -47,16 +47,22 @@ Prompts::Answer QtPrompts::askYesNoCancel(const std::string& text)
     return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
 }
 
-std::optional<std::filesystem::path> QtPrompts::openFile(const std::string& filter, const std::filesystem::path& initial)
+std::unique_ptr<QFileDialog> openFileDialog(QWidget* parent, const std::string& filter, const std::filesystem::path& initial)
 {
     // Qt's own dialog matches name filters without regard to case (no QDir::CaseSensitive), so
     // "Torlo.exe" also finds TORLO.EXE on a case-sensitive disk.
-    QFileDialog dialog(parent_, "Open", fromPath(initial), toQtFilter(filter));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    auto dialog = std::make_unique<QFileDialog>(parent, "Open", fromPath(initial), toQtFilter(filter));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    return dialog;
+}
+
+std::optional<std::filesystem::path> QtPrompts::openFile(const std::string& filter, const std::filesystem::path& initial)
+{
+    const auto dialog = openFileDialog(parent_, filter, initial);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
-    return toPath(dialog.selectedFiles().front());
+    return toPath(dialog->selectedFiles().front());
 }
 
 std::optional<std::filesystem::path> QtPrompts::saveFile(const std::string& filter, const std::filesystem::path& initial,

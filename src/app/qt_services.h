@@ -3,7 +3,9 @@
 #include "shell/services.h"
 
 #include <QString>
+#include <memory>
 
+class QFileDialog;
 class QWidget;
 
 namespace quorvex {
@@ -31,6 +33,9 @@ public:
     std::string open(const std::string& target, const std::string& parameters,
                      const std::filesystem::path& workingFolder, Window window) override;
 };
+
+// The open-file dialog that openFile shows.
+std::unique_ptr<QFileDialog> openFileDialog(QWidget* parent, const std::string& filter, const std::filesystem::path& initial);
 
 // "Caption|*.ext|Caption|*.*" to Qt's "Caption (*.ext);;Caption (*.*)".
 QString toQtFilter(const std::string& filter);
