@@ -15,11 +15,6 @@ namespace quorvex {
 
 namespace {
 
-std::string inQuotes(const fs::path& path)
-{
-    return "\"" + path.string() + "\"";
-}
-
 std::string zipErrorText(int code)
 {
     zip_error_t error;

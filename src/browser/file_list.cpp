@@ -96,13 +96,6 @@ std::vector<std::string> listModFiles(const fs::path& folder, std::string_view m
     return names;
 }
 
-std::string upperExtension(const fs::path& file)
-{
-    auto extension = file.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(), upper);
-    return extension;
-}
-
 FileCommands commandsFor(std::string_view extension)
 {
     struct Row {

@@ -1,6 +1,8 @@
 #pragma once
 // The browser's file list: the files of a folder that match the filter mask, sorted by name
 // and then, when asked, by extension; and what selecting a file of each kind offers.
+#include "formats/extension.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,9 +20,6 @@ bool matchesMask(std::string_view name, std::string_view mask);
 // case (names with equal extensions stay in name order). A folder that cannot be read lists
 // nothing.
 std::vector<std::string> listModFiles(const std::filesystem::path& folder, std::string_view mask, bool sortByExtension);
-
-// The extension with its dot, in upper case (".LEV"); empty when the name has none.
-std::string upperExtension(const std::filesystem::path& file);
 
 // What selecting a file offers: the three buttons that depend on its kind and the page
 // brought to the front. Unset means "leave as it is".

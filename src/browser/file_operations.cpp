@@ -13,11 +13,6 @@ namespace quorvex {
 
 namespace {
 
-std::string inQuotes(const fs::path& path)
-{
-    return "\"" + path.string() + "\"";
-}
-
 bool isThere(const fs::path& path)
 {
     std::error_code error;

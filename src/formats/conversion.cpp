@@ -49,7 +49,7 @@ public:
     Outcome write(std::span<const std::uint8_t> bytes, const std::string& status) const
     {
         writeFileAtomically(target_, bytes);
-        return Outcome::done(status + "\"" + target_.string() + "\"");
+        return Outcome::done(status + inQuotes(target_));
     }
 
     ResourceFile resources() const { return ResourceFile(workspace_.resourceFile); }

@@ -1,5 +1,6 @@
 #pragma once
 // What a core operation did, for the caller to show: the status text first, then the log line.
+#include <filesystem>
 #include <string>
 
 namespace quorvex {
@@ -15,5 +16,11 @@ struct Outcome {
     static Outcome nothing(std::string why = {}) { return {Kind::Nothing, std::move(why), {}}; }
     bool succeeded() const { return kind == Kind::Done; }
 };
+
+// A file name as status texts show it: in double quotation marks.
+inline std::string inQuotes(const std::filesystem::path& path)
+{
+    return "\"" + path.string() + "\"";
+}
 
 } // namespace quorvex
