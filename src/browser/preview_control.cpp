@@ -15,7 +15,7 @@ namespace {
 
 constexpr int StripBoxWidth = 40, StripBoxHeight = 405;
 // The colour of pixel value 0 in the game's sprites: the detail view's background.
-const QColor SpriteBackground(255, 64, 128);
+const QColor SpriteBackground(PixelZeroColour.red, PixelZeroColour.green, PixelZeroColour.blue);
 
 QLabel* pictureLabel(const char* name, QWidget* parent)
 {

@@ -88,7 +88,7 @@ Bytes buildGraphicsPicture(std::span<const std::uint8_t> chr, const ResourceFile
     Bytes picture(GraphicsPictureSize);
     const auto header = resources.graphicsHeader();
     std::copy(header.begin(), header.end(), picture.begin());
-    const std::uint8_t pink[4] = {128, 64, 255, 0};   // shows pixel value 0
+    const std::uint8_t pink[4] = {PixelZeroColour.blue, PixelZeroColour.green, PixelZeroColour.red, 0};
     std::copy(std::begin(pink), std::end(pink), picture.begin() + places::DatDefaultPalette);
     const auto table = resources.defaultColourTable().subspan(4);
     std::copy(table.begin(), table.end(), picture.begin() + places::DatPaletteFrom1);

@@ -11,6 +11,8 @@ namespace quorvex {
 inline constexpr std::uint32_t GraphicsPictureWidth = 16;
 inline constexpr std::uint32_t GraphicsPictureHeight = 2790;
 inline constexpr std::uint32_t GraphicsPictureSize = 45718;
+// The colour that shows pixel value 0 in a graphics picture, whatever the palette says.
+inline constexpr Rgb PixelZeroColour{255, 64, 128};
 inline constexpr std::uint32_t GraphicsPictureWithTailSize = 45720;
 inline constexpr std::uint32_t ChrHeaderSize = 10;
 inline constexpr std::uint32_t ChrGraphicsEnd = 35016;   // the picture holds bytes 10 to 35015
