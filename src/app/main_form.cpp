@@ -122,6 +122,12 @@ void TMainForm::buildWindow()
 void TMainForm::buildPages()
 {
     weapons_ = new WeaponPage(*this, page(Page::Weapons));
+    connect(&events_, &GameEvents::gameFolderChanged, this, [this] {
+        guarded([this] {
+            readMaterials();
+            loadPalette();
+        });
+    });
     // Each subsystem puts its page (and its part of the window) in place here.
     browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
 }
@@ -347,7 +353,21 @@ void TMainForm::readMaterials()
 
 void TMainForm::loadPalette()
 {
-    workingPalette = quorvex::loadPalette(services_.workspace);
+    workingPalette_ = quorvex::loadPalette(services_.workspace);
+}
+
+void TMainForm::reloadWorkingPalette()
+{
+    loadPalette();
+    events_.gameDataChanged(GameData::Palette);
+}
+
+void TMainForm::setGameFolder(const fs::path& folder)
+{
+    if (folder == services_.workspace.gameFolder)
+        return;
+    services_.workspace.gameFolder = folder;
+    events_.gameFolderChanged();
 }
 
 void TMainForm::applyWindows51Rule()
@@ -382,7 +402,7 @@ void TMainForm::FormActivate()
 {
     auto& settings = services_.settings;
     if (auto path = settings.text(setting::TorloPath))
-        services_.workspace.gameFolder = *path;
+        setGameFolder(*path);
     powerlevel_ = isYes(settings, setting::MakePL);
     browser_->placeLevelPicture(isYes(settings, setting::Stretch));
     ApplyColorScheme();

@@ -1,6 +1,7 @@
 #pragma once
 // TMainForm: the main window. Creation runs the start-up sequence, activation re-reads the
 // settings, closing removes the working files. Pages of each subsystem live in their folders.
+#include "app/page_host.h"
 #include "gameexe/resource_file.h"
 #include "gameexe/workspace.h"
 #include "shell/activity_log.h"
@@ -36,7 +37,7 @@ struct AppServices {
     std::function<int()> screenWidth;
 };
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public PageHost {
     Q_OBJECT
 public:
     explicit TMainForm(AppServices services, QWidget* parent = nullptr);
@@ -47,23 +48,32 @@ public:
     QWidget* page(Page which) const;
     void showPage(Page which);
 
-    void StatusShow(const QString& text);
-    // The status text first, then the log entry.
-    void report(const Outcome& outcome);
-    // Runs a handler; a file or number error is shown in a message box and abandons it.
-    bool guarded(const std::function<void()>& handler);
+    // PageHost
+    const Workspace& workspace() const override { return services_.workspace; }
+    Prompts& prompts() override { return services_.prompts; }
+    Shell& shell() override { return services_.shell; }
+    SettingsStore& settings() override { return services_.settings; }
+    ActivityLog& log() override { return log_; }
+    GameEvents& gameEvents() override { return events_; }
+    const Palette& workingPalette() const override { return workingPalette_; }
+    void StatusShow(const QString& text) override;
+    void report(const Outcome& outcome) override;
+    bool guarded(const std::function<void()>& handler) override;
+
+    // Points the program at another game folder; when it differs, every holder of game data
+    // is told once through gameEvents().gameFolderChanged.
+    void setGameFolder(const std::filesystem::path& folder);
+    // Re-reads the working palette from the game (after an activation changed it).
+    void reloadWorkingPalette();
 
     void FormActivate();
     void ApplyColorScheme();
 
-    const Workspace& workspace() const { return services_.workspace; }
     AppServices& services() { return services_; }
-    ActivityLog& log() { return log_; }
     std::mt19937& random() { return random_; }
     bool powerlevelFlag() const { return powerlevel_; }
 
-    // The working palette (8-bit) and the materials held for the palette page.
-    Palette workingPalette;
+    // The materials held for the palette page.
     std::array<std::uint8_t, 160> materials{};
 
     OptionsPage* optionsPage() const { return options_; }
@@ -105,6 +115,8 @@ private:
 
     AppServices services_;
     ActivityLog log_;
+    GameEvents events_;
+    Palette workingPalette_{};
     std::mt19937 random_;
     bool powerlevel_ = false;
 

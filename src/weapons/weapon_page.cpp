@@ -1,5 +1,5 @@
 #include "weapons/weapon_page.h"
-#include "app/main_form.h"
+#include "app/page_host.h"
 #include "gameexe/resource_file.h"
 #include "platform/qt_platform.h"
 
@@ -37,8 +37,8 @@ QString fromView(std::string_view text)
 
 } // namespace
 
-WeaponPage::WeaponPage(TMainForm& form, QWidget* tab)
-    : QWidget(tab), form_(form), preview_(SpritePreviewSide, SpritePreviewSide, QImage::Format_RGB32)
+WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
+    : QWidget(tab), host_(host), preview_(SpritePreviewSide, SpritePreviewSide, QImage::Format_RGB32)
 {
     setObjectName("WeaponPage");
     preview_.fill(Qt::black);
@@ -81,6 +81,26 @@ WeaponPage::WeaponPage(TMainForm& form, QWidget* tab)
     for (int page = 1; page <= 4; ++page)
         tabs_->addTab(buildSubPage(page), QString("Page %1").arg(page));
     columns->addWidget(tabs_, 1);
+
+    // The table is held in memory: a new game folder must never receive the old game's table.
+    connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { reload(); });
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {
+        if (parts & GameData::Weapons)
+            reload();
+    });
+}
+
+void WeaponPage::reload()
+{
+    loaded_ = false;
+    saveButton_->setEnabled(false);
+    pluginButton_->setEnabled(false);
+    host_.guarded([this] {
+        const int row = std::max(selectedWeapon(), 0);
+        Load();
+        selectWeapon(row);
+        WeaponListClick();
+    });
 }
 
 QWidget* WeaponPage::buildSubPage(int page)
@@ -151,7 +171,7 @@ QWidget* WeaponPage::buildFieldControl(std::size_t k)
             swatches_[k] = swatch;
             line->addWidget(swatch);
             connect(edit, &QLineEdit::textChanged, this, [this, k] {
-                form_.guarded([this, k] { colourChanged(k); });
+                host_.guarded([this, k] { colourChanged(k); });
             });
         } else if (field.kind == FieldKind::Frame) {
             connect(edit, &QLineEdit::textChanged, this, [this] { guarded(&WeaponPage::Edit32Change); });
@@ -173,7 +193,7 @@ QWidget* WeaponPage::buildFieldControl(std::size_t k)
 
 void WeaponPage::guarded(void (WeaponPage::*handler)())
 {
-    form_.guarded([this, handler] { (this->*handler)(); });
+    host_.guarded([this, handler] { (this->*handler)(); });
 }
 
 bool WeaponPage::eventFilter(QObject* watched, QEvent* event)
@@ -198,7 +218,7 @@ bool WeaponPage::eventFilter(QObject* watched, QEvent* event)
 
 void WeaponPage::Load()
 {
-    data_ = loadWeapons(form_.workspace());
+    data_ = loadWeapons(host_.workspace());
     loaded_ = true;
     const QSignalBlocker quiet(list_);
     list_->clear();
@@ -252,7 +272,7 @@ void WeaponPage::LeesWapen()
     for (std::size_t k = 0; k < page.size(); ++k)
         setFieldValue(k, page[k]);
     picture_.reset();
-    picture_.emplace(readWholeFile(form_.workspace().weaponBitmap()));
+    picture_.emplace(readWholeFile(host_.workspace().weaponBitmap()));
     drawPreview();
 }
 
@@ -276,7 +296,7 @@ void WeaponPage::NameEditExit()
     const auto shown = fromGameText(weaponNameFromTyped(typed));
     list_->item(weapon)->setText(shown);
     nameEdit_->setText(shown);
-    form_.report(renameWeapon(form_.workspace(), data_.names, weapon, typed));
+    host_.report(renameWeapon(host_.workspace(), data_.names, weapon, typed));
 }
 
 void WeaponPage::SaveCurrentButClick()
@@ -284,7 +304,7 @@ void WeaponPage::SaveCurrentButClick()
     if (!loaded_)
         return;
     WapenVerander();
-    form_.report(saveWeapons(form_.workspace(), data_.table));
+    host_.report(saveWeapons(host_.workspace(), data_.table));
 }
 
 void WeaponPage::Edit28Change()
@@ -349,7 +369,7 @@ void WeaponPage::colourChanged(std::size_t k)
         edit->setText(fromGameText(*typed.replacement));   // paints through this handler again
         return;
     }
-    const auto colour = ResourceFile(form_.workspace().resourceFile).defaultColour(typed.value);
+    const auto colour = ResourceFile(host_.workspace().resourceFile).defaultColour(typed.value);
     paintSwatch(swatches_[k], QColor(colour.red, colour.green, colour.blue));
 }
 

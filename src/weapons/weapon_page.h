@@ -18,18 +18,20 @@ class QTabWidget;
 
 namespace quorvex {
 
-class TMainForm;
+class PageHost;
 
 class WeaponPage : public QWidget {
     Q_OBJECT
 public:
     // Builds itself into the main window's "Weapons" tab.
-    WeaponPage(TMainForm& form, QWidget* tab);
+    WeaponPage(PageHost& host, QWidget* tab);
 
     // Start-up: the names and the table from torlo.exe, black swatches, weapon 0 shown.
     void Load();
     void paintSwatchesBlack();
     void showFirst();
+    // Reads the names and the table again (the game folder or the weapons changed).
+    void reload();
 
     // The handlers; they raise file and number errors for the main window's boundary.
     void LeesWapen();
@@ -67,7 +69,7 @@ private:
     // Runs a handler through the main window's error boundary.
     void guarded(void (WeaponPage::*handler)());
 
-    TMainForm& form_;
+    PageHost& host_;
     WeaponData data_;
     bool loaded_ = false;                    // data_ holds what torlo.exe had
     std::optional<WeaponPicture> picture_;   // weapon.bmp, re-read whenever a weapon is shown
