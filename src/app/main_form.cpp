@@ -109,14 +109,17 @@ void TMainForm::buildWindow()
     setCentralWidget(central);
     buildPages();
 
+    // The status panel takes the room the window has (at least 350 pixels) but never widens the
+    // window for a long text; the tooltip holds the whole text.
     statusText_ = new QLabel("Welcome to Quorvex !");
     statusText_->setObjectName("StatusText");
-    statusText_->setFixedWidth(350);
+    statusText_->setMinimumWidth(350);
+    statusText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     colourText_ = new QLabel("Color:");
     colourText_->setObjectName("ColorText");
-    colourText_->setMinimumWidth(50);
-    statusBar()->addWidget(statusText_);
-    statusBar()->addWidget(colourText_, 1);
+    colourText_->setMinimumWidth(80);
+    statusBar()->addWidget(statusText_, 1);
+    statusBar()->addWidget(colourText_);
 }
 
 void TMainForm::buildPages()
@@ -201,12 +204,14 @@ void TMainForm::showPage(Page which)
 void TMainForm::StatusShow(const QString& text)
 {
     statusText_->setText(text);
+    statusText_->setToolTip(text);
+    statusSinceActivation_ = true;
 }
 
 void TMainForm::report(const Outcome& outcome)
 {
     if (!outcome.status.empty())
-        StatusShow(fromGameText(outcome.status));
+        StatusShow(fromSystemText(outcome.status));
     if (outcome.succeeded() && !outcome.logMessage.empty())
         log_.append(outcome.logMessage);
 }
@@ -220,6 +225,13 @@ bool TMainForm::guarded(const std::function<void()>& handler)
         services_.prompts.error(error.what());
     } catch (const ConvertError& error) {
         services_.prompts.error(error.what());
+    } catch (const std::bad_alloc&) {
+        services_.prompts.error("Out of memory: the operation was abandoned");
+    } catch (const std::exception& error) {
+        // A library's exception must not end the program with the user's work in it.
+        services_.prompts.error(error.what());
+    } catch (...) {
+        services_.prompts.error("An unknown error abandoned the operation");
     }
     return false;
 }
@@ -236,11 +248,17 @@ void TMainForm::FormCreate()
     readSettings();                                                 // 7, 8
     applyOptionSettings();                                          // 9, 10, 11
     pointBrowserAt(services_.workspace.gameFolder);                 // 12
+    const bool game = guarded([this] { readCpuAiValues(); });       // 13: first access to torlo.exe
+    // The filter boxes, the command line and the greeting need no game: without one the
+    // browser still lists files, and a stored "Filter" is not overwritten by empty boxes.
     guarded([this] {
-        readCpuAiValues();                                          // 13: first access to torlo.exe
         applyFilterBits();                                          // 14
         handleCommandLine();                                        // 15
         showGreeting();                                             // 16
+    });
+    if (!game)
+        return;
+    guarded([this] {
         loadWeapons();                                              // 17
         paintSwatchesBlack();                                       // 18
         readMaterials();                                            // 19
@@ -264,7 +282,7 @@ void TMainForm::readSettings()
 void TMainForm::firstRun()
 {
     auto& settings = services_.settings;
-    if (auto chosen = services_.prompts.openFile(TorloExeFilter, {}))
+    if (auto chosen = services_.prompts.openFile(TorloExeFilter, {}, "Where is torlo.exe?"))
         settings.setText(setting::TorloPath, chosen->parent_path().string());
     writeFirstRunDefaults(settings);
     services_.workspace.gameFolder = settings.text(setting::TorloPath).value_or("");
@@ -301,7 +319,7 @@ void TMainForm::pointBrowserAt(const fs::path& folder)
 
 void TMainForm::readCpuAiValues()
 {
-    GameFile exe(services_.workspace.torloExe());
+    GameFile exe(services_.workspace.existingTorloExe());
     exe.seek(places::AiValue16A);
     exe.readInt16();
 }
@@ -325,7 +343,7 @@ void TMainForm::handleCommandLine()
         return;
     }
     browser_->pointAt(toPath(file.absolutePath()));
-    browser_->selectFile(QFile::encodeName(file.fileName()).toStdString());
+    browser_->selectFile(toPath(file.fileName()).string());
 }
 
 void TMainForm::showGreeting()
@@ -393,7 +411,7 @@ void TMainForm::openHelp()
 {
     const auto outcome = start(services_.shell, helpLaunch(services_.workspace));
     if (!outcome.status.empty())
-        StatusShow(QString::fromStdString(outcome.status));
+        StatusShow(fromSystemText(outcome.status));
 }
 
 // --- activation and close ----------------------------------------------------------------
@@ -406,7 +424,11 @@ void TMainForm::FormActivate()
     powerlevel_ = isYes(settings, setting::MakePL);
     browser_->placeLevelPicture(isYes(settings, setting::Stretch));
     ApplyColorScheme();
-    StatusShow("Welcome to Quorvex !");
+    // Activation also follows the program's own dialogs: a result shown since the last
+    // activation stays, so the user sees what happened.
+    if (!statusSinceActivation_)
+        StatusShow("Welcome to Quorvex !");
+    statusSinceActivation_ = false;
 }
 
 void TMainForm::ApplyColorScheme()

@@ -119,6 +119,7 @@ private:
     Palette workingPalette_{};
     std::mt19937 random_;
     bool powerlevel_ = false;
+    bool statusSinceActivation_ = false;   // a status text was shown after the last activation
 
     QTabWidget* pages_ = nullptr;
     QVBoxLayout* leftColumn_ = nullptr;

@@ -26,40 +26,42 @@ QString toQtFilter(const std::string& filter)
 
 void QtPrompts::information(const std::string& text)
 {
-    QMessageBox::information(parent_, "Quorvex", fromGameText(text));
+    QMessageBox::information(parent_, "Quorvex", fromSystemText(text));
 }
 
 void QtPrompts::error(const std::string& text)
 {
-    QMessageBox::critical(parent_, "Quorvex", fromGameText(text));
+    QMessageBox::critical(parent_, "Quorvex", fromSystemText(text));
 }
 
 bool QtPrompts::askYesNo(const std::string& text)
 {
-    return QMessageBox::question(parent_, "Quorvex", fromGameText(text), QMessageBox::Yes | QMessageBox::No)
+    return QMessageBox::question(parent_, "Quorvex", fromSystemText(text), QMessageBox::Yes | QMessageBox::No)
            == QMessageBox::Yes;
 }
 
 Prompts::Answer QtPrompts::askYesNoCancel(const std::string& text)
 {
-    const auto answer = QMessageBox::question(parent_, "Quorvex", fromGameText(text),
+    const auto answer = QMessageBox::question(parent_, "Quorvex", fromSystemText(text),
                                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
 }
 
-std::unique_ptr<QFileDialog> openFileDialog(QWidget* parent, const std::string& filter, const std::filesystem::path& initial)
+std::unique_ptr<QFileDialog> openFileDialog(QWidget* parent, const std::string& filter, const std::filesystem::path& initial,
+                                            const std::string& title)
 {
     // Qt's own dialog matches name filters without regard to case (no QDir::CaseSensitive), so
     // "Torlo.exe" also finds TORLO.EXE on a case-sensitive disk.
-    auto dialog = std::make_unique<QFileDialog>(parent, "Open", fromPath(initial), toQtFilter(filter));
+    auto dialog = std::make_unique<QFileDialog>(parent, fromSystemText(title), fromPath(initial), toQtFilter(filter));
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     return dialog;
 }
 
-std::optional<std::filesystem::path> QtPrompts::openFile(const std::string& filter, const std::filesystem::path& initial)
+std::optional<std::filesystem::path> QtPrompts::openFile(const std::string& filter, const std::filesystem::path& initial,
+                                                         const std::string& title)
 {
-    const auto dialog = openFileDialog(parent_, filter, initial);
+    const auto dialog = openFileDialog(parent_, filter, initial, title);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
     return toPath(dialog->selectedFiles().front());

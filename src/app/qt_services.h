@@ -19,7 +19,8 @@ public:
     void error(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
     Answer askYesNoCancel(const std::string& text) override;
-    std::optional<std::filesystem::path> openFile(const std::string& filter, const std::filesystem::path& initial) override;
+    std::optional<std::filesystem::path> openFile(const std::string& filter, const std::filesystem::path& initial,
+                                                  const std::string& title = "Open") override;
     std::optional<std::filesystem::path> saveFile(const std::string& filter, const std::filesystem::path& initial,
                                                   const std::string& defaultExtension) override;
     std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;
@@ -35,7 +36,8 @@ public:
 };
 
 // The open-file dialog that openFile shows.
-std::unique_ptr<QFileDialog> openFileDialog(QWidget* parent, const std::string& filter, const std::filesystem::path& initial);
+std::unique_ptr<QFileDialog> openFileDialog(QWidget* parent, const std::string& filter, const std::filesystem::path& initial,
+                                            const std::string& title = "Open");
 
 // "Caption|*.ext|Caption|*.*" to Qt's "Caption (*.ext);;Caption (*.*)".
 QString toQtFilter(const std::string& filter);

@@ -199,7 +199,7 @@ void ModBrowserControl::refresh(const std::optional<std::string>& keep)
     QStringList captions;
     captions.reserve(static_cast<qsizetype>(names_.size()));
     for (const auto& name : names_)
-        captions << QFile::decodeName(name.c_str());
+        captions << fromSystemText(name);
     {
         const QSignalBlocker quiet(files_);
         files_->clear();
@@ -248,9 +248,11 @@ void ModBrowserControl::ViewButtonClick()
         if (!preview.bitmap.empty()) {
             writePreviewBitmap(workspace, preview);
             preview_->show(preview.kind, workspace.previewBitmap());
+        } else {
+            preview_->clear(preview.kind);
         }
         if (!preview.status.empty())
-            main_.StatusShow(fromGameText(preview.status));
+            main_.StatusShow(fromSystemText(preview.status));
     });
 }
 

@@ -72,6 +72,10 @@ void PreviewControl::show(Preview::Kind kind, const std::filesystem::path& bitma
     if (kind == Preview::Kind::None)
         return;
     const QImage image(fromPath(bitmapFile));
+    if (image.isNull()) {
+        clear(kind);
+        return;
+    }
     const bool graphics = kind == Preview::Kind::Graphics;
     if (graphics) {
         stripImage_ = image.convertToFormat(QImage::Format_RGB32);
@@ -82,6 +86,25 @@ void PreviewControl::show(Preview::Kind kind, const std::filesystem::path& bitma
     } else {
         levelImage_ = image;
         showLevelImage();
+    }
+    level_->setVisible(!graphics);
+    stripBox_->setVisible(graphics);
+    detail_->setVisible(graphics);
+}
+
+void PreviewControl::clear(Preview::Kind kind)
+{
+    if (kind == Preview::Kind::None)
+        return;
+    const bool graphics = kind == Preview::Kind::Graphics;
+    if (graphics) {
+        stripImage_ = QImage();
+        strip_->clear();
+        detailImage_.fill(SpriteBackground);
+        detail_->setPixmap(QPixmap::fromImage(detailImage_));
+    } else {
+        levelImage_ = QImage();
+        level_->clear();
     }
     level_->setVisible(!graphics);
     stripBox_->setVisible(graphics);

@@ -22,7 +22,10 @@ public:
     explicit PreviewControl(QWidget* page);
 
     // Loads the bitmap file into the picture that suits kind; None leaves the page as it is.
+    // A file that does not load clears that picture.
     void show(Preview::Kind kind, const std::filesystem::path& bitmapFile);
+    // Empties the picture that suits kind, so an earlier file's picture never passes for this one.
+    void clear(Preview::Kind kind);
     void placeLevelPicture(bool stretched);
     // The selected extension decides whether the level picture reports palette cells.
     void setSelectedExtension(const std::string& upperExtension) { extension_ = upperExtension; }

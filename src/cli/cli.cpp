@@ -147,6 +147,9 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     } catch (const ConvertError& error) {
         err << error.what() << '\n';
         return 1;
+    } catch (const std::exception& error) {
+        err << error.what() << '\n';
+        return 1;
     }
 }
 

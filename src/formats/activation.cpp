@@ -104,10 +104,10 @@ Activation activatePalPalette(const fs::path& file, const std::string& path, con
 {
     GameFile exe(workspace.torloExe());
     requirePalettePlace(exe);
-    const auto bytes = readWholeFile(file);
+    const auto bytes = readFileStart(file, TextPaletteMaxRead);
     // A text palette is read whole before the game is touched: a bad line changes nothing.
     std::optional<PaletteFile> palette = readTextPalette(bytes);
-    if (!palette && bytes.size() == RiffPaletteSize)
+    if (!palette && fileSize(file) == RiffPaletteSize)
         palette = readRiffPalette(bytes);
     if (!palette)
         return {Outcome::refused("Not a valid palette"), false};

@@ -153,7 +153,7 @@ Outcome convertFile(const fs::path& source, const Workspace& workspace, const Ta
             return conversion.write(bitmap, "Palette converted to ");
         }
         // The whole palette is read before anything is written: a bad line leaves no target.
-        const auto text = readTextPalette(readWholeFile(source));
+        const auto text = readTextPalette(readFileStart(source, TextPaletteMaxRead));
         if (!text)
             return Outcome::refused("Not a valid palette");
         return conversion.write(buildPaletteBitmap(*text, conversion.resources()), "Palette converted to ");

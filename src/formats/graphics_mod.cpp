@@ -119,8 +119,12 @@ Bytes graphicsPictureToChr(std::span<const std::uint8_t> picture, std::span<cons
 Outcome buildWeaponBitmap(const Workspace& workspace)
 {
     GameFile chr(workspace.torloChr());
-    if (chr.size() < places::ChrMinimumSize)
+    if (chr.size() < places::ChrMinimumSize) {
+        // An older weapon.bmp would show sprites that are not this game's.
+        std::error_code error;
+        std::filesystem::remove(workspace.weaponBitmap(), error);
         return Outcome::refused("A file could not be created. You will get errors when editing weapons");
+    }
     const auto data = chr.read(places::ChrMinimumSize);
     const ResourceFile resources(workspace.resourceFile);
     writeFileAtomically(workspace.weaponBitmap(), buildGraphicsPicture(data, resources));

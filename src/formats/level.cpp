@@ -43,6 +43,22 @@ bool isLevelBitmapSize(std::uint64_t size)
     return size == LevelBitmapSize || size == LevelBitmapWithTailSize;
 }
 
+bool hasLevelBitmapHeader(std::span<const std::uint8_t> bytes)
+{
+    constexpr std::size_t HeaderSize = 54;
+    if (bytes.size() < HeaderSize || bytes[0] != 'B' || bytes[1] != 'M')
+        return false;
+    auto u32 = [&](std::size_t at) {
+        return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (std::uint32_t{bytes[at + 3]} << 24);
+    };
+    auto u16 = [&](std::size_t at) { return static_cast<std::uint32_t>(bytes[at] | (bytes[at + 1] << 8)); };
+    const auto height = static_cast<std::int32_t>(u32(22));
+    const auto bits = u16(28);
+    const std::uint64_t pixelsEnd = std::uint64_t{u32(10)} + std::uint64_t{LevelWidth} * LevelHeight * (bits / 8);
+    return u32(18) == LevelWidth && (height == std::int32_t(LevelHeight) || height == -std::int32_t(LevelHeight))
+           && u16(26) == 1 && (bits == 8 || bits == 24) && u32(30) == 0 && pixelsEnd <= bytes.size();
+}
+
 // Both transforms append to a reserved buffer instead of filling a zeroed one: every byte is
 // written once, which keeps them close to the cost of a plain copy.
 Bytes levelToBitmap(std::span<const std::uint8_t> level, std::span<const std::uint8_t> colourTable,

@@ -34,6 +34,9 @@ bool hasAnyPowerlevelMarker(std::span<const std::uint8_t> level);
 bool hasPowerlevelMarker(std::span<const std::uint8_t> level);
 
 bool isLevelBitmapSize(std::uint64_t size);
+// True when bytes start with an uncompressed 504x350 bitmap header of 8 or 24 bits per pixel
+// whose pixels lie inside the file: what the level picture can show.
+bool hasLevelBitmapHeader(std::span<const std::uint8_t> bytes);
 
 // Level to bitmap: the level header of quorvex.dat, the given 1024-byte colour table, then the
 // first 176400 level bytes bottom-up. level must hold at least 176400 bytes.

@@ -18,6 +18,9 @@ inline constexpr std::size_t RawPaletteSize = 768;
 inline constexpr std::size_t RiffPaletteSize = 1048;
 inline constexpr std::size_t RiffPaletteHeaderSize = 24;
 inline constexpr std::size_t PaletteBitmapSize = 1334;
+// Three header lines and 256 colour lines: far less than this, so a reader never needs more of
+// a text palette however large the file is.
+inline constexpr std::size_t TextPaletteMaxRead = 1 << 20;
 
 // The only two value rules: 6-bit to 8-bit is times 4 (63 -> 252); 8-bit to 6-bit drops the two
 // low bits (255 -> 63).

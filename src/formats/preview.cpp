@@ -23,12 +23,13 @@ void clearReadOnly(const fs::path& file)
 Preview levelPreview(const fs::path& file, const Workspace& workspace, bool useGamePalette)
 {
     Preview preview{Preview::Kind::Level, {}, {}};
-    if (levelForm(fileSize(file)) == LevelForm::NotALevel)
-        return preview;   // nothing drawn, the status bar keeps its text
-    const auto level = readWholeFile(file);
-    const auto form = levelForm(level.size());
-    if (form == LevelForm::NotALevel)
+    const auto form = levelForm(fileSize(file));
+    if (form == LevelForm::NotALevel) {
+        // The picture is cleared: the previous level must not pass for this file.
+        preview.status = "This is not a valid level";
         return preview;
+    }
+    const auto level = readWholeFile(file);   // at most a powerlevel 2's size
     const ResourceFile resources(workspace.resourceFile);
     if (form == LevelForm::Plain || form == LevelForm::PlainWithTail) {
         if (useGamePalette) {
@@ -65,9 +66,12 @@ Preview buildPreview(const fs::path& file, const Workspace& workspace, bool useG
 
     if (extension == ".BMP") {
         const auto size = fileSize(file);
-        if (isLevelBitmapSize(size) || size == LevelBitmap24Size)
-            return {Preview::Kind::LevelBitmap, "This is a level BMP", readWholeFile(file)};
-        return {Preview::Kind::LevelBitmap, "This is a not a level BMP", {}};
+        if (!isLevelBitmapSize(size) && size != LevelBitmap24Size)
+            return {Preview::Kind::LevelBitmap, "This is a not a level BMP", {}};
+        auto bitmap = readWholeFile(file);
+        if (!hasLevelBitmapHeader(bitmap))
+            return {Preview::Kind::LevelBitmap, "This is not a valid level BMP", {}};
+        return {Preview::Kind::LevelBitmap, "This is a level BMP", std::move(bitmap)};
     }
     if (extension == ".LEV")
         return levelPreview(file, workspace, useGamePalette);
@@ -77,10 +81,10 @@ Preview buildPreview(const fs::path& file, const Workspace& workspace, bool useG
         return palettePreview(readRawPalette(readWholeFile(file)), workspace);
     }
     if (extension == ".PAL") {
-        const auto bytes = readWholeFile(file);
+        const auto bytes = readFileStart(file, TextPaletteMaxRead);
         if (auto text = readTextPalette(bytes))
             return palettePreview(*text, workspace);
-        if (bytes.size() == RiffPaletteSize)
+        if (fileSize(file) == RiffPaletteSize)
             return palettePreview(readRiffPalette(bytes), workspace);
         return {Preview::Kind::Palette, "Not a PAL palette", {}};
     }

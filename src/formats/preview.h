@@ -14,7 +14,7 @@ struct Preview {
     enum class Kind { None, Level, Palette, Graphics, LevelBitmap };
     Kind kind = Kind::None;
     std::string status;   // empty: the status bar keeps its text
-    Bytes bitmap;         // complete BMP file bytes to show (empty when nothing is drawn)
+    Bytes bitmap;         // complete BMP file bytes to show; empty: the kind's picture is cleared
 };
 
 // Dispatches on the upper-cased extension. Clears the read-only attribute of the file first.

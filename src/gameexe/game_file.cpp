@@ -1,6 +1,7 @@
 #include "gameexe/game_file.h"
 #include "gameexe/errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <random>
@@ -156,6 +157,12 @@ Bytes readWholeFile(const fs::path& path)
     return file.read(static_cast<std::size_t>(file.size()));
 }
 
+Bytes readFileStart(const fs::path& path, std::size_t most)
+{
+    GameFile file(path, GameFile::Access::ReadOnly);
+    return file.read(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), most)));
+}
+
 std::uint64_t fileSize(const fs::path& path)
 {
     std::error_code error;
@@ -200,12 +207,9 @@ void writeAll(int fd, const fs::path& temporary, std::span<const std::uint8_t> b
     }
 }
 
-} // namespace
-
-void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes)
+// Flushes and closes the finished temporary file and renames it over path.
+void commitTemporary(const fs::path& temporary, int fd, const fs::path& path)
 {
-    auto [temporary, fd] = createTemporaryBeside(path);
-    writeAll(fd, temporary, bytes);
 #ifndef _WIN32
     if (::fsync(fd) != 0) {
         const int code = errno;
@@ -223,9 +227,35 @@ void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> byt
     }
 }
 
+} // namespace
+
+void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes)
+{
+    auto [temporary, fd] = createTemporaryBeside(path);
+    writeAll(fd, temporary, bytes);
+    commitTemporary(temporary, fd, path);
+}
+
 void copyFileAtomically(const fs::path& source, const fs::path& target)
 {
-    writeFileAtomically(target, readWholeFile(source));
+    // Streamed in blocks with constant memory: a mod archive may be larger than the memory.
+    GameFile from(source, GameFile::Access::ReadOnly);
+    auto remaining = from.size();
+    auto [temporary, fd] = createTemporaryBeside(target);
+    Bytes block(static_cast<std::size_t>(std::min<std::uint64_t>(remaining, std::uint64_t{1} << 20)));
+    while (remaining > 0) {
+        const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, block.size()));
+        try {
+            from.read(std::span<std::uint8_t>(block.data(), count));
+        } catch (const FileError&) {
+            ::close(fd);
+            fs::remove(temporary);
+            throw;
+        }
+        writeAll(fd, temporary, std::span<const std::uint8_t>(block.data(), count));   // cleans up itself
+        remaining -= count;
+    }
+    commitTemporary(temporary, fd, target);
 }
 
 } // namespace quorvex

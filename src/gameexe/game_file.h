@@ -47,12 +47,16 @@ private:
 
 // Whole-file helpers for files the user exchanges (mods, bitmaps, palettes).
 Bytes readWholeFile(const std::filesystem::path& path);
+// The first `most` bytes of a file, or all of it when shorter: for readers whose format has an
+// upper size, whatever the size of the file they are handed.
+Bytes readFileStart(const std::filesystem::path& path, std::size_t most);
 std::uint64_t fileSize(const std::filesystem::path& path);
 
 // Writes a complete file: a temporary file in the same folder, flushed, then renamed over the
 // target, so that a failure never leaves a half-written or lost file behind.
 void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
-// Replaces target with a copy of source in one step (same guarantee as above).
+// Replaces target with a copy of source in one step (same guarantee as above), streamed with
+// constant memory.
 void copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);
 
 } // namespace quorvex

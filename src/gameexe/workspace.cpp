@@ -1,4 +1,5 @@
 #include "gameexe/workspace.h"
+#include "gameexe/errors.h"
 #include "gameexe/places.h"
 
 #include <algorithm>
@@ -27,6 +28,18 @@ fs::path findGameFile(const fs::path& folder, const std::string& name)
             return it->path();
     }
     return exact;
+}
+
+fs::path Workspace::existingTorloExe() const
+{
+    auto exe = torloExe();
+    std::error_code error;
+    if (!exe.empty() && fs::exists(exe, error))
+        return exe;
+    const std::string remedy = " \u2014 set the game folder on the Options page";
+    if (gameFolder.empty())
+        throw FileError("torlo.exe was not found: no game folder is set" + remedy);
+    throw FileError("torlo.exe was not found in " + gameFolder.string() + remedy);
 }
 
 fs::path Workspace::weaponBitmap() const { return dataFolder / places::WeaponBitmapName; }

@@ -20,6 +20,9 @@ struct Workspace {
     std::filesystem::path resourceFile;   // quorvex.dat
 
     std::filesystem::path torloExe() const { return findGameFile(gameFolder, "torlo.exe"); }
+    // torlo.exe, or a FileError that names what is missing and where, for the first access of
+    // an operation that needs the game.
+    std::filesystem::path existingTorloExe() const;
     std::filesystem::path torloDat() const { return findGameFile(gameFolder, "torlo.dat"); }
     std::filesystem::path torloChr() const { return findGameFile(gameFolder, "TORLO.CHR"); }
     std::filesystem::path torloSnd() const { return findGameFile(gameFolder, "TORLO.SND"); }

@@ -3,6 +3,7 @@
 #include "gameexe/workspace.h"
 #include "shell/services.h"
 
+#include <QFile>
 #include <QSettings>
 #include <memory>
 
@@ -45,7 +46,26 @@ Workspace platformWorkspace();
 // Texts between the core's 8-bit strings and Qt: Latin-1 both ways, so every byte survives.
 inline QString fromGameText(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 inline std::string toGameText(const QString& text) { return text.toLatin1().toStdString(); }
-inline QString fromPath(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
-inline std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
+
+// File paths and displayed text: the one conversion, in the system's file name encoding (UTF-8
+// on Linux). Status texts and messages are the program's own words with paths in them, so they
+// take the same way (fromSystemText); game text never does.
+inline QString fromSystemText(const std::string& text) { return QFile::decodeName(QByteArray::fromStdString(text)); }
+inline QString fromPath(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    return QString::fromStdWString(path.native());
+#else
+    return fromSystemText(path.native());
+#endif
+}
+inline std::filesystem::path toPath(const QString& path)
+{
+#ifdef _WIN32
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
 
 } // namespace quorvex

@@ -21,9 +21,11 @@ public:
     virtual void error(const std::string& text) = 0;
     virtual bool askYesNo(const std::string& text) = 0;
     virtual Answer askYesNoCancel(const std::string& text) = 0;
-    // filter in the "Caption|*.ext|Caption|*.*" form; empty result when cancelled.
+    // filter in the "Caption|*.ext|Caption|*.*" form; empty result when cancelled. title says
+    // what the dialog asks for.
     virtual std::optional<std::filesystem::path> openFile(const std::string& filter,
-                                                          const std::filesystem::path& initial) = 0;
+                                                          const std::filesystem::path& initial,
+                                                          const std::string& title = "Open") = 0;
     virtual std::optional<std::filesystem::path> saveFile(const std::string& filter,
                                                           const std::filesystem::path& initial,
                                                           const std::string& defaultExtension) = 0;

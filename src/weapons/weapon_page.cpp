@@ -24,6 +24,8 @@ namespace {
 
 constexpr int SwatchSide = 21;
 constexpr int NumberBoxWidth = 64;
+const char* const NoSpriteReason = "No sprite to show: weapon.bmp could not be built, because TORLO.CHR is missing "
+                                   "or shorter than 35028 bytes";
 
 std::size_t fieldOf(std::string_view control)
 {
@@ -256,10 +258,11 @@ void WeaponPage::selectWeapon(int row)
 
 void WeaponPage::WeaponListClick()
 {
-    LeesWapen();
+    // The fields are saved without the sprite picture, so nothing about it may keep these off.
     const bool selected = selectedWeapon() >= 0;
     saveButton_->setEnabled(selected);
     pluginButton_->setEnabled(selected);
+    LeesWapen();
 }
 
 void WeaponPage::LeesWapen()
@@ -272,7 +275,10 @@ void WeaponPage::LeesWapen()
     for (std::size_t k = 0; k < page.size(); ++k)
         setFieldValue(k, page[k]);
     picture_.reset();
-    picture_.emplace(readWholeFile(host_.workspace().weaponBitmap()));
+    const auto bitmap = host_.workspace().weaponBitmap();
+    std::error_code error;
+    if (std::filesystem::is_regular_file(bitmap, error))
+        picture_.emplace(readWholeFile(bitmap));
     drawPreview();
 }
 
@@ -293,7 +299,12 @@ void WeaponPage::NameEditExit()
     if (weapon < 0)
         return;
     const auto typed = toGameText(nameEdit_->text());
-    const auto shown = fromGameText(weaponNameFromTyped(typed));
+    const auto name = weaponNameFromTyped(typed);
+    const auto shown = fromGameText(name);
+    if (name == data_.names[weapon]) {   // left unchanged: nothing to write, nothing to log
+        nameEdit_->setText(shown);
+        return;
+    }
     list_->item(weapon)->setText(shown);
     nameEdit_->setText(shown);
     host_.report(renameWeapon(host_.workspace(), data_.names, weapon, typed));
@@ -364,6 +375,11 @@ void WeaponPage::paintSwatch(QLabel* swatch, const QColor& colour)
 void WeaponPage::colourChanged(std::size_t k)
 {
     auto* edit = static_cast<QLineEdit*>(controls_[k]);
+    // Texts on the way to a number ("" before typing, "-" before "-4") are not errors yet; the
+    // swatch keeps its colour until they become one.
+    const auto text = edit->text().trimmed();
+    if (text.isEmpty() || text == "-" || text == "+")
+        return;
     const auto typed = clampColourText(toGameText(edit->text()));
     if (typed.replacement) {
         edit->setText(fromGameText(*typed.replacement));   // paints through this handler again
@@ -375,8 +391,15 @@ void WeaponPage::colourChanged(std::size_t k)
 
 void WeaponPage::drawPreview()
 {
+    if (!picture_) {
+        preview_.fill(Qt::black);
+        previewLabel_->setPixmap(QPixmap::fromImage(preview_.scaled(previewLabel_->size())));
+        previewLabel_->setToolTip(NoSpriteReason);
+        return;
+    }
+    previewLabel_->setToolTip({});
     const auto frame = spriteFrameOf(toGameText(static_cast<QLineEdit*>(controls_[fieldOf("Edit32")])->text()));
-    if (!frame || !picture_)
+    if (!frame)
         return;
     const auto pixels = spritePreview(*picture_, *frame);
     for (int y = 0; y < SpritePreviewSide; ++y)

@@ -40,7 +40,7 @@ void WeaponTable::setEntry(const WeaponField& field, int weapon, int value)
 
 WeaponData loadWeapons(const Workspace& workspace)
 {
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace.existingTorloExe());
     WeaponData data;
     data.names = readWeaponNames(exe);
     exe.seek(places::WeaponTable);

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 using namespace quorvex;
 
@@ -108,4 +113,33 @@ TEST(FileOperations, EditOpensByKindAndStartFailuresSayWhatToDo)
     const auto failed = start(shell, *text);
     EXPECT_EQ(failed.kind, Outcome::Kind::Refused);
     EXPECT_NE(failed.status.find("TextEditor"), std::string::npos);
+}
+
+// A copy larger than the memory the process may still take: streamed, it goes through.
+TEST(FileOperations, CopyStreamsWithConstantMemory)
+{
+    test::ScratchFolder folder;
+    const auto big = folder / "big.zip";
+    { std::ofstream create(big); }
+    fs::resize_file(big, 256u << 20);   // sparse
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t now = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+        const rlimit limit{now + (64u << 20), now + (64u << 20)};
+        setrlimit(RLIMIT_AS, &limit);
+        try {
+            const auto outcome = copyModFile(big, folder / "copy.zip");
+            _exit(outcome.succeeded() ? 0 : 1);
+        } catch (...) {
+            _exit(2);
+        }
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(fs::file_size(folder / "copy.zip"), 256u << 20);
 }

@@ -169,6 +169,6 @@ TEST_F(WeaponCliTest, SetWithoutTorloExeFailsCleanly)
     fs::remove(exe);
     const auto result = cli({"weapons", "set", "0", "SPEED=1"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "File not found\n");
+    EXPECT_EQ(result.err, "torlo.exe was not found in " + demo.game().string() + " \u2014 set the game folder on the Options page\n");
     EXPECT_FALSE(fs::exists(exe));
 }

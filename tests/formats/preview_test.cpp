@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -120,11 +121,43 @@ TEST_F(PreviewTest, TailOfA176402ByteLevelIsNotShown)
     EXPECT_EQ(preview(write("tail.lev", level)).bitmap, plain.bitmap);
 }
 
-TEST_F(PreviewTest, OtherSizesDrawNothingAndKeepTheStatus)
+TEST_F(PreviewTest, OtherSizesAreRefusedSoThePreviousPictureIsCleared)
 {
-    const auto shown = preview(write("odd.lev", Bytes(1000, 3)));
-    EXPECT_TRUE(shown.status.empty());
-    EXPECT_TRUE(shown.bitmap.empty());
+    for (std::size_t size : {0, 1000, 176401}) {
+        const auto shown = preview(write("odd.lev", Bytes(size, 3)));
+        EXPECT_EQ(shown.status, "This is not a valid level") << size;
+        EXPECT_EQ(shown.kind, Preview::Kind::Level);
+        EXPECT_TRUE(shown.bitmap.empty());
+    }
+}
+
+TEST_F(PreviewTest, ADamagedLevelBitmapIsRefusedNotShown)
+{
+    for (auto damage : {0, 1, 18, 28}) {   // the magic, the width, the bits per pixel
+        auto bitmap = test::readBytes(mods / "ISLANDS.BMP");
+        if (damage == 0)
+            bitmap.assign(bitmap.size(), 0);
+        else
+            bitmap[damage] ^= 0x40;
+        const auto shown = preview(write("damaged.bmp", bitmap));
+        EXPECT_EQ(shown.status, "This is not a valid level BMP") << damage;
+        EXPECT_TRUE(shown.bitmap.empty());
+    }
+}
+
+// Sparse files: the size is there, the bytes are not, so a reader that reads the whole file
+// first runs out of memory.
+TEST_F(PreviewTest, HugeFilesAreJudgedBySizeAndReadOnlyAsFarAsTheirFormatGoes)
+{
+    const std::uint64_t huge = std::uint64_t{40} << 30;
+    for (const char* name : {"huge.pal", "huge.act", "huge.lpl", "huge.lev", "huge.bmp", "huge.chr"}) {
+        const auto file = demo.scratch / name;
+        { std::ofstream create(file); }
+        fs::resize_file(file, huge);
+        const auto shown = preview(file);
+        EXPECT_FALSE(shown.status.empty()) << name;
+        fs::remove(file);
+    }
 }
 
 TEST_F(PreviewTest, RefusedPalettesAndMods)
@@ -153,7 +186,11 @@ TEST_F(PreviewTest, LevelBitmapsAreShownAsTheyAre)
     auto withTail = bitmap;
     withTail.insert(withTail.end(), {0, 0});
     EXPECT_EQ(preview(write("tail.bmp", withTail)).status, "This is a level BMP");
-    EXPECT_EQ(preview(write("wide.bmp", Bytes(529254, 0))).status, "This is a level BMP");
+    auto wide = bitmap;
+    wide.resize(LevelBitmap24Size);
+    wide[28] = 24;   // 24 bits per pixel, no colour table: the pixels start at 54
+    wide[11] = 0;
+    EXPECT_EQ(preview(write("wide.bmp", wide)).status, "This is a level BMP");
     const auto other = preview(write("small.bmp", Bytes(1000, 0)));
     EXPECT_EQ(other.status, "This is a not a level BMP");
     EXPECT_TRUE(other.bitmap.empty());

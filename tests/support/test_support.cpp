@@ -104,8 +104,10 @@ Prompts::Answer ScriptedPrompts::askYesNoCancel(const std::string& text)
     return answer;
 }
 
-std::optional<fs::path> ScriptedPrompts::openFile(const std::string& filter, const fs::path& initial)
+std::optional<fs::path> ScriptedPrompts::openFile(const std::string& filter, const fs::path& initial,
+                                                  const std::string& title)
 {
+    titles.push_back(title);
     filters.push_back(filter);
     initialNames.push_back(initial);
     if (files.empty()) {

@@ -65,7 +65,9 @@ public:
     void error(const std::string& text) override { shown.push_back(text); }
     bool askYesNo(const std::string& text) override;
     Answer askYesNoCancel(const std::string& text) override;
-    std::optional<std::filesystem::path> openFile(const std::string& filter, const std::filesystem::path& initial) override;
+    std::vector<std::string> titles;                                // titles of the open dialogs shown
+    std::optional<std::filesystem::path> openFile(const std::string& filter, const std::filesystem::path& initial,
+                                                  const std::string& title = "Open") override;
     std::optional<std::filesystem::path> saveFile(const std::string& filter, const std::filesystem::path& initial,
                                                   const std::string& defaultExtension) override;
     std::optional<std::uint32_t> chooseColour(std::uint32_t initial) override;

@@ -246,3 +246,18 @@ TEST(BrowserCommands, EditorsMenuShowsTheEditorWindows)
     EXPECT_TRUE(hacks.isVisible());
     menu->close();
 }
+
+TEST(BrowserCommands, NamesOutsideAsciiReadTheSameInQuestionsListAndStatus)
+{
+    MainFormFixture fixture;
+    const auto mods = fixture.demo.game() / "mods";
+    const std::string name = "\xC3\x9Cn\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9.lev";   // Ünïcödé.lev in UTF-8
+    fs::copy_file(mods / "MEADOW.LEV", mods / name);
+    auto form = openOnMods(fixture, name.c_str());
+    const QString shown = QString::fromUtf8("Ünïcödé.lev");
+    ASSERT_EQ(fileList(form.get())->currentItem()->text(), shown);
+    fixture.prompts.files = {mods / ("Kopie-" + name)};
+    click(form.get(), "CopyButton");
+    EXPECT_EQ(statusText(form.get()), "Copied " + QString::fromUtf8((mods / ("Kopie-" + name)).c_str()));
+    EXPECT_TRUE(listed(form.get()).contains("Kopie-" + shown));
+}

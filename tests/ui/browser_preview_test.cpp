@@ -157,3 +157,26 @@ TEST(BrowserPreview, FilesThatCannotBeShownSaySo)
     }
     EXPECT_TRUE(fixture.prompts.shown.empty());
 }
+
+TEST(BrowserPreview, AFileThatIsNoLevelOrBitmapClearsThePreviousPicture)
+{
+    MainFormFixture fixture;
+    const auto mods = fixture.demo.game() / "mods";
+    auto damaged = readBytes(mods / "ISLANDS.BMP");
+    std::fill(damaged.begin(), damaged.begin() + 54, 0);   // a level bitmap's size, no header
+    writeBytes(mods / "DAMAGED.BMP", damaged);
+    writeBytes(mods / "EMPTY.LEV", {});
+    writeBytes(mods / "ODD.LEV", std::vector<std::uint8_t>(1234, 9));
+    auto form = openOnMods(fixture, "MEADOW.LEV");
+    for (const auto& [file, status] : std::vector<std::pair<QString, QString>>{
+             {"DAMAGED.BMP", "This is not a valid level BMP"},
+             {"EMPTY.LEV", "This is not a valid level"},
+             {"ODD.LEV", "This is not a valid level"}}) {
+        ASSERT_TRUE(select(form.get(), "MEADOW.LEV"));
+        ASSERT_FALSE(levelImage(form.get()).isNull());
+        ASSERT_TRUE(select(form.get(), file));
+        EXPECT_EQ(statusText(form.get()), status) << file.toStdString();
+        EXPECT_TRUE(levelImage(form.get()).isNull()) << file.toStdString();
+    }
+    EXPECT_TRUE(fixture.prompts.shown.empty());
+}

@@ -5,6 +5,8 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -57,6 +59,7 @@ TEST(MainForm, FirstRunAsksForTheGameWritesDefaultsAndOpensHelp)
     auto form = fixture.create();
     ASSERT_EQ(fixture.prompts.filters.size(), 1u);
     EXPECT_EQ(fixture.prompts.filters[0], "Torlo.exe|Torlo.exe|All executables|*.exe");
+    EXPECT_EQ(fixture.prompts.titles[0], "Where is torlo.exe?");
     EXPECT_EQ(fixture.settings.text("TorloPath"), fixture.demo.game().string());
     EXPECT_EQ(fixture.settings.integer("Filter"), 255);
     EXPECT_EQ(fixture.settings.text("Font"), "Tahoma");
@@ -77,20 +80,29 @@ TEST(MainForm, CancelledFirstRunLeavesTheFolderEmptyAndStillOpens)
     EXPECT_FALSE(fixture.settings.contains("TorloPath"));
     EXPECT_EQ(fixture.settings.text("DoSound"), "yes");
     ASSERT_EQ(fixture.prompts.shown.size(), 1u);
-    EXPECT_EQ(fixture.prompts.shown[0], "File not found");
+    EXPECT_EQ(fixture.prompts.shown[0],
+              "torlo.exe was not found: no game folder is set \u2014 set the game folder on the Options page");
 }
 
-TEST(MainForm, StartWithoutTorloExeShowsTheErrorAndSkipsTheRest)
+TEST(MainForm, StartWithoutTorloExeNamesWhatIsMissingAndRunsTheStepsThatNeedNoGame)
 {
     MainFormFixture fixture;
     fs::remove(fixture.demo.game() / "torlo.exe");
     fixture.settings.setInteger("Filter", 511);
-    auto form = fixture.create();
-    ASSERT_EQ(fixture.prompts.shown.size(), 1u);
-    EXPECT_EQ(fixture.prompts.shown[0], "File not found");
-    // Step 14 never ran, so no filter box was ticked; weapon.bmp was never built.
-    EXPECT_EQ(filterTicks(*form), std::vector<bool>(9, false));
+    fixture.clock.date = {2027, 1, 1};
+    auto form = fixture.create({QString::fromStdString((fixture.demo.game() / "mods" / "MEADOW.LEV").string())});
+    ASSERT_EQ(fixture.prompts.shown.size(), 2u);
+    EXPECT_EQ(fixture.prompts.shown[0], "torlo.exe was not found in " + fixture.demo.game().string()
+                                            + " \u2014 set the game folder on the Options page");
+    // The filter boxes, the command line and the greeting; not the game's tables or weapon.bmp.
+    EXPECT_EQ(filterTicks(*form), std::vector<bool>(9, true));
+    EXPECT_EQ(find<QListWidget>(form.get(), "FileList")->currentItem()->text(), "MEADOW.LEV");
+    EXPECT_EQ(fixture.prompts.shown[1], "Happy new year!");
+    form->filterBoxes[0]->click();
+    form->filterBoxes[0]->click();
+    EXPECT_EQ(fixture.settings.integer("Filter"), 511);
     EXPECT_FALSE(fs::exists(fixture.demo.workspace.weaponBitmap()));
+    form->FormActivate();   // keeps the preview's status of the file from the command line
     form->FormActivate();
     EXPECT_EQ(statusText(*form), "Welcome to Quorvex !");
 }
@@ -191,6 +203,52 @@ TEST(MainForm, ActivationRereadsTheGameFolder)
     form->FormActivate();
     EXPECT_EQ(form->workspace().gameFolder, fs::path("/elsewhere"));
     EXPECT_TRUE(form->powerlevelFlag());
+}
+
+TEST(MainForm, TheErrorBoundaryShowsEveryErrorAndTheProgramGoesOn)
+{
+    MainFormFixture fixture;
+    auto form = fixture.create();
+    EXPECT_FALSE(form->guarded([] { throw std::runtime_error("zip_open: Not a zip archive"); }));
+    EXPECT_FALSE(form->guarded([] { throw std::bad_alloc(); }));
+    EXPECT_FALSE(form->guarded([] { throw 42; }));
+    EXPECT_TRUE(form->guarded([] {}));
+    ASSERT_EQ(fixture.prompts.shown.size(), 3u);
+    EXPECT_EQ(fixture.prompts.shown[0], "zip_open: Not a zip archive");
+    EXPECT_EQ(fixture.prompts.shown[1], "Out of memory: the operation was abandoned");
+    EXPECT_EQ(fixture.prompts.shown[2], "An unknown error abandoned the operation");
+}
+
+TEST(MainForm, ActivationKeepsAStatusTextShownSinceTheLastActivation)
+{
+    MainFormFixture fixture;
+    auto form = fixture.create();
+    form->FormActivate();
+    EXPECT_EQ(statusText(*form), "Welcome to Quorvex !");
+    // An operation behind a dialog: the dialog's closing activates the window again.
+    form->StatusShow("Could not rename: \"b.lev\" already exists");
+    form->FormActivate();
+    EXPECT_EQ(statusText(*form), "Could not rename: \"b.lev\" already exists");
+    form->FormActivate();
+    EXPECT_EQ(statusText(*form), "Welcome to Quorvex !");
+}
+
+TEST(MainForm, ALongStatusTextTakesTheWindowsRoomAndIsWholeInTheTooltip)
+{
+    MainFormFixture fixture;
+    auto form = fixture.create();
+    form->resize(1024, 740);
+    form->show();
+    const QSize before = form->minimumSizeHint();
+    const QString text = "GFX Mod viewed. Move your mouse across the picture to see detail; " + QString(80, 'x');
+    form->StatusShow(text);
+    QCoreApplication::processEvents();
+    auto* panel = find<QLabel>(form.get(), "StatusText");
+    EXPECT_GT(panel->width(), 600);
+    EXPECT_EQ(panel->toolTip(), text);
+    EXPECT_EQ(form->minimumSizeHint(), before);   // a long text never widens the window
+    EXPECT_EQ(form->width(), 1024);
+    form->close();
 }
 
 TEST(ResourceFile, EveryBitmapKindOpensInQtsReader)

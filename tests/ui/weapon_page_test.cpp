@@ -259,6 +259,18 @@ TEST_F(WeaponPageTest, LeavingTheNameBoxRenamesInUpperCaseAtOnce)
     leave(control("NameEdit"), control("Edit9"));
     EXPECT_EQ(slot(4), (std::vector<std::uint8_t>{13, 'T', 'H', 'I', 'R', 'T', 'E', 'E', 'N', '-', 'L', 'O', 'N', 'G'}));
     EXPECT_EQ(loadWeapons(fixture.demo.workspace).names[4], "THIRTEEN-LONG");
+
+    // Leaving the box with the name as it was (typed in lower case too) writes and logs nothing.
+    const auto logBefore = log();
+    const auto exeBefore = readBytes(exe);
+    const auto exeTime = fs::last_write_time(exe);
+    leave(control("NameEdit"), control("Edit9"));
+    type(control("NameEdit"), "thirteen-long");
+    leave(control("NameEdit"), control("Edit9"));
+    EXPECT_EQ(control("NameEdit")->text(), "THIRTEEN-LONG");
+    EXPECT_EQ(log(), logBefore);
+    EXPECT_EQ(readBytes(exe), exeBefore);
+    EXPECT_EQ(fs::last_write_time(exe), exeTime);
 }
 
 TEST_F(WeaponPageTest, ConversionErrorStopsTheCopyAndSaveWritesNothing)
@@ -296,7 +308,13 @@ TEST_F(WeaponPageTest, ColourBoxesClampTheirTextAndPaintTheSwatch)
     control("Edit28")->setText("-4");
     EXPECT_EQ(control("Edit28")->text(), "0");
     EXPECT_EQ(swatch("Edit28Swatch"), defaultColour(0));
-    EXPECT_TRUE(fixture.prompts.shown.empty());
+    // On the way to a number: an emptied box and a lone sign are no errors.
+    type(control("Edit28"), "7");
+    control("Edit28")->clear();
+    type(control("Edit28"), "-4");
+    EXPECT_EQ(control("Edit28")->text(), "0");
+    EXPECT_TRUE(fixture.prompts.shown.empty()) << fixture.prompts.shown.front();
+    EXPECT_EQ(swatch("Edit28Swatch"), defaultColour(0));
 
     control("Edit28")->setText("abc");   // not a number: the message, and the swatch keeps its colour
     ASSERT_EQ(fixture.prompts.shown.size(), 1u);
@@ -338,15 +356,28 @@ TEST_F(WeaponPageTest, MakeBulletPointsThePreviewBeyondThePicture)
     EXPECT_EQ(bytes[tableAt(1840)], 0);
 }
 
-TEST_F(WeaponPageTest, MissingWeaponBitmapIsReportedAfterTheFieldsAreFilled)
+TEST_F(WeaponPageTest, AShortTorloChrLeavesOnlyTheSpritePreviewEmpty)
 {
+    auto chr = readBytes(fixture.demo.workspace.torloChr());
+    chr.resize(places::ChrMinimumSize - 1);
+    writeBytes(fixture.demo.workspace.torloChr(), chr);
+    writeBytes(fixture.demo.workspace.weaponBitmap(), {1, 2, 3});   // left by another game
     open();
-    fs::remove(fixture.demo.workspace.weaponBitmap());
+    EXPECT_FALSE(fs::exists(fixture.demo.workspace.weaponBitmap()));
+    EXPECT_TRUE(fixture.prompts.shown.empty());
+    EXPECT_TRUE(control<QPushButton>("SaveCurrentBut")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>("LWPBut")->isEnabled());
+    EXPECT_NE(control<QLabel>("WPImage")->toolTip().indexOf("TORLO.CHR"), -1);
+
     clickRow(7);
-    ASSERT_EQ(fixture.prompts.shown.size(), 1u);
-    EXPECT_EQ(fixture.prompts.shown[0], "File not found");
     EXPECT_EQ(control("Edit65")->text(), "7");
     EXPECT_EQ(control("NameEdit")->text(), list->item(7)->text());
+    type(control("Edit11"), "1234");
+    clickSave();
+    EXPECT_EQ(status(), "Weapons saved");
+    EXPECT_TRUE(fixture.prompts.shown.empty());
+    const auto bytes = readBytes(exe);
+    EXPECT_EQ(bytes[tableAt(440 + 14)] | (bytes[tableAt(440 + 15)] << 8), 1234);
 }
 
 TEST_F(WeaponPageTest, SaveAfterAStartUpWithoutTorloExeWritesNothing)
@@ -355,7 +386,8 @@ TEST_F(WeaponPageTest, SaveAfterAStartUpWithoutTorloExeWritesNothing)
     fs::remove(exe);
     open();
     ASSERT_EQ(fixture.prompts.shown.size(), 1u);
-    EXPECT_EQ(fixture.prompts.shown[0], "File not found");
+    EXPECT_EQ(fixture.prompts.shown[0], "torlo.exe was not found in " + fixture.demo.game().string()
+                                             + " \u2014 set the game folder on the Options page");
     EXPECT_EQ(list->count(), 0);
     EXPECT_FALSE(control<QPushButton>("SaveCurrentBut")->isEnabled());
 

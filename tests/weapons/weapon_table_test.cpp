@@ -107,6 +107,7 @@ TEST_F(WeaponTableTest, TooShortTorloExeIsNeitherWrittenNorGrown)
         loadWeapons(demo.workspace);
         ADD_FAILURE() << "loaded without torlo.exe";
     } catch (const FileError& error) {
-        EXPECT_STREQ(error.what(), "File not found");
+        EXPECT_EQ(error.what(), "torlo.exe was not found in " + demo.game().string()
+                                    + " \u2014 set the game folder on the Options page");
     }
 }
