@@ -110,7 +110,7 @@ fs::path archiveFor(const fs::path& file, const fs::path& folder)
 
 Outcome packFile(const fs::path& file, const fs::path& archive)
 {
-    const auto bytes = readWholeFile(file);
+    { GameFile readable(file, GameFile::Access::ReadOnly); }   // the file errors, before the archive is touched
     int code = 0;
     // Without ZIP_TRUNCATE an existing archive keeps its entries; libzip writes the result to a
     // temporary file and renames it over the archive only when everything went well.
@@ -118,7 +118,8 @@ Outcome packFile(const fs::path& file, const fs::path& archive)
     if (!zip)
         return Outcome::refused("Could not pack into " + inQuotes(archive) + ": " + zipErrorText(code) +
                                 "; it was left as it was");
-    zip_source_t* source = zip_source_buffer(zip.get(), bytes.data(), bytes.size(), 0);
+    // Read from the file while the archive is written: a big mod never has to fit in memory.
+    zip_source_t* source = zip_source_file(zip.get(), file.string().c_str(), 0, -1);   // -1: to the end
     if (!source || zip_file_add(zip.get(), file.filename().string().c_str(), source,
                                 ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS) < 0) {
         if (source)
