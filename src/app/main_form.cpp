@@ -24,6 +24,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -77,9 +79,17 @@ TMainForm::~TMainForm() = default;
 void TMainForm::buildWindow()
 {
     auto* central = new QWidget;
+    central->setObjectName("MainPanel");
     auto* columns = new QHBoxLayout(central);
-    leftColumn_ = new QVBoxLayout;      // the file browser
-    columns->addLayout(leftColumn_);
+    // The file browser: narrow enough that all nine tabs show on a 1024-pixel screen, and it
+    // takes a fifth of any room beyond that.
+    auto* left = new QWidget;
+    left->setObjectName("BrowserColumn");
+    left->setMinimumWidth(150);
+    left->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    leftColumn_ = new QVBoxLayout(left);
+    leftColumn_->setContentsMargins(0, 0, 0, 0);
+    columns->addWidget(left, 1);
 
     auto* middle = new QVBoxLayout;
     auto* top = new QHBoxLayout;
@@ -90,7 +100,6 @@ void TMainForm::buildWindow()
 
     pages_ = new QTabWidget;
     pages_->setObjectName("PageControl");
-    pages_->setMinimumSize(770, 480);   // all nine tabs in view; room for the 504x420 level picture
     for (const auto& info : Pages) {
         QWidget* tab = nullptr;
         if (std::string_view(info.objectName) == "AboutTab")
@@ -103,10 +112,17 @@ void TMainForm::buildWindow()
         pages_->addTab(tab, info.caption);
     }
     middle->addWidget(pages_, 1);
-    columns->addLayout(middle, 1);
+    columns->addLayout(middle, 4);
     rightColumn_ = new QVBoxLayout;     // the command buttons
     columns->addLayout(rightColumn_);
-    setCentralWidget(central);
+    // On a screen smaller than the window's content (800x600) the content scrolls, so every
+    // control can still be reached; on larger ones it fits whole.
+    auto* scroller = new QScrollArea;
+    scroller->setObjectName("MainScroller");
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(central);
+    setCentralWidget(scroller);
     buildPages();
 
     // The status panel takes the room the window has (at least 350 pixels) but never widens the
@@ -120,6 +136,13 @@ void TMainForm::buildWindow()
     colourText_->setMinimumWidth(80);
     statusBar()->addWidget(statusText_, 1);
     statusBar()->addWidget(colourText_);
+
+    // The scroll area hides the content's size from the window: start at that size, within
+    // the screen.
+    auto wanted = central->sizeHint() + QSize(0, statusBar()->sizeHint().height());
+    if (auto* screen = QGuiApplication::primaryScreen())
+        wanted = wanted.boundedTo(screen->availableSize());
+    resize(wanted);
 }
 
 void TMainForm::buildPages()

@@ -47,6 +47,9 @@ FolderListControl::FolderListControl(QWidget* parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     drives_ = new QComboBox;
     drives_->setObjectName("DriveBox");
+    // Long mount paths must not widen the browser column.
+    drives_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    drives_->setMinimumContentsLength(8);
     folders_ = new QListWidget;
     folders_->setObjectName("FolderList");
     folders_->setToolTip("Select a directory here");

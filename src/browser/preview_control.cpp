@@ -31,6 +31,8 @@ PreviewControl::PreviewControl(QWidget* page) : QObject(page)
 {
     level_ = pictureLabel("LevelImage", page);
     placeLevelPicture(false);
+    // The level picture keeps its pixels whatever the window's size, stretched ones included.
+    page->setMinimumSize(8 + LevelPictureWidth + 8, 1 + StretchedLevelHeight + 4);
 
     stripBox_ = new QScrollArea(page);
     stripBox_->setObjectName("ChrScrollBox");

@@ -7,6 +7,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStatusBar>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -248,6 +251,42 @@ TEST(MainForm, ALongStatusTextTakesTheWindowsRoomAndIsWholeInTheTooltip)
     EXPECT_EQ(panel->toolTip(), text);
     EXPECT_EQ(form->minimumSizeHint(), before);   // a long text never widens the window
     EXPECT_EQ(form->width(), 1024);
+    form->close();
+}
+
+// Screens of 1024x768 and 1366x768 (less a title bar) hold the window whole; on 800x600 the
+// content scrolls and nothing is squeezed below its size, so every control can be reached.
+TEST(MainForm, TheWindowFitsSmallScreens)
+{
+    MainFormFixture fixture;
+    auto form = fixture.create({QString::fromStdString((fixture.demo.game() / "mods" / "MEADOW.LEV").string())});
+    const auto shots = qEnvironmentVariable("QUORVEX_SCREENSHOT_DIR");
+    auto* scroller = find<QScrollArea>(form.get(), "MainScroller");
+    auto* pages = find<QTabWidget>(form.get(), "PageControl");
+    for (const QSize screen : {QSize(1024, 768), QSize(1366, 768), QSize(800, 600)}) {
+        form->resize(screen - QSize(0, 40));
+        form->show();
+        QCoreApplication::processEvents();
+        const bool whole = screen.width() > 800;
+        EXPECT_EQ(scroller->verticalScrollBar()->isVisible(), !whole) << screen.width();
+        EXPECT_EQ(scroller->horizontalScrollBar()->isVisible(), false) << screen.width();
+        auto* content = scroller->widget();
+        EXPECT_GE(content->width(), content->minimumSizeHint().width());
+        EXPECT_GE(content->height(), content->minimumSizeHint().height());
+        EXPECT_EQ(find<QLabel>(form.get(), "LevelImage")->size(), QSize(504, 350));
+        if (whole)
+            EXPECT_LE(pages->tabBar()->sizeHint().width(), pages->width()) << "all nine tabs in view";
+        for (const char* name : {"EditButton", "EditorButton", "GoButton", "RefreshBut", "FileList", "PageControl"}) {
+            auto* widget = find<QWidget>(form.get(), name);
+            const QRect area(widget->mapTo(content, QPoint(0, 0)), widget->size());
+            EXPECT_TRUE(content->rect().contains(area)) << name << " at " << screen.width();
+            if (whole)
+                EXPECT_TRUE(scroller->viewport()->rect().contains(QRect(widget->mapTo(scroller->viewport(), QPoint(0, 0)), widget->size())))
+                    << name << " at " << screen.width();
+        }
+        if (!shots.isEmpty())
+            form->grab().save(QString("%1/main-window-%2x%3.png").arg(shots).arg(screen.width()).arg(screen.height()));
+    }
     form->close();
 }
 
