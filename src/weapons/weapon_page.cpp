@@ -339,7 +339,7 @@ FieldValue WeaponPage::fieldValue(std::size_t k) const
     else if (kind == FieldKind::List)
         value.row = static_cast<QComboBox*>(controls_[k])->currentIndex();
     else
-        value.text = toGameText(static_cast<QLineEdit*>(controls_[k])->text());
+        value.text = toSystemText(static_cast<QLineEdit*>(controls_[k])->text());
     return value;
 }
 
@@ -351,7 +351,7 @@ void WeaponPage::setFieldValue(std::size_t k, const FieldValue& value)
     else if (kind == FieldKind::List)
         static_cast<QComboBox*>(controls_[k])->setCurrentIndex(value.row);
     else
-        static_cast<QLineEdit*>(controls_[k])->setText(fromGameText(value.text));
+        static_cast<QLineEdit*>(controls_[k])->setText(fromSystemText(value.text));
 }
 
 void WeaponPage::paintSwatch(QLabel* swatch, const QColor& colour)
@@ -364,9 +364,9 @@ void WeaponPage::paintSwatch(QLabel* swatch, const QColor& colour)
 void WeaponPage::colourChanged(std::size_t k)
 {
     auto* edit = static_cast<QLineEdit*>(controls_[k]);
-    const auto typed = clampColourText(toGameText(edit->text()));
+    const auto typed = clampColourText(toSystemText(edit->text()));
     if (typed.replacement) {
-        edit->setText(fromGameText(*typed.replacement));   // paints through this handler again
+        edit->setText(fromSystemText(*typed.replacement));   // paints through this handler again
         return;
     }
     const auto colour = ResourceFile(host_.workspace().resourceFile).defaultColour(typed.value);
@@ -375,7 +375,7 @@ void WeaponPage::colourChanged(std::size_t k)
 
 void WeaponPage::drawPreview()
 {
-    const auto frame = spriteFrameOf(toGameText(static_cast<QLineEdit*>(controls_[fieldOf("Edit32")])->text()));
+    const auto frame = spriteFrameOf(toSystemText(static_cast<QLineEdit*>(controls_[fieldOf("Edit32")])->text()));
     if (!frame || !picture_)
         return;
     const auto pixels = spritePreview(*picture_, *frame);
