@@ -43,14 +43,16 @@ std::filesystem::path programFolder();
 // Everything but the game folder, which comes from the settings.
 Workspace platformWorkspace();
 
-// Texts between the core's 8-bit strings and Qt: Latin-1 both ways, so every byte survives.
-inline QString fromGameText(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-inline std::string toGameText(const QString& text) { return text.toLatin1().toStdString(); }
+// Game text (names, texts of the game) as code page 437 both ways, so every byte survives;
+// toGameText throws CharacterError for a character that the game cannot hold.
+QString fromGameText(std::string_view text);
+std::string toGameText(const QString& text);
 
-// File paths and displayed text: the one conversion, in the system's file name encoding (UTF-8
-// on Linux). Status texts and messages are the program's own words with paths in them, so they
-// take the same way (fromSystemText); game text never does.
+// The program's own texts (status texts, messages, number boxes) and file paths: the one
+// conversion, in the system's file name encoding (UTF-8 on Linux), since status texts and
+// messages carry paths. Game text never takes this way.
 inline QString fromSystemText(const std::string& text) { return QFile::decodeName(QByteArray::fromStdString(text)); }
+inline std::string toSystemText(const QString& text) { return QFile::encodeName(text).toStdString(); }
 inline QString fromPath(const std::filesystem::path& path)
 {
 #ifdef _WIN32
@@ -64,7 +66,7 @@ inline std::filesystem::path toPath(const QString& path)
 #ifdef _WIN32
     return std::filesystem::path(path.toStdWString());
 #else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
+    return std::filesystem::path(toSystemText(path));
 #endif
 }
 

@@ -271,6 +271,20 @@ TEST_F(WeaponPageTest, LeavingTheNameBoxRenamesInUpperCaseAtOnce)
     EXPECT_EQ(log(), logBefore);
     EXPECT_EQ(readBytes(exe), exeBefore);
     EXPECT_EQ(fs::last_write_time(exe), exeTime);
+
+    // The game's character set: "É" is byte 0x90 of code page 437; "€" has no byte and is
+    // refused with a message, nothing written.
+    control("NameEdit")->setText(QString::fromUtf8("\u00C9T\u00C9"));   // typed through an input method
+    leave(control("NameEdit"), control("Edit9"));
+    EXPECT_EQ(slot(4), (std::vector<std::uint8_t>{3, 0x90, 'T', 0x90, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    const auto named = readBytes(exe);
+    control("NameEdit")->setText(QString::fromUtf8("5 \u20AC"));
+    leave(control("NameEdit"), control("Edit9"));
+    ASSERT_EQ(fixture.prompts.shown.size(), 1u);
+    EXPECT_NE(fixture.prompts.shown[0].find("code page 437"), std::string::npos) << fixture.prompts.shown[0];
+    EXPECT_EQ(readBytes(exe), named);
+    EXPECT_EQ(control("NameEdit")->text(), QString::fromUtf8("\u00C9T\u00C9"));
+    EXPECT_EQ(list->item(4)->text(), QString::fromUtf8("\u00C9T\u00C9"));
 }
 
 TEST_F(WeaponPageTest, ConversionErrorStopsTheCopyAndSaveWritesNothing)
