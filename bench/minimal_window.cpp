@@ -1,14 +1,20 @@
-// The yardstick for Quorvex's start-up: a minimal Qt window that shows and quits.
+// The yardstick for Quorvex's start-up: a bare Qt window showing one label, left the moment it
+// has been painted, through the same hook as the program.
+#include "app/first_paint.h"
+
 #include <QApplication>
+#include <QLabel>
 #include <QMainWindow>
-#include <QTimer>
+
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QMainWindow window;
     window.setWindowTitle("Minimal");
+    window.setCentralWidget(new QLabel("Quorvex"));
+    quorvex::afterFirstPaint(&window, [] { std::_Exit(0); });
     window.show();
-    QTimer::singleShot(0, &app, &QApplication::quit);
     return app.exec();
 }

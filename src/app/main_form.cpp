@@ -1,4 +1,5 @@
 #include "app/main_form.h"
+#include "app/first_paint.h"
 #include "app/options_page.h"
 #include "browser/file_operations.h"
 #include "browser/mod_browser_control.h"
@@ -17,6 +18,7 @@
 #include <QCloseEvent>
 #include <QShowEvent>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -123,6 +125,7 @@ void TMainForm::buildWindow()
     scroller->setWidgetResizable(true);
     scroller->setWidget(central);
     setCentralWidget(scroller);
+    connect(pages_, &QTabWidget::currentChanged, this, [this](int index) { ensurePage(static_cast<Page>(index)); });
     buildPages();
 
     // The status panel takes the room the window has (at least 350 pixels) but never widens the
@@ -145,9 +148,34 @@ void TMainForm::buildWindow()
     resize(wanted);
 }
 
+void TMainForm::addPage(Page which, std::function<void(QWidget* tab)> build)
+{
+    pendingPages_[static_cast<std::size_t>(which)] = std::move(build);
+    if (pages_->currentIndex() == static_cast<int>(which))
+        ensurePage(which);
+}
+
+void TMainForm::ensurePage(Page which)
+{
+    const auto index = static_cast<std::size_t>(which);
+    if (index >= pendingPages_.size() || !pendingPages_[index])
+        return;
+    const auto build = std::move(pendingPages_[index]);
+    pendingPages_[index] = nullptr;
+    build(page(which));
+}
+
+void TMainForm::buildAllPages()
+{
+    for (std::size_t i = 0; i < pendingPages_.size(); ++i)
+        ensurePage(static_cast<Page>(i));
+}
+
 void TMainForm::buildPages()
 {
-    weapons_ = new WeaponPage(*this, page(Page::Weapons));
+    // Pages not in view are registered and built when first shown, or right after the first
+    // paint: the window is on the screen before what the user cannot see yet.
+    addPage(Page::Weapons, [this](QWidget* tab) { weapons_ = new WeaponPage(*this, tab); });
     connect(&events_, &GameEvents::gameFolderChanged, this, [this] {
         guarded([this] {
             readMaterials();
@@ -271,15 +299,25 @@ void TMainForm::FormCreate()
     readSettings();                                                 // 7, 8
     applyOptionSettings();                                          // 9, 10, 11
     pointBrowserAt(services_.workspace.gameFolder);                 // 12
-    const bool game = guarded([this] { readCpuAiValues(); });       // 13: first access to torlo.exe
+    gameFound_ = guarded([this] { readCpuAiValues(); });            // 13: first access to torlo.exe
     // The filter boxes, the command line and the greeting need no game: without one the
     // browser still lists files, and a stored "Filter" is not overwritten by empty boxes.
     guarded([this] {
         applyFilterBits();                                          // 14
         handleCommandLine();                                        // 15
-        showGreeting();                                             // 16
     });
-    if (!game)
+    // The rest waits until the window is on the screen; its order stays.
+    afterFirstPaint(this, [this] { completeStartUp(); });
+}
+
+void TMainForm::completeStartUp()
+{
+    if (startUpDone_)
+        return;
+    startUpDone_ = true;
+    buildAllPages();
+    guarded([this] { showGreeting(); });                            // 16
+    if (!gameFound_)
         return;
     guarded([this] {
         loadWeapons();                                              // 17
@@ -329,9 +367,12 @@ void TMainForm::applyOptionSettings()
     if (isYes(settings, setting::MakeLWP2))
         options_->lwp2Box->setChecked(true);
     const auto font = QString::fromStdString(textOr(settings, setting::Font, "Tahoma"));
-    auto windowFont = this->font();
-    windowFont.setFamily(font);
-    setFont(windowFont);
+    // A family that is not installed ("Tahoma" on Linux) would only cost a fallback search.
+    if (font != this->font().family() && QFontDatabase::hasFamily(font)) {
+        auto windowFont = this->font();
+        windowFont.setFamily(font);
+        setFont(windowFont);
+    }
     options_->fontEdit->setText(font);
 }
 

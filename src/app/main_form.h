@@ -66,6 +66,16 @@ public:
     // Re-reads the working palette from the game (after an activation changed it).
     void reloadWorkingPalette();
 
+    // The start-up steps that wait for the first paint (the greeting, the game's tables,
+    // weapon.bmp, the first entries) and every page not built yet; at most once. Tests call it
+    // to have the whole window at once.
+    void completeStartUp();
+    // A page not in view is registered with its builder, which runs when the page is first
+    // shown or by completeStartUp.
+    void addPage(Page which, std::function<void(QWidget* tab)> build);
+    void ensurePage(Page which);
+    void buildAllPages();
+
     void FormActivate();
     void ApplyColorScheme();
 
@@ -119,7 +129,10 @@ private:
     Palette workingPalette_{};
     std::mt19937 random_;
     bool powerlevel_ = false;
-    bool statusSinceActivation_ = false;   // a status text was shown after the last activation
+    bool statusSinceActivation_ = false;
+    bool gameFound_ = false;     // start-up step 13 read torlo.exe
+    bool startUpDone_ = false;
+    std::array<std::function<void(QWidget*)>, 9> pendingPages_{};   // a status text was shown after the last activation
 
     QTabWidget* pages_ = nullptr;
     QVBoxLayout* leftColumn_ = nullptr;

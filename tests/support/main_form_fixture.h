@@ -27,7 +27,9 @@ struct MainFormFixture {
         workspace.gameFolder.clear();   // the settings decide
         AppServices services{prompts, shell, clock, settings, workspace, std::move(arguments),
                              [this] { return windows51; }, [this] { return screenWidth; }};
-        return std::make_unique<TMainForm>(std::move(services));
+        auto form = std::make_unique<TMainForm>(std::move(services));
+        form->completeStartUp();   // what waits for the first paint, and every page
+        return form;
     }
 };
 

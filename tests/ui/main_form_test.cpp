@@ -2,6 +2,8 @@
 #include "main_form_fixture.h"
 
 #include <QCheckBox>
+#include <QFontDatabase>
+#include <QTest>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -151,14 +153,27 @@ TEST(MainForm, SettingsDecideTheOptionBoxes)
     fixture.settings.setText("DoSound", "no");
     fixture.settings.setText("Stretch", "yes");
     fixture.settings.setText("MakePL", "YES");   // only exactly "yes" counts
-    fixture.settings.setText("Font", "Courier");
+    // An installed family other than the default (generic names like "Serif" are aliases).
+    QString installed;
+    for (const auto& family : QFontDatabase::families())
+        if (family != QApplication::font().family() && family.contains(' ') && installed.isEmpty())
+            installed = family;
+    ASSERT_FALSE(installed.isEmpty());
+    fixture.settings.setText("Font", installed.toStdString());
     auto form = fixture.create();
     auto* options = form->optionsPage();
     EXPECT_FALSE(options->soundBox->isChecked());
     EXPECT_TRUE(options->stretchBox->isChecked());
     EXPECT_FALSE(options->powerlevelBox->isChecked());
-    EXPECT_EQ(options->fontEdit->text(), "Courier");
-    EXPECT_EQ(form->font().family(), "Courier");
+    EXPECT_EQ(options->fontEdit->text(), installed);
+    EXPECT_EQ(form->font().family(), installed);
+
+    // A family that is not installed is shown in the box and not set.
+    MainFormFixture missing;
+    missing.settings.setText("Font", "No Such Family");
+    auto plain = missing.create();
+    EXPECT_EQ(plain->optionsPage()->fontEdit->text(), "No Such Family");
+    EXPECT_EQ(plain->font().family(), QApplication::font().family());
 }
 
 TEST(MainForm, Windows51SwitchesSoundOffEveryStart)
@@ -288,6 +303,42 @@ TEST(MainForm, TheWindowFitsSmallScreens)
             form->grab().save(QString("%1/main-window-%2x%3.png").arg(shots).arg(screen.width()).arg(screen.height()));
     }
     form->close();
+}
+
+// The window is painted first: the greeting, the game's tables, weapon.bmp and the pages not in
+// view wait for the first paint, in their order; a page shown earlier is built then.
+TEST(MainForm, WhatTheUserCannotSeeYetWaitsForTheFirstPaint)
+{
+    MainFormFixture fixture;
+    fixture.clock.date = {2027, 4, 25};
+    Workspace workspace = fixture.demo.workspace;
+    workspace.gameFolder.clear();
+    AppServices services{fixture.prompts, fixture.shell, fixture.clock, fixture.settings, workspace, {},
+                         [] { return false; }, [] { return 1920; }};
+    TMainForm form(std::move(services));
+    EXPECT_EQ(form.findChild<QWidget*>("WeaponList"), nullptr);
+    EXPECT_FALSE(fs::exists(fixture.demo.workspace.weaponBitmap()));
+    EXPECT_TRUE(fixture.prompts.shown.empty());
+    EXPECT_EQ(filterTicks(form), (std::vector<bool>{true, true, true, true, true, true, true, true, false}));
+
+    form.show();
+    QTRY_VERIFY(fs::exists(fixture.demo.workspace.weaponBitmap()));
+    EXPECT_EQ(fixture.prompts.shown, std::vector<std::string>{"Today is the birthday of TorloNet!"});
+    auto* weapons = find<QListWidget>(&form, "WeaponList");
+    ASSERT_NE(weapons, nullptr);
+    EXPECT_EQ(weapons->count(), 40);
+    EXPECT_EQ(weapons->currentRow(), 0);
+    form.completeStartUp();   // once only
+    EXPECT_EQ(fixture.prompts.shown.size(), 1u);
+    form.close();
+
+    MainFormFixture early;
+    Workspace earlyWorkspace = early.demo.workspace;
+    earlyWorkspace.gameFolder.clear();
+    TMainForm unseen(AppServices{early.prompts, early.shell, early.clock, early.settings, earlyWorkspace, {},
+                                 [] { return false; }, [] { return 1920; }});
+    unseen.showPage(TMainForm::Page::Weapons);
+    EXPECT_NE(unseen.findChild<QWidget*>("WeaponList"), nullptr);
 }
 
 TEST(ResourceFile, EveryBitmapKindOpensInQtsReader)

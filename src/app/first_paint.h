@@ -1,0 +1,69 @@
+#pragma once
+// Work that waits until a window is on the screen: run once, right after the window's first
+// paint has been flushed. Header only and Qt only, so the start-up yardstick in bench/ uses the
+// very same hook as the program.
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+namespace quorvex {
+
+class FirstPaintWatch final : public QObject {
+public:
+    enum class Order { Last, First };
+
+    static void add(QWidget* window, std::function<void()> then, Order order)
+    {
+        // Found by name: without moc, a typed findChild would take any child for one.
+        auto* watch = static_cast<FirstPaintWatch*>(window->findChild<QObject*>(Name, Qt::FindDirectChildrenOnly));
+        if (!watch)
+            watch = new FirstPaintWatch(window);
+        auto& list = watch->then_;
+        list.insert(order == Order::First ? list.begin() : list.end(), std::move(then));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()
+            && static_cast<QWidget*>(watched)->window() == window_) {
+            QCoreApplication::instance()->removeEventFilter(this);
+            // Queued: the rest of the window paints and is flushed before this runs.
+            QTimer::singleShot(0, this, [this] {
+                const auto list = std::move(then_);
+                setObjectName({});   // a later registration starts a new watch
+                deleteLater();
+                for (const auto& then : list)
+                    then();
+            });
+        }
+        return false;
+    }
+
+private:
+    static constexpr const char* Name = "FirstPaintWatch";
+
+    explicit FirstPaintWatch(QWidget* window) : QObject(window), window_(window)
+    {
+        setObjectName(Name);
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+    QWidget* window_;
+    std::vector<std::function<void()>> then_;
+};
+
+// Runs then once, right after window has first been painted; functions registered for one
+// window run in order (Order::First puts one ahead of those already registered).
+inline void afterFirstPaint(QWidget* window, std::function<void()> then,
+                            FirstPaintWatch::Order order = FirstPaintWatch::Order::Last)
+{
+    FirstPaintWatch::add(window, std::move(then), order);
+}
+
+} // namespace quorvex
