@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <array>
 
+#ifndef _WIN32
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace quorvex {
@@ -37,18 +43,6 @@ bool matchesPattern(std::string_view name, std::string_view pattern)
     return p == pattern.size();
 }
 
-// Case-insensitive three-way comparison of byte texts.
-int compareIgnoringCase(std::string_view a, std::string_view b)
-{
-    const auto common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const auto x = static_cast<unsigned char>(upper(a[i])), y = static_cast<unsigned char>(upper(b[i]));
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
 std::string_view extensionOf(std::string_view name)
 {
     const auto dot = name.rfind('.');
@@ -71,29 +65,84 @@ bool matchesMask(std::string_view name, std::string_view mask)
     return false;
 }
 
-std::vector<std::string> listModFiles(const fs::path& folder, std::string_view mask, bool sortByExtension)
+FolderScan scanFolder(const fs::path& folder)
+{
+    FolderScan scan;
+#ifdef _WIN32
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        auto name = it->path().filename().string();
+        if (it->is_directory(typeError) && name.front() != '.')
+            scan.folders.push_back(std::move(name));
+        else if (it->is_regular_file(typeError))
+            scan.files.push_back(std::move(name));
+    }
+#else
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return scan;
+    const int fd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        auto type = entry->d_type;
+        if (type == DT_UNKNOWN || type == DT_LNK) {
+            struct stat info {};
+            if (::fstatat(fd, name, &info, 0) != 0)
+                continue;
+            type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
+        }
+        if (type == DT_DIR && name[0] != '.')
+            scan.folders.emplace_back(name);
+        else if (type == DT_REG)
+            scan.files.emplace_back(name);
+    }
+    ::closedir(dir);
+#endif
+    return scan;
+}
+
+std::vector<std::string> modFiles(const std::vector<std::string>& files, std::string_view mask, bool sortByExtension)
 {
     std::vector<std::string> names;
     if (mask.empty())
         return names;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError))
+    // The upper-cased names are made once, side by side in one buffer, so that the sort
+    // compares plain bytes.
+    struct Entry {
+        std::size_t at, size, extension;   // in upper; extension: offset of the extension in the name
+        const std::string* name;
+    };
+    std::vector<Entry> entries;
+    std::string upperNames;
+    for (const auto& name : files) {
+        if (!matchesMask(name, mask))
             continue;
-        auto name = it->path().filename().string();
-        if (matchesMask(name, mask))
-            names.push_back(std::move(name));
+        const auto at = upperNames.size();
+        for (const char c : name)
+            upperNames += upper(c);
+        entries.push_back({at, name.size(), name.size() - extensionOf(name).size(), &name});
     }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const int order = compareIgnoringCase(a, b);
-        return order != 0 ? order < 0 : a < b;
+    const std::string_view all(upperNames);
+    // One sort: by extension first when asked, then by name, which is what a stable sort by
+    // extension after a sort by name gives.
+    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+        const auto nameA = all.substr(a.at, a.size), nameB = all.substr(b.at, b.size);
+        if (sortByExtension)
+            if (const int order = nameA.substr(a.extension).compare(nameB.substr(b.extension)); order != 0)
+                return order < 0;
+        const int order = nameA.compare(nameB);
+        return order != 0 ? order < 0 : *a.name < *b.name;
     });
-    if (sortByExtension)
-        std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-            return compareIgnoringCase(extensionOf(a), extensionOf(b)) < 0;
-        });
+    names.reserve(entries.size());
+    for (const auto& entry : entries)
+        names.push_back(*entry.name);
     return names;
+}
+
+std::vector<std::string> listModFiles(const fs::path& folder, std::string_view mask, bool sortByExtension)
+{
+    return modFiles(scanFolder(folder).files, mask, sortByExtension);
 }
 
 FileCommands commandsFor(std::string_view extension)

@@ -15,10 +15,20 @@ namespace quorvex {
 // regard to case, as on the game's file system. An empty mask matches nothing.
 bool matchesMask(std::string_view name, std::string_view mask);
 
-// The names (without folder) of the regular files of folder that match mask: sorted by name
-// without regard to case, then, when sortByExtension is on, by extension without regard to
-// case (names with equal extensions stay in name order). A folder that cannot be read lists
-// nothing.
+// One read of a folder serves the folder list and the file list: the names of its sub-folders
+// (hidden ones left out) and of its regular files, links followed, no path built per entry. A
+// folder that cannot be read gives nothing.
+struct FolderScan {
+    std::vector<std::string> folders;
+    std::vector<std::string> files;
+};
+FolderScan scanFolder(const std::filesystem::path& folder);
+
+// The file names that match mask: sorted by name without regard to case, then, when
+// sortByExtension is on, by extension without regard to case (names with equal extensions stay
+// in name order).
+std::vector<std::string> modFiles(const std::vector<std::string>& files, std::string_view mask, bool sortByExtension);
+// scanFolder and modFiles in one.
 std::vector<std::string> listModFiles(const std::filesystem::path& folder, std::string_view mask, bool sortByExtension);
 
 // What selecting a file offers: the three buttons that depend on its kind and the page

@@ -86,15 +86,25 @@ bool FolderListControl::setFolder(const fs::path& folder)
     const auto root = QStorageInfo(fromPath(folder_)).rootPath();
     if (const int index = drives_->findData(root); index >= 0)
         drives_->setCurrentIndex(index);
-    fillFolders();
+    rescan();
     emit folderChanged();
     return true;
+}
+
+void FolderListControl::rescan()
+{
+    scan_ = scanFolder(folder_);
+    ++scans_;
+    fillFolders();
 }
 
 void FolderListControl::fillFolders()
 {
     folders_->clear();
-    const auto style = QApplication::style();
+    if (openIcon_.isNull()) {
+        openIcon_ = QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
+        closedIcon_ = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+    }
     // The path from the root down, each level indented, then the sub-folders one level deeper.
     std::vector<fs::path> chain;
     for (auto step = folder_; !step.empty(); step = step.parent_path()) {
@@ -106,26 +116,20 @@ void FolderListControl::fillFolders()
     int depth = 0;
     for (const auto& step : chain) {
         const auto name = step.has_filename() ? fromPath(step.filename()) : fromPath(step);
-        auto* item = new QListWidgetItem(style->standardIcon(QStyle::SP_DirOpenIcon), QString(depth * 2, ' ') + name);
+        auto* item = new QListWidgetItem(openIcon_, QString(depth * 2, ' ') + name);
         item->setData(PathRole, fromPath(step));
         folders_->addItem(item);
         ++depth;
     }
     folders_->setCurrentRow(folders_->count() - 1);
 
-    std::vector<fs::path> children;
-    std::error_code error;
-    for (fs::directory_iterator it(folder_, error), end; !error && it != end; it.increment(error)) {
-        std::error_code typeError;
-        if (it->is_directory(typeError) && it->path().filename().string().front() != '.')
-            children.push_back(it->path());
-    }
-    std::sort(children.begin(), children.end(), [](const fs::path& a, const fs::path& b) {
-        return QString::compare(fromPath(a.filename()), fromPath(b.filename()), Qt::CaseInsensitive) < 0;
-    });
+    QStringList children;
+    for (const auto& name : scan_.folders)
+        children << fromSystemText(name);
+    children.sort(Qt::CaseInsensitive);
     for (const auto& child : children) {
-        auto* item = new QListWidgetItem(style->standardIcon(QStyle::SP_DirIcon), QString(depth * 2, ' ') + fromPath(child.filename()));
-        item->setData(PathRole, fromPath(child));
+        auto* item = new QListWidgetItem(closedIcon_, QString(depth * 2, ' ') + child);
+        item->setData(PathRole, fromPath(folder_ / toPath(child)));
         folders_->addItem(item);
     }
 }

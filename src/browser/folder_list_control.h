@@ -1,6 +1,9 @@
 #pragma once
 // The drive box and the folder list of the browser. The folder shown is also the process's
 // current folder, so that commands naming a file without a folder work in it.
+#include "browser/file_list.h"
+
+#include <QIcon>
 #include <QWidget>
 
 #include <filesystem>
@@ -19,6 +22,12 @@ public:
     const std::filesystem::path& folder() const { return folder_; }
     // Moves to folder (an existing one); false leaves everything as it was.
     bool setFolder(const std::filesystem::path& folder);
+    // The one read of the folder that the folder list and the file list share.
+    const FolderScan& scan() const { return scan_; }
+    // Reads the folder again (after a command changed it) and refills the folder list.
+    void rescan();
+    // How often a folder has been read, for the tests of the single read.
+    int scans() const { return scans_; }
 
 signals:
     void folderChanged();
@@ -32,6 +41,9 @@ private:
     QComboBox* drives_;
     QListWidget* folders_;
     std::filesystem::path folder_;
+    FolderScan scan_;
+    int scans_ = 0;
+    QIcon openIcon_, closedIcon_;
 };
 
 } // namespace quorvex

@@ -75,7 +75,7 @@ void ModBrowserControl::buildFileList(QBoxLayout* column)
     files_->setToolTip("Select a file to view");
     files_->setUniformItemSizes(true);   // one line per name: big mod folders lay out at once
     column->addWidget(files_, 2);
-    connect(folders_, &FolderListControl::folderChanged, this, [this] { refresh(); });
+    connect(folders_, &FolderListControl::folderChanged, this, [this] { relist(); });
     connect(files_, &QListWidget::currentRowChanged, this, &ModBrowserControl::FilesChange);
     connect(files_, &QListWidget::itemDoubleClicked, this, &ModBrowserControl::ActivateButtonClick);
     button(column, "GoButton", "Go to Torlo folder", &ModBrowserControl::GoButtonClick);
@@ -178,7 +178,7 @@ void ModBrowserControl::applyFilter()
     for (std::size_t i = 0; i < ticked.size(); ++i)
         ticked[i] = main_.filterBoxes[i] && main_.filterBoxes[i]->isChecked();
     mask_ = fileMask(ticked);
-    refresh();
+    relist();
 }
 
 void ModBrowserControl::FilterButtonClick()
@@ -192,10 +192,16 @@ void ModBrowserControl::FilterButtonClick()
 
 void ModBrowserControl::refresh(const std::optional<std::string>& keep)
 {
+    folders_->rescan();
+    relist(keep);
+}
+
+void ModBrowserControl::relist(const std::optional<std::string>& keep)
+{
     const auto before = selectedFile();
     const auto wanted = keep ? *keep : before ? before->filename().string() : std::string{};
     const bool sortByExtension = !main_.optionsPage() || main_.optionsPage()->sortBox->isChecked();
-    names_ = listModFiles(folder(), mask_, sortByExtension);
+    names_ = modFiles(folders_->scan().files, mask_, sortByExtension);
     QStringList captions;
     captions.reserve(static_cast<qsizetype>(names_.size()));
     for (const auto& name : names_)

@@ -74,6 +74,8 @@ private:
     // Re-reads the folder, keeping the selection on keep (or the selected name); a selection
     // that changes runs FilesChange.
     void refresh(const std::optional<std::string>& keep = std::nullopt);
+    // The file list from the folder's last read (a new folder, another mask).
+    void relist(const std::optional<std::string>& keep = std::nullopt);
     void show(const Outcome& outcome);
 
     TMainForm& main_;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -50,6 +51,29 @@ TEST(FileList, ListsMatchingRegularFilesSortedByNameThenExtension)
               (std::vector<std::string>{"c.ACT", "m.chr", "a.lev", "b.lev", "Z.lpl", "A.pal"}));
     EXPECT_TRUE(listModFiles(folder.path(), fileMask(filterTicksFromBits(0)), true).empty());
     EXPECT_TRUE(listModFiles(folder / "missing", "*.LEV", true).empty());
+}
+
+TEST(FileList, OneReadOfAFolderGivesItsFoldersAndItsFiles)
+{
+    test::ScratchFolder folder;
+    for (const char* name : {"b.lev", "A.pal", "readme.txt"})
+        touch(folder / name);
+    fs::create_directory(folder / "mods");
+    fs::create_directory(folder / ".hidden");
+    fs::create_directory(folder / "pack.zip");
+    fs::create_symlink(folder / "b.lev", folder / "link.lev");
+    fs::create_directory_symlink(folder / "mods", folder / "shortcut");
+    fs::create_symlink(folder / "gone.lev", folder / "dangling.lev");
+    auto scan = scanFolder(folder.path());
+    std::sort(scan.folders.begin(), scan.folders.end());
+    std::sort(scan.files.begin(), scan.files.end());
+    EXPECT_EQ(scan.folders, (std::vector<std::string>{"mods", "pack.zip", "shortcut"}));
+    EXPECT_EQ(scan.files, (std::vector<std::string>{"A.pal", "b.lev", "link.lev", "readme.txt"}));
+    EXPECT_EQ(modFiles(scan.files, "*.LEV", true), (std::vector<std::string>{"b.lev", "link.lev"}));
+    // Names that differ in case only keep a fixed order, and the extension sort keeps name order.
+    EXPECT_EQ(modFiles({"b.LEV", "B.lev", "a.Lev", "c.ACT"}, "*.LEV;*.ACT", true),
+              (std::vector<std::string>{"c.ACT", "a.Lev", "B.lev", "b.LEV"}));
+    EXPECT_TRUE(scanFolder(folder / "missing").files.empty());
 }
 
 TEST(FileList, SelectionOffersButtonsAndPageByKind)

@@ -1,5 +1,6 @@
 // The file browser: folders, filter boxes and mask, sorting, and what a selection offers.
 #include "app/options_page.h"
+#include "browser/folder_list_control.h"
 #include "browser_support.h"
 
 #include <QCheckBox>
@@ -52,6 +53,31 @@ TEST(BrowserList, StartsInTheGameFolderAndOpensFoldersFromTheFolderList)
 
     click(form.get(), "GoButton");
     EXPECT_EQ(fs::path(QDir::currentPath().toStdString()), fixture.demo.game());
+}
+
+// One read of a folder fills both lists; a new mask lists from it; Refresh and commands read again.
+TEST(BrowserList, AFolderIsReadOnceForTheFolderListAndTheFileList)
+{
+    MainFormFixture fixture;
+    auto form = fixture.create();
+    auto* folders = form->findChild<FolderListControl*>();
+    ASSERT_NE(folders, nullptr);
+    const int atStart = folders->scans();
+    EXPECT_EQ(atStart, 1);   // start-up: the game folder, listed with the stored filter
+    auto* folderList = find<QListWidget>(form.get(), "FolderList");
+    emit folderList->itemActivated(folderList->findItems("mods", Qt::MatchEndsWith).front());
+    EXPECT_EQ(folders->scans(), atStart + 1);
+    EXPECT_TRUE(listed(form.get()).contains("CANYON.LEV"));
+
+    tickOnly(*form, 1);
+    EXPECT_EQ(folders->scans(), atStart + 1);
+    EXPECT_EQ(listed(form.get()).filter(".LEV").size(), listed(form.get()).size());
+
+    writeBytes(fixture.demo.game() / "mods" / "NEW.LEV", {1});
+    EXPECT_FALSE(listed(form.get()).contains("NEW.LEV"));
+    click(form.get(), "RefreshBut");
+    EXPECT_EQ(folders->scans(), atStart + 2);
+    EXPECT_TRUE(listed(form.get()).contains("NEW.LEV"));
 }
 
 TEST(BrowserList, FilterBoxesBuildTheMaskAndStoreTheirBits)
