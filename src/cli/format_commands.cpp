@@ -5,7 +5,16 @@
 #include "formats/preview.h"
 #include "shell/settings.h"
 
+#include "formats/extension.h"
+#include "formats/graphics_mod.h"
+#include "shell/outcome.h"
+
+#include <algorithm>
+#include <limits>
+#include <map>
 #include <ostream>
+#include <sstream>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -13,21 +22,100 @@ namespace quorvex::cli {
 
 namespace {
 
-int convert(Context& context, const Arguments& given, const Command& command)
+// --powerlevel or --no-powerlevel, else the "MakePL" setting (read only when it decides).
+bool powerlevelChoice(Context& context, Arguments& args)
 {
-    Arguments args = given;
     const bool on = takeFlag(args, "--powerlevel");
     const bool off = takeFlag(args, "--no-powerlevel");
     if (on && off)
         throw UsageError("--powerlevel and --no-powerlevel exclude each other");
+    return on || (!off && isYes(context.settings, setting::MakePL));
+}
+
+int convert(Context& context, const Arguments& given, const Command& command)
+{
+    Arguments args = given;
+    const bool createPowerlevel = powerlevelChoice(context, args);
     expectArguments(args, 2, 2, command);
-    const bool createPowerlevel = on || (!off && isYes(context.settings, setting::MakePL));
     // DST stands in for the save dialog's answer.
     const fs::path target = args[1];
     const auto outcome = convertFile(
         args[0], context.workspace, [&](const std::string&, const fs::path&) { return std::optional(target); },
         createPowerlevel);
     return context.finish(outcome);
+}
+
+// The target in DIR of each source kind: pictures of levels, palettes and graphics mods become
+// .bmp; a level bitmap becomes a level and a graphics bitmap a graphics mod.
+fs::path batchTarget(const fs::path& source, const fs::path& folder)
+{
+    auto name = source.stem();
+    if (upperExtension(source) != ".BMP")
+        return folder / (name += ".bmp");
+    std::error_code error;
+    const auto size = fs::file_size(source, error);
+    return folder / (name += !error && isGraphicsBitmapSize(size) ? ".chr" : ".lev");
+}
+
+int convertAll(Context& context, const Arguments& given, const Command& command)
+{
+    Arguments args = given;
+    const bool createPowerlevel = powerlevelChoice(context, args);
+    const auto to = std::find(args.begin(), args.end(), "--to");
+    if (to == args.end() || to + 1 == args.end())
+        throw UsageError("--to DIR is needed\nusage: quorvex-cli " + command.name + " " + command.usage);
+    const fs::path folder = *(to + 1);
+    args.erase(to, to + 2);
+    expectArguments(args, 1, std::numeric_limits<std::size_t>::max(), command);
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error || !fs::is_directory(folder)) {
+        context.err << "Could not use " << inQuotes(folder) << " as the target folder: "
+                    << (error ? error.message() : "it is not a folder") << '\n';
+        return 1;
+    }
+
+    const bool progress = ::isatty(STDERR_FILENO);
+    std::map<fs::path, fs::path> claimed;   // target -> the source it was made from
+    std::size_t converted = 0, refused = 0, failed = 0;
+    std::ostringstream problems;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const fs::path source = args[i];
+        if (progress)
+            context.err << "\r\033[K[" << i + 1 << "/" << args.size() << "] " << source.filename().string() << std::flush;
+        const auto target = batchTarget(source, folder);
+        const auto [owner, fresh] = claimed.emplace(target.lexically_normal(), source);
+        if (!fresh) {
+            ++refused;
+            problems << "refused: " << source.string() << ": " << inQuotes(target) << " is already the conversion of "
+                     << inQuotes(owner->second) << '\n';
+            continue;
+        }
+        // One bad file never stops the others: every error is the failure of its file only.
+        std::string problem;
+        try {
+            const auto outcome = convertFile(
+                source, context.workspace, [&](const std::string&, const fs::path&) { return std::optional(target); },
+                createPowerlevel);
+            if (outcome.succeeded() && outcome.kind != Outcome::Kind::Nothing) {
+                ++converted;
+                continue;
+            }
+            ++refused;
+            problems << "refused: " << source.string() << ": "
+                     << (outcome.status.empty() ? std::string("not converted") : outcome.status) << '\n';
+            continue;
+        } catch (const std::exception& thrown) {
+            problem = thrown.what();
+        }
+        ++failed;
+        problems << "failed: " << source.string() << ": " << problem << '\n';
+    }
+    if (progress)
+        context.err << "\r\033[K";
+    context.err << problems.str();
+    context.out << "Converted " << converted << ", refused " << refused << ", failed " << failed << '\n';
+    return refused + failed == 0 ? 0 : 1;
 }
 
 int activate(Context& context, const Arguments& args, const Command& command)
@@ -66,6 +154,11 @@ void addFormatCommands(CommandTable& table)
                      "converts SRC as \"Convert\" does, DST being the name given to the save dialog; without an "
                      "option the \"MakePL\" setting decides whether a level bitmap becomes a powerlevel",
                      convert});
+    table.push_back({"convert-all", "SRC... --to DIR [--powerlevel | --no-powerlevel]",
+                     "converts every SRC as \"Convert\" does into DIR (levels, palettes and graphics mods to "
+                     ".bmp, level bitmaps to .lev, graphics bitmaps to .chr); prints a summary and each "
+                     "refusal and failure with its reason; exit 1 when any was refused or failed",
+                     convertAll});
     table.push_back({"activate", "FILE",
                      "installs FILE into the game as \"Activate\" does (levels, graphics and sound mods, "
                      "palettes); a level from another folder is copied into the game folder",
