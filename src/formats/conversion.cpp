@@ -48,7 +48,8 @@ public:
 
     Outcome write(std::span<const std::uint8_t> bytes, const std::string& status) const
     {
-        writeFileAtomically(target_, bytes);
+        // The source stays, so the picture is not forced to the disk: a conversion costs a copy.
+        writeFileAtomically(target_, bytes, Durability::Cached);
         return Outcome::done(status + inQuotes(target_));
     }
 

@@ -208,10 +208,10 @@ void writeAll(int fd, const fs::path& temporary, std::span<const std::uint8_t> b
 }
 
 // Flushes and closes the finished temporary file and renames it over path.
-void commitTemporary(const fs::path& temporary, int fd, const fs::path& path)
+void commitTemporary(const fs::path& temporary, int fd, const fs::path& path, Durability durability = Durability::Flushed)
 {
 #ifndef _WIN32
-    if (::fsync(fd) != 0) {
+    if (durability == Durability::Flushed && ::fsync(fd) != 0) {
         const int code = errno;
         ::close(fd);
         fs::remove(temporary);
@@ -229,11 +229,11 @@ void commitTemporary(const fs::path& temporary, int fd, const fs::path& path)
 
 } // namespace
 
-void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes)
+void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes, Durability durability)
 {
     auto [temporary, fd] = createTemporaryBeside(path);
     writeAll(fd, temporary, bytes);
-    commitTemporary(temporary, fd, path);
+    commitTemporary(temporary, fd, path, durability);
 }
 
 void copyFileAtomically(const fs::path& source, const fs::path& target)

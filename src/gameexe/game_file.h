@@ -53,8 +53,12 @@ Bytes readFileStart(const std::filesystem::path& path, std::size_t most);
 std::uint64_t fileSize(const std::filesystem::path& path);
 
 // Writes a complete file: a temporary file in the same folder, flushed, then renamed over the
-// target, so that a failure never leaves a half-written or lost file behind.
-void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// target, so that a failure never leaves a half-written or lost file behind. Cached leaves out
+// the flush to the disk (still whole or not at all for the program): for files made from
+// others that stay, such as conversions, which then cost what a copy costs.
+enum class Durability { Flushed, Cached };
+void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                         Durability durability = Durability::Flushed);
 // Replaces target with a copy of source in one step (same guarantee as above), streamed with
 // constant memory.
 void copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);

@@ -289,15 +289,17 @@ TEST(MainForm, TheWindowFitsSmallScreens)
         EXPECT_GE(content->width(), content->minimumSizeHint().width());
         EXPECT_GE(content->height(), content->minimumSizeHint().height());
         EXPECT_EQ(find<QLabel>(form.get(), "LevelImage")->size(), QSize(504, 350));
-        if (whole)
+        if (whole) {
             EXPECT_LE(pages->tabBar()->sizeHint().width(), pages->width()) << "all nine tabs in view";
+        }
         for (const char* name : {"EditButton", "EditorButton", "GoButton", "RefreshBut", "FileList", "PageControl"}) {
             auto* widget = find<QWidget>(form.get(), name);
             const QRect area(widget->mapTo(content, QPoint(0, 0)), widget->size());
             EXPECT_TRUE(content->rect().contains(area)) << name << " at " << screen.width();
-            if (whole)
+            if (whole) {
                 EXPECT_TRUE(scroller->viewport()->rect().contains(QRect(widget->mapTo(scroller->viewport(), QPoint(0, 0)), widget->size())))
                     << name << " at " << screen.width();
+            }
         }
         if (!shots.isEmpty())
             form->grab().save(QString("%1/main-window-%2x%3.png").arg(shots).arg(screen.width()).arg(screen.height()));

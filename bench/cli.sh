@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Conversions through quorvex-cli against cp of the same bytes, run alternately:
+#   one level to a bitmap   against  cp of that bitmap
+#   convert-all on 1,000 levels  against  cp of the 1,000 bitmaps
+# Usage: bench/cli.sh [build dir] [runs]
+set -euo pipefail
+build="${1:-build}"
+runs="${2:-40}"
+source "$(dirname "$0")/alternate.sh"
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+cli="$build/bin/quorvex-cli"
+"$build/bin/quorvex-demo-game" "$scratch/game" >/dev/null
+mkdir -p "$scratch/config/Morvane" "$scratch/levels" "$scratch/bitmaps" "$scratch/out" "$scratch/copies"
+printf '[General]\nTorloPath=%s\nMakePL=no\n' "$scratch/game" > "$scratch/config/Morvane/Quorvex.conf"
+export XDG_CONFIG_HOME="$scratch/config" QUORVEX_DATA_DIR="$scratch/data"
+level="$scratch/game/mods/MEADOW.LEV"
+"$cli" convert "$level" "$scratch/reference.bmp" >/dev/null
+for i in $(seq -w 1 1000); do
+    cp "$level" "$scratch/levels/L$i.LEV"
+    cp "$scratch/reference.bmp" "$scratch/bitmaps/L$i.bmp"
+done
+echo "== one conversion, level to bitmap"
+alternate "$runs" "quorvex-cli convert" "cp of the bitmap" \
+    -- "$cli" convert "$level" "$scratch/one.bmp" -- cp "$scratch/reference.bmp" "$scratch/copy.bmp"
+echo "== convert-all, 1,000 levels"
+alternate "$(( (runs + 3) / 4 ))" "quorvex-cli convert-all" "cp of the 1,000 bitmaps" \
+    -- "$cli" convert-all "$scratch"/levels/*.LEV --to "$scratch/out" -- cp "$scratch"/bitmaps/*.bmp "$scratch/copies"
