@@ -18,7 +18,7 @@ int Context::finish(const Outcome& outcome)
     if (!outcome.status.empty())
         out << outcome.status << '\n';
     if (!outcome.logMessage.empty())
-        log.append(outcome.logMessage);
+        appendToLog(log, outcome);
     return 0;
 }
 
