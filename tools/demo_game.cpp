@@ -108,6 +108,9 @@ Bytes torloExe()
     for (const auto& write : hackBytes(designHackValues()))
         exe[write.offset] = write.value;
     exe[places::HackLaserColour] = exe[places::HackLaserCheck] = 29;
+    for (const auto& item : HackItems)   // rope speeds are words of which only the low byte is set
+        if (item.read == HackRead::Word && item.write == HackWrite::Byte)
+            exe[item.offsets[0] + 1] = 0;
     put(exe, places::Materials, gamedata::defaultMaterials());
     const auto palette = gamedata::defaultPalette6();
     for (int i = 0; i < 256; ++i) {
