@@ -48,6 +48,7 @@ CommandTable allCommands()
     addGameCommands(table);
     addWeaponCommands(table);
     addFormatCommands(table);
+    addSoundCommands(table);
     return table;
 }
 
