@@ -52,6 +52,7 @@ SoundPage::SoundPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host)
     bankLabel_ = new QLabel;
     bankLabel_->setObjectName("BankLabel");
     bankLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    bankLabel_->setMaximumWidth(WaveformColumns);   // a long path is cut, not the picture moved
     right->addWidget(bankLabel_);
     image_ = new QLabel;
     image_->setObjectName("SoundImage");
@@ -131,7 +132,7 @@ SoundBank& SoundPage::bank()
     if (bankPath_.empty())
         bankPath_ = soundBankInUse(host_.workspace(), selectedMod_);
     if (!bank_) {
-        bankLabel_->setText("Bank: " + fromPath(bankPath_));
+        showBankName();
         bank_ = SoundBank::load(bankPath_);
         updateMarks();
     }
@@ -152,7 +153,7 @@ void SoundPage::switchBank(const fs::path& file, bool fileReplaced)
     }
     bank_.reset();
     bankPath_ = file;
-    bankLabel_->setText("Bank: " + fromPath(bankPath_));
+    showBankName();
     updateMarks();
     showQuietly();
 }
@@ -240,6 +241,12 @@ void SoundPage::drawPicture(const std::vector<int>& points, const QString& messa
     }
     painter.end();
     image_->setPixmap(QPixmap::fromImage(picture_));
+}
+
+void SoundPage::showBankName()
+{
+    bankLabel_->setText("Bank: " + fromPath(bankPath_));
+    bankLabel_->setToolTip(fromPath(bankPath_));
 }
 
 void SoundPage::updateMarks()

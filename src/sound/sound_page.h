@@ -57,6 +57,7 @@ private:
     void switchBank(const std::filesystem::path& file, bool fileReplaced);
     void showQuietly();
     void drawPicture(const std::vector<int>& points, const QString& message);
+    void showBankName();
     void updateMarks();
     void stopPlaying();
 
