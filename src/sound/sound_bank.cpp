@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <limits>
 
 namespace quorvex {
@@ -151,7 +152,18 @@ Bytes soundToWav(std::span<const std::uint8_t> samples)
     put16(34, 8);                  // bits per sample
     text(36, "data");
     put32(&wav[40], length);
-    std::transform(samples.begin(), samples.end(), wav.begin() + WavHeaderSize, wavSample);
+    // Eight samples at a time: the rule flips the top bit of every byte.
+    const std::uint8_t* from = samples.data();
+    std::uint8_t* to = wav.data() + WavHeaderSize;
+    std::size_t n = 0;
+    for (; n + 8 <= samples.size(); n += 8) {
+        std::uint64_t eight;
+        std::memcpy(&eight, from + n, 8);
+        eight ^= 0x8080808080808080u;
+        std::memcpy(to + n, &eight, 8);
+    }
+    for (; n < samples.size(); ++n)
+        to[n] = wavSample(from[n]);
     return wav;
 }
 
