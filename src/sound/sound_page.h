@@ -34,7 +34,7 @@ public:
 
     const std::filesystem::path& bankInUse() const { return bankPath_; }
     bool isPlaying() const;
-    // The samples the page shows now, for tests of the picture (empty when none).
+    // The picture of the sound shown now.
     const QImage& waveform() const { return picture_; }
 
     // The handlers; they raise file errors for the main window's boundary.

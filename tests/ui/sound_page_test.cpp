@@ -100,6 +100,18 @@ TEST_F(SoundPageTest, TheBankFollowsTheBrowsersSoundModSelection)
     EXPECT_EQ(picture(), gameThrow) << "the game's bank again";
 }
 
+TEST_F(SoundPageTest, AnotherGameFolderBringsItsOwnBank)
+{
+    open();
+    DemoGame other;
+    auto bytes = readBytes(other.workspace.torloSnd());
+    bytes[places::SndSampleLength] = 0;   // SHOTGUN of the other game: 1280 samples
+    writeBytes(other.workspace.torloSnd(), bytes);
+    form->setGameFolder(other.game());
+    EXPECT_EQ(page->bankInUse(), other.workspace.torloSnd());
+    EXPECT_EQ(lengthText(), "1280 frames / 58 milliseconds");
+}
+
 TEST_F(SoundPageTest, PlayingNeedsASoundOutput)
 {
     open();
