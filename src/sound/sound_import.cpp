@@ -58,7 +58,7 @@ std::vector<float> readMono(std::span<const std::uint8_t> bytes, int& rate)
     if (info.channels < 1 || info.samplerate <= 0)
         throw SoundFileError("No sound in this file");
     // libsamplerate converts between 1/256 and 256 times the rate.
-    if (info.samplerate < int(SoundSampleRate / 256) || info.samplerate > int(SoundSampleRate) * 256)
+    if (info.samplerate * 256.0 < SoundSampleRate || info.samplerate > SoundSampleRate * 256.0)
         throw SoundFileError(std::to_string(info.samplerate) + " samples per second can not be converted");
     rate = info.samplerate;
     const auto channels = static_cast<std::size_t>(info.channels);

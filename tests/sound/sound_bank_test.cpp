@@ -154,6 +154,10 @@ TEST(SoundBank, AnEntryPastTheEndIsRefusedAloneAndNothingIsReadBeyondTheBank)
     EXPECT_EQ(saveSoundBank(edited, file).status,
               "SHOT (sound 1) reaches past the end of the bank: import a sound into it before saving");
     EXPECT_EQ(test::readBytes(file), bytes);
+    edited.replace(1, ramp(20));
+    edited.replace(2, {});
+    EXPECT_TRUE(saveSoundBank(edited, file).succeeded()) << "both damaged entries replaced";
+    EXPECT_EQ(span(SoundBank::load(file).samples(0)), ramp(600));
 
     // A bank cut short inside its directory: the records that are there still count.
     const auto cut = SoundBank::fromBytes(Bytes(bytes.begin(), bytes.begin() + 2 + 16 * 3 + 10));

@@ -81,6 +81,18 @@ TEST_F(SoundPageTest, StartUpShowsTheFirstSoundWithEveryControl)
     EXPECT_TRUE(fixture.prompts.shown.empty());
 }
 
+TEST_F(SoundPageTest, AMissingBankFailsTheFirstSoundAtStartUp)
+{
+    fs::remove(bank);
+    open();
+    EXPECT_EQ(fixture.prompts.shown, std::vector<std::string>{"File not found"});
+    EXPECT_EQ(lengthText(), "");
+    // Put back, the bank is read at the next selection.
+    writeBytes(bank, readBytes(fixture.demo.game() / "mods" / "CRUNCHY.SND"));
+    choose(1);
+    EXPECT_EQ(lengthText(), "1720 frames / 78 milliseconds");
+}
+
 TEST_F(SoundPageTest, TheBankFollowsTheBrowsersSoundModSelection)
 {
     open(openOnMods(fixture));
