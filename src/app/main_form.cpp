@@ -11,6 +11,7 @@
 #include "gameexe/places.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
+#include "sound/sound_page.h"
 #include "weapons/weapon_page.h"
 
 #include <QApplication>
@@ -117,6 +118,8 @@ void TMainForm::buildPages()
     });
     // Each subsystem puts its page (and its part of the window) in place here.
     browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
+    sounds_ = new SoundPage(*this, page(Page::Sounds));
+    connect(browser_, &ModBrowserControl::fileSelected, sounds_, &SoundPage::followBrowser);
 }
 
 QWidget* TMainForm::buildFilterGroup()
@@ -374,6 +377,7 @@ void TMainForm::buildWeaponPicture()
 void TMainForm::showFirstEntries()
 {
     weapons_->showFirst();
+    sounds_->showFirst();
 }
 
 void TMainForm::openHelp()

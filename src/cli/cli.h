@@ -49,6 +49,7 @@ void addGameCommands(CommandTable& table);
 void addWeaponCommands(CommandTable& table);
 void addFormatCommands(CommandTable& table);
 void addHackCommands(CommandTable& table);
+void addSoundCommands(CommandTable& table);
 
 // Takes "--name" from args when present; returns whether it was.
 bool takeFlag(Arguments& args, const std::string& name);
