@@ -24,6 +24,7 @@ namespace quorvex {
 
 class OptionsPage;
 class ModBrowserControl;
+class PalettePage;
 class WeaponPage;
 
 struct AppServices {
@@ -55,7 +56,7 @@ public:
     SettingsStore& settings() override { return services_.settings; }
     ActivityLog& log() override { return log_; }
     GameEvents& gameEvents() override { return events_; }
-    const Palette& workingPalette() const override { return workingPalette_; }
+    const Palette& workingPalette() const override;
     void StatusShow(const QString& text) override;
     void report(const Outcome& outcome) override;
     bool guarded(const std::function<void()>& handler) override;
@@ -63,8 +64,9 @@ public:
     // Points the program at another game folder; when it differs, every holder of game data
     // is told once through gameEvents().gameFolderChanged.
     void setGameFolder(const std::filesystem::path& folder);
-    // Re-reads the working palette from the game (after an activation changed it).
-    void reloadWorkingPalette();
+    // Re-reads the working palette (and the materials) from the game after an activation
+    // changed them.
+    void reloadWorkingPalette(bool materialsToo = false);
 
     void FormActivate();
     void ApplyColorScheme();
@@ -72,9 +74,6 @@ public:
     AppServices& services() { return services_; }
     std::mt19937& random() { return random_; }
     bool powerlevelFlag() const { return powerlevel_; }
-
-    // The materials held for the palette page.
-    std::array<std::uint8_t, 160> materials{};
 
     OptionsPage* optionsPage() const { return options_; }
     std::array<QCheckBox*, 9> filterBoxes{};
@@ -116,7 +115,6 @@ private:
     AppServices services_;
     ActivityLog log_;
     GameEvents events_;
-    Palette workingPalette_{};
     std::mt19937 random_;
     bool powerlevel_ = false;
 
@@ -129,6 +127,7 @@ private:
     OptionsPage* options_ = nullptr;
     ModBrowserControl* browser_ = nullptr;
     WeaponPage* weapons_ = nullptr;
+    PalettePage* palette_ = nullptr;
 };
 
 } // namespace quorvex
