@@ -261,6 +261,16 @@ TEST_F(PalettePageTest, SavePaletteExportsTheGamePaletteAndRefusesOtherNames)
     EXPECT_EQ(label("StatusText"), "Palette not saved: use a .ACT or .PAL name");
 }
 
+TEST_F(PalettePageTest, AnExportedPaletteShowsInTheFileList)
+{
+    open(openOnMods(fixture));
+    ASSERT_FALSE(listed(form.get()).contains("mine.pal"));
+    fixture.prompts.files.push_back(fixture.demo.game() / "mods" / "mine.pal");
+    control<QPushButton>("SavePalBut")->click();
+    EXPECT_EQ(label("StatusText"), "Palette saved");
+    EXPECT_TRUE(listed(form.get()).contains("mine.pal"));
+}
+
 TEST_F(PalettePageTest, ResetPaletteKeepsTheMaterialSettings)
 {
     open();
