@@ -80,10 +80,8 @@ std::uint32_t toToolkitColour(QRgb colour)
 TColorSelector::TColorSelector(Prompts& prompts, QWidget* parent) : QWidget(parent), prompts_(prompts)
 {
     setFocusPolicy(Qt::StrongFocus);   // a tab stop
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_Hover);
+    setAttribute(Qt::WA_OpaquePaintEvent);   // the face covers everything; no erasing
     resize(sizeHint());
-    setMinimumSize(sizeHint());
 }
 
 void TColorSelector::setColor(QRgb colour)

@@ -93,10 +93,10 @@ bool takesMaterials(std::uint64_t levelSize)
 
 Outcome addMaterialsToLevel(const Workspace& workspace, const fs::path& level)
 {
-    auto bytes = readWholeFile(level);
-    const auto form = levelForm(bytes.size());
+    const auto form = levelForm(fileSize(level));   // known before a large file is read
     if (form == LevelForm::NotALevel)
         return Outcome::refused("Chosen level isn't a valid level");
+    auto bytes = readWholeFile(level);
     Bytes palette, materials;
     {
         GameFile exe(workspace.torloExe());

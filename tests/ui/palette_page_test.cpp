@@ -356,6 +356,11 @@ TEST_F(PalettePageTest, ThePageFitsItsTabAndReadsInEveryColourScheme)
             page->grab().save(QString("%1/palette-page-%2.png").arg(shots, QString(scheme.name).replace(' ', '-')));
             if (std::string_view(scheme.name) == "TorloNet-Blue")
                 form->grab().save(shots + "/palette-window.png");
+            press(page->colorSelector(), {5, 5});
+            const auto dropDown = page->colorSelector()->dropDown()->grab().toImage();
+            dropDown.scaled(dropDown.size() * 3)
+                .save(QString("%1/color-form-%2.png").arg(shots, QString(scheme.name).replace(' ', '-')));
+            page->colorSelector()->dropDown()->close();
         }
         form->close();
         form.reset();
