@@ -98,16 +98,14 @@ int materialsSet(Context& context, const Arguments& args, const Command& self)
         std::optional<std::uint8_t> value;
     };
     Setting settings[] = {{"KIND", KindLast, {}}, {"BACKGROUND", 1, {}}, {"SHADOW", 1, {}}};
-    for (auto it = args.begin() + 1; it != args.end(); ++it) {
-        const auto equals = it->find('=');
+    for (const auto& [key, text] : takeAssignments(args, 1, self)) {
         Setting* setting = nullptr;
         for (auto& candidate : settings)
-            if (equals != std::string::npos && sameNameIgnoringCase(it->substr(0, equals), candidate.key))
+            if (sameNameIgnoringCase(key, candidate.key))
                 setting = &candidate;
         if (!setting)
-            throw UsageError("expected KIND=, BACKGROUND= or SHADOW=, got \"" + *it + "\"\nusage: quorvex-cli "
+            throw UsageError("unknown key " + key + "; expected KIND, BACKGROUND or SHADOW\nusage: quorvex-cli "
                              + self.name + " " + self.usage);
-        const auto text = it->substr(equals + 1);
         const auto value = numberIn(text, 0, setting->highest);
         if (!value)
             return context.finish(outOfRange(setting->key, text, 0, setting->highest));
