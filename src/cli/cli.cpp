@@ -61,6 +61,7 @@ CommandTable allCommands()
     addGameCommands(table);
     addWeaponCommands(table);
     addFormatCommands(table);
+    addPaletteCommands(table);
     addHackCommands(table);
     addSoundCommands(table);
     return table;
