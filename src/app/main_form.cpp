@@ -8,6 +8,7 @@
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/places.h"
+#include "platform/file_classes.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
 #include "weapons/weapon_page.h"
@@ -34,7 +35,6 @@ namespace quorvex {
 
 namespace {
 
-constexpr const char* TorloExeFilter = "Torlo.exe|Torlo.exe|All executables|*.exe";
 constexpr const char* PaletteFilter = "ACT palettes|*.act|PAL palettes|*.pal|All palettes|*.pal; *.act|All files|*.*";
 
 struct PageInfo {
@@ -96,7 +96,7 @@ void TMainForm::buildWindow()
         if (std::string_view(info.objectName) == "AboutTab")
             tab = buildAboutPage();
         else if (std::string_view(info.objectName) == "OptionsTab")
-            tab = options_ = new OptionsPage;
+            tab = options_ = buildOptionsPage();
         else
             tab = new QWidget;
         tab->setObjectName(info.objectName);
@@ -119,10 +119,34 @@ void TMainForm::buildWindow()
     statusBar()->addWidget(colourText_, 1);
 }
 
+OptionsPage* TMainForm::buildOptionsPage()
+{
+    if (!services_.fileClasses) {
+        ownFileClasses_ = desktopClassStore();
+        services_.fileClasses = ownFileClasses_.get();
+    }
+    OptionsPage::Window window{
+        [this](bool stretched) { browser_->placeLevelPicture(stretched); },
+        [this](const QString& family) {
+            auto windowFont = font();
+            windowFont.setFamily(family);
+            setFont(windowFont);
+        },
+        [this] {
+            // Hidden while the colours change, so that it repaints whole in the new ones.
+            pages_->hide();
+            ApplyColorScheme();
+            pages_->show();
+        },
+        [this] { return std::uniform_int_distribution<std::int64_t>(0, 16777214)(random_); }};
+    return new OptionsPage(*this, *services_.fileClasses, std::move(window));
+}
+
 void TMainForm::buildPages()
 {
     weapons_ = new WeaponPage(*this, page(Page::Weapons));
     connect(&events_, &GameEvents::gameFolderChanged, this, [this] {
+        pointBrowserAt(services_.workspace.gameFolder);
         guarded([this] {
             readMaterials();
             loadPalette();
@@ -249,6 +273,7 @@ void TMainForm::FormCreate()
         buildWeaponPicture();                                       // 22
         showFirstEntries();                                         // 23
     });
+    started_ = true;
 }
 
 void TMainForm::readSettings()
@@ -267,7 +292,7 @@ void TMainForm::firstRun()
     if (auto chosen = services_.prompts.openFile(TorloExeFilter, {}))
         settings.setText(setting::TorloPath, chosen->parent_path().string());
     writeFirstRunDefaults(settings);
-    services_.workspace.gameFolder = settings.text(setting::TorloPath).value_or("");
+    setGameFolder(settings.text(setting::TorloPath).value_or(""));
     openHelp();
 }
 
@@ -367,7 +392,9 @@ void TMainForm::setGameFolder(const fs::path& folder)
     if (folder == services_.workspace.gameFolder)
         return;
     services_.workspace.gameFolder = folder;
-    events_.gameFolderChanged();
+    // During the start-up nothing has been read from a game yet; its own steps read the new one.
+    if (started_)
+        events_.gameFolderChanged();
 }
 
 void TMainForm::applyWindows51Rule()

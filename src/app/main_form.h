@@ -22,6 +22,8 @@ class QVBoxLayout;
 
 namespace quorvex {
 
+class AiPage;
+class FileClassStore;
 class OptionsPage;
 class ModBrowserControl;
 class WeaponPage;
@@ -35,6 +37,7 @@ struct AppServices {
     QStringList arguments;          // the command line after the program name
     std::function<bool()> isWindows51;
     std::function<int()> screenWidth;
+    FileClassStore* fileClasses = nullptr;   // the desktop's file classes; none: the platform's
 };
 
 class TMainForm : public QMainWindow, public PageHost {
@@ -62,7 +65,7 @@ public:
 
     // Points the program at another game folder; when it differs, every holder of game data
     // is told once through gameEvents().gameFolderChanged.
-    void setGameFolder(const std::filesystem::path& folder);
+    void setGameFolder(const std::filesystem::path& folder) override;
     // Re-reads the working palette from the game (after an activation changed it).
     void reloadWorkingPalette();
 
@@ -91,6 +94,7 @@ protected:
 private:
     void buildWindow();
     void buildPages();
+    OptionsPage* buildOptionsPage();
     QWidget* buildFilterGroup();
     QWidget* buildAboutPage();
     QWidget* buildHeader();
@@ -119,6 +123,8 @@ private:
     Palette workingPalette_{};
     std::mt19937 random_;
     bool powerlevel_ = false;
+    bool started_ = false;   // the start-up has read the game; a new folder must be announced
+    std::unique_ptr<FileClassStore> ownFileClasses_;
 
     QTabWidget* pages_ = nullptr;
     QVBoxLayout* leftColumn_ = nullptr;
