@@ -1,4 +1,5 @@
 #include "app/main_form.h"
+#include "ai/ai_page.h"
 #include "app/options_page.h"
 #include "browser/file_operations.h"
 #include "browser/mod_browser_control.h"
@@ -145,6 +146,7 @@ OptionsPage* TMainForm::buildOptionsPage()
 void TMainForm::buildPages()
 {
     weapons_ = new WeaponPage(*this, page(Page::Weapons));
+    ai_ = new AiPage(*this, page(Page::CpuAi));
     connect(&events_, &GameEvents::gameFolderChanged, this, [this] {
         pointBrowserAt(services_.workspace.gameFolder);
         guarded([this] {
@@ -326,9 +328,7 @@ void TMainForm::pointBrowserAt(const fs::path& folder)
 
 void TMainForm::readCpuAiValues()
 {
-    GameFile exe(services_.workspace.torloExe());
-    exe.seek(places::AiValue16A);
-    exe.readInt16();
+    ai_->SetAI();
 }
 
 void TMainForm::applyFilterBits()

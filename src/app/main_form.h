@@ -135,6 +135,7 @@ private:
     OptionsPage* options_ = nullptr;
     ModBrowserControl* browser_ = nullptr;
     WeaponPage* weapons_ = nullptr;
+    AiPage* ai_ = nullptr;
 };
 
 } // namespace quorvex

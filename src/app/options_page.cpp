@@ -174,7 +174,7 @@ void OptionsPage::DoAllButtonClick()
     storeSettings();
 
     // A blood text that is no number stops here: the settings are stored, nothing else is done.
-    const auto blood = setBlood(host_.workspace(), strToInt(toGameText(bloodEdit->text())));
+    const auto blood = setBlood(host_.workspace(), strToInt(toSystemText(bloodEdit->text())));
     if (!blood.succeeded())
         host_.prompts().error(blood.status);
 
