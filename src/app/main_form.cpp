@@ -145,15 +145,17 @@ OptionsPage* TMainForm::buildOptionsPage()
 
 void TMainForm::buildPages()
 {
-    weapons_ = new WeaponPage(*this, page(Page::Weapons));
-    ai_ = new AiPage(*this, page(Page::CpuAi));
+    // Connected before the pages, so that they find weapon.bmp rebuilt from the new game.
     connect(&events_, &GameEvents::gameFolderChanged, this, [this] {
         pointBrowserAt(services_.workspace.gameFolder);
         guarded([this] {
             readMaterials();
             loadPalette();
+            buildWeaponPicture();
         });
     });
+    weapons_ = new WeaponPage(*this, page(Page::Weapons));
+    ai_ = new AiPage(*this, page(Page::CpuAi));
     // Each subsystem puts its page (and its part of the window) in place here.
     browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
 }
