@@ -25,21 +25,19 @@ AiPage::AiPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host), fields
     auto label = [&](const char* text, const char* name) {
         auto* l = new QLabel(text);
         l->setObjectName(name);
-        left->addWidget(l);
+        return l;
     };
-    label("Change these values to alter the CPU AI (Artificial Intelligence)", "AiLabel1");
-    label("A lower value means it happens more often:  1=very often, 32767=almost never", "AiLabel2");
-    auto* frequencies = new QFormLayout;
-    left->addLayout(frequencies);
-    label("Advanced Settings: these settings will probably cause no significant change in the AI", "AiLabel3");
-    auto* advanced = new QFormLayout;
-    left->addLayout(advanced);
+    left->addWidget(label("Change these values to alter the CPU AI (Artificial Intelligence)", "AiLabel1"));
+    left->addWidget(label("A lower value means it happens more often:  1=very often, 32767=almost never", "AiLabel2"));
+    auto* rows = new QFormLayout;   // one form, so that all eleven fields line up
+    left->addLayout(rows);
     left->addStretch();
     for (std::size_t k = 0; k < AiFields.size(); ++k) {
         const auto& field = AiFields[k];
         const bool frequency = k < AiAdvancedFirst;
-        fields_->addRow(frequency ? frequencies : advanced,
-                        {field.caption, "", field.control, FieldKind::Number, {}, frequency ? AiFrequencyMaxLength : 0});
+        if (k == AiAdvancedFirst)
+            rows->addRow(label("Advanced Settings: these settings will probably cause no significant change in the AI", "AiLabel3"));
+        fields_->addRow(rows, {field.caption, "", field.control, FieldKind::Number, {}, frequency ? AiFrequencyMaxLength : 0});
     }
     columns->addLayout(left, 1);
 

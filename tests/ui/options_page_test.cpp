@@ -6,6 +6,7 @@
 #include "browser/mod_browser_control.h"
 #include "gameexe/places.h"
 #include "main_form_fixture.h"
+#include "screenshot.h"
 #include "weapons/weapon_page.h"
 
 #include <QCheckBox>
@@ -67,6 +68,7 @@ struct OptionsPageTest : ::testing::Test {
 TEST_F(OptionsPageTest, GroupsAndControlsAsTheUserSeesThem)
 {
     open();
+    saveScreenshot(form.get(), "options-page");
     QStringList groups;
     for (auto* group : page->findChildren<QGroupBox*>())
         groups << group->title();
