@@ -192,7 +192,7 @@ std::string desktopEntry(AssociationSet kinds, const fs::path& program)
            "Exec=" + *exec + " %f\n"
            "Icon=" + std::string(ProgramIconName) + "\n"
            "Terminal=false\n"
-           "Categories=Game;Utility;\n"
+           "Categories=Game;\n"
            "MimeType=" + types + "\n";
 }
 

@@ -32,7 +32,7 @@ struct ScratchDesktop {
                                     if (installed(command.front()))
                                         runCommand(command);
                                 }};
-    fs::path program = home / "Quorvex 1.8" / "quorvex";
+    fs::path program = home / "Quorvex $1.8" / "quorvex";
 
     std::string xdgMime(const std::vector<std::string>& arguments)
     {
@@ -85,9 +85,15 @@ TEST(Associations, FreedesktopFilesForTheChosenKinds)
     EXPECT_EQ(package.find("soundmod"), std::string::npos);
 
     const auto entry = readText(desktop.store.desktopFile());
-    // A path with a space is quoted for the Exec line.
-    EXPECT_NE(entry.find("\nExec=\"" + desktop.program.string() + "\" %f\n"), std::string::npos) << entry;
+    // A path with a space is quoted for the Exec line, its dollar escaped (twice: as an argument and as a string).
+    const auto quoted = desktop.home.path().string() + "/Quorvex \\\\$1.8/quorvex";
+    EXPECT_NE(entry.find("\nExec=\"" + quoted + "\" %f\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nMimeType=application/x-torlo-level;application/x-torlo-palette;\n"), std::string::npos);
+    if (installed("desktop-file-validate")) {
+        const auto check = runCommand({"desktop-file-validate", desktop.store.desktopFile().string()});
+        EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+        EXPECT_EQ(check.out + check.err, "");
+    }
     EXPECT_TRUE(fs::exists(desktop.home / "data/icons/hicolor/scalable/mimetypes/application-x-torlo-level.svg"));
     EXPECT_TRUE(fs::exists(desktop.home / "data/icons/hicolor/scalable/apps/quorvex.svg"));
     EXPECT_FALSE(fs::exists(desktop.home / "data/icons/hicolor/scalable/mimetypes/application-x-torlo-weapon.svg"));
