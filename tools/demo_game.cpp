@@ -4,6 +4,7 @@
 #include "gameexe/places.h"
 #include "gameexe/weapon_names.h"
 #include "gameexe/workspace.h"
+#include "hacks/hacks.h"
 #include "weapons/weapon_table.h"
 
 #include <algorithm>
@@ -110,6 +111,13 @@ Bytes torloExe()
         if (field.store != AiStore::SignedByte)
             exe[field.offset + 1] = static_cast<std::uint8_t>(bits >> 8);
     }
+    // The hacks in their off state with their design-time numbers.
+    for (const auto& write : hackBytes(designHackValues()))
+        exe[write.offset] = write.value;
+    exe[places::HackLaserColour] = exe[places::HackLaserCheck] = 29;
+    for (const auto& item : HackItems)   // rope speeds are words of which only the low byte is set
+        if (item.read == HackRead::Word && item.write == HackWrite::Byte)
+            exe[item.offsets[0] + 1] = 0;
     put(exe, places::Materials, gamedata::defaultMaterials());
     const auto palette = gamedata::defaultPalette6();
     for (int i = 0; i < 256; ++i) {
