@@ -73,6 +73,10 @@ OptionsPage::OptionsPage(PageHost& host, FileClassStore& fileClasses, Window win
     auto* doAll = button("Do all", "DoAllButton");
     connect(doAll, &QPushButton::clicked, this, [this] { host_.guarded([this] { DoAllButtonClick(); }); });
     right->addWidget(doAll, 0, Qt::AlignRight);
+
+    // The path box shows the game folder, also when activation found another one stored.
+    connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this,
+            [this] { pathEdit->setText(fromPath(host_.workspace().gameFolder)); });
 }
 
 void OptionsPage::addGroup(QWidget* group)

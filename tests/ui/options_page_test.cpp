@@ -244,6 +244,13 @@ TEST_F(OptionsPageTest, ANewGameFolderReloadsEveryHolderAndSavesWriteOnlyItsOwnD
                            bytes.begin() + places::WeaponTable));
     EXPECT_EQ(saved[places::AiChangeLeft], 52);
     EXPECT_EQ(readBytes(fixture.demo.workspace.torloExe()), exeA) << "the old game is left alone";
+
+    // Back to the first game through the stored setting, as another run of the program may store it.
+    fixture.settings.setText("TorloPath", fixture.demo.game().string());
+    form->FormActivate();
+    EXPECT_EQ(page->pathEdit->text().toStdString(), fixture.demo.game().string());
+    EXPECT_NE(list->item(0)->text().at(0), QChar('Q'));
+    EXPECT_EQ(find<QLineEdit>(form.get(), "Edit1")->text(), "50");
 }
 
 TEST_F(OptionsPageTest, AFolderWithoutTheGameLeavesNothingOfTheOldOneToSave)
