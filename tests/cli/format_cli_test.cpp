@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace fs = std::filesystem;
 
 namespace quorvex {
@@ -22,7 +20,7 @@ protected:
     test::CommandResult cli(std::vector<std::string> args)
     {
         args.insert(args.begin(), {"--game", demo.game().string()});
-        return test::runCli(args);
+        return test::runCli(demo.workspace.dataFolder, args);
     }
 };
 
@@ -120,10 +118,8 @@ TEST_F(FormatCli, ActivateLevelAndMods)
     const auto dat = test::readBytes(demo.workspace.torloDat());
     EXPECT_EQ(std::string(dat.begin() + 147, dat.begin() + 147 + dat[146]), "SUNSET");
     EXPECT_TRUE(fs::exists(demo.game() / "SUNSET.LEV"));
-    if (const char* data = std::getenv("QUORVEX_DATA_DIR")) {
-        const auto log = test::readText(fs::path(data) / "quorvex.log");
-        EXPECT_NE(log.find(": Level " + (mods / "SUNSET.LEV").string() + " activated\r\n"), std::string::npos);
-    }
+    const auto log = test::readText(demo.workspace.logFile());
+    EXPECT_NE(log.find(": Level " + (mods / "SUNSET.LEV").string() + " activated\r\n"), std::string::npos);
 
     EXPECT_EQ(cli({"activate", (mods / "NEONGFX.CHR").string()}).out, "Mod activated\n");
     EXPECT_EQ(test::readBytes(demo.workspace.torloChr()), test::readBytes(mods / "NEONGFX.CHR"));

@@ -36,6 +36,9 @@ TEST(FieldValues, SixteenBitBoxesWrapAndTakeHexadecimal)
     EXPECT_EQ(roundTrip(word, typed("65535")), -1);
     EXPECT_EQ(roundTrip(word, typed("-32769")), 32767);
     EXPECT_EQ(roundTrip(word, typed("$7FFF")), 32767);
+    EXPECT_EQ(roundTrip(word, typed("0x1F")), 31);
+    EXPECT_EQ(roundTrip(word, typed("0X1F")), 31);
+    EXPECT_EQ(roundTrip(word, typed("-0x1f")), -31);
 }
 
 TEST(FieldValues, NumberBoxesRefuseTextThatIsNoWholeNumber)
@@ -79,6 +82,11 @@ TEST(FieldValues, PluginValuesSetControlsAsTheReaderDoes)
     const auto& colour = field("SPLINTERCOLOR");
     EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "300").text, "255");
     EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "-4").text, "0");
+    // The limits at their edges: 255 and 0 stay, one beyond becomes the limit.
+    EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "255").text, "255");
+    EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "256").text, "255");
+    EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "0").text, "0");
+    EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "-1").text, "0");
     EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "$10").text, "$10");
     EXPECT_THROW(valueFromRecord(colour.kind, colour.list, ""), ConvertError);
 
