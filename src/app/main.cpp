@@ -1,6 +1,7 @@
 // Quorvex: the desktop program.
 #include "app/qt_services.h"
 #include "app/windows.h"
+#include "gameexe/game_file.h"
 #include "platform/qt_platform.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 
 int main(int argc, char** argv)
 {
+    quorvex::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quorvex");
     QApplication::setOrganizationName("Morvane");

@@ -207,8 +207,10 @@ void TMainForm::report(const Outcome& outcome)
 {
     if (!outcome.status.empty())
         StatusShow(fromGameText(outcome.status));
+    // The status text stays; a log that cannot be written is a warning, and the handler goes on.
     if (outcome.succeeded() && !outcome.logMessage.empty())
-        log_.append(outcome.logMessage);
+        if (const auto warning = log_.appendAfterChange(outcome.logMessage); !warning.empty())
+            services_.prompts.error(warning);
 }
 
 bool TMainForm::guarded(const std::function<void()>& handler)

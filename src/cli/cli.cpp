@@ -18,7 +18,8 @@ int Context::finish(const Outcome& outcome)
     if (!outcome.status.empty())
         out << outcome.status << '\n';
     if (!outcome.logMessage.empty())
-        log.append(outcome.logMessage);
+        if (const auto warning = log.appendAfterChange(outcome.logMessage); !warning.empty())
+            err << warning << '\n';
     return 0;
 }
 

@@ -17,6 +17,9 @@ public:
     void append(const std::string& message);
     // A whole line as it stands (the few entries that carry no time).
     void appendLine(const std::string& line);
+    // The entry of a change that is already made: a log that cannot be written does not turn
+    // that change into a failure. Gives the warning to show, empty when the entry was written.
+    std::string appendAfterChange(const std::string& message);
 
     const std::filesystem::path& file() const { return file_; }
 

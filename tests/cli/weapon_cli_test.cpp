@@ -167,6 +167,6 @@ TEST_F(WeaponCliTest, SetWithoutTorloExeFailsCleanly)
     fs::remove(exe);
     const auto result = cli({"weapons", "set", "0", "SPEED=1"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "File not found\n");
+    EXPECT_EQ(result.err, "File not found: torlo.exe\n");
     EXPECT_FALSE(fs::exists(exe));
 }

@@ -36,9 +36,6 @@ TEST(FieldValues, SixteenBitBoxesWrapAndTakeHexadecimal)
     EXPECT_EQ(roundTrip(word, typed("65535")), -1);
     EXPECT_EQ(roundTrip(word, typed("-32769")), 32767);
     EXPECT_EQ(roundTrip(word, typed("$7FFF")), 32767);
-    EXPECT_EQ(roundTrip(word, typed("0x1F")), 31);
-    EXPECT_EQ(roundTrip(word, typed("0X1F")), 31);
-    EXPECT_EQ(roundTrip(word, typed("-0x1f")), -31);
 }
 
 TEST(FieldValues, NumberBoxesRefuseTextThatIsNoWholeNumber)

@@ -167,6 +167,6 @@ TEST_F(WeaponTableTest, TooShortTorloExeIsNeitherWrittenNorGrown)
         loadWeapons(demo.workspace);
         ADD_FAILURE() << "loaded without torlo.exe";
     } catch (const FileError& error) {
-        EXPECT_STREQ(error.what(), "File not found");
+        EXPECT_STREQ(error.what(), "File not found: torlo.exe");
     }
 }
