@@ -17,7 +17,7 @@ esac
 
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$top")}"
 cmake -S "$top" -B "$build" -DQUORVEX_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+      -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" -j "$(nproc)" --target quorvex_fuzz >/dev/null
 
 mkdir -p "$build/findings"

@@ -3,7 +3,8 @@
 set -euo pipefail
 
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libzip-dev
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+          clang libclang-rt-14-dev)   # the fuzz targets (bench/fuzz.sh)
 
 install_missing_packages() {
     local missing=()
