@@ -247,4 +247,8 @@ TEST(NumberText, ConvertsLikeTheEditorsExpect)
     EXPECT_EQ(lenientInt("42abc"), 42);
     EXPECT_EQ(lenientInt(" -5 x"), -5);
     EXPECT_EQ(lenientInt("x"), 0);
+    // Found by fuzzing: the digits were cut at eleven characters, leading zeros included.
+    EXPECT_EQ(lenientInt("00000000000007"), 7);
+    EXPECT_EQ(lenientInt("-0000000000002147483648"), INT32_MIN);
+    EXPECT_EQ(lenientInt("99999999999999"), INT32_MAX);
 }
