@@ -98,6 +98,7 @@ TEST(Archive, EntryNamesThatLeaveTheFolderAreNamed)
 {
     EXPECT_EQ(entryNameProblem("mods/a.lev"), "");
     EXPECT_EQ(entryNameProblem("./a.lev"), "");
+    EXPECT_EQ(entryNameProblem("..PPK"), "");   // two dots that begin a name climb nowhere
     EXPECT_NE(entryNameProblem(""), "");
     EXPECT_NE(entryNameProblem("/etc/passwd"), "");
     EXPECT_NE(entryNameProblem("\\\\server\\share\\a"), "");
