@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes every reader of outside data with libFuzzer under AddressSanitizer and UBSan.
-#   bench/fuzz.sh SECONDS     each target for SECONDS, one after the other (the long run)
-#   bench/fuzz.sh --runs N    each target for N runs (what ./test.sh does)
+#   bench/fuzz.sh SECONDS [TARGET...]     each target for SECONDS, one after the other
+#   bench/fuzz.sh --runs N [TARGET...]    each target for N runs (what ./test.sh does)
 # Builds with clang in build-fuzz (or $QUORVEX_FUZZ_BUILD_DIR). Each target starts from its
 # corpus (seeded from the demo game's samples) and from fuzz/regressions/NAME, the inputs of
 # earlier findings. Exits non-zero on a finding; its input is kept in build-fuzz/findings/.
@@ -10,10 +10,11 @@ top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${QUORVEX_FUZZ_BUILD_DIR:-$top/build-fuzz}"
 
 case "${1:-}" in
-    --runs) limit=(-runs="${2:?--runs needs a number}") ;;
-    ''|-*) echo "usage: bench/fuzz.sh SECONDS | --runs N" >&2; exit 2 ;;
-    *) limit=(-max_total_time="$1") ;;
+    --runs) limit=(-runs="${2:?--runs needs a number}"); shift 2 ;;
+    ''|-*) echo "usage: bench/fuzz.sh SECONDS | --runs N [TARGET...]" >&2; exit 2 ;;
+    *) limit=(-max_total_time="$1"); shift ;;
 esac
+only=" $* "
 
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$top")}"
 cmake -S "$top" -B "$build" -DQUORVEX_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -25,6 +26,7 @@ status=0
 printf '%-16s %12s %8s %10s\n' target executions seconds exec/s
 while read -r name; do
     [ -n "$name" ] || continue
+    [ "$only" = "  " ] || [[ "$only" == *" $name "* ]] || continue
     corpus="$build/fuzz/corpus/$name"
     regressions=()
     [ -d "$top/fuzz/regressions/$name" ] && regressions=("$top/fuzz/regressions/$name")
