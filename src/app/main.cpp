@@ -2,6 +2,7 @@
 #include "app/qt_services.h"
 #include "app/windows.h"
 #include "controls/shadowed_hint_window.h"
+#include "gameexe/game_file.h"
 #include "platform/qt_platform.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv)
 {
+    quorvex::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quorvex");
     QApplication::setOrganizationName("Morvane");

@@ -223,8 +223,10 @@ void TMainForm::report(const Outcome& outcome)
 {
     if (!outcome.status.empty())
         StatusShow(fromSystemText(outcome.status));
+    // The status text stays; a log that cannot be written is a warning, and the handler goes on.
     if (outcome.succeeded() && !outcome.logMessage.empty())
-        appendToLog(log_, outcome);
+        if (const auto warning = appendToLog(log_, outcome); !warning.empty())
+            services_.prompts.error(warning);
 }
 
 bool TMainForm::guarded(const std::function<void()>& handler)

@@ -18,7 +18,8 @@ int Context::finish(const Outcome& outcome)
     if (!outcome.status.empty())
         out << outcome.status << '\n';
     if (!outcome.logMessage.empty())
-        appendToLog(log, outcome);
+        if (const auto warning = appendToLog(log, outcome); !warning.empty())
+            err << warning << '\n';
     return 0;
 }
 

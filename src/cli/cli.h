@@ -28,7 +28,8 @@ struct Context {
     std::ostream& err;
 
     // Shows an operation's result: status on standard output (success, exit 0) or standard
-    // error (refusal, exit 1), then the log entry.
+    // error (refusal, exit 1), then the log entry (a log that cannot be written is a warning
+    // on standard error; the exit code stays 0).
     int finish(const Outcome& outcome);
 };
 

@@ -16,8 +16,7 @@ namespace {
 // is written rather than grown with a hole.
 void requirePalettePlace(const GameFile& exe)
 {
-    if (exe.size() < places::GamePalette + places::PaletteSize)
-        throw FileError::beyondEnd();
+    exe.requireSize(places::GamePalette + places::PaletteSize);
 }
 
 void writeGamePalette(GameFile& exe, const Palette& palette8)
@@ -39,9 +38,9 @@ Activation activateLevel(const fs::path& file, const std::string& path, const fs
     GameFile exe(workspace.torloExe());
     requirePalettePlace(exe);
     GameFile dat(workspace.torloDat());
-    if (dat.size() < places::DatLevelName)
-        throw FileError::beyondEnd();
     const auto name = levelNameFor(file);
+    // The name's place must lie inside torlo.dat: a short file is refused, not grown.
+    dat.requireSize(places::DatLevelName + 1 + name.size());
 
     // A level from another folder goes into the game folder first, so the game never names a
     // level it can not find.

@@ -9,6 +9,7 @@
 
 namespace quorvex {
 
+class FileError;
 using Bytes = std::vector<std::uint8_t>;
 
 class GameFile {
@@ -22,6 +23,9 @@ public:
     GameFile& operator=(const GameFile&) = delete;
 
     std::uint64_t size() const;
+    // A file too short for a block that ends at end is refused ("Read beyond end of file")
+    // before anything is written, rather than grown.
+    void requireSize(std::uint64_t end) const;
     void seek(std::uint64_t offset);
     std::uint64_t position() const { return position_; }
 
@@ -41,16 +45,26 @@ public:
     void writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) { seek(offset); write(bytes); }
 
 private:
+    FileError failure(int code) const;
+
+    std::filesystem::path path_;
     int fd_ = -1;
     std::uint64_t position_ = 0;
 };
 
-// Whole-file helpers for files the user exchanges (mods, bitmaps, palettes).
+// Under a file-size limit a write fails with "Disk full" instead of the kernel killing the
+// process half-way (SIGXFSZ ignored). The core's writers call it; the programs call it at start.
+void ignoreFileSizeSignal();
+
+// Whole-file helpers for files the user exchanges (mods, bitmaps, palettes). Only regular files
+// are read: a pipe or a device is refused ("Not a regular file") instead of blocking.
 Bytes readWholeFile(const std::filesystem::path& path);
 std::uint64_t fileSize(const std::filesystem::path& path);
 
 // Writes a complete file: a temporary file in the same folder, flushed, then renamed over the
-// target, so that a failure never leaves a half-written or lost file behind.
+// target, so that a failure never leaves a half-written or lost file behind. A read-only target
+// is refused ("File access denied"); a replaced file keeps its permissions. Temporary files
+// that an earlier, killed write left beside the target are removed.
 void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 // Replaces target with a copy of source in one step (same guarantee as above).
 void copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);

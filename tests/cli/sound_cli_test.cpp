@@ -34,7 +34,7 @@ TEST_F(SoundCli, ListsTheThirtySoundsOfTheGameOrAnyBank)
     EXPECT_EQ(std::count(game.out.begin(), game.out.end(), '\n'), 30);
     const auto mod = cli({"sounds", "list", "--bank", (demo.game() / "mods" / "CRUNCHY.SND").string()});
     EXPECT_EQ(mod.out, game.out) << "the same layout";
-    EXPECT_EQ(cli({"sounds", "list", "--bank", (out / "none.snd").string()}).err, "File not found\n");
+    EXPECT_EQ(cli({"sounds", "list", "--bank", (out / "none.snd").string()}).err, "File not found: none.snd\n");
 }
 
 TEST_F(SoundCli, ExportKeepsExistingFilesAndSaysWhich)

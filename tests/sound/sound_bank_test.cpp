@@ -274,7 +274,7 @@ TEST(SoundImport, AFileThatCannotBeReadChangesNothing)
         EXPECT_EQ(outcome.status.rfind("Can not import " + inQuotes(scratch / name) + ": ", 0), 0u) << outcome.status;
     }
     EXPECT_EQ(importSound(bank, 0, scratch / "missing.wav").status,
-              "Can not import " + inQuotes(scratch / "missing.wav") + ": File not found");
+              "Can not import " + inQuotes(scratch / "missing.wav") + ": File not found: missing.wav");
     EXPECT_FALSE(bank.anyChanged());
     EXPECT_EQ(bank.rebuild(), original);
 }

@@ -184,6 +184,13 @@ CommandResult runCli(const std::vector<std::string>& arguments)
     return runCommand(all);
 }
 
+CommandResult runCli(const fs::path& dataFolder, const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + dataFolder.string(), QUORVEX_CLI_PATH};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    return runCommand(all);
+}
+
 bool canDropPrivileges()
 {
     return ::geteuid() == 0 && ::access("/usr/bin/setpriv", X_OK) == 0;

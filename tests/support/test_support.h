@@ -101,6 +101,8 @@ struct CommandResult {
 CommandResult runCommand(const std::vector<std::string>& arguments, const std::string& input = {});
 // Runs quorvex-cli with the arguments.
 CommandResult runCli(const std::vector<std::string>& arguments);
+// The same with the data folder (log, working files) in dataFolder.
+CommandResult runCli(const std::filesystem::path& dataFolder, const std::vector<std::string>& arguments);
 
 // True when the test runs as root and can drop to an unprivileged user (for permission tests).
 bool canDropPrivileges();

@@ -87,7 +87,7 @@ TEST(MainForm, StartWithoutTorloExeShowsTheErrorAndSkipsTheRest)
     fixture.settings.setInteger("Filter", 511);
     auto form = fixture.create();
     ASSERT_EQ(fixture.prompts.shown.size(), 1u);
-    EXPECT_EQ(fixture.prompts.shown[0], "File not found");
+    EXPECT_EQ(fixture.prompts.shown[0], "File not found: torlo.exe");
     // Step 14 never ran, so no filter box was ticked; weapon.bmp was never built.
     EXPECT_EQ(filterTicks(*form), std::vector<bool>(9, false));
     EXPECT_FALSE(fs::exists(fixture.demo.workspace.weaponBitmap()));

@@ -85,7 +85,7 @@ TEST_F(SoundPageTest, AMissingBankFailsTheFirstSoundAtStartUp)
 {
     fs::remove(bank);
     open();
-    EXPECT_EQ(fixture.prompts.shown, std::vector<std::string>{"File not found"});
+    EXPECT_EQ(fixture.prompts.shown, std::vector<std::string>{"File not found: TORLO.SND"});
     EXPECT_EQ(lengthText(), "");
     // Put back, the bank is read at the next selection.
     writeBytes(bank, readBytes(fixture.demo.game() / "mods" / "CRUNCHY.SND"));

@@ -344,7 +344,7 @@ TEST_F(WeaponPageTest, MissingWeaponBitmapIsReportedAfterTheFieldsAreFilled)
     fs::remove(fixture.demo.workspace.weaponBitmap());
     clickRow(7);
     ASSERT_EQ(fixture.prompts.shown.size(), 1u);
-    EXPECT_EQ(fixture.prompts.shown[0], "File not found");
+    EXPECT_EQ(fixture.prompts.shown[0], "File not found: weapon.bmp");
     EXPECT_EQ(control("Edit65")->text(), "7");
     EXPECT_EQ(control("NameEdit")->text(), list->item(7)->text());
 }
@@ -355,7 +355,7 @@ TEST_F(WeaponPageTest, SaveAfterAStartUpWithoutTorloExeWritesNothing)
     fs::remove(exe);
     open();
     ASSERT_EQ(fixture.prompts.shown.size(), 1u);
-    EXPECT_EQ(fixture.prompts.shown[0], "File not found");
+    EXPECT_EQ(fixture.prompts.shown[0], "File not found: torlo.exe");
     EXPECT_EQ(list->count(), 0);
     EXPECT_FALSE(control<QPushButton>("SaveCurrentBut")->isEnabled());
 
