@@ -5,6 +5,7 @@
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/places.h"
+#include "texts/translation.h"
 
 namespace fs = std::filesystem;
 
@@ -150,7 +151,7 @@ Activation activateFile(const fs::path& file, const fs::path& browsedFolder, con
     if (extension == ".LWP")
         return {Outcome::nothing("Weapon plugins can not be activated yet"), false};
     if (extension == ".LLF")
-        return {Outcome::nothing("Translations can not be activated yet"), false};
+        return {importTranslation(file, workspace, ask), false};
     return {Outcome::nothing("There is nothing to activate in a " + (extension.empty() ? std::string("file without extension") : extension + " file")), false};
 }
 
