@@ -48,6 +48,7 @@ CommandTable allCommands()
     addGameCommands(table);
     addWeaponCommands(table);
     addFormatCommands(table);
+    addTextCommands(table);
     return table;
 }
 

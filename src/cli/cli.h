@@ -48,6 +48,7 @@ using CommandTable = std::vector<Command>;
 void addGameCommands(CommandTable& table);
 void addWeaponCommands(CommandTable& table);
 void addFormatCommands(CommandTable& table);
+void addTextCommands(CommandTable& table);
 
 // Takes "--name" from args when present; returns whether it was.
 bool takeFlag(Arguments& args, const std::string& name);

@@ -1,5 +1,6 @@
 #include "texts/translation.h"
 #include "formats/key_value.h"
+#include "gameexe/cp437.h"
 
 #include <vector>
 
@@ -93,7 +94,7 @@ Outcome importTranslation(const fs::path& file, const Workspace& workspace, cons
     // long enough for every field a translation writes.
     GameFile exe(workspace.torloExe());
     requireTextPlaces(exe, fieldsEnd(&TextUse::applied));
-    if (!ask("Are you sure you want to activate translation" + std::string(language) + "?"))
+    if (!ask("Are you sure you want to activate translation" + cp437ToUtf8(language) + "?"))
         return Outcome::nothing();
 
     int cut = 0;

@@ -12,6 +12,8 @@ namespace quorvex {
 
 inline constexpr const char* TranslationFilter = "Torlo Language Files|*.llf|All files|*.*";
 inline constexpr const char* TranslationExtension = "llf";
+// The author the text editor shows before one is stored (the web site: CommunitySite).
+inline constexpr const char* DesignAuthor = "Quorvex";
 
 struct TranslationName {
     std::filesystem::path file;   // the name cut at its first dot, with ".LLF"
