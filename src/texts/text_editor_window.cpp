@@ -9,7 +9,9 @@
 #include "shell/settings.h"
 #include "texts/translation.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QTabBar>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -70,14 +72,20 @@ TTextForm::TTextForm(PageHost& host, QWidget* parent)
 {
     setObjectName("TextForm");
     setWindowTitle("Text Editor");
+    applyFont();   // before the pages, which are measured in it
     auto* layout = new QVBoxLayout(this);
     pages_ = new QTabWidget;
     pages_->setObjectName("TextPages");
+    // The tabs keep the system's colours, readable in every scheme.
+    auto system = QApplication::palette();
+    for (auto role : {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::ButtonText})
+        system.setColor(role, system.color(role));   // marked as set, so the scheme does not reach them
+    pages_->tabBar()->setPalette(system);
     layout->addWidget(pages_);
     buildPages();
     buildButtons();
     pages_->setCurrentIndex(pages_->count() - 1);   // " [ Your info ] " first
-    fitToTexts();
+    applySettings();   // the font decides the window's size before it is first shown
 
     // A new game folder: what the fields show belongs to the old game. A hidden window reads
     // afresh when it is shown.
@@ -275,13 +283,18 @@ void TTextForm::FormShow()
     guarded([this] { ReadStrings(); });
 }
 
+void TTextForm::applyFont()
+{
+    auto font = this->font();
+    font.setFamily(fromSystemText(textOr(host_.settings(), setting::Font, "Tahoma")));
+    font.setPointSize(8);   // the window's size: the longest texts side by side fit a 1024 pixel screen
+    setFont(font);
+}
+
 void TTextForm::applySettings()
 {
     const auto& settings = host_.settings();
-    auto font = this->font();
-    font.setFamily(fromSystemText(textOr(settings, setting::Font, "Tahoma")));
-    font.setPointSize(8);   // the window's size: the longest texts side by side fit a 1024 pixel screen
-    setFont(font);
+    applyFont();
     const auto scheme = schemeColours(settings);
     auto colours = palette();
     colours.setColor(QPalette::Window, scheme.background);

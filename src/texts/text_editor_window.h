@@ -49,6 +49,7 @@ private:
     // Shown from the "Editors" menu: the settings, then the texts.
     void FormShow();
     void applySettings();
+    void applyFont();
     void FormClose();
     GameTextValues fieldTexts() const;
     // Runs a handler inside the host's error boundary; a character the game can not hold is
