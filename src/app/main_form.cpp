@@ -11,6 +11,7 @@
 #include "gameexe/places.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
+#include "sound/sound_page.h"
 #include "weapons/weapon_page.h"
 
 #include <QApplication>
@@ -117,6 +118,8 @@ void TMainForm::buildPages()
     });
     // Each subsystem puts its page (and its part of the window) in place here.
     browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
+    sounds_ = new SoundPage(*this, page(Page::Sounds));
+    connect(browser_, &ModBrowserControl::fileSelected, sounds_, &SoundPage::followBrowser);
 }
 
 QWidget* TMainForm::buildFilterGroup()
@@ -195,7 +198,7 @@ void TMainForm::report(const Outcome& outcome)
     if (!outcome.status.empty())
         StatusShow(fromSystemText(outcome.status));
     if (outcome.succeeded() && !outcome.logMessage.empty())
-        log_.append(outcome.logMessage);
+        appendToLog(log_, outcome);
 }
 
 bool TMainForm::guarded(const std::function<void()>& handler)
@@ -374,6 +377,7 @@ void TMainForm::buildWeaponPicture()
 void TMainForm::showFirstEntries()
 {
     weapons_->showFirst();
+    sounds_->showFirst();
 }
 
 void TMainForm::openHelp()
@@ -398,11 +402,7 @@ void TMainForm::FormActivate()
 
 void TMainForm::ApplyColorScheme()
 {
-    const auto scheme = schemeColours(services_.settings);
-    auto colours = palette();
-    colours.setColor(QPalette::Window, scheme.background);
-    colours.setColor(QPalette::WindowText, scheme.foreground);
-    setPalette(colours);
+    setPalette(schemePalette(services_.settings, palette()));
     // The editor pages keep the system colours: light-on-light scheme text would be unreadable
     // on their light panes.
     auto system = QApplication::palette();

@@ -24,6 +24,7 @@ namespace quorvex {
 
 class OptionsPage;
 class ModBrowserControl;
+class SoundPage;
 class WeaponPage;
 
 struct AppServices {
@@ -129,6 +130,7 @@ private:
     OptionsPage* options_ = nullptr;
     ModBrowserControl* browser_ = nullptr;
     WeaponPage* weapons_ = nullptr;
+    SoundPage* sounds_ = nullptr;
 };
 
 } // namespace quorvex

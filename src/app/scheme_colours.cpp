@@ -1,4 +1,5 @@
 #include "app/scheme_colours.h"
+#include "shell/services.h"
 #include "shell/settings.h"
 
 #include <QApplication>
@@ -18,10 +19,13 @@ QColor settingColour(std::int64_t value, QPalette::ColorRole systemFallback)
     return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }
 
-SchemeColours schemeColours(const SettingsStore& settings)
+QPalette schemePalette(const SettingsStore& settings, QPalette base)
 {
-    return {settingColour(settings.integer(setting::FG).value_or(MissingForeground), QPalette::WindowText),
-            settingColour(settings.integer(setting::BG).value_or(MissingBackground), QPalette::Window)};
+    base.setColor(QPalette::WindowText,
+                  settingColour(settings.integer(setting::FG).value_or(MissingForeground), QPalette::WindowText));
+    base.setColor(QPalette::Window,
+                  settingColour(settings.integer(setting::BG).value_or(MissingBackground), QPalette::Window));
+    return base;
 }
 
 } // namespace quorvex

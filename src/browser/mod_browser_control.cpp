@@ -222,6 +222,7 @@ void ModBrowserControl::FilesChange()
     if (!file) {
         for (QPushButton* button : {edit_, convert_, activate_})
             button->setEnabled(false);
+        emit fileSelected({});
         return;
     }
     const auto commands = commandsFor(extension);
@@ -233,6 +234,7 @@ void ModBrowserControl::FilesChange()
         convert_->setEnabled(*commands.convert);
     if (commands.page)
         main_.showPage(pageFor(*commands.page));
+    emit fileSelected(fromPath(*file));
     ViewButtonClick();
 }
 

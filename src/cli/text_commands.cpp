@@ -82,10 +82,7 @@ int set(Context& context, const Arguments& args, const Command& self)
     const auto text = gameTextArgument(context, args[1]);
     if (!text)
         return 1;
-    const int code = context.finish(setGameText(context.workspace, *line, *text));
-    if (code == 0)
-        context.log.appendLine(TextsSavedLogLine);
-    return code;
+    return context.finish(setGameText(context.workspace, *line, *text));
 }
 
 int exportTexts(Context& context, const Arguments& given, const Command& self)

@@ -98,6 +98,14 @@ static_assert(std::count_if(GameTexts.begin(), GameTexts.end(), [](const GameTex
 static_assert(gameTextOfLine(145)->offset == 135220 && gameTextOfLine(145)->secondOffset == 135389);
 static_assert(gameTextOfLine(170)->typedLimit == 6);
 
+// What "Save" and a single write report: nothing shown, a log entry without time.
+Outcome textsSaved()
+{
+    auto outcome = Outcome::done({}, "New texts saved. Detailed information not yet available");
+    outcome.logWithoutTime = true;
+    return outcome;
+}
+
 } // namespace
 
 std::string ReadGameText(GameFile& exe, std::uint32_t offset, std::uint8_t width)
@@ -171,7 +179,7 @@ Outcome saveGameTexts(const Workspace& workspace, const GameTextValues& values)
     for (std::size_t i = 0; i < GameTextCount; ++i)
         if (GameTexts[i].use.saved)
             writeGameTextEntry(exe, GameTexts[i], values[i]);
-    return Outcome::done({});
+    return textsSaved();
 }
 
 Outcome setGameText(const Workspace& workspace, int line, const std::string& text)
@@ -184,7 +192,7 @@ Outcome setGameText(const Workspace& workspace, int line, const std::string& tex
     GameFile exe(workspace.torloExe());
     requireTextPlaces(exe, entry->end());
     writeGameTextEntry(exe, *entry, text);
-    return Outcome::done({});
+    return textsSaved();
 }
 
 } // namespace quorvex

@@ -28,12 +28,9 @@ GameTextValues designTexts();
 // names keep their design-time texts. All or nothing: a failure throws before anything is given.
 GameTextValues readGameTexts(const Workspace& workspace);
 
-// The log line of "Save" and of every change of single texts; it carries no time.
-inline constexpr const char* TextsSavedLogLine = "- New texts saved. Detailed information not yet available";
-
 // "Save": every entry that is written ("Print Screen" to both places). Each text must fit its
 // field, and torlo.exe must be there, writable and long enough for every field, before the first
-// byte is written. Done carries no status: the caller appends TextsSavedLogLine.
+// byte is written. Done carries no status, and a log entry without time.
 Outcome saveGameTexts(const Workspace& workspace, const GameTextValues& values);
 // Writes the one text of a translation line as "Save" writes it; refused when the line names
 // no entry or the text holds more characters than its field takes.

@@ -5,7 +5,6 @@
 #include "controls/game_text_edit.h"
 #include "gameexe/cp437.h"
 #include "platform/qt_platform.h"
-#include "shell/activity_log.h"
 #include "shell/settings.h"
 #include "texts/translation.h"
 
@@ -25,8 +24,7 @@ namespace quorvex {
 
 namespace {
 
-constexpr const char* UserInfoSavedLogLine =
-    "- User information saved. May be changed. Detailed information not yet available";
+constexpr const char* UserInfoSaved = "User information saved. May be changed. Detailed information not yet available";
 // The question's two lines, broken as a message box here breaks them.
 constexpr const char* ReloadQuestion = "Are you sure you want to reload all strings?\nNon-saved data will be lost!";
 
@@ -295,13 +293,10 @@ void TTextForm::applySettings()
 {
     const auto& settings = host_.settings();
     applyFont();
-    const auto scheme = schemeColours(settings);
-    auto colours = palette();
-    colours.setColor(QPalette::Window, scheme.background);
-    colours.setColor(QPalette::WindowText, scheme.foreground);
+    auto colours = schemePalette(settings, palette());
     // The fields take the window's colours.
-    colours.setColor(QPalette::Base, scheme.background);
-    colours.setColor(QPalette::Text, scheme.foreground);
+    colours.setColor(QPalette::Base, colours.color(QPalette::Window));
+    colours.setColor(QPalette::Text, colours.color(QPalette::WindowText));
     setPalette(colours);
     fitToTexts();
     if (auto name = settings.text(setting::Username))
@@ -337,7 +332,9 @@ void TTextForm::FormClose()
     auto& settings = host_.settings();
     settings.setText(setting::Username, toSystemText(nameEdit_->text()));
     settings.setText(setting::Website, toSystemText(websiteEdit_->text()));
-    host_.log().appendLine(UserInfoSavedLogLine);
+    auto saved = Outcome::done({}, UserInfoSaved);
+    saved.logWithoutTime = true;
+    host_.report(saved);
 }
 
 // --- the buttons -------------------------------------------------------------------------
@@ -351,11 +348,10 @@ void TTextForm::LoadButtonClick()
 void TTextForm::SaveButtonClick()
 {
     const auto outcome = saveGameTexts(host_.workspace(), fieldTexts());
-    if (!outcome.succeeded()) {
-        host_.prompts().error(outcome.status);
-        return;
-    }
-    host_.log().appendLine(TextsSavedLogLine);
+    if (!outcome.succeeded())
+        host_.prompts().error(outcome.status);   // the main window's status bar is out of sight
+    else
+        host_.report(outcome);
 }
 
 void TTextForm::SaveToFileButtonClick()
