@@ -134,7 +134,6 @@ std::string levelNameFor(const fs::path& file)
 Activation activateFile(const fs::path& file, const fs::path& browsedFolder, const Workspace& workspace,
                         const Asker& ask)
 {
-    (void)ask;   // the plugin and translation readers ask their questions through it
     const auto extension = upperExtension(file);
     const auto path = fs::absolute(file).string();
 

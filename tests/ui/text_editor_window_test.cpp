@@ -147,6 +147,31 @@ TEST_F(TextEditorTest, FieldsTakeTheirWidthAndCodePage437Only)
     EXPECT_EQ(blaster->text(), "ABCDEF");
 }
 
+TEST_F(TextEditorTest, EveryByteButTildeGoesThroughTheFieldsUnchanged)
+{
+    // 255 byte values in wide fields, shown as code page 437 and saved back.
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        if (b != '~')   // "~" ends a text in the game
+            all += static_cast<char>(b);
+    for (int line : {94, 21, 26, 35, 91, 9, 24}) {
+        const auto* entry = gameTextOfLine(line);
+        auto piece = all.substr(0, entry->width);
+        all.erase(0, piece.size());
+        piece.resize(entry->width, ' ');
+        patch(entry->offset, piece);
+    }
+    ASSERT_TRUE(all.empty());
+    window->show();
+    EXPECT_EQ(field(94)->text().front(), QChar(0x2400));   // byte 0 shows as "␀"
+    const auto before = readBytes(exe);
+    click("SaveButton");
+    auto after = readBytes(exe);
+    for (std::uint32_t offset : {49021u, 62195u})   // the file names hold their design texts
+        std::copy(before.begin() + offset, before.begin() + offset + 9, after.begin() + offset);
+    EXPECT_TRUE(after == before);
+}
+
 TEST_F(TextEditorTest, LoadAsksAndSaveWritesEveryWrittenEntry)
 {
     window->show();
