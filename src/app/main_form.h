@@ -25,6 +25,7 @@ namespace quorvex {
 class OptionsPage;
 class ModBrowserControl;
 class SoundPage;
+class PalettePage;
 class WeaponPage;
 
 struct AppServices {
@@ -56,7 +57,7 @@ public:
     SettingsStore& settings() override { return services_.settings; }
     ActivityLog& log() override { return log_; }
     GameEvents& gameEvents() override { return events_; }
-    const Palette& workingPalette() const override { return workingPalette_; }
+    const Palette& workingPalette() const override;
     void StatusShow(const QString& text) override;
     void report(const Outcome& outcome) override;
     bool guarded(const std::function<void()>& handler) override;
@@ -64,8 +65,9 @@ public:
     // Points the program at another game folder; when it differs, every holder of game data
     // is told once through gameEvents().gameFolderChanged.
     void setGameFolder(const std::filesystem::path& folder);
-    // Re-reads the working palette from the game (after an activation changed it).
-    void reloadWorkingPalette();
+    // Re-reads the working palette (and the materials) from the game after an activation
+    // changed them.
+    void reloadWorkingPalette(bool materialsToo = false);
 
     void FormActivate();
     void ApplyColorScheme();
@@ -73,9 +75,6 @@ public:
     AppServices& services() { return services_; }
     std::mt19937& random() { return random_; }
     bool powerlevelFlag() const { return powerlevel_; }
-
-    // The materials held for the palette page.
-    std::array<std::uint8_t, 160> materials{};
 
     OptionsPage* optionsPage() const { return options_; }
     std::array<QCheckBox*, 9> filterBoxes{};
@@ -117,7 +116,6 @@ private:
     AppServices services_;
     ActivityLog log_;
     GameEvents events_;
-    Palette workingPalette_{};
     std::mt19937 random_;
     bool powerlevel_ = false;
 
@@ -131,6 +129,7 @@ private:
     ModBrowserControl* browser_ = nullptr;
     WeaponPage* weapons_ = nullptr;
     SoundPage* sounds_ = nullptr;
+    PalettePage* palette_ = nullptr;
 };
 
 } // namespace quorvex

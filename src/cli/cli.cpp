@@ -62,6 +62,7 @@ CommandTable allCommands()
     addWeaponCommands(table);
     addFormatCommands(table);
     addTextCommands(table);
+    addPaletteCommands(table);
     addHackCommands(table);
     addSoundCommands(table);
     return table;
