@@ -8,6 +8,7 @@
 #include "texts/text_editor_window.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -117,10 +118,16 @@ TEST_F(TextEditorTest, ReadsWhenShownAndKeepsEditsWhileOpen)
     window->show();
     EXPECT_EQ(field(37)->text(), "HALLO");
 
-    // Shown again from the menu after "Back to QVX": read afresh.
+    // Shown again from the "Editors" menu after "Back to QVX": read afresh.
     click("BackButton");
     EXPECT_FALSE(window->isVisible());
-    window->show();
+    form->textEditorWindow = window.get();
+    QTest::mouseClick(find<QPushButton>(form.get(), "EditorButton"), Qt::LeftButton);
+    auto* menu = find<QMenu>(form.get(), "EditorMenu");
+    ASSERT_NE(menu, nullptr);
+    menu->actions()[1]->trigger();
+    menu->close();
+    EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(field(37)->text(), "NEU SPIE");
 
     // A new game folder while the window is open: the texts of the new game.
