@@ -106,6 +106,19 @@ Outcome textsSaved()
     return outcome;
 }
 
+// Why a text does not fit its entry, or empty when it does. limit is the field's width or the
+// most characters typed into it.
+std::string tooLongForField(const GameText& entry, std::string_view text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return {};
+    const auto where = entry.line ? "line " + std::to_string(entry.line) : std::string("a read-only entry");
+    const auto name = entry.label.empty() ? "the key name \"" + std::string(entry.designText) + "\""
+                                          : "\"" + std::string(entry.label) + "\"";
+    return "The text of " + name + " (" + where + ") has " + std::to_string(text.size()) +
+           " characters; its field takes " + std::to_string(limit) + ". Nothing was written";
+}
+
 } // namespace
 
 std::string ReadGameText(GameFile& exe, std::uint32_t offset, std::uint8_t width)
@@ -149,17 +162,6 @@ GameTextValues readGameTexts(const Workspace& workspace)
             values[i] = ReadGameText(exe, entry.secondOffset, entry.width);
     }
     return values;
-}
-
-std::string tooLongForField(const GameText& entry, std::string_view text, std::size_t limit)
-{
-    if (text.size() <= limit)
-        return {};
-    const auto where = entry.line ? "line " + std::to_string(entry.line) : std::string("a read-only entry");
-    const auto name = entry.label.empty() ? "the key name \"" + std::string(entry.designText) + "\""
-                                          : "\"" + std::string(entry.label) + "\"";
-    return "The text of " + name + " (" + where + ") has " + std::to_string(text.size()) +
-           " characters; its field takes " + std::to_string(limit) + ". Nothing was written";
 }
 
 void requireTextPlaces(const GameFile& exe, std::uint32_t end)

@@ -36,10 +36,6 @@ Outcome saveGameTexts(const Workspace& workspace, const GameTextValues& values);
 // no entry or the text holds more characters than its field takes.
 Outcome setGameText(const Workspace& workspace, int line, const std::string& text);
 
-// Why a text does not fit its entry, or empty when it does. limit is the field's width or the
-// most characters typed into it.
-std::string tooLongForField(const GameText& entry, std::string_view text, std::size_t limit);
-
 // The end of the last field of the entries that have the use (&TextUse::saved, ...).
 constexpr std::uint32_t fieldsEnd(bool TextUse::*use)
 {
