@@ -37,19 +37,6 @@ std::optional<std::string> gameTextArgument(Context& context, const std::string&
     }
 }
 
-// Takes "--name VALUE" from args when present.
-std::optional<std::string> takeOption(Arguments& args, const std::string& name)
-{
-    const auto it = std::find(args.begin(), args.end(), name);
-    if (it == args.end())
-        return std::nullopt;
-    if (it + 1 == args.end())
-        throw UsageError(name + " needs a value");
-    std::string value = *(it + 1);
-    args.erase(it, it + 2);
-    return value;
-}
-
 int list(Context& context, const Arguments& args, const Command& self)
 {
     expectArguments(args, 0, 0, self);
@@ -88,8 +75,8 @@ int set(Context& context, const Arguments& args, const Command& self)
 int exportTexts(Context& context, const Arguments& given, const Command& self)
 {
     Arguments args = given;
-    const auto author = takeOption(args, "--author");
-    const auto website = takeOption(args, "--website");
+    const auto author = takeValue(args, "--author");
+    const auto website = takeValue(args, "--website");
     expectArguments(args, 1, 1, self);
     const auto authorText = gameTextArgument(context, author.value_or(textOr(context.settings, setting::Username, DesignAuthor)));
     const auto websiteText = gameTextArgument(context, website.value_or(textOr(context.settings, setting::Website, CommunitySite)));
