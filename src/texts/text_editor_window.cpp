@@ -156,7 +156,6 @@ QWidget* TTextForm::buildFieldPage(TextPage page)
             auto font = heading->font();
             font.setBold(true);
             heading->setFont(font);
-            headings_.push_back(heading);
             grid->addWidget(heading, grid->rowCount(), 0, 1, 2);
         }
         const auto [from, to] = entriesOf(s);

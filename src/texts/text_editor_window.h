@@ -6,7 +6,6 @@
 #include <QWidget>
 #include <array>
 
-class QLabel;
 class QTabWidget;
 
 namespace quorvex {
@@ -59,7 +58,6 @@ private:
     PageHost& host_;
     QTabWidget* pages_ = nullptr;
     std::array<GameTextEdit*, GameTextCount> fields_{};
-    std::vector<QLabel*> headings_;
     GameTextEdit* nameEdit_ = nullptr;
     GameTextEdit* websiteEdit_ = nullptr;
 };

@@ -86,8 +86,12 @@ TEST_F(TextEditorTest, PagesAreBuiltFromTheTable)
     for (auto* label : pages->widget(0)->findChildren<QLabel*>())
         labels << label->text();
     EXPECT_TRUE(labels.contains("DMA 8/8/16"));
-    auto* loading = pages->widget(0)->findChild<QLabel*>(QString(), Qt::FindChildrenRecursively);
+    QLabel* loading = nullptr;
+    for (auto* label : pages->widget(0)->findChildren<QLabel*>())
+        if (label->buddy() == field(32))
+            loading = label;
     ASSERT_NE(loading, nullptr);
+    EXPECT_EQ(loading->text(), "Loading && thinking");   // a buddy's label shows "&&" as one "&"
     for (const char* heading : {"BeforeHeading", "DuringHeading", "AfterHeading", "WeaponHeading", "PlayersHeading"}) {
         auto* label = find<QLabel>(window.get(), heading);
         ASSERT_NE(label, nullptr) << heading;
