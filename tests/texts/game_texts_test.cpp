@@ -82,32 +82,6 @@ TEST_F(GameTextsTest, AShortWriteChangesOnlyItsOwnBytes)
     EXPECT_EQ(read(37), "ABW GAME");
 }
 
-TEST_F(GameTextsTest, EveryByteButTildeSurvivesAReadAndASave)
-{
-    // 255 byte values spread over wide fields; "~" would end a text, so it is left out.
-    std::string all;
-    for (int b = 0; b < 256; ++b)
-        if (b != '~')
-            all += static_cast<char>(b);
-    std::size_t used = 0;
-    for (int line : {94, 21, 26, 35, 91, 9, 24, 8})
-        if (used < all.size()) {
-            const auto* entry = gameTextOfLine(line);
-            auto piece = all.substr(used, entry->width);
-            piece.resize(entry->width, ' ');
-            patch(entry->offset, piece);
-            used += entry->width;
-        }
-    ASSERT_GE(used, all.size());
-    const auto values = readGameTexts(demo.workspace);
-    const auto before = exe();
-    ASSERT_TRUE(saveGameTexts(demo.workspace, values).succeeded());
-    for (auto offset : changes(before, exe()))   // only the file names, which are not read
-        EXPECT_TRUE((offset >= 49021 && offset < 49030) || (offset >= 62195 && offset < 62204) ||
-                    (offset >= 62211 && offset < 62220))
-            << offset;
-}
-
 TEST_F(GameTextsTest, SaveRightAfterReadingChangesOnlyFileNamesAndPrintScreen)
 {
     patch(49021, "NAMES.DAT");
