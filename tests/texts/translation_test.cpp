@@ -121,13 +121,16 @@ TEST_F(TranslationTest, ShortFilesLoneLineFeedsAndLongLines)
     expected[110749] = 'T';
     EXPECT_TRUE(exe() == expected);
 
-    // Lines longer than their fields are cut to the width, and the status says how many.
+    // A file of exactly 170 lines is applied to its end; lines longer than their fields are cut
+    // to the width, and the status says how many.
     texts = lines(164, 37, "NEW GAME AND MORE");
     texts[38 - 7] = "OPTIONS!";
+    texts[170 - 7] = "XBLAST";
     const auto outcome = importTranslation(write(file(texts)), demo.workspace, ask);
     EXPECT_EQ(outcome.status, "Translation activated (2 lines were longer than their fields and were cut to their widths)");
     EXPECT_EQ(at(110747, 8), "NEW GAME");
     EXPECT_EQ(at(110761, 7), "OPTIONS");
+    EXPECT_EQ(at(65731, 7), "XBLASTR");
 }
 
 TEST_F(TranslationTest, NothingIsWrittenUnlessEveryFieldFits)
