@@ -3,7 +3,6 @@
 #include "app/scheme_colours.h"
 #include "browser/file_operations.h"
 #include "controls/game_text_edit.h"
-#include "gameexe/cp437.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
 #include "texts/translation.h"
@@ -89,7 +88,7 @@ TTextForm::TTextForm(PageHost& host, QWidget* parent)
     // afresh when it is shown.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] {
         if (isVisible())
-            guarded([this] { ReadStrings(); });
+            host_.guarded([this] { ReadStrings(); });
     });
 }
 
@@ -246,24 +245,13 @@ void TTextForm::buildButtons()
     for (const auto& button : Buttons) {
         auto* push = new QPushButton(button.caption);
         push->setObjectName(button.name);
-        connect(push, &QPushButton::clicked, this, [this, handler = button.handler] { guarded([&] { (this->*handler)(); }); });
+        connect(push, &QPushButton::clicked, this, [this, handler = button.handler] { host_.guarded([&] { (this->*handler)(); }); });
         row->addWidget(push);
     }
     static_cast<QVBoxLayout*>(layout())->addLayout(row);
 }
 
 // --- showing and closing -----------------------------------------------------------------
-
-void TTextForm::guarded(const std::function<void()>& handler)
-{
-    host_.guarded([&] {
-        try {
-            handler();
-        } catch (const CharacterError& error) {
-            host_.prompts().error(error.what());
-        }
-    });
-}
 
 void TTextForm::showEvent(QShowEvent* event)
 {
@@ -277,7 +265,7 @@ void TTextForm::showEvent(QShowEvent* event)
 void TTextForm::FormShow()
 {
     applySettings();
-    guarded([this] { ReadStrings(); });
+    host_.guarded([this] { ReadStrings(); });
 }
 
 void TTextForm::applyFont()
@@ -322,7 +310,7 @@ GameTextValues TTextForm::fieldTexts() const
 
 void TTextForm::closeEvent(QCloseEvent* event)
 {
-    guarded([this] { FormClose(); });
+    host_.guarded([this] { FormClose(); });
     QWidget::closeEvent(event);
 }
 

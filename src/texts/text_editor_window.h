@@ -51,9 +51,6 @@ private:
     void applyFont();
     void FormClose();
     GameTextValues fieldTexts() const;
-    // Runs a handler inside the host's error boundary; a character the game can not hold is
-    // shown like any other error.
-    void guarded(const std::function<void()>& handler);
 
     PageHost& host_;
     QTabWidget* pages_ = nullptr;

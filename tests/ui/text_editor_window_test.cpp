@@ -243,6 +243,15 @@ TEST_F(TextEditorTest, SaveToFileWritesATranslationOfTheFields)
     EXPECT_NE(text.find("\r\nNEUES\r\n"), std::string::npos);   // the field as it stands, unsaved
     fixture.prompts.files = {std::nullopt};
     click("SaveToFileButton");   // cancelled: nothing more
+
+    // A stored name the game's characters can not hold: a message, and no file.
+    fixture.settings.setText(setting::Username, "5 €");
+    window->hide();
+    window->show();
+    fixture.prompts.files = {fixture.demo.scratch / "Euro"};
+    click("SaveToFileButton");
+    EXPECT_NE(fixture.prompts.shown.back().find("\"€\" cannot be stored"), std::string::npos) << fixture.prompts.shown.back();
+    EXPECT_FALSE(fs::exists(fixture.demo.scratch / "Euro.LLF"));
 }
 
 TEST_F(TextEditorTest, RunTorloHelpAndClosingStoreTheUserInformation)
