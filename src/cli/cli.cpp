@@ -75,6 +75,7 @@ CommandTable allCommands()
     addFormatCommands(table);
     addTextCommands(table);
     addPaletteCommands(table);
+    addOptionCommands(table);
     addHackCommands(table);
     addSoundCommands(table);
     return table;

@@ -51,6 +51,7 @@ void addWeaponCommands(CommandTable& table);
 void addFormatCommands(CommandTable& table);
 void addTextCommands(CommandTable& table);
 void addPaletteCommands(CommandTable& table);
+void addOptionCommands(CommandTable& table);
 void addHackCommands(CommandTable& table);
 void addSoundCommands(CommandTable& table);
 
