@@ -5,6 +5,7 @@
 #include "gameexe/weapon_names.h"
 #include "gameexe/workspace.h"
 #include "hacks/hacks.h"
+#include "texts/game_text_table.h"
 #include "weapons/weapon_table.h"
 
 #include <algorithm>
@@ -93,6 +94,19 @@ void fillObjects(Bytes& exe)
         fill(base, places::SpecialObjectCount, 1, static_cast<int>(base % 13));
 }
 
+// Every game text with the editor's design-time text, cut or filled with spaces to its field.
+void fillGameTexts(Bytes& exe)
+{
+    for (const auto& text : GameTexts) {
+        std::string field(text.designText.substr(0, text.width));
+        field.resize(text.width, ' ');
+        const std::span bytes(reinterpret_cast<const std::uint8_t*>(field.data()), field.size());
+        put(exe, text.offset, bytes);
+        if (text.secondOffset)
+            put(exe, text.secondOffset, bytes);
+    }
+}
+
 } // namespace
 
 Bytes torloExe()
@@ -105,6 +119,7 @@ Bytes torloExe()
         put(exe, places::WeaponNames + places::WeaponNameSlot * i, encodeWeaponName(names[i]));
     fillWeaponTable(exe);
     fillObjects(exe);
+    fillGameTexts(exe);
     for (const auto& field : AiFields) {   // the "Standard" computer player
         const auto bits = aiStoredBits(field, field.standard);
         exe[field.offset] = static_cast<std::uint8_t>(bits);

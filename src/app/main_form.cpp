@@ -6,6 +6,7 @@
 #include "browser/mod_browser_control.h"
 #include "browser/file_filter.h"
 #include "formats/graphics_mod.h"
+#include "gameexe/cp437.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/places.h"
@@ -237,6 +238,8 @@ bool TMainForm::guarded(const std::function<void()>& handler)
     } catch (const FileError& error) {
         services_.prompts.error(error.what());
     } catch (const ConvertError& error) {
+        services_.prompts.error(error.what());
+    } catch (const CharacterError& error) {   // a typed character the game can not hold
         services_.prompts.error(error.what());
     }
     return false;

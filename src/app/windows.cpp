@@ -10,7 +10,7 @@ Windows createWindows(AppServices services)
     windows.main = std::make_unique<TMainForm>(std::move(services));
     windows.hacks = std::make_unique<TObjForm>(*windows.main);
     windows.main->guarded([&] { windows.hacks->FormCreate(); });
-    windows.texts = std::make_unique<TTextForm>();
+    windows.texts = std::make_unique<TTextForm>(*windows.main);
     windows.main->hacksWindow = windows.hacks.get();
     windows.main->textEditorWindow = windows.texts.get();
     return windows;

@@ -32,6 +32,18 @@ bool takeFlag(Arguments& args, const std::string& name)
     return true;
 }
 
+std::optional<std::string> takeValue(Arguments& args, const std::string& name)
+{
+    const auto it = std::find(args.begin(), args.end(), name);
+    if (it == args.end())
+        return std::nullopt;
+    if (it + 1 == args.end())
+        throw UsageError(name + " needs a value");
+    std::string value = *(it + 1);
+    args.erase(it, it + 2);
+    return value;
+}
+
 void expectArguments(const Arguments& args, std::size_t min, std::size_t max, const Command& command)
 {
     for (const auto& arg : args)
@@ -62,6 +74,7 @@ CommandTable allCommands()
     addGameCommands(table);
     addWeaponCommands(table);
     addFormatCommands(table);
+    addTextCommands(table);
     addPaletteCommands(table);
     addOptionCommands(table);
     addHackCommands(table);

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -49,6 +50,7 @@ using CommandTable = std::vector<Command>;
 void addGameCommands(CommandTable& table);
 void addWeaponCommands(CommandTable& table);
 void addFormatCommands(CommandTable& table);
+void addTextCommands(CommandTable& table);
 void addPaletteCommands(CommandTable& table);
 void addOptionCommands(CommandTable& table);
 void addHackCommands(CommandTable& table);
@@ -56,6 +58,8 @@ void addSoundCommands(CommandTable& table);
 
 // Takes "--name" from args when present; returns whether it was.
 bool takeFlag(Arguments& args, const std::string& name);
+// Takes "--name VALUE" from args when present.
+std::optional<std::string> takeValue(Arguments& args, const std::string& name);
 // "KEY=VALUE" arguments from args[from] on; UsageError for any other form.
 struct Assignment {
     std::string key, value;

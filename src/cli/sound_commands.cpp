@@ -10,19 +10,6 @@ namespace quorvex::cli {
 
 namespace {
 
-// Takes "--name VALUE" from args when present.
-std::optional<std::string> takeValue(Arguments& args, const std::string& name)
-{
-    const auto it = std::find(args.begin(), args.end(), name);
-    if (it == args.end())
-        return std::nullopt;
-    if (it + 1 == args.end())
-        throw UsageError(name + " needs a file");
-    std::string value = *(it + 1);
-    args.erase(it, it + 2);
-    return value;
-}
-
 // The bank named by --bank, else the game's.
 fs::path bankFile(Context& context, Arguments& args)
 {

@@ -5,6 +5,7 @@
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/places.h"
+#include "texts/translation.h"
 
 namespace fs = std::filesystem;
 
@@ -133,7 +134,6 @@ std::string levelNameFor(const fs::path& file)
 Activation activateFile(const fs::path& file, const fs::path& browsedFolder, const Workspace& workspace,
                         const Asker& ask)
 {
-    (void)ask;   // the plugin and translation readers ask their questions through it
     const auto extension = upperExtension(file);
     const auto path = fs::absolute(file).string();
 
@@ -150,7 +150,7 @@ Activation activateFile(const fs::path& file, const fs::path& browsedFolder, con
     if (extension == ".LWP")
         return {Outcome::nothing("Weapon plugins can not be activated yet"), false};
     if (extension == ".LLF")
-        return {Outcome::nothing("Translations can not be activated yet"), false};
+        return {importTranslation(file, workspace, ask), false};
     return {Outcome::nothing("There is nothing to activate in a " + (extension.empty() ? std::string("file without extension") : extension + " file")), false};
 }
 

@@ -17,6 +17,7 @@ struct Activation {
 // Dispatches on the upper-cased extension: .LEV, .CHR, .SND, .ACT, .LPL, .PAL. browsedFolder is
 // the folder the browser shows (a level from elsewhere is copied into the game folder).
 // Successes carry the status text and the log message; .LFT and unknown kinds do nothing.
+// A translation (.LLF) asks through ask before it writes.
 Activation activateFile(const std::filesystem::path& file, const std::filesystem::path& browsedFolder,
                         const Workspace& workspace, const Asker& ask);
 

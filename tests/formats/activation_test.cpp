@@ -267,7 +267,7 @@ TEST_F(ActivationTest, RiffPaletteAndRefusedPal)
 TEST_F(ActivationTest, OtherKindsDoNothing)
 {
     const auto before = exe();
-    for (const char* name : {"font.LFT", "notes.txt", "plugin.lwp", "texts.llf"}) {
+    for (const char* name : {"font.LFT", "notes.txt", "plugin.lwp"}) {
         const auto result = activate(write(name, Bytes(10, 1)));
         EXPECT_EQ(result.outcome.kind, Outcome::Kind::Nothing) << name;
         EXPECT_TRUE(result.outcome.logMessage.empty()) << name;
