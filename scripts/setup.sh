@@ -2,8 +2,10 @@
 # Shared by run.sh and test.sh: installs the missing Debian packages, configures and builds.
 set -euo pipefail
 
-PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libzip-dev
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libzip-dev libsndfile1-dev libsamplerate0-dev
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+          shared-mime-info desktop-file-utils xdg-utils
+          clang libclang-rt-14-dev)   # the fuzz targets (bench/fuzz.sh)
 
 install_missing_packages() {
     local missing=()

@@ -2,6 +2,8 @@
 #include "app/first_paint.h"
 #include "app/qt_services.h"
 #include "app/windows.h"
+#include "controls/shadowed_hint_window.h"
+#include "gameexe/game_file.h"
 #include "platform/qt_platform.h"
 
 #include <QApplication>
@@ -10,9 +12,11 @@
 
 int main(int argc, char** argv)
 {
+    quorvex::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quorvex");
     QApplication::setOrganizationName("Morvane");
+    quorvex::TShadowedHintWindow::install(app);   // before any window is shown
 
     quorvex::QtPrompts prompts;
     quorvex::QtShell shell;

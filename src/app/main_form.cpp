@@ -1,16 +1,21 @@
 #include "app/main_form.h"
+#include "ai/ai_page.h"
 #include "app/first_paint.h"
 #include "app/options_page.h"
+#include "app/scheme_colours.h"
 #include "browser/file_operations.h"
 #include "browser/mod_browser_control.h"
 #include "browser/file_filter.h"
 #include "formats/graphics_mod.h"
-#include "formats/palette.h"
+#include "gameexe/cp437.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/places.h"
+#include "palette/palette_page.h"
+#include "platform/file_classes.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
+#include "sound/sound_page.h"
 #include "weapons/weapon_page.h"
 
 #include <QApplication>
@@ -38,7 +43,6 @@ namespace quorvex {
 
 namespace {
 
-constexpr const char* TorloExeFilter = "Torlo.exe|Torlo.exe|All executables|*.exe";
 constexpr const char* PaletteFilter = "ACT palettes|*.act|PAL palettes|*.pal|All palettes|*.pal; *.act|All files|*.*";
 
 struct PageInfo {
@@ -50,20 +54,6 @@ constexpr PageInfo Pages[] = {
     {"CPU AI", "AITab"},             {"Material/Palette", "PaletteTab"}, {"Weapons", "WeaponTab"},
     {"Objects", "ObjectTab"},        {"Special objects", "SObjectTab"}, {"Sounds", "SoundTab"},
 };
-
-// A colour setting in the toolkit's form: red in the low byte; the top bit names a system colour.
-QColor settingColour(std::int64_t value, QPalette::ColorRole systemFallback)
-{
-    if (value & 0x80000000LL) {
-        switch (value & 0xFF) {
-        case 8: return QApplication::palette().color(QPalette::WindowText);
-        case 15: return QApplication::palette().color(QPalette::Button);
-        case 5: return QApplication::palette().color(QPalette::Base);
-        default: return QApplication::palette().color(systemFallback);
-        }
-    }
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
 
 } // namespace
 
@@ -107,7 +97,7 @@ void TMainForm::buildWindow()
         if (std::string_view(info.objectName) == "AboutTab")
             tab = buildAboutPage();
         else if (std::string_view(info.objectName) == "OptionsTab")
-            tab = options_ = new OptionsPage;
+            tab = options_ = buildOptionsPage();
         else
             tab = new QWidget;
         tab->setObjectName(info.objectName);
@@ -171,19 +161,46 @@ void TMainForm::buildAllPages()
         ensurePage(static_cast<Page>(i));
 }
 
+OptionsPage* TMainForm::buildOptionsPage()
+{
+    if (!services_.fileClasses) {
+        ownFileClasses_ = desktopClassStore();
+        services_.fileClasses = ownFileClasses_.get();
+    }
+    OptionsPage::Window window{
+        [this](bool stretched) { browser_->placeLevelPicture(stretched); },
+        [this](const QString& family) {
+            auto windowFont = font();
+            windowFont.setFamily(family);
+            setFont(windowFont);
+        },
+        [this] {
+            // Hidden while the colours change, so that it repaints whole in the new ones.
+            pages_->hide();
+            ApplyColorScheme();
+            pages_->show();
+        },
+        [this] { return std::uniform_int_distribution<std::int64_t>(0, 16777214)(random_); }};
+    return new OptionsPage(*this, *services_.fileClasses, std::move(window));
+}
+
 void TMainForm::buildPages()
 {
+    // Connected before the pages, so that they find weapon.bmp rebuilt from the new game.
+    connect(&events_, &GameEvents::gameFolderChanged, this, [this] {
+        pointBrowserAt(services_.workspace.gameFolder);
+        guarded([this] { buildWeaponPicture(); });
+    });
     // Pages not in view are registered and built when first shown, or right after the first
     // paint: the window is on the screen before what the user cannot see yet.
     addPage(Page::Weapons, [this](QWidget* tab) { weapons_ = new WeaponPage(*this, tab); });
-    connect(&events_, &GameEvents::gameFolderChanged, this, [this] {
-        guarded([this] {
-            readMaterials();
-            loadPalette();
-        });
-    });
+    palette_ = new PalettePage(*this, page(Page::MaterialPalette));
+    ai_ = new AiPage(*this, page(Page::CpuAi));
     // Each subsystem puts its page (and its part of the window) in place here.
     browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
+    sounds_ = new SoundPage(*this, page(Page::Sounds));
+    connect(browser_, &ModBrowserControl::fileSelected, sounds_, &SoundPage::followBrowser);
+    connect(&events_, &GameEvents::filesChanged, browser_, &ModBrowserControl::RefreshButClick);
 }
 
 QWidget* TMainForm::buildFilterGroup()
@@ -263,8 +280,10 @@ void TMainForm::report(const Outcome& outcome)
 {
     if (!outcome.status.empty())
         StatusShow(fromSystemText(outcome.status));
+    // The status text stays; a log that cannot be written is a warning, and the handler goes on.
     if (outcome.succeeded() && !outcome.logMessage.empty())
-        log_.append(outcome.logMessage);
+        if (const auto warning = appendToLog(log_, outcome); !warning.empty())
+            services_.prompts.error(warning);
 }
 
 bool TMainForm::guarded(const std::function<void()>& handler)
@@ -279,7 +298,8 @@ bool TMainForm::guarded(const std::function<void()>& handler)
     } catch (const std::bad_alloc&) {
         services_.prompts.error("Out of memory: the operation was abandoned");
     } catch (const std::exception& error) {
-        // A library's exception must not end the program with the user's work in it.
+        // A character the game can not hold, a library's exception: shown, and the program
+        // goes on with the user's work in it.
         services_.prompts.error(error.what());
     } catch (...) {
         services_.prompts.error("An unknown error abandoned the operation");
@@ -317,8 +337,10 @@ void TMainForm::completeStartUp()
     startUpDone_ = true;
     buildAllPages();
     guarded([this] { showGreeting(); });                            // 16
-    if (!gameFound_)
+    if (!gameFound_) {
+        started_ = true;
         return;
+    }
     guarded([this] {
         loadWeapons();                                              // 17
         paintSwatchesBlack();                                       // 18
@@ -328,6 +350,7 @@ void TMainForm::completeStartUp()
         buildWeaponPicture();                                       // 22
         showFirstEntries();                                         // 23
     });
+    started_ = true;
 }
 
 void TMainForm::readSettings()
@@ -346,7 +369,7 @@ void TMainForm::firstRun()
     if (auto chosen = services_.prompts.openFile(TorloExeFilter, {}, "Where is torlo.exe?"))
         settings.setText(setting::TorloPath, chosen->parent_path().string());
     writeFirstRunDefaults(settings);
-    services_.workspace.gameFolder = settings.text(setting::TorloPath).value_or("");
+    setGameFolder(settings.text(setting::TorloPath).value_or(""));
     openHelp();
 }
 
@@ -383,9 +406,8 @@ void TMainForm::pointBrowserAt(const fs::path& folder)
 
 void TMainForm::readCpuAiValues()
 {
-    GameFile exe(services_.workspace.existingTorloExe());
-    exe.seek(places::AiValue16A);
-    exe.readInt16();
+    services_.workspace.existingTorloExe();   // names the folder when the game is not there
+    ai_->SetAI();
 }
 
 void TMainForm::applyFilterBits()
@@ -428,20 +450,23 @@ void TMainForm::paintSwatchesBlack()
 
 void TMainForm::readMaterials()
 {
-    GameFile exe(services_.workspace.torloExe());
-    exe.seek(places::Materials);
-    exe.read(std::span<std::uint8_t>(materials));
+    palette_->readMaterials();
 }
 
 void TMainForm::loadPalette()
 {
-    workingPalette_ = quorvex::loadPalette(services_.workspace);
+    palette_->loadPalette();
 }
 
-void TMainForm::reloadWorkingPalette()
+const Palette& TMainForm::workingPalette() const
 {
-    loadPalette();
-    events_.gameDataChanged(GameData::Palette);
+    return palette_->workingPalette();
+}
+
+void TMainForm::reloadWorkingPalette(bool materialsToo)
+{
+    // The palette page holds both and reloads them.
+    events_.gameDataChanged(GameData::Palette | (materialsToo ? GameData::Materials : 0u));
 }
 
 void TMainForm::setGameFolder(const fs::path& folder)
@@ -449,7 +474,9 @@ void TMainForm::setGameFolder(const fs::path& folder)
     if (folder == services_.workspace.gameFolder)
         return;
     services_.workspace.gameFolder = folder;
-    events_.gameFolderChanged();
+    // During the start-up nothing has been read from a game yet; its own steps read the new one.
+    if (started_)
+        events_.gameFolderChanged();
 }
 
 void TMainForm::applyWindows51Rule()
@@ -469,6 +496,7 @@ void TMainForm::buildWeaponPicture()
 void TMainForm::showFirstEntries()
 {
     weapons_->showFirst();
+    sounds_->showFirst();
 }
 
 void TMainForm::openHelp()
@@ -497,13 +525,7 @@ void TMainForm::FormActivate()
 
 void TMainForm::ApplyColorScheme()
 {
-    const auto& settings = services_.settings;
-    const auto fg = settingColour(settings.integer(setting::FG).value_or(MissingForeground), QPalette::WindowText);
-    const auto bg = settingColour(settings.integer(setting::BG).value_or(MissingBackground), QPalette::Window);
-    auto colours = palette();
-    colours.setColor(QPalette::Window, bg);
-    colours.setColor(QPalette::WindowText, fg);
-    setPalette(colours);
+    setPalette(schemePalette(services_.settings, palette()));
     // The editor pages keep the system colours: light-on-light scheme text would be unreadable
     // on their light panes.
     auto system = QApplication::palette();

@@ -22,8 +22,12 @@ class QVBoxLayout;
 
 namespace quorvex {
 
+class AiPage;
+class FileClassStore;
 class OptionsPage;
 class ModBrowserControl;
+class SoundPage;
+class PalettePage;
 class WeaponPage;
 
 struct AppServices {
@@ -35,6 +39,7 @@ struct AppServices {
     QStringList arguments;          // the command line after the program name
     std::function<bool()> isWindows51;
     std::function<int()> screenWidth;
+    FileClassStore* fileClasses = nullptr;   // the desktop's file classes; none: the platform's
 };
 
 class TMainForm : public QMainWindow, public PageHost {
@@ -55,16 +60,17 @@ public:
     SettingsStore& settings() override { return services_.settings; }
     ActivityLog& log() override { return log_; }
     GameEvents& gameEvents() override { return events_; }
-    const Palette& workingPalette() const override { return workingPalette_; }
+    const Palette& workingPalette() const override;
     void StatusShow(const QString& text) override;
     void report(const Outcome& outcome) override;
     bool guarded(const std::function<void()>& handler) override;
 
     // Points the program at another game folder; when it differs, every holder of game data
     // is told once through gameEvents().gameFolderChanged.
-    void setGameFolder(const std::filesystem::path& folder);
-    // Re-reads the working palette from the game (after an activation changed it).
-    void reloadWorkingPalette();
+    void setGameFolder(const std::filesystem::path& folder) override;
+    // Re-reads the working palette (and the materials) from the game after an activation
+    // changed them.
+    void reloadWorkingPalette(bool materialsToo = false);
 
     // The start-up steps that wait for the first paint (the greeting, the game's tables,
     // weapon.bmp, the first entries) and every page not built yet; at most once. Tests call it
@@ -83,9 +89,6 @@ public:
     std::mt19937& random() { return random_; }
     bool powerlevelFlag() const { return powerlevel_; }
 
-    // The materials held for the palette page.
-    std::array<std::uint8_t, 160> materials{};
-
     OptionsPage* optionsPage() const { return options_; }
     std::array<QCheckBox*, 9> filterBoxes{};
     // The two editor windows, created hidden beside the main window and shown from "Editors".
@@ -101,6 +104,7 @@ protected:
 private:
     void buildWindow();
     void buildPages();
+    OptionsPage* buildOptionsPage();
     QWidget* buildFilterGroup();
     QWidget* buildAboutPage();
     QWidget* buildHeader();
@@ -126,13 +130,14 @@ private:
     AppServices services_;
     ActivityLog log_;
     GameEvents events_;
-    Palette workingPalette_{};
     std::mt19937 random_;
     bool powerlevel_ = false;
-    bool statusSinceActivation_ = false;
-    bool gameFound_ = false;     // start-up step 13 read torlo.exe
+    bool statusSinceActivation_ = false;   // a status text was shown after the last activation
+    bool gameFound_ = false;                // start-up step 13 read torlo.exe
     bool startUpDone_ = false;
-    std::array<std::function<void(QWidget*)>, 9> pendingPages_{};   // a status text was shown after the last activation
+    std::array<std::function<void(QWidget*)>, 9> pendingPages_{};
+    bool started_ = false;   // the start-up has read the game; a new folder must be announced
+    std::unique_ptr<FileClassStore> ownFileClasses_;
 
     QTabWidget* pages_ = nullptr;
     QVBoxLayout* leftColumn_ = nullptr;
@@ -143,6 +148,9 @@ private:
     OptionsPage* options_ = nullptr;
     ModBrowserControl* browser_ = nullptr;
     WeaponPage* weapons_ = nullptr;
+    SoundPage* sounds_ = nullptr;
+    PalettePage* palette_ = nullptr;
+    AiPage* ai_ = nullptr;
 };
 
 } // namespace quorvex

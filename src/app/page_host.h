@@ -38,6 +38,9 @@ signals:
     // Raised after an operation (activation, a plugin, a restore) changed parts of the game
     // files; `parts` is a set of GameData flags.
     void gameDataChanged(unsigned parts);
+    // Raised after an operation wrote a file outside the game data (an export), so that the
+    // file list shows it.
+    void filesChanged();
 };
 
 class PageHost {
@@ -58,6 +61,8 @@ public:
     virtual void report(const Outcome& outcome) = 0;
     // Runs a handler; any error is shown in a message box and abandons the handler.
     virtual bool guarded(const std::function<void()>& handler) = 0;
+    // Points the program at another game folder; when it differs, gameFolderChanged is raised.
+    virtual void setGameFolder(const std::filesystem::path& folder) = 0;
 };
 
 } // namespace quorvex

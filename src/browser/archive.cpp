@@ -5,8 +5,13 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -57,17 +62,18 @@ bool isInside(const fs::path& root, const fs::path& candidate)
     return true;
 }
 
-// A unique hidden staging folder inside folder, so that the final moves are plain renames.
+constexpr std::string_view StagingPrefix = ".quorvex-unzip-";
+constexpr std::size_t NameMax = 255;     // bytes in one name of a path
+constexpr std::size_t PathMax = 4095;    // bytes in a whole path
+
+// A hidden staging folder inside folder, created under a unique name (an archive's own entry
+// cannot take it: every entry under the prefix is refused), so that the final moves are renames.
 fs::path makeStagingFolder(const fs::path& folder)
 {
-    for (int attempt = 0;; ++attempt) {
-        const auto staging = folder / (".quorvex-unzip-" + std::to_string(attempt));
-        std::error_code error;
-        if (fs::create_directory(staging, error))
-            return staging;
-        if (error || attempt > 1000)
-            throw FileError::fromErrno(error ? error.value() : EEXIST);
-    }
+    auto pattern = (folder / (std::string(StagingPrefix) + "XXXXXX")).string();
+    if (!::mkdtemp(pattern.data()))
+        throw FileError::fromErrno(errno, folder);
+    return pattern;
 }
 
 struct StagingFolder {
@@ -79,20 +85,26 @@ struct StagingFolder {
     }
 };
 
-// Streams one entry into file; libzip checks the CRC when the end is read.
-std::string extractEntry(zip_t* archive, zip_uint64_t index, const fs::path& file)
+// Streams one entry into file; libzip checks the CRC when the end is read. An entry that
+// holds more than it declares is stopped there.
+std::string extractEntry(zip_t* archive, zip_uint64_t index, const fs::path& file, std::uint64_t declared,
+                         const std::string& name)
 {
     std::unique_ptr<zip_file_t, EntryCloser> entry(zip_fopen_index(archive, index, 0));
     if (!entry)
         return zip_strerror(archive);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     std::vector<char> buffer(1 << 16);
-    for (;;) {
+    for (std::uint64_t written = 0;;) {
         const auto got = zip_fread(entry.get(), buffer.data(), buffer.size());
         if (got < 0)
             return zip_file_strerror(entry.get());
         if (got == 0)
             break;
+        written += static_cast<std::uint64_t>(got);
+        if (written > declared)
+            return "the entry " + inQuotes(name) + " holds more than the " + std::to_string(declared) +
+                   " bytes it declares";
         out.write(buffer.data(), got);
         if (!out)
             return "could not write " + file.string();
@@ -100,6 +112,80 @@ std::string extractEntry(zip_t* archive, zip_uint64_t index, const fs::path& fil
     out.close();
     return out ? std::string{} : "could not write " + file.string();
 }
+
+// The name that an archive opened without the consistency check holds twice.
+std::string nameHeldTwice(const fs::path& archivePath)
+{
+    int code = 0;
+    ZipHandle zip(zip_open(archivePath.string().c_str(), ZIP_RDONLY, &code));
+    std::set<std::string> seen;
+    for (zip_int64_t i = 0; zip && i < zip_get_num_entries(zip.get(), 0); ++i)
+        if (const char* name = zip_get_name(zip.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
+            name && !seen.insert(name).second)
+            return name;
+    return {};
+}
+
+// The final step, all or nothing: every move is recorded and undone when a later one fails.
+class Placement {
+public:
+    explicit Placement(const fs::path& staging) : staging_(staging) {}
+    ~Placement()
+    {
+        if (!committed_)
+            undo();
+    }
+    // Creates the folder and the missing folders above it.
+    std::error_code makeFolder(const fs::path& folder)
+    {
+        std::error_code error;
+        if (fs::is_directory(folder, error))
+            return {};
+        if (auto above = makeFolder(folder.parent_path()))
+            return above;
+        if (fs::create_directory(folder, error))
+            created_.push_back(folder);
+        return error;
+    }
+    // Moves a staged file to target. A file there that the user agreed to replace is kept
+    // aside until the end; anything else there (a folder, a file that appeared since) stops it.
+    std::error_code place(const fs::path& staged, const fs::path& target, bool mayReplace)
+    {
+        std::error_code error;
+        const auto there = fs::symlink_status(target, error);
+        if (fs::exists(there) && (!mayReplace || fs::is_directory(there)))
+            return std::make_error_code(std::errc::file_exists);
+        if (fs::exists(there)) {
+            const auto aside = staging_ / ("replaced-" + std::to_string(replaced_.size()));
+            fs::rename(target, aside, error);
+            if (error)
+                return error;
+            replaced_.push_back({aside, target});
+        }
+        fs::rename(staged, target, error);
+        if (!error)
+            placed_.push_back({staged, target});
+        return error;
+    }
+    void commit() { committed_ = true; }
+
+private:
+    void undo()
+    {
+        std::error_code ignored;
+        for (auto it = placed_.rbegin(); it != placed_.rend(); ++it)
+            fs::rename(it->second, it->first, ignored);
+        for (auto it = replaced_.rbegin(); it != replaced_.rend(); ++it)
+            fs::rename(it->first, it->second, ignored);
+        for (auto it = created_.rbegin(); it != created_.rend(); ++it)
+            fs::remove(*it, ignored);   // only when empty
+    }
+
+    fs::path staging_;
+    std::vector<std::pair<fs::path, fs::path>> placed_, replaced_;   // (from, to)
+    std::vector<fs::path> created_;
+    bool committed_ = false;
+};
 
 } // namespace
 
@@ -142,19 +228,29 @@ std::string entryNameProblem(const std::string& raw)
         return "the entry " + inQuotes(raw) + " has an absolute path";
     if (name.size() >= 2 && name[1] == ':')
         return "the entry " + inQuotes(raw) + " names a drive";
-    for (const auto& part : fs::path(name))
+    if (name.size() > PathMax)
+        return "the entry " + inQuotes(raw) + " has a name too long for the folder";
+    for (const auto& part : fs::path(name)) {
         if (part == "..")
             return "the entry " + inQuotes(raw) + " climbs out of the folder";
+        if (part.string().size() > NameMax)
+            return "the entry " + inQuotes(raw) + " has a name too long for the folder";
+        if (part.string().starts_with(StagingPrefix))
+            return "the entry " + inQuotes(raw) + " uses a name that Quorvex keeps for unpacking";
+    }
     return {};
 }
 
 Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const Asker& askOverwrite)
 {
+    ignoreFileSizeSignal();
     const auto refuse = [&](const std::string& why) {
         return Outcome::refused("Not unpacked " + inQuotes(archivePath.filename()) + ": " + why + "; nothing was written");
     };
     int code = 0;
     ZipHandle zip(zip_open(archivePath.string().c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
+    if (!zip && code == ZIP_ER_EXISTS)
+        return refuse("the archive holds the name " + inQuotes(nameHeldTwice(archivePath)) + " twice");
     if (!zip)
         return refuse(zipErrorText(code));
     std::error_code error;
@@ -164,10 +260,16 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
 
     struct Entry {
         zip_uint64_t index;
+        std::string name;
         fs::path target;
         bool folder;
+        std::uint64_t size;
     };
     std::vector<Entry> entries;
+    // What the entries make of the folder, so that a file where another entry needs a folder, or
+    // a name held twice, is refused before anything is written.
+    std::map<fs::path, std::string> files, folders;   // target -> the entry that makes it
+    std::uint64_t declaredTotal = 0;
     const auto count = zip_get_num_entries(zip.get(), 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const auto index = static_cast<zip_uint64_t>(i);
@@ -186,43 +288,76 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
         const auto resolved = fs::weakly_canonical(isFolder ? target : target.parent_path(), error);
         if (error || !isInside(root, target) || !isInside(root, resolved) || (target == root && !isFolder))
             return refuse("the entry " + inQuotes(name) + " would land outside " + inQuotes(folder));
+        const auto key = isFolder && !target.has_filename() ? target.parent_path() : target;
+        if (key.string().size() > PathMax)
+            return refuse("the entry " + inQuotes(name) + " has a name too long for the folder");
         if (!isFolder && fs::is_directory(target, error))
             return refuse("the entry " + inQuotes(name) + " would replace a folder");
-        for (auto above = isFolder ? target : target.parent_path(); above != root; above = above.parent_path())
+        for (auto above = isFolder ? key : key.parent_path(); above != root; above = above.parent_path())
             if (fs::exists(above, error) && !fs::is_directory(above, error))
                 return refuse("the entry " + inQuotes(name) + " would need a folder where the file " +
                               inQuotes(above) + " is");
-        entries.push_back({index, target, isFolder});
-    }
 
-    std::vector<bool> keep(entries.size(), true);
+        if (!isFolder && files.contains(key))
+            return refuse("the archive holds the name " + inQuotes(files[key]) + " twice");
+        if (!isFolder && folders.contains(key))
+            return refuse("the entry " + inQuotes(name) + " is a file where the entry " + inQuotes(folders[key]) +
+                          " needs a folder");
+        for (auto above = isFolder ? key : key.parent_path(); above != root; above = above.parent_path()) {
+            if (files.contains(above))
+                return refuse("the entry " + inQuotes(name) + " needs a folder where the entry " +
+                              inQuotes(files[above]) + " is a file");
+            folders.emplace(above, name);
+        }
+        std::uint64_t size = 0;
+        if (!isFolder) {
+            files.emplace(key, name);
+            zip_stat_t stat;
+            if (zip_stat_index(zip.get(), index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
+                return refuse(zip_strerror(zip.get()));
+            size = stat.size;
+            declaredTotal = size > UINT64_MAX - declaredTotal ? UINT64_MAX : declaredTotal + size;
+        }
+        entries.push_back({index, name, key, isFolder, size});
+    }
+    // What the archive declares must fit the free space, with room to spare.
+    const auto space = fs::space(root, error);
+    const auto margin = declaredTotal / 10 + (1u << 20);
+    if (!error && (declaredTotal > space.available || space.available - declaredTotal < margin))
+        return refuse("it unpacks to " + std::to_string(declaredTotal) + " bytes, more than the free space of " +
+                      inQuotes(folder));
+
+    std::vector<bool> keep(entries.size(), true), replace(entries.size(), false);
     for (std::size_t i = 0; i < entries.size(); ++i)
         if (!entries[i].folder && fs::exists(fs::symlink_status(entries[i].target, error)))
-            keep[i] = askOverwrite("File " + inQuotes(entries[i].target) + " exists. Overwrite it?");
+            keep[i] = replace[i] = askOverwrite("File " + inQuotes(entries[i].target) + " exists. Overwrite it?");
 
     // Everything is unpacked into a staging folder first, so a damaged entry leaves no trace.
     StagingFolder staging{makeStagingFolder(root)};
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].folder || !keep[i])
             continue;
-        if (auto problem = extractEntry(zip.get(), entries[i].index, staging.path / std::to_string(i)); !problem.empty())
+        const auto staged = staging.path / std::to_string(i);
+        if (auto problem = extractEntry(zip.get(), entries[i].index, staged, entries[i].size, entries[i].name);
+            !problem.empty())
             return refuse(problem);
     }
+    Placement placement(staging.path);
     int unpacked = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (!keep[i])
             continue;
         const auto& entry = entries[i];
-        fs::create_directories(entry.folder ? entry.target : entry.target.parent_path(), error);
-        if (error)
-            return Outcome::refused("Could not create " + inQuotes(entry.target.parent_path()) + ": " + error.message());
+        const auto where = entry.folder ? entry.target : entry.target.parent_path();
+        if (auto failed = placement.makeFolder(where))
+            return refuse("could not create " + inQuotes(where) + ": " + failed.message());
         if (entry.folder)
             continue;
-        fs::rename(staging.path / std::to_string(i), entry.target, error);
-        if (error)
-            return Outcome::refused("Could not write " + inQuotes(entry.target) + ": " + error.message());
+        if (auto failed = placement.place(staging.path / std::to_string(i), entry.target, replace[i]))
+            return refuse("could not write " + inQuotes(entry.target) + ": " + failed.message());
         ++unpacked;
     }
+    placement.commit();
     return Outcome::done("Unpacked " + std::to_string(unpacked) + " file(s) from " + inQuotes(archivePath.filename()));
 }
 

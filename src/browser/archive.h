@@ -23,8 +23,11 @@ std::string entryNameProblem(const std::string& name);
 
 // Unpacks every entry of archive into folder, keeping the entries' sub-folders. The whole
 // archive is refused, with nothing written, when one entry would land outside the folder
-// (absolute path, drive, "..", a link) or the archive is damaged. Replacing an existing file
-// is asked first; a No keeps that file and skips its entry.
+// (absolute path, drive, "..", a link), a name is too long or held twice, one entry is a file
+// where another needs a folder, the declared sizes do not fit the free space, an entry holds
+// more than it declares, or the archive is damaged; a move that fails in the final step undoes
+// the moves before it. Replacing an existing file is asked first; a No keeps that file and
+// skips its entry.
 Outcome unpackArchive(const std::filesystem::path& archive, const std::filesystem::path& folder, const Asker& askOverwrite);
 
 } // namespace quorvex

@@ -228,6 +228,7 @@ void ModBrowserControl::FilesChange()
     if (!file) {
         for (QPushButton* button : {edit_, convert_, activate_})
             button->setEnabled(false);
+        emit fileSelected({});
         return;
     }
     const auto commands = commandsFor(extension);
@@ -239,6 +240,7 @@ void ModBrowserControl::FilesChange()
         convert_->setEnabled(*commands.convert);
     if (commands.page)
         main_.showPage(pageFor(*commands.page));
+    emit fileSelected(fromPath(*file));
     ViewButtonClick();
 }
 
@@ -310,7 +312,7 @@ void ModBrowserControl::ActivateButtonClick()
                                              [&](std::string_view question) { return prompts.askYesNo(std::string(question)); });
         show(activation.outcome);
         if (activation.paletteChanged)
-            main_.reloadWorkingPalette();
+            main_.reloadWorkingPalette(activation.materialsChanged);
     });
 }
 

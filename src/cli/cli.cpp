@@ -18,7 +18,8 @@ int Context::finish(const Outcome& outcome)
     if (!outcome.status.empty())
         out << outcome.status << '\n';
     if (!outcome.logMessage.empty())
-        log.append(outcome.logMessage);
+        if (const auto warning = appendToLog(log, outcome); !warning.empty())
+            err << warning << '\n';
     return 0;
 }
 
@@ -31,6 +32,18 @@ bool takeFlag(Arguments& args, const std::string& name)
     return true;
 }
 
+std::optional<std::string> takeValue(Arguments& args, const std::string& name)
+{
+    const auto it = std::find(args.begin(), args.end(), name);
+    if (it == args.end())
+        return std::nullopt;
+    if (it + 1 == args.end())
+        throw UsageError(name + " needs a value");
+    std::string value = *(it + 1);
+    args.erase(it, it + 2);
+    return value;
+}
+
 void expectArguments(const Arguments& args, std::size_t min, std::size_t max, const Command& command)
 {
     for (const auto& arg : args)
@@ -38,6 +51,19 @@ void expectArguments(const Arguments& args, std::size_t min, std::size_t max, co
             throw UsageError("unknown option " + arg + "\nusage: quorvex-cli " + command.name + " " + command.usage);
     if (args.size() < min || args.size() > max)
         throw UsageError("usage: quorvex-cli " + command.name + " " + command.usage);
+}
+
+std::vector<Assignment> takeAssignments(const Arguments& args, std::size_t from, const Command& command)
+{
+    std::vector<Assignment> assignments;
+    for (auto i = from; i < args.size(); ++i) {
+        const auto equals = args[i].find('=');
+        if (equals == std::string::npos || equals == 0)
+            throw UsageError("expected KEY=VALUE, got \"" + args[i] + "\"\nusage: quorvex-cli " + command.name + " " +
+                             command.usage);
+        assignments.push_back({args[i].substr(0, equals), args[i].substr(equals + 1)});
+    }
+    return assignments;
 }
 
 namespace {
@@ -48,6 +74,11 @@ CommandTable allCommands()
     addGameCommands(table);
     addWeaponCommands(table);
     addFormatCommands(table);
+    addTextCommands(table);
+    addPaletteCommands(table);
+    addOptionCommands(table);
+    addHackCommands(table);
+    addSoundCommands(table);
     return table;
 }
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,7 +29,8 @@ struct Context {
     std::ostream& err;
 
     // Shows an operation's result: status on standard output (success, exit 0) or standard
-    // error (refusal, exit 1), then the log entry.
+    // error (refusal, exit 1), then the log entry (a log that cannot be written is a warning
+    // on standard error; the exit code stays 0).
     int finish(const Outcome& outcome);
 };
 
@@ -48,9 +50,21 @@ using CommandTable = std::vector<Command>;
 void addGameCommands(CommandTable& table);
 void addWeaponCommands(CommandTable& table);
 void addFormatCommands(CommandTable& table);
+void addTextCommands(CommandTable& table);
+void addPaletteCommands(CommandTable& table);
+void addOptionCommands(CommandTable& table);
+void addHackCommands(CommandTable& table);
+void addSoundCommands(CommandTable& table);
 
 // Takes "--name" from args when present; returns whether it was.
 bool takeFlag(Arguments& args, const std::string& name);
+// Takes "--name VALUE" from args when present.
+std::optional<std::string> takeValue(Arguments& args, const std::string& name);
+// "KEY=VALUE" arguments from args[from] on; UsageError for any other form.
+struct Assignment {
+    std::string key, value;
+};
+std::vector<Assignment> takeAssignments(const Arguments& args, std::size_t from, const Command& command);
 // Throws UsageError unless args has between min and max entries.
 void expectArguments(const Arguments& args, std::size_t min, std::size_t max, const Command& command);
 

@@ -5,6 +5,7 @@
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/places.h"
+#include "texts/translation.h"
 
 namespace fs = std::filesystem;
 
@@ -16,8 +17,7 @@ namespace {
 // is written rather than grown with a hole.
 void requirePalettePlace(const GameFile& exe)
 {
-    if (exe.size() < places::GamePalette + places::PaletteSize)
-        throw FileError::beyondEnd();
+    exe.requireSize(places::GamePalette + places::PaletteSize);
 }
 
 void writeGamePalette(GameFile& exe, const Palette& palette8)
@@ -39,9 +39,9 @@ Activation activateLevel(const fs::path& file, const std::string& path, const fs
     GameFile exe(workspace.torloExe());
     requirePalettePlace(exe);
     GameFile dat(workspace.torloDat());
-    if (dat.size() < places::DatLevelName)
-        throw FileError::beyondEnd();
     const auto name = levelNameFor(file);
+    // The name's place must lie inside torlo.dat: a short file is refused, not grown.
+    dat.requireSize(places::DatLevelName + 1 + name.size());
 
     // A level from another folder goes into the game folder first, so the game never names a
     // level it can not find.
@@ -61,7 +61,8 @@ Activation activateLevel(const fs::path& file, const std::string& path, const fs
     dat.seek(places::DatLevelName);
     dat.writeByte(static_cast<std::uint8_t>(name.size()));
     dat.write(name);
-    return {Outcome::done("Level activated", "Level " + path + " activated"), powerlevel};
+    return {Outcome::done("Level activated", "Level " + path + " activated"), powerlevel,
+            form == LevelForm::Powerlevel2};
 }
 
 Activation activateMod(const fs::path& file, const std::string& path, const std::string& gameName,
@@ -133,7 +134,6 @@ std::string levelNameFor(const fs::path& file)
 Activation activateFile(const fs::path& file, const fs::path& browsedFolder, const Workspace& workspace,
                         const Asker& ask)
 {
-    (void)ask;   // the plugin and translation readers ask their questions through it
     const auto extension = upperExtension(file);
     const auto path = fs::absolute(file).string();
 
@@ -150,7 +150,7 @@ Activation activateFile(const fs::path& file, const fs::path& browsedFolder, con
     if (extension == ".LWP")
         return {Outcome::nothing("Weapon plugins can not be activated yet"), false};
     if (extension == ".LLF")
-        return {Outcome::nothing("Translations can not be activated yet"), false};
+        return {importTranslation(file, workspace, ask), false};
     return {Outcome::nothing("There is nothing to activate in a " + (extension.empty() ? std::string("file without extension") : extension + " file")), false};
 }
 

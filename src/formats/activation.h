@@ -11,11 +11,13 @@ namespace quorvex {
 struct Activation {
     Outcome outcome;
     bool paletteChanged = false;   // the caller reloads the working palette (loadPalette)
+    bool materialsChanged = false; // and the materials (a powerlevel 2)
 };
 
 // Dispatches on the upper-cased extension: .LEV, .CHR, .SND, .ACT, .LPL, .PAL. browsedFolder is
 // the folder the browser shows (a level from elsewhere is copied into the game folder).
 // Successes carry the status text and the log message; .LFT and unknown kinds do nothing.
+// A translation (.LLF) asks through ask before it writes.
 Activation activateFile(const std::filesystem::path& file, const std::filesystem::path& browsedFolder,
                         const Workspace& workspace, const Asker& ask);
 

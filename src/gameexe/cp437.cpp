@@ -111,6 +111,14 @@ std::u32string decodeCp437(std::string_view bytes)
     return text;
 }
 
+std::string cp437ToUtf8(std::string_view bytes)
+{
+    std::string text;
+    for (const char b : bytes)
+        text += utf8(cp437ToUnicode(static_cast<std::uint8_t>(b)));
+    return text;
+}
+
 std::string encodeCp437(std::u32string_view text)
 {
     std::string bytes;

@@ -20,6 +20,8 @@ char32_t cp437ToUnicode(std::uint8_t byte);
 std::optional<std::uint8_t> unicodeToCp437(char32_t character);
 
 std::u32string decodeCp437(std::string_view bytes);
+// Game text as UTF-8, for messages and status texts that quote it.
+std::string cp437ToUtf8(std::string_view bytes);
 // Throws CharacterError for the first character that has no byte.
 std::string encodeCp437(std::u32string_view text);
 

@@ -3,8 +3,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <random>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,24 +36,60 @@ FileError FileError::fromErrno(int code)
         return accessDenied();
     case ENOSPC:
     case EDQUOT:
+    case EFBIG:   // beyond the file-size limit: as full as the disk can be for this file
         return diskFull();
     default:
         return io(code);
     }
 }
 
-GameFile::GameFile(const fs::path& path, Access access)
+void ignoreFileSizeSignal()
+{
+#ifdef SIGXFSZ
+    static const bool ignored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
+    (void)ignored;
+#endif
+}
+
+namespace {
+
+// No one may write it: read-only, also for a user whom permission bits do not stop.
+bool isReadOnly(const fs::path& path, const struct stat& info)
+{
+    return (info.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+} // namespace
+
+GameFile::GameFile(const fs::path& path, Access access) : path_(path)
 {
     if (path.empty())
         throw FileError::notFound();
-    fd_ = ::open(path.c_str(), (access == Access::Update ? O_RDWR : O_RDONLY) | QV_BINARY);
+    ignoreFileSizeSignal();
+    // Without blocking: opening a named pipe would otherwise wait for a writer for ever.
+    fd_ = ::open(path.c_str(), (access == Access::Update ? O_RDWR : O_RDONLY) | O_NONBLOCK | QV_BINARY);
     if (fd_ < 0)
-        throw FileError::fromErrno(errno);
-    struct stat info {};
-    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
+        throw failure(errno);
+    const auto refuse = [&](const FileError& error) {
         ::close(fd_);
-        throw FileError::accessDenied();
-    }
+        fd_ = -1;
+        throw error.naming(path);
+    };
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0)
+        refuse(FileError::fromErrno(errno));
+    if (S_ISDIR(info.st_mode))
+        refuse(FileError::accessDenied());
+    if (!S_ISREG(info.st_mode))
+        refuse(FileError::notRegular());
+    if (access == Access::Update && isReadOnly(path, info))
+        refuse(FileError::accessDenied());
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+}
+
+FileError GameFile::failure(int code) const
+{
+    return FileError::fromErrno(code, path_);
 }
 
 GameFile::~GameFile()
@@ -63,14 +102,20 @@ std::uint64_t GameFile::size() const
 {
     struct stat info {};
     if (::fstat(fd_, &info) != 0)
-        throw FileError::fromErrno(errno);
+        throw failure(errno);
     return static_cast<std::uint64_t>(info.st_size);
+}
+
+void GameFile::requireSize(std::uint64_t end) const
+{
+    if (size() < end)
+        throw FileError::beyondEnd().naming(path_);
 }
 
 void GameFile::seek(std::uint64_t offset)
 {
     if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
-        throw FileError::fromErrno(errno);
+        throw failure(errno);
     position_ = offset;
 }
 
@@ -82,10 +127,10 @@ void GameFile::read(std::span<std::uint8_t> into)
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            throw FileError::fromErrno(errno);
+            throw failure(errno);
         }
         if (got == 0)
-            throw FileError::beyondEnd();
+            throw FileError::beyondEnd().naming(path_);
         done += static_cast<std::size_t>(got);
         position_ += static_cast<std::uint64_t>(got);
     }
@@ -127,7 +172,7 @@ void GameFile::write(std::span<const std::uint8_t> bytes)
         if (put < 0) {
             if (errno == EINTR)
                 continue;
-            throw FileError::fromErrno(errno);
+            throw failure(errno);
         }
         done += static_cast<std::size_t>(put);
         position_ += static_cast<std::uint64_t>(put);
@@ -165,65 +210,105 @@ Bytes readFileStart(const fs::path& path, std::size_t most)
 
 std::uint64_t fileSize(const fs::path& path)
 {
-    std::error_code error;
-    const auto size = fs::file_size(path, error);
-    if (error)
-        throw FileError::fromErrno(error.value());
-    return size;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        throw FileError::fromErrno(errno, path);
+    if (!S_ISREG(info.st_mode))
+        throw S_ISDIR(info.st_mode) ? FileError::accessDenied().naming(path) : FileError::notRegular().naming(path);
+    return static_cast<std::uint64_t>(info.st_size);
 }
 
 namespace {
 
+std::string temporaryPrefix(const fs::path& target)
+{
+    return "." + target.filename().string() + ".";
+}
+
+// Temporary files of this target that a write killed half-way left behind (".NAME.123.tmp",
+// older than a minute, so that a write in progress elsewhere is left alone).
+void removeStaleTemporaries(const fs::path& folder, const fs::path& target)
+{
+    const auto prefix = temporaryPrefix(target);
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const auto name = it->path().filename().string();
+        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+            !name.ends_with(".tmp"))
+            continue;
+        const auto number = std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - 4);
+        std::error_code ignored;
+        if (number.find_first_not_of("0123456789") == std::string_view::npos && it->is_regular_file(ignored) &&
+            it->last_write_time(ignored) < old)
+            fs::remove(it->path(), ignored);
+    }
+}
+
 // Creates a fresh temporary file beside target; returns its path and open descriptor.
-std::pair<fs::path, int> createTemporaryBeside(const fs::path& target)
+std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs::path& target)
 {
     static std::mt19937_64 random{std::random_device{}()};
-    const auto folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = folder / ("." + target.filename().string() + "." + std::to_string(random() % 1000000) + ".tmp");
+        auto candidate = folder / (temporaryPrefix(target) + std::to_string(random() % 1000000) + ".tmp");
         const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | QV_BINARY, 0644);
         if (fd >= 0)
             return {candidate, fd};
         if (errno != EEXIST)
-            throw FileError::fromErrno(errno);
+            throw FileError::fromErrno(errno, target);
     }
-    throw FileError::io(EEXIST);
+    throw FileError::io(EEXIST).naming(target);
 }
 
-void writeAll(int fd, const fs::path& temporary, std::span<const std::uint8_t> bytes)
+// Gives up a temporary file: closed, removed, and the error named after the target.
+[[noreturn]] void abandon(int fd, const fs::path& temporary, const fs::path& target, int code)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
+    ::close(fd);
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    throw FileError::fromErrno(code, target);
+}
+
+// A temporary file beside path, ready to take the new content: a read-only target refused, the
+// permissions of a replaced file kept, stale temporaries of earlier killed writes removed.
+std::pair<fs::path, int> startReplacing(const fs::path& path)
+{
+    ignoreFileSizeSignal();
+    const auto folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    struct stat existing {};
+    const bool replaces = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    if (replaces && isReadOnly(path, existing))
+        throw FileError::accessDenied().naming(path);
+    removeStaleTemporaries(folder, path);
+    auto started = createTemporaryBeside(folder, path);
+    if (replaces)
+        ::fchmod(started.second, existing.st_mode & 07777);
+    return started;
+}
+
+void writeAll(int fd, const fs::path& temporary, const fs::path& path, std::span<const std::uint8_t> bytes)
+{
+    for (std::size_t done = 0; done < bytes.size();) {
         const auto put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put < 0) {
-            const int code = errno;
-            ::close(fd);
-            fs::remove(temporary);
-            throw FileError::fromErrno(code);
-        }
-        done += static_cast<std::size_t>(put);
+        if (put < 0 && errno != EINTR)
+            abandon(fd, temporary, path, errno);
+        done += put > 0 ? static_cast<std::size_t>(put) : 0;
     }
 }
 
-// Flushes and closes the finished temporary file and renames it over path.
-void commitTemporary(const fs::path& temporary, int fd, const fs::path& path, Durability durability = Durability::Flushed)
+// Flushes (when asked), closes and renames the finished temporary file over path.
+void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, Durability durability)
 {
 #ifndef _WIN32
-    if (durability == Durability::Flushed && ::fsync(fd) != 0) {
-        const int code = errno;
-        ::close(fd);
-        fs::remove(temporary);
-        throw FileError::fromErrno(code);
-    }
+    if (durability == Durability::Flushed && ::fsync(fd) != 0)
+        abandon(fd, temporary, path, errno);
 #endif
     ::close(fd);
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) {
-        fs::remove(temporary);
-        throw FileError::fromErrno(error.value());
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int code = errno;
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        throw FileError::fromErrno(code, path);
     }
 }
 
@@ -231,9 +316,9 @@ void commitTemporary(const fs::path& temporary, int fd, const fs::path& path, Du
 
 void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes, Durability durability)
 {
-    auto [temporary, fd] = createTemporaryBeside(path);
-    writeAll(fd, temporary, bytes);
-    commitTemporary(temporary, fd, path, durability);
+    auto [temporary, fd] = startReplacing(path);
+    writeAll(fd, temporary, path, bytes);
+    finishReplacing(fd, temporary, path, durability);
 }
 
 void copyFileAtomically(const fs::path& source, const fs::path& target)
@@ -241,7 +326,7 @@ void copyFileAtomically(const fs::path& source, const fs::path& target)
     // Streamed in blocks with constant memory: a mod archive may be larger than the memory.
     GameFile from(source, GameFile::Access::ReadOnly);
     auto remaining = from.size();
-    auto [temporary, fd] = createTemporaryBeside(target);
+    auto [temporary, fd] = startReplacing(target);
     Bytes block(static_cast<std::size_t>(std::min<std::uint64_t>(remaining, std::uint64_t{1} << 20)));
     while (remaining > 0) {
         const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, block.size()));
@@ -249,13 +334,14 @@ void copyFileAtomically(const fs::path& source, const fs::path& target)
             from.read(std::span<std::uint8_t>(block.data(), count));
         } catch (const FileError&) {
             ::close(fd);
-            fs::remove(temporary);
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
             throw;
         }
-        writeAll(fd, temporary, std::span<const std::uint8_t>(block.data(), count));   // cleans up itself
+        writeAll(fd, temporary, target, std::span<const std::uint8_t>(block.data(), count));
         remaining -= count;
     }
-    commitTemporary(temporary, fd, target);
+    finishReplacing(fd, temporary, target, Durability::Flushed);
 }
 
 } // namespace quorvex

@@ -9,6 +9,7 @@
 
 namespace quorvex {
 
+class FileError;
 using Bytes = std::vector<std::uint8_t>;
 
 class GameFile {
@@ -22,6 +23,9 @@ public:
     GameFile& operator=(const GameFile&) = delete;
 
     std::uint64_t size() const;
+    // A file too short for a block that ends at end is refused ("Read beyond end of file")
+    // before anything is written, rather than grown.
+    void requireSize(std::uint64_t end) const;
     void seek(std::uint64_t offset);
     std::uint64_t position() const { return position_; }
 
@@ -41,11 +45,19 @@ public:
     void writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) { seek(offset); write(bytes); }
 
 private:
+    FileError failure(int code) const;
+
+    std::filesystem::path path_;
     int fd_ = -1;
     std::uint64_t position_ = 0;
 };
 
-// Whole-file helpers for files the user exchanges (mods, bitmaps, palettes).
+// Under a file-size limit a write fails with "Disk full" instead of the kernel killing the
+// process half-way (SIGXFSZ ignored). The core's writers call it; the programs call it at start.
+void ignoreFileSizeSignal();
+
+// Whole-file helpers for files the user exchanges (mods, bitmaps, palettes). Only regular files
+// are read: a pipe or a device is refused ("Not a regular file") instead of blocking.
 Bytes readWholeFile(const std::filesystem::path& path);
 // The first `most` bytes of a file, or all of it when shorter: for readers whose format has an
 // upper size, whatever the size of the file they are handed.
@@ -53,9 +65,11 @@ Bytes readFileStart(const std::filesystem::path& path, std::size_t most);
 std::uint64_t fileSize(const std::filesystem::path& path);
 
 // Writes a complete file: a temporary file in the same folder, flushed, then renamed over the
-// target, so that a failure never leaves a half-written or lost file behind. Cached leaves out
-// the flush to the disk (still whole or not at all for the program): for files made from
-// others that stay, such as conversions, which then cost what a copy costs.
+// target, so that a failure never leaves a half-written or lost file behind. A read-only target
+// is refused ("File access denied"); a replaced file keeps its permissions. Temporary files
+// that an earlier, killed write left beside the target are removed. Cached leaves out the
+// flush to the disk (still whole or not at all for the program): for files made from others
+// that stay, such as conversions, which then cost what a copy costs.
 enum class Durability { Flushed, Cached };
 void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                          Durability durability = Durability::Flushed);

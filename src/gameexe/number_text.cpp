@@ -1,6 +1,7 @@
 #include "gameexe/number_text.h"
 #include "gameexe/errors.h"
 
+#include <algorithm>
 #include <string>
 
 namespace quorvex {
@@ -67,22 +68,14 @@ std::int32_t lenientInt(std::string_view text)
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
-    const std::size_t start = i;
+    bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-        ++i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < 11)
-        ++i;
+        negative = text[i++] == '-';
+    // Saturating, so that leading zeros never cut a number short and a long one gives the limit.
     std::int64_t value = 0;
-    try {
-        value = std::stoll(std::string(text.substr(start, i - start)));
-    } catch (const std::exception&) {
-        return 0;
-    }
-    if (value > INT32_MAX)
-        return INT32_MAX;
-    if (value < INT32_MIN)
-        return INT32_MIN;
-    return static_cast<std::int32_t>(value);
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min<std::int64_t>(value * 10 + (text[i] - '0'), std::int64_t{1} << 31);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(negative ? -value : value, INT32_MIN, INT32_MAX));
 }
 
 } // namespace quorvex

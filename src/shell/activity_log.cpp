@@ -1,4 +1,5 @@
 #include "shell/activity_log.h"
+#include "shell/outcome.h"
 #include "gameexe/errors.h"
 
 #include <cerrno>
@@ -16,14 +17,14 @@ void writeLines(const fs::path& file, const char* mode, std::initializer_list<st
 {
     std::FILE* out = std::fopen(file.string().c_str(), mode);
     if (!out)
-        throw FileError::fromErrno(errno);
+        throw FileError::fromErrno(errno, file);
     std::string text;
     for (const auto& line : lines)
         text += line + "\r\n";
     const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
     const int code = errno;
     if (std::fclose(out) != 0 || !written)
-        throw FileError::fromErrno(written ? errno : code);
+        throw FileError::fromErrno(written ? errno : code, file);
 }
 
 } // namespace
@@ -61,6 +62,19 @@ void ActivityLog::append(const std::string& message)
 void ActivityLog::appendLine(const std::string& line)
 {
     appendLines({line});
+}
+
+std::string appendToLog(ActivityLog& log, const Outcome& outcome)
+{
+    try {
+        if (outcome.logWithoutTime)
+            log.appendLine("- " + outcome.logMessage);
+        else
+            log.append(outcome.logMessage);
+        return {};
+    } catch (const FileError& error) {
+        return std::string("The change was made, but the activity log could not be written: ") + error.what();
+    }
 }
 
 } // namespace quorvex

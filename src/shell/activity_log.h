@@ -28,4 +28,10 @@ private:
     const Clock& clock_;
 };
 
+struct Outcome;
+// An operation's log entry, with or without its time as the operation says.
+// A change has already been made when its entry is appended: a log that cannot be written gives
+// back a warning to show instead of an error that would report the change as failed.
+std::string appendToLog(ActivityLog& log, const Outcome& outcome);
+
 } // namespace quorvex

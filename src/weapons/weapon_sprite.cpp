@@ -27,7 +27,8 @@ WeaponPicture::WeaponPicture(Bytes file) : file_(std::move(file))
         throw notABitmap();
     const auto infoSize = u32(file_, 14);
     const auto width = static_cast<std::int32_t>(u32(file_, 18));
-    const auto height = static_cast<std::int32_t>(u32(file_, 22));
+    // 64 bits: the magnitude of -2^31 does not fit a 32-bit int.
+    const std::int64_t height = static_cast<std::int32_t>(u32(file_, 22));
     const auto bits = file_[28] | (file_[29] << 8);
     const auto compression = u32(file_, 30);
     const auto coloursUsed = u32(file_, 46);
@@ -35,7 +36,7 @@ WeaponPicture::WeaponPicture(Bytes file) : file_(std::move(file))
         || infoSize < 40 || infoSize > file_.size())
         throw notABitmap();
     width_ = width;
-    height_ = std::abs(height);
+    height_ = static_cast<int>(std::abs(height));
     bottomUp_ = height > 0;
     stride_ = (static_cast<std::size_t>(width_) + 3) / 4 * 4;
     pixelsAt_ = u32(file_, 10);

@@ -12,14 +12,6 @@ std::size_t entryAt(const WeaponField& field, int weapon)
     return field.position + static_cast<std::size_t>(field.width) * static_cast<std::size_t>(weapon);
 }
 
-// A torlo.exe too short for the block (not the file the table was read from) is refused
-// rather than grown.
-void requireBlock(GameFile& exe, std::uint64_t end)
-{
-    if (exe.size() < end)
-        throw FileError::beyondEnd();
-}
-
 } // namespace
 
 int WeaponTable::entry(const WeaponField& field, int weapon) const
@@ -84,7 +76,7 @@ Outcome renameWeapon(const Workspace& workspace, WeaponNames& names, int weapon,
     const auto name = weaponNameFromTyped(typed);
     names[weapon] = name;
     GameFile exe(workspace.torloExe());
-    requireBlock(exe, places::WeaponNames + places::WeaponNameSlot * places::WeaponCount);
+    exe.requireSize(places::WeaponNames + places::WeaponNameSlot * places::WeaponCount);
     writeWeaponName(exe, weapon, name);
     return Outcome::done("Weaponname changed", "Weaponname changed to " + name);
 }
@@ -92,7 +84,7 @@ Outcome renameWeapon(const Workspace& workspace, WeaponNames& names, int weapon,
 Outcome saveWeapons(const Workspace& workspace, const WeaponTable& table)
 {
     GameFile exe(workspace.torloExe());
-    requireBlock(exe, places::WeaponTable + places::WeaponTableSize);
+    exe.requireSize(places::WeaponTable + places::WeaponTableSize);
     exe.writeAt(places::WeaponTable, table.bytes);
     return Outcome::done("Weapons saved", "Weapons saved to Torlo.exe");
 }

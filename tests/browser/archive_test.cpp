@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace fs = std::filesystem;
 using namespace quorvex;
 
@@ -23,6 +25,33 @@ std::vector<fs::path> contentsOf(const fs::path& folder)
         all.push_back(fs::relative(entry.path(), folder));
     std::sort(all.begin(), all.end());
     return all;
+}
+
+// Replaces every occurrence of from by to (same length) in the archive's bytes: names in the
+// local and central headers, so that libzip's own refusals can be side-stepped.
+void patchArchive(const fs::path& archive, const std::string& from, const std::string& to)
+{
+    auto bytes = test::readBytes(archive);
+    for (auto it = bytes.begin(); (it = std::search(it, bytes.end(), from.begin(), from.end())) != bytes.end();)
+        it = std::copy(to.begin(), to.end(), it);
+    test::writeBytes(archive, bytes);
+}
+
+// Sets the uncompressed size that every entry declares, in its local and central header.
+void declareSizes(const fs::path& archive, std::uint32_t size)
+{
+    auto bytes = test::readBytes(archive);
+    const auto put = [&](std::size_t at) {
+        for (int k = 0; k < 4; ++k)
+            bytes[at + k] = static_cast<std::uint8_t>(size >> (8 * k));
+    };
+    for (std::size_t i = 0; i + 46 <= bytes.size(); ++i) {
+        if (bytes[i] == 'P' && bytes[i + 1] == 'K' && bytes[i + 2] == 3 && bytes[i + 3] == 4)
+            put(i + 22);
+        if (bytes[i] == 'P' && bytes[i + 1] == 'K' && bytes[i + 2] == 1 && bytes[i + 3] == 2)
+            put(i + 24);
+    }
+    test::writeBytes(archive, bytes);
 }
 
 } // namespace
@@ -69,6 +98,7 @@ TEST(Archive, EntryNamesThatLeaveTheFolderAreNamed)
 {
     EXPECT_EQ(entryNameProblem("mods/a.lev"), "");
     EXPECT_EQ(entryNameProblem("./a.lev"), "");
+    EXPECT_EQ(entryNameProblem("..PPK"), "");   // two dots that begin a name climb nowhere
     EXPECT_NE(entryNameProblem(""), "");
     EXPECT_NE(entryNameProblem("/etc/passwd"), "");
     EXPECT_NE(entryNameProblem("\\\\server\\share\\a"), "");
@@ -89,6 +119,13 @@ TEST(Archive, HostileArchivesAreRefusedWithNothingWritten)
         {"absolute", {{"good.lev", "x"}, {"/tmp/quorvex-evil.lev", "x"}}},
         {"backslashes", {{"good.lev", "x"}, {"a\\..\\..\\evil.lev", "x"}}},
         {"link", {{"good.lev", "x"}, {"link", "/etc", true}}},
+        // All or nothing: each of these used to leave "good.lev" written.
+        {"file, then a folder of that name", {{"good.lev", "x"}, {"a", "x"}, {"a/b", "x"}}},
+        {"folder, then a file of that name", {{"good.lev", "x"}, {"c/d", "x"}, {"c", "x"}}},
+        {"name too long", {{"good.lev", "x"}, {std::string(300, 'n') + ".lev", "x"}}},
+        {"the same file twice", {{"good.lev", "x"}, {"./good.lev", "y"}}},
+        // The staging folder is no name an entry may take.
+        {"staging name", {{".quorvex-unzip-0/a", "x"}, {"b", "y"}}},
     };
     for (const auto& hostile : cases) {
         test::ScratchFolder scratch;
@@ -104,6 +141,59 @@ TEST(Archive, HostileArchivesAreRefusedWithNothingWritten)
         EXPECT_FALSE(fs::exists(scratch / "evil.lev")) << hostile.what;
     }
     EXPECT_FALSE(fs::exists("/tmp/quorvex-evil.lev"));
+}
+
+TEST(Archive, ANameHeldTwiceIsCalledThat)
+{
+    test::ScratchFolder scratch;
+    fs::create_directory(scratch / "out");
+    test::writeZip(scratch / "a.zip", {{"one.lev", "1"}, {"two.lev", "2"}});
+    patchArchive(scratch / "a.zip", "two.lev", "one.lev");
+    const auto outcome = unpackArchive(scratch / "a.zip", scratch / "out", never());
+    EXPECT_EQ(outcome.status, "Not unpacked \"a.zip\": the archive holds the name \"one.lev\" twice; nothing was written");
+    EXPECT_TRUE(fs::is_empty(scratch / "out"));
+}
+
+TEST(Archive, DeclaredSizesMustFitTheFreeSpaceAndBeKept)
+{
+    test::ScratchFolder scratch;
+    fs::create_directory(scratch / "out");
+    // 3000 entries declaring 4 GB each: 12 TB, more than any disk the tests run on.
+    std::vector<test::ZipEntry> many;
+    for (int i = 0; i < 3000; ++i)
+        many.push_back({"f" + std::to_string(i), std::string(200, 'z')});
+    test::writeZip(scratch / "big.zip", many);
+    declareSizes(scratch / "big.zip", 0xFFFFFFF0u);
+    const auto big = unpackArchive(scratch / "big.zip", scratch / "out", never());
+    EXPECT_EQ(big.kind, Outcome::Kind::Refused);
+    EXPECT_NE(big.status.find("more than the free space"), std::string::npos) << big.status;
+    EXPECT_TRUE(fs::is_empty(scratch / "out"));
+
+    // An entry that holds more than it declares is stopped before it is written whole.
+    test::writeZip(scratch / "liar.zip", {{"good.lev", std::string(200, 'g')}, {"bomb.lev", std::string(1 << 20, 'b')}});
+    declareSizes(scratch / "liar.zip", 1000);
+    const auto liar = unpackArchive(scratch / "liar.zip", scratch / "out", never());
+    EXPECT_EQ(liar.kind, Outcome::Kind::Refused);
+    EXPECT_NE(liar.status.find("holds more than the 1000 bytes it declares"), std::string::npos) << liar.status;
+    EXPECT_TRUE(fs::is_empty(scratch / "out"));
+}
+
+TEST(Archive, AMoveThatFailsAtTheEndUndoesTheMovesBeforeIt)
+{
+    test::ScratchFolder scratch;
+    test::writeZip(scratch / "a.zip", {{"one.lev", "new"}, {"sub/two.lev", "2"}, {"three.lev", "3"}});
+    test::writeBytes(scratch / "one.lev", {'o'});
+    // While the question is open, another program puts a folder where "three.lev" goes.
+    const auto outcome = unpackArchive(scratch / "a.zip", scratch.path(), [&](std::string_view) {
+        fs::create_directories(scratch / "three.lev" / "kept");
+        return true;
+    });
+    EXPECT_EQ(outcome.kind, Outcome::Kind::Refused);
+    EXPECT_EQ(test::readText(scratch / "one.lev"), "o");
+    EXPECT_FALSE(fs::exists(scratch / "sub"));
+    EXPECT_TRUE(fs::is_directory(scratch / "three.lev" / "kept"));
+    EXPECT_EQ(contentsOf(scratch.path()),
+              (std::vector<fs::path>{"a.zip", "one.lev", "three.lev", "three.lev/kept"}));
 }
 
 TEST(Archive, LinksAlreadyInTheFolderDoNotLeadOutside)

@@ -39,7 +39,7 @@ TEST(FileList, MaskMatchesExtensionsWithoutRegardToCaseAndOnlyWholePatterns)
 TEST(FileList, ListsMatchingRegularFilesSortedByNameThenExtension)
 {
     test::ScratchFolder folder;
-    for (const char* name : {"b.lev", "A.pal", "c.ACT", "a.lev", "readme.txt", "Z.lpl", "m.chr"})
+    for (const char* name : {"b.lev", "A.pal", "c.ACT", "a.lev", "readme.txt", "Z.lpl", "m.chr", "z.a.lev"})
         touch(folder / name);
     fs::create_directory(folder / "folder.lev");   // folders are never listed
 
@@ -47,8 +47,9 @@ TEST(FileList, ListsMatchingRegularFilesSortedByNameThenExtension)
               (std::vector<std::string>{"A.pal", "c.ACT", "Z.lpl"}));
     EXPECT_EQ(listModFiles(folder.path(), fileMask(filterTicksFromBits(16)), true),
               (std::vector<std::string>{"c.ACT", "Z.lpl", "A.pal"}));
+    // The extension is what follows the last dot: "z.a.lev" is a level and sorts after "m.chr".
     EXPECT_EQ(listModFiles(folder.path(), fileMask(filterTicksFromBits(1 + 4 + 16)), true),
-              (std::vector<std::string>{"c.ACT", "m.chr", "a.lev", "b.lev", "Z.lpl", "A.pal"}));
+              (std::vector<std::string>{"c.ACT", "m.chr", "a.lev", "b.lev", "z.a.lev", "Z.lpl", "A.pal"}));
     EXPECT_TRUE(listModFiles(folder.path(), fileMask(filterTicksFromBits(0)), true).empty());
     EXPECT_TRUE(listModFiles(folder / "missing", "*.LEV", true).empty());
 }

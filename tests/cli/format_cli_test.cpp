@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -22,7 +22,7 @@ protected:
     test::CommandResult cli(std::vector<std::string> args)
     {
         args.insert(args.begin(), {"--game", demo.game().string()});
-        return test::runCli(args);
+        return test::runCli(demo.workspace.dataFolder, args);
     }
 };
 
@@ -120,10 +120,8 @@ TEST_F(FormatCli, ActivateLevelAndMods)
     const auto dat = test::readBytes(demo.workspace.torloDat());
     EXPECT_EQ(std::string(dat.begin() + 147, dat.begin() + 147 + dat[146]), "SUNSET");
     EXPECT_TRUE(fs::exists(demo.game() / "SUNSET.LEV"));
-    if (const char* data = std::getenv("QUORVEX_DATA_DIR")) {
-        const auto log = test::readText(fs::path(data) / "quorvex.log");
-        EXPECT_NE(log.find(": Level " + (mods / "SUNSET.LEV").string() + " activated\r\n"), std::string::npos);
-    }
+    const auto log = test::readText(demo.workspace.logFile());
+    EXPECT_NE(log.find(": Level " + (mods / "SUNSET.LEV").string() + " activated\r\n"), std::string::npos);
 
     EXPECT_EQ(cli({"activate", (mods / "NEONGFX.CHR").string()}).out, "Mod activated\n");
     EXPECT_EQ(test::readBytes(demo.workspace.torloChr()), test::readBytes(mods / "NEONGFX.CHR"));
@@ -137,6 +135,39 @@ TEST_F(FormatCli, ActivateLevelAndMods)
     const auto nothing = cli({"activate", (out / "short.act").string() + ".lft"});
     EXPECT_EQ(nothing.exitCode, 1);
     EXPECT_FALSE(nothing.err.empty());
+}
+
+TEST_F(FormatCli, AChangeStaysASuccessWhenTheLogCannotBeWritten)
+{
+    fs::create_symlink("/dev/full", demo.workspace.logFile());
+    const auto result = cli({"activate", (mods / "SUNSET.LEV").string()});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "Level activated\n");
+    EXPECT_EQ(result.err, "The change was made, but the activity log could not be written: Disk full: quorvex.log\n");
+    const auto dat = test::readBytes(demo.workspace.torloDat());
+    EXPECT_EQ(std::string(dat.begin() + 147, dat.begin() + 147 + dat[146]), "SUNSET");
+}
+
+TEST_F(FormatCli, AFileSizeLimitFailsLikeAFullDiskAndLeavesNoTemporaryFile)
+{
+    const auto before = test::readBytes(demo.workspace.torloChr());
+    // 16 KB: less than the graphics mod. The signal used to kill the program half-way.
+    const auto result = test::runCommand({"bash", "-c", "ulimit -f 16 && exec \"$@\"", "bash", QUORVEX_CLI_PATH,
+                                          "--game", demo.game().string(), "activate",
+                                          (mods / "NEONGFX.CHR").string()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Mod not activated: Disk full: TORLO.CHR\n");
+    EXPECT_EQ(test::readBytes(demo.workspace.torloChr()), before);
+    for (const auto& entry : fs::directory_iterator(demo.game()))
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+}
+
+TEST_F(FormatCli, APipeIsRefusedInsteadOfWaitedFor)
+{
+    ASSERT_EQ(::mkfifo((out / "pipe.lev").c_str(), 0644), 0);
+    const auto result = test::runCommand({"timeout", "20", QUORVEX_CLI_PATH, "preview", (out / "pipe.lev").string()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Not a regular file: pipe.lev\n");
 }
 
 } // namespace

@@ -37,10 +37,8 @@ struct WeaponCliTest : ::testing::Test {
     // Runs quorvex-cli on the demo game with its own data folder (for the log).
     CommandResult cli(std::vector<std::string> args)
     {
-        std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), QUORVEX_CLI_PATH, "--game",
-                                     demo.game().string()};
-        all.insert(all.end(), args.begin(), args.end());
-        return runCommand(all);
+        args.insert(args.begin(), {"--game", demo.game().string()});
+        return runCli(data, args);
     }
     std::string log() { return readText(data / "quorvex.log"); }
 };
@@ -95,8 +93,8 @@ TEST_F(WeaponCliTest, SetStoresAsThePluginReaderAndSaveDo)
     writeBytes(exe, before);
     const int w = 9;
     const auto result = cli({"weapons", "set", "9", "SPEED=70000", "BLOW=300", "WORMDETECTRANGE=-1", "WORMAFFECT=1",
-                             "LASERSIGHT=yes", "CREATEONHIT=13", "MAPCHANGE=258", "SPLINTERCOLOR=300",
-                             "BULLETCOLOR=-4", "ORDER=12", "ANIMSFRAME=32768", "NAME=lower case name"});
+                             "LASERSIGHT=yes", "CREATEONHIT=13", "MAPCHANGE=258", "SPLINTERCOLOR=256",
+                             "BULLETCOLOR=-1", "ORDER=12", "ANIMSFRAME=32768", "NAME=lower case name"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Weaponname changed\nWeapons saved\n");
     const auto text = log();

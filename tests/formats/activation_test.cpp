@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -117,6 +118,27 @@ TEST_F(ActivationTest, LevelNeedsTheGameFilesBeforeWritingAnything)
     EXPECT_FALSE(fs::exists(demo.game() / "SUNSET.LEV"));
 }
 
+TEST_F(ActivationTest, ATorloDatTooShortForTheNameIsRefusedNotGrown)
+{
+    const auto palette = gamePalette();
+    // "SUNSET" needs the length byte at 146 and six letters: 153 bytes.
+    test::writeBytes(demo.workspace.torloDat(), Bytes(152, 0));
+    try {
+        activate(mods / "SUNSET.LEV");
+        ADD_FAILURE() << "activated into a short torlo.dat";
+    } catch (const FileError& error) {
+        EXPECT_STREQ(error.what(), "Read beyond end of file: torlo.dat");
+    }
+    EXPECT_EQ(test::readBytes(demo.workspace.torloDat()), Bytes(152, 0));
+    EXPECT_EQ(gamePalette(), palette);
+    EXPECT_FALSE(fs::exists(demo.game() / "SUNSET.LEV"));
+
+    test::writeBytes(demo.workspace.torloDat(), Bytes(153, 0));
+    EXPECT_EQ(activate(mods / "SUNSET.LEV").outcome.status, "Level activated");
+    EXPECT_EQ(levelName(), "SUNSET");
+    EXPECT_EQ(fs::file_size(demo.workspace.torloDat()), 153u);
+}
+
 TEST_F(ActivationTest, GraphicsAndSoundModsReplaceTheGamesFiles)
 {
     const auto chr = activate(mods / "NEONGFX.CHR");
@@ -147,11 +169,40 @@ TEST_F(ActivationTest, FailedModCopyKeepsTheOldFileAndSaysSo)
     const auto before = test::readBytes(demo.workspace.torloSnd());
     const auto result = activate(mods / "MISSING.SND");
     EXPECT_EQ(result.outcome.kind, Outcome::Kind::Refused);
-    EXPECT_EQ(result.outcome.status, "Mod not activated: File not found");
+    EXPECT_EQ(result.outcome.status, "Mod not activated: File not found: MISSING.SND");
     EXPECT_EQ(test::readBytes(demo.workspace.torloSnd()), before);
 
     demo.workspace.gameFolder = demo.scratch / "no-such-game";
     EXPECT_EQ(activate(mods / "NEONGFX.CHR").outcome.kind, Outcome::Kind::Refused);
+}
+
+TEST_F(ActivationTest, AReadOnlyGameFileIsRefusedAndAReplacedOneKeepsItsPermissions)
+{
+    const auto chr = demo.workspace.torloChr();
+    const auto before = test::readBytes(chr);
+    const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(chr, readOnly);
+    const auto refused = activate(mods / "NEONGFX.CHR");
+    EXPECT_EQ(refused.outcome.kind, Outcome::Kind::Refused);
+    EXPECT_EQ(refused.outcome.status, "Mod not activated: File access denied: TORLO.CHR");
+    EXPECT_EQ(test::readBytes(chr), before);
+    EXPECT_EQ(fs::status(chr).permissions(), readOnly);
+
+    const auto snd = demo.workspace.torloSnd();
+    const auto shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write;
+    fs::permissions(snd, shared);
+    EXPECT_EQ(activate(mods / "CRUNCHY.SND").outcome.status, "Mod activated");
+    EXPECT_EQ(fs::status(snd).permissions(), shared);
+}
+
+TEST_F(ActivationTest, APipeIsRefusedInsteadOfWaitedFor)
+{
+    const auto before = test::readBytes(demo.workspace.torloChr());
+    ASSERT_EQ(::mkfifo((demo.scratch / "pipe.chr").c_str(), 0644), 0);
+    EXPECT_EQ(activate(demo.scratch / "pipe.chr").outcome.status, "Mod not activated: Not a regular file: pipe.chr");
+    EXPECT_EQ(test::readBytes(demo.workspace.torloChr()), before);
+    ASSERT_EQ(::mkfifo((demo.scratch / "pipe.lev").c_str(), 0644), 0);
+    EXPECT_THROW(activate(demo.scratch / "pipe.lev"), FileError);
 }
 
 TEST_F(ActivationTest, RawPaletteIsDividedByFour)
@@ -216,7 +267,7 @@ TEST_F(ActivationTest, RiffPaletteAndRefusedPal)
 TEST_F(ActivationTest, OtherKindsDoNothing)
 {
     const auto before = exe();
-    for (const char* name : {"font.LFT", "notes.txt", "plugin.lwp", "texts.llf"}) {
+    for (const char* name : {"font.LFT", "notes.txt", "plugin.lwp"}) {
         const auto result = activate(write(name, Bytes(10, 1)));
         EXPECT_EQ(result.outcome.kind, Outcome::Kind::Nothing) << name;
         EXPECT_TRUE(result.outcome.logMessage.empty()) << name;

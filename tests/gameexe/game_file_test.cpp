@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,17 +55,40 @@ std::string openAsUnprivileged(const fs::path& path)
 
 } // namespace
 
-TEST(GameFile, ReportsEachFailureWithItsText)
+TEST(GameFile, ReportsEachFailureWithItsTextAndTheFile)
 {
     test::ScratchFolder scratch;
-    EXPECT_EQ(errorText([&] { GameFile file(scratch / "missing.exe"); }), "File not found");
+    EXPECT_EQ(errorText([&] { GameFile file(scratch / "missing.exe"); }), "File not found: missing.exe");
     EXPECT_EQ(errorText([&] { GameFile file{fs::path()}; }), "File not found");
-    EXPECT_EQ(errorText([&] { GameFile file(scratch.path()); }), "File access denied");
+    fs::create_directory(scratch / "folder");
+    EXPECT_EQ(errorText([&] { GameFile file(scratch / "folder"); }), "File access denied: folder");
+    EXPECT_EQ(errorText([&] { fileSize(scratch / "gone.lev"); }), "File not found: gone.lev");
 
     test::writeBytes(scratch / "short.exe", {1, 2, 3});
     GameFile file(scratch / "short.exe");
     file.seek(2);
-    EXPECT_EQ(errorText([&] { file.read(2); }), "Read beyond end of file");
+    EXPECT_EQ(errorText([&] { file.read(2); }), "Read beyond end of file: short.exe");
+    EXPECT_EQ(errorText([&] { file.requireSize(4); }), "Read beyond end of file: short.exe");
+    try {
+        file.requireSize(4);
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.text(), "Read beyond end of file");   // the kind alone, for comparisons
+        EXPECT_EQ(error.file(), "short.exe");
+    }
+}
+
+TEST(GameFile, OnlyRegularFilesAreOpenedAndNoneBlocks)
+{
+    test::ScratchFolder scratch;
+    const auto pipe = scratch / "pipe.chr";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    // Opening a pipe that no one writes used to wait for ever.
+    EXPECT_EQ(errorText([&] { GameFile file(pipe, GameFile::Access::ReadOnly); }), "Not a regular file: pipe.chr");
+    EXPECT_EQ(errorText([&] { GameFile file(pipe); }), "Not a regular file: pipe.chr");
+    EXPECT_EQ(errorText([&] { readWholeFile(pipe); }), "Not a regular file: pipe.chr");
+    EXPECT_EQ(errorText([&] { fileSize(pipe); }), "Not a regular file: pipe.chr");
+    fs::create_symlink("/dev/zero", scratch / "zero.lev");
+    EXPECT_EQ(errorText([&] { readWholeFile(scratch / "zero.lev"); }), "Not a regular file: zero.lev");
 }
 
 TEST(GameFile, ReadOnlyFileCannotBeOpenedEvenForReading)
@@ -74,10 +98,10 @@ TEST(GameFile, ReadOnlyFileCannotBeOpenedEvenForReading)
     test::writeBytes(path, std::vector<std::uint8_t>(16, 7));
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     fs::permissions(scratch.path(), fs::perms::all);
-    if (::geteuid() == 0)
-        EXPECT_EQ(openAsUnprivileged(path), "File access denied");
-    else
-        EXPECT_EQ(errorText([&] { GameFile file(path); }), "File access denied");
+    if (::geteuid() == 0) {
+        EXPECT_EQ(openAsUnprivileged(path), "File access denied: torlo.exe");
+    }
+    EXPECT_EQ(errorText([&] { GameFile file(path); }), "File access denied: torlo.exe");
 }
 
 TEST(GameFile, PatchesInPlaceWithoutTruncating)
@@ -114,6 +138,42 @@ TEST(GameFile, AtomicWriteLeavesNoTemporaryAndReplacesWhole)
     EXPECT_THROW(writeFileAtomically(scratch / "no-such-folder" / "x", std::vector<std::uint8_t>{1}), FileError);
 }
 
+TEST(GameFile, AtomicWriteKeepsPermissionsAndRefusesAReadOnlyFile)
+{
+    test::ScratchFolder scratch;
+    const auto path = scratch / "TORLO.SND";
+    test::writeBytes(path, {1, 2, 3});
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    writeFileAtomically(path, std::vector<std::uint8_t>{4});
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(errorText([&] { writeFileAtomically(path, std::vector<std::uint8_t>{5}); }), "File access denied: TORLO.SND");
+    EXPECT_EQ(errorText([&] { GameFile file(path); }), "File access denied: TORLO.SND");
+    EXPECT_EQ(test::readBytes(path), std::vector<std::uint8_t>{4});
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+}
+
+TEST(GameFile, AtomicWriteRemovesTheStaleTemporariesOfItsTarget)
+{
+    test::ScratchFolder scratch;
+    const auto path = scratch / "TORLO.CHR";
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const char* name : {".TORLO.CHR.123456.tmp", ".TORLO.CHR.99.tmp", ".TORLO.CHR.fresh.tmp", ".OTHER.1.tmp",
+                             ".TORLO.CHR.7.tmp.keep"}) {
+        test::writeBytes(scratch / name, {1});
+        fs::last_write_time(scratch / name, old);
+    }
+    test::writeBytes(scratch / ".TORLO.CHR.5.tmp", {1});   // a write in progress elsewhere
+    writeFileAtomically(path, std::vector<std::uint8_t>{9});
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(scratch.path()))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{".OTHER.1.tmp", ".TORLO.CHR.5.tmp", ".TORLO.CHR.7.tmp.keep",
+                                              ".TORLO.CHR.fresh.tmp", "TORLO.CHR"}));
+}
+
 TEST(GameFolder, FindsGameFilesWithoutRegardToCase)
 {
     test::ScratchFolder scratch;
@@ -125,7 +185,7 @@ TEST(GameFolder, FindsGameFilesWithoutRegardToCase)
     EXPECT_EQ(workspace.torloDat(), scratch / "Torlo.Dat");
     EXPECT_EQ(workspace.torloChr(), scratch / "TORLO.CHR");   // missing: opening says "File not found"
     workspace.gameFolder.clear();
-    EXPECT_EQ(errorText([&] { GameFile file(workspace.torloExe()); }), "File not found");
+    EXPECT_EQ(errorText([&] { GameFile file(workspace.torloExe()); }).rfind("File not found", 0), 0u);
 }
 
 TEST(WeaponNames, ReadingCutsAtTildeAndThirteenCharacters)
@@ -176,6 +236,7 @@ TEST(NumberText, ConvertsLikeTheEditorsExpect)
     EXPECT_EQ(strToInt("+7"), 7);
     EXPECT_EQ(strToInt("$1F"), 31);
     EXPECT_EQ(strToInt("0x10"), 16);
+    EXPECT_EQ(strToInt("0X1F"), 31);
     EXPECT_EQ(strToInt("-2147483648"), INT32_MIN);
     for (const char* bad : {"", " ", "12a", "1 2", "2147483648", "-", "0x", "1.5", "10 "})
         EXPECT_THROW(strToInt(bad), ConvertError) << bad;
@@ -187,4 +248,8 @@ TEST(NumberText, ConvertsLikeTheEditorsExpect)
     EXPECT_EQ(lenientInt("42abc"), 42);
     EXPECT_EQ(lenientInt(" -5 x"), -5);
     EXPECT_EQ(lenientInt("x"), 0);
+    // Found by fuzzing: the digits were cut at eleven characters, leading zeros included.
+    EXPECT_EQ(lenientInt("00000000000007"), 7);
+    EXPECT_EQ(lenientInt("-0000000000002147483648"), INT32_MIN);
+    EXPECT_EQ(lenientInt("99999999999999"), INT32_MAX);
 }

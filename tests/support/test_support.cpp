@@ -124,8 +124,9 @@ std::optional<fs::path> ScriptedPrompts::saveFile(const std::string& filter, con
     return openFile(filter, initial);
 }
 
-std::optional<std::uint32_t> ScriptedPrompts::chooseColour(std::uint32_t)
+std::optional<std::uint32_t> ScriptedPrompts::chooseColour(std::uint32_t initial)
 {
+    colourInitials.push_back(initial);
     if (colours.empty()) {
         ADD_FAILURE() << "unexpected colour dialog";
         return std::nullopt;
@@ -181,6 +182,13 @@ CommandResult runCommand(const std::vector<std::string>& arguments, const std::s
 CommandResult runCli(const std::vector<std::string>& arguments)
 {
     std::vector<std::string> all{QUORVEX_CLI_PATH};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    return runCommand(all);
+}
+
+CommandResult runCli(const fs::path& dataFolder, const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + dataFolder.string(), QUORVEX_CLI_PATH};
     all.insert(all.end(), arguments.begin(), arguments.end());
     return runCommand(all);
 }

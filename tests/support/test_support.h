@@ -59,7 +59,8 @@ public:
     std::deque<std::optional<std::filesystem::path>> files;         // answers to open/save dialogs
     std::vector<std::string> filters;                               // filters of the dialogs shown
     std::vector<std::filesystem::path> initialNames;
-    std::deque<std::optional<std::uint32_t>> colours;
+    std::deque<std::optional<std::uint32_t>> colours;                // answers to the colour dialog
+    std::vector<std::uint32_t> colourInitials;                      // the colour each one was preset with
 
     void information(const std::string& text) override { shown.push_back(text); }
     void error(const std::string& text) override { shown.push_back(text); }
@@ -102,6 +103,8 @@ struct CommandResult {
 CommandResult runCommand(const std::vector<std::string>& arguments, const std::string& input = {});
 // Runs quorvex-cli with the arguments.
 CommandResult runCli(const std::vector<std::string>& arguments);
+// The same with the data folder (log, working files) in dataFolder.
+CommandResult runCli(const std::filesystem::path& dataFolder, const std::vector<std::string>& arguments);
 
 // True when the test runs as root and can drop to an unprivileged user (for permission tests).
 bool canDropPrivileges();

@@ -169,6 +169,23 @@ TEST(BrowserCommands, ActivateByButtonDoubleClickAndRandomPick)
     EXPECT_EQ(statusText(mods.get()), "kept");
 }
 
+TEST(BrowserCommands, ALogThatCannotBeWrittenIsAWarningAndTheHandlerGoesOn)
+{
+    MainFormFixture fixture;
+    fixture.settings.setInteger("Filter", 1);
+    auto form = openOnMods(fixture, "SUNSET.LEV");
+    fs::remove(fixture.demo.workspace.logFile());
+    fs::create_symlink("/dev/full", fixture.demo.workspace.logFile());
+    fixture.prompts.shown.clear();
+    click(form.get(), "ActivateButton");
+    EXPECT_EQ(statusText(form.get()), "Level activated");
+    EXPECT_EQ(fixture.prompts.shown,
+              std::vector<std::string>{"The change was made, but the activity log could not be written: Disk full: quorvex.log"});
+    // The powerlevel's palette reached the working palette all the same.
+    const auto level = readBytes(fixture.demo.game() / "mods" / "SUNSET.LEV");
+    EXPECT_EQ(form->workingPalette()[5].red, level[176410 + 15] * 4);
+}
+
 TEST(BrowserCommands, RunStartsTheGameInDosBoxAndReportsAMissingEmulator)
 {
     MainFormFixture fixture;

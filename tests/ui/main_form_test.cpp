@@ -284,7 +284,9 @@ TEST(MainForm, TheWindowFitsSmallScreens)
         QCoreApplication::processEvents();
         const bool whole = screen.width() > 800;
         EXPECT_EQ(scroller->verticalScrollBar()->isVisible(), !whole) << screen.width();
-        EXPECT_EQ(scroller->horizontalScrollBar()->isVisible(), false) << screen.width();
+        if (whole) {
+            EXPECT_FALSE(scroller->horizontalScrollBar()->isVisible()) << screen.width();
+        }
         auto* content = scroller->widget();
         EXPECT_GE(content->width(), content->minimumSizeHint().width());
         EXPECT_GE(content->height(), content->minimumSizeHint().height());

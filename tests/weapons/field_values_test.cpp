@@ -79,6 +79,11 @@ TEST(FieldValues, PluginValuesSetControlsAsTheReaderDoes)
     const auto& colour = field("SPLINTERCOLOR");
     EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "300").text, "255");
     EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "-4").text, "0");
+    // The limits at their edges: 255 and 0 stay, one beyond becomes the limit.
+    EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "255").text, "255");
+    EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "256").text, "255");
+    EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "0").text, "0");
+    EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "-1").text, "0");
     EXPECT_EQ(valueFromRecord(colour.kind, colour.list, "$10").text, "$10");
     EXPECT_THROW(valueFromRecord(colour.kind, colour.list, ""), ConvertError);
 

@@ -83,4 +83,10 @@ TEST_F(WeaponSpriteTest, PictureCutShortOrMalformedNeverReadsOutside)
     noPixels[10] = 0xFF;   // pixel data said to start far beyond the file
     noPixels[13] = 0x7F;
     EXPECT_THROW(WeaponPicture{noPixels}, FileError);
+
+    // A height of -2^31 has no 32-bit magnitude; it used to pass the size check as negative.
+    auto lowest = bitmap;
+    lowest[22] = lowest[23] = lowest[24] = 0;
+    lowest[25] = 0x80;
+    EXPECT_THROW(WeaponPicture{lowest}, FileError);
 }
