@@ -224,7 +224,7 @@ TEST_F(TextEditorTest, SaveThatCanNotWriteEveryFieldWritesNothing)
 
     fs::remove(exe);
     click("SaveButton");
-    EXPECT_EQ(fixture.prompts.shown.back(), "File not found");
+    EXPECT_EQ(fixture.prompts.shown.back(), "File not found: torlo.exe");   // file errors name the file
     EXPECT_EQ(log().find("New texts saved"), std::string::npos);
 }
 
