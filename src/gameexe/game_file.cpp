@@ -271,7 +271,7 @@ std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs:
 
 // A temporary file beside path, ready to take the new content: a read-only target refused, the
 // permissions of a replaced file kept, stale temporaries of earlier killed writes removed.
-std::pair<fs::path, int> startReplacing(const fs::path& path)
+std::pair<fs::path, int> startReplacing(const fs::path& path, Durability durability)
 {
     ignoreFileSizeSignal();
     const auto folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
@@ -279,7 +279,10 @@ std::pair<fs::path, int> startReplacing(const fs::path& path)
     const bool replaces = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     if (replaces && isReadOnly(path, existing))
         throw FileError::accessDenied().naming(path);
-    removeStaleTemporaries(folder, path);
+    // Conversions leave it out: a scan of the whole folder for every target would make
+    // converting many files into one folder quadratic.
+    if (durability == Durability::Flushed)
+        removeStaleTemporaries(folder, path);
     auto started = createTemporaryBeside(folder, path);
     if (replaces)
         ::fchmod(started.second, existing.st_mode & 07777);
@@ -316,7 +319,7 @@ void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, Du
 
 void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes, Durability durability)
 {
-    auto [temporary, fd] = startReplacing(path);
+    auto [temporary, fd] = startReplacing(path, durability);
     writeAll(fd, temporary, path, bytes);
     finishReplacing(fd, temporary, path, durability);
 }
@@ -326,7 +329,7 @@ void copyFileAtomically(const fs::path& source, const fs::path& target)
     // Streamed in blocks with constant memory: a mod archive may be larger than the memory.
     GameFile from(source, GameFile::Access::ReadOnly);
     auto remaining = from.size();
-    auto [temporary, fd] = startReplacing(target);
+    auto [temporary, fd] = startReplacing(target, Durability::Flushed);
     Bytes block(static_cast<std::size_t>(std::min<std::uint64_t>(remaining, std::uint64_t{1} << 20)));
     while (remaining > 0) {
         const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, block.size()));
