@@ -62,22 +62,24 @@ std::int32_t strToInt(std::string_view text)
     throw ConvertError(std::string(text));
 }
 
-std::int32_t lenientInt(std::string_view text)
+std::int64_t lenientInt64(std::string_view text)
 {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
-    const std::size_t start = i;
+    bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-        ++i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < 11)
-        ++i;
+        negative = text[i++] == '-';
+    constexpr std::int64_t Limit = INT64_MAX / 10;
     std::int64_t value = 0;
-    try {
-        value = std::stoll(std::string(text.substr(start, i - start)));
-    } catch (const std::exception&) {
-        return 0;
-    }
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = value >= Limit ? INT64_MAX : value * 10 + (text[i] - '0');
+    return negative ? -value : value;
+}
+
+std::int32_t lenientInt(std::string_view text)
+{
+    const auto value = lenientInt64(text);
     if (value > INT32_MAX)
         return INT32_MAX;
     if (value < INT32_MIN)
