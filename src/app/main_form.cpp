@@ -206,7 +206,7 @@ void TMainForm::StatusShow(const QString& text)
 void TMainForm::report(const Outcome& outcome)
 {
     if (!outcome.status.empty())
-        StatusShow(fromGameText(outcome.status));
+        StatusShow(fromSystemText(outcome.status));
     if (outcome.succeeded() && !outcome.logMessage.empty())
         log_.append(outcome.logMessage);
 }

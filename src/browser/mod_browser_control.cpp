@@ -250,7 +250,7 @@ void ModBrowserControl::ViewButtonClick()
             preview_->show(preview.kind, workspace.previewBitmap());
         }
         if (!preview.status.empty())
-            main_.StatusShow(fromGameText(preview.status));
+            main_.StatusShow(fromSystemText(preview.status));
     });
 }
 
