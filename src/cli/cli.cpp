@@ -40,6 +40,21 @@ void expectArguments(const Arguments& args, std::size_t min, std::size_t max, co
         throw UsageError("usage: quorvex-cli " + command.name + " " + command.usage);
 }
 
+std::vector<Assignment> assignmentsOf(const Arguments& args, std::size_t from, const Command& command)
+{
+    const auto usage = "usage: quorvex-cli " + command.name + " " + command.usage;
+    if (args.size() <= from)
+        throw UsageError(usage);
+    std::vector<Assignment> assignments;
+    for (auto it = args.begin() + static_cast<std::ptrdiff_t>(from); it != args.end(); ++it) {
+        const auto equals = it->find('=');
+        if (equals == std::string::npos || equals == 0)
+            throw UsageError("expected KEY=VALUE, got \"" + *it + "\"\n" + usage);
+        assignments.push_back({it->substr(0, equals), it->substr(equals + 1)});
+    }
+    return assignments;
+}
+
 namespace {
 
 CommandTable allCommands()
@@ -48,6 +63,8 @@ CommandTable allCommands()
     addGameCommands(table);
     addWeaponCommands(table);
     addFormatCommands(table);
+    addObjectCommands(table);
+    addPluginCommands(table);
     return table;
 }
 

@@ -35,7 +35,10 @@ int activate(Context& context, const Arguments& args, const Command& command)
     expectArguments(args, 1, 1, command);
     const fs::path file = fs::absolute(args[0]);
     // The folder that holds FILE plays the folder shown by the browser.
-    return context.finish(activateFile(file, file.parent_path(), context.workspace, context.ask).outcome);
+    const auto activation = activateFile(file, file.parent_path(), context.workspace, context.ask);
+    for (const auto& step : activation.earlier)   // a weapon plugin's saves
+        context.finish(step);
+    return context.finish(activation.outcome);
 }
 
 int preview(Context& context, const Arguments& given, const Command& command)

@@ -35,7 +35,7 @@ int show(Context& context, const Arguments& args, const Command& self)
     const auto data = loadWeapons(context.workspace);
     const auto page = showWeapon(data.table, *weapon);
     context.out << WeaponNameKey << data.names[*weapon] << '\n';
-    for (auto k : weaponFieldsInRecordOrder())
+    for (auto k : fieldsInRecordOrder(WeaponFields))
         context.out << WeaponFields[k].pluginKey << recordText(WeaponFields[k].kind, page[k]) << '\n';
     return 0;
 }
@@ -44,18 +44,7 @@ int show(Context& context, const Arguments& args, const Command& self)
 // does. Every key and value is checked before anything is written.
 int set(Context& context, const Arguments& args, const Command& self)
 {
-    if (args.size() < 2)
-        throw UsageError("usage: quorvex-cli " + self.name + " " + self.usage);
-    struct Assignment {
-        std::string key, value;
-    };
-    std::vector<Assignment> assignments;
-    for (auto it = args.begin() + 1; it != args.end(); ++it) {
-        const auto equals = it->find('=');
-        if (equals == std::string::npos || equals == 0)
-            throw UsageError("expected KEY=VALUE, got \"" + *it + "\"\nusage: quorvex-cli " + self.name + " " + self.usage);
-        assignments.push_back({it->substr(0, equals), it->substr(equals + 1)});
-    }
+    const auto assignments = assignmentsOf(args, 1, self);
     const auto weapon = weaponNumber(args[0]);
     if (!weapon)
         return context.finish(noSuchWeapon(args[0]));

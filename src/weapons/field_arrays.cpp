@@ -63,16 +63,4 @@ Outcome saveEntry(const Workspace& workspace, const FieldArrays& table, int entr
                          std::string(table.logKind) + "\"" + std::string(table.names[entry]) + "\" saved");
 }
 
-std::optional<std::size_t> fieldByKey(std::span<const WeaponField> fields, std::string_view key)
-{
-    if (key.empty())
-        return std::nullopt;
-    for (std::size_t k = 0; k < fields.size(); ++k) {
-        const auto withColon = fields[k].pluginKey;
-        if (withColon == key || (key.back() != ':' && withColon.substr(0, withColon.size() - 1) == key))
-            return k;
-    }
-    return std::nullopt;
-}
-
 } // namespace quorvex
