@@ -108,8 +108,8 @@ Bytes torloExe()
     for (int i = 0; i < places::WeaponCount; ++i)
         put(exe, places::WeaponNames + places::WeaponNameSlot * i, encodeWeaponName(names[i]));
     fillWeaponTable(exe);
-    fillFieldArrays(exe, ObjectTable);
-    fillFieldArrays(exe, SObjectTable);
+    fillFieldArrays(exe, ObjectArrays);
+    fillFieldArrays(exe, SObjectArrays);
     put(exe, places::Materials, gamedata::defaultMaterials());
     const auto palette = gamedata::defaultPalette6();
     for (int i = 0; i < 256; ++i) {

@@ -10,6 +10,7 @@
 #include "gameexe/places.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
+#include "weapons/table_page.h"
 #include "weapons/weapon_page.h"
 
 #include <QApplication>
@@ -44,7 +45,7 @@ struct PageInfo {
 constexpr PageInfo Pages[] = {
     {"Graphics", "GraphicsTab"},     {"About", "AboutTab"},          {"Options", "OptionsTab"},
     {"CPU AI", "AITab"},             {"Material/Palette", "PaletteTab"}, {"Weapons", "WeaponTab"},
-    {"Objects", "ObjectTab"},        {"Special objects", "SObjectTab"}, {"Sounds", "SoundTab"},
+    {"Objects", "ObjTab"},           {"Special objects", "SpecTab"},    {"Sounds", "SoundTab"},
 };
 
 // A colour setting in the toolkit's form: red in the low byte; the top bit names a system colour.
@@ -122,6 +123,8 @@ void TMainForm::buildWindow()
 void TMainForm::buildPages()
 {
     weapons_ = new WeaponPage(*this, page(Page::Weapons));
+    objects_ = new TablePage(*this, page(Page::Objects), TablePage::Objects);
+    sobjects_ = new TablePage(*this, page(Page::SpecialObjects), TablePage::SObjects);
     connect(&events_, &GameEvents::gameFolderChanged, this, [this] {
         guarded([this] {
             readMaterials();
@@ -196,6 +199,39 @@ QWidget* TMainForm::page(Page which) const
 void TMainForm::showPage(Page which)
 {
     pages_->setCurrentIndex(static_cast<int>(which));
+}
+
+std::optional<fs::path> TMainForm::selectedModFile() const
+{
+    return browser_->selectedFile();
+}
+
+bool TMainForm::makeLwp2() const
+{
+    return options_->lwp2Box->isChecked();
+}
+
+PluginPages TMainForm::pluginPages() const
+{
+    PluginPages pages;
+    if (weapons_->selectedWeapon() >= 0)   // else the plugin reads the table from the game
+        pages.weapons = weapons_->data();
+    pages.weapon = std::max(weapons_->selectedWeapon(), 0);
+    pages.object = std::max(objects_->selectedRow(), 0);
+    pages.sobject = std::max(sobjects_->selectedRow(), 0);
+    return pages;
+}
+
+void TMainForm::pluginInstalled(const PluginPages& pages, const PluginWrites& wrote)
+{
+    if (wrote.weapons)
+        weapons_->selectWeapon(pages.weapon);
+    if (wrote.objects)
+        objects_->selectRow(pages.object);
+    if (wrote.sobjects)
+        sobjects_->selectRow(pages.sobject);
+    events_.gameDataChanged((wrote.weapons ? GameData::Weapons : 0u) | (wrote.objects ? GameData::Objects : 0u)
+                            | (wrote.sobjects ? GameData::SpecialObjects : 0u));
 }
 
 void TMainForm::StatusShow(const QString& text)
@@ -342,6 +378,7 @@ void TMainForm::loadWeapons()
 void TMainForm::paintSwatchesBlack()
 {
     weapons_->paintSwatchesBlack();
+    objects_->paintSwatchesBlack();
 }
 
 void TMainForm::readMaterials()
@@ -387,6 +424,8 @@ void TMainForm::buildWeaponPicture()
 void TMainForm::showFirstEntries()
 {
     weapons_->showFirst();
+    objects_->showFirst();
+    sobjects_->showFirst();
 }
 
 void TMainForm::openHelp()

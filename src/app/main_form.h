@@ -24,7 +24,10 @@ namespace quorvex {
 
 class OptionsPage;
 class ModBrowserControl;
+class TablePage;
 class WeaponPage;
+struct PluginPages;
+struct PluginWrites;
 
 struct AppServices {
     Prompts& prompts;
@@ -56,6 +59,8 @@ public:
     ActivityLog& log() override { return log_; }
     GameEvents& gameEvents() override { return events_; }
     const Palette& workingPalette() const override { return workingPalette_; }
+    std::optional<std::filesystem::path> selectedModFile() const override;
+    bool makeLwp2() const override;
     void StatusShow(const QString& text) override;
     void report(const Outcome& outcome) override;
     bool guarded(const std::function<void()>& handler) override;
@@ -65,6 +70,10 @@ public:
     void setGameFolder(const std::filesystem::path& folder);
     // Re-reads the working palette from the game (after an activation changed it).
     void reloadWorkingPalette();
+    // What a weapon plugin works on: the weapon page's table and the rows of the three lists;
+    // after it, the pages select the rows it left and show what it wrote.
+    PluginPages pluginPages() const;
+    void pluginInstalled(const PluginPages& pages, const PluginWrites& wrote);
 
     void FormActivate();
     void ApplyColorScheme();
@@ -129,6 +138,8 @@ private:
     OptionsPage* options_ = nullptr;
     ModBrowserControl* browser_ = nullptr;
     WeaponPage* weapons_ = nullptr;
+    TablePage* objects_ = nullptr;
+    TablePage* sobjects_ = nullptr;
 };
 
 } // namespace quorvex

@@ -92,8 +92,8 @@ void addTableCommands(CommandTable& table, const std::string& word, const FieldA
 
 void addObjectCommands(CommandTable& table)
 {
-    addTableCommands(table, "objects", ObjectTable, "object", "24");
-    addTableCommands(table, "sobjects", SObjectTable, "special object", "14");
+    addTableCommands(table, "objects", ObjectArrays, "object", "24");
+    addTableCommands(table, "sobjects", SObjectArrays, "special object", "14");
 }
 
 } // namespace quorvex::cli

@@ -28,7 +28,7 @@ std::optional<PluginRecord> recordOf(Context& context, const std::string& kind, 
         return weaponRecord(data.names[n], showWeapon(data.table, n), appended ? std::optional(n) : std::nullopt);
     }
     if (kind == "object" || kind == "sobject") {
-        const auto& table = kind == "object" ? ObjectTable : SObjectTable;
+        const auto& table = kind == "object" ? ObjectArrays : SObjectArrays;
         if (!isEntryOf(table, n))
             return std::nullopt;
         const auto page = showEntry(context.workspace, table, n);

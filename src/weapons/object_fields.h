@@ -67,7 +67,7 @@ inline constexpr std::array<WeaponField, 28> Rows = {{
 
 inline constexpr const auto& ObjectFields = object_field_rows::Rows;
 
-inline constexpr FieldArrays ObjectTable{places::ObjectTable, places::ObjectTableSize, places::ObjectCount,
+inline constexpr FieldArrays ObjectArrays{places::ObjectTable, places::ObjectTableSize, places::ObjectCount,
                                          ObjectFields, ObjectNames, "Object saved", "Object "};
 
 static_assert(places::ObjectTable + places::ObjectTableSize == places::WeaponNames,

@@ -238,7 +238,7 @@ private:
             if (kind == RecordKind::Weapon)
                 installWeapon(row, keys);
             else
-                installEntry(kind, kind == RecordKind::Object ? ObjectTable : SObjectTable, row, keys);
+                installEntry(kind, kind == RecordKind::Object ? ObjectArrays : SObjectArrays, row, keys);
         } catch (const FileError& error) {
             throw Stop(section, error.what());
         }
@@ -301,12 +301,12 @@ PluginRecord weaponRecord(std::string_view name, std::span<const FieldValue, Wea
 
 PluginRecord objectRecord(int object, std::span<const FieldValue> page)
 {
-    return tableRecord(RecordKind::Object, ObjectTable, object, page);
+    return tableRecord(RecordKind::Object, ObjectArrays, object, page);
 }
 
 PluginRecord sobjectRecord(int sobject, std::span<const FieldValue> page)
 {
-    return tableRecord(RecordKind::SObject, SObjectTable, sobject, page);
+    return tableRecord(RecordKind::SObject, SObjectArrays, sobject, page);
 }
 
 Outcome savePluginAs(const PluginRecord& record, bool version2, const TargetAsker& askTarget)

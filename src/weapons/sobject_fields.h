@@ -47,7 +47,7 @@ inline constexpr std::array<WeaponField, 12> Rows = {{
 inline constexpr const auto& SObjectFields = sobject_field_rows::Rows;
 
 // Save shows no status text; only the log records it.
-inline constexpr FieldArrays SObjectTable{places::SpecialObjectTable, places::SpecialObjectTableSize,
+inline constexpr FieldArrays SObjectArrays{places::SpecialObjectTable, places::SpecialObjectTableSize,
                                           places::SpecialObjectCount, SObjectFields, SObjectNames, "",
                                           "Special Object "};
 

@@ -3,6 +3,7 @@
 #include "controls/field_panel.h"
 #include "gameexe/resource_file.h"
 #include "platform/qt_platform.h"
+#include "weapons/table_page.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,11 +60,13 @@ WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
     saveButton_ = button("SaveCurrentBut", "Save weapons");
     connect(saveButton_, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::SaveCurrentButClick); });
     pluginButton_ = button("LWPBut", "Save as plugin");
+    connect(pluginButton_, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::LWPButClick); });
     // Until a weapon is shown there is no table to save: a start-up that failed before loading
     // it must not let a table of zeros overwrite the game's.
     saveButton_->setEnabled(false);
     pluginButton_->setEnabled(false);
-    button("LWP2But", "Save in plugin");
+    auto* saveIn = button("LWP2But", "Save in plugin");
+    connect(saveIn, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::LWP2ButClick); });
     auto* sort = button("SortWBut", "Sort weapons");
     sort->setEnabled(false);
     connect(sort, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::SortWButClick); });
@@ -251,6 +254,26 @@ void WeaponPage::SaveCurrentButClick()
         return;
     WapenVerander();
     host_.report(saveWeapons(host_.workspace(), data_.table));
+}
+
+PluginRecord WeaponPage::pluginRecord(std::optional<int> weapon) const
+{
+    WeaponPageValues page;
+    for (std::size_t k = 0; k < page.size(); ++k)
+        page[k] = fieldValue(k);
+    return weaponRecord(toGameText(nameEdit_->text()), page, weapon);
+}
+
+void WeaponPage::LWPButClick()
+{
+    if (loaded_ && selectedWeapon() >= 0)
+        savePluginAsFrom(host_, pluginRecord(std::nullopt));
+}
+
+void WeaponPage::LWP2ButClick()
+{
+    if (loaded_ && selectedWeapon() >= 0)
+        saveInPluginFrom(host_, pluginRecord(selectedWeapon()));
 }
 
 void WeaponPage::Edit32Change()
