@@ -119,6 +119,7 @@ QWidget* TablePage::buildRows(int page)
             auto* caption = new QLabel("Animation preview");
             caption->setObjectName("AnimationPreviewLabel");
             caption->setEnabled(false);
+            caption->setForegroundRole(QPalette::Mid);   // greyed also where a scheme sets every group's text
             rows->addRow(caption);
         }
     }
