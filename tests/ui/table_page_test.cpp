@@ -379,3 +379,43 @@ TEST_F(TablePageTest, EveryPageAndSubPageShowsItsRowsWholeInTheWindow)
     form->showPage(TMainForm::Page::SpecialObjects);
     check(form->page(TMainForm::Page::SpecialObjects), "special-objects-page");
 }
+
+TEST_F(TablePageTest, PluginsWrittenByEachPageInstallOntoAFreshGameAsTheirSavesDid)
+{
+    const auto mods = fixture.demo.game() / "mods";
+    open(TMainForm::Page::Weapons, {QString::fromStdString((mods / "MEADOW.LEV").string())});
+    // Weapons: edited and saved, then "Save as plugin" (WEAPON:SELECTED).
+    control<QListWidget>("WeaponList")->setCurrentRow(11);
+    QApplication::setActiveWindow(form.get());
+    control("NameEdit")->setFocus(Qt::MouseFocusReason);
+    control("NameEdit")->setText("a  b");
+    control("Edit14")->setFocus(Qt::TabFocusReason);   // leaving the name box renames
+    ASSERT_EQ(control<QListWidget>("WeaponList")->item(11)->text(), "A  B");
+    control("Edit14")->setText("-3");
+    control<QPushButton>("SaveCurrentBut")->click();
+    fixture.prompts.files = {mods / "w"};
+    control<QPushButton>("LWPBut")->click();
+    EXPECT_EQ(status(), "Weapon saved");
+    EXPECT_EQ(fixture.prompts.filters.back(), "Weapon plug ins|*.lwp|All files|*.*");
+    // Objects and special objects: saved, then appended to the selected plugin.
+    clickRow("ObjectList", 8);
+    type("Edit38", "-300");
+    control<QComboBox>("ComboBox15")->setCurrentIndex(14);
+    control<QPushButton>("OSaveCurBut")->click();
+    clickRow("SpObjList", 13);
+    type("Edit56", "3000000000");
+    control<QCheckBox>("CheckBox26")->setChecked(true);
+    control<QPushButton>("SOSaveCurBut")->click();
+    click(form.get(), "RefreshBut");
+    ASSERT_TRUE(select(form.get(), "w.LWP"));
+    control<QPushButton>("OLWP2But")->click();
+    control<QPushButton>("SLWPBut2")->click();
+    EXPECT_EQ(status(), "Object saved");
+
+    DemoGame fresh;
+    PluginPages pages;
+    pages.weapon = 11;   // the record says SELECTED
+    const auto installed = installPlugin(mods / "w.LWP", fresh.workspace, pages, [](std::string_view) { return true; });
+    ASSERT_TRUE(installed.reports.back().succeeded()) << installed.reports.back().status;
+    EXPECT_EQ(readBytes(fresh.workspace.torloExe()), readBytes(exe));
+}
