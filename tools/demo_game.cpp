@@ -3,6 +3,7 @@
 #include "gameexe/places.h"
 #include "gameexe/weapon_names.h"
 #include "gameexe/workspace.h"
+#include "hacks/hacks.h"
 #include "weapons/object_fields.h"
 #include "weapons/sobject_fields.h"
 #include "weapons/weapon_table.h"
@@ -110,6 +111,13 @@ Bytes torloExe()
     fillWeaponTable(exe);
     fillFieldArrays(exe, ObjectArrays);
     fillFieldArrays(exe, SObjectArrays);
+    // The hacks in their off state with their design-time numbers.
+    for (const auto& write : hackBytes(designHackValues()))
+        exe[write.offset] = write.value;
+    exe[places::HackLaserColour] = exe[places::HackLaserCheck] = 29;
+    for (const auto& item : HackItems)   // rope speeds are words of which only the low byte is set
+        if (item.read == HackRead::Word && item.write == HackWrite::Byte)
+            exe[item.offsets[0] + 1] = 0;
     put(exe, places::Materials, gamedata::defaultMaterials());
     const auto palette = gamedata::defaultPalette6();
     for (int i = 0; i < 256; ++i) {

@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 #include "app/options_page.h"
+#include "app/scheme_colours.h"
 #include "browser/file_operations.h"
 #include "browser/mod_browser_control.h"
 #include "browser/file_filter.h"
@@ -47,20 +48,6 @@ constexpr PageInfo Pages[] = {
     {"CPU AI", "AITab"},             {"Material/Palette", "PaletteTab"}, {"Weapons", "WeaponTab"},
     {"Objects", "ObjTab"},           {"Special objects", "SpecTab"},    {"Sounds", "SoundTab"},
 };
-
-// A colour setting in the toolkit's form: red in the low byte; the top bit names a system colour.
-QColor settingColour(std::int64_t value, QPalette::ColorRole systemFallback)
-{
-    if (value & 0x80000000LL) {
-        switch (value & 0xFF) {
-        case 8: return QApplication::palette().color(QPalette::WindowText);
-        case 15: return QApplication::palette().color(QPalette::Button);
-        case 5: return QApplication::palette().color(QPalette::Base);
-        default: return QApplication::palette().color(systemFallback);
-        }
-    }
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
 
 } // namespace
 
@@ -244,7 +231,7 @@ void TMainForm::report(const Outcome& outcome)
     if (!outcome.status.empty())
         StatusShow(fromSystemText(outcome.status));
     if (outcome.succeeded() && !outcome.logMessage.empty())
-        log_.append(outcome.logMessage);
+        appendToLog(log_, outcome);
 }
 
 bool TMainForm::guarded(const std::function<void()>& handler)
@@ -450,13 +437,7 @@ void TMainForm::FormActivate()
 
 void TMainForm::ApplyColorScheme()
 {
-    const auto& settings = services_.settings;
-    const auto fg = settingColour(settings.integer(setting::FG).value_or(MissingForeground), QPalette::WindowText);
-    const auto bg = settingColour(settings.integer(setting::BG).value_or(MissingBackground), QPalette::Window);
-    auto colours = palette();
-    colours.setColor(QPalette::Window, bg);
-    colours.setColor(QPalette::WindowText, fg);
-    setPalette(colours);
+    setPalette(schemePalette(services_.settings, palette()));
     // The editor pages keep the system colours: light-on-light scheme text would be unreadable
     // on their light panes.
     auto system = QApplication::palette();

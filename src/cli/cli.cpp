@@ -18,7 +18,7 @@ int Context::finish(const Outcome& outcome)
     if (!outcome.status.empty())
         out << outcome.status << '\n';
     if (!outcome.logMessage.empty())
-        log.append(outcome.logMessage);
+        appendToLog(log, outcome);
     return 0;
 }
 
@@ -40,17 +40,15 @@ void expectArguments(const Arguments& args, std::size_t min, std::size_t max, co
         throw UsageError("usage: quorvex-cli " + command.name + " " + command.usage);
 }
 
-std::vector<Assignment> assignmentsOf(const Arguments& args, std::size_t from, const Command& command)
+std::vector<Assignment> takeAssignments(const Arguments& args, std::size_t from, const Command& command)
 {
-    const auto usage = "usage: quorvex-cli " + command.name + " " + command.usage;
-    if (args.size() <= from)
-        throw UsageError(usage);
     std::vector<Assignment> assignments;
-    for (auto it = args.begin() + static_cast<std::ptrdiff_t>(from); it != args.end(); ++it) {
-        const auto equals = it->find('=');
+    for (auto i = from; i < args.size(); ++i) {
+        const auto equals = args[i].find('=');
         if (equals == std::string::npos || equals == 0)
-            throw UsageError("expected KEY=VALUE, got \"" + *it + "\"\n" + usage);
-        assignments.push_back({it->substr(0, equals), it->substr(equals + 1)});
+            throw UsageError("expected KEY=VALUE, got \"" + args[i] + "\"\nusage: quorvex-cli " + command.name + " " +
+                             command.usage);
+        assignments.push_back({args[i].substr(0, equals), args[i].substr(equals + 1)});
     }
     return assignments;
 }
@@ -63,6 +61,7 @@ CommandTable allCommands()
     addGameCommands(table);
     addWeaponCommands(table);
     addFormatCommands(table);
+    addHackCommands(table);
     addObjectCommands(table);
     addPluginCommands(table);
     return table;

@@ -48,19 +48,19 @@ using CommandTable = std::vector<Command>;
 void addGameCommands(CommandTable& table);
 void addWeaponCommands(CommandTable& table);
 void addFormatCommands(CommandTable& table);
+void addHackCommands(CommandTable& table);
 void addObjectCommands(CommandTable& table);
 void addPluginCommands(CommandTable& table);
 
 // Takes "--name" from args when present; returns whether it was.
 bool takeFlag(Arguments& args, const std::string& name);
-// Throws UsageError unless args has between min and max entries.
-void expectArguments(const Arguments& args, std::size_t min, std::size_t max, const Command& command);
-
-// The KEY=VALUE arguments from args[from] on; UsageError for any other form or none at all.
+// "KEY=VALUE" arguments from args[from] on; UsageError for any other form.
 struct Assignment {
     std::string key, value;
 };
-std::vector<Assignment> assignmentsOf(const Arguments& args, std::size_t from, const Command& command);
+std::vector<Assignment> takeAssignments(const Arguments& args, std::size_t from, const Command& command);
+// Throws UsageError unless args has between min and max entries.
+void expectArguments(const Arguments& args, std::size_t min, std::size_t max, const Command& command);
 
 int run(int argc, char** argv, std::ostream& out, std::ostream& err);
 

@@ -49,7 +49,9 @@ int show(Context& context, const Arguments& args, const Command& self, const Fie
 // and value is checked before anything is written.
 int set(Context& context, const Arguments& args, const Command& self, const FieldArrays& table, std::string_view what)
 {
-    const auto assignments = assignmentsOf(args, 1, self);
+    if (args.size() < 2)
+        throw UsageError("usage: quorvex-cli " + self.name + " " + self.usage);
+    const auto assignments = takeAssignments(args, 1, self);
     const auto entry = entryNumber(table, args[0]);
     if (!entry)
         return context.finish(noSuchEntry(table, what, args[0]));

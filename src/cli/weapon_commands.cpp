@@ -44,7 +44,9 @@ int show(Context& context, const Arguments& args, const Command& self)
 // does. Every key and value is checked before anything is written.
 int set(Context& context, const Arguments& args, const Command& self)
 {
-    const auto assignments = assignmentsOf(args, 1, self);
+    if (args.size() < 2)
+        throw UsageError("usage: quorvex-cli " + self.name + " " + self.usage);
+    const auto assignments = takeAssignments(args, 1, self);
     const auto weapon = weaponNumber(args[0]);
     if (!weapon)
         return context.finish(noSuchWeapon(args[0]));

@@ -30,6 +30,22 @@ FieldPanel::FieldPanel(PageHost& host, QObject* parent) : QObject(parent), host_
 
 std::size_t FieldPanel::addRow(QFormLayout* rows, const FieldSpec& spec)
 {
+    rows->addRow(fromView(spec.caption), add(spec));
+    return fields_.size() - 1;
+}
+
+std::size_t FieldPanel::addBeside(std::size_t earlier, const FieldSpec& spec)
+{
+    auto* line = fields_[earlier].line;
+    const int beforeStretch = line->count() - 1;
+    line->insertWidget(beforeStretch, add(spec));
+    if (!spec.caption.empty())
+        line->insertWidget(beforeStretch, new QLabel(fromView(spec.caption)));
+    return fields_.size() - 1;
+}
+
+QWidget* FieldPanel::add(const FieldSpec& spec)
+{
     Field field{spec};
     QWidget* row = buildControl(field);
     field.control->setObjectName(fromView(spec.control));
@@ -38,8 +54,7 @@ std::size_t FieldPanel::addRow(QFormLayout* rows, const FieldSpec& spec)
         field.control->setFocusPolicy(Qt::StrongFocus);
     field.control->installEventFilter(this);
     fields_.push_back(field);
-    rows->addRow(fromView(spec.caption), row);
-    return fields_.size() - 1;
+    return row;
 }
 
 QWidget* FieldPanel::buildControl(Field& field)

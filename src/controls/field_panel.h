@@ -44,6 +44,9 @@ public:
 
     // Adds a row "caption: control [unit] [swatch]" to rows; returns the field's number here.
     std::size_t addRow(QFormLayout* rows, const FieldSpec& spec);
+    // Adds a field on the line of an earlier number box, its caption before it (two fields
+    // that belong together, like a range's start and end).
+    std::size_t addBeside(std::size_t field, const FieldSpec& spec);
     // Adds the rows of a whole table, in its order.
     template <class Table>
     void addRows(QFormLayout* rows, const Table& table)
@@ -78,6 +81,7 @@ private:
         QHBoxLayout* line = nullptr;
         QLabel* swatch = nullptr;
     };
+    QWidget* add(const FieldSpec& spec);
     QWidget* buildControl(Field& field);
     void colourChanged(std::size_t field);
     void paintSwatch(QLabel* swatch, const QColor& colour);
