@@ -40,13 +40,7 @@ const TablePage::Layout TablePage::SObjects{SObjectArrays, RecordKind::SObject, 
 TablePage::TablePage(PageHost& host, QWidget* tab, const Layout& layout) : QWidget(tab), host_(host), layout_(layout)
 {
     setObjectName(layout.pageName);
-    auto* tabLayout = new QVBoxLayout(tab);
-    tabLayout->setContentsMargins(0, 0, 0, 0);
-    tabLayout->addWidget(this);
-
-    auto* columns = new QHBoxLayout(this);
-    columns->setContentsMargins(4, 4, 4, 4);
-    auto* left = new QVBoxLayout;
+    auto [left, columns] = buildPageColumns(this, tab);
     list_ = new QListWidget;
     list_->setObjectName(layout.listName);
     int widest = 0;
@@ -68,7 +62,6 @@ TablePage::TablePage(PageHost& host, QWidget* tab, const Layout& layout) : QWidg
     save_ = button(layout.saveName, "Save current object", &TablePage::saveClick);
     pluginAs_ = button(layout.pluginAsName, "Save as plugin", &TablePage::savePluginAsClick);
     pluginIn_ = button(layout.pluginInName, "Save in plugin", &TablePage::saveInPluginClick);
-    columns->addLayout(left);
 
     fields_ = new FieldPanel(host_, this);   // leaving a control does nothing here; only Save writes
     if (layout.tabsName) {
@@ -97,10 +90,7 @@ QWidget* TablePage::buildRows(int page)
 {
     auto* sub = new QWidget;
     sub->setObjectName(QString(layout_.pageName) + QString::number(page));
-    auto* rows = new QFormLayout(sub);
-    rows->setContentsMargins(6, 6, 6, 6);
-    rows->setVerticalSpacing(3);
-    rows->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    auto* rows = buildFieldRows(sub);
     const auto& fields = layout_.table.fields;
     for (std::size_t k = 0; k < fields.size(); ++k) {
         if (fields[k].page != page)
@@ -218,6 +208,27 @@ void TablePage::makeBulletClick()
     for (std::size_t k = 0; k < fields.size(); ++k)
         if (fields[k].kind == FieldKind::Frame || fields[k].pluginKey == "ANIMFRAMES:")
             fields_->setValue(k, {"0"});
+}
+
+PageColumns buildPageColumns(QWidget* page, QWidget* tab)
+{
+    auto* tabLayout = new QVBoxLayout(tab);
+    tabLayout->setContentsMargins(0, 0, 0, 0);
+    tabLayout->addWidget(page);
+    auto* columns = new QHBoxLayout(page);
+    columns->setContentsMargins(4, 4, 4, 4);
+    auto* left = new QVBoxLayout;
+    columns->addLayout(left);
+    return {left, columns};
+}
+
+QFormLayout* buildFieldRows(QWidget* sub)
+{
+    auto* rows = new QFormLayout(sub);
+    rows->setContentsMargins(6, 6, 6, 6);
+    rows->setVerticalSpacing(3);
+    rows->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    return rows;
 }
 
 void savePluginAsFrom(PageHost& host, const PluginRecord& record)

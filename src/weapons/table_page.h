@@ -8,8 +8,11 @@
 
 #include <QWidget>
 
+class QFormLayout;
+class QHBoxLayout;
 class QListWidget;
 class QPushButton;
+class QVBoxLayout;
 
 namespace quorvex {
 
@@ -72,6 +75,16 @@ private:
     QPushButton* pluginIn_ = nullptr;
     int shown_ = -1;   // the row whose entry the controls were filled from
 };
+
+// The frame of every page of fields: the page fills its tab in two columns; returns the left
+// column (the list and the buttons) and the row to which the fields are added after it.
+struct PageColumns {
+    QVBoxLayout* left;
+    QHBoxLayout* columns;
+};
+PageColumns buildPageColumns(QWidget* page, QWidget* tab);
+// A (sub-)page of captioned field rows, spaced alike on every page.
+QFormLayout* buildFieldRows(QWidget* sub);
 
 // "Save as plugin" and "Save in plugin" of every page of fields, for a record made from what
 // the page shows: the dialog for the new file, or the file selected in the browser.

@@ -36,13 +36,7 @@ WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
 {
     setObjectName("WeaponPage");
     preview_.fill(Qt::black);
-    auto* tabLayout = new QVBoxLayout(tab);
-    tabLayout->setContentsMargins(0, 0, 0, 0);
-    tabLayout->addWidget(this);
-
-    auto* columns = new QHBoxLayout(this);
-    columns->setContentsMargins(4, 4, 4, 4);
-    auto* left = new QVBoxLayout;
+    auto [left, columns] = buildPageColumns(this, tab);
     list_ = new QListWidget;
     list_->setObjectName("WeaponList");
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -70,7 +64,6 @@ WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
     auto* sort = button("SortWBut", "Sort weapons");
     sort->setEnabled(false);
     connect(sort, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::SortWButClick); });
-    columns->addLayout(left);
 
     fields_ = new FieldPanel(host_, this);
     connect(fields_, &FieldPanel::left, this, [this] { guarded(&WeaponPage::WapenVerander); });
@@ -109,10 +102,7 @@ QWidget* WeaponPage::buildSubPage(int page)
 {
     auto* sub = new QWidget;
     sub->setObjectName(QString("WeaponPage%1").arg(page));
-    auto* rows = new QFormLayout(sub);
-    rows->setContentsMargins(6, 6, 6, 6);
-    rows->setVerticalSpacing(3);
-    rows->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    auto* rows = buildFieldRows(sub);
     if (page == 1) {
         nameEdit_ = new QLineEdit;
         nameEdit_->setObjectName("NameEdit");

@@ -6,22 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace fs = std::filesystem;
 using namespace quorvex;
 using namespace quorvex::test;
 
 namespace {
-
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
-}
 
 struct ObjectCliTest : ::testing::Test {
     DemoGame demo;
