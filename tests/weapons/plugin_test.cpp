@@ -97,9 +97,11 @@ TEST(FieldTableChecks, RefuseGapsOverlapsAndAllowOnlyTheNamedOverlap)
 
 TEST_F(PluginTest, SaveOfATooShortGameWritesNothing)
 {
-    Bytes shortExe(before.begin(), before.begin() + places::SpecialObjectTable + 100);
+    auto values = showEntry(demo.workspace, SObjectArrays, 13);
+    values[*fieldByKey(SObjectFields, "BLOW")].text = "7";
+    Bytes shortExe(before.begin(), before.begin() + places::SpecialObjectTable + 100);   // ends inside "Blow away"
     writeBytes(exe, shortExe);
-    EXPECT_THROW(saveEntry(demo.workspace, SObjectArrays, 13, showEntry(demo.workspace, ObjectArrays, 0)), FileError);
+    EXPECT_THROW(saveEntry(demo.workspace, SObjectArrays, 13, values), FileError);
     EXPECT_EQ(readBytes(exe), shortExe);
 }
 
