@@ -71,7 +71,9 @@ void addFormatCommands(CommandTable& table)
                      convert});
     table.push_back({"activate", "FILE",
                      "installs FILE into the game as \"Activate\" does (levels, graphics and sound mods, "
-                     "palettes); a level from another folder is copied into the game folder",
+                     "palettes, weapon plugins); a level from another folder is copied into the game folder; a "
+                     "plugin starts with weapon 0, object 0 and special object 0 selected, --yes/--no answer its "
+                     "questions, and one stopped on a bad record exits 1",
                      activate});
     table.push_back({"preview", "FILE [OUT.bmp] [--default-palette]",
                      "prints the preview's status text for FILE and writes the bitmap it shows to OUT.bmp; "
