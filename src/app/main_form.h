@@ -24,6 +24,8 @@ namespace quorvex {
 
 class OptionsPage;
 class ModBrowserControl;
+class SoundPage;
+class PalettePage;
 class TablePage;
 class WeaponPage;
 struct PluginPages;
@@ -58,7 +60,7 @@ public:
     SettingsStore& settings() override { return services_.settings; }
     ActivityLog& log() override { return log_; }
     GameEvents& gameEvents() override { return events_; }
-    const Palette& workingPalette() const override { return workingPalette_; }
+    const Palette& workingPalette() const override;
     std::optional<std::filesystem::path> selectedModFile() const override;
     bool makeLwp2() const override;
     void StatusShow(const QString& text) override;
@@ -68,8 +70,9 @@ public:
     // Points the program at another game folder; when it differs, every holder of game data
     // is told once through gameEvents().gameFolderChanged.
     void setGameFolder(const std::filesystem::path& folder);
-    // Re-reads the working palette from the game (after an activation changed it).
-    void reloadWorkingPalette();
+    // Re-reads the working palette (and the materials) from the game after an activation
+    // changed them.
+    void reloadWorkingPalette(bool materialsToo = false);
     // What a weapon plugin works on: the weapon page's table and the rows of the three lists;
     // after it, the pages select the rows it left and show what it wrote.
     PluginPages pluginPages() const;
@@ -81,9 +84,6 @@ public:
     AppServices& services() { return services_; }
     std::mt19937& random() { return random_; }
     bool powerlevelFlag() const { return powerlevel_; }
-
-    // The materials held for the palette page.
-    std::array<std::uint8_t, 160> materials{};
 
     OptionsPage* optionsPage() const { return options_; }
     std::array<QCheckBox*, 9> filterBoxes{};
@@ -125,7 +125,6 @@ private:
     AppServices services_;
     ActivityLog log_;
     GameEvents events_;
-    Palette workingPalette_{};
     std::mt19937 random_;
     bool powerlevel_ = false;
 
@@ -140,6 +139,8 @@ private:
     WeaponPage* weapons_ = nullptr;
     TablePage* objects_ = nullptr;
     TablePage* sobjects_ = nullptr;
+    SoundPage* sounds_ = nullptr;
+    PalettePage* palette_ = nullptr;
 };
 
 } // namespace quorvex

@@ -222,6 +222,7 @@ void ModBrowserControl::FilesChange()
     if (!file) {
         for (QPushButton* button : {edit_, convert_, activate_})
             button->setEnabled(false);
+        emit fileSelected({});
         return;
     }
     const auto commands = commandsFor(extension);
@@ -233,6 +234,7 @@ void ModBrowserControl::FilesChange()
         convert_->setEnabled(*commands.convert);
     if (commands.page)
         main_.showPage(pageFor(*commands.page));
+    emit fileSelected(fromPath(*file));
     ViewButtonClick();
 }
 
@@ -306,7 +308,7 @@ void ModBrowserControl::ActivateButtonClick()
             main_.report(step);
         show(activation.outcome);
         if (activation.paletteChanged)
-            main_.reloadWorkingPalette();
+            main_.reloadWorkingPalette(activation.materialsChanged);
         if (activation.pluginWrote.any())
             main_.pluginInstalled(pages, activation.pluginWrote);
     });

@@ -61,7 +61,9 @@ CommandTable allCommands()
     addGameCommands(table);
     addWeaponCommands(table);
     addFormatCommands(table);
+    addPaletteCommands(table);
     addHackCommands(table);
+    addSoundCommands(table);
     addObjectCommands(table);
     addPluginCommands(table);
     return table;

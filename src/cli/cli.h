@@ -48,7 +48,9 @@ using CommandTable = std::vector<Command>;
 void addGameCommands(CommandTable& table);
 void addWeaponCommands(CommandTable& table);
 void addFormatCommands(CommandTable& table);
+void addPaletteCommands(CommandTable& table);
 void addHackCommands(CommandTable& table);
+void addSoundCommands(CommandTable& table);
 void addObjectCommands(CommandTable& table);
 void addPluginCommands(CommandTable& table);
 

@@ -11,9 +11,11 @@
 namespace quorvex {
 
 struct Activation {
-    Activation(Outcome done, bool palette = false) : outcome(std::move(done)), paletteChanged(palette) {}
+    Activation(Outcome done, bool palette = false, bool materials = false)
+        : outcome(std::move(done)), paletteChanged(palette), materialsChanged(materials) {}
     Outcome outcome;
     bool paletteChanged = false;   // the caller reloads the working palette (loadPalette)
+    bool materialsChanged = false; // and the materials (a powerlevel 2)
     std::vector<Outcome> earlier;  // reported before outcome: the saves that a weapon plugin ran
     PluginWrites pluginWrote;      // the tables that a weapon plugin wrote
 };
