@@ -65,9 +65,7 @@ struct TablePageTest : ::testing::Test {
     template <typename W = QLineEdit>
     W* control(const char* name)
     {
-        auto* widget = find<W>(form.get(), name);
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return expectChild<W>(form.get(), name);
     }
     template <typename W = QLineEdit>
     W* control(std::string_view name)
