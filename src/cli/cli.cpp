@@ -62,6 +62,7 @@ CommandTable allCommands()
     addWeaponCommands(table);
     addFormatCommands(table);
     addPaletteCommands(table);
+    addOptionCommands(table);
     addHackCommands(table);
     addSoundCommands(table);
     addObjectCommands(table);
