@@ -417,3 +417,17 @@ TEST_F(TablePageTest, PluginsWrittenByEachPageInstallOntoAFreshGameAsTheirSavesD
     ASSERT_TRUE(installed.reports.back().succeeded()) << installed.reports.back().status;
     EXPECT_EQ(readBytes(fresh.workspace.torloExe()), readBytes(exe));
 }
+
+TEST_F(TablePageTest, AStoppedPluginSaysWhereAndThePagesShowTheRecordsBeforeIt)
+{
+    const auto mods = fixture.demo.game() / "mods";
+    const std::string text = "TORLOKIT:WEAPONPLUGIN\r\nOBJECT:1\r\nBLOW:77\r\nWEAPON:41\r\nNAME:NOPE\r\n";
+    writeBytes(mods / "STOP.LWP", std::vector<std::uint8_t>(text.begin(), text.end()));
+    open(TMainForm::Page::Objects, {QString::fromStdString((mods / "STOP.LWP").string())});
+    click(form.get(), "ActivateButton");
+    EXPECT_EQ(status(), "Plugin stopped at line 4: \"WEAPON:41\" names no weapon (they run from 1 to 40)");
+    EXPECT_EQ(control<QListWidget>("ObjectList")->currentRow(), 1);
+    EXPECT_EQ(control("Edit36")->text(), "77");
+    EXPECT_EQ(control<QListWidget>("WeaponList")->currentRow(), 0);
+    EXPECT_EQ(log().find("NOPE"), std::string::npos);
+}
