@@ -14,6 +14,7 @@
 #include "platform/file_classes.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
+#include "weapons/table_page.h"
 #include "sound/sound_page.h"
 #include "weapons/weapon_page.h"
 
@@ -48,7 +49,7 @@ struct PageInfo {
 constexpr PageInfo Pages[] = {
     {"Graphics", "GraphicsTab"},     {"About", "AboutTab"},          {"Options", "OptionsTab"},
     {"CPU AI", "AITab"},             {"Material/Palette", "PaletteTab"}, {"Weapons", "WeaponTab"},
-    {"Objects", "ObjectTab"},        {"Special objects", "SObjectTab"}, {"Sounds", "SoundTab"},
+    {"Objects", "ObjTab"},           {"Special objects", "SpecTab"},    {"Sounds", "SoundTab"},
 };
 
 } // namespace
@@ -141,6 +142,8 @@ void TMainForm::buildPages()
     });
     weapons_ = new WeaponPage(*this, page(Page::Weapons));
     palette_ = new PalettePage(*this, page(Page::MaterialPalette));
+    objects_ = new TablePage(*this, page(Page::Objects), TablePage::Objects);
+    sobjects_ = new TablePage(*this, page(Page::SpecialObjects), TablePage::SObjects);
     ai_ = new AiPage(*this, page(Page::CpuAi));
     // Each subsystem puts its page (and its part of the window) in place here.
     browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
@@ -213,6 +216,39 @@ QWidget* TMainForm::page(Page which) const
 void TMainForm::showPage(Page which)
 {
     pages_->setCurrentIndex(static_cast<int>(which));
+}
+
+std::optional<fs::path> TMainForm::selectedModFile() const
+{
+    return browser_->selectedFile();
+}
+
+bool TMainForm::makeLwp2() const
+{
+    return options_->lwp2Box->isChecked();
+}
+
+PluginPages TMainForm::pluginPages() const
+{
+    PluginPages pages;
+    if (weapons_->selectedWeapon() >= 0)   // else the plugin reads the table from the game
+        pages.weapons = weapons_->data();
+    pages.weapon = std::max(weapons_->selectedWeapon(), 0);
+    pages.object = std::max(objects_->selectedRow(), 0);
+    pages.sobject = std::max(sobjects_->selectedRow(), 0);
+    return pages;
+}
+
+void TMainForm::pluginInstalled(const PluginPages& pages, const PluginWrites& wrote)
+{
+    if (wrote.weapons)
+        weapons_->selectWeapon(pages.weapon);
+    if (wrote.objects)
+        objects_->selectRow(pages.object);
+    if (wrote.sobjects)
+        sobjects_->selectRow(pages.sobject);
+    events_.gameDataChanged((wrote.weapons ? GameData::Weapons : 0u) | (wrote.objects ? GameData::Objects : 0u)
+                            | (wrote.sobjects ? GameData::SpecialObjects : 0u));
 }
 
 void TMainForm::StatusShow(const QString& text)
@@ -362,6 +398,7 @@ void TMainForm::loadWeapons()
 void TMainForm::paintSwatchesBlack()
 {
     weapons_->paintSwatchesBlack();
+    objects_->paintSwatchesBlack();
 }
 
 void TMainForm::readMaterials()
@@ -412,6 +449,8 @@ void TMainForm::buildWeaponPicture()
 void TMainForm::showFirstEntries()
 {
     weapons_->showFirst();
+    objects_->showFirst();
+    sobjects_->showFirst();
     sounds_->showFirst();
 }
 

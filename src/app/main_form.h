@@ -28,7 +28,10 @@ class OptionsPage;
 class ModBrowserControl;
 class SoundPage;
 class PalettePage;
+class TablePage;
 class WeaponPage;
+struct PluginPages;
+struct PluginWrites;
 
 struct AppServices {
     Prompts& prompts;
@@ -61,6 +64,8 @@ public:
     ActivityLog& log() override { return log_; }
     GameEvents& gameEvents() override { return events_; }
     const Palette& workingPalette() const override;
+    std::optional<std::filesystem::path> selectedModFile() const override;
+    bool makeLwp2() const override;
     void StatusShow(const QString& text) override;
     void report(const Outcome& outcome) override;
     bool guarded(const std::function<void()>& handler) override;
@@ -71,6 +76,10 @@ public:
     // Re-reads the working palette (and the materials) from the game after an activation
     // changed them.
     void reloadWorkingPalette(bool materialsToo = false);
+    // What a weapon plugin works on: the weapon page's table and the rows of the three lists;
+    // after it, the pages select the rows it left and show what it wrote.
+    PluginPages pluginPages() const;
+    void pluginInstalled(const PluginPages& pages, const PluginWrites& wrote);
 
     void FormActivate();
     void ApplyColorScheme();
@@ -134,6 +143,8 @@ private:
     OptionsPage* options_ = nullptr;
     ModBrowserControl* browser_ = nullptr;
     WeaponPage* weapons_ = nullptr;
+    TablePage* objects_ = nullptr;
+    TablePage* sobjects_ = nullptr;
     SoundPage* sounds_ = nullptr;
     PalettePage* palette_ = nullptr;
     AiPage* ai_ = nullptr;

@@ -79,6 +79,8 @@ CommandTable allCommands()
     addOptionCommands(table);
     addHackCommands(table);
     addSoundCommands(table);
+    addObjectCommands(table);
+    addPluginCommands(table);
     return table;
 }
 

@@ -55,6 +55,8 @@ void addPaletteCommands(CommandTable& table);
 void addOptionCommands(CommandTable& table);
 void addHackCommands(CommandTable& table);
 void addSoundCommands(CommandTable& table);
+void addObjectCommands(CommandTable& table);
+void addPluginCommands(CommandTable& table);
 
 // Takes "--name" from args when present; returns whether it was.
 bool takeFlag(Arguments& args, const std::string& name);

@@ -35,7 +35,10 @@ int activate(Context& context, const Arguments& args, const Command& command)
     expectArguments(args, 1, 1, command);
     const fs::path file = fs::absolute(args[0]);
     // The folder that holds FILE plays the folder shown by the browser.
-    return context.finish(activateFile(file, file.parent_path(), context.workspace, context.ask).outcome);
+    const auto activation = activateFile(file, file.parent_path(), context.workspace, context.ask);
+    for (const auto& step : activation.earlier)   // a weapon plugin's saves
+        context.finish(step);
+    return context.finish(activation.outcome);
 }
 
 int preview(Context& context, const Arguments& given, const Command& command)
@@ -68,7 +71,9 @@ void addFormatCommands(CommandTable& table)
                      convert});
     table.push_back({"activate", "FILE",
                      "installs FILE into the game as \"Activate\" does (levels, graphics and sound mods, "
-                     "palettes); a level from another folder is copied into the game folder",
+                     "palettes, weapon plugins); a level from another folder is copied into the game folder; a "
+                     "plugin starts with weapon 0, object 0 and special object 0 selected, --yes/--no answer its "
+                     "questions, and one stopped on a bad record exits 1",
                      activate});
     table.push_back({"preview", "FILE [OUT.bmp] [--default-palette]",
                      "prints the preview's status text for FILE and writes the bitmap it shows to OUT.bmp; "

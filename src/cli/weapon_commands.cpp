@@ -35,7 +35,7 @@ int show(Context& context, const Arguments& args, const Command& self)
     const auto data = loadWeapons(context.workspace);
     const auto page = showWeapon(data.table, *weapon);
     context.out << WeaponNameKey << data.names[*weapon] << '\n';
-    for (auto k : weaponFieldsInRecordOrder())
+    for (auto k : fieldsInRecordOrder(WeaponFields))
         context.out << WeaponFields[k].pluginKey << recordText(WeaponFields[k].kind, page[k]) << '\n';
     return 0;
 }

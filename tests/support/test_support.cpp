@@ -40,6 +40,15 @@ DemoGame::DemoGame()
     demo::writeGameFolder(workspace.gameFolder, true);
 }
 
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
 std::string FixedClock::shortDate() const
 {
     char text[16];

@@ -93,6 +93,9 @@ std::vector<std::uint8_t> readBytes(const std::filesystem::path& file);
 std::string readText(const std::filesystem::path& file);
 void writeBytes(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes);
 
+// The lines of a text, without their line feeds.
+std::vector<std::string> lines(const std::string& text);
+
 // Runs a command line, returning exit code, standard output and standard error.
 struct CommandResult {
     int exitCode;
