@@ -1,10 +1,12 @@
 #include "app/main_form.h"
+#include "app/backup_control.h"
 #include "app/options_page.h"
 #include "browser/file_operations.h"
 #include "browser/mod_browser_control.h"
 #include "browser/file_filter.h"
 #include "formats/graphics_mod.h"
 #include "formats/palette.h"
+#include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/places.h"
@@ -64,7 +66,8 @@ QColor settingColour(std::int64_t value, QPalette::ColorRole systemFallback)
 } // namespace
 
 TMainForm::TMainForm(AppServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock)
+    : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock),
+      backups_(std::make_unique<InstalledBackupKeeper>(services_.workspace))
 {
     setObjectName("MainForm");
     setWindowTitle("Quorvex 1.8.10");
@@ -122,6 +125,7 @@ void TMainForm::buildWindow()
 void TMainForm::buildPages()
 {
     weapons_ = new WeaponPage(*this, page(Page::Weapons));
+    options_->layout()->addWidget(new BackupControl(*this));
     connect(&events_, &GameEvents::gameFolderChanged, this, [this] {
         guarded([this] {
             readMaterials();

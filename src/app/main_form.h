@@ -22,6 +22,7 @@ class QVBoxLayout;
 
 namespace quorvex {
 
+class InstalledBackupKeeper;
 class OptionsPage;
 class ModBrowserControl;
 class WeaponPage;
@@ -115,6 +116,7 @@ private:
 
     AppServices services_;
     ActivityLog log_;
+    std::unique_ptr<InstalledBackupKeeper> backups_;   // every change of a game file keeps a copy first
     GameEvents events_;
     Palette workingPalette_{};
     std::mt19937 random_;

@@ -69,7 +69,8 @@ void addFormatCommands(CommandTable& table)
     table.push_back({"activate", "FILE",
                      "installs FILE into the game as \"Activate\" does (levels, graphics and sound mods, "
                      "palettes); a level from another folder is copied into the game folder",
-                     activate});
+                     activate,
+                     {"mods/MOSSYPL2.LEV", "mods/NEONGFX.CHR", "mods/CRUNCHY.SND", "mods/PASTEL.ACT", "mods/WARM.PAL"}});
     table.push_back({"preview", "FILE [OUT.bmp] [--default-palette]",
                      "prints the preview's status text for FILE and writes the bitmap it shows to OUT.bmp; "
                      "--default-palette shows plain levels without the game palette",

@@ -1,4 +1,5 @@
 #include "gameexe/game_file.h"
+#include "gameexe/backups.h"
 #include "gameexe/errors.h"
 
 #include <cerrno>
@@ -38,7 +39,7 @@ FileError FileError::fromErrno(int code)
     }
 }
 
-GameFile::GameFile(const fs::path& path, Access access)
+GameFile::GameFile(const fs::path& path, Access access) : path_(path)
 {
     if (path.empty())
         throw FileError::notFound();
@@ -120,6 +121,10 @@ std::uint32_t GameFile::readUInt32()
 
 void GameFile::write(std::span<const std::uint8_t> bytes)
 {
+    if (!written_ && !bytes.empty()) {
+        beforeFileChange(path_, FileChange::InPlace);
+        written_ = true;
+    }
     std::size_t done = 0;
     while (done < bytes.size()) {
         const auto put = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -204,6 +209,7 @@ void writeAll(int fd, const fs::path& temporary, std::span<const std::uint8_t> b
 
 void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes)
 {
+    beforeFileChange(path, FileChange::Replace);
     auto [temporary, fd] = createTemporaryBeside(path);
     writeAll(fd, temporary, bytes);
 #ifndef _WIN32
@@ -225,6 +231,7 @@ void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> byt
 
 void copyFileAtomically(const fs::path& source, const fs::path& target)
 {
+    beforeFileChange(target, FileChange::Replace);
     writeFileAtomically(target, readWholeFile(source));
 }
 

@@ -43,6 +43,8 @@ public:
 private:
     int fd_ = -1;
     std::uint64_t position_ = 0;
+    std::filesystem::path path_;
+    bool written_ = false;   // the first write asks the backup keeper first
 };
 
 // Whole-file helpers for files the user exchanges (mods, bitmaps, palettes).

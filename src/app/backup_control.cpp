@@ -1,0 +1,95 @@
+#include "app/backup_control.h"
+#include "app/page_host.h"
+#include "gameexe/backups.h"
+#include "platform/qt_platform.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace quorvex {
+
+namespace {
+
+enum Column { FileColumn, DateColumn, SizeColumn, OriginalColumn };
+
+} // namespace
+
+BackupControl::BackupControl(PageHost& host, QWidget* parent) : QGroupBox(" Restore ", parent), host_(host)
+{
+    setObjectName("RestoreGroup");
+    auto* layout = new QVBoxLayout(this);
+    folderLabel_ = new QLabel;
+    folderLabel_->setObjectName("BackupFolderLabel");
+    folderLabel_->setWordWrap(true);
+    layout->addWidget(folderLabel_);
+
+    list_ = new QTreeWidget;
+    list_->setObjectName("BackupList");
+    list_->setHeaderLabels({"File", "Date", "Size", "Original"});
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list_->header()->setStretchLastSection(true);
+    layout->addWidget(list_, 1);
+
+    restoreButton_ = new QPushButton("Restore");
+    restoreButton_->setObjectName("RestoreButton");
+    restoreButton_->setEnabled(false);
+    layout->addWidget(restoreButton_, 0, Qt::AlignLeft);
+
+    connect(list_, &QTreeWidget::itemSelectionChanged, this,
+            [this] { restoreButton_->setEnabled(!list_->selectedItems().isEmpty()); });
+    connect(restoreButton_, &QPushButton::clicked, this, [this] { host_.guarded([this] { RestoreButtonClick(); }); });
+    connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, &BackupControl::refresh);
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, &BackupControl::refresh);
+    refresh();
+}
+
+void BackupControl::showEvent(QShowEvent* event)
+{
+    refresh();   // operations on other pages change the game without telling this page
+    QGroupBox::showEvent(event);
+}
+
+void BackupControl::refresh()
+{
+    const BackupKeeper keeper(host_.workspace());
+    QString chosen;
+    if (auto* current = list_->currentItem(); current && current->isSelected())
+        chosen = current->data(FileColumn, Qt::UserRole).toString();
+    list_->clear();
+    for (const auto& backup : keeper.list()) {
+        auto* item = new QTreeWidgetItem(list_, {fromPath(backup.file), QString::fromStdString(backup.date),
+                                                 QString::number(backup.size), backup.original ? "original" : ""});
+        item->setData(FileColumn, Qt::UserRole, QString::fromStdString(backup.id));
+        item->setTextAlignment(SizeColumn, Qt::AlignRight | Qt::AlignVCenter);
+        if (item->data(FileColumn, Qt::UserRole).toString() == chosen)
+            list_->setCurrentItem(item);
+    }
+    folderLabel_->setText(list_->topLevelItemCount() == 0
+                              ? "No backups of this game yet. Before Quorvex first changes one of its files, it keeps a copy here."
+                              : "Copies of this game's files, kept before Quorvex changed them:");
+    folderLabel_->setToolTip(fromPath(keeper.folder()));
+    restoreButton_->setEnabled(!list_->selectedItems().isEmpty());
+}
+
+void BackupControl::RestoreButtonClick()
+{
+    auto* item = list_->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    BackupKeeper keeper(host_.workspace());
+    const auto outcome = keeper.restore(item->data(FileColumn, Qt::UserRole).toString().toStdString(),
+                                        [this](std::string_view question) { return host_.prompts().askYesNo(std::string(question)); });
+    host_.report(outcome);
+    if (outcome.succeeded())
+        host_.gameEvents().gameDataChanged(GameData::All);   // the pages reload; so does this list
+    else
+        refresh();
+}
+
+} // namespace quorvex
