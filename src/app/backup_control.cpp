@@ -3,6 +3,7 @@
 #include "gameexe/backups.h"
 #include "platform/qt_platform.h"
 
+#include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -44,15 +45,10 @@ BackupControl::BackupControl(PageHost& host, QWidget* parent) : QGroupBox(" Rest
     connect(list_, &QTreeWidget::itemSelectionChanged, this,
             [this] { restoreButton_->setEnabled(!list_->selectedItems().isEmpty()); });
     connect(restoreButton_, &QPushButton::clicked, this, [this] { host_.guarded([this] { RestoreButtonClick(); }); });
+    watcher_ = new QFileSystemWatcher(this);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &BackupControl::refresh);
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, &BackupControl::refresh);
-    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, &BackupControl::refresh);
     refresh();
-}
-
-void BackupControl::showEvent(QShowEvent* event)
-{
-    refresh();   // operations on other pages change the game without telling this page
-    QGroupBox::showEvent(event);
 }
 
 void BackupControl::refresh()
@@ -75,6 +71,17 @@ void BackupControl::refresh()
                               : "Copies of this game's files, kept before Quorvex changed them:");
     folderLabel_->setToolTip(fromPath(keeper.folder()));
     restoreButton_->setEnabled(!list_->selectedItems().isEmpty());
+
+    // Watch the nearest folder that exists on the way to this game's backups: the first copy
+    // creates the rest.
+    if (!watcher_->directories().isEmpty())
+        watcher_->removePaths(watcher_->directories());
+    std::error_code error;
+    for (auto folder = keeper.folder(); folder.has_relative_path(); folder = folder.parent_path())
+        if (std::filesystem::is_directory(folder, error)) {
+            watcher_->addPath(fromPath(folder));
+            break;
+        }
 }
 
 void BackupControl::RestoreButtonClick()
@@ -86,10 +93,9 @@ void BackupControl::RestoreButtonClick()
     const auto outcome = keeper.restore(item->data(FileColumn, Qt::UserRole).toString().toStdString(),
                                         [this](std::string_view question) { return host_.prompts().askYesNo(std::string(question)); });
     host_.report(outcome);
+    refresh();
     if (outcome.succeeded())
-        host_.gameEvents().gameDataChanged(GameData::All);   // the pages reload; so does this list
-    else
-        refresh();
+        host_.gameEvents().gameDataChanged(GameData::All);   // what the pages hold came from the old file
 }
 
 } // namespace quorvex

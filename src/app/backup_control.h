@@ -3,6 +3,7 @@
 // "Restore", which puts the chosen copy back after a question.
 #include <QGroupBox>
 
+class QFileSystemWatcher;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
@@ -16,15 +17,14 @@ class BackupControl : public QGroupBox {
 public:
     explicit BackupControl(PageHost& host, QWidget* parent = nullptr);
 
-    // Reads the list again: after a change of the game folder, a change of the game, a restore.
+    // Reads the list again: when the game folder changes, and when the backups folder does (a
+    // copy kept by any operation, a restore, the CLI beside the program).
     void refresh();
     void RestoreButtonClick();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     PageHost& host_;
+    QFileSystemWatcher* watcher_;
     QTreeWidget* list_;
     QPushButton* restoreButton_;
     QLabel* folderLabel_;

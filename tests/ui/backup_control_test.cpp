@@ -42,13 +42,13 @@ TEST(BackupControl, ListsTheGamesBackupsAndRestoresTheChosenOneAfterAQuestion)
     EXPECT_EQ(list->topLevelItemCount(), 0);
     EXPECT_FALSE(restore->isEnabled());
 
-    // Changes made while the window is open keep their copies through the window's keeper; the
-    // list shows them when the page comes back.
+    // Changes made while the window is open keep their copies through the window's keeper, and
+    // the list follows the backups folder.
     const auto mods = ws.gameFolder / "mods";
     ASSERT_TRUE(activateFile(mods / "NEONGFX.CHR", mods, ws, {}).outcome.succeeded());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list->topLevelItemCount() == 1; }));
     GameFile(ws.torloExe()).writeAt(0, std::vector<std::uint8_t>{7});
-    form->showPage(TMainForm::Page::Graphics);
-    form->showPage(TMainForm::Page::Options);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list->topLevelItemCount() == 2; }));
     ASSERT_EQ(list->topLevelItemCount(), 2);
     EXPECT_EQ(row(list, 1)[0], "TORLO.CHR");
     EXPECT_EQ(row(list, 1)[2], "35028");
