@@ -8,7 +8,6 @@
 
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -43,43 +42,7 @@ struct BackupsTest : ::testing::Test {
     static bool yes(std::string_view) { return true; }
 };
 
-std::string errorText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const FileError& error) {
-        return error.what();
-    }
-    return "no error";
-}
-
-// Runs action in a child process, as an unprivileged user when asked and the test runs as
-// root (root ignores permission bits), and returns the text it reports.
-std::string inChild(bool unprivileged, const std::function<std::string()>& action)
-{
-    int pipe[2];
-    if (::pipe(pipe) != 0)
-        return "pipe failed";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipe[0]);
-        std::string text;
-        if (unprivileged && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            text = "could not drop privileges";
-        else
-            text = action();
-        (void)!::write(pipe[1], text.data(), text.size());
-        ::_exit(0);
-    }
-    ::close(pipe[1]);
-    std::string text;
-    char buffer[512];
-    for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
-        text.append(buffer, static_cast<std::size_t>(got));
-    ::close(pipe[0]);
-    ::waitpid(child, nullptr, 0);
-    return text;
-}
+using test::errorText;
 
 // A full disk: no file may grow beyond limit bytes; the signal is ignored so that the write
 // fails instead of ending the process.
@@ -259,7 +222,7 @@ TEST_F(BackupsTest, AFullDiskWhileBackingUpLeavesTheGameFileUntouched)
     // Small enough for no copy of torlo.exe (141312 bytes) or TORLO.CHR (35028); the changes
     // themselves fit.
     const rlim_t limit = 20000;
-    const auto text = inChild(false, [&] {
+    const auto text = test::inChildProcess(false, [&] {
         limitFileSize(limit);
         return errorText([&] { patch(exe, 0, 1); }) + "\n"
                + errorText([&] { writeFileAtomically(ws.torloChr(), std::vector<std::uint8_t>(100, 7)); });
@@ -276,7 +239,7 @@ TEST_F(BackupsTest, AFullDiskWhileBackingUpLeavesTheGameFileUntouched)
 
     // The same change passes under that limit once this day's copy exists.
     patch(exe, 1, 1);
-    EXPECT_EQ(inChild(false, [&] {
+    EXPECT_EQ(test::inChildProcess(false, [&] {
                   limitFileSize(limit);
                   return errorText([&] { patch(exe, 0, 1); });
               }),
@@ -292,7 +255,7 @@ TEST_F(BackupsTest, AReadOnlyBackupsFolderStopsEveryChange)
     fs::create_directories(ws.dataFolder / "backups");
     fs::permissions(ws.dataFolder / "backups", fs::perms(0555));
     const auto mods = ws.gameFolder / "mods";
-    const auto text = inChild(true, [&] {
+    const auto text = test::inChildProcess(true, [&] {
         const auto mod = activateFile(mods / "NEONGFX.CHR", mods, ws, yes).outcome;
         return mod.status + "\n" + errorText([&] { activateFile(mods / "PASTEL.ACT", mods, ws, yes); });
     });
