@@ -1,6 +1,7 @@
 #include "app/backup_control.h"
 #include "app/page_host.h"
 #include "gameexe/backups.h"
+#include "gameexe/errors.h"
 #include "platform/qt_platform.h"
 
 #include <QFileSystemWatcher>
@@ -58,7 +59,14 @@ void BackupControl::refresh()
     if (auto* current = list_->currentItem(); current && current->isSelected())
         chosen = current->data(FileColumn, Qt::UserRole).toString();
     list_->clear();
-    for (const auto& backup : keeper.list()) {
+    std::vector<Backup> backups;
+    QString problem;
+    try {
+        backups = keeper.list();
+    } catch (const FileError& error) {
+        problem = QString("The list of backups in %1 can not be read: %2").arg(fromPath(keeper.folder()), error.what());
+    }
+    for (const auto& backup : backups) {
         auto* item = new QTreeWidgetItem(list_, {fromPath(backup.file), QString::fromStdString(backup.date),
                                                  QString::number(backup.size), backup.original ? "original" : ""});
         item->setData(FileColumn, Qt::UserRole, QString::fromStdString(backup.id));
@@ -66,7 +74,8 @@ void BackupControl::refresh()
         if (item->data(FileColumn, Qt::UserRole).toString() == chosen)
             list_->setCurrentItem(item);
     }
-    folderLabel_->setText(list_->topLevelItemCount() == 0
+    folderLabel_->setText(!problem.isEmpty() ? problem
+                          : backups.empty()
                               ? "No backups of this game yet. Before Quorvex first changes one of its files, it keeps a copy here."
                               : "Copies of this game's files, kept before Quorvex changed them:");
     folderLabel_->setToolTip(fromPath(keeper.folder()));

@@ -89,7 +89,10 @@ long idNumber(const std::string& id)
 std::vector<Backup> readIndex(const fs::path& folder)
 {
     std::vector<Backup> backups;
+    std::error_code error;
     std::ifstream in(folder / IndexName, std::ios::binary);
+    if (!in && fs::exists(folder / IndexName, error))
+        throw FileError::accessDenied();   // never start afresh over copies that are there
     for (std::string line; std::getline(in, line);) {
         if (line.empty() || line.front() == '#')
             continue;
@@ -206,7 +209,10 @@ void BackupKeeper::keepCopy(const fs::path& path, bool always)
         auto backups = readIndex(dir);
         const auto date = dateText(now_());
         const Backup* newest = nullptr;
+        // A new ID never names a copy that is there, listed or not.
         long lastId = 0;
+        for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error))
+            lastId = std::max(lastId, idNumber(it->path().filename().string()));
         for (const auto& b : backups) {
             lastId = std::max(lastId, idNumber(b.id));
             if (!sameFile(b.file, key))

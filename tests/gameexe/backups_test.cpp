@@ -187,6 +187,19 @@ TEST_F(BackupsTest, RestoreRefusesWhatIsNotThereOrDamaged)
     EXPECT_EQ(readBytes(level), readBytes(copiesOf(level.string())[0].copy));
 }
 
+TEST_F(BackupsTest, ALostIndexNeverCostsACopyThatIsThere)
+{
+    const auto original = readBytes(exe);
+    patch(exe, 0, 1);
+    const auto first = copiesOf("torlo.exe")[0].copy;
+    fs::remove(keeper.folder() / "index.txt");
+    time += Day;
+    patch(exe, 0, 2);
+    EXPECT_EQ(readBytes(first), original);
+    ASSERT_EQ(keeper.list().size(), 1u);
+    EXPECT_NE(keeper.list()[0].copy, first);
+}
+
 TEST_F(BackupsTest, TwoGamesNeverMixAndTheKeeperFollowsTheGameFolder)
 {
     test::DemoGame other;
