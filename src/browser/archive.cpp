@@ -1,4 +1,5 @@
 #include "browser/archive.h"
+#include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 
@@ -207,6 +208,15 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
         if (auto problem = extractEntry(zip.get(), entries[i].index, staging.path / std::to_string(i)); !problem.empty())
             return refuse(problem);
     }
+    // The files it replaces are kept first, all of them, so that a backup that fails stops the
+    // unpacking before its first file.
+    try {
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (keep[i] && !entries[i].folder)
+                beforeFileChange(entries[i].target, FileChange::Replace);
+    } catch (const FileError& failure) {
+        return refuse(failure.what());
+    }
     int unpacked = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (!keep[i])
@@ -217,9 +227,11 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
             return Outcome::refused("Could not create " + inQuotes(entry.target.parent_path()) + ": " + error.message());
         if (entry.folder)
             continue;
-        fs::rename(staging.path / std::to_string(i), entry.target, error);
-        if (error)
-            return Outcome::refused("Could not write " + inQuotes(entry.target) + ": " + error.message());
+        try {
+            moveFileOver(staging.path / std::to_string(i), entry.target);
+        } catch (const FileError& failure) {
+            return Outcome::refused("Could not write " + inQuotes(entry.target) + ": " + failure.what());
+        }
         ++unpacked;
     }
     return Outcome::done("Unpacked " + std::to_string(unpacked) + " file(s) from " + inQuotes(archivePath.filename()));

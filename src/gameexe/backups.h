@@ -1,7 +1,7 @@
 #pragma once
 // The safety net: before Quorvex first changes a game file it keeps a copy of the file as it
-// was. Every writer reaches the keeper through GameFile and the atomic writers
-// (beforeFileChange), so no operation has to remember it.
+// was. Every writer reaches the keeper through GameFile and the whole-file writers of
+// game_file.h (beforeFileChange), so no operation has to remember it.
 //
 // Copies live in the data folder, backups/<one folder per game folder>/, beside index.txt that
 // lists them. The first copy of a file is its "original" and is never removed; after it one
@@ -20,7 +20,7 @@
 namespace quorvex {
 
 // How a writer is about to change a file: patched where it lies (GameFile), or replaced whole
-// (writeFileAtomically, copyFileAtomically).
+// or removed (writeFileAtomically, copyFileAtomically, moveFileOver, deleting a file).
 enum class FileChange { InPlace, Replace };
 
 // Asks the installed keeper to keep a copy of path before it changes. Throws FileError when

@@ -229,6 +229,15 @@ void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> byt
     }
 }
 
+void moveFileOver(const fs::path& finished, const fs::path& target)
+{
+    beforeFileChange(target, FileChange::Replace);
+    std::error_code error;
+    fs::rename(finished, target, error);
+    if (error)
+        throw FileError::fromErrno(error.value());
+}
+
 void copyFileAtomically(const fs::path& source, const fs::path& target)
 {
     beforeFileChange(target, FileChange::Replace);

@@ -56,5 +56,8 @@ std::uint64_t fileSize(const std::filesystem::path& path);
 void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 // Replaces target with a copy of source in one step (same guarantee as above).
 void copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);
+// Puts a finished file in place of target in one step (a rename within one file system), for
+// writers that stage their files themselves. Like the two above it asks the backup keeper first.
+void moveFileOver(const std::filesystem::path& finished, const std::filesystem::path& target);
 
 } // namespace quorvex

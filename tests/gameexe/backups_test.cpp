@@ -1,3 +1,5 @@
+#include "browser/archive.h"
+#include "browser/file_operations.h"
 #include "formats/activation.h"
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
@@ -82,6 +84,28 @@ TEST_F(BackupsTest, EveryKindOfChangeToAGameFileKeepsItAsItWas)
         EXPECT_EQ(copies[0].size, bytes->size()) << file;
         EXPECT_EQ(readBytes(copies[0].copy), *bytes) << file;
     }
+}
+
+TEST_F(BackupsTest, UnpackingOverAGameFileOrDeletingOneKeepsItToo)
+{
+    const auto chr = readBytes(ws.torloChr()), dat = readBytes(ws.torloDat());
+    test::writeZip(ws.dataFolder / "mod.zip", {{"readme.txt", "hi"}, {"TORLO.CHR", "new"}});
+    ASSERT_TRUE(unpackArchive(ws.dataFolder / "mod.zip", ws.gameFolder, yes).succeeded());
+    ASSERT_TRUE(deleteModFile(ws.torloDat(), ws.gameFolder).succeeded());
+    ASSERT_EQ(keeper.list().size(), 2u);
+    EXPECT_EQ(readBytes(copiesOf("TORLO.CHR").at(0).copy), chr);
+    EXPECT_EQ(readBytes(copiesOf("torlo.dat").at(0).copy), dat);
+
+    // A copy that can not be written stops the unpacking before its first file.
+    fs::remove_all(keeper.folder());
+    writeBytes(keeper.folder(), {0});   // a file where the folder belongs
+    test::writeZip(ws.dataFolder / "mod2.zip", {{"readme.txt", "changed"}, {"TORLO.SND", "new"}});
+    const auto outcome = unpackArchive(ws.dataFolder / "mod2.zip", ws.gameFolder, yes);
+    EXPECT_FALSE(outcome.succeeded());
+    EXPECT_NE(outcome.status.find("Could not back up \"TORLO.SND\""), std::string::npos) << outcome.status;
+    EXPECT_EQ(test::readText(ws.gameFolder / "readme.txt"), "hi");
+    EXPECT_FALSE(deleteModFile(ws.torloSnd(), ws.gameFolder).succeeded());
+    EXPECT_TRUE(fs::exists(ws.torloSnd()));
 }
 
 TEST_F(BackupsTest, ReadsExportsAndOtherFilesKeepNothing)
