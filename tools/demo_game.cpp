@@ -3,6 +3,7 @@
 #include "gameexe/places.h"
 #include "gameexe/weapon_names.h"
 #include "gameexe/workspace.h"
+#include "hacks/hacks.h"
 #include "weapons/weapon_table.h"
 
 #include <algorithm>
@@ -103,6 +104,13 @@ Bytes torloExe()
         put(exe, places::WeaponNames + places::WeaponNameSlot * i, encodeWeaponName(names[i]));
     fillWeaponTable(exe);
     fillObjects(exe);
+    // The hacks in their off state with their design-time numbers.
+    for (const auto& write : hackBytes(designHackValues()))
+        exe[write.offset] = write.value;
+    exe[places::HackLaserColour] = exe[places::HackLaserCheck] = 29;
+    for (const auto& item : HackItems)   // rope speeds are words of which only the low byte is set
+        if (item.read == HackRead::Word && item.write == HackWrite::Byte)
+            exe[item.offsets[0] + 1] = 0;
     put(exe, places::Materials, gamedata::defaultMaterials());
     const auto palette = gamedata::defaultPalette6();
     for (int i = 0; i < 256; ++i) {
@@ -137,6 +145,32 @@ Bytes torloChr()
     return chr;
 }
 
+// One demo sound of the given family: shots are short noise bursts, explosions rumbling noise
+// over a falling thump, voices a pitched tone with vibrato, the rest chirps.
+static std::int8_t demoSample(int entry, std::uint32_t n, std::uint32_t length, std::uint32_t& seed, double& low, double& phase)
+{
+    constexpr double Tau = 6.283185307179586;
+    const double t = n / 22050.0, progress = double(n) / length;
+    seed = seed * 1664525u + 1013904223u;
+    const double noise = (seed >> 8) / double(1u << 24) * 2 - 1;
+    low += (noise - low) * 0.08;   // noise without its hiss
+    double value = 0;
+    if (entry <= 6) {
+        value = (noise * 0.5 + low * 2.5) * std::exp(-t * 30);
+    } else if (entry <= 14) {
+        phase += Tau * 60 * (1 - 0.5 * progress) / 22050;
+        value = (low * 3 + std::sin(phase) * 0.7) * std::exp(-t * 9) * std::min(1.0, n / 60.0);
+    } else if (entry <= 22) {
+        phase += Tau * (220 * (1 - 0.4 * progress) + 15 * std::sin(Tau * 7 * t)) / 22050;
+        value = (std::sin(phase) + 0.4 * std::sin(2 * phase) + 0.2 * std::sin(3 * phase)) * 0.7
+                * std::min(1.0, n / 300.0) * (1 - progress);
+    } else {
+        phase += Tau * (300 + 700 * progress) / 22050;
+        value = std::sin(phase) * std::exp(-t * 10);
+    }
+    return static_cast<std::int8_t>(std::clamp(value * 100, -127.0, 127.0));
+}
+
 Bytes torloSnd()
 {
     constexpr int Entries = 30;
@@ -149,11 +183,10 @@ Bytes torloSnd()
         std::memcpy(&bank[entry], "SOUND   ", 8);
         put32(bank, places::SndSampleOffset + places::SndEntrySize * i, offset);
         put32(bank, places::SndSampleLength + places::SndEntrySize * i, length);
-        for (std::uint32_t n = 0; n < length; ++n) {
-            const double fade = 1.0 - double(n) / length;
-            const double wave = std::sin(n * (0.05 + 0.01 * i)) * 100 * fade;
-            bank.push_back(static_cast<std::uint8_t>(static_cast<std::int8_t>(wave)));   // signed samples
-        }
+        std::uint32_t seed = 2024u + static_cast<std::uint32_t>(i);
+        double low = 0, phase = 0;
+        for (std::uint32_t n = 0; n < length; ++n)   // signed samples
+            bank.push_back(static_cast<std::uint8_t>(demoSample(i, n, length, seed, low, phase)));
     }
     return bank;
 }

@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 #include "app/backup_control.h"
 #include "app/options_page.h"
+#include "app/scheme_colours.h"
 #include "browser/file_operations.h"
 #include "browser/mod_browser_control.h"
 #include "browser/file_filter.h"
@@ -12,6 +13,7 @@
 #include "gameexe/places.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
+#include "sound/sound_page.h"
 #include "weapons/weapon_page.h"
 
 #include <QApplication>
@@ -48,20 +50,6 @@ constexpr PageInfo Pages[] = {
     {"CPU AI", "AITab"},             {"Material/Palette", "PaletteTab"}, {"Weapons", "WeaponTab"},
     {"Objects", "ObjectTab"},        {"Special objects", "SObjectTab"}, {"Sounds", "SoundTab"},
 };
-
-// A colour setting in the toolkit's form: red in the low byte; the top bit names a system colour.
-QColor settingColour(std::int64_t value, QPalette::ColorRole systemFallback)
-{
-    if (value & 0x80000000LL) {
-        switch (value & 0xFF) {
-        case 8: return QApplication::palette().color(QPalette::WindowText);
-        case 15: return QApplication::palette().color(QPalette::Button);
-        case 5: return QApplication::palette().color(QPalette::Base);
-        default: return QApplication::palette().color(systemFallback);
-        }
-    }
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
 
 } // namespace
 
@@ -134,6 +122,8 @@ void TMainForm::buildPages()
     });
     // Each subsystem puts its page (and its part of the window) in place here.
     browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
+    sounds_ = new SoundPage(*this, page(Page::Sounds));
+    connect(browser_, &ModBrowserControl::fileSelected, sounds_, &SoundPage::followBrowser);
 }
 
 QWidget* TMainForm::buildFilterGroup()
@@ -210,9 +200,9 @@ void TMainForm::StatusShow(const QString& text)
 void TMainForm::report(const Outcome& outcome)
 {
     if (!outcome.status.empty())
-        StatusShow(fromGameText(outcome.status));
+        StatusShow(fromSystemText(outcome.status));
     if (outcome.succeeded() && !outcome.logMessage.empty())
-        log_.append(outcome.logMessage);
+        appendToLog(log_, outcome);
 }
 
 bool TMainForm::guarded(const std::function<void()>& handler)
@@ -391,6 +381,7 @@ void TMainForm::buildWeaponPicture()
 void TMainForm::showFirstEntries()
 {
     weapons_->showFirst();
+    sounds_->showFirst();
 }
 
 void TMainForm::openHelp()
@@ -415,13 +406,7 @@ void TMainForm::FormActivate()
 
 void TMainForm::ApplyColorScheme()
 {
-    const auto& settings = services_.settings;
-    const auto fg = settingColour(settings.integer(setting::FG).value_or(MissingForeground), QPalette::WindowText);
-    const auto bg = settingColour(settings.integer(setting::BG).value_or(MissingBackground), QPalette::Window);
-    auto colours = palette();
-    colours.setColor(QPalette::Window, bg);
-    colours.setColor(QPalette::WindowText, fg);
-    setPalette(colours);
+    setPalette(schemePalette(services_.settings, palette()));
     // The editor pages keep the system colours: light-on-light scheme text would be unreadable
     // on their light panes.
     auto system = QApplication::palette();

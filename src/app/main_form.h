@@ -25,6 +25,7 @@ namespace quorvex {
 class InstalledBackupKeeper;
 class OptionsPage;
 class ModBrowserControl;
+class SoundPage;
 class WeaponPage;
 
 struct AppServices {
@@ -131,6 +132,7 @@ private:
     OptionsPage* options_ = nullptr;
     ModBrowserControl* browser_ = nullptr;
     WeaponPage* weapons_ = nullptr;
+    SoundPage* sounds_ = nullptr;
 };
 
 } // namespace quorvex

@@ -26,23 +26,23 @@ QString toQtFilter(const std::string& filter)
 
 void QtPrompts::information(const std::string& text)
 {
-    QMessageBox::information(parent_, "Quorvex", fromGameText(text));
+    QMessageBox::information(parent_, "Quorvex", fromSystemText(text));
 }
 
 void QtPrompts::error(const std::string& text)
 {
-    QMessageBox::critical(parent_, "Quorvex", fromGameText(text));
+    QMessageBox::critical(parent_, "Quorvex", fromSystemText(text));
 }
 
 bool QtPrompts::askYesNo(const std::string& text)
 {
-    return QMessageBox::question(parent_, "Quorvex", fromGameText(text), QMessageBox::Yes | QMessageBox::No)
+    return QMessageBox::question(parent_, "Quorvex", fromSystemText(text), QMessageBox::Yes | QMessageBox::No)
            == QMessageBox::Yes;
 }
 
 Prompts::Answer QtPrompts::askYesNoCancel(const std::string& text)
 {
-    const auto answer = QMessageBox::question(parent_, "Quorvex", fromGameText(text),
+    const auto answer = QMessageBox::question(parent_, "Quorvex", fromSystemText(text),
                                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
 }

@@ -8,7 +8,8 @@ Windows createWindows(AppServices services)
 {
     Windows windows;
     windows.main = std::make_unique<TMainForm>(std::move(services));
-    windows.hacks = std::make_unique<TObjForm>();
+    windows.hacks = std::make_unique<TObjForm>(*windows.main);
+    windows.main->guarded([&] { windows.hacks->FormCreate(); });
     windows.texts = std::make_unique<TTextForm>();
     windows.main->hacksWindow = windows.hacks.get();
     windows.main->textEditorWindow = windows.texts.get();

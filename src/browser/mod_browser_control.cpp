@@ -222,6 +222,7 @@ void ModBrowserControl::FilesChange()
     if (!file) {
         for (QPushButton* button : {edit_, convert_, activate_})
             button->setEnabled(false);
+        emit fileSelected({});
         return;
     }
     const auto commands = commandsFor(extension);
@@ -233,6 +234,7 @@ void ModBrowserControl::FilesChange()
         convert_->setEnabled(*commands.convert);
     if (commands.page)
         main_.showPage(pageFor(*commands.page));
+    emit fileSelected(fromPath(*file));
     ViewButtonClick();
 }
 
@@ -250,7 +252,7 @@ void ModBrowserControl::ViewButtonClick()
             preview_->show(preview.kind, workspace.previewBitmap());
         }
         if (!preview.status.empty())
-            main_.StatusShow(fromGameText(preview.status));
+            main_.StatusShow(fromSystemText(preview.status));
     });
 }
 

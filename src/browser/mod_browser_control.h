@@ -63,6 +63,11 @@ public:
     void MVLogoClick();
     void EditorButtonClick();
 
+signals:
+    // The selection changed: the selected file's path, empty when none. The "Sounds" page
+    // follows it (a selected .SND file is the bank in use).
+    void fileSelected(const QString& file);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -19,7 +19,7 @@ int Context::finish(const Outcome& outcome)
     if (!outcome.status.empty())
         out << outcome.status << '\n';
     if (!outcome.logMessage.empty())
-        log.append(outcome.logMessage);
+        appendToLog(log, outcome);
     return 0;
 }
 
@@ -41,6 +41,19 @@ void expectArguments(const Arguments& args, std::size_t min, std::size_t max, co
         throw UsageError("usage: quorvex-cli " + command.name + " " + command.usage);
 }
 
+std::vector<Assignment> takeAssignments(const Arguments& args, std::size_t from, const Command& command)
+{
+    std::vector<Assignment> assignments;
+    for (auto i = from; i < args.size(); ++i) {
+        const auto equals = args[i].find('=');
+        if (equals == std::string::npos || equals == 0)
+            throw UsageError("expected KEY=VALUE, got \"" + args[i] + "\"\nusage: quorvex-cli " + command.name + " " +
+                             command.usage);
+        assignments.push_back({args[i].substr(0, equals), args[i].substr(equals + 1)});
+    }
+    return assignments;
+}
+
 namespace {
 
 CommandTable allCommands()
@@ -49,6 +62,8 @@ CommandTable allCommands()
     addGameCommands(table);
     addWeaponCommands(table);
     addFormatCommands(table);
+    addHackCommands(table);
+    addSoundCommands(table);
     addBackupCommands(table);
     return table;
 }

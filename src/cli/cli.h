@@ -51,10 +51,17 @@ using CommandTable = std::vector<Command>;
 void addGameCommands(CommandTable& table);
 void addWeaponCommands(CommandTable& table);
 void addFormatCommands(CommandTable& table);
+void addHackCommands(CommandTable& table);
+void addSoundCommands(CommandTable& table);
 void addBackupCommands(CommandTable& table);
 
 // Takes "--name" from args when present; returns whether it was.
 bool takeFlag(Arguments& args, const std::string& name);
+// "KEY=VALUE" arguments from args[from] on; UsageError for any other form.
+struct Assignment {
+    std::string key, value;
+};
+std::vector<Assignment> takeAssignments(const Arguments& args, std::size_t from, const Command& command);
 // Throws UsageError unless args has between min and max entries.
 void expectArguments(const Arguments& args, std::size_t min, std::size_t max, const Command& command);
 

@@ -46,16 +46,7 @@ int set(Context& context, const Arguments& args, const Command& self)
 {
     if (args.size() < 2)
         throw UsageError("usage: quorvex-cli " + self.name + " " + self.usage);
-    struct Assignment {
-        std::string key, value;
-    };
-    std::vector<Assignment> assignments;
-    for (auto it = args.begin() + 1; it != args.end(); ++it) {
-        const auto equals = it->find('=');
-        if (equals == std::string::npos || equals == 0)
-            throw UsageError("expected KEY=VALUE, got \"" + *it + "\"\nusage: quorvex-cli " + self.name + " " + self.usage);
-        assignments.push_back({it->substr(0, equals), it->substr(equals + 1)});
-    }
+    const auto assignments = takeAssignments(args, 1, self);
     const auto weapon = weaponNumber(args[0]);
     if (!weapon)
         return context.finish(noSuchWeapon(args[0]));

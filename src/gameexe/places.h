@@ -10,13 +10,16 @@ namespace quorvex::places {
 inline constexpr std::uint32_t GameTextsFirst = 6001;   // 171 text fields up to 135753
 inline constexpr std::uint32_t GameTextsLast = 135753;
 
-// The 57 code and data places that the special hacks switch, ascending.
-inline constexpr std::array<std::uint32_t, 57> Hacks = {
+// The 59 code and data places that the special hacks switch, ascending (27919 and 30353
+// start the two-byte patches named by 27920 and 30354).
+inline constexpr std::array<std::uint32_t, 59> Hacks = {
     11606, 11686, 11693, 11696, 11697, 11698, 12336, 12362, 12390, 12416, 12806, 12841,
     12955, 12991, 13075, 13076, 13083, 13084, 14701, 14781, 14901, 15026, 15151, 15276,
     15324, 15330, 15567, 16268, 16279, 16397, 16408, 16739, 17940, 18699, 18707, 18717,
-    18725, 27920, 29377, 29383, 29768, 29774, 30350, 30351, 30354, 38402, 43155, 43161,
-    48842, 69586, 69737, 69743, 69837, 69843, 110348, 115166, 115167};
+    18725, 27919, 27920, 29377, 29383, 29768, 29774, 30350, 30351, 30353, 30354, 38402, 43155,
+    43161, 48842, 69586, 69737, 69743, 69837, 69843, 110348, 115166, 115167};
+inline constexpr std::uint32_t HackLaserColour = 15567;   // shown only: valid when 38402 holds the same
+inline constexpr std::uint32_t HackLaserCheck = 38402;
 inline constexpr std::uint32_t HackRunOf8 = 110348;     // the one 8-byte run among them
 
 // CPU AI values: three code places and eight 16-bit settings.

@@ -1,13 +1,45 @@
 #pragma once
-// TObjForm, "Special Hacks": the window of switches that patch the game's code.
+// TObjForm, "Special Hacks": the window of switches and numbers that patch the game's code,
+// built from the hack table. Filled from torlo.exe at start-up and whenever the game folder
+// changes; otherwise it keeps what the user set until "Do all !" writes it.
+#include "hacks/hacks.h"
+
 #include <QWidget>
 
+class QGroupBox;
+class QLabel;
+
 namespace quorvex {
+
+class FieldPanel;
+class PageHost;
 
 class TObjForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TObjForm(QWidget* parent = nullptr);
+    explicit TObjForm(PageHost& host, QWidget* parent = nullptr);
+
+    // Creation: the settings' font and colours, then every hack from torlo.exe.
+    void FormCreate();
+    void DoAllButtonClick();
+    void CancelButtonClick();
+
+    HackValues values() const;
+    void showValues(const HackValues& values);
+
+private:
+    QGroupBox* buildGroup(HackGroup group);
+    void fieldLeft(std::size_t item);
+    void fieldEdited(std::size_t item);
+    void applySettings();
+    void readGame();
+    void showOwnership();
+
+    PageHost& host_;
+    FieldPanel* fields_ = nullptr;
+    std::array<std::size_t, HackCount> fieldOf_{};   // hack item -> field of the panel
+    std::vector<std::size_t> itemOf_;                 // field of the panel -> hack item
+    QLabel* riskHint_ = nullptr;
 };
 
 } // namespace quorvex

@@ -1,4 +1,5 @@
 #include "platform/qt_platform.h"
+#include "gameexe/cp437.h"
 #include "gameexe/resource_file.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,18 @@
 namespace fs = std::filesystem;
 
 namespace quorvex {
+
+QString fromGameText(std::string_view text)
+{
+    const auto unicode = decodeCp437(text);
+    return QString::fromUcs4(unicode.data(), static_cast<qsizetype>(unicode.size()));
+}
+
+std::string toGameText(const QString& text)
+{
+    const auto unicode = text.toStdU32String();
+    return encodeCp437(unicode);
+}
 
 QtSettingsStore::QtSettingsStore() : settings_(std::make_unique<QSettings>("Morvane", "Quorvex")) {}
 

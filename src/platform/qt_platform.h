@@ -42,9 +42,13 @@ std::filesystem::path programFolder();
 // Everything but the game folder, which comes from the settings.
 Workspace platformWorkspace();
 
-// Texts between the core's 8-bit strings and Qt: Latin-1 both ways, so every byte survives.
-inline QString fromGameText(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-inline std::string toGameText(const QString& text) { return text.toLatin1().toStdString(); }
+// Game text (names, texts of the game) as code page 437 both ways, so every byte survives;
+// toGameText throws CharacterError for a character that the game cannot hold.
+QString fromGameText(std::string_view text);
+std::string toGameText(const QString& text);
+// The program's own texts (status texts, messages, number boxes): UTF-8.
+inline QString fromSystemText(const std::string& text) { return QString::fromStdString(text); }
+inline std::string toSystemText(const QString& text) { return text.toStdString(); }
 inline QString fromPath(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }
 inline std::filesystem::path toPath(const QString& path) { return std::filesystem::path(path.toStdString()); }
 

@@ -1,4 +1,5 @@
 #include "shell/activity_log.h"
+#include "shell/outcome.h"
 #include "gameexe/errors.h"
 
 #include <cerrno>
@@ -61,6 +62,14 @@ void ActivityLog::append(const std::string& message)
 void ActivityLog::appendLine(const std::string& line)
 {
     appendLines({line});
+}
+
+void appendToLog(ActivityLog& log, const Outcome& outcome)
+{
+    if (outcome.logWithoutTime)
+        log.appendLine("- " + outcome.logMessage);
+    else
+        log.append(outcome.logMessage);
 }
 
 } // namespace quorvex

@@ -28,4 +28,8 @@ private:
     const Clock& clock_;
 };
 
+struct Outcome;
+// An operation's log entry, with or without its time as the operation says.
+void appendToLog(ActivityLog& log, const Outcome& outcome);
+
 } // namespace quorvex

@@ -10,6 +10,7 @@ struct Outcome {
     Kind kind = Kind::Nothing;
     std::string status;       // empty: the status bar keeps its text
     std::string logMessage;   // empty: no log entry
+    bool logWithoutTime = false;   // the entry is "- " + message, with no time
 
     static Outcome done(std::string status, std::string log = {}) { return {Kind::Done, std::move(status), std::move(log)}; }
     static Outcome refused(std::string status) { return {Kind::Refused, std::move(status), {}}; }

@@ -1,5 +1,6 @@
 #include "weapons/weapon_page.h"
 #include "app/page_host.h"
+#include "controls/field_panel.h"
 #include "gameexe/resource_file.h"
 #include "platform/qt_platform.h"
 
@@ -22,17 +23,9 @@ namespace quorvex {
 
 namespace {
 
-constexpr int SwatchSide = 21;
-constexpr int NumberBoxWidth = 64;
-
 std::size_t fieldOf(std::string_view control)
 {
     return *weaponFieldByControl(control);
-}
-
-QString fromView(std::string_view text)
-{
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace
@@ -76,6 +69,12 @@ WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
     connect(sort, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::SortWButClick); });
     columns->addLayout(left);
 
+    fields_ = new FieldPanel(host_, this);
+    connect(fields_, &FieldPanel::left, this, [this] { guarded(&WeaponPage::WapenVerander); });
+    connect(fields_, &FieldPanel::edited, this, [this](std::size_t k) {
+        if (WeaponFields[k].kind == FieldKind::Frame)
+            guarded(&WeaponPage::Edit32Change);
+    });
     tabs_ = new QTabWidget;
     tabs_->setObjectName("WeaponTabs");
     for (int page = 1; page <= 4; ++page)
@@ -123,7 +122,15 @@ QWidget* WeaponPage::buildSubPage(int page)
         const auto& field = WeaponFields[k];
         if (field.page != page)
             continue;
-        rows->addRow(fromView(field.caption), buildFieldControl(k));
+        // The rows run page by page in table order, so a field's number is its table index.
+        const auto added = fields_->addRow(rows, fieldSpecOf(field));
+        Q_ASSERT(added == k);
+        if (field.kind == FieldKind::Frame) {
+            auto* bullet = new QPushButton("Make Bullet");
+            bullet->setObjectName("Button1");
+            connect(bullet, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::Button1Click); });
+            fields_->line(k)->insertWidget(1, bullet);
+        }
         if (field.pluginKey == "ANIMLOOP:") {
             previewLabel_ = new QLabel;
             previewLabel_->setObjectName("WPImage");
@@ -135,62 +142,6 @@ QWidget* WeaponPage::buildSubPage(int page)
     return sub;
 }
 
-QWidget* WeaponPage::buildFieldControl(std::size_t k)
-{
-    const auto& field = WeaponFields[k];
-    QWidget* control = nullptr;
-    QWidget* row = nullptr;
-    if (field.kind == FieldKind::Tick) {
-        control = row = new QCheckBox;
-    } else if (field.kind == FieldKind::List) {
-        auto* list = new QComboBox;
-        for (auto text : valueListRows(field.list))
-            list->addItem(fromView(text));
-        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        list->setMinimumContentsLength(16);
-        list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);   // long rows use the room there is
-        list->setMaxVisibleItems(16);
-        control = row = list;
-    } else {
-        auto* edit = new QLineEdit;
-        edit->setFixedWidth(NumberBoxWidth);
-        control = edit;
-        row = new QWidget;
-        auto* line = new QHBoxLayout(row);
-        line->setContentsMargins(0, 0, 0, 0);
-        line->addWidget(edit);
-        if (!field.unit.empty())
-            line->addWidget(new QLabel(fromView(field.unit)));
-        if (field.kind == FieldKind::Index) {
-            edit->setText("Order");
-            edit->setEnabled(false);
-        } else if (field.kind == FieldKind::Colour) {
-            auto* swatch = new QLabel;
-            swatch->setObjectName(fromView(field.control) + "Swatch");
-            swatch->setFixedSize(SwatchSide, SwatchSide);
-            swatches_[k] = swatch;
-            line->addWidget(swatch);
-            connect(edit, &QLineEdit::textChanged, this, [this, k] {
-                host_.guarded([this, k] { colourChanged(k); });
-            });
-        } else if (field.kind == FieldKind::Frame) {
-            connect(edit, &QLineEdit::textChanged, this, [this] { guarded(&WeaponPage::Edit32Change); });
-            auto* bullet = new QPushButton("Make Bullet");
-            bullet->setObjectName("Button1");
-            connect(bullet, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::Button1Click); });
-            line->addWidget(bullet);
-        }
-        line->addStretch();
-    }
-    control->setObjectName(fromView(field.control));
-    // Every control must take the focus when clicked, or leaving it would never copy it.
-    if (control->focusPolicy() != Qt::WheelFocus)
-        control->setFocusPolicy(Qt::StrongFocus);
-    control->installEventFilter(this);
-    controls_[k] = control;
-    return row;
-}
-
 void WeaponPage::guarded(void (WeaponPage::*handler)())
 {
     host_.guarded([this, handler] { (this->*handler)(); });
@@ -198,18 +149,15 @@ void WeaponPage::guarded(void (WeaponPage::*handler)())
 
 bool WeaponPage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::FocusOut || handling_)
+    if (watched != nameEdit_ || event->type() != QEvent::FocusOut || handling_)
         return false;
-    // Only a move to another control counts as leaving the field: focus taken away by another
+    // Only a move to another control counts as leaving the box: focus taken away by another
     // window or a popup (our own message box among them) is not.
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
         return false;
-    const bool isField = std::find(controls_.begin(), controls_.end(), watched) != controls_.end();
-    if (watched != nameEdit_ && !isField)
-        return false;
     handling_ = true;
-    guarded(watched == nameEdit_ ? &WeaponPage::NameEditExit : &WeaponPage::WapenVerander);
+    guarded(&WeaponPage::NameEditExit);
     handling_ = false;
     return false;
 }
@@ -228,9 +176,7 @@ void WeaponPage::Load()
 
 void WeaponPage::paintSwatchesBlack()
 {
-    for (auto* swatch : swatches_)
-        if (swatch)
-            paintSwatch(swatch, Qt::black);
+    fields_->paintSwatchesBlack();
 }
 
 void WeaponPage::showFirst()
@@ -307,16 +253,6 @@ void WeaponPage::SaveCurrentButClick()
     host_.report(saveWeapons(host_.workspace(), data_.table));
 }
 
-void WeaponPage::Edit28Change()
-{
-    colourChanged(fieldOf("Edit28"));
-}
-
-void WeaponPage::Edit31Change()
-{
-    colourChanged(fieldOf("Edit31"));
-}
-
 void WeaponPage::Edit32Change()
 {
     drawPreview();
@@ -324,58 +260,30 @@ void WeaponPage::Edit32Change()
 
 void WeaponPage::Button1Click()
 {
-    static_cast<QLineEdit*>(controls_[fieldOf("Edit32")])->setText("-1");
-    static_cast<QLineEdit*>(controls_[fieldOf("Edit33")])->setText("0");
+    static_cast<QLineEdit*>(fieldControl(fieldOf("Edit32")))->setText("-1");
+    static_cast<QLineEdit*>(fieldControl(fieldOf("Edit33")))->setText("0");
 }
 
 // --- controls ----------------------------------------------------------------------------
 
 FieldValue WeaponPage::fieldValue(std::size_t k) const
 {
-    FieldValue value;
-    const auto kind = WeaponFields[k].kind;
-    if (kind == FieldKind::Tick)
-        value.ticked = static_cast<QCheckBox*>(controls_[k])->isChecked();
-    else if (kind == FieldKind::List)
-        value.row = static_cast<QComboBox*>(controls_[k])->currentIndex();
-    else
-        value.text = toGameText(static_cast<QLineEdit*>(controls_[k])->text());
-    return value;
+    return fields_->value(k);
 }
 
 void WeaponPage::setFieldValue(std::size_t k, const FieldValue& value)
 {
-    const auto kind = WeaponFields[k].kind;
-    if (kind == FieldKind::Tick)
-        static_cast<QCheckBox*>(controls_[k])->setChecked(value.ticked);
-    else if (kind == FieldKind::List)
-        static_cast<QComboBox*>(controls_[k])->setCurrentIndex(value.row);
-    else
-        static_cast<QLineEdit*>(controls_[k])->setText(fromGameText(value.text));
+    fields_->setValue(k, value);
 }
 
-void WeaponPage::paintSwatch(QLabel* swatch, const QColor& colour)
+QWidget* WeaponPage::fieldControl(std::size_t k) const
 {
-    QPixmap pixels(SwatchSide, SwatchSide);
-    pixels.fill(colour);
-    swatch->setPixmap(pixels);
-}
-
-void WeaponPage::colourChanged(std::size_t k)
-{
-    auto* edit = static_cast<QLineEdit*>(controls_[k]);
-    const auto typed = clampColourText(toGameText(edit->text()));
-    if (typed.replacement) {
-        edit->setText(fromGameText(*typed.replacement));   // paints through this handler again
-        return;
-    }
-    const auto colour = ResourceFile(host_.workspace().resourceFile).defaultColour(typed.value);
-    paintSwatch(swatches_[k], QColor(colour.red, colour.green, colour.blue));
+    return fields_->control(k);
 }
 
 void WeaponPage::drawPreview()
 {
-    const auto frame = spriteFrameOf(toGameText(static_cast<QLineEdit*>(controls_[fieldOf("Edit32")])->text()));
+    const auto frame = spriteFrameOf(toSystemText(static_cast<QLineEdit*>(fieldControl(fieldOf("Edit32")))->text()));
     if (!frame || !picture_)
         return;
     const auto pixels = spritePreview(*picture_, *frame);

@@ -18,6 +18,7 @@ class QTabWidget;
 
 namespace quorvex {
 
+class FieldPanel;
 class PageHost;
 
 class WeaponPage : public QWidget {
@@ -39,8 +40,6 @@ public:
     void WapenVerander();
     void NameEditExit();
     void SaveCurrentButClick();
-    void Edit28Change();
-    void Edit31Change();
     void Edit32Change();
     void Button1Click();
     void SortWButClick() {}
@@ -48,7 +47,7 @@ public:
     // The controls of the table's fields, for the plugin reader: what each shows, and setting it.
     FieldValue fieldValue(std::size_t field) const;
     void setFieldValue(std::size_t field, const FieldValue& value);
-    QWidget* fieldControl(std::size_t field) const { return controls_[field]; }
+    QWidget* fieldControl(std::size_t field) const;
     // Selects a row without showing it, as the plugin reader does.
     void selectWeapon(int row);
     int selectedWeapon() const;
@@ -62,9 +61,6 @@ protected:
 
 private:
     QWidget* buildSubPage(int page);
-    QWidget* buildFieldControl(std::size_t field);
-    void paintSwatch(QLabel* swatch, const QColor& colour);
-    void colourChanged(std::size_t field);
     void drawPreview();
     // Runs a handler through the main window's error boundary.
     void guarded(void (WeaponPage::*handler)());
@@ -82,8 +78,7 @@ private:
     QPushButton* saveButton_ = nullptr;
     QPushButton* pluginButton_ = nullptr;
     QLabel* previewLabel_ = nullptr;
-    std::array<QWidget*, WeaponFields.size()> controls_{};
-    std::array<QLabel*, WeaponFields.size()> swatches_{};   // beside the colour boxes
+    FieldPanel* fields_ = nullptr;           // the controls of WeaponFields, in table order
 };
 
 } // namespace quorvex

@@ -1,0 +1,103 @@
+// sounds list, export, export-all, import: the sound bank.
+#include "cli/cli.h"
+#include "sound/sound_operations.h"
+
+#include <ostream>
+
+namespace fs = std::filesystem;
+
+namespace quorvex::cli {
+
+namespace {
+
+// Takes "--name VALUE" from args when present.
+std::optional<std::string> takeValue(Arguments& args, const std::string& name)
+{
+    const auto it = std::find(args.begin(), args.end(), name);
+    if (it == args.end())
+        return std::nullopt;
+    if (it + 1 == args.end())
+        throw UsageError(name + " needs a file");
+    std::string value = *(it + 1);
+    args.erase(it, it + 2);
+    return value;
+}
+
+// The bank named by --bank, else the game's.
+fs::path bankFile(Context& context, Arguments& args)
+{
+    const auto given = takeValue(args, "--bank");
+    return given ? fs::path(*given) : soundBankInUse(context.workspace, std::nullopt);
+}
+
+int entryNumber(Context& context, const std::string& text)
+{
+    const auto number = soundNumber(text);
+    if (!number)
+        context.finish(Outcome::refused("No sound " + text + ": sound numbers run from 0 to 29"));
+    return number.value_or(-1);
+}
+
+int list(Context& context, const Arguments& given, const Command& command)
+{
+    Arguments args = given;
+    const auto bank = SoundBank::load(bankFile(context, args));
+    expectArguments(args, 0, 0, command);
+    for (int i = 0; i < SoundCount; ++i)
+        context.out << i << '\t' << SoundNames[static_cast<std::size_t>(i)] << '\t' << bank.entry(i).length << '\n';
+    return 0;
+}
+
+int exportOne(Context& context, const Arguments& given, const Command& command)
+{
+    Arguments args = given;
+    const auto file = bankFile(context, args);
+    expectArguments(args, 2, 2, command);
+    const int index = entryNumber(context, args[0]);
+    if (index < 0)
+        return 1;
+    return context.finish(exportSound(SoundBank::load(file), index, args[1]));
+}
+
+int exportAll(Context& context, const Arguments& given, const Command& command)
+{
+    Arguments args = given;
+    const auto file = bankFile(context, args);
+    expectArguments(args, 1, 1, command);
+    return context.finish(exportAllSounds(SoundBank::load(file), args[0]));
+}
+
+int import(Context& context, const Arguments& given, const Command& command)
+{
+    Arguments args = given;
+    const auto file = bankFile(context, args);
+    const auto to = takeValue(args, "--to");
+    expectArguments(args, 2, 2, command);
+    const int index = entryNumber(context, args[0]);
+    if (index < 0)
+        return 1;
+    auto bank = SoundBank::load(file);
+    const auto imported = importSound(bank, index, args[1]);
+    if (!imported.succeeded())
+        return context.finish(imported);
+    context.out << imported.status << '\n';
+    return context.finish(to ? saveSoundMod(bank, *to, context.ask) : saveSoundBank(bank, file));
+}
+
+} // namespace
+
+void addSoundCommands(CommandTable& table)
+{
+    table.push_back({"sounds list", "[--bank FILE]",
+                     "prints number, name and length in bytes of the 30 sounds of the game's bank (or FILE)", list});
+    table.push_back({"sounds export", "N OUT.wav [--bank FILE]",
+                     "writes sound N as an 8-bit mono WAV file; an existing OUT.wav is kept", exportOne});
+    table.push_back({"sounds export-all", "DIR [--bank FILE]",
+                     "writes every sound as DIR/SndN.wav; existing files are kept and reported", exportAll});
+    table.push_back({"sounds import", "N IN [--bank FILE] [--to NEW.SND]",
+                     "replaces sound N by the sound file IN (WAV, AIFF, FLAC, Ogg; mixed to mono and resampled to "
+                     "22050 per second) and saves the bank in place, or as NEW.SND leaving the bank as it was",
+                     import});
+}
+
+} // namespace quorvex::cli

@@ -1,0 +1,127 @@
+#include "sound/sound_operations.h"
+#include "formats/extension.h"
+#include "gameexe/errors.h"
+#include "gameexe/number_text.h"
+#include "sound/sound_import.h"
+
+namespace fs = std::filesystem;
+
+namespace quorvex {
+
+namespace {
+
+bool present(const fs::path& file)
+{
+    std::error_code error;
+    return fs::exists(fs::symlink_status(file, error));
+}
+
+// Entries that reach past the end and were not replaced cannot be written into a bank.
+std::optional<Outcome> refuseDamaged(const SoundBank& bank)
+{
+    if (const auto damaged = bank.firstDamaged())
+        return Outcome::refused(std::string(SoundNames[static_cast<std::size_t>(*damaged)]) + " (sound "
+                                + std::to_string(*damaged)
+                                + ") reaches past the end of the bank: import a sound into it before saving");
+    return std::nullopt;
+}
+
+std::string joined(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (const auto& name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+} // namespace
+
+fs::path soundBankInUse(const Workspace& workspace, const std::optional<fs::path>& selected)
+{
+    if (selected && upperExtension(*selected) == ".SND")
+        return *selected;
+    return workspace.torloSnd();
+}
+
+fs::path soundExportPath(const fs::path& folder, int index)
+{
+    return folder / ("Snd" + std::to_string(index) + ".wav");
+}
+
+std::optional<int> soundNumber(std::string_view text)
+{
+    const auto number = tryStrToInt(text);
+    if (!number || *number < 0 || *number >= SoundCount)
+        return std::nullopt;
+    return *number;
+}
+
+Outcome exportSound(const SoundBank& bank, int index, const fs::path& target)
+{
+    const auto wav = soundToWav(bank.samples(index));
+    if (present(target))
+        return Outcome::refused(inQuotes(target) + " already exists and was kept");
+    writeFileAtomically(target, wav);
+    return Outcome::done("Saved as " + inQuotes(target));
+}
+
+Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std::function<void(int)>& progress)
+{
+    int written = 0;
+    std::vector<std::string> kept, damaged;
+    for (int i = 0; i < SoundCount; ++i) {
+        if (progress)
+            progress(i);
+        const auto target = soundExportPath(folder, i);
+        if (!bank.entry(i).intact && !bank.changed(i))
+            damaged.push_back(target.filename().string());
+        else if (present(target))
+            kept.push_back(target.filename().string());
+        else {
+            writeFileAtomically(target, soundToWav(bank.samples(i)));
+            ++written;
+        }
+    }
+    std::string status = std::to_string(written) + " sounds saved as WAV in " + inQuotes(folder);
+    if (!kept.empty())
+        status += "; kept existing " + joined(kept);
+    if (!damaged.empty())
+        status += "; past the end of the bank: " + joined(damaged);
+    return kept.empty() && damaged.empty() ? Outcome::done(status) : Outcome::refused(status);
+}
+
+Outcome importSound(SoundBank& bank, int index, const fs::path& file)
+{
+    try {
+        bank.replace(index, bankSamplesFromSoundFile(file));
+    } catch (const SoundFileError& error) {
+        return Outcome::refused("Can not import " + inQuotes(file) + ": " + error.what());
+    } catch (const FileError& error) {
+        return Outcome::refused("Can not import " + inQuotes(file) + ": " + error.what());
+    }
+    return Outcome::done(std::string(SoundNames[static_cast<std::size_t>(index)]) + " replaced by " + inQuotes(file) + " ("
+                         + soundLengthText(bank.length(index)) + ")");
+}
+
+Outcome saveSoundBank(SoundBank& bank, const fs::path& file)
+{
+    if (auto refusal = refuseDamaged(bank))
+        return *refusal;
+    auto rebuilt = bank.rebuild();
+    writeFileAtomically(file, rebuilt);
+    bank = SoundBank::fromBytes(std::move(rebuilt));
+    return Outcome::done("Sounds saved", "Sound bank " + file.string() + " saved");
+}
+
+Outcome saveSoundMod(const SoundBank& bank, const fs::path& target, const Asker& ask)
+{
+    if (auto refusal = refuseDamaged(bank))
+        return *refusal;
+    const auto rebuilt = bank.rebuild();
+    if (present(target) && !(ask && ask(inQuotes(target) + " already exists. Replace it?")))
+        return Outcome::nothing(inQuotes(target) + " already exists and was kept");
+    writeFileAtomically(target, rebuilt);
+    return Outcome::done("Soundmod saved as " + inQuotes(target));
+}
+
+} // namespace quorvex

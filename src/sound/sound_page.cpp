@@ -1,0 +1,393 @@
+#include "sound/sound_page.h"
+#include "app/page_host.h"
+#include "formats/extension.h"
+#include "gameexe/errors.h"
+#include "platform/qt_platform.h"
+#include "sound/sound_operations.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMediaDevices>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace fs = std::filesystem;
+
+namespace quorvex {
+
+namespace {
+
+constexpr const char* SoundFileFilter =
+    "Sound files|*.wav; *.aif; *.aiff; *.flac; *.ogg|Wave files|*.wav|All files|*.*";
+constexpr const char* SoundModFilter = "Sound mods|*.snd|All files|*.*";
+
+} // namespace
+
+SoundPage::SoundPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host)
+{
+    setObjectName("SoundPage");
+    auto* outer = new QVBoxLayout(tab);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(this);
+    auto* columns = new QHBoxLayout(this);
+
+    list_ = new QListWidget;
+    list_->setObjectName("SoundList");
+    list_->setFixedWidth(150);
+    for (const char* name : SoundNames)
+        list_->addItem(name);
+    connect(list_, &QListWidget::itemSelectionChanged, this, [this] { host_.guarded([this] { SoundListClick(); }); });
+    connect(list_, &QListWidget::itemDoubleClicked, this, [this] { host_.guarded([this] { PlayButClick(); }); });
+    columns->addWidget(list_);
+
+    auto* right = new QVBoxLayout;
+    bankLabel_ = new QLabel;
+    bankLabel_->setObjectName("BankLabel");
+    bankLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    bankLabel_->setMaximumWidth(WaveformColumns);   // a long path is cut, not the picture moved
+    right->addWidget(bankLabel_);
+    image_ = new QLabel;
+    image_->setObjectName("SoundImage");
+    image_->setFixedSize(WaveformColumns, WaveformHeight);
+    right->addWidget(image_);
+    auto* lengthRow = new QHBoxLayout;
+    auto* caption = new QLabel("Sample Length: ");
+    caption->setObjectName("LengthCaption");
+    length_ = new QLabel;
+    length_->setObjectName("LengthLabel");
+    lengthRow->addWidget(caption);
+    lengthRow->addWidget(length_, 1);
+    right->addLayout(lengthRow);
+
+    auto* buttons = new QHBoxLayout;
+    right->addLayout(buttons);
+    auto* row = buttons;
+    auto add = [&](const char* name, const char* text, void (SoundPage::*handler)()) {
+        auto* made = button(name, text, handler);
+        row->addWidget(made);
+        return made;
+    };
+    play_ = add("PlayBut", "Play current sound", &SoundPage::PlayButClick);
+    wav_ = add("WavBut", "Save as WAV", &SoundPage::WavButClick);
+    add("SaveAllBut", "Save all as WAV", &SoundPage::SaveAllButClick);
+    row = new QHBoxLayout;
+    right->addLayout(row);
+    import_ = add("ImportWavBut", "Import WAV", &SoundPage::ImportWavButClick);
+    saveSound_ = add("SaveSoundBut", "Save current sound", &SoundPage::SaveSoundButClick);
+    saveMod_ = add("SaveModBut", "Save as soundmod", &SoundPage::SaveModButClick);
+    progress_ = new QProgressBar;
+    progress_->setObjectName("SaveAllProgress");
+    progress_->setRange(0, SoundCount);
+    progress_->setValue(0);
+    progress_->setFormat("%v of %m sounds saved");
+    right->addWidget(progress_);
+    right->addStretch();
+    columns->addLayout(right);
+    columns->addStretch();
+
+    for (QPushButton* off : {play_, wav_, import_, saveSound_, saveMod_})
+        off->setEnabled(false);
+    drawPicture({}, {});
+
+    // The bank is held with its imports: a new game or a replaced bank must be read afresh.
+    connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] {
+        if (!selectedMod_)
+            switchBank(host_.workspace().torloSnd(), false);
+    });
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {
+        if (parts & GameData::Sounds)
+            switchBank(bankPath_, true);
+    });
+}
+
+SoundPage::~SoundPage()
+{
+    stopPlaying();
+}
+
+QPushButton* SoundPage::button(const char* name, const char* caption, void (SoundPage::*handler)())
+{
+    auto* made = new QPushButton(caption);
+    made->setObjectName(name);
+    connect(made, &QPushButton::clicked, this, [this, handler] { host_.guarded([this, handler] { (this->*handler)(); }); });
+    return made;
+}
+
+int SoundPage::selected() const
+{
+    const auto items = list_->selectedItems();
+    return items.isEmpty() ? -1 : list_->row(items.front());
+}
+
+SoundBank& SoundPage::bank()
+{
+    if (bankPath_.empty())
+        bankPath_ = soundBankInUse(host_.workspace(), selectedMod_);
+    if (!bank_) {
+        showBankName();
+        bank_ = SoundBank::load(bankPath_);
+        updateMarks();
+    }
+    return *bank_;
+}
+
+void SoundPage::switchBank(const fs::path& file, bool fileReplaced)
+{
+    if (file == bankPath_ && bank_ && !fileReplaced)
+        return;
+    stopPlaying();
+    if (bank_ && bank_->anyChanged()) {
+        const auto question = "The imported sounds of " + inQuotes(bankPath_) + " are not saved. Save them now?";
+        if (!fileReplaced && host_.prompts().askYesNo(question))
+            host_.guarded([this] { host_.report(saveSoundBank(*bank_, bankPath_)); });
+        else
+            host_.StatusShow("The imported sounds were dropped");
+    }
+    bank_.reset();
+    bankPath_ = file;
+    showBankName();
+    updateMarks();
+    showQuietly();
+}
+
+void SoundPage::showFirst()
+{
+    {
+        const QSignalBlocker quiet(list_);
+        list_->setCurrentRow(0);
+    }
+    SoundListClick();   // a bank that cannot be read raises its error for the start-up
+}
+
+void SoundPage::followBrowser(const QString& file)
+{
+    const auto chosen = file.isEmpty() ? std::nullopt : std::optional(toPath(file));
+    const bool soundMod = chosen && upperExtension(*chosen) == ".SND";
+    selectedMod_ = soundMod ? chosen : std::nullopt;
+    switchBank(soundBankInUse(host_.workspace(), chosen), false);
+    if (!soundMod)
+        return;
+    // A sound mod selected in the browser: its first sound is selected and shown.
+    {
+        const QSignalBlocker quiet(list_);
+        list_->setCurrentRow(0);
+    }
+    host_.guarded([this] { SoundListClick(); });
+}
+
+// --- showing -----------------------------------------------------------------------------
+
+void SoundPage::SoundListClick()
+{
+    stopPlaying();
+    const bool any = selected() >= 0;
+    play_->setEnabled(any);
+    wav_->setEnabled(any);
+    import_->setEnabled(any);
+    if (any)
+        ViewWavButClick();
+}
+
+void SoundPage::ViewWavButClick()
+{
+    const int index = selected();
+    if (index < 0)
+        return;
+    drawPicture({}, {});
+    length_->clear();
+    const auto samples = bank().samples(index);
+    const auto points = waveformPoints(samples);
+    drawPicture(points, points.empty() ? QString("Sound selected is empty") : QString());
+    length_->setText(QString::fromStdString(soundLengthText(samples.size())));
+}
+
+// Redraws the selected sound after the bank changed; a bank that cannot be read is named in
+// the picture instead of a message box, which only the user's own actions raise.
+void SoundPage::showQuietly()
+{
+    try {
+        if (selected() >= 0)
+            ViewWavButClick();
+    } catch (const FileError& error) {
+        drawPicture({}, error.what());
+    }
+}
+
+void SoundPage::drawPicture(const std::vector<int>& points, const QString& message)
+{
+    picture_ = QImage(WaveformColumns, WaveformHeight, QImage::Format_RGB32);
+    picture_.fill(Qt::white);
+    QPainter painter(&picture_);
+    painter.setPen(QColor(0, 0, 128));
+    const int centre = WaveformHeight / 2;
+    painter.drawLine(WaveformColumns, centre, 0, centre);
+    QPoint previous(0, centre);
+    for (std::size_t x = 0; x < points.size(); ++x) {
+        const QPoint next(static_cast<int>(x) + 1, points[x]);
+        painter.drawLine(previous, next);
+        previous = next;
+    }
+    if (!message.isEmpty()) {
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(10, 10, WaveformColumns - 20, 40), Qt::AlignLeft | Qt::AlignTop, message);
+    }
+    painter.end();
+    image_->setPixmap(QPixmap::fromImage(picture_));
+}
+
+void SoundPage::showBankName()
+{
+    bankLabel_->setText("Bank: " + fromPath(bankPath_));
+    bankLabel_->setToolTip(fromPath(bankPath_));
+}
+
+void SoundPage::updateMarks()
+{
+    for (int i = 0; i < SoundCount; ++i) {
+        const bool changed = bank_ && bank_->changed(i);
+        list_->item(i)->setText(QString(SoundNames[static_cast<std::size_t>(i)]) + (changed ? " *" : ""));
+    }
+    saveSound_->setEnabled(bank_ && bank_->anyChanged());
+    saveMod_->setEnabled(bank_.has_value());
+}
+
+// --- playing -----------------------------------------------------------------------------
+
+bool SoundPage::isPlaying() const
+{
+    return sink_ && sink_->state() == QAudio::ActiveState;
+}
+
+void SoundPage::stopPlaying()
+{
+    if (sink_) {
+        sink_->stop();
+        delete sink_;
+        sink_ = nullptr;
+    }
+    playing_.close();
+}
+
+void SoundPage::PlayButClick()
+{
+    stopPlaying();
+    const int index = selected();
+    if (index < 0)
+        return;
+    const auto samples = bank().samples(index);
+    if (samples.empty())
+        return;
+    // Without an output device Qt would report "playing" and play nothing.
+    if (QMediaDevices::audioOutputs().isEmpty()) {
+        host_.StatusShow("No sound output found: the sound can not be played");
+        return;
+    }
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    QAudioFormat format;
+    format.setSampleRate(static_cast<int>(SoundSampleRate));
+    format.setChannelCount(1);
+    format.setSampleFormat(QAudioFormat::UInt8);
+    QByteArray data(static_cast<qsizetype>(samples.size()), Qt::Uninitialized);
+    std::transform(samples.begin(), samples.end(), data.begin(), [](std::uint8_t c) { return static_cast<char>(wavSample(c)); });
+    if (!device.isFormatSupported(format)) {
+        format.setSampleFormat(QAudioFormat::Int16);
+        QByteArray wide(data.size() * 2, Qt::Uninitialized);
+        for (qsizetype i = 0; i < data.size(); ++i) {
+            const auto value = static_cast<std::int16_t>((static_cast<std::uint8_t>(data[i]) - 128) * 256);
+            wide[2 * i] = static_cast<char>(value & 0xFF);
+            wide[2 * i + 1] = static_cast<char>((value >> 8) & 0xFF);
+        }
+        data = wide;
+    }
+    playing_.setData(data);
+    playing_.open(QIODevice::ReadOnly);
+    sink_ = new QAudioSink(device, format, this);
+    connect(sink_, &QAudioSink::stateChanged, this, [this](QAudio::State state) {
+        if (state == QAudio::IdleState && sink_)
+            sink_->stop();   // the whole sound was played
+    });
+    sink_->start(&playing_);
+    if (sink_->error() != QAudio::NoError) {
+        stopPlaying();
+        host_.StatusShow("The sound output could not be opened");
+    }
+}
+
+// --- export ------------------------------------------------------------------------------
+
+void SoundPage::WavButClick()
+{
+    const int index = selected();
+    if (index < 0)
+        return;
+    host_.report(exportSound(bank(), index, soundExportPath(host_.workspace().dataFolder, index)));
+}
+
+void SoundPage::SaveAllButClick()
+{
+    auto& sounds = bank();
+    progress_->setValue(0);
+    const auto outcome = exportAllSounds(sounds, host_.workspace().dataFolder, [this](int index) {
+        {
+            const QSignalBlocker quiet(list_);
+            list_->setCurrentRow(index);
+        }
+        showQuietly();
+        progress_->setValue(index);
+        progress_->repaint();
+    });
+    progress_->setValue(SoundCount);
+    host_.report(outcome);
+}
+
+// --- import and save ---------------------------------------------------------------------
+
+void SoundPage::ImportWavButClick()
+{
+    const int index = selected();
+    if (index < 0)
+        return;
+    auto& sounds = bank();
+    const auto file = host_.prompts().openFile(SoundFileFilter, {});
+    if (!file)
+        return;
+    stopPlaying();
+    host_.report(importSound(sounds, index, *file));
+    updateMarks();
+    showQuietly();
+}
+
+void SoundPage::SaveSoundButClick()
+{
+    stopPlaying();
+    host_.report(saveSoundBank(bank(), bankPath_));
+    updateMarks();
+}
+
+void SoundPage::SaveModButClick()
+{
+    auto& sounds = bank();
+    const auto target = host_.prompts().saveFile(SoundModFilter, bankPath_.parent_path() / "NEWSOUND.SND", "snd");
+    if (!target)
+        return;
+    std::error_code error;
+    if (fs::equivalent(*target, bankPath_, error)) {
+        SaveSoundButClick();   // the bank in use itself: saved in place
+        return;
+    }
+    const auto outcome = saveSoundMod(sounds, *target, [this](std::string_view question) {
+        return host_.prompts().askYesNo(std::string(question));
+    });
+    if (outcome.kind != Outcome::Kind::Nothing)
+        host_.report(outcome);
+}
+
+} // namespace quorvex

@@ -1,0 +1,81 @@
+// quorvex-cli hacks show / set on a demo game: the keys in the window's order, values taken as
+// typed and left, refusals that write nothing, and the log line without a time.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace quorvex::test;
+
+namespace {
+
+struct HackCliTest : ::testing::Test {
+    DemoGame demo;
+    fs::path exe = demo.workspace.torloExe();
+    fs::path data = demo.scratch / "cli-data";
+
+    HackCliTest() { fs::create_directories(data); }
+    CommandResult cli(std::vector<std::string> args)
+    {
+        std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), QUORVEX_CLI_PATH, "--game",
+                                     demo.game().string()};
+        all.insert(all.end(), args.begin(), args.end());
+        return runCommand(all);
+    }
+};
+
+} // namespace
+
+TEST_F(HackCliTest, ShowListsEverySwitchAndFieldInTheWindowsOrder)
+{
+    const auto result = cli({"hacks", "show"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::vector<std::string> keys;
+    std::istringstream in(result.out);
+    for (std::string line; std::getline(in, line);)
+        keys.push_back(line.substr(0, line.find(':')));
+    ASSERT_EQ(keys.size(), 49u);
+    EXPECT_EQ(keys.front(), "GRAVITYWORMS");
+    EXPECT_EQ(keys[4], "BOOBYTRAPRISK");
+    EXPECT_EQ(keys[25], "LASERCOLOR");
+    EXPECT_EQ(keys.back(), "WORMBLOOD");
+    EXPECT_NE(result.out.find("ROPEFIRSTCOLOR:62\n"), std::string::npos);
+    EXPECT_NE(result.out.find("JETPACK:0\n"), std::string::npos);
+}
+
+TEST_F(HackCliTest, SetTakesValuesAsTypedAndLeftThenWritesEveryHack)
+{
+    const auto result = cli({"hacks", "set", "BOOBYTRAPRISK=1", "JETPACK=1", "DIGGING=30"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto bytes = readBytes(exe);
+    EXPECT_EQ(bytes[11698], 2);   // tidied on leaving
+    EXPECT_EQ(bytes[13075], 235);
+    EXPECT_EQ(bytes[16739], 24);
+    const auto log = readText(data / "quorvex.log");
+    EXPECT_NE(log.find("\r\n- Hacks saved. Detailed information not yet available\r\n"), std::string::npos);
+    const auto shown = cli({"hacks", "show"}).out;
+    EXPECT_NE(shown.find("ALLTIMEJUMP:1\n"), std::string::npos);
+    EXPECT_NE(shown.find("BOOBYTRAPRISK:2\n"), std::string::npos);
+}
+
+TEST_F(HackCliTest, RefusalsWriteNothing)
+{
+    const auto before = readBytes(exe);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"hacks", "set", "GRAVITYWORMS=1", "LASERCOLOR=4"},
+             {"hacks", "set", "GRAVITYWORMS=1", "NOSUCHHACK=4"},
+             {"hacks", "set", "GRAVITYWORMS=2"},
+             {"hacks", "set", "GRAVITYWORMS=1", "FRICTION=9x"},
+             {"hacks", "set", "JUMPFORCE=1"},
+             {"hacks", "set", "NOBOOBYTRAPS=1", "BOOBYTRAPRISK=4"},
+         }) {
+        const auto result = cli(args);
+        EXPECT_EQ(result.exitCode, 1) << args.back();
+        EXPECT_FALSE(result.err.empty()) << args.back();
+        EXPECT_TRUE(readBytes(exe) == before) << args.back();
+    }
+    EXPECT_FALSE(fs::exists(data / "quorvex.log"));
+    EXPECT_EQ(cli({"hacks", "set", "GRAVITYWORMS"}).exitCode, 2);
+}
