@@ -6,11 +6,11 @@
 #include "browser/mod_browser_control.h"
 #include "browser/file_filter.h"
 #include "formats/graphics_mod.h"
-#include "formats/palette.h"
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/places.h"
+#include "palette/palette_page.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
 #include "sound/sound_page.h"
@@ -113,17 +113,13 @@ void TMainForm::buildWindow()
 void TMainForm::buildPages()
 {
     weapons_ = new WeaponPage(*this, page(Page::Weapons));
+    palette_ = new PalettePage(*this, page(Page::MaterialPalette));
     options_->layout()->addWidget(new BackupControl(*this));
-    connect(&events_, &GameEvents::gameFolderChanged, this, [this] {
-        guarded([this] {
-            readMaterials();
-            loadPalette();
-        });
-    });
     // Each subsystem puts its page (and its part of the window) in place here.
     browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
     sounds_ = new SoundPage(*this, page(Page::Sounds));
     connect(browser_, &ModBrowserControl::fileSelected, sounds_, &SoundPage::followBrowser);
+    connect(&events_, &GameEvents::filesChanged, browser_, &ModBrowserControl::RefreshButClick);
 }
 
 QWidget* TMainForm::buildFilterGroup()
@@ -340,20 +336,23 @@ void TMainForm::paintSwatchesBlack()
 
 void TMainForm::readMaterials()
 {
-    GameFile exe(services_.workspace.torloExe());
-    exe.seek(places::Materials);
-    exe.read(std::span<std::uint8_t>(materials));
+    palette_->readMaterials();
 }
 
 void TMainForm::loadPalette()
 {
-    workingPalette_ = quorvex::loadPalette(services_.workspace);
+    palette_->loadPalette();
 }
 
-void TMainForm::reloadWorkingPalette()
+const Palette& TMainForm::workingPalette() const
 {
-    loadPalette();
-    events_.gameDataChanged(GameData::Palette);
+    return palette_->workingPalette();
+}
+
+void TMainForm::reloadWorkingPalette(bool materialsToo)
+{
+    // The palette page holds both and reloads them.
+    events_.gameDataChanged(GameData::Palette | (materialsToo ? GameData::Materials : 0u));
 }
 
 void TMainForm::setGameFolder(const fs::path& folder)

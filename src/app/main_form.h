@@ -26,6 +26,7 @@ class InstalledBackupKeeper;
 class OptionsPage;
 class ModBrowserControl;
 class SoundPage;
+class PalettePage;
 class WeaponPage;
 
 struct AppServices {
@@ -57,7 +58,7 @@ public:
     SettingsStore& settings() override { return services_.settings; }
     ActivityLog& log() override { return log_; }
     GameEvents& gameEvents() override { return events_; }
-    const Palette& workingPalette() const override { return workingPalette_; }
+    const Palette& workingPalette() const override;
     void StatusShow(const QString& text) override;
     void report(const Outcome& outcome) override;
     bool guarded(const std::function<void()>& handler) override;
@@ -65,8 +66,9 @@ public:
     // Points the program at another game folder; when it differs, every holder of game data
     // is told once through gameEvents().gameFolderChanged.
     void setGameFolder(const std::filesystem::path& folder);
-    // Re-reads the working palette from the game (after an activation changed it).
-    void reloadWorkingPalette();
+    // Re-reads the working palette (and the materials) from the game after an activation
+    // changed them.
+    void reloadWorkingPalette(bool materialsToo = false);
 
     void FormActivate();
     void ApplyColorScheme();
@@ -74,9 +76,6 @@ public:
     AppServices& services() { return services_; }
     std::mt19937& random() { return random_; }
     bool powerlevelFlag() const { return powerlevel_; }
-
-    // The materials held for the palette page.
-    std::array<std::uint8_t, 160> materials{};
 
     OptionsPage* optionsPage() const { return options_; }
     std::array<QCheckBox*, 9> filterBoxes{};
@@ -119,7 +118,6 @@ private:
     ActivityLog log_;
     std::unique_ptr<InstalledBackupKeeper> backups_;   // every change of a game file keeps a copy first
     GameEvents events_;
-    Palette workingPalette_{};
     std::mt19937 random_;
     bool powerlevel_ = false;
 
@@ -133,6 +131,7 @@ private:
     ModBrowserControl* browser_ = nullptr;
     WeaponPage* weapons_ = nullptr;
     SoundPage* sounds_ = nullptr;
+    PalettePage* palette_ = nullptr;
 };
 
 } // namespace quorvex

@@ -38,6 +38,9 @@ signals:
     // Raised after an operation (activation, a plugin, a restore) changed parts of the game
     // files; `parts` is a set of GameData flags.
     void gameDataChanged(unsigned parts);
+    // Raised after an operation wrote a file outside the game data (an export), so that the
+    // file list shows it.
+    void filesChanged();
 };
 
 class PageHost {

@@ -213,7 +213,7 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
     try {
         for (std::size_t i = 0; i < entries.size(); ++i)
             if (keep[i] && !entries[i].folder)
-                beforeFileChange(entries[i].target, FileChange::Replace);
+                beforeFileChange(entries[i].target);
     } catch (const FileError& failure) {
         return refuse(failure.what());
     }

@@ -32,7 +32,7 @@ Outcome deleteModFile(const fs::path& file, const fs::path& browsedFolder)
     if (!isThere(file))
         return Outcome::refused("Could not delete " + inQuotes(file) + ": File not found");
     try {
-        beforeFileChange(file, FileChange::Replace);   // deleting a game file is a change like any other
+        beforeFileChange(file);   // deleting a game file is a change like any other
     } catch (const FileError& failure) {
         return Outcome::refused("Could not delete " + inQuotes(file) + ": " + failure.what());
     }

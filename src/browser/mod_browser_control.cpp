@@ -304,7 +304,7 @@ void ModBrowserControl::ActivateButtonClick()
                                              [&](std::string_view question) { return prompts.askYesNo(std::string(question)); });
         show(activation.outcome);
         if (activation.paletteChanged)
-            main_.reloadWorkingPalette();
+            main_.reloadWorkingPalette(activation.materialsChanged);
     });
 }
 

@@ -62,6 +62,7 @@ CommandTable allCommands()
     addGameCommands(table);
     addWeaponCommands(table);
     addFormatCommands(table);
+    addPaletteCommands(table);
     addHackCommands(table);
     addSoundCommands(table);
     addBackupCommands(table);

@@ -51,6 +51,7 @@ using CommandTable = std::vector<Command>;
 void addGameCommands(CommandTable& table);
 void addWeaponCommands(CommandTable& table);
 void addFormatCommands(CommandTable& table);
+void addPaletteCommands(CommandTable& table);
 void addHackCommands(CommandTable& table);
 void addSoundCommands(CommandTable& table);
 void addBackupCommands(CommandTable& table);

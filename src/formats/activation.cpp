@@ -61,7 +61,8 @@ Activation activateLevel(const fs::path& file, const std::string& path, const fs
     dat.seek(places::DatLevelName);
     dat.writeByte(static_cast<std::uint8_t>(name.size()));
     dat.write(name);
-    return {Outcome::done("Level activated", "Level " + path + " activated"), powerlevel};
+    return {Outcome::done("Level activated", "Level " + path + " activated"), powerlevel,
+            form == LevelForm::Powerlevel2};
 }
 
 Activation activateMod(const fs::path& file, const std::string& path, const std::string& gameName,

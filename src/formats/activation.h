@@ -11,6 +11,7 @@ namespace quorvex {
 struct Activation {
     Outcome outcome;
     bool paletteChanged = false;   // the caller reloads the working palette (loadPalette)
+    bool materialsChanged = false; // and the materials (a powerlevel 2)
 };
 
 // Dispatches on the upper-cased extension: .LEV, .CHR, .SND, .ACT, .LPL, .PAL. browsedFolder is

@@ -140,10 +140,10 @@ std::uint64_t sizeOrZero(const fs::path& path)
 
 } // namespace
 
-void beforeFileChange(const fs::path& path, FileChange change)
+void beforeFileChange(const fs::path& path)
 {
     if (installed)
-        installed->keep(path, change);
+        installed->keep(path);
 }
 
 BackupKeeper::BackupKeeper(const Workspace& workspace, Now now)
@@ -162,15 +162,14 @@ bool BackupKeeper::inGameFolder(const fs::path& path) const
            && sameFolder(path.has_parent_path() ? path.parent_path() : fs::path("."), workspace_.gameFolder);
 }
 
-bool BackupKeeper::keeps(const fs::path& path, FileChange change) const
+bool BackupKeeper::keeps(const fs::path& path) const
 {
-    if (change == FileChange::InPlace && isLevel(path))
+    if (isLevel(path))
         return true;
     if (!inGameFolder(path))
         return false;
     const auto name = path.filename().string();
-    return isLevel(path)
-           || std::any_of(std::begin(GameFileNames), std::end(GameFileNames),
+    return std::any_of(std::begin(GameFileNames), std::end(GameFileNames),
                           [&](const char* game) { return sameNameIgnoringCase(name, game); });
 }
 
@@ -185,9 +184,9 @@ fs::path BackupKeeper::fileFor(const Backup& backup) const
     return file.has_parent_path() ? file : findGameFile(workspace_.gameFolder, backup.file);
 }
 
-void BackupKeeper::keep(const fs::path& path, FileChange change)
+void BackupKeeper::keep(const fs::path& path)
 {
-    if (keeps(path, change))
+    if (keeps(path))
         keepCopy(path, false);
 }
 

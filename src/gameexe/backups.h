@@ -19,14 +19,11 @@
 
 namespace quorvex {
 
-// How a writer is about to change a file: patched where it lies (GameFile), or replaced whole
-// or removed (writeFileAtomically, copyFileAtomically, moveFileOver, deleting a file).
-enum class FileChange { InPlace, Replace };
-
-// Asks the installed keeper to keep a copy of path before it changes. Throws FileError when
+// Asks the installed keeper to keep a copy of path before it is patched (GameFile), replaced
+// whole (writeFileAtomically, copyFileAtomically, moveFileOver) or deleted. Throws FileError when
 // the copy can not be written, so that the change does not happen. Without a keeper (tools,
 // most tests) nothing is kept.
-void beforeFileChange(const std::filesystem::path& path, FileChange change);
+void beforeFileChange(const std::filesystem::path& path);
 
 struct Backup {
     std::string id;                  // unique within a game's backups; the CLI and the list use it
@@ -47,11 +44,11 @@ public:
     explicit BackupKeeper(const Workspace& workspace, Now now = {});
 
     // True for the files that are kept: torlo.exe, torlo.dat, TORLO.CHR and TORLO.SND of the
-    // game folder, and level files (.LEV) changed in place or replaced in the game folder.
-    bool keeps(const std::filesystem::path& path, FileChange change) const;
+    // game folder, and level files (.LEV) wherever they lie ("Save to PL2" rewrites any level).
+    bool keeps(const std::filesystem::path& path) const;
     // Keeps a copy of path when it is kept, exists, has no copy of today yet and differs from
     // its newest copy. Throws FileError when the copy can not be written.
-    void keep(const std::filesystem::path& path, FileChange change);
+    void keep(const std::filesystem::path& path);
 
     // The backups of the current game, newest first.
     std::vector<Backup> list() const;

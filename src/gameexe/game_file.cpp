@@ -122,7 +122,7 @@ std::uint32_t GameFile::readUInt32()
 void GameFile::write(std::span<const std::uint8_t> bytes)
 {
     if (!written_ && !bytes.empty()) {
-        beforeFileChange(path_, FileChange::InPlace);
+        beforeFileChange(path_);
         written_ = true;
     }
     std::size_t done = 0;
@@ -209,7 +209,7 @@ void writeAll(int fd, const fs::path& temporary, std::span<const std::uint8_t> b
 
 void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes)
 {
-    beforeFileChange(path, FileChange::Replace);
+    beforeFileChange(path);
     auto [temporary, fd] = createTemporaryBeside(path);
     writeAll(fd, temporary, bytes);
 #ifndef _WIN32
@@ -231,7 +231,7 @@ void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> byt
 
 void moveFileOver(const fs::path& finished, const fs::path& target)
 {
-    beforeFileChange(target, FileChange::Replace);
+    beforeFileChange(target);
     std::error_code error;
     fs::rename(finished, target, error);
     if (error)
@@ -240,7 +240,7 @@ void moveFileOver(const fs::path& finished, const fs::path& target)
 
 void copyFileAtomically(const fs::path& source, const fs::path& target)
 {
-    beforeFileChange(target, FileChange::Replace);
+    beforeFileChange(target);
     writeFileAtomically(target, readWholeFile(source));
 }
 

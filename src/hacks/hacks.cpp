@@ -48,7 +48,7 @@ static_assert(onPatchesAgree(), "switches that are on together must agree on the
 constexpr bool isHackPlace(std::uint32_t offset)
 {
     for (auto place : places::Hacks)
-        if (place == offset || place + 7 >= offset && place == places::HackRunOf8)
+        if (place == offset || (place == places::HackRunOf8 && offset > place && offset <= place + 7))
             return true;
     return false;
 }

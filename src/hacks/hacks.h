@@ -43,7 +43,7 @@ enum class HackTidy : std::uint8_t { None, OnLeave, OnChange };
 struct HackItem {
     std::string_view key;       // the CLI's key; also the control's objectName
     std::string_view caption;
-    HackGroup group;
+    HackGroup group = HackGroup::Gravity;
     bool isSwitch = false;
     // A switch: its on and off patches, and what makes it on at creation (none: all on bytes).
     std::array<BytePatch, 4> on{};
@@ -72,7 +72,11 @@ constexpr HackItem Switch(std::string_view key, std::string_view caption, HackGr
                           std::array<BytePatch, 4> on, std::array<BytePatch, 4> off,
                           std::array<BytePatch, 2> onWhen = {})
 {
-    HackItem item{key, caption, group, true};
+    HackItem item;
+    item.key = key;
+    item.caption = caption;
+    item.group = group;
+    item.isSwitch = true;
     item.on = on;
     item.off = off;
     item.onWhen = onWhen;
@@ -82,7 +86,10 @@ constexpr HackItem Switch(std::string_view key, std::string_view caption, HackGr
 constexpr HackItem Field(std::string_view key, std::string_view caption, HackGroup group, std::uint32_t offset,
                          HackRead read, HackWrite write, std::string_view design)
 {
-    HackItem item{key, caption, group, false};
+    HackItem item;
+    item.key = key;
+    item.caption = caption;
+    item.group = group;
     item.offsets = {offset, 0, 0};
     item.read = read;
     item.write = write;

@@ -77,7 +77,7 @@ TEST(BackupWalk, EveryCommandThatChangesTheGameLeavesABackupOfEachFileItChanged)
         CliGame game;
         // The game was changed once before, yesterday: torlo.exe has its original and differs from it.
         const auto ws = game.cliWorkspace();
-        BackupKeeper(ws, [] { return std::time(nullptr) - 24 * 60 * 60; }).keep(ws.torloExe(), FileChange::InPlace);
+        BackupKeeper(ws, [] { return std::time(nullptr) - 24 * 60 * 60; }).keep(ws.torloExe());
         auto exe = readBytes(ws.torloExe());
         exe[0] ^= 0xFF;
         writeBytes(ws.torloExe(), exe);

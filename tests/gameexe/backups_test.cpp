@@ -117,7 +117,7 @@ TEST_F(BackupsTest, ReadsExportsAndOtherFilesKeepNothing)
     }
     writeFileAtomically(ws.gameFolder / "export.bmp", std::vector<std::uint8_t>{1});
     writeFileAtomically(ws.gameFolder / "export.bmp", std::vector<std::uint8_t>{2});    // a file of the user's
-    writeFileAtomically(ws.gameFolder / "mods" / "MEADOW.LEV", std::vector<std::uint8_t>{3});   // a conversion's result
+    writeFileAtomically(ws.gameFolder / "mods" / "ISLANDS.BMP", std::vector<std::uint8_t>{3});  // a conversion's result
     patch(ws.gameFolder / "mods" / "PASTEL.ACT", 0, 9);
     writeFileAtomically(ws.dataFolder / "torlo.exe", std::vector<std::uint8_t>{4});    // not the game's
     writeFileAtomically(ws.dataFolder / "torlo.exe", std::vector<std::uint8_t>{5});

@@ -200,9 +200,11 @@ TEST_F(HacksTest, ReadThenDoAllLeavesTheGameUnchanged)
         const auto again = read();
         EXPECT_EQ(again.text[item("MAXHEALTH")], "77");
         EXPECT_EQ(again.text[item("BONUSCHANCE")], "2500");
-        for (std::size_t i = 0; i < HackCount; ++i)
-            if (HackItems[i].isSwitch)
+        for (std::size_t i = 0; i < HackCount; ++i) {
+            if (HackItems[i].isSwitch) {
                 EXPECT_EQ(again.on[i], on) << HackItems[i].key;
+            }
+        }
         save(again);
         EXPECT_TRUE(readBytes(exe) == before) << "switches " << (on ? "on" : "off");
     }

@@ -123,8 +123,9 @@ std::optional<fs::path> ScriptedPrompts::saveFile(const std::string& filter, con
     return openFile(filter, initial);
 }
 
-std::optional<std::uint32_t> ScriptedPrompts::chooseColour(std::uint32_t)
+std::optional<std::uint32_t> ScriptedPrompts::chooseColour(std::uint32_t initial)
 {
+    colourInitials.push_back(initial);
     if (colours.empty()) {
         ADD_FAILURE() << "unexpected colour dialog";
         return std::nullopt;

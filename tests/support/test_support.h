@@ -60,7 +60,8 @@ public:
     std::deque<std::optional<std::filesystem::path>> files;         // answers to open/save dialogs
     std::vector<std::string> filters;                               // filters of the dialogs shown
     std::vector<std::filesystem::path> initialNames;
-    std::deque<std::optional<std::uint32_t>> colours;
+    std::deque<std::optional<std::uint32_t>> colours;                // answers to the colour dialog
+    std::vector<std::uint32_t> colourInitials;                      // the colour each one was preset with
 
     void information(const std::string& text) override { shown.push_back(text); }
     void error(const std::string& text) override { shown.push_back(text); }

@@ -142,9 +142,11 @@ TEST_F(HacksWindowTest, EveryGroupIsReadableOnASmallScreen)
     window->adjustSize();
     EXPECT_LE(window->height(), 700);
     EXPECT_LE(window->width(), 1000);
-    for (auto* label : window->findChildren<QLabel*>())
-        if (label->isVisible() && !label->text().isEmpty() && !label->wordWrap())
+    for (auto* label : window->findChildren<QLabel*>()) {
+        if (label->isVisible() && !label->text().isEmpty() && !label->wordWrap()) {
             EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        }
+    }
     const auto shots = QDir::temp().filePath("hacks-shots");
     QDir().mkpath(shots);
     window->grab().save(shots + "/hacks-window.png");
