@@ -3,7 +3,8 @@
 set -euo pipefail
 
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libzip-dev libsndfile1-dev libsamplerate0-dev
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+          shared-mime-info desktop-file-utils xdg-utils)
 
 install_missing_packages() {
     local missing=()

@@ -1,4 +1,5 @@
 #include "demo_game.h"
+#include "ai/ai_values.h"
 #include "game_data.h"
 #include "gameexe/places.h"
 #include "gameexe/weapon_names.h"
@@ -104,6 +105,12 @@ Bytes torloExe()
         put(exe, places::WeaponNames + places::WeaponNameSlot * i, encodeWeaponName(names[i]));
     fillWeaponTable(exe);
     fillObjects(exe);
+    for (const auto& field : AiFields) {   // the "Standard" computer player
+        const auto bits = aiStoredBits(field, field.standard);
+        exe[field.offset] = static_cast<std::uint8_t>(bits);
+        if (field.store != AiStore::SignedByte)
+            exe[field.offset + 1] = static_cast<std::uint8_t>(bits >> 8);
+    }
     // The hacks in their off state with their design-time numbers.
     for (const auto& write : hackBytes(designHackValues()))
         exe[write.offset] = write.value;

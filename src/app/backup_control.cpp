@@ -34,8 +34,10 @@ BackupControl::BackupControl(PageHost& host, QWidget* parent) : QGroupBox(" Rest
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The file takes the room left; a long level path is cut and shown whole in its tip.
+    list_->header()->setStretchLastSection(false);
     list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    list_->header()->setStretchLastSection(true);
+    list_->header()->setSectionResizeMode(FileColumn, QHeaderView::Stretch);
     layout->addWidget(list_, 1);
 
     restoreButton_ = new QPushButton("Restore");
@@ -70,6 +72,7 @@ void BackupControl::refresh()
         auto* item = new QTreeWidgetItem(list_, {fromPath(backup.file), QString::fromStdString(backup.date),
                                                  QString::number(backup.size), backup.original ? "original" : ""});
         item->setData(FileColumn, Qt::UserRole, QString::fromStdString(backup.id));
+        item->setToolTip(FileColumn, item->text(FileColumn));
         item->setTextAlignment(SizeColumn, Qt::AlignRight | Qt::AlignVCenter);
         if (item->data(FileColumn, Qt::UserRole).toString() == chosen)
             list_->setCurrentItem(item);

@@ -1,6 +1,7 @@
 // Quorvex: the desktop program.
 #include "app/qt_services.h"
 #include "app/windows.h"
+#include "controls/shadowed_hint_window.h"
 #include "platform/qt_platform.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quorvex");
     QApplication::setOrganizationName("Morvane");
+    quorvex::TShadowedHintWindow::install(app);   // before any window is shown
 
     quorvex::QtPrompts prompts;
     quorvex::QtShell shell;

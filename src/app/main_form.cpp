@@ -1,5 +1,5 @@
 #include "app/main_form.h"
-#include "app/backup_control.h"
+#include "ai/ai_page.h"
 #include "app/options_page.h"
 #include "app/scheme_colours.h"
 #include "browser/file_operations.h"
@@ -11,6 +11,7 @@
 #include "gameexe/game_file.h"
 #include "gameexe/places.h"
 #include "palette/palette_page.h"
+#include "platform/file_classes.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
 #include "sound/sound_page.h"
@@ -38,7 +39,6 @@ namespace quorvex {
 
 namespace {
 
-constexpr const char* TorloExeFilter = "Torlo.exe|Torlo.exe|All executables|*.exe";
 constexpr const char* PaletteFilter = "ACT palettes|*.act|PAL palettes|*.pal|All palettes|*.pal; *.act|All files|*.*";
 
 struct PageInfo {
@@ -87,7 +87,7 @@ void TMainForm::buildWindow()
         if (std::string_view(info.objectName) == "AboutTab")
             tab = buildAboutPage();
         else if (std::string_view(info.objectName) == "OptionsTab")
-            tab = options_ = new OptionsPage;
+            tab = options_ = buildOptionsPage();
         else
             tab = new QWidget;
         tab->setObjectName(info.objectName);
@@ -110,11 +110,39 @@ void TMainForm::buildWindow()
     statusBar()->addWidget(colourText_, 1);
 }
 
+OptionsPage* TMainForm::buildOptionsPage()
+{
+    if (!services_.fileClasses) {
+        ownFileClasses_ = desktopClassStore();
+        services_.fileClasses = ownFileClasses_.get();
+    }
+    OptionsPage::Window window{
+        [this](bool stretched) { browser_->placeLevelPicture(stretched); },
+        [this](const QString& family) {
+            auto windowFont = font();
+            windowFont.setFamily(family);
+            setFont(windowFont);
+        },
+        [this] {
+            // Hidden while the colours change, so that it repaints whole in the new ones.
+            pages_->hide();
+            ApplyColorScheme();
+            pages_->show();
+        },
+        [this] { return std::uniform_int_distribution<std::int64_t>(0, 16777214)(random_); }};
+    return new OptionsPage(*this, *services_.fileClasses, std::move(window));
+}
+
 void TMainForm::buildPages()
 {
+    // Connected before the pages, so that they find weapon.bmp rebuilt from the new game.
+    connect(&events_, &GameEvents::gameFolderChanged, this, [this] {
+        pointBrowserAt(services_.workspace.gameFolder);
+        guarded([this] { buildWeaponPicture(); });
+    });
     weapons_ = new WeaponPage(*this, page(Page::Weapons));
     palette_ = new PalettePage(*this, page(Page::MaterialPalette));
-    options_->layout()->addWidget(new BackupControl(*this));
+    ai_ = new AiPage(*this, page(Page::CpuAi));
     // Each subsystem puts its page (and its part of the window) in place here.
     browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
     sounds_ = new SoundPage(*this, page(Page::Sounds));
@@ -239,6 +267,7 @@ void TMainForm::FormCreate()
         buildWeaponPicture();                                       // 22
         showFirstEntries();                                         // 23
     });
+    started_ = true;
 }
 
 void TMainForm::readSettings()
@@ -257,7 +286,7 @@ void TMainForm::firstRun()
     if (auto chosen = services_.prompts.openFile(TorloExeFilter, {}))
         settings.setText(setting::TorloPath, chosen->parent_path().string());
     writeFirstRunDefaults(settings);
-    services_.workspace.gameFolder = settings.text(setting::TorloPath).value_or("");
+    setGameFolder(settings.text(setting::TorloPath).value_or(""));
     openHelp();
 }
 
@@ -291,9 +320,7 @@ void TMainForm::pointBrowserAt(const fs::path& folder)
 
 void TMainForm::readCpuAiValues()
 {
-    GameFile exe(services_.workspace.torloExe());
-    exe.seek(places::AiValue16A);
-    exe.readInt16();
+    ai_->SetAI();
 }
 
 void TMainForm::applyFilterBits()
@@ -360,7 +387,9 @@ void TMainForm::setGameFolder(const fs::path& folder)
     if (folder == services_.workspace.gameFolder)
         return;
     services_.workspace.gameFolder = folder;
-    events_.gameFolderChanged();
+    // During the start-up nothing has been read from a game yet; its own steps read the new one.
+    if (started_)
+        events_.gameFolderChanged();
 }
 
 void TMainForm::applyWindows51Rule()

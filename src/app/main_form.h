@@ -22,6 +22,8 @@ class QVBoxLayout;
 
 namespace quorvex {
 
+class AiPage;
+class FileClassStore;
 class InstalledBackupKeeper;
 class OptionsPage;
 class ModBrowserControl;
@@ -38,6 +40,7 @@ struct AppServices {
     QStringList arguments;          // the command line after the program name
     std::function<bool()> isWindows51;
     std::function<int()> screenWidth;
+    FileClassStore* fileClasses = nullptr;   // the desktop's file classes; none: the platform's
 };
 
 class TMainForm : public QMainWindow, public PageHost {
@@ -65,7 +68,7 @@ public:
 
     // Points the program at another game folder; when it differs, every holder of game data
     // is told once through gameEvents().gameFolderChanged.
-    void setGameFolder(const std::filesystem::path& folder);
+    void setGameFolder(const std::filesystem::path& folder) override;
     // Re-reads the working palette (and the materials) from the game after an activation
     // changed them.
     void reloadWorkingPalette(bool materialsToo = false);
@@ -92,6 +95,7 @@ protected:
 private:
     void buildWindow();
     void buildPages();
+    OptionsPage* buildOptionsPage();
     QWidget* buildFilterGroup();
     QWidget* buildAboutPage();
     QWidget* buildHeader();
@@ -120,6 +124,8 @@ private:
     GameEvents events_;
     std::mt19937 random_;
     bool powerlevel_ = false;
+    bool started_ = false;   // the start-up has read the game; a new folder must be announced
+    std::unique_ptr<FileClassStore> ownFileClasses_;
 
     QTabWidget* pages_ = nullptr;
     QVBoxLayout* leftColumn_ = nullptr;
@@ -132,6 +138,7 @@ private:
     WeaponPage* weapons_ = nullptr;
     SoundPage* sounds_ = nullptr;
     PalettePage* palette_ = nullptr;
+    AiPage* ai_ = nullptr;
 };
 
 } // namespace quorvex

@@ -61,6 +61,8 @@ public:
     virtual void report(const Outcome& outcome) = 0;
     // Runs a handler; any error is shown in a message box and abandons the handler.
     virtual bool guarded(const std::function<void()>& handler) = 0;
+    // Points the program at another game folder; when it differs, gameFolderChanged is raised.
+    virtual void setGameFolder(const std::filesystem::path& folder) = 0;
 };
 
 } // namespace quorvex

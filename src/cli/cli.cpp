@@ -63,6 +63,7 @@ CommandTable allCommands()
     addWeaponCommands(table);
     addFormatCommands(table);
     addPaletteCommands(table);
+    addOptionCommands(table);
     addHackCommands(table);
     addSoundCommands(table);
     addBackupCommands(table);

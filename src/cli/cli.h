@@ -52,6 +52,7 @@ void addGameCommands(CommandTable& table);
 void addWeaponCommands(CommandTable& table);
 void addFormatCommands(CommandTable& table);
 void addPaletteCommands(CommandTable& table);
+void addOptionCommands(CommandTable& table);
 void addHackCommands(CommandTable& table);
 void addSoundCommands(CommandTable& table);
 void addBackupCommands(CommandTable& table);

@@ -22,12 +22,19 @@ inline constexpr std::uint32_t HackLaserColour = 15567;   // shown only: valid w
 inline constexpr std::uint32_t HackLaserCheck = 38402;
 inline constexpr std::uint32_t HackRunOf8 = 110348;     // the one 8-byte run among them
 
-// CPU AI values: three code places and eight 16-bit settings.
-inline constexpr std::uint32_t AiValue16A = 19636;
-inline constexpr std::uint32_t AiValue16B = 19715;
-inline constexpr std::uint32_t AiValueByte = 19782;
-inline constexpr std::array<std::uint32_t, 8> AiSettings = {110324, 110326, 110328, 110330,
-                                                             110332, 110342, 110344, 110346};
+// CPU AI values: how often the computer player acts (16-bit, 1 = very often, 32767 = almost
+// never) and three numbers of its range and explosion-time calculations.
+inline constexpr std::uint32_t AiChangeLeft = 110326;
+inline constexpr std::uint32_t AiChangeRight = 110324;
+inline constexpr std::uint32_t AiFirePress = 110328;
+inline constexpr std::uint32_t AiFireRelease = 110342;
+inline constexpr std::uint32_t AiChangePress = 110330;
+inline constexpr std::uint32_t AiChangeRelease = 110344;
+inline constexpr std::uint32_t AiJumpPress = 110332;
+inline constexpr std::uint32_t AiJumpRelease = 110346;
+inline constexpr std::uint32_t AiMaxExplodeTime = 19636;   // 16-bit
+inline constexpr std::uint32_t AiMinimumRange = 19782;     // 8-bit
+inline constexpr std::uint32_t AiRangeDivisor = 19715;     // 16-bit
 
 // Object table: 24 entries per field.
 inline constexpr int ObjectCount = 24;

@@ -18,6 +18,7 @@ struct MainFormFixture {
     MemorySettings settings;
     bool windows51 = false;
     int screenWidth = 1920;
+    FileClassStore* fileClasses = nullptr;   // none: the platform's (under the test XDG folders)
 
     MainFormFixture() { settings.setText(setting::TorloPath, demo.game().string()); }
 
@@ -26,7 +27,7 @@ struct MainFormFixture {
         Workspace workspace = demo.workspace;
         workspace.gameFolder.clear();   // the settings decide
         AppServices services{prompts, shell, clock, settings, workspace, std::move(arguments),
-                             [this] { return windows51; }, [this] { return screenWidth; }};
+                             [this] { return windows51; }, [this] { return screenWidth; }, fileClasses};
         return std::make_unique<TMainForm>(std::move(services));
     }
 };

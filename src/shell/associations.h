@@ -1,0 +1,108 @@
+#pragma once
+// File associations: the mod file kinds that Quorvex opens from the desktop, and the
+// freedesktop form of registering them (a shared-mime-info package, a desktop entry, icons
+// and the defaults in mimeapps.list), all per user.
+#include "shell/outcome.h"
+
+#include <array>
+#include <bitset>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvex {
+
+struct AssociationKind {
+    std::string_view caption;      // the box under " File extensions "
+    std::string_view control;      // its objectName
+    std::string_view word;         // the CLI's name
+    std::array<std::string_view, 3> extensions;   // with their dots; unused slots empty
+    std::string_view className;    // the Windows file class
+    std::string_view description;
+    std::string_view windowsIcon;  // beside the program, as "<name>,0"
+    std::string_view mimeType;
+};
+
+inline constexpr std::array<AssociationKind, 6> AssociationKinds = {{
+    {"Levels", "LevBox", "levels", {".lev"}, "Quorvex.Level", "Torlo Level", "ic_lev.ico", "application/x-torlo-level"},
+    {"GFX Mods", "ChrBox", "gfx", {".chr"}, "Quorvex.GFXMod", "Torlo Graphics Mod", "ic_chr.ico", "application/x-torlo-gfxmod"},
+    {"Sound Mods", "SndBox", "sounds", {".snd"}, "Quorvex.SoundMod", "Torlo Sound Mod", "ic_snd.ico", "application/x-torlo-soundmod"},
+    {"Palettes", "PalBox", "palettes", {".act", ".lpl", ".pal"}, "Quorvex.Palette", "Palette", "ic_pal.ico", "application/x-torlo-palette"},
+    {"Weapons", "LwpBox", "weapons", {".lwp"}, "Quorvex.Weapon", "Torlo Weapon", "ic_lwp.ico", "application/x-torlo-weapon"},
+    {"Translations", "LlfBox", "translations", {".llf"}, "Quorvex.Translation", "Torlo Translation", "ic_llf.ico", "application/x-torlo-translation"},
+}};
+
+using AssociationSet = std::bitset<AssociationKinds.size()>;
+
+std::optional<std::size_t> associationByWord(std::string_view word);
+
+// The desktop's store of file classes: the registry on Windows, the XDG folders elsewhere.
+class FileClassStore {
+public:
+    virtual ~FileClassStore() = default;
+    // Makes program the opener of each kind in the set (the others are left as they are).
+    // Returns what stopped it, empty when done.
+    virtual std::string associate(AssociationSet kinds, const std::filesystem::path& program) = 0;
+    // Takes away everything that associate wrote, and nothing else.
+    virtual void removeAssociations() = 0;
+};
+
+// "Do all"'s associations: nothing at all when no kind is chosen, else "Extension(s) assigned".
+Outcome assignExtensions(FileClassStore& store, AssociationSet kinds, const std::filesystem::path& program);
+Outcome removeExtensions(FileClassStore& store);
+
+// --- freedesktop ---------------------------------------------------------------------------
+
+inline constexpr std::string_view DesktopId = "quorvex.desktop";
+inline constexpr std::string_view ProgramIconName = "quorvex";
+
+// The icon name of a kind (its MIME type with "-" for "/"), and the embedded SVG pictures by
+// icon name ("quorvex" for the program).
+std::string mimeIconName(const AssociationKind& kind);
+std::string_view iconSvg(std::string_view iconName);
+
+// The shared-mime-info package declaring the kinds' types (globs ignore case and win over
+// other programs' globs of the same extension).
+std::string mimePackage(AssociationSet kinds);
+// The kinds a package written by mimePackage declares.
+AssociationSet kindsInPackage(std::string_view package);
+// The desktop entry; program is quoted for its Exec line. Empty when the path cannot be
+// written there (a line break in it).
+std::string desktopEntry(AssociationSet kinds, const std::filesystem::path& program);
+
+// mimeapps.list with the desktop id first in the default of each type; every other line kept.
+std::string withDefaults(std::string_view mimeapps, const std::vector<std::string>& types, std::string_view desktopId);
+// mimeapps.list without the desktop id in any list; lines left empty are dropped, others kept.
+std::string withoutApplication(std::string_view mimeapps, std::string_view desktopId);
+
+struct DesktopFolders {
+    std::filesystem::path dataHome;     // $XDG_DATA_HOME, ~/.local/share by default
+    std::filesystem::path configHome;   // $XDG_CONFIG_HOME, ~/.config by default
+};
+
+class FreedesktopClassStore final : public FileClassStore {
+public:
+    // runTool runs a command (update-mime-database, update-desktop-database) and waits for it;
+    // it does nothing when the tool is not installed.
+    using ToolRunner = std::function<void(const std::vector<std::string>& command)>;
+    FreedesktopClassStore(DesktopFolders folders, ToolRunner runTool);
+
+    std::string associate(AssociationSet kinds, const std::filesystem::path& program) override;
+    void removeAssociations() override;
+
+    std::filesystem::path mimePackageFile() const;
+    std::filesystem::path desktopFile() const;
+    std::filesystem::path mimeAppsFile() const;
+    std::filesystem::path iconFile(std::string_view iconName) const;
+
+private:
+    void refreshDatabases();
+
+    DesktopFolders folders_;
+    ToolRunner runTool_;
+};
+
+} // namespace quorvex

@@ -1,0 +1,107 @@
+// quorvex-cli blood, ai and associate on a demo game: the values written, the status texts and
+// log lines, refusals that write nothing, and the associations in a scratch desktop.
+#include "gameexe/places.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+using namespace quorvex;
+using namespace quorvex::test;
+
+namespace {
+
+struct OptionCliTest : ::testing::Test {
+    DemoGame demo;
+    fs::path data = demo.scratch / "cli-data";
+
+    OptionCliTest() { fs::create_directories(data); }
+
+    CommandResult cli(std::vector<std::string> args)
+    {
+        std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(),
+                                     "XDG_DATA_HOME=" + (demo.scratch / "xdg-data").string(),
+                                     "XDG_CONFIG_HOME=" + (demo.scratch / "xdg-config").string(), QUORVEX_CLI_PATH,
+                                     "--game", demo.game().string()};
+        all.insert(all.end(), args.begin(), args.end());
+        return runCommand(all);
+    }
+    std::string log() { return readText(data / "quorvex.log"); }
+    std::uint32_t blood() { return readBytes(demo.workspace.torloDat())[places::DatBlood] | readBytes(demo.workspace.torloDat())[15] << 8; }
+};
+
+} // namespace
+
+TEST_F(OptionCliTest, BloodTakesNegativeNumbersAsValues)
+{
+    for (auto [args, printed] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"blood", "-60"}, "50\n"}, {{"blood", "--", "-85"}, "75\n"}, {{"blood", "40000"}, "32750\n"},
+             {{"blood", "24"}, "0\n"}}) {
+        const auto result = cli(args);
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(result.out, printed);
+        EXPECT_EQ(std::to_string(blood()) + "\n", printed);
+    }
+    const auto bad = cli({"blood", "ten"});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.err, "'ten' is not a valid integer value\n");
+    EXPECT_EQ(blood(), 0u);
+    EXPECT_EQ(cli({"blood"}).exitCode, 2);
+    fs::remove(demo.workspace.torloDat());
+    const auto missing = cli({"blood", "100"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "\"Torlo.Dat\" does not exist. Blood not set\n");
+}
+
+TEST_F(OptionCliTest, AiShowSetAndPreset)
+{
+    auto result = cli({"ai", "show"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "CHANGELEFT:50\nCHANGERIGHT:50\nFIREPRESS:80\nFIRERELEASE:80\nCHANGEPRESS:300\n"
+                          "CHANGERELEASE:60\nJUMPPRESS:400\nJUMPRELEASE:1\nMAXEXPLODETIME:500\nMINRANGE:90\n"
+                          "RANGEDIVISOR:130\n");
+
+    result = cli({"ai", "set", "CHANGELEFT=0", "MINRANGE=200", "JUMPPRESS=-1"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "New AI settings saved\n");
+    EXPECT_NE(log().find(": New AI settings saved\r\n"), std::string::npos);
+    const auto shown = cli({"ai", "show"}).out;
+    EXPECT_NE(shown.find("CHANGELEFT:1\n"), std::string::npos);
+    EXPECT_NE(shown.find("JUMPPRESS:32767\n"), std::string::npos);
+    EXPECT_NE(shown.find("MINRANGE:-56\n"), std::string::npos);
+    EXPECT_NE(shown.find("CHANGERIGHT:50\n"), std::string::npos) << "the others start from the game's values";
+
+    const auto before = readBytes(demo.workspace.torloExe());
+    EXPECT_EQ(cli({"ai", "set", "FIREPRESS=7", "CHANGELEFT=x"}).err, "'x' is not a valid integer value\n");
+    EXPECT_EQ(cli({"ai", "set", "NOSUCH=1"}).err, "Not an AI key: NOSUCH\n");
+    EXPECT_EQ(cli({"ai", "set", "FIREPRESS"}).exitCode, 2);
+    EXPECT_EQ(readBytes(demo.workspace.torloExe()), before);
+
+    ASSERT_EQ(cli({"ai", "preset", "good"}).exitCode, 0);
+    EXPECT_NE(cli({"ai", "show"}).out.find("CHANGEPRESS:100\n"), std::string::npos);
+    EXPECT_EQ(cli({"ai", "preset", "best"}).exitCode, 2);
+}
+
+TEST_F(OptionCliTest, AssociateAndRemove)
+{
+    const auto apps = demo.scratch / "xdg-data/applications/quorvex.desktop";
+    const auto package = demo.scratch / "xdg-data/mime/packages/quorvex.xml";
+    auto result = cli({"associate", "sounds", "weapons"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Extension(s) assigned\n");
+    EXPECT_NE(readText(apps).find("MimeType=application/x-torlo-soundmod;application/x-torlo-weapon;\n"), std::string::npos);
+    EXPECT_NE(readText(apps).find("Exec=" + (fs::path(QUORVEX_CLI_PATH).parent_path() / "quorvex").string() + " %f\n"),
+              std::string::npos);
+    EXPECT_EQ(readText(package).find("x-torlo-level"), std::string::npos);
+
+    ASSERT_EQ(cli({"associate"}).exitCode, 0);
+    EXPECT_NE(readText(package).find("x-torlo-level"), std::string::npos) << "none named: all";
+    EXPECT_EQ(cli({"associate", "fonts"}).exitCode, 2);
+
+    result = cli({"associate", "--remove"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Associations removed\n");
+    EXPECT_FALSE(fs::exists(apps));
+    EXPECT_FALSE(fs::exists(package));
+    EXPECT_EQ(readText(demo.scratch / "xdg-config/mimeapps.list"), "[Default Applications]\n");
+}

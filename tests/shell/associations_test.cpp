@@ -1,0 +1,179 @@
+#include "shell/associations.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+using namespace quorvex;
+using namespace quorvex::test;
+
+namespace {
+
+AssociationSet kindsNamed(std::initializer_list<const char*> words)
+{
+    AssociationSet kinds;
+    for (auto word : words)
+        kinds.set(*associationByWord(word));
+    return kinds;
+}
+
+bool installed(const std::string& tool)
+{
+    return runCommand({"sh", "-c", "command -v " + tool}).exitCode == 0;
+}
+
+// A store in a scratch home, running the desktop's update tools as the program does.
+struct ScratchDesktop {
+    ScratchFolder home;
+    DesktopFolders folders{home / "data", home / "config"};
+    std::vector<std::vector<std::string>> toolRuns;
+    FreedesktopClassStore store{folders, [this](const std::vector<std::string>& command) {
+                                    toolRuns.push_back(command);
+                                    if (installed(command.front()))
+                                        runCommand(command);
+                                }};
+    fs::path program = home / "Quorvex $1.8" / "quorvex";
+
+    std::string xdgMime(const std::vector<std::string>& arguments)
+    {
+        std::vector<std::string> command{"env", "XDG_DATA_HOME=" + folders.dataHome.string(),
+                                         "XDG_CONFIG_HOME=" + folders.configHome.string(), "xdg-mime"};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        auto out = runCommand(command).out;
+        while (!out.empty() && out.back() == '\n')
+            out.pop_back();
+        return out;
+    }
+};
+
+} // namespace
+
+TEST(Associations, TheKindsTableMatchesTheBoxesAndTheirClasses)
+{
+    ASSERT_EQ(AssociationKinds.size(), 6u);
+    EXPECT_EQ(AssociationKinds[3].caption, "Palettes");
+    EXPECT_EQ((AssociationKinds[3].extensions), (std::array<std::string_view, 3>{".act", ".lpl", ".pal"}));
+    EXPECT_EQ(AssociationKinds[1].className, "Quorvex.GFXMod");
+    EXPECT_EQ(AssociationKinds[1].description, "Torlo Graphics Mod");
+    for (const auto& kind : AssociationKinds)
+        EXPECT_FALSE(iconSvg(mimeIconName(kind)).empty()) << kind.caption;
+    EXPECT_NE(iconSvg(ProgramIconName).find("<svg"), std::string_view::npos);
+}
+
+TEST(Associations, NothingChosenWritesNothing)
+{
+    ScratchDesktop desktop;
+    const auto outcome = assignExtensions(desktop.store, {}, desktop.program);
+    EXPECT_EQ(outcome.kind, Outcome::Kind::Nothing);
+    EXPECT_TRUE(outcome.status.empty());
+    EXPECT_FALSE(fs::exists(desktop.home / "data"));
+    EXPECT_FALSE(fs::exists(desktop.home / "config"));
+    EXPECT_TRUE(desktop.toolRuns.empty());
+}
+
+TEST(Associations, FreedesktopFilesForTheChosenKinds)
+{
+    ScratchDesktop desktop;
+    const auto outcome = assignExtensions(desktop.store, kindsNamed({"levels", "palettes"}), desktop.program);
+    EXPECT_EQ(outcome.status, "Extension(s) assigned");
+
+    const auto package = readText(desktop.store.mimePackageFile());
+    EXPECT_NE(package.find("<mime-type type=\"application/x-torlo-level\">"), std::string::npos);
+    EXPECT_NE(package.find("<comment>Palette</comment>"), std::string::npos);
+    for (auto glob : {"*.lev", "*.act", "*.lpl", "*.pal"})
+        EXPECT_NE(package.find(std::string("<glob pattern=\"") + glob + "\" weight=\"60\"/>"), std::string::npos) << glob;
+    EXPECT_EQ(package.find("soundmod"), std::string::npos);
+
+    const auto entry = readText(desktop.store.desktopFile());
+    // A path with a space is quoted for the Exec line, its dollar escaped (twice: as an argument and as a string).
+    const auto quoted = desktop.home.path().string() + "/Quorvex \\\\$1.8/quorvex";
+    EXPECT_NE(entry.find("\nExec=\"" + quoted + "\" %f\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nMimeType=application/x-torlo-level;application/x-torlo-palette;\n"), std::string::npos);
+    if (installed("desktop-file-validate")) {
+        const auto check = runCommand({"desktop-file-validate", desktop.store.desktopFile().string()});
+        EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+        EXPECT_EQ(check.out + check.err, "");
+    }
+    EXPECT_TRUE(fs::exists(desktop.home / "data/icons/hicolor/scalable/mimetypes/application-x-torlo-level.svg"));
+    EXPECT_TRUE(fs::exists(desktop.home / "data/icons/hicolor/scalable/apps/quorvex.svg"));
+    EXPECT_FALSE(fs::exists(desktop.home / "data/icons/hicolor/scalable/mimetypes/application-x-torlo-weapon.svg"));
+    ASSERT_EQ(desktop.toolRuns.size(), 2u);
+    EXPECT_EQ(desktop.toolRuns[0], (std::vector<std::string>{"update-mime-database", (desktop.home / "data/mime").string()}));
+    EXPECT_EQ(desktop.toolRuns[1].front(), "update-desktop-database");
+
+    // A later choice adds to what was registered before.
+    assignExtensions(desktop.store, kindsNamed({"weapons"}), desktop.program);
+    EXPECT_EQ(kindsInPackage(readText(desktop.store.mimePackageFile())), kindsNamed({"levels", "palettes", "weapons"}));
+    EXPECT_NE(readText(desktop.store.desktopFile()).find("application/x-torlo-weapon;"), std::string::npos);
+}
+
+TEST(Associations, ExecLineQuotingFollowsTheDesktopEntryRules)
+{
+    EXPECT_NE(desktopEntry(kindsNamed({"levels"}), "/opt/quorvex/quorvex").find("\nExec=/opt/quorvex/quorvex %f\n"),
+              std::string::npos);
+    // Inside quotes " ` $ \ are escaped, and then every backslash once more as a string value;
+    // a percent sign is doubled.
+    EXPECT_NE(desktopEntry(kindsNamed({"levels"}), "/opt/a$b\\c/100%/q").find("\nExec=\"/opt/a\\\\$b\\\\\\\\c/100%%/q\" %f\n"),
+              std::string::npos)
+        << desktopEntry(kindsNamed({"levels"}), "/opt/a$b\\c/100%/q");
+    EXPECT_TRUE(desktopEntry(kindsNamed({"levels"}), "/opt/new\nline/quorvex").empty());
+
+    ScratchDesktop desktop;
+    EXPECT_EQ(assignExtensions(desktop.store, kindsNamed({"levels"}), "/tmp/a\nb").kind, Outcome::Kind::Refused);
+    EXPECT_FALSE(fs::exists(desktop.store.mimePackageFile()));
+}
+
+TEST(Associations, MimeAppsListKeepsEveryOtherProgramsLine)
+{
+    const std::string before = "# mine\n[Added Associations]\napplication/x-torlo-level=other.desktop;\n\n"
+                               "[Default Applications]\ntext/plain=gedit.desktop;\n"
+                               "application/x-torlo-level=other.desktop;quorvex.desktop;\n";
+    const auto after = withDefaults(before, {"application/x-torlo-level", "application/x-torlo-weapon"}, "quorvex.desktop");
+    EXPECT_EQ(after, "# mine\n[Added Associations]\napplication/x-torlo-level=other.desktop;\n\n"
+                     "[Default Applications]\napplication/x-torlo-weapon=quorvex.desktop;\ntext/plain=gedit.desktop;\n"
+                     "application/x-torlo-level=quorvex.desktop;other.desktop;\n");
+    EXPECT_EQ(withoutApplication(after, "quorvex.desktop"),
+              "# mine\n[Added Associations]\napplication/x-torlo-level=other.desktop;\n\n"
+              "[Default Applications]\ntext/plain=gedit.desktop;\napplication/x-torlo-level=other.desktop;\n");
+
+    // No file or no section yet: the section is added.
+    EXPECT_EQ(withDefaults("", {"a/b"}, "q.desktop"), "[Default Applications]\na/b=q.desktop;\n");
+    EXPECT_EQ(withDefaults("[Other]\nx=y\n", {"a/b"}, "q.desktop"), "[Other]\nx=y\n\n[Default Applications]\na/b=q.desktop;\n");
+    // A program whose name only begins like ours is not ours.
+    EXPECT_EQ(withoutApplication("[Default Applications]\na/b=quorvex.desktop.old;\n", "quorvex.desktop"),
+              "[Default Applications]\na/b=quorvex.desktop.old;\n");
+}
+
+TEST(Associations, RemovalTakesAwayOnlyWhatQuorvexWrote)
+{
+    ScratchDesktop desktop;
+    fs::create_directories(desktop.folders.configHome);
+    const std::string others = "[Default Applications]\ntext/plain=gedit.desktop;\n";
+    writeBytes(desktop.store.mimeAppsFile(), {others.begin(), others.end()});
+    const auto foreignIcon = desktop.home / "data/icons/hicolor/scalable/mimetypes/text-x-other.svg";
+    fs::create_directories(foreignIcon.parent_path());
+    writeBytes(foreignIcon, {'<'});
+    assignExtensions(desktop.store, AssociationSet().set(), desktop.program);
+
+    EXPECT_EQ(removeExtensions(desktop.store).status, "Associations removed");
+    EXPECT_FALSE(fs::exists(desktop.store.mimePackageFile()));
+    EXPECT_FALSE(fs::exists(desktop.store.desktopFile()));
+    EXPECT_FALSE(fs::exists(desktop.store.iconFile(ProgramIconName)));
+    for (const auto& kind : AssociationKinds)
+        EXPECT_FALSE(fs::exists(desktop.store.iconFile(mimeIconName(kind))));
+    EXPECT_TRUE(fs::exists(foreignIcon));
+    EXPECT_EQ(readText(desktop.store.mimeAppsFile()), "[Default Applications]\ntext/plain=gedit.desktop;\n");
+}
+
+TEST(Associations, TheDesktopAnswersQuorvexForEachType)
+{
+    if (!installed("xdg-mime") || !installed("update-mime-database"))
+        GTEST_SKIP() << "xdg-utils or shared-mime-info not installed";
+    ScratchDesktop desktop;
+    assignExtensions(desktop.store, AssociationSet().set(), desktop.program);
+    for (const auto& kind : AssociationKinds)
+        EXPECT_EQ(desktop.xdgMime({"query", "default", std::string(kind.mimeType)}), "quorvex.desktop") << kind.mimeType;
+    removeExtensions(desktop.store);
+    for (const auto& kind : AssociationKinds)
+        EXPECT_EQ(desktop.xdgMime({"query", "default", std::string(kind.mimeType)}), "") << kind.mimeType;
+}
