@@ -81,7 +81,6 @@ void BackupControl::refresh()
                           : backups.empty()
                               ? "No backups of this game yet. Before Quorvex first changes one of its files, it keeps a copy here."
                               : "Copies of this game's files, kept before Quorvex changed them:");
-    folderLabel_->setToolTip(fromPath(keeper.folder()));
     restoreButton_->setEnabled(!list_->selectedItems().isEmpty());
 
     // Watch the nearest folder that exists on the way to this game's backups: the first copy
