@@ -7,6 +7,7 @@
 #include "browser/file_filter.h"
 #include "formats/graphics_mod.h"
 #include "gameexe/cp437.h"
+#include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/places.h"
@@ -55,7 +56,8 @@ constexpr PageInfo Pages[] = {
 } // namespace
 
 TMainForm::TMainForm(AppServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock)
+    : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock),
+      backups_(std::make_unique<InstalledBackupKeeper>(services_.workspace))
 {
     setObjectName("MainForm");
     setWindowTitle("Quorvex 1.8.10");

@@ -24,6 +24,7 @@ namespace quorvex {
 
 class AiPage;
 class FileClassStore;
+class InstalledBackupKeeper;
 class OptionsPage;
 class ModBrowserControl;
 class SoundPage;
@@ -128,6 +129,7 @@ private:
 
     AppServices services_;
     ActivityLog log_;
+    std::unique_ptr<InstalledBackupKeeper> backups_;   // every change of a game file keeps a copy first
     GameEvents events_;
     std::mt19937 random_;
     bool powerlevel_ = false;

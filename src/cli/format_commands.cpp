@@ -74,7 +74,8 @@ void addFormatCommands(CommandTable& table)
                      "palettes, weapon plugins); a level from another folder is copied into the game folder; a "
                      "plugin starts with weapon 0, object 0 and special object 0 selected, --yes/--no answer its "
                      "questions, and one stopped on a bad record exits 1",
-                     activate});
+                     activate,
+                     {"mods/MOSSYPL2.LEV", "mods/NEONGFX.CHR", "mods/CRUNCHY.SND", "mods/PASTEL.ACT", "mods/WARM.PAL"}});
     table.push_back({"preview", "FILE [OUT.bmp] [--default-palette]",
                      "prints the preview's status text for FILE and writes the bitmap it shows to OUT.bmp; "
                      "--default-palette shows plain levels without the game palette",

@@ -96,7 +96,7 @@ void addWeaponCommands(CommandTable& table)
     table.push_back({"weapons set", "N KEY=VALUE ...",
                      "sets fields of weapon N by the keys of \"weapons show\" (without the colon) as a plugin "
                      "does, NAME renames; then saves the weapon table as \"Save weapons\" does",
-                     set});
+                     set, {"3 NAME=BLASTER"}});
 }
 
 } // namespace quorvex::cli

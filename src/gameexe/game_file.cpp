@@ -1,4 +1,5 @@
 #include "gameexe/game_file.h"
+#include "gameexe/backups.h"
 #include "gameexe/errors.h"
 
 #include <cerrno>
@@ -165,6 +166,10 @@ std::uint32_t GameFile::readUInt32()
 
 void GameFile::write(std::span<const std::uint8_t> bytes)
 {
+    if (!written_ && !bytes.empty()) {
+        beforeFileChange(path_);
+        written_ = true;
+    }
     std::size_t done = 0;
     while (done < bytes.size()) {
         const auto put = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -272,6 +277,7 @@ void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> byt
     const bool replaces = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     if (replaces && isReadOnly(path, existing))
         throw FileError::accessDenied().naming(path);
+    beforeFileChange(path);
     removeStaleTemporaries(folder, path);
 
     auto [temporary, fd] = createTemporaryBeside(folder, path);
@@ -298,6 +304,7 @@ void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> byt
 
 void copyFileAtomically(const fs::path& source, const fs::path& target)
 {
+    beforeFileChange(target);
     writeFileAtomically(target, readWholeFile(source));
 }
 

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -109,6 +110,11 @@ CommandResult runCli(const std::filesystem::path& dataFolder, const std::vector<
 
 // True when the test runs as root and can drop to an unprivileged user (for permission tests).
 bool canDropPrivileges();
+// The text of the FileError that action throws, or "no error".
+std::string errorText(const std::function<void()>& action);
+// Runs action in a child process and returns the text it reports; as an unprivileged user when
+// asked and the test runs as root (root ignores permission bits).
+std::string inChildProcess(bool unprivileged, const std::function<std::string()>& action);
 
 // Writes a zip archive with the given entries as they are (hostile names included); a link
 // entry is marked as a Unix symbolic link whose target is its content.
