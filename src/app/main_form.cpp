@@ -274,13 +274,21 @@ bool TMainForm::guarded(const std::function<void()>& handler)
         handler();
         return true;
     } catch (const FileError& error) {
-        services_.prompts.error(error.what());
+        showError(error.what());
     } catch (const ConvertError& error) {
-        services_.prompts.error(error.what());
+        showError(error.what());
     } catch (const CharacterError& error) {   // a typed character the game can not hold
-        services_.prompts.error(error.what());
+        showError(error.what());
     }
     return false;
+}
+
+void TMainForm::showError(const std::string& message)
+{
+    if (!heldErrors_)
+        services_.prompts.error(message);
+    else if (std::find(heldErrors_->begin(), heldErrors_->end(), message) == heldErrors_->end())
+        heldErrors_->push_back(message);
 }
 
 // --- start-up ----------------------------------------------------------------------------
@@ -430,8 +438,15 @@ void TMainForm::setGameFolder(const fs::path& folder)
         return;
     services_.workspace.gameFolder = folder;
     // During the start-up nothing has been read from a game yet; its own steps read the new one.
-    if (started_)
-        events_.gameFolderChanged();
+    if (!started_)
+        return;
+    // Every holder reloads; a game that is not there is said once, not once per holder.
+    heldErrors_.emplace();
+    events_.gameFolderChanged();
+    const auto errors = std::move(*heldErrors_);
+    heldErrors_.reset();
+    for (const auto& error : errors)
+        services_.prompts.error(error);
 }
 
 void TMainForm::applyWindows51Rule()

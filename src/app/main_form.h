@@ -12,7 +12,9 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
+#include <vector>
 
 class QCheckBox;
 class QGroupBox;
@@ -133,6 +135,8 @@ private:
     GameEvents events_;
     std::mt19937 random_;
     bool powerlevel_ = false;
+    void showError(const std::string& message);
+    std::optional<std::vector<std::string>> heldErrors_;   // while the holders reload a new game
     bool started_ = false;   // the start-up has read the game; a new folder must be announced
     std::unique_ptr<FileClassStore> ownFileClasses_;
 
