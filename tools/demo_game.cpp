@@ -6,6 +6,8 @@
 #include "gameexe/workspace.h"
 #include "hacks/hacks.h"
 #include "texts/game_text_table.h"
+#include "weapons/object_fields.h"
+#include "weapons/sobject_fields.h"
 #include "weapons/weapon_table.h"
 
 #include <algorithm>
@@ -74,24 +76,28 @@ void fillWeaponTable(Bytes& exe)
     put(exe, places::WeaponTable, table.bytes);
 }
 
-void fillObjects(Bytes& exe)
+// Plausible object and special-object tables: ticks 0 or 1, list entries on a row of their
+// list, numbers small enough to make sense for any of the fields. The entries are written from
+// the last, so that "Shadow" of special objects 0 to 3 wins over "Blow away" of 13.
+void fillFieldArrays(Bytes& exe, const FieldArrays& table)
 {
-    auto fill = [&](std::uint32_t base, int count, int width, int seed) {
-        for (int i = 0; i < count * width; ++i)
-            exe[base + i] = static_cast<std::uint8_t>(width == 2 && i % 2 ? 0 : (i * 3 + seed) % 17);
-    };
-    fill(places::ObjectByteField0, places::ObjectCount, 1, 1);
-    for (auto base : places::ObjectWordFieldsA)
-        fill(base, places::ObjectCount, 2, static_cast<int>(base % 13));
-    for (auto base : places::ObjectByteFields)
-        fill(base, places::ObjectCount, 1, static_cast<int>(base % 13));
-    for (auto base : places::ObjectWordFieldsB)
-        fill(base, places::ObjectCount, 2, static_cast<int>(base % 13));
-    for (auto base : places::SpecialObjectByteFieldsA)
-        fill(base, places::SpecialObjectCount, 1, static_cast<int>(base % 13));
-    fill(places::SpecialObjectQuadField, places::SpecialObjectCount, 4, 5);
-    for (auto base : places::SpecialObjectByteFieldsB)
-        fill(base, places::SpecialObjectCount, 1, static_cast<int>(base % 13));
+    for (int e = table.entries - 1; e >= 0; --e)
+        for (std::size_t k = 0; k < table.fields.size(); ++k) {
+            const auto& field = table.fields[k];
+            const auto pick = static_cast<int>((e * 7919u + k * 104729u + e * k * 31u) % 65521u);
+            int value = pick % 40;
+            if (field.kind == FieldKind::Tick)
+                value = pick % 3 == 0;
+            else if (field.kind == FieldKind::List)
+                value = pick % static_cast<int>(valueListRows(field.list).size());
+            else if (field.kind == FieldKind::Colour)
+                value = 32 + pick % 128;
+            else if (field.width != FieldWidth::Byte)
+                value = pick % 800;
+            const auto at = table.offset + field.position + static_cast<std::uint32_t>(field.width) * e;
+            for (int b = 0; b < static_cast<int>(field.width); ++b)
+                exe[at + b] = static_cast<std::uint8_t>(value >> (8 * b));
+        }
 }
 
 // Every game text with the editor's design-time text, cut or filled with spaces to its field.
@@ -118,7 +124,8 @@ Bytes torloExe()
     for (int i = 0; i < places::WeaponCount; ++i)
         put(exe, places::WeaponNames + places::WeaponNameSlot * i, encodeWeaponName(names[i]));
     fillWeaponTable(exe);
-    fillObjects(exe);
+    fillFieldArrays(exe, ObjectArrays);
+    fillFieldArrays(exe, SObjectArrays);
     fillGameTexts(exe);
     for (const auto& field : AiFields) {   // the "Standard" computer player
         const auto bits = aiStoredBits(field, field.standard);

@@ -4,6 +4,7 @@
 #include "formats/palette.h"
 #include "game_data.h"
 #include "gameexe/places.h"
+#include "sound/sound_bank.h"
 
 #include <algorithm>
 #include <cmath>
@@ -240,6 +241,8 @@ void writeSamples(const fs::path& modsFolder)
     // A graphics mod and a sound mod.
     write(modsFolder, "NEONGFX.CHR", recolouredChr());
     write(modsFolder, "CRUNCHY.SND", crunchySnd());
+    // A sound file to import into the bank: one of the game's voices, as the sound page exports it.
+    write(modsFolder, "VOICE.WAV", soundToWav(SoundBank::fromBytes(torloSnd()).samples(20)));
 }
 
 } // namespace quorvex::demo

@@ -85,8 +85,7 @@ Outcome saveAi(const Workspace& workspace, const AiTexts& texts)
     GameFile exe(workspace.torloExe());
     // A torlo.exe too short for a place is refused before the first write, never grown.
     for (const auto& field : AiFields)
-        if (exe.size() < field.offset + (isByte(field) ? 1u : 2u))
-            throw FileError::beyondEnd();
+        exe.requireSize(field.offset + (isByte(field) ? 1u : 2u));
     for (std::size_t k = 0; k < AiFields.size(); ++k) {
         const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(bits[k] & 0xFF), static_cast<std::uint8_t>(bits[k] >> 8)};
         exe.writeAt(AiFields[k].offset, std::span<const std::uint8_t>(bytes, isByte(AiFields[k]) ? 1 : 2));

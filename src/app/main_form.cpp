@@ -8,6 +8,7 @@
 #include "browser/file_filter.h"
 #include "formats/graphics_mod.h"
 #include "gameexe/cp437.h"
+#include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/places.h"
@@ -15,6 +16,7 @@
 #include "platform/file_classes.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
+#include "weapons/table_page.h"
 #include "sound/sound_page.h"
 #include "weapons/weapon_page.h"
 
@@ -52,13 +54,14 @@ struct PageInfo {
 constexpr PageInfo Pages[] = {
     {"Graphics", "GraphicsTab"},     {"About", "AboutTab"},          {"Options", "OptionsTab"},
     {"CPU AI", "AITab"},             {"Material/Palette", "PaletteTab"}, {"Weapons", "WeaponTab"},
-    {"Objects", "ObjectTab"},        {"Special objects", "SObjectTab"}, {"Sounds", "SoundTab"},
+    {"Objects", "ObjTab"},           {"Special objects", "SpecTab"},    {"Sounds", "SoundTab"},
 };
 
 } // namespace
 
 TMainForm::TMainForm(AppServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock)
+    : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock),
+      backups_(std::make_unique<InstalledBackupKeeper>(services_.workspace))
 {
     setObjectName("MainForm");
     setWindowTitle("Quorvex 1.8.10");
@@ -195,6 +198,8 @@ void TMainForm::buildPages()
     // paint: the window is on the screen before what the user cannot see yet.
     addPage(Page::Weapons, [this](QWidget* tab) { weapons_ = new WeaponPage(*this, tab); });
     palette_ = new PalettePage(*this, page(Page::MaterialPalette));
+    objects_ = new TablePage(*this, page(Page::Objects), TablePage::Objects);
+    sobjects_ = new TablePage(*this, page(Page::SpecialObjects), TablePage::SObjects);
     ai_ = new AiPage(*this, page(Page::CpuAi));
     // Each subsystem puts its page (and its part of the window) in place here.
     browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
@@ -269,6 +274,39 @@ void TMainForm::showPage(Page which)
     pages_->setCurrentIndex(static_cast<int>(which));
 }
 
+std::optional<fs::path> TMainForm::selectedModFile() const
+{
+    return browser_->selectedFile();
+}
+
+bool TMainForm::makeLwp2() const
+{
+    return options_->lwp2Box->isChecked();
+}
+
+PluginPages TMainForm::pluginPages() const
+{
+    PluginPages pages;
+    if (weapons_->selectedWeapon() >= 0)   // else the plugin reads the table from the game
+        pages.weapons = weapons_->data();
+    pages.weapon = std::max(weapons_->selectedWeapon(), 0);
+    pages.object = std::max(objects_->selectedRow(), 0);
+    pages.sobject = std::max(sobjects_->selectedRow(), 0);
+    return pages;
+}
+
+void TMainForm::pluginInstalled(const PluginPages& pages, const PluginWrites& wrote)
+{
+    if (wrote.weapons)
+        weapons_->selectWeapon(pages.weapon);
+    if (wrote.objects)
+        objects_->selectRow(pages.object);
+    if (wrote.sobjects)
+        sobjects_->selectRow(pages.sobject);
+    events_.gameDataChanged((wrote.weapons ? GameData::Weapons : 0u) | (wrote.objects ? GameData::Objects : 0u)
+                            | (wrote.sobjects ? GameData::SpecialObjects : 0u));
+}
+
 void TMainForm::StatusShow(const QString& text)
 {
     statusText_->setText(text);
@@ -292,19 +330,27 @@ bool TMainForm::guarded(const std::function<void()>& handler)
         handler();
         return true;
     } catch (const FileError& error) {
-        services_.prompts.error(error.what());
+        showError(error.what());
     } catch (const ConvertError& error) {
-        services_.prompts.error(error.what());
+        showError(error.what());
     } catch (const std::bad_alloc&) {
-        services_.prompts.error("Out of memory: the operation was abandoned");
+        showError("Out of memory: the operation was abandoned");
     } catch (const std::exception& error) {
         // A character the game can not hold, a library's exception: shown, and the program
         // goes on with the user's work in it.
-        services_.prompts.error(error.what());
+        showError(error.what());
     } catch (...) {
-        services_.prompts.error("An unknown error abandoned the operation");
+        showError("An unknown error abandoned the operation");
     }
     return false;
+}
+
+void TMainForm::showError(const std::string& message)
+{
+    if (!heldErrors_)
+        services_.prompts.error(message);
+    else if (std::find(heldErrors_->begin(), heldErrors_->end(), message) == heldErrors_->end())
+        heldErrors_->push_back(message);
 }
 
 // --- start-up ----------------------------------------------------------------------------
@@ -446,6 +492,7 @@ void TMainForm::loadWeapons()
 void TMainForm::paintSwatchesBlack()
 {
     weapons_->paintSwatchesBlack();
+    objects_->paintSwatchesBlack();
 }
 
 void TMainForm::readMaterials()
@@ -475,8 +522,15 @@ void TMainForm::setGameFolder(const fs::path& folder)
         return;
     services_.workspace.gameFolder = folder;
     // During the start-up nothing has been read from a game yet; its own steps read the new one.
-    if (started_)
-        events_.gameFolderChanged();
+    if (!started_)
+        return;
+    // Every holder reloads; a game that is not there is said once, not once per holder.
+    heldErrors_.emplace();
+    events_.gameFolderChanged();
+    const auto errors = std::move(*heldErrors_);
+    heldErrors_.reset();
+    for (const auto& error : errors)
+        services_.prompts.error(error);
 }
 
 void TMainForm::applyWindows51Rule()
@@ -496,6 +550,8 @@ void TMainForm::buildWeaponPicture()
 void TMainForm::showFirstEntries()
 {
     weapons_->showFirst();
+    objects_->showFirst();
+    sobjects_->showFirst();
     sounds_->showFirst();
 }
 

@@ -12,7 +12,9 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
+#include <vector>
 
 class QCheckBox;
 class QGroupBox;
@@ -24,11 +26,15 @@ namespace quorvex {
 
 class AiPage;
 class FileClassStore;
+class InstalledBackupKeeper;
 class OptionsPage;
 class ModBrowserControl;
 class SoundPage;
 class PalettePage;
+class TablePage;
 class WeaponPage;
+struct PluginPages;
+struct PluginWrites;
 
 struct AppServices {
     Prompts& prompts;
@@ -61,6 +67,8 @@ public:
     ActivityLog& log() override { return log_; }
     GameEvents& gameEvents() override { return events_; }
     const Palette& workingPalette() const override;
+    std::optional<std::filesystem::path> selectedModFile() const override;
+    bool makeLwp2() const override;
     void StatusShow(const QString& text) override;
     void report(const Outcome& outcome) override;
     bool guarded(const std::function<void()>& handler) override;
@@ -71,6 +79,10 @@ public:
     // Re-reads the working palette (and the materials) from the game after an activation
     // changed them.
     void reloadWorkingPalette(bool materialsToo = false);
+    // What a weapon plugin works on: the weapon page's table and the rows of the three lists;
+    // after it, the pages select the rows it left and show what it wrote.
+    PluginPages pluginPages() const;
+    void pluginInstalled(const PluginPages& pages, const PluginWrites& wrote);
 
     // The start-up steps that wait for the first paint (the greeting, the game's tables,
     // weapon.bmp, the first entries) and every page not built yet; at most once. Tests call it
@@ -129,6 +141,7 @@ private:
 
     AppServices services_;
     ActivityLog log_;
+    std::unique_ptr<InstalledBackupKeeper> backups_;   // every change of a game file keeps a copy first
     GameEvents events_;
     std::mt19937 random_;
     bool powerlevel_ = false;
@@ -136,6 +149,8 @@ private:
     bool gameFound_ = false;                // start-up step 13 read torlo.exe
     bool startUpDone_ = false;
     std::array<std::function<void(QWidget*)>, 9> pendingPages_{};
+    void showError(const std::string& message);
+    std::optional<std::vector<std::string>> heldErrors_;   // while the holders reload a new game
     bool started_ = false;   // the start-up has read the game; a new folder must be announced
     std::unique_ptr<FileClassStore> ownFileClasses_;
 
@@ -148,6 +163,8 @@ private:
     OptionsPage* options_ = nullptr;
     ModBrowserControl* browser_ = nullptr;
     WeaponPage* weapons_ = nullptr;
+    TablePage* objects_ = nullptr;
+    TablePage* sobjects_ = nullptr;
     SoundPage* sounds_ = nullptr;
     PalettePage* palette_ = nullptr;
     AiPage* ai_ = nullptr;

@@ -1,4 +1,5 @@
 #include "app/options_page.h"
+#include "app/backup_control.h"
 #include "app/page_host.h"
 #include "gameexe/number_text.h"
 #include "platform/file_classes.h"
@@ -65,7 +66,7 @@ OptionsPage::OptionsPage(PageHost& host, FileClassStore& fileClasses, Window win
     groups_->addWidget(buildBloodGroup());
     groups_->addWidget(buildPathGroup());
     groups_->addWidget(buildAppearanceGroup());
-    groups_->addStretch();
+    groups_->addWidget(new BackupControl(host_), 1);
     right->addWidget(buildExtensionsGroup());
     right->addWidget(buildMiscGroup());
     right->addStretch();

@@ -9,7 +9,9 @@
 
 #include <QObject>
 #include <QString>
+#include <filesystem>
 #include <functional>
+#include <optional>
 
 namespace quorvex {
 
@@ -55,6 +57,11 @@ public:
     virtual GameEvents& gameEvents() = 0;
     // The working palette (8-bit), loaded at start-up and after palette changes.
     virtual const Palette& workingPalette() const = 0;
+
+    // The file selected in the mod file list, if any ("Save in plugin" appends to it).
+    virtual std::optional<std::filesystem::path> selectedModFile() const = 0;
+    // "Create LWP2 instead of LWP1" as the options page shows it.
+    virtual bool makeLwp2() const = 0;
 
     virtual void StatusShow(const QString& text) = 0;
     // The status text first, then the log entry.

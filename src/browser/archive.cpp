@@ -1,4 +1,5 @@
 #include "browser/archive.h"
+#include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 
@@ -341,6 +342,15 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
         if (auto problem = extractEntry(zip.get(), entries[i].index, staged, entries[i].size, entries[i].name);
             !problem.empty())
             return refuse(problem);
+    }
+    // The files it replaces are kept first, all of them, so that a backup that fails stops the
+    // unpacking before its first file.
+    try {
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (replace[i] && !entries[i].folder)
+                beforeFileChange(entries[i].target);
+    } catch (const FileError& failure) {
+        return refuse(failure.what());
     }
     Placement placement(staging.path);
     int unpacked = 0;

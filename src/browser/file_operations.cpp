@@ -1,5 +1,6 @@
 #include "browser/file_operations.h"
 #include "browser/file_list.h"
+#include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "shell/settings.h"
@@ -30,6 +31,11 @@ Outcome deleteModFile(const fs::path& file, const fs::path& browsedFolder)
 {
     if (!isThere(file))
         return Outcome::refused("Could not delete " + inQuotes(file) + ": File not found");
+    try {
+        beforeFileChange(file);   // deleting a game file is a change like any other
+    } catch (const FileError& failure) {
+        return Outcome::refused("Could not delete " + inQuotes(file) + ": " + failure.what());
+    }
     std::error_code error;
     fs::remove(file, error);
     if (error || isThere(file))

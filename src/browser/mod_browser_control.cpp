@@ -308,11 +308,17 @@ void ModBrowserControl::ActivateButtonClick()
         return;
     main_.guarded([&] {
         auto& prompts = main_.services().prompts;
+        auto pages = main_.pluginPages();
         const auto activation = activateFile(*file, folder(), main_.workspace(),
-                                             [&](std::string_view question) { return prompts.askYesNo(std::string(question)); });
+                                             [&](std::string_view question) { return prompts.askYesNo(std::string(question)); },
+                                             &pages);
+        for (const auto& step : activation.earlier)   // a weapon plugin's saves
+            main_.report(step);
         show(activation.outcome);
         if (activation.paletteChanged)
             main_.reloadWorkingPalette(activation.materialsChanged);
+        if (activation.pluginWrote.any())
+            main_.pluginInstalled(pages, activation.pluginWrote);
     });
 }
 

@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
@@ -79,6 +80,9 @@ CommandTable allCommands()
     addOptionCommands(table);
     addHackCommands(table);
     addSoundCommands(table);
+    addObjectCommands(table);
+    addPluginCommands(table);
+    addBackupCommands(table);
     return table;
 }
 
@@ -91,10 +95,14 @@ void printHelp(const CommandTable& table, std::ostream& out)
            "  --yes, --no  the answer to every question an operation asks\n"
            "               (without either: asked on the terminal; no terminal: no)\n"
            "  --help       this text\n\n"
+           "Before a command first changes a game file, a copy of the file is kept in the\n"
+           "data folder (see \"backups list\").\n\n"
            "Commands:\n";
     for (const auto& command : table) {
         std::string line = "  " + command.name + (command.usage.empty() ? "" : " " + command.usage);
         out << line << "\n      " << command.summary << '\n';
+        for (const auto& example : command.gameChanges)
+            out << "      changes the game, e.g. quorvex-cli " << command.name << ' ' << example << '\n';
     }
     out << "\nExit status: 0 done, 1 refused or failed, 2 wrong usage.\n";
 }
@@ -168,6 +176,7 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
         ActivityLog log(workspace.logFile(), clock);
         Asker ask = answer ? Asker([value = *answer](std::string_view) { return value; }) : terminalAsker(out);
         Context context{workspace, settings, log, ask, out, err};
+        InstalledBackupKeeper backups(context.workspace);   // every change of a game file keeps a copy first
         return chosen->run(context, args, *chosen);
     } catch (const UsageError& error) {
         err << error.what() << '\n';

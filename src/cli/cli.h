@@ -43,6 +43,9 @@ struct Command {
     std::string usage;     // the arguments after the name
     std::string summary;
     std::function<int(Context&, const Arguments&, const Command& self)> run;
+    // For a command that changes the game's files: argument lines that do so on the demo game
+    // (paths relative to its folder). --help shows them; the backup test runs every one of them.
+    std::vector<std::string> gameChanges = {};
 };
 using CommandTable = std::vector<Command>;
 
@@ -55,6 +58,9 @@ void addPaletteCommands(CommandTable& table);
 void addOptionCommands(CommandTable& table);
 void addHackCommands(CommandTable& table);
 void addSoundCommands(CommandTable& table);
+void addObjectCommands(CommandTable& table);
+void addPluginCommands(CommandTable& table);
+void addBackupCommands(CommandTable& table);
 
 // Takes "--name" from args when present; returns whether it was.
 bool takeFlag(Arguments& args, const std::string& name);

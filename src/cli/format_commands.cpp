@@ -123,7 +123,10 @@ int activate(Context& context, const Arguments& args, const Command& command)
     expectArguments(args, 1, 1, command);
     const fs::path file = fs::absolute(args[0]);
     // The folder that holds FILE plays the folder shown by the browser.
-    return context.finish(activateFile(file, file.parent_path(), context.workspace, context.ask).outcome);
+    const auto activation = activateFile(file, file.parent_path(), context.workspace, context.ask);
+    for (const auto& step : activation.earlier)   // a weapon plugin's saves
+        context.finish(step);
+    return context.finish(activation.outcome);
 }
 
 int preview(Context& context, const Arguments& given, const Command& command)
@@ -161,8 +164,11 @@ void addFormatCommands(CommandTable& table)
                      convertAll});
     table.push_back({"activate", "FILE",
                      "installs FILE into the game as \"Activate\" does (levels, graphics and sound mods, "
-                     "palettes); a level from another folder is copied into the game folder",
-                     activate});
+                     "palettes, weapon plugins); a level from another folder is copied into the game folder; a "
+                     "plugin starts with weapon 0, object 0 and special object 0 selected, --yes/--no answer its "
+                     "questions, and one stopped on a bad record exits 1",
+                     activate,
+                     {"mods/MOSSYPL2.LEV", "mods/NEONGFX.CHR", "mods/CRUNCHY.SND", "mods/PASTEL.ACT", "mods/WARM.PAL"}});
     table.push_back({"preview", "FILE [OUT.bmp] [--default-palette]",
                      "prints the preview's status text for FILE and writes the bitmap it shows to OUT.bmp; "
                      "--default-palette shows plain levels without the game palette",

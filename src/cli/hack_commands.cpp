@@ -65,7 +65,7 @@ void addHackCommands(CommandTable& table)
     table.push_back({"hacks set", "KEY=VALUE ...",
                      "sets switches and fields by the keys of \"hacks show\" as if typed and left, then writes "
                      "every hack as \"Do all !\" does",
-                     set});
+                     set, {"JETPACK=1 DIGGING=30"}});
 }
 
 } // namespace quorvex::cli

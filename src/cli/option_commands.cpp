@@ -97,14 +97,16 @@ void addOptionCommands(CommandTable& table)
     table.push_back({"blood", "[--] N",
                      "writes the amount of blood into torlo.dat (made positive, at most 32750, a multiple of 25) "
                      "and prints it",
-                     blood});
+                     blood, {"1000"}});
     std::string keys;
     for (const auto& field : AiFields)
         keys += (keys.empty() ? "" : ", ") + std::string(field.key);
     table.push_back({"ai show", "", "the eleven CPU AI values as KEY:VALUE lines (" + keys + ")", aiShow});
     table.push_back({"ai set", "KEY=VALUE...",
-                     "changes CPU AI values and saves all eleven as the page's \"Save\" does (clamping included)", aiSet});
-    table.push_back({"ai preset", "standard|good", "saves the \"Standard\" or \"Good\" CPU AI values", aiPreset});
+                     "changes CPU AI values and saves all eleven as the page's \"Save\" does (clamping included)", aiSet,
+                     {"FIREPRESS=5"}});
+    table.push_back({"ai preset", "standard|good", "saves the \"Standard\" or \"Good\" CPU AI values", aiPreset,
+                     {"good"}});
     table.push_back({"associate", "[levels] [gfx] [sounds] [palettes] [weapons] [translations] | --remove",
                      "makes Quorvex open the kinds named (none named: all) from the desktop, or takes away "
                      "everything it registered",

@@ -141,7 +141,8 @@ void addPaletteCommands(CommandTable& table)
     table.push_back({"palette show", "", "the working palette: 256 lines \"I<TAB>R<TAB>G<TAB>B\" (8-bit values)",
                      paletteShow});
     table.push_back({"palette set", "I R G B",
-                     "sets colour I (0-255) to R G B (0-255 each) and saves as \"Save Materials\" does", paletteSet});
+                     "sets colour I (0-255) to R G B (0-255 each) and saves as \"Save Materials\" does", paletteSet,
+                     {"5 200 10 3"}});
     table.push_back({"palette export", "FILE",
                      "exports the game palette as \"Save palette\" does: .ACT (or no extension) raw, .PAL text",
                      paletteExport});
@@ -152,11 +153,12 @@ void addPaletteCommands(CommandTable& table)
                      "3 rock",
                      materialsShow});
     table.push_back({"materials set", "I [KIND=k] [BACKGROUND=0|1] [SHADOW=0|1]",
-                     "changes the material of colour I and saves as \"Save Materials\" does", materialsSet});
+                     "changes the material of colour I and saves as \"Save Materials\" does", materialsSet,
+                     {"5 KIND=3"}});
     table.push_back({"level add-pl2", "LEVEL",
                      "\"Save Materials\", then \"Save to PL2\" on LEVEL: a plain level becomes a powerlevel 2, a "
                      "powerlevel takes the materials and keeps its palette",
-                     levelAddPl2});
+                     levelAddPl2, {"mods/MEADOW.LEV", "mods/SUNSET.LEV"}});
 }
 
 } // namespace quorvex::cli

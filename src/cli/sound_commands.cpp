@@ -84,7 +84,7 @@ void addSoundCommands(CommandTable& table)
     table.push_back({"sounds import", "N IN [--bank FILE] [--to NEW.SND]",
                      "replaces sound N by the sound file IN (WAV, AIFF, FLAC, Ogg; mixed to mono and resampled to "
                      "22050 per second) and saves the bank in place, or as NEW.SND leaving the bank as it was",
-                     import});
+                     import, {"3 mods/VOICE.WAV"}});
 }
 
 } // namespace quorvex::cli

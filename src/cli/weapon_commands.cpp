@@ -35,7 +35,7 @@ int show(Context& context, const Arguments& args, const Command& self)
     const auto data = loadWeapons(context.workspace);
     const auto page = showWeapon(data.table, *weapon);
     context.out << WeaponNameKey << data.names[*weapon] << '\n';
-    for (auto k : weaponFieldsInRecordOrder())
+    for (auto k : fieldsInRecordOrder(WeaponFields))
         context.out << WeaponFields[k].pluginKey << recordText(WeaponFields[k].kind, page[k]) << '\n';
     return 0;
 }
@@ -96,7 +96,7 @@ void addWeaponCommands(CommandTable& table)
     table.push_back({"weapons set", "N KEY=VALUE ...",
                      "sets fields of weapon N by the keys of \"weapons show\" (without the colon) as a plugin "
                      "does, NAME renames; then saves the weapon table as \"Save weapons\" does",
-                     set});
+                     set, {"3 NAME=BLASTER"}});
 }
 
 } // namespace quorvex::cli

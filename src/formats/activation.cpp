@@ -116,6 +116,19 @@ Activation activatePalPalette(const fs::path& file, const std::string& path, con
     return {Outcome::done("Palette activated", "Palette " + path + " activated"), true};
 }
 
+Activation activatePlugin(const fs::path& file, const Workspace& workspace, const Asker& ask, PluginPages* pages)
+{
+    PluginPages fresh;
+    auto installed = installPlugin(file, workspace, pages ? *pages : fresh, ask);
+    if (installed.reports.empty())
+        return {Outcome::nothing("The plugin holds no record"), false};
+    Activation activation{installed.reports.back(), false};
+    installed.reports.pop_back();
+    activation.earlier = std::move(installed.reports);
+    activation.pluginWrote = installed.wrote;
+    return activation;
+}
+
 } // namespace
 
 std::string levelNameFor(const fs::path& file)
@@ -132,7 +145,7 @@ std::string levelNameFor(const fs::path& file)
 }
 
 Activation activateFile(const fs::path& file, const fs::path& browsedFolder, const Workspace& workspace,
-                        const Asker& ask)
+                        const Asker& ask, PluginPages* pages)
 {
     const auto extension = upperExtension(file);
     const auto path = fs::absolute(file).string();
@@ -148,7 +161,7 @@ Activation activateFile(const fs::path& file, const fs::path& browsedFolder, con
     if (extension == ".PAL")
         return activatePalPalette(file, path, workspace);
     if (extension == ".LWP")
-        return {Outcome::nothing("Weapon plugins can not be activated yet"), false};
+        return activatePlugin(file, workspace, ask, pages);
     if (extension == ".LLF")
         return {importTranslation(file, workspace, ask), false};
     return {Outcome::nothing("There is nothing to activate in a " + (extension.empty() ? std::string("file without extension") : extension + " file")), false};

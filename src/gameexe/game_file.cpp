@@ -1,4 +1,5 @@
 #include "gameexe/game_file.h"
+#include "gameexe/backups.h"
 #include "gameexe/errors.h"
 
 #include <algorithm>
@@ -166,6 +167,10 @@ std::uint32_t GameFile::readUInt32()
 
 void GameFile::write(std::span<const std::uint8_t> bytes)
 {
+    if (!written_ && !bytes.empty()) {
+        beforeFileChange(path_);
+        written_ = true;
+    }
     std::size_t done = 0;
     while (done < bytes.size()) {
         const auto put = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -279,6 +284,7 @@ std::pair<fs::path, int> startReplacing(const fs::path& path, Durability durabil
     const bool replaces = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     if (replaces && isReadOnly(path, existing))
         throw FileError::accessDenied().naming(path);
+    beforeFileChange(path);
     // Conversions leave it out: a scan of the whole folder for every target would make
     // converting many files into one folder quadratic.
     if (durability == Durability::Flushed)

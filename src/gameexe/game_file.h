@@ -50,6 +50,7 @@ private:
     std::filesystem::path path_;
     int fd_ = -1;
     std::uint64_t position_ = 0;
+    bool written_ = false;   // the first write asks the backup keeper first
 };
 
 // Under a file-size limit a write fails with "Disk full" instead of the kernel killing the

@@ -63,7 +63,7 @@ std::int32_t strToInt(std::string_view text)
     throw ConvertError(std::string(text));
 }
 
-std::int32_t lenientInt(std::string_view text)
+std::int64_t lenientInt64(std::string_view text)
 {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
@@ -72,10 +72,21 @@ std::int32_t lenientInt(std::string_view text)
     if (i < text.size() && (text[i] == '-' || text[i] == '+'))
         negative = text[i++] == '-';
     // Saturating, so that leading zeros never cut a number short and a long one gives the limit.
+    constexpr std::int64_t Limit = INT64_MAX / 10;
     std::int64_t value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min<std::int64_t>(value * 10 + (text[i] - '0'), std::int64_t{1} << 31);
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(negative ? -value : value, INT32_MIN, INT32_MAX));
+        value = value >= Limit ? INT64_MAX : value * 10 + (text[i] - '0');
+    return negative ? -value : value;
+}
+
+std::int32_t lenientInt(std::string_view text)
+{
+    const auto value = lenientInt64(text);
+    if (value > INT32_MAX)
+        return INT32_MAX;
+    if (value < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(value);
 }
 
 } // namespace quorvex

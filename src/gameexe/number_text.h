@@ -11,7 +11,9 @@ namespace quorvex {
 std::int32_t strToInt(std::string_view text);
 std::optional<std::int32_t> tryStrToInt(std::string_view text);
 
-// The value of the leading sign and digits, 0 when there are none.
+// The value of the leading sign and digits, 0 when there are none; clamped to the 32-bit range.
 std::int32_t lenientInt(std::string_view text);
+// The same within the 64-bit range, so that an unsigned 32-bit number keeps its value.
+std::int64_t lenientInt64(std::string_view text);
 
 } // namespace quorvex

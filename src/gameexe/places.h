@@ -36,14 +36,11 @@ inline constexpr std::uint32_t AiMaxExplodeTime = 19636;   // 16-bit
 inline constexpr std::uint32_t AiMinimumRange = 19782;     // 8-bit
 inline constexpr std::uint32_t AiRangeDivisor = 19715;     // 16-bit
 
-// Object table: 24 entries per field.
+// Objects: field arrays of 24 entries from here up to the weapon names; the fields live in
+// weapons/object_fields.h.
 inline constexpr int ObjectCount = 24;
-inline constexpr std::uint32_t ObjectByteField0 = 111430;
-inline constexpr std::array<std::uint32_t, 4> ObjectWordFieldsA = {111454, 111502, 111550, 111598};
-inline constexpr std::array<std::uint32_t, 21> ObjectByteFields = {
-    111646, 111670, 111694, 111718, 111742, 111766, 111790, 111814, 111838, 111862, 111886,
-    111910, 111934, 111958, 111982, 112006, 112030, 112054, 112078, 112102, 112126};
-inline constexpr std::array<std::uint32_t, 2> ObjectWordFieldsB = {112150, 112198};
+inline constexpr std::uint32_t ObjectTable = 111430;
+inline constexpr std::uint32_t ObjectTableSize = 816;
 
 // Weapon names: 40 slots of 14 bytes, a length byte and up to 13 characters.
 inline constexpr int WeaponCount = 40;
@@ -55,12 +52,11 @@ inline constexpr std::uint32_t WeaponNameMax = 13;
 inline constexpr std::uint32_t WeaponTable = 112806;
 inline constexpr std::uint32_t WeaponTableSize = 2360;
 
-// Special objects: 14 entries per field.
+// Special objects: field arrays of 14 entries from here up to the materials; the fields live
+// in weapons/sobject_fields.h.
 inline constexpr int SpecialObjectCount = 14;
-inline constexpr std::array<std::uint32_t, 7> SpecialObjectByteFieldsA = {115218, 115232, 115246, 115260,
-                                                                          115274, 115288, 115302};
-inline constexpr std::uint32_t SpecialObjectQuadField = 115316;   // 4 bytes per entry
-inline constexpr std::array<std::uint32_t, 4> SpecialObjectByteFieldsB = {115368, 115382, 115396, 115410};
+inline constexpr std::uint32_t SpecialObjectTable = 115218;
+inline constexpr std::uint32_t SpecialObjectTableSize = 206;
 
 // Materials: five bit sets of 32 bytes (brown dirt, green dirt, rock, background, shadow).
 inline constexpr std::uint32_t Materials = 115424;

@@ -93,8 +93,7 @@ public:
     explicit ExeBytes(const Workspace& workspace)
     {
         GameFile exe(workspace.torloExe());
-        if (exe.size() <= lastByteOfAll())
-            throw FileError::beyondEnd();
+        exe.requireSize(lastByteOfAll() + 1);
         bytes_ = exe.readAt(0, lastByteOfAll() + 1);
     }
     int byte(std::uint32_t offset) const { return bytes_[offset]; }
@@ -263,8 +262,7 @@ Outcome saveHacks(const Workspace& workspace, const HackValues& values, bool str
 {
     const auto writes = hackBytes(values, strictNumbers);
     GameFile exe(workspace.torloExe());
-    if (exe.size() <= writes.back().offset)
-        throw FileError::beyondEnd();
+    exe.requireSize(writes.back().offset + 1);
     for (const auto& write : writes) {
         exe.seek(write.offset);
         exe.writeByte(write.value);

@@ -22,8 +22,7 @@ static_assert(PaletteEnd > places::Materials + places::MaterialsSize);
 // anything is written, rather than grown.
 void requireEditorPlaces(const GameFile& exe)
 {
-    if (exe.size() < PaletteEnd)
-        throw FileError::beyondEnd();
+    exe.requireSize(PaletteEnd);
 }
 
 bool hasTorloExe(const Workspace& workspace)

@@ -166,8 +166,7 @@ GameTextValues readGameTexts(const Workspace& workspace)
 
 void requireTextPlaces(const GameFile& exe, std::uint32_t end)
 {
-    if (exe.size() < end)
-        throw FileError::beyondEnd();
+    exe.requireSize(end);
 }
 
 Outcome saveGameTexts(const Workspace& workspace, const GameTextValues& values)

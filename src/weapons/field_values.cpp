@@ -5,14 +5,14 @@ namespace quorvex {
 
 namespace {
 
-int rowOf(ValueList list, int entry)
+int rowOf(ValueList list, std::int64_t entry)
 {
-    return entry >= 0 && static_cast<std::size_t>(entry) < valueListRows(list).size() ? entry : -1;
+    return entry >= 0 && static_cast<std::size_t>(entry) < valueListRows(list).size() ? static_cast<int>(entry) : -1;
 }
 
 } // namespace
 
-FieldValue shownValue(FieldKind kind, ValueList list, int entry)
+FieldValue shownValue(FieldKind kind, ValueList list, std::int64_t entry)
 {
     FieldValue value;
     if (kind == FieldKind::Tick)
@@ -31,6 +31,13 @@ int storedValue(FieldKind kind, const FieldValue& value)
     if (kind == FieldKind::List)
         return value.row < 0 ? 255 : value.row;
     return strToInt(value.text);
+}
+
+std::int64_t lenientStoredValue(FieldKind kind, const FieldValue& value)
+{
+    if (isNumberBox(kind))
+        return lenientInt64(value.text);
+    return storedValue(kind, value);
 }
 
 FieldValue valueFromRecord(FieldKind kind, ValueList list, std::string_view text)

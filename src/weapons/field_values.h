@@ -9,7 +9,7 @@
 
 namespace quorvex {
 
-enum class FieldWidth : std::uint8_t { Byte = 1, Word = 2 };
+enum class FieldWidth : std::uint8_t { Byte = 1, Word = 2, Quad = 4 };
 enum class Signedness : std::uint8_t { Unsigned, Signed };
 
 enum class FieldKind : std::uint8_t {
@@ -35,12 +35,17 @@ struct FieldValue {
     bool operator==(const FieldValue&) const = default;
 };
 
-// The control's state for a stored entry (bytes unsigned, 16-bit entries signed).
-FieldValue shownValue(FieldKind kind, ValueList list, int entry);
+// The control's state for a stored entry (bytes unsigned, 16-bit entries signed, 32-bit
+// entries unsigned).
+FieldValue shownValue(FieldKind kind, ValueList list, std::int64_t entry);
 
 // The entry the control stores back, before it is cut to the field's width: the number typed
 // (ConvertError when it is not one), 1 or 0 for a tick, the row or 255 for an empty list.
 int storedValue(FieldKind kind, const FieldValue& value);
+
+// The same for the object pages, which convert number boxes leniently: the leading sign and
+// digits of the text, 0 when there are none; never an error.
+std::int64_t lenientStoredValue(FieldKind kind, const FieldValue& value);
 
 // The control's state after a plugin line sets it: a number box takes the text as it is (a
 // colour box clamps it), a tick box is ticked by exactly "1", a list takes the row of the

@@ -8,25 +8,33 @@
 
 namespace quorvex {
 
-enum class ValueList : std::uint8_t { None, Explosion, MapChange, Object, Scatter, Trail, Sound, Shells, ShotType };
+enum class ValueList : std::uint8_t { None, Explosion, ObjectExplosion, MapChange, Object, Scatter, Trail, Sound, Shells, ShotType };
 
 namespace lists {
 
-inline constexpr std::array<std::string_view, 13> Explosion = {
-    "0 - Nothing, silent",
-    "1 - Large explosion",
-    "2 - Medium explosion",
-    "3 - Small explosion",
-    "4 - Hellraider smoke, silent, no dirt destruction",
-    "5 - Zimm flash, silent, small dirt destruction",
-    "6 - Nuke smoke, silent, no dirt destruction",
-    "7 - Flashing pixel, silent, no dirt destruction",
-    "8 - Teleport flash, silent, no dirt destruction",
-    "9 - Small explosion, silent",
-    "10 - Very small explosion, silent",
-    "11 - Medium explosion, less dirt desctruction",
-    "12 - Unknown",
-};
+// The explosion lists: row n is special object n - 1. The object page's list is longer, and
+// both share their first eleven rows.
+template <class... Tail>
+constexpr std::array<std::string_view, 11 + sizeof...(Tail)> explosionRows(Tail... tail)
+{
+    return {"0 - Nothing, silent",
+            "1 - Large explosion",
+            "2 - Medium explosion",
+            "3 - Small explosion",
+            "4 - Hellraider smoke, silent, no dirt destruction",
+            "5 - Zimm flash, silent, small dirt destruction",
+            "6 - Nuke smoke, silent, no dirt destruction",
+            "7 - Flashing pixel, silent, no dirt destruction",
+            "8 - Teleport flash, silent, no dirt destruction",
+            "9 - Small explosion, silent",
+            "10 - Very small explosion, silent",
+            tail...};
+}
+
+inline constexpr auto Explosion = explosionRows("11 - Medium explosion, less dirt desctruction", "12 - Unknown");
+inline constexpr auto ObjectExplosion = explosionRows("11 - Medium explosion, less dirt destruction",
+                                                      "12 - Large explosion, smaller", "13 - Large explosion, even smaller",
+                                                      "14 - Undefined");
 
 inline constexpr std::array<std::string_view, 8> MapChange = {
     "0 - Default",
@@ -108,6 +116,7 @@ constexpr std::span<const std::string_view> valueListRows(ValueList list)
 {
     switch (list) {
     case ValueList::Explosion: return lists::Explosion;
+    case ValueList::ObjectExplosion: return lists::ObjectExplosion;
     case ValueList::MapChange: return lists::MapChange;
     case ValueList::Object: return lists::Object;
     case ValueList::Scatter: return lists::Scatter;

@@ -1,33 +1,111 @@
 #pragma once
 // The weapon fields: the one table from which the table access, the page's controls, the CLI
 // and the plugin records are all derived. Rows run in the page's order, top to bottom and
-// page by page, which is the order in which the page is copied into the table.
+// page by page, which is the order in which the page is copied into the table. The row type
+// and its checks serve the object and special-object tables as well.
 #include "gameexe/places.h"
 #include "weapons/field_values.h"
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string_view>
+#include <vector>
 
 namespace quorvex {
 
 struct WeaponField {
-    std::uint16_t position;   // inside the 2360-byte table; entry i at position + width * i
+    std::uint16_t position;   // inside its table; entry i at position + width * i
     FieldWidth width;
     Signedness sign;
     std::string_view caption;
     std::string_view unit;    // shown after the box; empty for none
-    std::uint8_t page;        // "Page 1" .. "Page 4"
+    std::uint8_t page;        // sub-page "Page 1" .. "Page 4"
     std::string_view control; // objectName of the control
     FieldKind kind;
     ValueList list;
     std::string_view pluginKey;   // line key of a plugin record, with its colon
-    std::uint8_t pluginLine;      // line number inside a "Save as plugin" weapon record
+    std::uint8_t pluginLine;      // line number inside a record written by "Save as plugin"
 };
 
 inline constexpr std::string_view WeaponSectionKey = "WEAPON:";
 inline constexpr std::string_view WeaponNameKey = "NAME:";
 inline constexpr std::uint8_t WeaponNameLine = 3;
+
+// The field whose plugin key (with or without its colon) is key.
+std::optional<std::size_t> fieldByKey(std::span<const WeaponField> fields, std::string_view key);
+// The field indices in the order of a plugin record's lines.
+std::vector<std::size_t> fieldsInRecordOrder(std::span<const WeaponField> fields);
+
+// Compile-time checks of a field table, shared by every table of fields.
+namespace field_checks {
+
+constexpr std::uint32_t bytesOf(const WeaponField& field, int entries)
+{
+    return static_cast<std::uint32_t>(field.width) * static_cast<std::uint32_t>(entries);
+}
+
+constexpr std::uint32_t sharedBytes(const WeaponField& a, const WeaponField& b, int entries)
+{
+    const auto aEnd = a.position + bytesOf(a, entries), bEnd = b.position + bytesOf(b, entries);
+    const auto from = a.position > b.position ? a.position : b.position;
+    const auto to = aEnd < bEnd ? aEnd : bEnd;
+    return to > from ? to - from : 0;
+}
+
+// The fields lie inside the table and cover all of it; 16-bit fields are signed, the others
+// unsigned. No two fields share a byte, except that the field keyed `overlapping` may run
+// `overlap` bytes into the start of the field keyed `overlapped`.
+template <std::size_t N>
+constexpr bool tileTable(const std::array<WeaponField, N>& fields, int entries, std::uint32_t size,
+                         std::string_view overlapping = {}, std::string_view overlapped = {}, std::uint32_t overlap = 0)
+{
+    std::uint32_t bytes = 0;
+    for (const auto& a : fields) {
+        bytes += bytesOf(a, entries);
+        if (a.position + bytesOf(a, entries) > size)
+            return false;
+        if ((a.width == FieldWidth::Word) != (a.sign == Signedness::Signed))
+            return false;
+        for (const auto& b : fields) {
+            if (&a == &b)
+                continue;
+            const auto shared = sharedBytes(a, b, entries);
+            if (shared == 0)
+                continue;
+            // a is the field that runs on, b the one whose first bytes it covers
+            const bool allowed = a.pluginKey == overlapping && b.pluginKey == overlapped && shared == overlap
+                              && a.position < b.position && a.position + bytesOf(a, entries) == b.position + overlap;
+            const bool mirrored = b.pluginKey == overlapping && a.pluginKey == overlapped && shared == overlap;
+            if (!allowed && !mirrored)
+                return false;
+        }
+    }
+    return bytes == size + overlap;
+}
+
+// Every control and plugin key is used once; the plugin lines run from 2 to the last line
+// without a gap, line `reserved` (if any) being kept for a line that is not a field.
+template <std::size_t N>
+constexpr bool namesAreUnique(const std::array<WeaponField, N>& fields, std::uint8_t reserved = 0)
+{
+    std::array<bool, N + 3> line{};
+    const std::size_t last = N + 1 + (reserved ? 1 : 0);
+    if (reserved)
+        line[reserved] = true;
+    for (std::size_t i = 0; i < N; ++i) {
+        const auto& a = fields[i];
+        if (a.pluginLine < 2 || a.pluginLine > last || line[a.pluginLine] || a.pluginKey.empty() || a.pluginKey.back() != ':')
+            return false;
+        line[a.pluginLine] = true;
+        for (std::size_t j = i + 1; j < N; ++j)
+            if (a.control == fields[j].control || a.pluginKey == fields[j].pluginKey)
+                return false;
+    }
+    return true;
+}
+
+} // namespace field_checks
 
 namespace weapon_field_rows {
 using enum FieldWidth;
@@ -99,54 +177,10 @@ inline constexpr const auto& WeaponFields = weapon_field_rows::Rows;
 std::optional<std::size_t> weaponFieldByControl(std::string_view control);
 std::optional<std::size_t> weaponFieldByKey(std::string_view key);
 
-// The field indices in the order of a plugin record's lines ("ORDER:" first).
-std::array<std::size_t, WeaponFields.size()> weaponFieldsInRecordOrder();
-
-namespace weapon_field_checks {
-
-// The fields fill the table without a gap or an overlap, bytes unsigned and 16-bit signed.
-constexpr bool tileTheTable()
-{
-    std::uint32_t bytes = 0;
-    for (const auto& a : WeaponFields) {
-        const std::uint32_t size = static_cast<std::uint32_t>(a.width) * places::WeaponCount;
-        bytes += size;
-        if (a.position + size > places::WeaponTableSize)
-            return false;
-        if ((a.width == FieldWidth::Word) != (a.sign == Signedness::Signed))
-            return false;
-        for (const auto& b : WeaponFields) {
-            if (&a == &b)
-                continue;
-            const std::uint32_t bSize = static_cast<std::uint32_t>(b.width) * places::WeaponCount;
-            if (a.position < b.position + bSize && b.position < a.position + size)
-                return false;
-        }
-    }
-    return bytes == places::WeaponTableSize;
-}
-
-// Every control name, plugin key and plugin line is used once; the lines run 2, 4..51
-// (line 3 is the name).
-constexpr bool namesAreUnique()
-{
-    std::array<bool, 52> line{};
-    line[WeaponNameLine] = true;
-    for (std::size_t i = 0; i < WeaponFields.size(); ++i) {
-        const auto& a = WeaponFields[i];
-        if (a.pluginLine < 2 || a.pluginLine >= line.size() || line[a.pluginLine] || a.pluginKey.back() != ':')
-            return false;
-        line[a.pluginLine] = true;
-        for (std::size_t j = i + 1; j < WeaponFields.size(); ++j)
-            if (a.control == WeaponFields[j].control || a.pluginKey == WeaponFields[j].pluginKey)
-                return false;
-    }
-    return true;
-}
-
-static_assert(tileTheTable(), "weapon fields must fill the 2360-byte table exactly");
-static_assert(namesAreUnique(), "weapon controls, keys and record lines must be unique");
-
-} // namespace weapon_field_checks
+static_assert(field_checks::tileTable(WeaponFields, places::WeaponCount, places::WeaponTableSize),
+              "weapon fields must fill the 2360-byte table exactly");
+// Line 3 of a record is the name.
+static_assert(field_checks::namesAreUnique(WeaponFields, WeaponNameLine),
+              "weapon controls, keys and record lines must be unique");
 
 } // namespace quorvex

@@ -4,6 +4,7 @@
 #include "controls/field_panel.h"
 #include "gameexe/resource_file.h"
 #include "platform/qt_platform.h"
+#include "weapons/table_page.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,13 +40,7 @@ WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
 {
     setObjectName("WeaponPage");
     preview_.fill(Qt::black);
-    auto* tabLayout = new QVBoxLayout(tab);
-    tabLayout->setContentsMargins(0, 0, 0, 0);
-    tabLayout->addWidget(this);
-
-    auto* columns = new QHBoxLayout(this);
-    columns->setContentsMargins(4, 4, 4, 4);
-    auto* left = new QVBoxLayout;
+    auto [left, columns] = buildPageColumns(this, tab);
     list_ = new QListWidget;
     list_->setObjectName("WeaponList");
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -63,15 +58,16 @@ WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
     saveButton_ = button("SaveCurrentBut", "Save weapons");
     connect(saveButton_, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::SaveCurrentButClick); });
     pluginButton_ = button("LWPBut", "Save as plugin");
+    connect(pluginButton_, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::LWPButClick); });
     // Until a weapon is shown there is no table to save: a start-up that failed before loading
     // it must not let a table of zeros overwrite the game's.
     saveButton_->setEnabled(false);
     pluginButton_->setEnabled(false);
-    button("LWP2But", "Save in plugin");
+    auto* saveIn = button("LWP2But", "Save in plugin");
+    connect(saveIn, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::LWP2ButClick); });
     auto* sort = button("SortWBut", "Sort weapons");
     sort->setEnabled(false);
     connect(sort, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::SortWButClick); });
-    columns->addLayout(left);
 
     fields_ = new FieldPanel(host_, this);
     connect(fields_, &FieldPanel::left, this, [this] { guarded(&WeaponPage::WapenVerander); });
@@ -110,10 +106,7 @@ QWidget* WeaponPage::buildSubPage(int page)
 {
     auto* sub = new QWidget;
     sub->setObjectName(QString("WeaponPage%1").arg(page));
-    auto* rows = new QFormLayout(sub);
-    rows->setContentsMargins(6, 6, 6, 6);
-    rows->setVerticalSpacing(3);
-    rows->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    auto* rows = buildFieldRows(sub);
     if (page == 1) {
         nameEdit_ = new QLineEdit;
         nameEdit_->setObjectName("NameEdit");
@@ -271,6 +264,26 @@ void WeaponPage::SaveCurrentButClick()
         return;
     WapenVerander();
     host_.report(saveWeapons(host_.workspace(), data_.table));
+}
+
+PluginRecord WeaponPage::pluginRecord(std::optional<int> weapon) const
+{
+    WeaponPageValues page;
+    for (std::size_t k = 0; k < page.size(); ++k)
+        page[k] = fieldValue(k);
+    return weaponRecord(toGameText(nameEdit_->text()), page, weapon);
+}
+
+void WeaponPage::LWPButClick()
+{
+    if (loaded_ && selectedWeapon() >= 0)
+        savePluginAsFrom(host_, pluginRecord(std::nullopt));
+}
+
+void WeaponPage::LWP2ButClick()
+{
+    if (loaded_ && selectedWeapon() >= 0)
+        saveInPluginFrom(host_, pluginRecord(selectedWeapon()));
 }
 
 void WeaponPage::Edit32Change()

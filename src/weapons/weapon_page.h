@@ -2,6 +2,7 @@
 // The "Weapons" page: the weapon list, four sub-pages of field controls built from the weapon
 // field table, rename on leaving the name box, copy into the table on leaving any field, and
 // "Save weapons".
+#include "weapons/plugin.h"
 #include "weapons/weapon_sprite.h"
 #include "weapons/weapon_table.h"
 
@@ -43,6 +44,9 @@ public:
     void Edit32Change();
     void Button1Click();
     void SortWButClick() {}
+    // "Save as plugin" ("WEAPON:SELECTED") and "Save in plugin" (the weapon counted from 1).
+    void LWPButClick();
+    void LWP2ButClick();
 
     // The controls of the table's fields, for the plugin reader: what each shows, and setting it.
     FieldValue fieldValue(std::size_t field) const;
@@ -62,6 +66,7 @@ protected:
 private:
     QWidget* buildSubPage(int page);
     void drawPreview();
+    PluginRecord pluginRecord(std::optional<int> weapon) const;
     // Runs a handler through the main window's error boundary.
     void guarded(void (WeaponPage::*handler)());
 

@@ -156,7 +156,9 @@ TEST_F(FormatCli, AFileSizeLimitFailsLikeAFullDiskAndLeavesNoTemporaryFile)
                                           "--game", demo.game().string(), "activate",
                                           (mods / "NEONGFX.CHR").string()});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "Mod not activated: Disk full: TORLO.CHR\n");
+    // The copy kept before the change is the first write to hit the limit.
+    EXPECT_EQ(result.err,
+              "Mod not activated: Could not back up \"TORLO.CHR\" (Disk full: 1-TORLO.CHR), so it was not changed\n");
     EXPECT_EQ(test::readBytes(demo.workspace.torloChr()), before);
     for (const auto& entry : fs::directory_iterator(demo.game()))
         EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace fs = std::filesystem;
 using namespace quorvex;
 using namespace quorvex::test;
@@ -16,15 +14,6 @@ namespace {
 constexpr std::size_t tableAt(std::uint32_t position)
 {
     return places::WeaponTable + position;
-}
-
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
 }
 
 struct WeaponCliTest : ::testing::Test {

@@ -16,41 +16,12 @@ using namespace quorvex;
 
 namespace {
 
-std::string errorText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const FileError& error) {
-        return error.what();
-    }
-    return "no error";
-}
+using test::errorText;
 
 // Opens path as an unprivileged user (root ignores permission bits) and returns the error text.
 std::string openAsUnprivileged(const fs::path& path)
 {
-    int pipe[2];
-    if (::pipe(pipe) != 0)
-        return "pipe failed";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipe[0]);
-        std::string text = "no error";
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            text = "could not drop privileges";
-        else
-            text = errorText([&] { GameFile file(path); });
-        (void)!::write(pipe[1], text.data(), text.size());
-        ::_exit(0);
-    }
-    ::close(pipe[1]);
-    std::string text;
-    char buffer[256];
-    for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
-        text.append(buffer, static_cast<std::size_t>(got));
-    ::close(pipe[0]);
-    ::waitpid(child, nullptr, 0);
-    return text;
+    return test::inChildProcess(true, [&] { return errorText([&] { GameFile file(path); }); });
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "test_support.h"
 
 #include <QApplication>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace quorvex::test {
@@ -38,6 +39,15 @@ template <typename Widget>
 Widget* find(QWidget* root, const char* name)
 {
     return root->findChild<Widget*>(name);
+}
+
+// The same, failing the test when there is no such widget.
+template <typename Widget>
+Widget* expectChild(QWidget* root, const char* name)
+{
+    auto* widget = find<Widget>(root, name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
 }
 
 } // namespace quorvex::test

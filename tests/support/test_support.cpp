@@ -1,5 +1,6 @@
 #include "test_support.h"
 #include "demo_game.h"
+#include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,15 @@ DemoGame::DemoGame()
     fs::create_directories(workspace.dataFolder);
     fs::create_directories(workspace.tempFolder);
     demo::writeGameFolder(workspace.gameFolder, true);
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
 }
 
 std::string FixedClock::shortDate() const
@@ -196,6 +206,42 @@ CommandResult runCli(const fs::path& dataFolder, const std::vector<std::string>&
 bool canDropPrivileges()
 {
     return ::geteuid() == 0 && ::access("/usr/bin/setpriv", X_OK) == 0;
+}
+
+std::string errorText(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const FileError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+std::string inChildProcess(bool unprivileged, const std::function<std::string()>& action)
+{
+    int pipe[2];
+    if (::pipe(pipe) != 0)
+        return "pipe failed";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipe[0]);
+        std::string text;
+        if (unprivileged && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            text = "could not drop privileges";
+        else
+            text = action();
+        (void)!::write(pipe[1], text.data(), text.size());
+        ::_exit(0);
+    }
+    ::close(pipe[1]);
+    std::string text;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(got));
+    ::close(pipe[0]);
+    ::waitpid(child, nullptr, 0);
+    return text;
 }
 
 void writeZip(const fs::path& archive, const std::vector<ZipEntry>& entries)

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -95,6 +96,9 @@ std::vector<std::uint8_t> readBytes(const std::filesystem::path& file);
 std::string readText(const std::filesystem::path& file);
 void writeBytes(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes);
 
+// The lines of a text, without their line feeds.
+std::vector<std::string> lines(const std::string& text);
+
 // Runs a command line, returning exit code, standard output and standard error.
 struct CommandResult {
     int exitCode;
@@ -108,6 +112,11 @@ CommandResult runCli(const std::filesystem::path& dataFolder, const std::vector<
 
 // True when the test runs as root and can drop to an unprivileged user (for permission tests).
 bool canDropPrivileges();
+// The text of the FileError that action throws, or "no error".
+std::string errorText(const std::function<void()>& action);
+// Runs action in a child process and returns the text it reports; as an unprivileged user when
+// asked and the test runs as root (root ignores permission bits).
+std::string inChildProcess(bool unprivileged, const std::function<std::string()>& action);
 
 // Writes a zip archive with the given entries as they are (hostile names included); a link
 // entry is marked as a Unix symbolic link whose target is its content.

@@ -219,12 +219,12 @@ TEST_F(TextEditorTest, SaveThatCanNotWriteEveryFieldWritesNothing)
     writeBytes(exe, bytes);
     click("SaveButton");
     ASSERT_FALSE(fixture.prompts.shown.empty());
-    EXPECT_EQ(fixture.prompts.shown.back(), "Read beyond end of file");
+    EXPECT_EQ(fixture.prompts.shown.back(), "Read beyond end of file: torlo.exe");
     EXPECT_EQ(readBytes(exe), bytes);
 
     fs::remove(exe);
     click("SaveButton");
-    EXPECT_EQ(fixture.prompts.shown.back(), "File not found: torlo.exe");   // file errors name the file
+    EXPECT_EQ(fixture.prompts.shown.back(), "File not found: torlo.exe");
     EXPECT_EQ(log().find("New texts saved"), std::string::npos);
 }
 

@@ -67,9 +67,7 @@ struct WeaponPageTest : ::testing::Test {
     template <typename W = QLineEdit>
     W* control(const char* name)
     {
-        auto* widget = find<W>(form.get(), name);
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return expectChild<W>(form.get(), name);
     }
     QString status() { return find<QLabel>(form.get(), "StatusText")->text(); }
 

@@ -111,7 +111,7 @@ TEST(WeaponFieldTable, PagesHoldTheirRowsAndRecordsRunInPluginOrder)
     EXPECT_EQ(perPage[3], 13);
     EXPECT_EQ(perPage[4], 11);   // and the animation preview
 
-    const auto order = weaponFieldsInRecordOrder();
+    const auto order = fieldsInRecordOrder(WeaponFields);
     const std::string_view expected[] = {"ORDER:", "ACCADD:", "WORMAFFECT:", "AMMO:", "BLOOD:", "BLOW:"};
     for (std::size_t i = 0; i < std::size(expected); ++i)
         EXPECT_EQ(WeaponFields[order[i]].pluginKey, expected[i]);

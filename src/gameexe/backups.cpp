@@ -1,0 +1,308 @@
+#include "gameexe/backups.h"
+#include "gameexe/errors.h"
+#include "gameexe/game_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace quorvex {
+
+namespace {
+
+BackupKeeper* installed = nullptr;
+// Set while the keeper writes its own files, which are no game files.
+bool keeping = false;
+
+constexpr const char* BackupsFolderName = "backups";
+constexpr const char* IndexName = "index.txt";
+constexpr const char* GameFileNames[] = {"torlo.exe", "torlo.dat", "TORLO.CHR", "TORLO.SND"};
+
+bool isLevel(const fs::path& path)
+{
+    return sameNameIgnoringCase(path.extension().string(), ".lev");
+}
+
+bool sameFolder(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    return fs::equivalent(a, b, error) || fs::absolute(a).lexically_normal() == fs::absolute(b).lexically_normal();
+}
+
+// A name in the game folder is matched without regard to case, as the game's files are found.
+bool sameFile(const std::string& a, const std::string& b)
+{
+    const bool named = !fs::path(a).has_parent_path() && !fs::path(b).has_parent_path();
+    return named ? sameNameIgnoringCase(a, b) : a == b;
+}
+
+std::string dateText(std::time_t time)
+{
+    std::tm local{};
+    ::localtime_r(&time, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+// One folder per game folder: its name for people, a hash of its full path so two games with
+// the same folder name never mix.
+std::string folderKey(const fs::path& gameFolder)
+{
+    std::error_code error;
+    auto full = gameFolder.empty() ? fs::path() : fs::weakly_canonical(fs::absolute(gameFolder), error);
+    if (error)
+        full = fs::absolute(gameFolder).lexically_normal();
+    auto text = full.string();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    std::uint64_t hash = 14695981039346656037ull;   // FNV-1a
+    for (unsigned char c : text)
+        hash = (hash ^ c) * 1099511628211ull;
+    std::string name;
+    for (char c : full.filename().string().substr(0, 40))
+        name += std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' ? c : '_';
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+    return (name.empty() || name.front() == '.' ? "game" : name) + "-" + digits;
+}
+
+std::string copyName(const std::string& id, const std::string& file)
+{
+    return id + "-" + fs::path(file).filename().string().substr(0, 100);
+}
+
+long idNumber(const std::string& id)
+{
+    long number = 0;
+    std::from_chars(id.data(), id.data() + id.size(), number);
+    return number;
+}
+
+// index.txt: a comment line naming the game folder, then one line per copy:
+// ID, date, size, "original" or nothing, file (last, so that it may hold tabs).
+std::vector<Backup> readIndex(const fs::path& folder)
+{
+    std::vector<Backup> backups;
+    std::error_code error;
+    std::ifstream in(folder / IndexName, std::ios::binary);
+    if (!in && fs::exists(folder / IndexName, error))
+        throw FileError::accessDenied();   // never start afresh over copies that are there
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line.front() == '#')
+            continue;
+        std::vector<std::string> fields;
+        std::size_t start = 0;
+        for (int i = 0; i < 4; ++i) {
+            const auto tab = line.find('\t', start);
+            if (tab == std::string::npos)
+                break;
+            fields.push_back(line.substr(start, tab - start));
+            start = tab + 1;
+        }
+        if (fields.size() != 4 || start >= line.size())
+            continue;
+        Backup backup;
+        backup.id = fields[0];
+        backup.date = fields[1];
+        const auto [end, error] = std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(), backup.size);
+        if (idNumber(backup.id) <= 0 || std::to_string(idNumber(backup.id)) != backup.id || error != std::errc())
+            continue;
+        backup.original = fields[3] == "original";
+        backup.file = line.substr(start);
+        backup.copy = folder / copyName(backup.id, backup.file);
+        backups.push_back(backup);
+    }
+    return backups;
+}
+
+void writeIndex(const fs::path& folder, const fs::path& gameFolder, const std::vector<Backup>& backups)
+{
+    std::ostringstream text;
+    text << "# Backups of the game in " << fs::absolute(gameFolder).string() << '\n';
+    for (const auto& b : backups)
+        text << b.id << '\t' << b.date << '\t' << b.size << '\t' << (b.original ? "original" : "") << '\t' << b.file << '\n';
+    const auto bytes = text.str();
+    writeFileAtomically(folder / IndexName, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+}
+
+std::uint64_t sizeOrZero(const fs::path& path)
+{
+    std::error_code error;
+    const auto size = fs::file_size(path, error);
+    return error ? 0 : size;
+}
+
+} // namespace
+
+void beforeFileChange(const fs::path& path)
+{
+    if (installed)
+        installed->keep(path);
+}
+
+BackupKeeper::BackupKeeper(const Workspace& workspace, Now now)
+    : workspace_(workspace), now_(now ? std::move(now) : Now([] { return std::time(nullptr); }))
+{
+}
+
+fs::path BackupKeeper::folder() const
+{
+    return workspace_.dataFolder / BackupsFolderName / folderKey(workspace_.gameFolder);
+}
+
+bool BackupKeeper::inGameFolder(const fs::path& path) const
+{
+    return !workspace_.gameFolder.empty()
+           && sameFolder(path.has_parent_path() ? path.parent_path() : fs::path("."), workspace_.gameFolder);
+}
+
+bool BackupKeeper::keeps(const fs::path& path) const
+{
+    if (isLevel(path))
+        return true;
+    if (!inGameFolder(path))
+        return false;
+    const auto name = path.filename().string();
+    return std::any_of(std::begin(GameFileNames), std::end(GameFileNames),
+                          [&](const char* game) { return sameNameIgnoringCase(name, game); });
+}
+
+std::string BackupKeeper::fileKey(const fs::path& path) const
+{
+    return inGameFolder(path) ? path.filename().string() : fs::absolute(path).lexically_normal().string();
+}
+
+fs::path BackupKeeper::fileFor(const Backup& backup) const
+{
+    const fs::path file = backup.file;
+    return file.has_parent_path() ? file : findGameFile(workspace_.gameFolder, backup.file);
+}
+
+void BackupKeeper::keep(const fs::path& path)
+{
+    if (keeps(path))
+        keepCopy(path, false);
+}
+
+void BackupKeeper::keepCopy(const fs::path& path, bool always)
+{
+    std::error_code error;
+    if (keeping || !fs::is_regular_file(path, error))
+        return;   // nothing to keep yet: the change creates the file
+    keeping = true;
+    struct Reset {
+        ~Reset() { keeping = false; }
+    } reset;
+    const auto name = path.filename().string();
+    try {
+        const auto key = fileKey(path);
+        if (key.find('\n') != std::string::npos)
+            throw FileError("its name holds a line break");
+        const auto dir = folder();
+        auto backups = readIndex(dir);
+        const auto date = dateText(now_());
+        const Backup* newest = nullptr;
+        // A new ID never names a copy that is there, listed or not.
+        long lastId = 0;
+        for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error))
+            lastId = std::max(lastId, idNumber(it->path().filename().string()));
+        for (const auto& b : backups) {
+            lastId = std::max(lastId, idNumber(b.id));
+            if (!sameFile(b.file, key))
+                continue;
+            if (!always && b.date.compare(0, 10, date, 0, 10) == 0)
+                return;   // this day's state is kept already
+            if (!newest || idNumber(b.id) > idNumber(newest->id))
+                newest = &b;
+        }
+        const auto bytes = readWholeFile(path);
+        if (newest && sizeOrZero(newest->copy) == bytes.size() && readWholeFile(newest->copy) == bytes)
+            return;   // kept as it is
+        fs::create_directories(dir, error);
+        if (error)
+            throw FileError::fromErrno(error.value());
+
+        Backup backup{std::to_string(lastId + 1), key, date, bytes.size(), newest == nullptr, {}};
+        backup.copy = dir / copyName(backup.id, key);
+        writeFileAtomically(backup.copy, bytes);
+        backups.push_back(backup);
+
+        // The original stays; of the other copies of this file the newest KeptCopies stay.
+        std::vector<Backup> removed;
+        int later = 0;
+        for (auto it = backups.rbegin(); it != backups.rend(); ++it)
+            if (sameFile(it->file, key) && !it->original && ++later > KeptCopies)
+                removed.push_back(*it);
+        std::erase_if(backups, [&](const Backup& b) {
+            return std::any_of(removed.begin(), removed.end(), [&](const Backup& r) { return r.id == b.id; });
+        });
+        try {
+            writeIndex(dir, workspace_.gameFolder, backups);
+        } catch (const FileError&) {
+            fs::remove(backup.copy, error);
+            throw;
+        }
+        for (const auto& r : removed)
+            fs::remove(r.copy, error);
+    } catch (const FileError& failure) {
+        throw FileError("Could not back up " + inQuotes(name) + " (" + failure.what() + "), so it was not changed");
+    }
+}
+
+std::vector<Backup> BackupKeeper::list() const
+{
+    auto backups = readIndex(folder());
+    std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) { return idNumber(a.id) > idNumber(b.id); });
+    return backups;
+}
+
+Outcome BackupKeeper::restore(const std::string& id, const Asker& ask)
+{
+    for (const auto& backup : list())
+        if (backup.id == id)
+            return restoreBackup(backup, ask);
+    return Outcome::refused("There is no backup " + id + " of this game");
+}
+
+Outcome BackupKeeper::restoreOriginal(const std::string& file, const Asker& ask)
+{
+    const fs::path given = file;
+    const auto key = given.has_parent_path() ? fileKey(given) : file;
+    for (const auto& backup : list())
+        if (backup.original && sameFile(backup.file, key))
+            return restoreBackup(backup, ask);
+    return Outcome::refused("There is no original of " + file + " among the backups of this game");
+}
+
+Outcome BackupKeeper::restoreBackup(const Backup& backup, const Asker& ask)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(backup.copy, error) || sizeOrZero(backup.copy) != backup.size)
+        return Outcome::refused("The backup " + backup.id + " of " + backup.file + " is missing or damaged");
+    if (!ask("Put back " + backup.file + " as it was on " + backup.date
+             + "? The file as it is now is kept as a backup first, so this can be undone."))
+        return Outcome::nothing();
+    const auto target = fileFor(backup);
+    keepCopy(target, true);
+    copyFileAtomically(backup.copy, target);
+    return Outcome::done("Backup restored", "Backup of " + fs::absolute(target).string() + " from " + backup.date + " restored");
+}
+
+InstalledBackupKeeper::InstalledBackupKeeper(const Workspace& workspace, Now now)
+    : BackupKeeper(workspace, std::move(now)), previous_(installed)
+{
+    installed = this;
+}
+
+InstalledBackupKeeper::~InstalledBackupKeeper()
+{
+    installed = previous_;
+}
+
+} // namespace quorvex

@@ -1,0 +1,90 @@
+#pragma once
+// The safety net: before Quorvex first changes a game file it keeps a copy of the file as it
+// was. Every writer reaches the keeper through GameFile and the whole-file writers of
+// game_file.h (beforeFileChange), so no operation has to remember it.
+//
+// Copies live in the data folder, backups/<one folder per game folder>/, beside index.txt that
+// lists them. The first copy of a file is its "original" and is never removed; after it one
+// copy per day on which the file changed, the last KeptCopies of them.
+#include "gameexe/workspace.h"
+#include "shell/outcome.h"
+#include "shell/services.h"
+
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quorvex {
+
+// Asks the installed keeper to keep a copy of path before it is patched (GameFile), replaced
+// whole (writeFileAtomically, copyFileAtomically, an unpacked archive) or deleted. Throws FileError when
+// the copy can not be written, so that the change does not happen. Without a keeper (tools,
+// most tests) nothing is kept.
+void beforeFileChange(const std::filesystem::path& path);
+
+struct Backup {
+    std::string id;                  // unique within a game's backups; the CLI and the list use it
+    std::string file;                // the file's name in the game folder, or the full path of a level elsewhere
+    std::string date;                // "YYYY-MM-DD HH:MM:SS", local time of the copy
+    std::uint64_t size = 0;
+    bool original = false;
+    std::filesystem::path copy;      // where the copy lies
+};
+
+class BackupKeeper {
+public:
+    static constexpr int KeptCopies = 20;   // beside the original, per file
+    using Now = std::function<std::time_t()>;
+
+    // The keeper reads the workspace's game and data folder at each use, so it follows a
+    // change of the game folder.
+    explicit BackupKeeper(const Workspace& workspace, Now now = {});
+
+    // True for the files that are kept: torlo.exe, torlo.dat, TORLO.CHR and TORLO.SND of the
+    // game folder, and level files (.LEV) wherever they lie ("Save to PL2" rewrites any level).
+    bool keeps(const std::filesystem::path& path) const;
+    // Keeps a copy of path when it is kept, exists, has no copy of today yet and differs from
+    // its newest copy. Throws FileError when the copy can not be written.
+    void keep(const std::filesystem::path& path);
+
+    // The backups of the current game, newest first.
+    std::vector<Backup> list() const;
+    // Puts a copy back after asking; the file it replaces is kept first, so a restore can be
+    // undone by restoring that copy.
+    Outcome restore(const std::string& id, const Asker& ask);
+    // Restores the original of file (a name in the game folder, or a level's path).
+    Outcome restoreOriginal(const std::string& file, const Asker& ask);
+
+    // backups/<game> in the data folder.
+    std::filesystem::path folder() const;
+
+private:
+    bool inGameFolder(const std::filesystem::path& path) const;
+    std::string fileKey(const std::filesystem::path& path) const;
+    std::filesystem::path fileFor(const Backup& backup) const;
+    // Keeps path whatever its kind; `always` also when this day has a copy (before a restore).
+    void keepCopy(const std::filesystem::path& path, bool always);
+    Outcome restoreBackup(const Backup& backup, const Asker& ask);
+
+    const Workspace& workspace_;
+    Now now_;
+};
+
+// A keeper that every change of a game file asks, for its lifetime; the keeper installed before
+// comes back afterwards. The main window, the CLI and the tests that want backups each hold one
+// for their workspace.
+class InstalledBackupKeeper : public BackupKeeper {
+public:
+    explicit InstalledBackupKeeper(const Workspace& workspace, Now now = {});
+    ~InstalledBackupKeeper();
+    InstalledBackupKeeper(const InstalledBackupKeeper&) = delete;
+    InstalledBackupKeeper& operator=(const InstalledBackupKeeper&) = delete;
+
+private:
+    BackupKeeper* previous_;
+};
+
+} // namespace quorvex

@@ -1,0 +1,154 @@
+#include "gameexe/backups.h"
+#include "gameexe/game_file.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace quorvex;
+using namespace quorvex::test;
+
+namespace {
+
+std::vector<std::string> words(const std::string& line, char separator = ' ')
+{
+    std::vector<std::string> result;
+    std::istringstream in(line);
+    for (std::string word; std::getline(in, word, separator);)
+        if (!word.empty())
+            result.push_back(word);
+    return result;
+}
+
+// Every file under folder with its bytes.
+std::map<fs::path, std::vector<std::uint8_t>> snapshot(const fs::path& folder)
+{
+    std::map<fs::path, std::vector<std::uint8_t>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[entry.path()] = readBytes(entry.path());
+    return files;
+}
+
+// A demo game and a data folder of its own for the CLI.
+struct CliGame {
+    DemoGame demo;
+    fs::path data = demo.scratch / "cli-data";
+
+    CliGame() { fs::create_directories(data); }
+
+    // Runs quorvex-cli in the game folder, with its own data folder.
+    CommandResult cli(const std::vector<std::string>& args)
+    {
+        std::vector<std::string> all{"env", "-C", demo.game().string(), "QUORVEX_DATA_DIR=" + data.string(),
+                                     QUORVEX_CLI_PATH, "--game", demo.game().string()};
+        all.insert(all.end(), args.begin(), args.end());
+        return runCommand(all);
+    }
+    Workspace cliWorkspace() const
+    {
+        Workspace ws = demo.workspace;
+        ws.dataFolder = data;
+        return ws;
+    }
+};
+
+struct BackupCliTest : ::testing::Test, CliGame {};
+
+} // namespace
+
+// Every command that says it changes the game is run with each of its examples; each game file
+// it changed must have a copy of its content from before the command.
+TEST(BackupWalk, EveryCommandThatChangesTheGameLeavesABackupOfEachFileItChanged)
+{
+    const std::string marker = "      changes the game, e.g. quorvex-cli ";
+    std::vector<std::string> examples;
+    std::istringstream help(runCli({"--help"}).out);
+    for (std::string line; std::getline(help, line);)
+        if (line.rfind(marker, 0) == 0)
+            examples.push_back(line.substr(marker.size()));
+    ASSERT_FALSE(examples.empty());
+
+    for (const auto& example : examples) {
+        SCOPED_TRACE(example);
+        CliGame game;
+        // The game was changed once before, yesterday: torlo.exe has its original and differs from it.
+        const auto ws = game.cliWorkspace();
+        BackupKeeper(ws, [] { return std::time(nullptr) - 24 * 60 * 60; }).keep(ws.torloExe());
+        auto exe = readBytes(ws.torloExe());
+        exe[0] ^= 0xFF;
+        writeBytes(ws.torloExe(), exe);
+
+        const auto before = snapshot(ws.gameFolder);
+        auto args = words(example);
+        args.insert(args.begin(), "--yes");
+        const auto result = game.cli(args);
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+
+        const auto kept = BackupKeeper(ws).list();
+        int changed = 0;
+        for (const auto& [file, bytes] : snapshot(ws.gameFolder)) {
+            const auto old = before.find(file);
+            if (old == before.end() || old->second == bytes)
+                continue;   // new, or unchanged
+            ++changed;
+            EXPECT_TRUE(std::any_of(kept.begin(), kept.end(), [&](const Backup& b) {
+                return sameNameIgnoringCase(fs::path(b.file).filename().string(), file.filename().string())
+                       && readBytes(b.copy) == old->second;
+            })) << file << " changed without a backup";
+        }
+        EXPECT_GT(changed, 0) << "the example changed no game file";
+    }
+}
+
+TEST_F(BackupCliTest, ListsTheCopiesAndRestoresOneOrTheOriginal)
+{
+    const auto chr = readBytes(demo.workspace.torloChr());
+    EXPECT_EQ(cli({"backups", "list"}).out, "");
+    ASSERT_EQ(cli({"activate", "mods/NEONGFX.CHR"}).exitCode, 0);
+    const auto neon = readBytes(demo.workspace.torloChr());
+    ASSERT_EQ(cli({"weapons", "set", "3", "NAME=BLASTER"}).exitCode, 0);
+
+    auto listed = cli({"backups", "list"});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    auto lines = words(listed.out, '\n');
+    ASSERT_EQ(lines.size(), 2u) << listed.out;
+    auto fields = words(lines[1], '\t');
+    ASSERT_EQ(fields.size(), 5u);
+    EXPECT_EQ(fields[0], "1");
+    EXPECT_EQ(fields[1], "TORLO.CHR");
+    EXPECT_EQ(fields[2].size(), 19u);   // YYYY-MM-DD HH:MM:SS
+    EXPECT_EQ(fields[3], "35028");
+    EXPECT_EQ(fields[4], "original");
+    EXPECT_EQ(lines[0].rfind("2\ttorlo.exe\t", 0), 0u);
+
+    // Without --yes and without a terminal the question is answered no.
+    auto declined = cli({"backups", "restore", "1"});
+    EXPECT_EQ(declined.exitCode, 1);
+    EXPECT_EQ(readBytes(demo.workspace.torloChr()), neon);
+
+    auto restored = cli({"--yes", "backups", "restore", "1"});
+    ASSERT_EQ(restored.exitCode, 0) << restored.err;
+    EXPECT_EQ(restored.out, "Backup restored\n");
+    EXPECT_EQ(readBytes(demo.workspace.torloChr()), chr);
+    EXPECT_NE(readText(data / "quorvex.log").find(": Backup of " + demo.workspace.torloChr().string() + " from "),
+              std::string::npos);
+
+    lines = words(cli({"backups", "list"}).out, '\n');
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].rfind("3\tTORLO.CHR\t", 0), 0u);
+    EXPECT_EQ(lines[0].back(), '\t');   // not an original
+    EXPECT_EQ(cli({"--yes", "backups", "restore", "3"}).exitCode, 0);   // the restore undone
+    EXPECT_EQ(readBytes(demo.workspace.torloChr()), neon);
+    EXPECT_EQ(cli({"--yes", "backups", "restore", "--original", "torlo.chr"}).exitCode, 0);
+    EXPECT_EQ(readBytes(demo.workspace.torloChr()), chr);
+
+    auto missing = cli({"--yes", "backups", "restore", "77"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "There is no backup 77 of this game\n");
+    EXPECT_EQ(cli({"backups", "restore"}).exitCode, 2);
+    EXPECT_EQ(cli({"backups", "restore", "1", "2"}).exitCode, 2);
+}
