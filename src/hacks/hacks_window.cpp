@@ -100,7 +100,12 @@ TObjForm::TObjForm(PageHost& host, QWidget* parent)
     bottom->addWidget(cancel);
     layout->addLayout(bottom);
 
-    showValues(designHackValues());
+    // The design-time texts are there before anything reacts to them ("#29" is no number).
+    for (std::size_t i = 0; i < HackCount; ++i) {
+        const QSignalBlocker quiet(fields_->control(fieldOf_[i]));
+        fields_->setValue(fieldOf_[i], FieldValue{std::string(HackItems[i].design)});
+    }
+    riskHint_->setText("Now happens 1 out of .. times");
     // What the window shows belongs to one game: another game is read afresh.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { host_.guarded([this] { readGame(); }); });
     connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {

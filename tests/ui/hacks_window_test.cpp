@@ -60,6 +60,17 @@ struct HacksWindowTest : ::testing::Test {
 
 } // namespace
 
+TEST_F(HacksWindowTest, StartsWithItsDesignTimeTextsWithoutAMessage)
+{
+    form = fixture.create();
+    window = std::make_unique<TObjForm>(*form);
+    EXPECT_EQ(control("LASERCOLOR")->text(), "#29");
+    EXPECT_EQ(control<QLabel>("RiskHint")->text(), "Now happens 1 out of .. times");
+    window->FormCreate();
+    EXPECT_TRUE(fixture.prompts.shown.empty()) << fixture.prompts.shown.front();
+    EXPECT_EQ(control("LASERCOLOR")->text(), "29");
+}
+
 TEST_F(HacksWindowTest, ShowsTheGameInNineGroupsWithTheDisabledControls)
 {
     auto bytes = readBytes(exe);

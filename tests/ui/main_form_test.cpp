@@ -1,4 +1,5 @@
 #include "app/options_page.h"
+#include "app/windows.h"
 #include "main_form_fixture.h"
 
 #include <QCheckBox>
@@ -365,4 +366,19 @@ TEST(ResourceFile, EveryBitmapKindOpensInQtsReader)
         const auto colour = resources.defaultColour(5);
         EXPECT_EQ(image.pixelColor(0, 0), QColor(colour.red, colour.green, colour.blue));
     }
+}
+
+// The three windows of the program, created as main() creates them, open on the demo game
+// without a single message.
+TEST(ProgramStart, OpensTheDemoGameWithoutAMessage)
+{
+    MainFormFixture fixture;
+    Workspace workspace = fixture.demo.workspace;
+    workspace.gameFolder.clear();
+    AppServices services{fixture.prompts, fixture.shell, fixture.clock, fixture.settings, workspace, {},
+                         [] { return false; }, [] { return 1920; }, nullptr};
+    auto windows = createWindows(std::move(services));
+    windows.main->completeStartUp();
+    EXPECT_TRUE(fixture.prompts.shown.empty()) << fixture.prompts.shown.front();
+    windows.main->close();
 }
