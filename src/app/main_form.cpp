@@ -133,9 +133,9 @@ void TMainForm::buildWindow()
     statusBar()->addWidget(statusText_, 1);
     statusBar()->addWidget(colourText_);
 
-    // The scroll area hides the content's size from the window: start at that size, within
-    // the screen.
-    auto wanted = central->sizeHint() + QSize(0, statusBar()->sizeHint().height());
+    // The scroll area hides the content's size from the window, and most pages are built only
+    // after the first paint: start at a size that holds every page, within the screen.
+    QSize wanted(1280, 860);
     if (auto* screen = QGuiApplication::primaryScreen())
         wanted = wanted.boundedTo(screen->availableSize());
     resize(wanted);

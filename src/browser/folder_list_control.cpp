@@ -53,6 +53,7 @@ FolderListControl::FolderListControl(QWidget* parent) : QWidget(parent)
     folders_ = new QListWidget;
     folders_->setObjectName("FolderList");
     folders_->setToolTip("Select a directory here");
+    folders_->setIconSize(QSize(16, 16));   // the open and closed folder icons come in different sizes
     layout->addWidget(drives_);
     layout->addWidget(folders_, 1);
     fillDrives();
