@@ -198,8 +198,9 @@ void TMainForm::buildPages()
     // paint: the window is on the screen before what the user cannot see yet.
     addPage(Page::Weapons, [this](QWidget* tab) { weapons_ = new WeaponPage(*this, tab); });
     palette_ = new PalettePage(*this, page(Page::MaterialPalette));
-    objects_ = new TablePage(*this, page(Page::Objects), TablePage::Objects);
-    sobjects_ = new TablePage(*this, page(Page::SpecialObjects), TablePage::SObjects);
+    addPage(Page::Objects, [this](QWidget* tab) { objects_ = new TablePage(*this, tab, TablePage::Objects); });
+    addPage(Page::SpecialObjects,
+            [this](QWidget* tab) { sobjects_ = new TablePage(*this, tab, TablePage::SObjects); });
     ai_ = new AiPage(*this, page(Page::CpuAi));
     // Each subsystem puts its page (and its part of the window) in place here.
     browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
