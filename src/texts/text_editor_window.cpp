@@ -69,6 +69,24 @@ TTextForm::TTextForm(PageHost& host, QWidget* parent)
 {
     setObjectName("TextForm");
     setWindowTitle("Text Editor");
+    // A new game folder: what the fields show belongs to the old game. A hidden window reads
+    // afresh when it is shown.
+    connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] {
+        if (isVisible())
+            host_.guarded([this] { ReadStrings(); });
+    });
+}
+
+void TTextForm::setVisible(bool visible)
+{
+    // 170 fields on eight pages: built when the window is first shown, not at the program's start.
+    if (visible && !pages_)
+        build();
+    QWidget::setVisible(visible);
+}
+
+void TTextForm::build()
+{
     applyFont();   // before the pages, which are measured in it
     auto* layout = new QVBoxLayout(this);
     pages_ = new QTabWidget;
@@ -83,13 +101,6 @@ TTextForm::TTextForm(PageHost& host, QWidget* parent)
     buildButtons();
     pages_->setCurrentIndex(pages_->count() - 1);   // " [ Your info ] " first
     applySettings();   // the font decides the window's size before it is first shown
-
-    // A new game folder: what the fields show belongs to the old game. A hidden window reads
-    // afresh when it is shown.
-    connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] {
-        if (isVisible())
-            host_.guarded([this] { ReadStrings(); });
-    });
 }
 
 // --- building ----------------------------------------------------------------------------

@@ -32,11 +32,14 @@ public:
     void RunTorloButtonClick();
     void HelpButtonClick();
 
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void build();
     void buildPages();
     QWidget* buildFieldPage(TextPage page);
     QWidget* buildKeysPage();

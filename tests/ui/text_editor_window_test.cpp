@@ -65,6 +65,10 @@ struct TextEditorTest : ::testing::Test {
 
 TEST_F(TextEditorTest, PagesAreBuiltFromTheTable)
 {
+    EXPECT_EQ(window->pages(), nullptr);   // built when first shown, not at the program's start
+    fs::remove(exe);                       // nothing to read: the fields keep their design-time texts
+    window->show();
+    EXPECT_EQ(fixture.prompts.shown, std::vector<std::string>{"File not found: torlo.exe"});
     auto* pages = window->pages();
     QStringList captions;
     for (int p = 0; p < pages->count(); ++p)
