@@ -82,6 +82,17 @@ void check(bool holds, const std::string& what)
     std::abort();
 }
 
+std::string firstDifference(const Bytes& was, const Bytes& is)
+{
+    const auto [a, b] = std::mismatch(was.begin(), was.end(), is.begin(), is.end());
+    if (a == was.end() && b == is.end())
+        return {};
+    const auto at = std::to_string(a - was.begin());
+    if (a == was.end() || b == is.end())
+        return " (sizes " + std::to_string(was.size()) + " and " + std::to_string(is.size()) + ")";
+    return " (first at " + at + ": " + std::to_string(*a) + " became " + std::to_string(*b) + ")";
+}
+
 void writeInput(const fs::path& file, std::span<const std::uint8_t> bytes)
 {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);

@@ -25,6 +25,9 @@ const Workspace& demoWorkspace();
 // Stops the run when a property does not hold.
 void check(bool holds, const std::string& what);
 
+// Where two byte strings first differ ("" when they are equal), for the message of a check.
+std::string firstDifference(const Bytes& was, const Bytes& is);
+
 inline std::span<const std::uint8_t> bytesOf(const std::uint8_t* data, std::size_t size)
 {
     return {data, size};

@@ -68,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(back.outcome.succeeded(), "a written plugin installs");
     fuzz::check(fresh.weapon == pages.weapon && fresh.object == pages.object && fresh.sobject == pages.sobject,
                 "a written plugin installs its own rows");
-    fuzz::check(readWholeFile(workspace.torloExe()) == exe, "a written plugin installs back to the same bytes");
+    const auto again = readWholeFile(workspace.torloExe());
+    fuzz::check(again == exe, "a written plugin installs back to the same bytes" + fuzz::firstDifference(exe, again));
     return 0;
 }
