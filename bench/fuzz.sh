@@ -22,6 +22,8 @@ cmake -S "$top" -B "$build" -DQUORVEX_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_
 cmake --build "$build" -j "$(nproc)" --target quorvex_fuzz >/dev/null
 
 mkdir -p "$build/findings"
+# Leaks in system libraries that the project cannot mend are listed there, with why.
+export LSAN_OPTIONS="suppressions=$top/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 status=0
 printf '%-16s %12s %8s %10s\n' target executions seconds exec/s
 while read -r name; do

@@ -4,11 +4,13 @@
 #include "gameexe/game_file.h"
 #include "gameexe/resource_file.h"
 #include "gameexe/workspace.h"
+#include "shell/services.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace quorvex::fuzz {
 
@@ -23,11 +25,29 @@ const Workspace& demoWorkspace();
 // Stops the run when a property does not hold.
 void check(bool holds, const std::string& what);
 
+// Where two byte strings first differ ("" when they are equal), for the message of a check.
+std::string firstDifference(const Bytes& was, const Bytes& is);
+
 inline std::span<const std::uint8_t> bytesOf(const std::uint8_t* data, std::size_t size)
 {
     return {data, size};
 }
 
 void writeInput(const std::filesystem::path& file, std::span<const std::uint8_t> bytes);
+
+// torlo.exe of the demo game as it was written, and putting it back before a run that writes.
+const Bytes& demoExe();
+void restoreDemoExe();
+
+// The bytes of torlo.exe that a target takes from its input, in the order it takes them: every
+// byte the hacks read or write, and every place of a game text that is read (width bytes each).
+std::vector<std::uint32_t> hackPlaces();
+std::vector<std::uint32_t> gameTextPlaces();
+// The demo's torlo.exe with the input laid over places, one byte a place, as far as it reaches.
+Bytes demoExeWith(std::span<const std::uint8_t> input, const std::vector<std::uint32_t>& places);
+
+// A question answered by the input: bit n of the input's last byte answers the n-th question
+// (a clear bit is a yes, so a file ending in a line feed answers its first question yes).
+Asker answersFrom(std::span<const std::uint8_t> input);
 
 } // namespace quorvex::fuzz

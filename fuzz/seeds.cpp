@@ -1,10 +1,19 @@
 // Writes the samples the fuzz targets start from: the demo game with its mods, and a few files
-// the demo holds no sample of (an archive, a graphics bitmap, number texts, settings values).
+// the demo holds no sample of (an archive, a graphics bitmap, number texts, settings values,
+// sound files, weapon plugins, a translation, the bytes of the hacks and the text fields).
 #include "browser/archive.h"
 #include "demo_game.h"
 #include "formats/graphics_mod.h"
+#include "fuzz_support.h"
 #include "game_data.h"
+#include "texts/translation.h"
+#include "weapons/object_fields.h"
+#include "weapons/plugin.h"
+#include "weapons/sobject_fields.h"
 
+#include <sndfile.h>
+
+#include <cmath>
 #include <fstream>
 #include <iostream>
 
@@ -16,6 +25,45 @@ namespace {
 void writeText(const fs::path& file, const std::string& text)
 {
     std::ofstream(file, std::ios::binary) << text;
+}
+
+// A short tone in a format libsndfile writes.
+void writeSound(const fs::path& file, int format, int channels, int rate)
+{
+    SF_INFO info{};
+    info.format = format;
+    info.channels = channels;
+    info.samplerate = rate;
+    SNDFILE* sound = sf_open(file.c_str(), SFM_WRITE, &info);
+    if (!sound)
+        throw std::runtime_error(file.string() + ": " + sf_strerror(nullptr));
+    std::vector<float> frames(600 * static_cast<std::size_t>(channels));
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        frames[i] = 0.6f * static_cast<float>(std::sin(static_cast<double>(i) * 0.07));
+    sf_writef_float(sound, frames.data(), 600);
+    sf_close(sound);
+}
+
+// A plugin of each kind and version, as "Save as plugin" and "Save in plugin" write them.
+void writePlugins(const Workspace& workspace, const fs::path& folder)
+{
+    const auto data = loadWeapons(workspace);
+    const auto weapon = showWeapon(data.table, 3);
+    const auto to = [](fs::path file) { return [file](const std::string&, const fs::path&) { return std::optional(file); }; };
+    savePluginAs(weaponRecord(data.names[3], weapon, std::nullopt), false, to(folder / "weapon1.LWP"));
+    savePluginAs(weaponRecord(data.names[3], weapon, 3), true, to(folder / "weapon2.LWP"));
+    savePluginAs(objectRecord(5, showEntry(workspace, ObjectArrays, 5)), true, to(folder / "object.LWP"));
+    savePluginAs(sobjectRecord(2, showEntry(workspace, SObjectArrays, 2)), false, to(folder / "sobject.LWP"));
+    saveInPlugin(folder / "sobject.LWP", objectRecord(7, showEntry(workspace, ObjectArrays, 7)));
+}
+
+// The demo's bytes at places, one after the other.
+void writePlaces(const fs::path& file, const Bytes& exe, const std::vector<std::uint32_t>& places)
+{
+    Bytes bytes;
+    for (auto at : places)
+        bytes.push_back(exe[at]);
+    writeFileAtomically(file, bytes);
 }
 
 } // namespace
@@ -42,6 +90,22 @@ int main(int argc, char** argv)
     for (const char* text : {"300", "  -1", "+7", "$1F", "0x10", "0X1F", "-2147483648", "2147483647", "12a", " 255 255 255"})
         writeText(extra / ("number" + std::to_string(n++) + ".txt"), text);
     // Settings as the fuzz target reads them: one value a line, in the order of its table.
+    writeSound(extra / "stereo16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 11025);
+    writeSound(extra / "float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 44100);
+    writeSound(extra / "sound.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_S8, 1, 22050);
+    writeSound(extra / "sound.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, 8000);
+    writeSound(extra / "sound.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 1, 22050);
+
+    Workspace workspace;
+    workspace.gameFolder = game;
+    writePlugins(workspace, extra);
+    const auto texts = readGameTexts(workspace);
+    const auto translation = translationText("English", "Quorvex", "https://example.org", texts);
+    writeText(extra / "English.LLF", translation);
+    const auto exe = readWholeFile(workspace.torloExe());
+    writePlaces(extra / "texts.bin", exe, fuzz::gameTextPlaces());
+    writePlaces(extra / "hacks.bin", exe, fuzz::hackPlaces());
+
     writeText(extra / "settings.ini", "/games/torlo\n2147483656\n2147483663\n255\nyes\nno\nno\nTahoma\nyes\nyes\nno\ndosbox\n\n");
     return 0;
 }

@@ -63,7 +63,9 @@ void copyPageToTable(WeaponTable& table, int weapon, std::span<const FieldValue,
 
 std::string weaponNameFromTyped(std::string_view typed)
 {
-    std::string name(typed.substr(0, places::WeaponNameMax));
+    // A "~" ends a name for every reader, so the name stops there: the list, a plugin written
+    // from it and a later read of torlo.exe then all agree.
+    std::string name(typed.substr(0, std::min(typed.find('~'), std::size_t{places::WeaponNameMax})));
     std::transform(name.begin(), name.end(), name.begin(),
                    [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
     return name;

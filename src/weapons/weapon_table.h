@@ -40,7 +40,7 @@ WeaponPageValues showWeapon(const WeaponTable& table, int weapon);
 // a number raises ConvertError there: the fields before it are stored, the rest are not.
 void copyPageToTable(WeaponTable& table, int weapon, std::span<const FieldValue, WeaponFields.size()> page);
 
-// The name as a rename stores it: upper case, at most 13 characters.
+// The name as a rename stores it: upper case, at most 13 characters, cut before a "~".
 std::string weaponNameFromTyped(std::string_view typed);
 
 // Writes the name into the weapon's slot at once (also when it did not change) and puts it

@@ -147,6 +147,13 @@ TEST_F(WeaponTableTest, RenameCutsToThirteenAndTouchesOnlyItsSlot)
 
     // Only ASCII letters change case; other bytes are kept as they are.
     EXPECT_EQ(weaponNameFromTyped("m\xe9ga-1"), "M\xe9GA-1");
+
+    // Found by fuzzing (fuzz/regressions/plugin): a "~" was stored, and the list showed more
+    // of the name than a read of torlo.exe gives back.
+    renameWeapon(demo.workspace, data.names, 3, "bazook~plinter");
+    EXPECT_EQ(data.names[3], "BAZOOK");
+    EXPECT_EQ(loadWeapons(demo.workspace).names[3], "BAZOOK");
+    EXPECT_EQ(readBytes(exe)[places::WeaponNames + 14 * 3], 6);
 }
 
 TEST_F(WeaponTableTest, TooShortTorloExeIsNeitherWrittenNorGrown)
