@@ -57,13 +57,17 @@ std::vector<float> readMono(std::span<const std::uint8_t> bytes, int& rate)
         throw SoundFileError(sf_strerror(nullptr));
     if (info.channels < 1 || info.samplerate <= 0)
         throw SoundFileError("No sound in this file");
-    // libsamplerate converts between 1/256 and 256 times the rate.
-    if (info.samplerate * 256.0 < SoundSampleRate || info.samplerate > SoundSampleRate * 256.0)
+    // libsamplerate converts between 1/256 and 256 times the rate; above 192000 a ten-minute
+    // sound would hold gigabytes before it is resampled.
+    constexpr int MaxRate = 192000;
+    if (info.samplerate * 256.0 < SoundSampleRate || info.samplerate > MaxRate)
         throw SoundFileError(std::to_string(info.samplerate) + " samples per second can not be converted");
     rate = info.samplerate;
     const auto channels = static_cast<std::size_t>(info.channels);
     const std::uint64_t maxFrames = std::uint64_t{MaxImportSamples} * static_cast<std::uint64_t>(rate) / SoundSampleRate + 1;
 
+    if (info.frames > 0 && static_cast<std::uint64_t>(info.frames) > maxFrames)
+        throw SoundFileError("The sound is longer than ten minutes");
     std::vector<float> mono;
     std::vector<float> block(4096 * channels);
     for (;;) {

@@ -266,6 +266,8 @@ TEST(SoundImport, AFileThatCannotBeReadChangesNothing)
         {"text.wav", Bytes{'n', 'o', 't', ' ', 'a', ' ', 's', 'o', 'u', 'n', 'd'}},
         {"cut.wav", Bytes(header.begin(), header.begin() + 30)},
         {"rate.wav", pcmWav(1, 50, 8, std::vector<std::int32_t>(100, 7))},
+        // A rate at which ten minutes would take gigabytes before resampling.
+        {"fast.wav", pcmWav(1, 384000, 8, std::vector<std::int32_t>(100, 7))},
         // Found by fuzzing (fuzz/regressions/sound_file): an Ogg Vorbis header that libsndfile
         // refuses, leaking a few kilobytes inside the library (fuzz/lsan.supp).
         {"vorbis.ogg", Bytes{0x4f, 0x67, 0x67, 0x53, 0x00, 0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0xfc, 0x7a, 0x90, 0, 0, 0, 0, 0,
