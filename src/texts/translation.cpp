@@ -16,24 +16,6 @@ constexpr std::string_view LanguageKey = "Language:";
 constexpr int FirstTextLine = 7;
 constexpr int LastAppliedLine = 170;
 
-// The lines of a file: split at line feeds, a carriage return before one dropped, so files with
-// lone line feeds read as well as CR LF ones. The text after the last line end is a line too.
-std::vector<std::string_view> linesOf(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        auto line = text.substr(0, end);
-        if (end != std::string_view::npos && !line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back(line);
-        if (end == std::string_view::npos)
-            break;
-        text.remove_prefix(end + 1);
-    }
-    return lines;
-}
-
 } // namespace
 
 TranslationName translationName(const fs::path& chosen)

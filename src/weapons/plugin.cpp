@@ -83,24 +83,12 @@ void appendRecord(Bytes& bytes, const PluginRecord& record)
         appendLines(bytes, {line});
 }
 
-// The file's lines without their line ends (CR LF, or a bare LF).
+// The file's lines without their line ends (CR LF, or a bare LF), kept beyond the file's bytes.
 std::vector<std::string> linesOf(const Bytes& bytes)
 {
-    std::vector<std::string> lines;
-    std::string line;
-    for (auto byte : bytes) {
-        if (byte == '\n') {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            lines.push_back(std::move(line));
-            line.clear();
-        } else {
-            line.push_back(static_cast<char>(byte));
-        }
-    }
-    if (!line.empty())
-        lines.push_back(std::move(line));
-    return lines;
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const auto views = quorvex::linesOf(text);
+    return {views.begin(), views.end()};
 }
 
 // Stops an installation: names the line, keeps what was installed before.
