@@ -68,7 +68,7 @@ int set(Context& context, const Arguments& args, const Command& self, const Fiel
 }
 
 void addTableCommands(CommandTable& table, const std::string& word, const FieldArrays& fields, std::string_view what,
-                      const std::string& count)
+                      const std::string& count, const std::string& example)
 {
     const std::string range = "(0 to " + std::to_string(fields.entries - 1) + ")";
     table.push_back({word + " list", "", "the " + count + " " + std::string(what) + "s: number, a tab, the name",
@@ -87,15 +87,15 @@ void addTableCommands(CommandTable& table, const std::string& word, const FieldA
                          + " show\" (without the colon) as a plugin does, then saves it as \"Save current object\" does",
                      [&fields, what](Context& context, const Arguments& args, const Command& self) {
         return set(context, args, self, fields, what);
-    }});
+    }, {example}});
 }
 
 } // namespace
 
 void addObjectCommands(CommandTable& table)
 {
-    addTableCommands(table, "objects", ObjectArrays, "object", "24");
-    addTableCommands(table, "sobjects", SObjectArrays, "special object", "14");
+    addTableCommands(table, "objects", ObjectArrays, "object", "24", "0 BLOOD=3");
+    addTableCommands(table, "sobjects", SObjectArrays, "special object", "14", "0 ANIMDELAY=5");
 }
 
 } // namespace quorvex::cli

@@ -102,7 +102,7 @@ void addTextCommands(CommandTable& table)
     table.push_back({"texts set", "LINE TEXT",
                      "writes TEXT as the game text of line LINE, as the text editor's \"Save\" writes it; a text "
                      "longer than its field or with a character outside code page 437 is refused",
-                     set});
+                     set, {"7 Silent"}});
     table.push_back({"texts export", "FILE [--author NAME] [--website URL]",
                      "writes the game texts as a translation file, FILE being the name given to the save "
                      "dialog (cut at its first dot, .LLF appended); prints the file written",
