@@ -28,27 +28,27 @@ QString fromView(std::string_view text)
 
 FieldPanel::FieldPanel(PageHost& host, QObject* parent) : QObject(parent), host_(host) {}
 
-std::size_t FieldPanel::addRow(QFormLayout* rows, const FieldSpec& spec)
+std::size_t FieldPanel::addRow(QFormLayout* rows, const FieldDescription& description)
 {
-    rows->addRow(fromView(spec.caption), add(spec));
+    rows->addRow(fromView(description.caption), add(description));
     return fields_.size() - 1;
 }
 
-std::size_t FieldPanel::addBeside(std::size_t earlier, const FieldSpec& spec)
+std::size_t FieldPanel::addBeside(std::size_t earlier, const FieldDescription& description)
 {
     auto* line = fields_[earlier].line;
     const int beforeStretch = line->count() - 1;
-    line->insertWidget(beforeStretch, add(spec));
-    if (!spec.caption.empty())
-        line->insertWidget(beforeStretch, new QLabel(fromView(spec.caption)));
+    line->insertWidget(beforeStretch, add(description));
+    if (!description.caption.empty())
+        line->insertWidget(beforeStretch, new QLabel(fromView(description.caption)));
     return fields_.size() - 1;
 }
 
-QWidget* FieldPanel::add(const FieldSpec& spec)
+QWidget* FieldPanel::add(const FieldDescription& description)
 {
-    Field field{spec};
+    Field field{description};
     QWidget* row = buildControl(field);
-    field.control->setObjectName(fromView(spec.control));
+    field.control->setObjectName(fromView(description.control));
     // Every control must take the focus when clicked, or leaving it would never copy it.
     if (field.control->focusPolicy() != Qt::WheelFocus)
         field.control->setFocusPolicy(Qt::StrongFocus);
@@ -60,12 +60,12 @@ QWidget* FieldPanel::add(const FieldSpec& spec)
 QWidget* FieldPanel::buildControl(Field& field)
 {
     const auto k = fields_.size();
-    const auto& spec = field.spec;
-    if (spec.kind == FieldKind::Tick)
+    const auto& description = field.description;
+    if (description.kind == FieldKind::Tick)
         return field.control = new QCheckBox;
-    if (spec.kind == FieldKind::List) {
+    if (description.kind == FieldKind::List) {
         auto* list = new QComboBox;
-        for (auto text : spec.listRows)
+        for (auto text : description.listRows)
             list->addItem(fromView(text));
         list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         list->setMinimumContentsLength(16);
@@ -75,21 +75,21 @@ QWidget* FieldPanel::buildControl(Field& field)
     }
     auto* edit = new QLineEdit;
     edit->setFixedWidth(NumberBoxWidth);
-    if (spec.maxLength > 0)
-        edit->setMaxLength(spec.maxLength);
+    if (description.maxLength > 0)
+        edit->setMaxLength(description.maxLength);
     field.control = edit;
     auto* row = new QWidget;
     field.line = new QHBoxLayout(row);
     field.line->setContentsMargins(0, 0, 0, 0);
     field.line->addWidget(edit);
-    if (!spec.unit.empty())
-        field.line->addWidget(new QLabel(fromView(spec.unit)));
-    if (spec.kind == FieldKind::Index) {
+    if (!description.unit.empty())
+        field.line->addWidget(new QLabel(fromView(description.unit)));
+    if (description.kind == FieldKind::Index) {
         edit->setText("Order");
         edit->setEnabled(false);
-    } else if (spec.kind == FieldKind::Colour) {
+    } else if (description.kind == FieldKind::Colour) {
         field.swatch = new QLabel;
-        field.swatch->setObjectName(fromView(spec.control) + "Swatch");
+        field.swatch->setObjectName(fromView(description.control) + "Swatch");
         field.swatch->setFixedSize(SwatchSide, SwatchSide);
         field.line->addWidget(field.swatch);
         connect(edit, &QLineEdit::textChanged, this, [this, k] { host_.guarded([this, k] { colourChanged(k); }); });
@@ -120,7 +120,7 @@ bool FieldPanel::eventFilter(QObject* watched, QEvent* event)
 FieldValue FieldPanel::value(std::size_t k) const
 {
     FieldValue value;
-    const auto kind = fields_[k].spec.kind;
+    const auto kind = fields_[k].description.kind;
     if (kind == FieldKind::Tick)
         value.ticked = static_cast<QCheckBox*>(fields_[k].control)->isChecked();
     else if (kind == FieldKind::List)
@@ -132,7 +132,7 @@ FieldValue FieldPanel::value(std::size_t k) const
 
 void FieldPanel::setValue(std::size_t k, const FieldValue& value)
 {
-    const auto kind = fields_[k].spec.kind;
+    const auto kind = fields_[k].description.kind;
     if (kind == FieldKind::Tick)
         static_cast<QCheckBox*>(fields_[k].control)->setChecked(value.ticked);
     else if (kind == FieldKind::List)

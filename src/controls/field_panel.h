@@ -21,7 +21,7 @@ namespace quorvex {
 class PageHost;
 
 // What the builder needs of one row of a field table.
-struct FieldSpec {
+struct FieldDescription {
     std::string_view caption;
     std::string_view unit;                          // after a number box; empty for none
     std::string_view control;                       // the control's objectName
@@ -30,9 +30,9 @@ struct FieldSpec {
     int maxLength = 0;                              // of a number box's text; 0: no limit
 };
 
-// The spec of a row of any field table that names its caption, unit, control, kind and list.
+// The description of a row of any field table that names its caption, unit, control, kind and list.
 template <class Row>
-constexpr FieldSpec fieldSpecOf(const Row& row)
+constexpr FieldDescription describeField(const Row& row)
 {
     return {row.caption, row.unit, row.control, row.kind, valueListRows(row.list)};
 }
@@ -43,16 +43,16 @@ public:
     explicit FieldPanel(PageHost& host, QObject* parent = nullptr);
 
     // Adds a row "caption: control [unit] [swatch]" to rows; returns the field's number here.
-    std::size_t addRow(QFormLayout* rows, const FieldSpec& spec);
+    std::size_t addRow(QFormLayout* rows, const FieldDescription& description);
     // Adds a field on the line of an earlier number box, its caption before it (two fields
     // that belong together, like a range's start and end).
-    std::size_t addBeside(std::size_t field, const FieldSpec& spec);
+    std::size_t addBeside(std::size_t field, const FieldDescription& description);
     // Adds the rows of a whole table, in its order.
     template <class Table>
     void addRows(QFormLayout* rows, const Table& table)
     {
         for (const auto& row : table)
-            addRow(rows, fieldSpecOf(row));
+            addRow(rows, describeField(row));
     }
 
     std::size_t size() const { return fields_.size(); }
@@ -76,12 +76,12 @@ protected:
 
 private:
     struct Field {
-        FieldSpec spec;
+        FieldDescription description;
         QWidget* control = nullptr;
         QHBoxLayout* line = nullptr;
         QLabel* swatch = nullptr;
     };
-    QWidget* add(const FieldSpec& spec);
+    QWidget* add(const FieldDescription& description);
     QWidget* buildControl(Field& field);
     void colourChanged(std::size_t field);
     void paintSwatch(QLabel* swatch, const QColor& colour);

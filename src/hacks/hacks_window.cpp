@@ -51,7 +51,7 @@ constexpr auto RiskItem = itemByKey("BOOBYTRAPRISK");
 constexpr auto ReloadersItem = itemByKey("HEALTHRELOADER");
 static_assert(RiskItem < HackCount && ReloadersItem < HackCount);
 
-FieldSpec specOf(const HackItem& item)
+FieldDescription describeHack(const HackItem& item)
 {
     const auto kind = item.isSwitch ? FieldKind::Tick : item.isColour ? FieldKind::Colour : FieldKind::Number;
     return {item.caption, item.unit, item.key, kind, {}, item.maxLength};
@@ -126,8 +126,8 @@ QGroupBox* TObjForm::buildGroup(HackGroup group)
             continue;
         if (i == ReloadersItem)
             rows->addRow(new QLabel("Turn into weapon reloaders:"));
-        fieldOf_[i] = item.besidePrevious ? fields_->addBeside(fieldOf_[i - 1], specOf(item))
-                                          : fields_->addRow(rows, specOf(item));
+        fieldOf_[i] = item.besidePrevious ? fields_->addBeside(fieldOf_[i - 1], describeHack(item))
+                                          : fields_->addRow(rows, describeHack(item));
         itemOf_.push_back(i);
         fields_->control(fieldOf_[i])->setEnabled(item.enabled);
         if (item.isSwitch)

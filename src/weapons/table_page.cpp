@@ -96,7 +96,7 @@ QWidget* TablePage::buildRows(int page)
         if (fields[k].page != page)
             continue;
         // The rows run page by page in table order, so a field's number is its table index.
-        const auto added = fields_->addRow(rows, fieldSpecOf(fields[k]));
+        const auto added = fields_->addRow(rows, describeField(fields[k]));
         Q_ASSERT(added == k);
         if (fields[k].kind == FieldKind::Frame && layout_.bulletName) {
             auto* bullet = new QPushButton("Make Bullet");

@@ -120,7 +120,7 @@ QWidget* WeaponPage::buildSubPage(int page)
         if (field.page != page)
             continue;
         // The rows run page by page in table order, so a field's number is its table index.
-        const auto added = fields_->addRow(rows, fieldSpecOf(field));
+        const auto added = fields_->addRow(rows, describeField(field));
         Q_ASSERT(added == k);
         if (field.kind == FieldKind::Frame) {
             auto* bullet = new QPushButton("Make Bullet");
