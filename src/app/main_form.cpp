@@ -25,7 +25,6 @@
 #include <QCloseEvent>
 #include <QShowEvent>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -436,14 +435,8 @@ void TMainForm::applyOptionSettings()
         options_->sortBox->setChecked(false);
     if (isYes(settings, setting::MakeLWP2))
         options_->lwp2Box->setChecked(true);
-    const auto font = QString::fromStdString(textOr(settings, setting::Font, "Tahoma"));
-    // A family that is not installed ("Tahoma" on Linux) would only cost a fallback search.
-    if (font != this->font().family() && QFontDatabase::hasFamily(font)) {
-        auto windowFont = this->font();
-        windowFont.setFamily(font);
-        setFont(windowFont);
-    }
-    options_->fontEdit->setText(font);
+    setFont(settingFont(settings, font()));
+    options_->fontEdit->setText(QString::fromStdString(textOr(settings, setting::Font, "Tahoma")));
 }
 
 void TMainForm::pointBrowserAt(const fs::path& folder)

@@ -3,6 +3,7 @@
 #include "shell/settings.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 
 namespace quorvex {
 
@@ -25,6 +26,14 @@ QPalette schemePalette(const SettingsStore& settings, QPalette base)
                   settingColour(settings.integer(setting::FG).value_or(MissingForeground), QPalette::WindowText));
     base.setColor(QPalette::Window,
                   settingColour(settings.integer(setting::BG).value_or(MissingBackground), QPalette::Window));
+    return base;
+}
+
+QFont settingFont(const SettingsStore& settings, QFont base)
+{
+    const auto family = QString::fromStdString(textOr(settings, setting::Font, "Tahoma"));
+    if (family != base.family() && QFontDatabase::hasFamily(family))
+        base.setFamily(family);
     return base;
 }
 

@@ -6,7 +6,6 @@
 #include "shell/settings.h"
 
 #include <QCheckBox>
-#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -157,13 +156,7 @@ void TObjForm::FormCreate()
 
 void TObjForm::applySettings()
 {
-    // A font family that is not installed would only cost a fallback search.
-    const auto family = QString::fromStdString(textOr(host_.settings(), setting::Font, "Tahoma"));
-    if (QFontDatabase::hasFamily(family)) {
-        auto windowFont = font();
-        windowFont.setFamily(family);
-        setFont(windowFont);
-    }
+    setFont(settingFont(host_.settings(), font()));
     setPalette(schemePalette(host_.settings(), palette()));
     setAutoFillBackground(true);
 }

@@ -281,8 +281,7 @@ void TTextForm::FormShow()
 
 void TTextForm::applyFont()
 {
-    auto font = this->font();
-    font.setFamily(fromSystemText(textOr(host_.settings(), setting::Font, "Tahoma")));
+    auto font = settingFont(host_.settings(), this->font());
     font.setPointSize(8);   // the window's size: the longest texts side by side fit a 1024 pixel screen
     setFont(font);
 }
