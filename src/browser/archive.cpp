@@ -330,7 +330,7 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
 
     std::vector<bool> keep(entries.size(), true), replace(entries.size(), false);
     for (std::size_t i = 0; i < entries.size(); ++i)
-        if (!entries[i].folder && fs::exists(fs::symlink_status(entries[i].target, error)))
+        if (!entries[i].folder && isTaken(entries[i].target))
             keep[i] = replace[i] = askOverwrite("File " + inQuotes(entries[i].target) + " exists. Overwrite it?");
 
     // Everything is unpacked into a staging folder first, so a damaged entry leaves no trace.

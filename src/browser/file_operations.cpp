@@ -12,16 +12,6 @@ namespace fs = std::filesystem;
 
 namespace quorvex {
 
-namespace {
-
-bool isThere(const fs::path& path)
-{
-    std::error_code error;
-    return fs::exists(fs::symlink_status(path, error));
-}
-
-} // namespace
-
 std::string deleteQuestion(const fs::path& file)
 {
     return "Delete file " + inQuotes(file) + " ?";
@@ -29,7 +19,7 @@ std::string deleteQuestion(const fs::path& file)
 
 Outcome deleteModFile(const fs::path& file, const fs::path& browsedFolder)
 {
-    if (!isThere(file))
+    if (!isTaken(file))
         return Outcome::refused("Could not delete " + inQuotes(file) + ": File not found");
     try {
         beforeFileChange(file);   // deleting a game file is a change like any other
@@ -38,7 +28,7 @@ Outcome deleteModFile(const fs::path& file, const fs::path& browsedFolder)
     }
     std::error_code error;
     fs::remove(file, error);
-    if (error || isThere(file))
+    if (error || isTaken(file))
         return Outcome::refused("Could not delete " + inQuotes(file) + ": " + (error ? error.message() : "it is still there"));
     return Outcome::done({}, "File " + file.string() + " deleted from folder " + browsedFolder.string());
 }
@@ -58,7 +48,7 @@ Outcome renameModFile(const fs::path& file, const fs::path& target)
     std::error_code error;
     // POSIX rename replaces silently; a rename must never destroy another file. The same file
     // under another case (case-insensitive file systems) is not another file.
-    if (isThere(target) && !fs::equivalent(file, target, error))
+    if (isTaken(target) && !fs::equivalent(file, target, error))
         return Outcome::refused("Could not rename: " + inQuotes(target) + " already exists");
     error.clear();
     fs::rename(file, target, error);
@@ -78,7 +68,7 @@ Outcome renameModFile(const fs::path& file, const fs::path& target)
 Outcome copyModFile(const fs::path& file, const fs::path& target)
 {
     std::error_code error;
-    if (isThere(target) && fs::equivalent(file, target, error))
+    if (isTaken(target) && fs::equivalent(file, target, error))
         return Outcome::refused("Could not copy: " + inQuotes(target) + " is the file itself");
     try {
         copyFileAtomically(file, target);

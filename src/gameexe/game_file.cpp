@@ -213,6 +213,12 @@ Bytes readFileStart(const fs::path& path, std::size_t most)
     return file.read(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), most)));
 }
 
+bool isTaken(const fs::path& path)
+{
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
 std::uint64_t fileSize(const fs::path& path)
 {
     struct stat info {};

@@ -64,6 +64,8 @@ Bytes readWholeFile(const std::filesystem::path& path);
 // upper size, whatever the size of the file they are handed.
 Bytes readFileStart(const std::filesystem::path& path, std::size_t most);
 std::uint64_t fileSize(const std::filesystem::path& path);
+// True when anything stands at path, a link that leads nowhere included: a name that is taken.
+bool isTaken(const std::filesystem::path& path);
 
 // Writes a complete file: a temporary file in the same folder, flushed, then renamed over the
 // target, so that a failure never leaves a half-written or lost file behind. A read-only target

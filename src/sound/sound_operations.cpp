@@ -2,6 +2,7 @@
 #include "formats/extension.h"
 #include "gameexe/errors.h"
 #include "gameexe/number_text.h"
+#include "gameexe/game_file.h"
 #include "sound/sound_import.h"
 
 namespace fs = std::filesystem;
@@ -9,12 +10,6 @@ namespace fs = std::filesystem;
 namespace quorvex {
 
 namespace {
-
-bool present(const fs::path& file)
-{
-    std::error_code error;
-    return fs::exists(fs::symlink_status(file, error));
-}
 
 // Entries that reach past the end and were not replaced cannot be written into a bank.
 std::optional<Outcome> refuseDamaged(const SoundBank& bank)
@@ -59,7 +54,7 @@ std::optional<int> soundNumber(std::string_view text)
 Outcome exportSound(const SoundBank& bank, int index, const fs::path& target)
 {
     const auto wav = soundToWav(bank.samples(index));
-    if (present(target))
+    if (isTaken(target))
         return Outcome::refused(inQuotes(target) + " already exists and was kept");
     writeFileAtomically(target, wav);
     return Outcome::done("Saved as " + inQuotes(target));
@@ -75,7 +70,7 @@ Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std
         const auto target = soundExportPath(folder, i);
         if (!bank.entry(i).intact && !bank.changed(i))
             damaged.push_back(target.filename().string());
-        else if (present(target))
+        else if (isTaken(target))
             kept.push_back(target.filename().string());
         else {
             writeFileAtomically(target, soundToWav(bank.samples(i)));
@@ -118,7 +113,7 @@ Outcome saveSoundMod(const SoundBank& bank, const fs::path& target, const Asker&
     if (auto refusal = refuseDamaged(bank))
         return *refusal;
     const auto rebuilt = bank.rebuild();
-    if (present(target) && !(ask && ask(inQuotes(target) + " already exists. Replace it?")))
+    if (isTaken(target) && !(ask && ask(inQuotes(target) + " already exists. Replace it?")))
         return Outcome::nothing(inQuotes(target) + " already exists and was kept");
     writeFileAtomically(target, rebuilt);
     return Outcome::done("Soundmod saved as " + inQuotes(target));
