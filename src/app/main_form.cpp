@@ -44,7 +44,6 @@ namespace quorvex {
 
 namespace {
 
-constexpr const char* PaletteFilter = "ACT palettes|*.act|PAL palettes|*.pal|All palettes|*.pal; *.act|All files|*.*";
 
 struct PageInfo {
     const char* caption;
