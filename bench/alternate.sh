@@ -2,6 +2,8 @@
 # a shared machine, and prints the median wall time of each and their ratio (times taken from
 # bash's EPOCHREALTIME in microseconds).
 # alternate RUNS NAME_A NAME_B -- A... -- B...
+# With ALTERNATE_UNTIL_REPORTED=1 a run ends at the time the command itself prints as
+# "painted MICROSECONDS" (see src/app/first_paint.h), so its teardown is not counted.
 alternate() {
     local runs=$1 name_a=$2 name_b=$3
     shift 3
@@ -11,17 +13,38 @@ alternate() {
     while [[ $1 != -- ]]; do a+=("$1"); shift; done
     shift
     b=("$@")
-    local times_a=() times_b=() start i
+    local times_a=() times_b=() i
     for ((i = 0; i < 3; ++i)); do "${a[@]}" >/dev/null 2>&1; "${b[@]}" >/dev/null 2>&1; done   # warm the caches
     for ((i = 0; i < runs; ++i)); do
-        start=${EPOCHREALTIME/./}; "${a[@]}" >/dev/null 2>&1 || { echo "$name_a failed" >&2; return 1; }
-        times_a+=($(( ${EPOCHREALTIME/./} - start )))
-        start=${EPOCHREALTIME/./}; "${b[@]}" >/dev/null 2>&1 || { echo "$name_b failed" >&2; return 1; }
-        times_b+=($(( ${EPOCHREALTIME/./} - start )))
+        timed_run "$name_a" "${a[@]}" || return 1
+        times_a+=("$elapsed")
+        timed_run "$name_b" "${b[@]}" || return 1
+        times_b+=("$elapsed")
     done
     local median_a median_b
-    median_a=$(printf '%s\n' "${times_a[@]}" | sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}')
-    median_b=$(printf '%s\n' "${times_b[@]}" | sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}')
+    median_a=$(median "${times_a[@]}")
+    median_b=$(median "${times_b[@]}")
     awk -v a="$median_a" -v b="$median_b" -v na="$name_a" -v nb="$name_b" -v n="$runs" 'BEGIN {
         printf "%-30s %9.2f ms (median of %d)\n%-30s %9.2f ms (median of %d)\nratio: %.2f\n", na, a / 1000, n, nb, b / 1000, n, a / b }'
+}
+
+# timed_run NAME COMMAND...: sets elapsed to the run's time in microseconds. The command runs
+# as a plain child of this shell, as it would from a terminal.
+timed_run() {
+    local name=$1 start end report=/dev/null
+    shift
+    [[ ${ALTERNATE_UNTIL_REPORTED:-0} == 1 ]] && report="${TMPDIR:-/tmp}/alternate-report.$$"
+    start=${EPOCHREALTIME/./}
+    "$@" >"$report" 2>/dev/null || { echo "$name failed" >&2; return 1; }
+    end=${EPOCHREALTIME/./}
+    if [[ $report != /dev/null ]]; then
+        end=$(sed -n 's/^painted \([0-9]*\)$/\1/p' "$report")
+        rm -f "$report"
+        [[ -n $end ]] || { echo "$name did not report its first paint" >&2; return 1; }
+    fi
+    elapsed=$(( end - start ))
+}
+
+median() {
+    printf '%s\n' "$@" | sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'
 }

@@ -14,7 +14,7 @@ int main(int argc, char** argv)
     QMainWindow window;
     window.setWindowTitle("Minimal");
     window.setCentralWidget(new QLabel("Quorvex"));
-    quorvex::afterFirstPaint(&window, [] { std::_Exit(0); });
+    quorvex::exitAtFirstPaintWhenAsked(&window);
     window.show();
     return app.exec();
 }

@@ -13,5 +13,5 @@ trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/config/Morvane"
 printf '[General]\nTorloPath=%s\n' "$scratch/game" > "$scratch/config/Morvane/Quorvex.conf"
 export XDG_CONFIG_HOME="$scratch/config" QUORVEX_DATA_DIR="$scratch/data" QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
-export QUORVEX_EXIT_WHEN_SHOWN=1
+export QUORVEX_EXIT_WHEN_SHOWN=1 ALTERNATE_UNTIL_REPORTED=1
 alternate "$runs" "quorvex to first paint" "bare window to first paint" -- "$build/bin/quorvex" -- "$build/bin/minimal_window"

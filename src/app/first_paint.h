@@ -8,6 +8,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -64,6 +67,22 @@ inline void afterFirstPaint(QWidget* window, std::function<void()> then,
                             FirstPaintWatch::Order order = FirstPaintWatch::Order::Last)
 {
     FirstPaintWatch::add(window, std::move(then), order);
+}
+
+// For start-up measurements (bench/startup.sh): when QUORVEX_EXIT_WHEN_SHOWN is set, print the
+// wall clock in microseconds the moment window has been painted and leave at once, so that the
+// measurement ends at the first paint and counts neither the work that waits for it nor the
+// teardown.
+inline void exitAtFirstPaintWhenAsked(QWidget* window)
+{
+    if (!qEnvironmentVariableIsSet("QUORVEX_EXIT_WHEN_SHOWN"))
+        return;
+    afterFirstPaint(window, [] {
+        const auto now = std::chrono::system_clock::now().time_since_epoch();
+        std::printf("painted %lld\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
+        std::fflush(stdout);
+        std::_Exit(0);
+    }, FirstPaintWatch::Order::First);
 }
 
 } // namespace quorvex

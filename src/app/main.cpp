@@ -29,10 +29,7 @@ int main(int argc, char** argv)
                                   [] { return QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size().width() : 0; }};
     auto windows = quorvex::createWindows(std::move(services));
     prompts.setParent(windows.main.get());
-    // For start-up measurements (bench/startup.sh): leave the moment the window has been painted,
-    // before the work that waits for it and without the teardown.
-    if (qEnvironmentVariableIsSet("QUORVEX_EXIT_WHEN_SHOWN"))
-        quorvex::afterFirstPaint(windows.main.get(), [] { std::_Exit(0); }, quorvex::FirstPaintWatch::Order::First);
+    quorvex::exitAtFirstPaintWhenAsked(windows.main.get());
     windows.main->show();
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "platform/qt_platform.h"
 #include "gameexe/cp437.h"
 #include "gameexe/resource_file.h"
+#include "platform/module_loader.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -82,12 +83,6 @@ std::string SystemClock::shortDate() const
 std::string SystemClock::longTime() const
 {
     return QLocale::system().toString(QTime::currentTime(), QLocale::LongFormat).toStdString();
-}
-
-fs::path programFolder()
-{
-    const auto dir = QCoreApplication::applicationDirPath();
-    return toPath(dir.isEmpty() ? QDir::currentPath() : dir);
 }
 
 fs::path dataFolder(const fs::path& program)

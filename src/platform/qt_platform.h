@@ -1,6 +1,7 @@
 #pragma once
 // The real settings store, clock and folders, shared by the program and the CLI (Qt Core).
 #include "gameexe/workspace.h"
+#include "platform/module_loader.h"
 #include "shell/services.h"
 
 #include <QFile>
@@ -37,8 +38,6 @@ public:
 std::filesystem::path dataFolder(const std::filesystem::path& programFolder);
 // TEMP, else TMP, else the system temp folder (created).
 std::filesystem::path tempFolder();
-// The folder of the running executable.
-std::filesystem::path programFolder();
 
 // Everything but the game folder, which comes from the settings.
 Workspace platformWorkspace();
