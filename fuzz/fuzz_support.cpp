@@ -1,4 +1,5 @@
 #include "fuzz_support.h"
+#include "codecs/codec_loader.h"
 #include "demo_game.h"
 #include "game_data.h"
 #include "hacks/hacks.h"
@@ -16,6 +17,9 @@ namespace fs = std::filesystem;
 namespace quorvex::fuzz {
 
 namespace {
+
+// The codecs are linked into every target (fuzz/CMakeLists.txt), not loaded as the module.
+[[maybe_unused]] const bool codecsLinked = (useLinkedCodecs(*quorvex_codecs()), true);
 
 // In memory where the system offers it: the targets write files on every run.
 fs::path temporaryFolder()

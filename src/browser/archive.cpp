@@ -1,9 +1,9 @@
 #include "browser/archive.h"
+#include "codecs/codec_loader.h"
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
-
-#include <zip.h>
+#include "platform/module_loader.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,34 +21,7 @@ namespace quorvex {
 
 namespace {
 
-std::string zipErrorText(int code)
-{
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
-    return text;
-}
-
-struct ZipCloser {
-    void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-using ZipHandle = std::unique_ptr<zip_t, ZipCloser>;
-
-struct EntryCloser {
-    void operator()(zip_file_t* entry) const { zip_fclose(entry); }
-};
-
-constexpr std::uint32_t UnixTypeMask = 0170000, UnixSymlink = 0120000;
-
-bool isLinkEntry(zip_t* archive, zip_uint64_t index)
-{
-    zip_uint8_t system = 0;
-    zip_uint32_t attributes = 0;
-    if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) != 0)
-        return false;
-    return system == ZIP_OPSYS_UNIX && ((attributes >> 16) & UnixTypeMask) == UnixSymlink;
-}
+using ZipHandle = std::unique_ptr<codecs::ZipArchive, void (*)(codecs::ZipArchive*)>;
 
 // Component-wise containment; a prefix test would let /tmp/extractEvil pass for /tmp/extract.
 bool isInside(const fs::path& root, const fs::path& candidate)
@@ -88,18 +61,20 @@ struct StagingFolder {
 
 // Streams one entry into file; libzip checks the CRC when the end is read. An entry that
 // holds more than it declares is stopped there.
-std::string extractEntry(zip_t* archive, zip_uint64_t index, const fs::path& file, std::uint64_t declared,
-                         const std::string& name)
+std::string extractEntry(const codecs::Table& codecs, codecs::ZipArchive* archive, std::uint64_t index,
+                         const fs::path& file, std::uint64_t declared, const std::string& name)
 {
-    std::unique_ptr<zip_file_t, EntryCloser> entry(zip_fopen_index(archive, index, 0));
+    const std::unique_ptr<codecs::ZipEntry, void (*)(codecs::ZipEntry*)> entry(codecs.openZipEntry(archive, index),
+                                                                               codecs.closeZipEntry);
     if (!entry)
-        return zip_strerror(archive);
+        return codecs.zipError(archive);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     std::vector<char> buffer(1 << 16);
+    std::string error;
     for (std::uint64_t written = 0;;) {
-        const auto got = zip_fread(entry.get(), buffer.data(), buffer.size());
+        const auto got = codecs.readZipEntry(entry.get(), buffer.data(), buffer.size(), error);
         if (got < 0)
-            return zip_file_strerror(entry.get());
+            return error;
         if (got == 0)
             break;
         written += static_cast<std::uint64_t>(got);
@@ -115,14 +90,14 @@ std::string extractEntry(zip_t* archive, zip_uint64_t index, const fs::path& fil
 }
 
 // The name that an archive opened without the consistency check holds twice.
-std::string nameHeldTwice(const fs::path& archivePath)
+std::string nameHeldTwice(const codecs::Table& codecs, const fs::path& archivePath)
 {
-    int code = 0;
-    ZipHandle zip(zip_open(archivePath.string().c_str(), ZIP_RDONLY, &code));
+    codecs::ZipOpenFailure ignored;
+    const ZipHandle zip(codecs.openZip(archivePath.string().c_str(), false, ignored), codecs.closeZip);
     std::set<std::string> seen;
-    for (zip_int64_t i = 0; zip && i < zip_get_num_entries(zip.get(), 0); ++i)
-        if (const char* name = zip_get_name(zip.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
-            name && !seen.insert(name).second)
+    std::string name;
+    for (std::int64_t i = 0; zip && i < codecs.zipEntryCount(zip.get()); ++i)
+        if (codecs.zipEntryName(zip.get(), static_cast<std::uint64_t>(i), name) && !seen.insert(name).second)
             return name;
     return {};
 }
@@ -198,24 +173,21 @@ fs::path archiveFor(const fs::path& file, const fs::path& folder)
 Outcome packFile(const fs::path& file, const fs::path& archive)
 {
     { GameFile readable(file, GameFile::Access::ReadOnly); }   // the file errors, before the archive is touched
-    int code = 0;
-    // Without ZIP_TRUNCATE an existing archive keeps its entries; libzip writes the result to a
-    // temporary file and renames it over the archive only when everything went well.
-    ZipHandle zip(zip_open(archive.string().c_str(), ZIP_CREATE, &code));
-    if (!zip)
-        return Outcome::refused("Could not pack into " + inQuotes(archive) + ": " + zipErrorText(code) +
-                                "; it was left as it was");
-    // Read from the file while the archive is written: a big mod never has to fit in memory.
-    zip_source_t* source = zip_source_file(zip.get(), file.string().c_str(), 0, -1);   // -1: to the end
-    if (!source || zip_file_add(zip.get(), file.filename().string().c_str(), source,
-                                ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS) < 0) {
-        if (source)
-            zip_source_free(source);
-        return Outcome::refused("Could not pack into " + inQuotes(archive) + ": " + zip_strerror(zip.get()));
+    const auto refuse = [&](const std::string& why) {
+        return Outcome::refused("Could not pack into " + inQuotes(archive) + ": " + why);
+    };
+    std::string error;
+    codecs::ZipAdd added;
+    try {
+        added = codecTable().addToZip(archive.string().c_str(), file.string().c_str(),
+                                      file.filename().string().c_str(), error);
+    } catch (const ModuleError& failure) {
+        return refuse(failure.what() + std::string("; it was left as it was"));
     }
-    if (zip_close(zip.get()) != 0)
-        return Outcome::refused("Could not pack into " + inQuotes(archive) + ": " + zip_strerror(zip.get()));
-    zip.release();
+    if (added == codecs::ZipAdd::NotOpened)
+        return refuse(error + "; it was left as it was");
+    if (added == codecs::ZipAdd::Failed)
+        return refuse(error);
     return Outcome::done("Packed " + file.filename().string() + " into " + inQuotes(archive));
 }
 
@@ -248,19 +220,26 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
     const auto refuse = [&](const std::string& why) {
         return Outcome::refused("Not unpacked " + inQuotes(archivePath.filename()) + ": " + why + "; nothing was written");
     };
-    int code = 0;
-    ZipHandle zip(zip_open(archivePath.string().c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
-    if (!zip && code == ZIP_ER_EXISTS)
-        return refuse("the archive holds the name " + inQuotes(nameHeldTwice(archivePath)) + " twice");
+    const codecs::Table* loaded = nullptr;
+    try {
+        loaded = &codecTable();
+    } catch (const ModuleError& failure) {
+        return refuse(failure.what());
+    }
+    const auto& codecs = *loaded;
+    codecs::ZipOpenFailure failure;
+    const ZipHandle zip(codecs.openZip(archivePath.string().c_str(), true, failure), codecs.closeZip);
+    if (!zip && failure.nameHeldTwice)
+        return refuse("the archive holds the name " + inQuotes(nameHeldTwice(codecs, archivePath)) + " twice");
     if (!zip)
-        return refuse(zipErrorText(code));
+        return refuse(failure.text);
     std::error_code error;
     const auto root = fs::canonical(folder, error);
     if (error)
         return refuse("the folder " + inQuotes(folder) + " cannot be reached");
 
     struct Entry {
-        zip_uint64_t index;
+        std::uint64_t index;
         std::string name;
         fs::path target;
         bool folder;
@@ -271,16 +250,15 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
     // a name held twice, is refused before anything is written.
     std::map<fs::path, std::string> files, folders;   // target -> the entry that makes it
     std::uint64_t declaredTotal = 0;
-    const auto count = zip_get_num_entries(zip.get(), 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        const auto index = static_cast<zip_uint64_t>(i);
-        const char* rawName = zip_get_name(zip.get(), index, ZIP_FL_ENC_GUESS);
-        if (!rawName)
-            return refuse(zip_strerror(zip.get()));
-        std::string name = rawName;
+    const auto count = codecs.zipEntryCount(zip.get());
+    for (std::int64_t i = 0; i < count; ++i) {
+        const auto index = static_cast<std::uint64_t>(i);
+        std::string name;
+        if (!codecs.zipEntryName(zip.get(), index, name))
+            return refuse(codecs.zipError(zip.get()));
         if (auto problem = entryNameProblem(name); !problem.empty())
             return refuse(problem);
-        if (isLinkEntry(zip.get(), index))
+        if (codecs.zipEntryIsLink(zip.get(), index))
             return refuse("the entry " + inQuotes(name) + " is a link");
         std::replace(name.begin(), name.end(), '\\', '/');
         const bool isFolder = name.back() == '/';
@@ -313,10 +291,8 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
         std::uint64_t size = 0;
         if (!isFolder) {
             files.emplace(key, name);
-            zip_stat_t stat;
-            if (zip_stat_index(zip.get(), index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
-                return refuse(zip_strerror(zip.get()));
-            size = stat.size;
+            if (!codecs.zipEntrySize(zip.get(), index, size))
+                return refuse(codecs.zipError(zip.get()));
             declaredTotal = size > UINT64_MAX - declaredTotal ? UINT64_MAX : declaredTotal + size;
         }
         entries.push_back({index, name, key, isFolder, size});
@@ -339,7 +315,7 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
         if (entries[i].folder || !keep[i])
             continue;
         const auto staged = staging.path / std::to_string(i);
-        if (auto problem = extractEntry(zip.get(), entries[i].index, staged, entries[i].size, entries[i].name);
+        if (auto problem = extractEntry(codecs, zip.get(), entries[i].index, staged, entries[i].size, entries[i].name);
             !problem.empty())
             return refuse(problem);
     }

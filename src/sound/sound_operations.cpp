@@ -3,6 +3,7 @@
 #include "gameexe/errors.h"
 #include "gameexe/number_text.h"
 #include "gameexe/game_file.h"
+#include "platform/module_loader.h"
 #include "sound/sound_import.h"
 
 namespace fs = std::filesystem;
@@ -87,12 +88,17 @@ Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std
 
 Outcome importSound(SoundBank& bank, int index, const fs::path& file)
 {
+    const auto refuse = [&](const std::exception& error) {
+        return Outcome::refused("Can not import " + inQuotes(file) + ": " + error.what());
+    };
     try {
         bank.replace(index, bankSamplesFromSoundFile(file));
     } catch (const SoundFileError& error) {
-        return Outcome::refused("Can not import " + inQuotes(file) + ": " + error.what());
+        return refuse(error);
     } catch (const FileError& error) {
-        return Outcome::refused("Can not import " + inQuotes(file) + ": " + error.what());
+        return refuse(error);
+    } catch (const ModuleError& error) {   // the codecs could not be loaded
+        return refuse(error);
     }
     return Outcome::done(std::string(SoundNames[static_cast<std::size_t>(index)]) + " replaced by " + inQuotes(file) + " ("
                          + soundLengthText(bank.length(index)) + ")");

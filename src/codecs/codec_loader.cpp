@@ -1,0 +1,37 @@
+#include "codecs/codec_loader.h"
+#include "platform/module_loader.h"
+
+#include <atomic>
+
+namespace quorvex {
+
+namespace {
+
+std::atomic<const codecs::Table*> linked{nullptr};
+
+const codecs::Table& loadedTable()
+{
+    static const codecs::Table& table = []() -> const codecs::Table& {
+        const auto* loaded = moduleFunction<const codecs::Table*()>("quorvex-codecs", "quorvex_codecs")();
+        if (!loaded || loaded->version != codecs::Version)
+            throw ModuleError("The part \"quorvex-codecs\" of Quorvex is of another version");
+        return *loaded;
+    }();
+    return table;
+}
+
+} // namespace
+
+const codecs::Table& codecTable()
+{
+    if (const auto* table = linked.load())
+        return *table;
+    return loadedTable();
+}
+
+void useLinkedCodecs(const codecs::Table& table)
+{
+    linked = &table;
+}
+
+} // namespace quorvex

@@ -1,0 +1,226 @@
+// The module quorvex-codecs: the only code that calls libsndfile, libsamplerate and libzip, as
+// the primitives of codecs.h. It links none of the core, so it holds no state of its own.
+#include "codecs/codecs.h"
+
+#include <samplerate.h>
+#include <sndfile.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace quorvex::codecs {
+
+// libsndfile reads from memory through these callbacks.
+struct SoundReader {
+    const std::uint8_t* bytes;
+    sf_count_t size;
+    sf_count_t position = 0;
+    SNDFILE* file = nullptr;
+};
+
+struct ZipArchive {
+    zip_t* zip;
+};
+
+struct ZipEntry {
+    zip_file_t* file;
+};
+
+namespace {
+
+sf_count_t memoryLength(void* data) { return static_cast<SoundReader*>(data)->size; }
+
+sf_count_t memorySeek(sf_count_t offset, int whence, void* data)
+{
+    auto* sound = static_cast<SoundReader*>(data);
+    const sf_count_t base = whence == SEEK_CUR ? sound->position : whence == SEEK_END ? sound->size : 0;
+    if (offset < -base || offset > sound->size - base)
+        return -1;
+    sound->position = base + offset;
+    return sound->position;
+}
+
+sf_count_t memoryRead(void* into, sf_count_t count, void* data)
+{
+    auto* sound = static_cast<SoundReader*>(data);
+    const auto taken = std::clamp<sf_count_t>(count, 0, sound->size - sound->position);
+    std::memcpy(into, sound->bytes + sound->position, static_cast<std::size_t>(taken));
+    sound->position += taken;
+    return taken;
+}
+
+sf_count_t memoryWrite(const void*, sf_count_t, void*) { return 0; }
+sf_count_t memoryTell(void* data) { return static_cast<SoundReader*>(data)->position; }
+
+SoundReader* openSound(const std::uint8_t* bytes, std::size_t size, SoundInfo& info, std::string& error)
+{
+    auto sound = std::make_unique<SoundReader>(SoundReader{bytes, static_cast<sf_count_t>(size)});
+    SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
+    SF_INFO read{};
+    sound->file = sf_open_virtual(&io, SFM_READ, &read, sound.get());
+    if (!sound->file) {
+        error = sf_strerror(nullptr);
+        return nullptr;
+    }
+    info = {read.channels, read.samplerate, read.frames};
+    return sound.release();
+}
+
+std::int64_t readSound(SoundReader* sound, float* frames, std::int64_t count)
+{
+    return std::max<sf_count_t>(sf_readf_float(sound->file, frames, count), 0);
+}
+
+bool soundRead(SoundReader* sound, std::string& error)
+{
+    if (sf_error(sound->file) == SF_ERR_NO_ERROR)
+        return true;
+    error = sf_strerror(sound->file);
+    return false;
+}
+
+void closeSound(SoundReader* sound)
+{
+    sf_close(sound->file);
+    delete sound;
+}
+
+bool resample(const float* input, long inputFrames, float* output, long outputFrames, double ratio, long& generated,
+              std::string& error)
+{
+    SRC_DATA data{};
+    data.data_in = input;
+    data.input_frames = inputFrames;
+    data.data_out = output;
+    data.output_frames = outputFrames;
+    data.src_ratio = ratio;
+    if (const int failed = src_simple(&data, SRC_SINC_BEST_QUALITY, 1)) {
+        error = src_strerror(failed);
+        return false;
+    }
+    generated = data.output_frames_gen;
+    return true;
+}
+
+std::string codeText(int code)
+{
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string text = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    return text;
+}
+
+ZipArchive* openZip(const char* path, bool checked, ZipOpenFailure& failure)
+{
+    int code = 0;
+    zip_t* zip = zip_open(path, checked ? ZIP_RDONLY | ZIP_CHECKCONS : ZIP_RDONLY, &code);
+    if (!zip) {
+        failure = {codeText(code), code == ZIP_ER_EXISTS};
+        return nullptr;
+    }
+    return new ZipArchive{zip};
+}
+
+void closeZip(ZipArchive* zip)
+{
+    zip_discard(zip->zip);
+    delete zip;
+}
+
+std::string zipError(ZipArchive* zip) { return zip_strerror(zip->zip); }
+
+std::int64_t zipEntryCount(ZipArchive* zip) { return zip_get_num_entries(zip->zip, 0); }
+
+bool zipEntryName(ZipArchive* zip, std::uint64_t index, std::string& name)
+{
+    const char* found = zip_get_name(zip->zip, index, ZIP_FL_ENC_GUESS);
+    if (found)
+        name = found;
+    return found != nullptr;
+}
+
+bool zipEntryIsLink(ZipArchive* zip, std::uint64_t index)
+{
+    constexpr std::uint32_t UnixTypeMask = 0170000, UnixSymlink = 0120000;
+    zip_uint8_t system = 0;
+    zip_uint32_t attributes = 0;
+    if (zip_file_get_external_attributes(zip->zip, index, 0, &system, &attributes) != 0)
+        return false;
+    return system == ZIP_OPSYS_UNIX && ((attributes >> 16) & UnixTypeMask) == UnixSymlink;
+}
+
+bool zipEntrySize(ZipArchive* zip, std::uint64_t index, std::uint64_t& size)
+{
+    zip_stat_t stat;
+    if (zip_stat_index(zip->zip, index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
+        return false;
+    size = stat.size;
+    return true;
+}
+
+ZipEntry* openZipEntry(ZipArchive* zip, std::uint64_t index)
+{
+    zip_file_t* file = zip_fopen_index(zip->zip, index, 0);
+    return file ? new ZipEntry{file} : nullptr;
+}
+
+std::int64_t readZipEntry(ZipEntry* entry, char* into, std::size_t size, std::string& error)
+{
+    const auto got = zip_fread(entry->file, into, size);
+    if (got < 0)
+        error = zip_file_strerror(entry->file);
+    return got;
+}
+
+void closeZipEntry(ZipEntry* entry)
+{
+    zip_fclose(entry->file);
+    delete entry;
+}
+
+ZipAdd addToZip(const char* archive, const char* file, const char* name, std::string& error)
+{
+    // Without ZIP_TRUNCATE an existing archive keeps its entries.
+    int code = 0;
+    zip_t* zip = zip_open(archive, ZIP_CREATE, &code);
+    if (!zip) {
+        error = codeText(code);
+        return ZipAdd::NotOpened;
+    }
+    zip_source_t* source = zip_source_file(zip, file, 0, -1);   // -1: to the end
+    if (!source || zip_file_add(zip, name, source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS) < 0) {
+        if (source)
+            zip_source_free(source);
+        error = zip_strerror(zip);
+        zip_discard(zip);
+        return ZipAdd::Failed;
+    }
+    if (zip_close(zip) != 0) {
+        error = zip_strerror(zip);
+        zip_discard(zip);
+        return ZipAdd::Failed;
+    }
+    return ZipAdd::Added;
+}
+
+constexpr Table table{
+    Version,
+    openSound, readSound, soundRead, closeSound,
+    resample,
+    openZip, closeZip, zipError, zipEntryCount, zipEntryName, zipEntryIsLink, zipEntrySize,
+    openZipEntry, readZipEntry, closeZipEntry,
+    addToZip,
+};
+
+} // namespace
+
+} // namespace quorvex::codecs
+
+extern "C" __attribute__((visibility("default"))) const quorvex::codecs::Table* quorvex_codecs()
+{
+    return &quorvex::codecs::table;
+}
