@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <iostream>
 
 namespace fs = std::filesystem;
 using namespace quorvex;
@@ -250,4 +252,31 @@ TEST(Archive, DamagedArchiveIsRefused)
     EXPECT_TRUE(fs::is_empty(scratch / "out"));
     test::writeBytes(scratch / "b.zip", {1, 2, 3});
     EXPECT_EQ(unpackArchive(scratch / "b.zip", scratch / "out", never()).kind, Outcome::Kind::Refused);
+}
+
+// Without the module quorvex-codecs an unpacking is refused with the loader's message and
+// writes nothing. A process keeps the module once loaded, so the case runs in a fresh run of
+// this binary (a death test of the "threadsafe" style re-executes it for this test alone).
+TEST(Archive, WithoutTheCodecsModuleNothingIsUnpacked)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    test::ScratchFolder scratch;
+    fs::create_directories(scratch / "no-modules");
+    fs::create_directories(scratch / "out");
+    test::writeZip(scratch / "a.zip", {{"MAP1.LEV", "new"}, {"sub/MAP2.LEV", "two"}});
+    test::writeBytes(scratch / "out" / "MAP1.LEV", {1, 2, 3});
+    // Exits 0 when the unpacking was refused and the folder left as it was.
+    const auto unpackWithoutCodecs = [&] {
+        ::setenv("QUORVEX_MODULE_DIR", (scratch / "no-modules").c_str(), 1);
+        const auto outcome = unpackArchive(scratch / "a.zip", scratch / "out", [](std::string_view) { return true; });
+        std::cerr << outcome.status << '\n';
+        const bool left = outcome.kind == Outcome::Kind::Refused &&
+                          contentsOf(scratch / "out") == std::vector<fs::path>{"MAP1.LEV"} &&
+                          test::readBytes(scratch / "out" / "MAP1.LEV") == std::vector<std::uint8_t>{1, 2, 3};
+        fs::remove_all(scratch.path());   // _Exit skips the destructors
+        std::_Exit(left ? 0 : 1);
+    };
+    EXPECT_EXIT(unpackWithoutCodecs(), ::testing::ExitedWithCode(0),
+                "^Not unpacked \"a.zip\": The part \"quorvex-codecs\" of Quorvex could not be loaded "
+                "\\(it is not installed\\); nothing was written\n$");
 }

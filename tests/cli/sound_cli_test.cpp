@@ -84,5 +84,24 @@ TEST_F(SoundCli, ImportSavesInPlaceOrIntoANewModAndRefusesWhatItCannotRead)
     EXPECT_TRUE(std::ranges::equal(saved.samples(2), original.samples(2)));
 }
 
+TEST_F(SoundCli, WithoutTheCodecsModuleAnImportSaysSoAndChangesNothing)
+{
+    // A module folder with every module of the build but quorvex-codecs.
+    const auto modules = demo.scratch / "modules";
+    fs::create_directories(modules);
+    for (const auto& file : fs::directory_iterator(fs::path(QUORVEX_CLI_PATH).parent_path()))
+        if (file.path().extension() == ".so" && file.path().stem() != "quorvex-codecs")
+            fs::create_symlink(file.path(), modules / file.path().filename());
+    ASSERT_EQ(cli({"sounds", "export", "7", (out / "exp.wav").string()}).exitCode, 0);
+    const auto before = test::readBytes(bank);
+
+    const auto refused = test::runCommand({"env", "QUORVEX_MODULE_DIR=" + modules.string(), QUORVEX_CLI_PATH, "--game",
+                                           demo.game().string(), "sounds", "import", "0", (out / "exp.wav").string()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "Can not import \"" + (out / "exp.wav").string() +
+                               "\": The part \"quorvex-codecs\" of Quorvex could not be loaded (it is not installed)\n");
+    EXPECT_EQ(test::readBytes(bank), before);
+}
+
 } // namespace
 } // namespace quorvex
