@@ -173,21 +173,17 @@ fs::path archiveFor(const fs::path& file, const fs::path& folder)
 Outcome packFile(const fs::path& file, const fs::path& archive)
 {
     { GameFile readable(file, GameFile::Access::ReadOnly); }   // the file errors, before the archive is touched
-    const auto refuse = [&](const std::string& why) {
-        return Outcome::refused("Could not pack into " + inQuotes(archive) + ": " + why);
-    };
     std::string error;
-    codecs::ZipAdd added;
+    auto added = codecs::ZipAdd::NotOpened;
     try {
         added = codecTable().addToZip(archive.string().c_str(), file.string().c_str(),
                                       file.filename().string().c_str(), error);
-    } catch (const ModuleError& failure) {
-        return refuse(failure.what() + std::string("; it was left as it was"));
+    } catch (const ModuleError& failure) {   // the codecs could not be loaded
+        error = failure.what();
     }
-    if (added == codecs::ZipAdd::NotOpened)
-        return refuse(error + "; it was left as it was");
-    if (added == codecs::ZipAdd::Failed)
-        return refuse(error);
+    if (added != codecs::ZipAdd::Added)
+        return Outcome::refused("Could not pack into " + inQuotes(archive) + ": " + error +
+                                (added == codecs::ZipAdd::NotOpened ? "; it was left as it was" : ""));
     return Outcome::done("Packed " + file.filename().string() + " into " + inQuotes(archive));
 }
 
@@ -223,7 +219,7 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
     const codecs::Table* loaded = nullptr;
     try {
         loaded = &codecTable();
-    } catch (const ModuleError& failure) {
+    } catch (const ModuleError& failure) {   // the codecs could not be loaded
         return refuse(failure.what());
     }
     const auto& codecs = *loaded;

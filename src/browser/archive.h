@@ -1,6 +1,8 @@
 #pragma once
 // "(Un) Zip": packs the selected file into a zip archive beside it, or unpacks an archive into
-// the browsed folder, with the command semantics of the old command-line archivers.
+// the browsed folder, with the command semantics of the old command-line archivers. libzip is
+// reached through the codecs module (codecs/codec_loader.h); when it cannot be loaded, both
+// operations are refused with the loader's text and write nothing.
 #include "shell/outcome.h"
 #include "shell/services.h"
 

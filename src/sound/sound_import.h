@@ -21,7 +21,8 @@ public:
 inline constexpr std::size_t MaxImportSamples = 22050u * 600u;
 
 // The bank samples of a sound file's bytes. An empty file is the empty sound (the export
-// writes an empty sound as an empty file). Throws SoundFileError.
+// writes an empty sound as an empty file). Throws SoundFileError, or ModuleError when the
+// codecs (codecs/codec_loader.h) cannot be loaded.
 Bytes bankSamplesFromSoundFile(std::span<const std::uint8_t> file);
 // The same for a file on disk (the file errors when it cannot be opened).
 Bytes bankSamplesFromSoundFile(const std::filesystem::path& file);
