@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 namespace quorvex::codecs {
@@ -33,11 +34,14 @@ namespace {
 
 sf_count_t memoryLength(void* data) { return static_cast<SoundReader*>(data)->size; }
 
+// As in a file, the position may pass the end, where reads get nothing: libsndfile skips the
+// pad byte of an odd-sized last chunk so, and when that seek was refused it read the chunk's
+// first bytes as the next chunk's header (a sound beginning with "RIFF" was refused).
 sf_count_t memorySeek(sf_count_t offset, int whence, void* data)
 {
     auto* sound = static_cast<SoundReader*>(data);
     const sf_count_t base = whence == SEEK_CUR ? sound->position : whence == SEEK_END ? sound->size : 0;
-    if (offset < -base || offset > sound->size - base)
+    if (offset < -base || offset > std::numeric_limits<sf_count_t>::max() - base)
         return -1;
     sound->position = base + offset;
     return sound->position;
@@ -46,7 +50,7 @@ sf_count_t memorySeek(sf_count_t offset, int whence, void* data)
 sf_count_t memoryRead(void* into, sf_count_t count, void* data)
 {
     auto* sound = static_cast<SoundReader*>(data);
-    const auto taken = std::clamp<sf_count_t>(count, 0, sound->size - sound->position);
+    const auto taken = std::clamp<sf_count_t>(count, 0, std::max<sf_count_t>(sound->size - sound->position, 0));
     std::memcpy(into, sound->bytes + sound->position, static_cast<std::size_t>(taken));
     sound->position += taken;
     return taken;

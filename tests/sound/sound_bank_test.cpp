@@ -256,6 +256,17 @@ TEST(SoundImport, OtherFormatsAreMixedDownAndResampledTo22050)
     EXPECT_EQ(fromFlac[11025], 127);
 }
 
+TEST(SoundImport, AnOddLengthSoundThatBeginsLikeAWavFileImportsBack)
+{
+    // Found by fuzzing (fuzz/regressions/sound_file): libsndfile skips the pad byte after an
+    // odd-sized data chunk by a seek past the end; refused, it read the samples as a chunk.
+    std::vector<std::int32_t> riff(101, 128);
+    std::copy_n("RIFF", 4, riff.begin());
+    const auto samples = bankSamplesFromSoundFile(pcmWav(1, 22050, 8, riff));
+    ASSERT_EQ(samples.size(), riff.size());
+    EXPECT_EQ(bankSamplesFromSoundFile(soundToWav(samples)), samples);
+}
+
 TEST(SoundImport, AFileThatCannotBeReadChangesNothing)
 {
     test::ScratchFolder scratch;
