@@ -200,7 +200,7 @@ void ModBrowserControl::relist(const std::optional<std::string>& keep)
 {
     const auto before = selectedFile();
     const auto wanted = keep ? *keep : before ? before->filename().string() : std::string{};
-    const bool sortByExtension = !main_.optionsPage() || main_.optionsPage()->sortBox->isChecked();
+    const bool sortByExtension = main_.sortsByExtension();
     names_ = modFiles(folders_->scan().files, mask_, sortByExtension);
     QStringList captions;
     captions.reserve(static_cast<qsizetype>(names_.size()));
@@ -251,7 +251,7 @@ void ModBrowserControl::ViewButtonClick()
         return;
     main_.guarded([&] {
         const auto& workspace = main_.workspace();
-        const bool useGamePalette = main_.optionsPage() && main_.optionsPage()->usePaletteBox->isChecked();
+        const bool useGamePalette = main_.previewsWithGamePalette();
         const auto preview = buildPreview(*file, workspace, useGamePalette);
         if (!preview.bitmap.empty()) {
             writePreviewBitmap(workspace, preview);
