@@ -1,4 +1,5 @@
 #include "browser/mod_browser_control.h"
+#include "controls/drawn_pictures.h"
 #include "app/main_form.h"
 #include "app/options_page.h"
 #include "browser/archive.h"
@@ -26,12 +27,6 @@
 
 namespace fs = std::filesystem;
 
-// The logo lives in a resource of this static library; it must be registered by hand.
-static void registerBrowserResources()
-{
-    Q_INIT_RESOURCE(browser);
-}
-
 namespace quorvex {
 
 namespace {
@@ -51,7 +46,6 @@ TMainForm::Page pageFor(BrowserPage page)
 
 ModBrowserControl::ModBrowserControl(TMainForm& main, Places places) : QObject(&main), main_(main)
 {
-    registerBrowserResources();
     buildFileList(places.leftColumn);
     buildButtons(places.rightColumn);
     buildHeader(places.header);
@@ -113,7 +107,7 @@ void ModBrowserControl::buildHeader(QBoxLayout* header)
     link->installEventFilter(this);
     auto* logo = new QLabel;
     logo->setObjectName("MVLogo");
-    logo->setPixmap(QPixmap(":/quorvex/logo.png"));
+    logo->setPixmap(makerLogo());
     logo->setCursor(Qt::PointingHandCursor);
     logo->installEventFilter(this);
     header->addWidget(link);
