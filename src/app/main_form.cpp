@@ -108,6 +108,7 @@ void TMainForm::buildWindow()
     scroller->setObjectName("MainScroller");
     scroller->setFrameShape(QFrame::NoFrame);
     scroller->setWidgetResizable(true);
+    scroller->viewport()->setAutoFillBackground(false);   // the window behind it has the same colour
     scroller->setWidget(central);
     setCentralWidget(scroller);
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) { ensurePage(static_cast<Page>(index)); });
