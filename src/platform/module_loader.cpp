@@ -45,8 +45,7 @@ std::vector<fs::path> moduleFolders()
 {
     if (const char* overridden = std::getenv("QUORVEX_MODULE_DIR"); overridden && *overridden)
         return {fs::path(overridden)};
-    const auto program = programFolder();
-    return {program, program.parent_path() / "lib" / "quorvex"};
+    return {programFolder(), fs::path(QUORVEX_MODULE_INSTALL_DIR)};
 }
 
 void* loadModule(const std::string& name)
