@@ -9,6 +9,7 @@
 #include <QMediaDevices>
 #include <QProgressBar>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -146,6 +147,10 @@ TEST_F(SoundPageTest, PlayingNeedsASoundOutput)
         EXPECT_EQ(statusText(form.get()), "No sound output found: the sound can not be played");
         EXPECT_FALSE(page->isPlaying());
     } else {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return page->isPlaying(); }, 2000)) << statusText(form.get()).toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !page->isPlaying(); }, 2000)) << "stops at the end of the sound";
+        click(form.get(), "PlayBut");   // again, with the player the first play loaded
+        EXPECT_TRUE(QTest::qWaitFor([&] { return page->isPlaying(); }, 2000));
         choose(4);   // selecting another entry stops the sound
         EXPECT_FALSE(page->isPlaying());
     }
