@@ -94,13 +94,7 @@ void TMainForm::buildWindow()
     pages_ = new QTabWidget;
     pages_->setObjectName("PageControl");
     for (const auto& info : Pages) {
-        QWidget* tab = nullptr;
-        if (std::string_view(info.objectName) == "AboutTab")
-            tab = buildAboutPage();
-        else if (std::string_view(info.objectName) == "OptionsTab")
-            tab = options_ = buildOptionsPage();
-        else
-            tab = new QWidget;
+        auto* tab = std::string_view(info.objectName) == "AboutTab" ? buildAboutPage() : new QWidget;
         tab->setObjectName(info.objectName);
         pages_->addTab(tab, info.caption);
     }
@@ -114,6 +108,7 @@ void TMainForm::buildWindow()
     scroller->setObjectName("MainScroller");
     scroller->setFrameShape(QFrame::NoFrame);
     scroller->setWidgetResizable(true);
+    scroller->viewport()->setAutoFillBackground(false);   // the window behind it has the same colour
     scroller->setWidget(central);
     setCentralWidget(scroller);
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) { ensurePage(static_cast<Page>(index)); });
@@ -162,7 +157,7 @@ void TMainForm::buildAllPages()
         ensurePage(static_cast<Page>(i));
 }
 
-OptionsPage* TMainForm::buildOptionsPage()
+OptionsPage* TMainForm::buildOptionsPage(QWidget* tab)
 {
     if (!services_.fileClasses) {
         ownFileClasses_ = desktopClassStore();
@@ -182,7 +177,10 @@ OptionsPage* TMainForm::buildOptionsPage()
             pages_->show();
         },
         [this] { return std::uniform_int_distribution<std::int64_t>(0, 16777214)(random_); }};
-    return new OptionsPage(*this, *services_.fileClasses, std::move(window));
+    auto* options = new OptionsPage(*this, *services_.fileClasses, std::move(window));
+    (new QVBoxLayout(tab))->addWidget(options);
+    tab->layout()->setContentsMargins(0, 0, 0, 0);
+    return options;
 }
 
 void TMainForm::buildPages()
@@ -194,16 +192,34 @@ void TMainForm::buildPages()
     });
     // Pages not in view are registered and built when first shown, or right after the first
     // paint: the window is on the screen before what the user cannot see yet.
+    // What the start-up gives them before then (the settings, the CPU AI values of step 13, the
+    // browser's selection) is held here and handed over when they are built.
+    addPage(Page::Options, [this](QWidget* tab) {
+        options_ = buildOptionsPage(tab);
+        applyOptionSettings();
+    });
     addPage(Page::Weapons, [this](QWidget* tab) { weapons_ = new WeaponPage(*this, tab); });
-    palette_ = new PalettePage(*this, page(Page::MaterialPalette));
+    addPage(Page::MaterialPalette, [this](QWidget* tab) { palette_ = new PalettePage(*this, tab); });
     addPage(Page::Objects, [this](QWidget* tab) { objects_ = new TablePage(*this, tab, TablePage::Objects); });
     addPage(Page::SpecialObjects,
             [this](QWidget* tab) { sobjects_ = new TablePage(*this, tab, TablePage::SObjects); });
-    ai_ = new AiPage(*this, page(Page::CpuAi));
+    addPage(Page::CpuAi, [this](QWidget* tab) {
+        ai_ = new AiPage(*this, tab);
+        if (aiAtStart_)
+            ai_->showTexts(*std::exchange(aiAtStart_, std::nullopt));
+    });
     // Each subsystem puts its page (and its part of the window) in place here.
     browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
-    sounds_ = new SoundPage(*this, page(Page::Sounds));
-    connect(browser_, &ModBrowserControl::fileSelected, sounds_, &SoundPage::followBrowser);
+    connect(browser_, &ModBrowserControl::fileSelected, this, [this](const QString& file) {
+        if (!sounds_)
+            selectionForSounds_ = file;
+    });
+    addPage(Page::Sounds, [this](QWidget* tab) {
+        sounds_ = new SoundPage(*this, tab);
+        connect(browser_, &ModBrowserControl::fileSelected, sounds_, &SoundPage::followBrowser);
+        if (selectionForSounds_)
+            sounds_->followBrowser(*std::exchange(selectionForSounds_, std::nullopt));
+    });
     connect(&events_, &GameEvents::filesChanged, browser_, &ModBrowserControl::RefreshButClick);
 }
 
@@ -280,7 +296,23 @@ std::optional<fs::path> TMainForm::selectedModFile() const
 
 bool TMainForm::makeLwp2() const
 {
-    return options_->lwp2Box->isChecked();
+    return options_ ? options_->lwp2Box->isChecked() : isYes(services_.settings, setting::MakeLWP2);
+}
+
+bool TMainForm::sortsByExtension() const
+{
+    return options_ ? options_->sortBox->isChecked() : !isNo(services_.settings, setting::SortExt);
+}
+
+bool TMainForm::previewsWithGamePalette() const
+{
+    return options_ ? options_->usePaletteBox->isChecked() : isYes(services_.settings, setting::UsePal);
+}
+
+OptionsPage* TMainForm::optionsPage()
+{
+    ensurePage(Page::Options);
+    return options_;
 }
 
 PluginPages TMainForm::pluginPages() const
@@ -362,7 +394,7 @@ void TMainForm::FormCreate()
     showPage(Page::About);                                          // 5
     random_.seed(static_cast<std::mt19937::result_type>(std::random_device{}()));   // 6
     readSettings();                                                 // 7, 8
-    applyOptionSettings();                                          // 9, 10, 11
+    setFont(settingFont(services_.settings, font()));               // 11 (9, 10: the Options page, when built)
     pointBrowserAt(services_.workspace.gameFolder);                 // 12
     gameFound_ = guarded([this] { readCpuAiValues(); });            // 13: first access to torlo.exe
     // The filter boxes, the command line and the greeting need no game: without one the
@@ -434,7 +466,6 @@ void TMainForm::applyOptionSettings()
         options_->sortBox->setChecked(false);
     if (isYes(settings, setting::MakeLWP2))
         options_->lwp2Box->setChecked(true);
-    setFont(settingFont(settings, font()));
     options_->fontEdit->setText(QString::fromStdString(textOr(settings, setting::Font, "Tahoma")));
 }
 
@@ -446,7 +477,7 @@ void TMainForm::pointBrowserAt(const fs::path& folder)
 void TMainForm::readCpuAiValues()
 {
     services_.workspace.existingTorloExe();   // names the folder when the game is not there
-    ai_->SetAI();
+    aiAtStart_ = readAiTexts(services_.workspace);
 }
 
 void TMainForm::applyFilterBits()
@@ -500,7 +531,8 @@ void TMainForm::loadPalette()
 
 const Palette& TMainForm::workingPalette() const
 {
-    return palette_->workingPalette();
+    static const Palette notReadYet{};
+    return palette_ ? palette_->workingPalette() : notReadYet;
 }
 
 void TMainForm::reloadWorkingPalette(bool materialsToo)

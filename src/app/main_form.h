@@ -1,6 +1,7 @@
 #pragma once
 // TMainForm: the main window. Creation runs the start-up sequence, activation re-reads the
 // settings, closing removes the working files. Pages of each subsystem live in their folders.
+#include "ai/ai_values.h"
 #include "app/page_host.h"
 #include "gameexe/resource_file.h"
 #include "gameexe/workspace.h"
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <utility>
 #include <vector>
 
 class QCheckBox;
@@ -101,7 +103,11 @@ public:
     std::mt19937& random() { return random_; }
     bool powerlevelFlag() const { return powerlevel_; }
 
-    OptionsPage* optionsPage() const { return options_; }
+    // The Options page, built when asked for.
+    OptionsPage* optionsPage();
+    // Ticks of the Options page, from the settings while the page waits to be built.
+    bool sortsByExtension() const;
+    bool previewsWithGamePalette() const;
     std::array<QCheckBox*, 9> filterBoxes{};
     // The two editor windows, created hidden beside the main window and shown from "Editors".
     QWidget* hacksWindow = nullptr;
@@ -116,7 +122,7 @@ protected:
 private:
     void buildWindow();
     void buildPages();
-    OptionsPage* buildOptionsPage();
+    OptionsPage* buildOptionsPage(QWidget* tab);
     QWidget* buildFilterGroup();
     QWidget* buildAboutPage();
     QWidget* buildHeader();
@@ -153,6 +159,8 @@ private:
     std::optional<std::vector<std::string>> heldErrors_;   // while the holders reload a new game
     bool started_ = false;   // the start-up has read the game; a new folder must be announced
     std::unique_ptr<FileClassStore> ownFileClasses_;
+    std::optional<AiTexts> aiAtStart_;               // step 13's read, for the CPU AI page
+    std::optional<QString> selectionForSounds_;      // the browser's last selection, for the Sounds page
 
     QTabWidget* pages_ = nullptr;
     QVBoxLayout* leftColumn_ = nullptr;

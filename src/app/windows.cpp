@@ -1,4 +1,5 @@
 #include "app/windows.h"
+#include "app/first_paint.h"
 
 #include <QOperatingSystemVersion>
 
@@ -8,7 +9,8 @@ Windows createWindows(AppServices services)
 {
     Windows windows;
     windows.main = std::make_unique<TMainForm>(std::move(services));
-    windows.hacks = std::make_unique<TObjForm>(*windows.main);
+    windows.hacks = std::make_unique<TObjForm>(*windows.main, nullptr, TObjForm::Build::Later);
+    afterFirstPaint(windows.main.get(), [hacks = windows.hacks.get()] { hacks->build(); });
     windows.main->guarded([&] { windows.hacks->FormCreate(); });
     windows.texts = std::make_unique<TTextForm>(*windows.main);
     windows.main->hacksWindow = windows.hacks.get();

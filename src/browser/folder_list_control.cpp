@@ -1,4 +1,5 @@
 #include "browser/folder_list_control.h"
+#include "controls/drawn_pictures.h"
 #include "platform/qt_platform.h"
 
 #include <QApplication>
@@ -6,7 +7,6 @@
 #include <QDir>
 #include <QListWidget>
 #include <QStorageInfo>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -103,8 +103,8 @@ void FolderListControl::fillFolders()
 {
     folders_->clear();
     if (openIcon_.isNull()) {
-        openIcon_ = QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
-        closedIcon_ = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+        openIcon_ = folderIcon(true);
+        closedIcon_ = folderIcon(false);
     }
     // The path from the root down, each level indented, then the sub-folders one level deeper.
     std::vector<fs::path> chain;

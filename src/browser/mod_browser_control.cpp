@@ -1,4 +1,5 @@
 #include "browser/mod_browser_control.h"
+#include "controls/drawn_pictures.h"
 #include "app/main_form.h"
 #include "app/options_page.h"
 #include "browser/archive.h"
@@ -26,12 +27,6 @@
 
 namespace fs = std::filesystem;
 
-// The logo lives in a resource of this static library; it must be registered by hand.
-static void registerBrowserResources()
-{
-    Q_INIT_RESOURCE(browser);
-}
-
 namespace quorvex {
 
 namespace {
@@ -51,7 +46,6 @@ TMainForm::Page pageFor(BrowserPage page)
 
 ModBrowserControl::ModBrowserControl(TMainForm& main, Places places) : QObject(&main), main_(main)
 {
-    registerBrowserResources();
     buildFileList(places.leftColumn);
     buildButtons(places.rightColumn);
     buildHeader(places.header);
@@ -113,7 +107,7 @@ void ModBrowserControl::buildHeader(QBoxLayout* header)
     link->installEventFilter(this);
     auto* logo = new QLabel;
     logo->setObjectName("MVLogo");
-    logo->setPixmap(QPixmap(":/quorvex/logo.png"));
+    logo->setPixmap(makerLogo());
     logo->setCursor(Qt::PointingHandCursor);
     logo->installEventFilter(this);
     header->addWidget(link);
@@ -200,7 +194,7 @@ void ModBrowserControl::relist(const std::optional<std::string>& keep)
 {
     const auto before = selectedFile();
     const auto wanted = keep ? *keep : before ? before->filename().string() : std::string{};
-    const bool sortByExtension = !main_.optionsPage() || main_.optionsPage()->sortBox->isChecked();
+    const bool sortByExtension = main_.sortsByExtension();
     names_ = modFiles(folders_->scan().files, mask_, sortByExtension);
     QStringList captions;
     captions.reserve(static_cast<qsizetype>(names_.size()));
@@ -251,7 +245,7 @@ void ModBrowserControl::ViewButtonClick()
         return;
     main_.guarded([&] {
         const auto& workspace = main_.workspace();
-        const bool useGamePalette = main_.optionsPage() && main_.optionsPage()->usePaletteBox->isChecked();
+        const bool useGamePalette = main_.previewsWithGamePalette();
         const auto preview = buildPreview(*file, workspace, useGamePalette);
         if (!preview.bitmap.empty()) {
             writePreviewBitmap(workspace, preview);

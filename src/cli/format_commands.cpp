@@ -10,10 +10,13 @@
 #include "shell/outcome.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 #include <map>
+#include <mutex>
 #include <ostream>
 #include <sstream>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -57,6 +60,33 @@ fs::path batchTarget(const fs::path& source, const fs::path& folder)
     return folder / (name += !error && isGraphicsBitmapSize(size) ? ".chr" : ".lev");
 }
 
+// One file of convert-all and what became of it.
+struct Job {
+    fs::path source, target;
+    enum class Result { Converted, Refused, Failed } result = Result::Converted;
+    std::string reason;
+};
+
+// One bad file never stops the others: every error is the failure of its file only.
+void convertOne(Job& job, const Workspace& workspace, bool createPowerlevel)
+{
+    try {
+        const auto outcome = convertFile(
+            job.source, workspace, [&](const std::string&, const fs::path&) { return std::optional(job.target); },
+            createPowerlevel);
+        if (outcome.succeeded() && outcome.kind != Outcome::Kind::Nothing)
+            return;
+        job.result = Job::Result::Refused;
+        job.reason = outcome.status.empty() ? std::string("not converted") : outcome.status;
+    } catch (const std::exception& thrown) {
+        job.result = Job::Result::Failed;
+        job.reason = thrown.what();
+    } catch (...) {
+        job.result = Job::Result::Failed;
+        job.reason = "an unknown error";
+    }
+}
+
 int convertAll(Context& context, const Arguments& given, const Command& command)
 {
     Arguments args = given;
@@ -75,45 +105,56 @@ int convertAll(Context& context, const Arguments& given, const Command& command)
         return 1;
     }
 
-    const bool progress = ::isatty(STDERR_FILENO);
+    // Targets are claimed in the order given, before any work: a name made twice is refused
+    // for every source after the first.
+    std::vector<Job> jobs;
     std::map<fs::path, fs::path> claimed;   // target -> the source it was made from
-    std::size_t converted = 0, refused = 0, failed = 0;
-    std::ostringstream problems;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const fs::path source = args[i];
-        if (progress)
-            context.err << "\r\033[K[" << i + 1 << "/" << args.size() << "] " << source.filename().string() << std::flush;
-        const auto target = batchTarget(source, folder);
-        const auto [owner, fresh] = claimed.emplace(target.lexically_normal(), source);
+    for (const auto& arg : args) {
+        Job job{arg, batchTarget(arg, folder)};
+        const auto [owner, fresh] = claimed.emplace(job.target.lexically_normal(), job.source);
         if (!fresh) {
-            ++refused;
-            problems << "refused: " << source.string() << ": " << inQuotes(target) << " is already the conversion of "
-                     << inQuotes(owner->second) << '\n';
-            continue;
+            job.result = Job::Result::Refused;
+            job.reason = inQuotes(job.target) + " is already the conversion of " + inQuotes(owner->second);
         }
-        // One bad file never stops the others: every error is the failure of its file only.
-        std::string problem;
-        try {
-            const auto outcome = convertFile(
-                source, context.workspace, [&](const std::string&, const fs::path&) { return std::optional(target); },
-                createPowerlevel);
-            if (outcome.succeeded() && outcome.kind != Outcome::Kind::Nothing) {
-                ++converted;
-                continue;
+        jobs.push_back(std::move(job));
+    }
+
+    // The files are independent: they are converted on every core, each job by one worker.
+    const bool progress = ::isatty(STDERR_FILENO);
+    std::mutex printing;
+    std::atomic<std::size_t> next{0}, finished{0};
+    auto work = [&] {
+        for (auto i = next++; i < jobs.size(); i = next++) {
+            auto& job = jobs[i];
+            if (job.result == Job::Result::Converted)
+                convertOne(job, context.workspace, createPowerlevel);
+            if (progress) {
+                const std::lock_guard lock(printing);
+                context.err << "\r\033[K[" << ++finished << "/" << jobs.size() << "] "
+                            << job.source.filename().string() << std::flush;
             }
-            ++refused;
-            problems << "refused: " << source.string() << ": "
-                     << (outcome.status.empty() ? std::string("not converted") : outcome.status) << '\n';
-            continue;
-        } catch (const std::exception& thrown) {
-            problem = thrown.what();
         }
-        ++failed;
-        problems << "failed: " << source.string() << ": " << problem << '\n';
+    };
+    const auto workers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, std::min<std::size_t>(jobs.size(), 16));
+    {
+        std::vector<std::jthread> helpers;
+        for (std::size_t w = 1; w < workers; ++w)
+            helpers.emplace_back(work);
+        work();
     }
     if (progress)
         context.err << "\r\033[K";
-    context.err << problems.str();
+
+    std::size_t converted = 0, refused = 0, failed = 0;
+    for (const auto& job : jobs) {
+        if (job.result == Job::Result::Converted) {
+            ++converted;
+            continue;
+        }
+        const bool wasRefused = job.result == Job::Result::Refused;
+        ++(wasRefused ? refused : failed);
+        context.err << (wasRefused ? "refused: " : "failed: ") << job.source.string() << ": " << job.reason << '\n';
+    }
     context.out << "Converted " << converted << ", refused " << refused << ", failed " << failed << '\n';
     return refused + failed == 0 ? 0 : 1;
 }

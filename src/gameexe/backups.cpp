@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cstdio>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -142,6 +143,10 @@ std::uint64_t sizeOrZero(const fs::path& path)
 
 void beforeFileChange(const fs::path& path)
 {
+    // Writers may run side by side (a batch conversion); the keeper's index is one file.
+    // Recursive: keeping a copy writes the index, which passes here again.
+    static std::recursive_mutex keeping;
+    const std::lock_guard lock(keeping);
     if (installed)
         installed->keep(path);
 }

@@ -259,7 +259,7 @@ void removeStaleTemporaries(const fs::path& folder, const fs::path& target)
 // Creates a fresh temporary file beside target; returns its path and open descriptor.
 std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs::path& target)
 {
-    static std::mt19937_64 random{std::random_device{}()};
+    thread_local std::mt19937_64 random{std::random_device{}()};   // writers may run side by side
     for (int attempt = 0; attempt < 100; ++attempt) {
         auto candidate = folder / (temporaryPrefix(target) + std::to_string(random() % 1000000) + ".tmp");
         const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | QV_BINARY, 0644);

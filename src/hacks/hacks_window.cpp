@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace quorvex {
 
@@ -50,6 +51,14 @@ constexpr auto RiskItem = itemByKey("BOOBYTRAPRISK");
 constexpr auto ReloadersItem = itemByKey("HEALTHRELOADER");
 static_assert(RiskItem < HackCount && ReloadersItem < HackCount);
 
+HackValues designValues()
+{
+    HackValues values;
+    for (std::size_t i = 0; i < HackCount; ++i)
+        values.text[i] = HackItems[i].design;
+    return values;
+}
+
 FieldDescription describeHack(const HackItem& item)
 {
     const auto kind = item.isSwitch ? FieldKind::Tick : item.isColour ? FieldKind::Colour : FieldKind::Number;
@@ -58,11 +67,32 @@ FieldDescription describeHack(const HackItem& item)
 
 } // namespace
 
-TObjForm::TObjForm(PageHost& host, QWidget* parent)
+TObjForm::TObjForm(PageHost& host, QWidget* parent, Build when)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint), host_(host)
 {
     setObjectName("ObjForm");
     setWindowTitle("Special Hacks");
+    // What the window shows belongs to one game: another game is read afresh.
+    connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { host_.guarded([this] { readGame(); }); });
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {
+        if (parts & GameData::Hacks)
+            host_.guarded([this] { readGame(); });
+    });
+    if (when == Build::Now)
+        build();
+}
+
+void TObjForm::setVisible(bool visible)
+{
+    if (visible)
+        build();
+    QWidget::setVisible(visible);
+}
+
+void TObjForm::build()
+{
+    if (fields_)
+        return;
     fields_ = new FieldPanel(host_, this);
     connect(fields_, &FieldPanel::left, this, [this](std::size_t f) { host_.guarded([this, f] { fieldLeft(itemOf_[f]); }); });
     connect(fields_, &FieldPanel::edited, this, [this](std::size_t f) { host_.guarded([this, f] { fieldEdited(itemOf_[f]); }); });
@@ -105,12 +135,8 @@ TObjForm::TObjForm(PageHost& host, QWidget* parent)
         fields_->setValue(fieldOf_[i], FieldValue{std::string(HackItems[i].design)});
     }
     riskHint_->setText("Now happens 1 out of .. times");
-    // What the window shows belongs to one game: another game is read afresh.
-    connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { host_.guarded([this] { readGame(); }); });
-    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {
-        if (parts & GameData::Hacks)
-            host_.guarded([this] { readGame(); });
-    });
+    if (pending_)
+        showValues(*std::exchange(pending_, std::nullopt));
 }
 
 QGroupBox* TObjForm::buildGroup(HackGroup group)
@@ -170,6 +196,8 @@ void TObjForm::readGame()
 
 HackValues TObjForm::values() const
 {
+    if (!fields_)
+        return pending_ ? *pending_ : designValues();
     HackValues values;
     for (std::size_t i = 0; i < HackCount; ++i) {
         const auto value = fields_->value(fieldOf_[i]);
@@ -181,6 +209,10 @@ HackValues TObjForm::values() const
 
 void TObjForm::showValues(const HackValues& values)
 {
+    if (!fields_) {
+        pending_ = values;
+        return;
+    }
     for (std::size_t i = 0; i < HackCount; ++i) {
         FieldValue value;
         value.ticked = values.on[i];

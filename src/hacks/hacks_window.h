@@ -5,6 +5,7 @@
 #include "hacks/hacks.h"
 
 #include <QWidget>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -17,7 +18,12 @@ class PageHost;
 class TObjForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TObjForm(PageHost& host, QWidget* parent = nullptr);
+    // Build::Later leaves the fields until build() or the first show; what is read or shown
+    // before then is held and shown once they are there.
+    enum class Build { Now, Later };
+    explicit TObjForm(PageHost& host, QWidget* parent = nullptr, Build when = Build::Now);
+    void build();
+    void setVisible(bool visible) override;
 
     // Creation: the settings' font and colours, then every hack from torlo.exe.
     void FormCreate();
@@ -40,6 +46,7 @@ private:
     std::array<std::size_t, HackCount> fieldOf_{};   // hack item -> field of the panel
     std::vector<std::size_t> itemOf_;                 // field of the panel -> hack item
     QLabel* riskHint_ = nullptr;
+    std::optional<HackValues> pending_;
 };
 
 } // namespace quorvex

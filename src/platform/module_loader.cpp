@@ -45,26 +45,27 @@ std::vector<fs::path> moduleFolders()
 {
     if (const char* overridden = std::getenv("QUORVEX_MODULE_DIR"); overridden && *overridden)
         return {fs::path(overridden)};
-    const auto program = programFolder();
-    return {program, program.parent_path() / "lib" / "quorvex"};
+    return {programFolder(), fs::path(QUORVEX_MODULE_INSTALL_DIR)};
 }
 
 void* loadModule(const std::string& name)
 {
     static std::mutex guard;
-    static std::map<std::string, void*> loaded;   // kept for the process's lifetime
+    // Kept for the process's lifetime, by file: the folders are looked up at every call, so
+    // that a run (or a test) pointed at another folder never gets a module it does not have.
+    static std::map<fs::path, void*> loaded;
     const std::lock_guard lock(guard);
-    if (const auto found = loaded.find(name); found != loaded.end())
-        return found->second;
     std::string errors;
     for (const auto& folder : moduleFolders()) {
         const auto file = moduleFile(folder, name);
+        if (const auto found = loaded.find(file); found != loaded.end())
+            return found->second;
         std::error_code ignored;
         if (!fs::exists(file, ignored))
             continue;
         std::string error;
         if (void* handle = openLibrary(file, error))
-            return loaded[name] = handle;
+            return loaded[file] = handle;
         errors += "; " + file.string() + ": " + error;
     }
     throw ModuleError("The part \"" + name + "\" of Quorvex could not be loaded" +

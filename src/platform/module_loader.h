@@ -20,9 +20,9 @@ std::filesystem::path programFolder();
 // The file of module name in folder: "name.so" (".dll" on Windows).
 std::filesystem::path moduleFile(const std::filesystem::path& folder, const std::string& name);
 
-// The address of the entry point symbol of module name, which is loaded once and then kept.
-// Looked up in $QUORVEX_MODULE_DIR when set, else beside the executable, else in the installed
-// lib/quorvex folder. Throws ModuleError.
+// The address of the entry point symbol of module name, whose file is loaded once and then
+// kept. Looked up in $QUORVEX_MODULE_DIR when set, else beside the executable, else in the
+// module folder of the installation as configured (lib/quorvex). Throws ModuleError.
 void* moduleEntry(const std::string& name, const char* symbol);
 
 // The entry point as the function type it has: extern "C" Entry symbol.

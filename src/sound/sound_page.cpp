@@ -2,16 +2,14 @@
 #include "app/page_host.h"
 #include "formats/extension.h"
 #include "gameexe/errors.h"
+#include "platform/module_loader.h"
 #include "platform/qt_platform.h"
 #include "sound/sound_operations.h"
+#include "sound/sound_player.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QMediaDevices>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -263,17 +261,13 @@ void SoundPage::updateMarks()
 
 bool SoundPage::isPlaying() const
 {
-    return sink_ && sink_->state() == QAudio::ActiveState;
+    return player_ && player_->isPlaying();
 }
 
 void SoundPage::stopPlaying()
 {
-    if (sink_) {
-        sink_->stop();
-        delete sink_;
-        sink_ = nullptr;
-    }
-    playing_.close();
+    if (player_)
+        player_->stop();
 }
 
 void SoundPage::PlayButClick()
@@ -285,40 +279,19 @@ void SoundPage::PlayButClick()
     const auto samples = bank().samples(index);
     if (samples.empty())
         return;
-    // Without an output device Qt would report "playing" and play nothing.
-    if (QMediaDevices::audioOutputs().isEmpty()) {
-        host_.StatusShow("No sound output found: the sound can not be played");
-        return;
-    }
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    QAudioFormat format;
-    format.setSampleRate(static_cast<int>(SoundSampleRate));
-    format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::UInt8);
-    QByteArray data(static_cast<qsizetype>(samples.size()), Qt::Uninitialized);
-    std::transform(samples.begin(), samples.end(), data.begin(), [](std::uint8_t c) { return static_cast<char>(wavSample(c)); });
-    if (!device.isFormatSupported(format)) {
-        format.setSampleFormat(QAudioFormat::Int16);
-        QByteArray wide(data.size() * 2, Qt::Uninitialized);
-        for (qsizetype i = 0; i < data.size(); ++i) {
-            const auto value = static_cast<std::int16_t>((static_cast<std::uint8_t>(data[i]) - 128) * 256);
-            wide[2 * i] = static_cast<char>(value & 0xFF);
-            wide[2 * i + 1] = static_cast<char>((value >> 8) & 0xFF);
+    if (!player_) {
+        try {
+            player_.reset(moduleFunction<MakeSoundPlayer>(SoundModule, MakeSoundPlayerSymbol)());
+        } catch (const ModuleError& error) {
+            host_.StatusShow("The sound can not be played. " + fromSystemText(error.what()));
+            return;
         }
-        data = wide;
     }
-    playing_.setData(data);
-    playing_.open(QIODevice::ReadOnly);
-    sink_ = new QAudioSink(device, format, this);
-    connect(sink_, &QAudioSink::stateChanged, this, [this](QAudio::State state) {
-        if (state == QAudio::IdleState && sink_)
-            sink_->stop();   // the whole sound was played
-    });
-    sink_->start(&playing_);
-    if (sink_->error() != QAudio::NoError) {
-        stopPlaying();
-        host_.StatusShow("The sound output could not be opened");
-    }
+    std::vector<std::uint8_t> unsignedSamples(samples.size());
+    std::transform(samples.begin(), samples.end(), unsignedSamples.begin(), wavSample);
+    const auto refused = player_->play(std::move(unsignedSamples), static_cast<int>(SoundSampleRate), {});
+    if (!refused.empty())
+        host_.StatusShow(fromSystemText(refused));
 }
 
 // --- export ------------------------------------------------------------------------------

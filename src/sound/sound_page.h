@@ -4,12 +4,11 @@
 // WAV files, and imports into the bank that are saved in place or as a new sound mod.
 #include "sound/sound_bank.h"
 
-#include <QBuffer>
 #include <QWidget>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
-class QAudioSink;
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -18,6 +17,7 @@ class QPushButton;
 namespace quorvex {
 
 class PageHost;
+class SoundPlayer;
 
 class SoundPage : public QWidget {
     Q_OBJECT
@@ -74,8 +74,8 @@ private:
     QPushButton *play_ = nullptr, *wav_ = nullptr, *saveSound_ = nullptr, *saveMod_ = nullptr, *import_ = nullptr;
     QImage picture_;
 
-    QAudioSink* sink_ = nullptr;
-    QBuffer playing_;
+    // Made at the first play, which loads the module that plays.
+    std::unique_ptr<SoundPlayer> player_;
 };
 
 } // namespace quorvex

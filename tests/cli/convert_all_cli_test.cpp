@@ -54,6 +54,43 @@ TEST_F(ConvertAllCli, GoodFilesAreConvertedWhateverTheBadOnesDo)
     EXPECT_EQ(clean.err, "");
 }
 
+// The files are converted side by side: each result is still its own file's, the problems
+// are listed in the order given, and every level replaced in the target folder has its copy
+// in the one backup index.
+TEST_F(ConvertAllCli, ManyFilesSideBySideKeepTheirOrderAndTheirBackups)
+{
+    std::vector<std::string> args;
+    std::string expectedProblems;
+    fs::create_directories(out);
+    for (int i = 0; i < 48; ++i) {
+        const auto name = "L" + std::to_string(i);
+        if (i % 6 == 5) {
+            test::writeBytes(demo.scratch / (name + ".BMP"), std::vector<std::uint8_t>(1000, 0));
+            expectedProblems += "refused: " + (demo.scratch / (name + ".BMP")).string() + ": Not a 504x350x256 BMP file\n";
+        } else {
+            fs::copy_file(mods / "ISLANDS.BMP", demo.scratch / (name + ".BMP"));
+            fs::copy_file(mods / "MEADOW.LEV", out / (name + ".lev"));   // replaced, so kept first
+        }
+        args.push_back((demo.scratch / (name + ".BMP")).string());
+    }
+    args.insert(args.end(), {"--to", out.string(), "--no-powerlevel"});
+    const auto result = cli(args);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "Converted 40, refused 8, failed 0\n");
+    EXPECT_EQ(result.err, expectedProblems);
+    const auto single = test::runCli({"--game", demo.game().string(), "convert", (mods / "ISLANDS.BMP").string(),
+                                      (demo.scratch / "single.lev").string(), "--no-powerlevel"});
+    ASSERT_EQ(single.exitCode, 0) << single.err;
+    EXPECT_EQ(test::readBytes(out / "L0.lev"), test::readBytes(demo.scratch / "single.lev"));
+    EXPECT_EQ(test::readBytes(out / "L46.lev"), test::readBytes(demo.scratch / "single.lev"));
+
+    const auto backups = test::runCli({"--game", demo.game().string(), "backups", "list"});
+    std::size_t kept = 0;
+    for (std::size_t at = 0; (at = backups.out.find(".lev\t", at)) != std::string::npos; ++at)
+        ++kept;
+    EXPECT_EQ(kept, 40u) << backups.out;
+}
+
 TEST_F(ConvertAllCli, NamesThatCollideAreRefusedAfterTheFirst)
 {
     fs::create_directories(demo.scratch / "other");

@@ -162,3 +162,18 @@ TEST_F(HacksWindowTest, EveryGroupIsReadableOnASmallScreen)
     QDir().mkpath(shots);
     window->grab().save(shots + "/hacks-window.png");
 }
+
+// As the program creates it, the window builds its fields after the main window's first paint
+// or when first shown; what it read from the game before then is what they show.
+TEST_F(HacksWindowTest, FieldsBuiltLaterShowWhatWasReadBefore)
+{
+    form = fixture.create();
+    window = std::make_unique<TObjForm>(*form, nullptr, TObjForm::Build::Later);
+    window->FormCreate();
+    EXPECT_EQ(find<QLineEdit>(window.get(), "LASERCOLOR"), nullptr);
+    EXPECT_EQ(window->values().text, readHacks(fixture.demo.workspace).text);
+    window->show();
+    EXPECT_EQ(control("LASERCOLOR")->text(), "29");
+    EXPECT_EQ(window->values().text, readHacks(fixture.demo.workspace).text);
+    EXPECT_TRUE(fixture.prompts.shown.empty());
+}

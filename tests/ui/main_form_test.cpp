@@ -1,5 +1,6 @@
 #include "app/options_page.h"
 #include "app/windows.h"
+#include "platform/qt_platform.h"
 #include "main_form_fixture.h"
 
 #include <QCheckBox>
@@ -381,4 +382,37 @@ TEST(ProgramStart, OpensTheDemoGameWithoutAMessage)
     windows.main->completeStartUp();
     EXPECT_TRUE(fixture.prompts.shown.empty()) << fixture.prompts.shown.front();
     windows.main->close();
+}
+
+// Pages built after the first paint still get what the start-up gave them: the settings of the
+// Options page (which the browser's listing follows before the page exists), the CPU AI values
+// read at step 13, and the browser's selection from the command line (which shows the Sounds
+// page, so it is built at once for a sound mod).
+TEST(MainForm, PagesBuiltAfterTheFirstPaintGetWhatTheStartUpGaveThem)
+{
+    MainFormFixture fixture;
+    fixture.settings.setText(setting::SortExt, "no");
+    fixture.settings.setText(setting::UsePal, "yes");
+    fixture.settings.setText(setting::MakeLWP2, "yes");
+    fixture.settings.setInteger(setting::Filter, 511);
+    const auto sound = fixture.demo.game() / "mods" / "CRUNCHY.SND";
+    Workspace workspace = fixture.demo.workspace;
+    workspace.gameFolder.clear();
+    TMainForm form(AppServices{fixture.prompts, fixture.shell, fixture.clock, fixture.settings, workspace,
+                               {fromPath(sound)}, [] { return false; }, [] { return 1920; }});
+    EXPECT_EQ(form.findChild<QWidget*>("SortBox"), nullptr);
+    QStringList listed;
+    auto* files = expectChild<QListWidget>(&form, "FileList");
+    for (int i = 0; i < files->count(); ++i)
+        listed << files->item(i)->text();
+    EXPECT_EQ(listed.mid(0, 3), (QStringList{"CANYON.LEV", "COOL.PAL", "CRUNCHY.SND"}));   // by name
+    EXPECT_TRUE(form.makeLwp2());
+
+    form.completeStartUp();
+    EXPECT_FALSE(expectChild<QCheckBox>(&form, "SortBox")->isChecked());
+    EXPECT_TRUE(expectChild<QCheckBox>(&form, "UsePalBox")->isChecked());
+    EXPECT_TRUE(expectChild<QCheckBox>(&form, "LWP2Box")->isChecked());
+    EXPECT_EQ(expectChild<QLineEdit>(&form, "Edit1")->text().toStdString(), readAiTexts(fixture.demo.workspace)[0]);
+    EXPECT_TRUE(expectChild<QLabel>(&form, "BankLabel")->text().endsWith("CRUNCHY.SND"));
+    EXPECT_TRUE(fixture.prompts.shown.empty()) << fixture.prompts.shown.front();
 }

@@ -9,6 +9,7 @@
 #include <QMediaDevices>
 #include <QProgressBar>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -50,6 +51,19 @@ struct SoundPageTest : ::testing::Test {
         return count;
     }
     QImage picture() const { return page->waveform(); }
+};
+
+// Modules are looked up only in folder while it lives.
+struct ModuleFolder {
+    QByteArray before = qgetenv("QUORVEX_MODULE_DIR");
+    explicit ModuleFolder(const fs::path& folder) { qputenv("QUORVEX_MODULE_DIR", QByteArray::fromStdString(folder.string())); }
+    ~ModuleFolder()
+    {
+        if (before.isNull())
+            qunsetenv("QUORVEX_MODULE_DIR");
+        else
+            qputenv("QUORVEX_MODULE_DIR", before);
+    }
 };
 
 TEST_F(SoundPageTest, StartUpShowsTheFirstSoundWithEveryControl)
@@ -133,9 +147,35 @@ TEST_F(SoundPageTest, PlayingNeedsASoundOutput)
         EXPECT_EQ(statusText(form.get()), "No sound output found: the sound can not be played");
         EXPECT_FALSE(page->isPlaying());
     } else {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return page->isPlaying(); }, 2000)) << statusText(form.get()).toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !page->isPlaying(); }, 2000)) << "stops at the end of the sound";
+        click(form.get(), "PlayBut");   // again, with the player the first play loaded
+        EXPECT_TRUE(QTest::qWaitFor([&] { return page->isPlaying(); }, 2000));
         choose(4);   // selecting another entry stops the sound
         EXPECT_FALSE(page->isPlaying());
     }
+}
+
+TEST_F(SoundPageTest, APlayerThatCanNotBeLoadedIsNamedAndThePageGoesOn)
+{
+    const auto empty = fixture.demo.game() / "no-modules";
+    fs::create_directories(empty);
+    const ModuleFolder only(empty);
+    open();
+    choose(3);
+    fixture.prompts.shown.clear();
+    click(form.get(), "PlayBut");
+    EXPECT_EQ(statusText(form.get()),
+              "The sound can not be played. The part \"quorvex-audio\" of Quorvex could not be loaded (it is not installed)");
+    EXPECT_FALSE(page->isPlaying());
+    click(form.get(), "PlayBut");   // asked again, not remembered as broken
+    EXPECT_EQ(statusText(form.get()).left(29), "The sound can not be played. ");
+    EXPECT_TRUE(fixture.prompts.shown.empty()) << "a status text, as for a missing output";
+
+    choose(4);
+    EXPECT_EQ(lengthText(), "2380 frames / 108 milliseconds");
+    click(form.get(), "WavBut");
+    EXPECT_TRUE(fs::exists(data / "Snd4.wav"));
 }
 
 TEST_F(SoundPageTest, SaveAsWavKeepsAnExistingFileAndSaysSo)
