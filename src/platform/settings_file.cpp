@@ -98,6 +98,21 @@ std::optional<unsigned> hexValue(std::string_view digits)
     return value;
 }
 
+// The digits of a key escape as QString::toUShort(&ok, 16) takes them: blanks around, a '+',
+// a "0x".
+std::optional<unsigned> escapeValue(std::string_view digits)
+{
+    while (!digits.empty() && isAsciiSpace(char32_t(digits.front())))
+        digits.remove_prefix(1);
+    while (!digits.empty() && isAsciiSpace(char32_t(digits.back())))
+        digits.remove_suffix(1);
+    if (!digits.empty() && digits.front() == '+')
+        digits.remove_prefix(1);
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] | 0x20) == 'x')
+        digits.remove_prefix(2);
+    return digits.empty() ? std::nullopt : hexValue(digits);
+}
+
 // A key of the section with its %XX and %UXXXX escapes undone; nullopt for keys that no
 // setting of ours can have: a '\' (a key of a subgroup, "a/b") or a character beyond ASCII.
 std::optional<std::string> unescapedKey(std::string_view key)
@@ -118,7 +133,7 @@ std::optional<std::string> unescapedKey(std::string_view key)
             ++first;
             digits = 4;
         }
-        const auto value = first + digits <= key.size() ? hexValue(key.substr(first, digits)) : std::nullopt;
+        const auto value = first + digits <= key.size() ? escapeValue(key.substr(first, digits)) : std::nullopt;
         if (!value) {
             result += '%';
             ++i;

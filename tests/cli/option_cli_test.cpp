@@ -1,6 +1,7 @@
 // quorvex-cli blood, ai and associate on a demo game: the values written, the status texts and
 // log lines, refusals that write nothing, and the associations in a scratch desktop.
 #include "gameexe/places.h"
+#include "platform/qt_services.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -104,4 +105,37 @@ TEST_F(OptionCliTest, AssociateAndRemove)
     EXPECT_FALSE(fs::exists(apps));
     EXPECT_FALSE(fs::exists(package));
     EXPECT_EQ(readText(demo.scratch / "xdg-config/mimeapps.list"), "[Default Applications]\n");
+}
+
+TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhole)
+{
+    const std::string name = "J\xC3\xB6rg \"J\", ; = \\x";
+    auto result = cli({"options", "set", "MakePL=yes", "FG=2147483656", "Username=" + name, "TorloPath=/games/torlo"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Settings saved\n");
+
+    // The program reads the settings through QSettings.
+    const auto file = demo.scratch / "xdg-config" / "Morvane" / "Quorvex.conf";
+    const auto program = qtServices().settingsStore(&file);
+    EXPECT_EQ(program->text("MakePL"), "yes");
+    EXPECT_EQ(program->integer("FG"), 2147483656LL);
+    EXPECT_EQ(program->text("Username"), name);
+    EXPECT_EQ(program->text("TorloPath"), "/games/torlo");
+
+    result = cli({"options", "show"});
+    EXPECT_EQ(result.out, "TorloPath=/games/torlo\nFG=2147483656\nMakePL=yes\nUsername=" + name + "\n");
+
+    const auto before = readText(file);
+    const std::pair<std::vector<std::string>, std::string> refusals[] = {
+        {{"options", "set", "MakePL=no", "SortExt=maybe"}, "SortExt must be yes or no, not \"maybe\""},
+        {{"options", "set", "Stretch=yes", "Filter=12abc"}, "Filter must be a whole number, not \"12abc\""},
+        {{"options", "set", "Colour=red"}, "Not a setting: Colour"},
+    };
+    for (const auto& [args, message] : refusals) {
+        result = cli(args);
+        EXPECT_EQ(result.exitCode, 1) << args[2];
+        EXPECT_EQ(result.err, message + "\n");
+    }
+    EXPECT_EQ(cli({"options", "set", "MakePL"}).exitCode, 2);
+    EXPECT_EQ(readText(file), before);
 }
