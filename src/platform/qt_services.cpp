@@ -1,4 +1,5 @@
 #include "platform/qt_services.h"
+#include "gameexe/errors.h"
 #include "platform/module_loader.h"
 
 namespace fs = std::filesystem;
@@ -87,8 +88,14 @@ LoadedClock::~LoadedClock() = default;
 
 const Clock& LoadedClock::clock() const
 {
-    if (!clock_)
-        clock_ = qtServices().clock();
+    // A clock that cannot be loaded is a log that cannot be written: a warning after the
+    // change, not its failure.
+    try {
+        if (!clock_)
+            clock_ = qtServices().clock();
+    } catch (const ModuleError& error) {
+        throw FileError(error.what());
+    }
     return *clock_;
 }
 

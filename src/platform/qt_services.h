@@ -58,7 +58,8 @@ private:
     mutable std::unique_ptr<SettingsStore> qt_;
 };
 
-// The module's clock, loaded at its first use (when a log line is written).
+// The module's clock, loaded at its first use (when a log line is written); a FileError when
+// the module cannot be loaded.
 class LoadedClock final : public Clock {
 public:
     LoadedClock();

@@ -18,9 +18,9 @@ struct OptionCliTest : ::testing::Test {
 
     OptionCliTest() { fs::create_directories(data); }
 
-    CommandResult cli(std::vector<std::string> args)
+    CommandResult cli(std::vector<std::string> args, const std::string& moduleFolder = "")
     {
-        std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(),
+        std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), "QUORVEX_MODULE_DIR=" + moduleFolder,
                                      "XDG_DATA_HOME=" + (demo.scratch / "xdg-data").string(),
                                      "XDG_CONFIG_HOME=" + (demo.scratch / "xdg-config").string(), QUORVEX_CLI_PATH,
                                      "--game", demo.game().string()};
@@ -138,4 +138,30 @@ TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhol
     }
     EXPECT_EQ(cli({"options", "set", "MakePL"}).exitCode, 2);
     EXPECT_EQ(readText(file), before);
+}
+
+TEST_F(OptionCliTest, OnlyASettingsWriteOrALogLineLoadsQt)
+{
+    // Without the module of the Qt services, what needs no Qt works as before.
+    const auto noModules = demo.scratch / "no-modules";
+    fs::create_directories(noModules);
+    ASSERT_EQ(cli({"options", "set", "MakePL=yes"}).exitCode, 0);
+    auto result = cli({"convert", (demo.game() / "mods/MEADOW.LEV").string(), (demo.scratch / "meadow.bmp").string()}, noModules.string());
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(cli({"options", "show"}, noModules.string()).out, "MakePL=yes\n");
+
+    const auto settings = readText(demo.scratch / "xdg-config" / "Morvane" / "Quorvex.conf");
+    result = cli({"options", "set", "MakePL=no"}, noModules.string());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("The part \"quorvex-qt-services\" of Quorvex could not be loaded"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(readText(demo.scratch / "xdg-config" / "Morvane" / "Quorvex.conf"), settings);
+
+    // A change made is reported as made; only its log line is missing.
+    const auto exe = readBytes(demo.workspace.torloExe());
+    result = cli({"activate", (demo.game() / "mods/WARM.PAL").string()}, noModules.string());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.err.find("The change was made, but the activity log could not be written"), std::string::npos)
+        << result.err;
+    EXPECT_NE(readBytes(demo.workspace.torloExe()), exe);
 }
