@@ -184,6 +184,7 @@ TEST(SettingsFile, ThePerUserDataFolderIsTheOneQtGivesTheProgram)
     QCoreApplication::setApplicationName("Quorvex");
     EXPECT_EQ(userDataFolder(), toPath(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)));
     EXPECT_EQ(userConfigHome(), toPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
+    EXPECT_EQ(userDataHome(), toPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)));
     QCoreApplication::setOrganizationName(organisation);
     QCoreApplication::setApplicationName(application);
     EXPECT_EQ(fromPath(settingsFile()), QSettings("Morvane", "Quorvex").fileName());
