@@ -1,5 +1,6 @@
 #include "platform/qt_platform.h"
 #include "gameexe/cp437.h"
+#include "gameexe/errors.h"
 #include "platform/settings_file.h"
 
 #include <QDate>
@@ -59,13 +60,20 @@ std::optional<std::int64_t> QtSettingsStore::integer(const std::string& name) co
 void QtSettingsStore::setText(const std::string& name, const std::string& value)
 {
     settings_->setValue(QString::fromStdString(name), QString::fromStdString(value));
-    settings_->sync();
+    sync();
 }
 
 void QtSettingsStore::setInteger(const std::string& name, std::int64_t value)
 {
     settings_->setValue(QString::fromStdString(name), static_cast<qlonglong>(value));
+    sync();
+}
+
+void QtSettingsStore::sync()
+{
     settings_->sync();
+    if (throwOnFailedWrites_ && settings_->status() != QSettings::NoError)
+        throw FileError("The settings could not be written", toSystemText(settings_->fileName()));
 }
 
 Date SystemClock::today() const

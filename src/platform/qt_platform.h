@@ -24,8 +24,15 @@ public:
     void setText(const std::string& name, const std::string& value) override;
     void setInteger(const std::string& name, std::int64_t value) override;
 
+    // From now on a write that does not reach the file throws FileError (the CLI reports it;
+    // the program keeps going with the values it holds).
+    void throwOnFailedWrites() { throwOnFailedWrites_ = true; }
+
 private:
+    void sync();
+
     std::unique_ptr<QSettings> settings_;
+    bool throwOnFailedWrites_ = false;
 };
 
 class SystemClock final : public Clock {

@@ -10,9 +10,9 @@ extern "C" Q_DECL_EXPORT const quorvex::QtServices* quorvex_qt_services()
     using namespace quorvex;
     static const QtServices services{
         [](const std::filesystem::path* iniFile) -> std::unique_ptr<SettingsStore> {
-            if (iniFile)
-                return std::make_unique<QtSettingsStore>(fromPath(*iniFile));
-            return std::make_unique<QtSettingsStore>();
+            auto store = iniFile ? std::make_unique<QtSettingsStore>(fromPath(*iniFile)) : std::make_unique<QtSettingsStore>();
+            store->throwOnFailedWrites();
+            return store;
         },
         []() -> std::unique_ptr<Clock> { return std::make_unique<SystemClock>(); },
         [] { return desktopClassStore(); },

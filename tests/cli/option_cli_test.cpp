@@ -165,3 +165,24 @@ TEST_F(OptionCliTest, OnlyASettingsWriteOrALogLineLoadsQt)
         << result.err;
     EXPECT_NE(readBytes(demo.workspace.torloExe()), exe);
 }
+
+TEST_F(OptionCliTest, FailuresInsideTheQtServicesReachTheCommandLine)
+{
+    // Folders below a plain file can be neither made nor written, even by root.
+    const auto plain = demo.scratch / "plain";
+    writeBytes(plain, {1});
+    const auto run = [&](const std::string& config, const std::string& desktopData, std::vector<std::string> args) {
+        std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), "XDG_DATA_HOME=" + desktopData,
+                                     "XDG_CONFIG_HOME=" + config, QUORVEX_CLI_PATH, "--game", demo.game().string()};
+        all.insert(all.end(), args.begin(), args.end());
+        return runCommand(all);
+    };
+    auto result = run((plain / "config").string(), (demo.scratch / "xdg-data").string(), {"options", "set", "MakePL=yes"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("The settings could not be written"), std::string::npos) << result.err;
+
+    result = run((demo.scratch / "xdg-config").string(), (plain / "data").string(), {"associate", "levels"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("Not a directory"), std::string::npos) << result.err;
+}
