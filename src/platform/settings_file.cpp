@@ -1,6 +1,7 @@
 #include "platform/settings_file.h"
 #include "gameexe/utf8.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <iterator>
