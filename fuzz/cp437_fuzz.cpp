@@ -3,6 +3,7 @@
 // encodes to bytes that decode back to it, or is refused naming a character the page lacks.
 #include "fuzz_support.h"
 #include "gameexe/cp437.h"
+#include "gameexe/utf8.h"
 
 #include <iconv.h>
 
@@ -40,6 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(fromUtf8(cp437ToUtf8(bytes)) == text, "the UTF-8 form is valid and holds the same characters");
     for (std::size_t i = 0; i < size; ++i)
         fuzz::check(unicodeToCp437(text[i]) == data[i], "each character stands for its byte");
+
+    // The strict UTF-8 decoder agrees with the C library's.
+    std::optional<std::u32string> strict;
+    try {
+        strict = decodeUtf8(bytes);
+    } catch (const Utf8Error&) {
+    }
+    fuzz::check(strict == fromUtf8(bytes), "UTF-8 is refused exactly where the C library refuses it");
 
     std::u32string typed(size / 4, U'\0');
     std::memcpy(typed.data(), data, typed.size() * 4);

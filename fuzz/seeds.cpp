@@ -107,5 +107,10 @@ int main(int argc, char** argv)
     writePlaces(extra / "hacks.bin", exe, fuzz::hackPlaces());
 
     writeText(extra / "settings.ini", "/games/torlo\n2147483656\n2147483663\n255\nyes\nno\nno\nTahoma\nyes\nyes\nno\ndosbox\n\n");
+    // The settings file as QSettings writes it, with quoting, escapes, a list and @ forms.
+    writeText(extra / "Quorvex.conf", "[General]\r\nBG=2147483663\r\nFG=2147483656\r\nFilter=255\r\n"
+                                      "Font=\"Tahoma, Arial\"\r\nMakePL=no\r\nRunCommand=dosbox -c \\\"x\\\"\r\n"
+                                      "TorloPath=/games/t\\xf6rlo\r\nUsername=@@me ; comment\r\n"
+                                      "Website=@ByteArray(http://a)\r\nTextEditor=a, b\r\n\r\n[Other]\r\nx=@Invalid()\r\n");
     return 0;
 }

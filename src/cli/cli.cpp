@@ -1,7 +1,8 @@
 #include "cli/cli.h"
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
-#include "platform/qt_platform.h"
+#include "platform/folders.h"
+#include "platform/qt_services.h"
 #include "shell/settings.h"
 
 #include <algorithm>
@@ -168,11 +169,11 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
             throw UsageError("unknown command " + args.front() + "; see quorvex-cli --help");
         args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(words));
 
-        QtSettingsStore settings;
+        LoadedSettingsStore settings;
         Workspace workspace = platformWorkspace();
         workspace.gameFolder = game ? std::filesystem::path(*game)
                                     : std::filesystem::path(settings.text(setting::TorloPath).value_or(""));
-        SystemClock clock;
+        LoadedClock clock;   // the module with Qt is loaded only when a log line is written
         ActivityLog log(workspace.logFile(), clock);
         Asker ask = answer ? Asker([value = *answer](std::string_view) { return value; }) : terminalAsker(out);
         Context context{workspace, settings, log, ask, out, err};

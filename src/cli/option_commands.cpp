@@ -2,9 +2,14 @@
 #include "ai/ai_values.h"
 #include "cli/cli.h"
 #include "gameexe/number_text.h"
-#include "platform/file_classes.h"
+#include "platform/folders.h"
+#include "platform/qt_services.h"
 #include "shell/associations.h"
 #include "shell/blood.h"
+#include "shell/settings.h"
+
+#include <algorithm>
+#include <charconv>
 
 #include <ostream>
 
@@ -75,7 +80,7 @@ int associate(Context& context, const Arguments& given, const Command& self)
     Arguments args = given;
     const bool remove = takeFlag(args, "--remove");
     expectArguments(args, 0, remove ? 0 : AssociationKinds.size(), self);
-    auto store = desktopClassStore();
+    auto store = qtServices().desktopClassStore();
     if (remove)
         return context.finish(removeExtensions(*store));
     AssociationSet kinds;
@@ -88,6 +93,52 @@ int associate(Context& context, const Arguments& given, const Command& self)
     if (kinds.none())
         kinds.set();
     return context.finish(assignExtensions(*store, kinds, desktopProgram()));
+}
+
+int optionsShow(Context& context, const Arguments& args, const Command& self)
+{
+    expectArguments(args, 0, 0, self);
+    for (const auto& entry : AllSettings)
+        if (const auto value = context.settings.text(entry.name))
+            context.out << entry.name << '=' << *value << '\n';
+    return 0;
+}
+
+std::optional<std::int64_t> wholeNumber(const std::string& text)
+{
+    std::int64_t number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return number;
+}
+
+// Every value is checked before the first is written.
+int optionsSet(Context& context, const Arguments& args, const Command& self)
+{
+    if (args.empty())
+        throw UsageError(usageOf(self));
+    const auto assignments = takeAssignments(args, 0, self);
+    std::vector<std::pair<const SettingEntry*, std::optional<std::int64_t>>> checked;
+    for (const auto& [key, value] : assignments) {
+        const auto* entry = std::find_if(AllSettings.begin(), AllSettings.end(),
+                                         [&key](const SettingEntry& e) { return key == e.name; });
+        if (entry == AllSettings.end())
+            return context.finish(Outcome::refused("Not a setting: " + key));
+        std::optional<std::int64_t> number;
+        if (entry->form == SettingForm::Integer && !(number = wholeNumber(value)))
+            return context.finish(Outcome::refused(key + " must be a whole number, not \"" + value + "\""));
+        if (entry->form == SettingForm::YesNo && value != "yes" && value != "no")
+            return context.finish(Outcome::refused(key + " must be yes or no, not \"" + value + "\""));
+        checked.emplace_back(entry, number);
+    }
+    for (std::size_t i = 0; i < checked.size(); ++i) {
+        if (const auto number = checked[i].second)
+            context.settings.setInteger(checked[i].first->name, *number);
+        else
+            context.settings.setText(checked[i].first->name, assignments[i].value);
+    }
+    return context.finish(Outcome::done("Settings saved"));
 }
 
 } // namespace
@@ -111,6 +162,14 @@ void addOptionCommands(CommandTable& table)
                      "makes Quorvex open the kinds named (none named: all) from the desktop, or takes away "
                      "everything it registered",
                      associate});
+    std::string names;
+    for (const auto& entry : AllSettings)
+        names += (names.empty() ? "" : ", ") + std::string(entry.name);
+    table.push_back({"options show", "", "the settings that are set, as NAME=VALUE lines", optionsShow});
+    table.push_back({"options set", "NAME=VALUE...",
+                     "stores settings as the options page does (" + names +
+                         "; the yes/no ones take yes or no, FG, BG and Filter whole numbers)",
+                     optionsSet});
 }
 
 } // namespace quorvex::cli

@@ -3,7 +3,7 @@
 #include "cli/cli.h"
 #include "gameexe/cp437.h"
 #include "gameexe/number_text.h"
-#include "platform/qt_platform.h"
+#include "gameexe/utf8.h"
 #include "shell/settings.h"
 #include "texts/translation.h"
 
@@ -25,16 +25,18 @@ Outcome noSuchLine(const std::string& text)
     return Outcome::refused("Line " + text + " names no game text: lines run from 7 to 173");
 }
 
-// A UTF-8 argument as game text; nullopt (and the reason on standard error) for a character
-// that the game cannot hold.
+// A UTF-8 argument as game text; nullopt (and the reason on standard error) for malformed
+// UTF-8 or a character that the game cannot hold.
 std::optional<std::string> gameTextArgument(Context& context, const std::string& utf8)
 {
     try {
-        return toGameText(QString::fromStdString(utf8));
+        return utf8ToCp437(utf8);
+    } catch (const Utf8Error& error) {
+        context.err << error.what() << ". Nothing was written\n";
     } catch (const CharacterError& error) {
         context.err << error.what() << ". Nothing was written\n";
-        return std::nullopt;
     }
+    return std::nullopt;
 }
 
 int list(Context& context, const Arguments& args, const Command& self)

@@ -1,4 +1,5 @@
 #include "gameexe/cp437.h"
+#include "gameexe/utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -61,23 +62,9 @@ constexpr Reverse Back;
 
 std::string utf8(char32_t c)
 {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
+    std::string text;
+    appendUtf8(text, c);
+    return text;
 }
 
 } // namespace
@@ -115,7 +102,7 @@ std::string cp437ToUtf8(std::string_view bytes)
 {
     std::string text;
     for (const char b : bytes)
-        text += utf8(cp437ToUnicode(static_cast<std::uint8_t>(b)));
+        appendUtf8(text, cp437ToUnicode(static_cast<std::uint8_t>(b)));
     return text;
 }
 
@@ -130,6 +117,11 @@ std::string encodeCp437(std::u32string_view text)
         bytes += static_cast<char>(*byte);
     }
     return bytes;
+}
+
+std::string utf8ToCp437(std::string_view text)
+{
+    return encodeCp437(decodeUtf8(text));
 }
 
 } // namespace quorvex

@@ -24,5 +24,8 @@ std::u32string decodeCp437(std::string_view bytes);
 std::string cp437ToUtf8(std::string_view bytes);
 // Throws CharacterError for the first character that has no byte.
 std::string encodeCp437(std::u32string_view text);
+// A UTF-8 text (a command line argument, a setting) as game text: Utf8Error for malformed
+// UTF-8, CharacterError for the first character that has no byte.
+std::string utf8ToCp437(std::string_view text);
 
 } // namespace quorvex

@@ -65,23 +65,13 @@ void RegistryClassStore::removeAssociations()
     classes_->sync();
 }
 
-fs::path desktopProgram()
-{
-#ifdef Q_OS_WIN
-    return programFolder() / "quorvex.exe";
-#else
-    return programFolder() / "quorvex";
-#endif
-}
-
 std::unique_ptr<FileClassStore> desktopClassStore()
 {
 #ifdef Q_OS_WIN
     return std::make_unique<RegistryClassStore>(
         std::make_unique<QSettings>("HKEY_CURRENT_USER\\Software\\Classes", QSettings::NativeFormat), programFolder());
 #else
-    DesktopFolders folders{toPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)),
-                           toPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))};
+    DesktopFolders folders{userDataHome(), userConfigHome()};
     return std::make_unique<FreedesktopClassStore>(folders, [](const std::vector<std::string>& command) {
         const auto tool = QStandardPaths::findExecutable(QString::fromStdString(command.front()));
         if (tool.isEmpty())

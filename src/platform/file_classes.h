@@ -2,6 +2,7 @@
 // The desktop's store of file classes for this platform: the per-user class store of the
 // registry on Windows (HKCU\Software\Classes; the machine-wide one needs administrator
 // rights), the per-user XDG folders elsewhere.
+#include "platform/folders.h"
 #include "shell/associations.h"
 
 #include <QSettings>
@@ -25,8 +26,5 @@ private:
 
 // The store of the running platform.
 std::unique_ptr<FileClassStore> desktopClassStore();
-
-// The desktop program that the associations start (beside this executable).
-std::filesystem::path desktopProgram();
 
 } // namespace quorvex

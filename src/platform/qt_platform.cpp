@@ -1,17 +1,11 @@
 #include "platform/qt_platform.h"
 #include "gameexe/cp437.h"
-#include "gameexe/resource_file.h"
-#include "platform/module_loader.h"
+#include "gameexe/errors.h"
+#include "platform/settings_file.h"
 
-#include <QCoreApplication>
 #include <QDate>
-#include <QDir>
-#include <QFileInfo>
 #include <QLocale>
-#include <QStandardPaths>
 #include <QTime>
-
-namespace fs = std::filesystem;
 
 namespace quorvex {
 
@@ -27,7 +21,13 @@ std::string toGameText(const QString& text)
     return encodeCp437(unicode);
 }
 
+#ifdef _WIN32
 QtSettingsStore::QtSettingsStore() : settings_(std::make_unique<QSettings>("Morvane", "Quorvex")) {}
+#else
+// The file of settingsFile() rather than QSettings' own search, so that the CLI's reader and
+// this store agree on the one file (QSettings would also read fallback files).
+QtSettingsStore::QtSettingsStore() : QtSettingsStore(fromPath(settingsFile())) {}
+#endif
 
 QtSettingsStore::QtSettingsStore(const QString& iniFile)
     : settings_(std::make_unique<QSettings>(iniFile, QSettings::IniFormat))
@@ -60,13 +60,20 @@ std::optional<std::int64_t> QtSettingsStore::integer(const std::string& name) co
 void QtSettingsStore::setText(const std::string& name, const std::string& value)
 {
     settings_->setValue(QString::fromStdString(name), QString::fromStdString(value));
-    settings_->sync();
+    sync();
 }
 
 void QtSettingsStore::setInteger(const std::string& name, std::int64_t value)
 {
     settings_->setValue(QString::fromStdString(name), static_cast<qlonglong>(value));
+    sync();
+}
+
+void QtSettingsStore::sync()
+{
     settings_->sync();
+    if (throwOnFailedWrites_ && settings_->status() != QSettings::NoError)
+        throw FileError("The settings could not be written", toSystemText(settings_->fileName()));
 }
 
 Date SystemClock::today() const
@@ -83,44 +90,6 @@ std::string SystemClock::shortDate() const
 std::string SystemClock::longTime() const
 {
     return QLocale::system().toString(QTime::currentTime(), QLocale::LongFormat).toStdString();
-}
-
-fs::path dataFolder(const fs::path& program)
-{
-    const auto overridden = qEnvironmentVariable("QUORVEX_DATA_DIR");
-    fs::path folder;
-    if (!overridden.isEmpty())
-        folder = toPath(overridden);
-    else if (QFileInfo(fromPath(program)).isWritable())
-        folder = program;
-    else
-        folder = toPath(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
-    std::error_code error;
-    fs::create_directories(folder, error);
-    return folder;
-}
-
-fs::path tempFolder()
-{
-    for (const char* name : {"TEMP", "TMP"}) {
-        const auto value = qEnvironmentVariable(name);
-        if (!value.isEmpty())
-            return toPath(value);
-    }
-    const auto folder = toPath(QDir::tempPath());
-    std::error_code error;
-    fs::create_directories(folder, error);
-    return folder;
-}
-
-Workspace platformWorkspace()
-{
-    Workspace workspace;
-    const auto program = programFolder();
-    workspace.dataFolder = dataFolder(program);
-    workspace.tempFolder = tempFolder();
-    workspace.resourceFile = locateResourceFile(program);
-    return workspace;
 }
 
 } // namespace quorvex

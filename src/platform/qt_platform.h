@@ -1,6 +1,7 @@
 #pragma once
-// The real settings store, clock and folders, shared by the program and the CLI (Qt Core).
-#include "gameexe/workspace.h"
+// The real settings store and clock, and the text conversions of the program (Qt Core). The
+// CLI reaches the store and the clock through the module of qt_services.h.
+#include "platform/folders.h"
 #include "platform/module_loader.h"
 #include "shell/services.h"
 
@@ -12,7 +13,8 @@ namespace quorvex {
 
 class QtSettingsStore final : public SettingsStore {
 public:
-    // The per-user store "Morvane"/"Quorvex"; or an INI file when a path is given (tests).
+    // The program's settings (settingsFile(); on Windows the registry's "Morvane"/"Quorvex"),
+    // or an INI file when a path is given (tests).
     QtSettingsStore();
     explicit QtSettingsStore(const QString& iniFile);
 
@@ -22,8 +24,15 @@ public:
     void setText(const std::string& name, const std::string& value) override;
     void setInteger(const std::string& name, std::int64_t value) override;
 
+    // From now on a write that does not reach the file throws FileError (the CLI reports it;
+    // the program keeps going with the values it holds).
+    void throwOnFailedWrites() { throwOnFailedWrites_ = true; }
+
 private:
+    void sync();
+
     std::unique_ptr<QSettings> settings_;
+    bool throwOnFailedWrites_ = false;
 };
 
 class SystemClock final : public Clock {
@@ -32,15 +41,6 @@ public:
     std::string shortDate() const override;
     std::string longTime() const override;
 };
-
-// The data folder: $QUORVEX_DATA_DIR when set, else the executable's folder when writable
-// (portable use), else the per-user data folder. Created when missing.
-std::filesystem::path dataFolder(const std::filesystem::path& programFolder);
-// TEMP, else TMP, else the system temp folder (created).
-std::filesystem::path tempFolder();
-
-// Everything but the game folder, which comes from the settings.
-Workspace platformWorkspace();
 
 // Game text (names, texts of the game) as code page 437 both ways, so every byte survives;
 // toGameText throws CharacterError for a character that the game cannot hold.

@@ -27,6 +27,23 @@ inline constexpr const char* RunCommand = "RunCommand";   // the DOS emulator th
 inline constexpr const char* TextEditor = "TextEditor";   // empty: the system's text opener
 } // namespace setting
 
+// Every setting the program keeps, with the form of its value ("options" of the CLI).
+enum class SettingForm { Text, YesNo, Integer };
+struct SettingEntry {
+    const char* name;
+    SettingForm form;
+};
+inline constexpr std::array<SettingEntry, 15> AllSettings = {{
+    {setting::TorloPath, SettingForm::Text},   {setting::FG, SettingForm::Integer},
+    {setting::BG, SettingForm::Integer},       {setting::Filter, SettingForm::Integer},
+    {setting::DoSound, SettingForm::YesNo},    {setting::MakePL, SettingForm::YesNo},
+    {setting::Stretch, SettingForm::YesNo},    {setting::Font, SettingForm::Text},
+    {setting::UsePal, SettingForm::YesNo},     {setting::SortExt, SettingForm::YesNo},
+    {setting::MakeLWP2, SettingForm::YesNo},   {setting::Username, SettingForm::Text},
+    {setting::Website, SettingForm::Text},     {setting::RunCommand, SettingForm::Text},
+    {setting::TextEditor, SettingForm::Text},
+}};
+
 struct SettingDefault {
     const char* name;
     bool isInteger;

@@ -1,6 +1,7 @@
 // quorvex-cli blood, ai and associate on a demo game: the values written, the status texts and
 // log lines, refusals that write nothing, and the associations in a scratch desktop.
 #include "gameexe/places.h"
+#include "platform/qt_services.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -17,9 +18,9 @@ struct OptionCliTest : ::testing::Test {
 
     OptionCliTest() { fs::create_directories(data); }
 
-    CommandResult cli(std::vector<std::string> args)
+    CommandResult cli(std::vector<std::string> args, const std::string& moduleFolder = "")
     {
-        std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(),
+        std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), "QUORVEX_MODULE_DIR=" + moduleFolder,
                                      "XDG_DATA_HOME=" + (demo.scratch / "xdg-data").string(),
                                      "XDG_CONFIG_HOME=" + (demo.scratch / "xdg-config").string(), QUORVEX_CLI_PATH,
                                      "--game", demo.game().string()};
@@ -104,4 +105,84 @@ TEST_F(OptionCliTest, AssociateAndRemove)
     EXPECT_FALSE(fs::exists(apps));
     EXPECT_FALSE(fs::exists(package));
     EXPECT_EQ(readText(demo.scratch / "xdg-config/mimeapps.list"), "[Default Applications]\n");
+}
+
+TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhole)
+{
+    const std::string name = "J\xC3\xB6rg \"J\", ; = \\x";
+    auto result = cli({"options", "set", "MakePL=yes", "FG=2147483656", "Username=" + name, "TorloPath=/games/torlo"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Settings saved\n");
+
+    // The program reads the settings through QSettings.
+    const auto file = demo.scratch / "xdg-config" / "Morvane" / "Quorvex.conf";
+    const auto program = qtServices().settingsStore(&file);
+    EXPECT_EQ(program->text("MakePL"), "yes");
+    EXPECT_EQ(program->integer("FG"), 2147483656LL);
+    EXPECT_EQ(program->text("Username"), name);
+    EXPECT_EQ(program->text("TorloPath"), "/games/torlo");
+
+    result = cli({"options", "show"});
+    EXPECT_EQ(result.out, "TorloPath=/games/torlo\nFG=2147483656\nMakePL=yes\nUsername=" + name + "\n");
+
+    const auto before = readText(file);
+    const std::pair<std::vector<std::string>, std::string> refusals[] = {
+        {{"options", "set", "MakePL=no", "SortExt=maybe"}, "SortExt must be yes or no, not \"maybe\""},
+        {{"options", "set", "Stretch=yes", "Filter=12abc"}, "Filter must be a whole number, not \"12abc\""},
+        {{"options", "set", "Colour=red"}, "Not a setting: Colour"},
+    };
+    for (const auto& [args, message] : refusals) {
+        result = cli(args);
+        EXPECT_EQ(result.exitCode, 1) << args[2];
+        EXPECT_EQ(result.err, message + "\n");
+    }
+    EXPECT_EQ(cli({"options", "set", "MakePL"}).exitCode, 2);
+    EXPECT_EQ(readText(file), before);
+}
+
+TEST_F(OptionCliTest, OnlyASettingsWriteOrALogLineLoadsQt)
+{
+    // Without the module of the Qt services, what needs no Qt works as before.
+    const auto noModules = demo.scratch / "no-modules";
+    fs::create_directories(noModules);
+    ASSERT_EQ(cli({"options", "set", "MakePL=yes"}).exitCode, 0);
+    auto result = cli({"convert", (demo.game() / "mods/MEADOW.LEV").string(), (demo.scratch / "meadow.bmp").string()}, noModules.string());
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(cli({"options", "show"}, noModules.string()).out, "MakePL=yes\n");
+
+    const auto settings = readText(demo.scratch / "xdg-config" / "Morvane" / "Quorvex.conf");
+    result = cli({"options", "set", "MakePL=no"}, noModules.string());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("The part \"quorvex-qt-services\" of Quorvex could not be loaded"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(readText(demo.scratch / "xdg-config" / "Morvane" / "Quorvex.conf"), settings);
+
+    // A change made is reported as made; only its log line is missing.
+    const auto exe = readBytes(demo.workspace.torloExe());
+    result = cli({"activate", (demo.game() / "mods/WARM.PAL").string()}, noModules.string());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.err.find("The change was made, but the activity log could not be written"), std::string::npos)
+        << result.err;
+    EXPECT_NE(readBytes(demo.workspace.torloExe()), exe);
+}
+
+TEST_F(OptionCliTest, FailuresInsideTheQtServicesReachTheCommandLine)
+{
+    // Folders below a plain file can be neither made nor written, even by root.
+    const auto plain = demo.scratch / "plain";
+    writeBytes(plain, {1});
+    const auto run = [&](const std::string& config, const std::string& desktopData, std::vector<std::string> args) {
+        std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), "XDG_DATA_HOME=" + desktopData,
+                                     "XDG_CONFIG_HOME=" + config, QUORVEX_CLI_PATH, "--game", demo.game().string()};
+        all.insert(all.end(), args.begin(), args.end());
+        return runCommand(all);
+    };
+    auto result = run((plain / "config").string(), (demo.scratch / "xdg-data").string(), {"options", "set", "MakePL=yes"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("The settings could not be written"), std::string::npos) << result.err;
+
+    result = run((demo.scratch / "xdg-config").string(), (plain / "data").string(), {"associate", "levels"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("Not a directory"), std::string::npos) << result.err;
 }

@@ -71,6 +71,7 @@ TEST_F(TextCliTest, GetAndSetSingleTextsInUtf8)
         {{"texts", "set", "37", "NEW GAMES"}, "has 9 characters; its field takes 8"},
         {{"texts", "set", "170", "BLASTER"}, "has 7 characters; its field takes 6"},
         {{"texts", "set", "37", "€"}, "cannot be stored in the game's character set"},
+        {{"texts", "set", "37", "NEW\xC3"}, "The text is not valid UTF-8 (at byte 4). Nothing was written"},
         {{"texts", "set", "6", "x"}, "Line 6 names no game text"},
         {{"texts", "set", "seven", "x"}, "Line seven names no game text"},
         {{"texts", "get", "174"}, "Line 174 names no game text"},

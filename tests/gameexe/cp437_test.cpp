@@ -1,4 +1,5 @@
 #include "gameexe/cp437.h"
+#include "gameexe/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,32 @@ TEST(Cp437Test, RefusesWhatTheGameCannotHold)
         EXPECT_EQ(error.character, U'€');
         EXPECT_NE(std::string(error.what()).find("€"), std::string::npos);
     }
+}
+
+TEST(Cp437Test, TakesUtf8ArgumentsAndRefusesMalformedOnes)
+{
+    EXPECT_EQ(utf8ToCp437("Gr\xC3\xBC\xC3\x9F \xE2\x98\xBA"), "Gr\x81\xE1 \x01");   // Grüß ☺
+    EXPECT_EQ(utf8ToCp437(""), "");
+    const std::pair<std::string, std::string> malformed[] = {
+        {"ab\xFF", "at byte 3"},             // no lead byte
+        {"\x80", "at byte 1"},               // a continuation byte alone
+        {"x\xC3", "at byte 2"},              // cut short at the end
+        {"\xC3(", "at byte 1"},              // cut short by another character
+        {"\xC0\xAF", "at byte 1"},          // overlong '/'
+        {"\xE0\x80\xAF", "at byte 1"},      // overlong, three bytes
+        {"\xED\xA0\x80", "at byte 1"},      // a surrogate
+        {"\xF4\x90\x80\x80", "at byte 1"},  // beyond U+10FFFF
+    };
+    for (const auto& [text, where] : malformed) {
+        try {
+            utf8ToCp437(text);
+            ADD_FAILURE() << "no error for " << where;
+        } catch (const Utf8Error& error) {
+            EXPECT_EQ(std::string(error.what()), "The text is not valid UTF-8 (" + where + ")");
+        }
+    }
+    EXPECT_THROW(utf8ToCp437("\xE2\x82\xAC"), CharacterError);   // valid, but € has no byte
+    EXPECT_EQ(decodeUtf8("\xF0\x9F\x98\x80\xEF\xBF\xBF"), U"\U0001F600\uFFFF");
 }
 
 } // namespace quorvex

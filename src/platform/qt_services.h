@@ -1,0 +1,76 @@
+#pragma once
+// The Qt half of the platform services (the QSettings store, the clock with the system's date
+// and time formats, the desktop's file classes), built as the module "quorvex-qt-services" from
+// the same files that the program links (qt_platform.cpp, file_classes.cpp). The CLI loads it
+// only when a command needs one of them, so that a conversion loads no Qt at all. Qt-free.
+#include "platform/settings_file.h"
+#include "shell/associations.h"
+#include "shell/services.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace quorvex {
+
+struct QtServices {
+    // The program's settings store, or one on the INI file given (tests).
+    std::unique_ptr<SettingsStore> (*settingsStore)(const std::filesystem::path* iniFile);
+    std::unique_ptr<Clock> (*clock)();
+    std::unique_ptr<FileClassStore> (*desktopClassStore)();
+};
+
+// The module's entry point: extern "C" const QtServices* quorvex_qt_services().
+inline constexpr const char* QtServicesModule = "quorvex-qt-services";
+inline constexpr const char* QtServicesEntry = "quorvex_qt_services";
+using QtServicesEntryPoint = const QtServices*();
+
+// Loads the module at the first call; throws ModuleError.
+const QtServices& qtServices();
+
+// The settings for the CLI: read from the settings file without Qt, and through the module's
+// QSettings store from the first write on (QSettings keeps its own view of the file) and for
+// the few forms only Qt reads. On Windows, where the settings live in the registry, always
+// through the module.
+class LoadedSettingsStore final : public SettingsStore {
+public:
+    // The program's settings, or an INI file (tests).
+    explicit LoadedSettingsStore(std::optional<std::filesystem::path> iniFile = std::nullopt);
+    ~LoadedSettingsStore() override;
+
+    bool contains(const std::string& name) const override;
+    std::optional<std::string> text(const std::string& name) const override;
+    std::optional<std::int64_t> integer(const std::string& name) const override;
+    void setText(const std::string& name, const std::string& value) override;
+    void setInteger(const std::string& name, std::int64_t value) override;
+
+    // Whether the module's store has been needed (tests).
+    bool usesQt() const { return qt_ != nullptr; }
+
+private:
+    SettingsStore& qt() const;
+    // Whether reads still go to the file read without Qt (read at the first of them).
+    bool readsFile() const;
+    const IniSettings& file() const;
+
+    std::optional<std::filesystem::path> iniFile_;
+    mutable std::optional<IniSettings> read_;
+    mutable std::unique_ptr<SettingsStore> qt_;
+};
+
+// The module's clock, loaded at its first use (when a log line is written); a FileError when
+// the module cannot be loaded.
+class LoadedClock final : public Clock {
+public:
+    LoadedClock();
+    ~LoadedClock() override;
+    Date today() const override { return clock().today(); }
+    std::string shortDate() const override { return clock().shortDate(); }
+    std::string longTime() const override { return clock().longTime(); }
+
+private:
+    const Clock& clock() const;
+    mutable std::unique_ptr<Clock> clock_;
+};
+
+} // namespace quorvex
