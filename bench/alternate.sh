@@ -2,6 +2,7 @@
 # a shared machine, and prints the median wall time of each and their ratio (times taken from
 # bash's EPOCHREALTIME in microseconds).
 # alternate RUNS NAME_A NAME_B -- A... -- B...
+# ALTERNATE_BEFORE, when set, is run (untimed) before every run of either command.
 # With ALTERNATE_UNTIL_REPORTED=1 a run ends at the time the command itself prints as
 # "painted MICROSECONDS" (see src/app/first_paint.h), so its teardown is not counted.
 alternate() {
@@ -34,6 +35,7 @@ timed_run() {
     local name=$1 start end report=/dev/null
     shift
     [[ ${ALTERNATE_UNTIL_REPORTED:-0} == 1 ]] && report="${TMPDIR:-/tmp}/alternate-report.$$"
+    [[ -n ${ALTERNATE_BEFORE:-} ]] && eval "$ALTERNATE_BEFORE"
     start=${EPOCHREALTIME/./}
     "$@" >"$report" 2>/dev/null || { echo "$name failed" >&2; return 1; }
     end=${EPOCHREALTIME/./}

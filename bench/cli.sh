@@ -23,6 +23,15 @@ done
 echo "== one conversion, level to bitmap"
 alternate "$runs" "quorvex-cli convert" "cp of the bitmap" \
     -- "$cli" convert "$level" "$scratch/one.bmp" -- cp "$scratch/reference.bmp" "$scratch/copy.bmp"
-echo "== convert-all, 1,000 levels"
+# Both sides write 1,000 new files into emptied folders (untimed emptying, synced, so that one
+# run's write-back does not land on the next); then both write over the files of their last
+# run, where convert-all replaces each file whole (a new file renamed over the old one, so that
+# an interrupted run never leaves a half-written one) and cp overwrites in place.
+echo "== convert-all, 1,000 levels into an empty folder"
+ALTERNATE_BEFORE="rm -rf '$scratch/out' '$scratch/copies'; mkdir '$scratch/out' '$scratch/copies'; sync" \
+alternate "$(( (runs + 3) / 4 ))" "quorvex-cli convert-all" "cp of the 1,000 bitmaps" \
+    -- "$cli" convert-all "$scratch"/levels/*.LEV --to "$scratch/out" -- cp "$scratch"/bitmaps/*.bmp "$scratch/copies"
+echo "== convert-all, 1,000 levels over the files of the last run"
+ALTERNATE_BEFORE="sync" \
 alternate "$(( (runs + 3) / 4 ))" "quorvex-cli convert-all" "cp of the 1,000 bitmaps" \
     -- "$cli" convert-all "$scratch"/levels/*.LEV --to "$scratch/out" -- cp "$scratch"/bitmaps/*.bmp "$scratch/copies"

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -311,6 +312,25 @@ void writeAll(int fd, const fs::path& temporary, const fs::path& path, std::span
     }
 }
 
+// Puts temporary in the place of an existing path by swapping the two names, then removes the
+// old file, now under the temporary name. Atomic like a rename, but ext4 writes the new data
+// out at once when a rename replaces a file; the swap leaves it to the page cache, which is
+// what Durability::Cached asks for. False, with nothing changed, where swapping is not
+// available (no such file to replace, another system or file system): the caller renames.
+bool exchangeInto(const fs::path& temporary, const fs::path& path)
+{
+#if defined(__linux__) && defined(RENAME_EXCHANGE)
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) != 0)
+        return false;
+    ::unlink(temporary.c_str());
+    return true;
+#else
+    (void)temporary;
+    (void)path;
+    return false;
+#endif
+}
+
 // Flushes (when asked), closes and renames the finished temporary file over path.
 void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, Durability durability)
 {
@@ -319,6 +339,8 @@ void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, Du
         abandon(fd, temporary, path, errno);
 #endif
     ::close(fd);
+    if (durability == Durability::Cached && exchangeInto(temporary, path))
+        return;
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         const int code = errno;
         std::error_code ignored;

@@ -98,15 +98,24 @@ TEST(GameFile, PatchesInPlaceWithoutTruncating)
     EXPECT_EQ(file.readInt16(), -2);
 }
 
+// Both ways of replacing (renamed over, or swapped in and the old file removed, for the
+// cached writes of conversions) leave one whole file with its permissions and nothing else.
 TEST(GameFile, AtomicWriteLeavesNoTemporaryAndReplacesWhole)
 {
-    test::ScratchFolder scratch;
-    const auto path = scratch / "out.bin";
-    test::writeBytes(path, std::vector<std::uint8_t>(100, 1));
-    writeFileAtomically(path, std::vector<std::uint8_t>{5, 6});
-    EXPECT_EQ(test::readBytes(path), (std::vector<std::uint8_t>{5, 6}));
-    EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path()), fs::directory_iterator()), 1);
-    EXPECT_THROW(writeFileAtomically(scratch / "no-such-folder" / "x", std::vector<std::uint8_t>{1}), FileError);
+    for (const auto durability : {Durability::Flushed, Durability::Cached}) {
+        test::ScratchFolder scratch;
+        const auto path = scratch / "out.bin";
+        test::writeBytes(path, std::vector<std::uint8_t>(100, 1));
+        fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+        writeFileAtomically(path, std::vector<std::uint8_t>{5, 6}, durability);
+        EXPECT_EQ(test::readBytes(path), (std::vector<std::uint8_t>{5, 6}));
+        EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+        writeFileAtomically(scratch / "new.bin", std::vector<std::uint8_t>{7}, durability);
+        EXPECT_EQ(test::readBytes(scratch / "new.bin"), std::vector<std::uint8_t>{7});
+        EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path()), fs::directory_iterator()), 2);
+        EXPECT_THROW(writeFileAtomically(scratch / "no-such-folder" / "x", std::vector<std::uint8_t>{1}, durability),
+                     FileError);
+    }
 }
 
 TEST(GameFile, AtomicWriteKeepsPermissionsAndRefusesAReadOnlyFile)
