@@ -2,6 +2,7 @@
 #include "app/first_paint.h"
 #include "app/qt_services.h"
 #include "app/windows.h"
+#include "controls/drawn_frames_style.h"
 #include "controls/shadowed_hint_window.h"
 #include "gameexe/game_file.h"
 #include "platform/qt_platform.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("Quorvex");
     QApplication::setOrganizationName("Morvane");
     quorvex::TShadowedHintWindow::install(app);   // before any window is shown
+    quorvex::DrawnFramesStyle::install(app);
 
     quorvex::QtPrompts prompts;
     quorvex::QtShell shell;
