@@ -110,6 +110,7 @@ void TMainForm::buildWindow()
     scroller->setWidgetResizable(true);
     scroller->viewport()->setAutoFillBackground(false);   // the window behind it has the same colour
     scroller->setWidget(central);
+    central->setAutoFillBackground(false);   // which setWidget turned on: one full-window fill less
     setCentralWidget(scroller);
     connect(pages_, &QTabWidget::currentChanged, this, [this](int index) { ensurePage(static_cast<Page>(index)); });
     buildPages();
