@@ -45,7 +45,10 @@ std::vector<fs::path> moduleFolders()
 {
     if (const char* overridden = std::getenv("QUORVEX_MODULE_DIR"); overridden && *overridden)
         return {fs::path(overridden)};
-    return {programFolder(), fs::path(QUORVEX_MODULE_INSTALL_DIR)};
+    // Beside the executable (the build tree), in the lib folder of the prefix the executable was
+    // installed to (so an installed tree may move), and where it was configured to be installed.
+    const auto program = programFolder();
+    return {program, program.parent_path() / QUORVEX_MODULE_INSTALL_SUBDIR, fs::path(QUORVEX_MODULE_INSTALL_DIR)};
 }
 
 void* loadModule(const std::string& name)

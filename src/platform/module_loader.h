@@ -22,7 +22,8 @@ std::filesystem::path moduleFile(const std::filesystem::path& folder, const std:
 
 // The address of the entry point symbol of module name, whose file is loaded once and then
 // kept. Looked up in $QUORVEX_MODULE_DIR when set, else beside the executable, else in the
-// module folder of the installation as configured (lib/quorvex). Throws ModuleError.
+// module folder (lib/quorvex) of the prefix the executable lies in, else in that of the
+// installation as configured. Throws ModuleError.
 void* moduleEntry(const std::string& name, const char* symbol);
 
 // The entry point as the function type it has: extern "C" Entry symbol.

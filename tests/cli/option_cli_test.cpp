@@ -1,6 +1,7 @@
 // quorvex-cli blood, ai and associate on a demo game: the values written, the status texts and
 // log lines, refusals that write nothing, and the associations in a scratch desktop.
 #include "gameexe/places.h"
+#include "platform/module_loader.h"
 #include "platform/qt_services.h"
 #include "test_support.h"
 
@@ -164,6 +165,24 @@ TEST_F(OptionCliTest, OnlyASettingsWriteOrALogLineLoadsQt)
     EXPECT_NE(result.err.find("The change was made, but the activity log could not be written"), std::string::npos)
         << result.err;
     EXPECT_NE(readBytes(demo.workspace.torloExe()), exe);
+}
+
+// An installed tree finds its modules in its own lib folder, also after it has been moved
+// elsewhere than the prefix it was configured for.
+TEST_F(OptionCliTest, AnInstalledTreeFindsItsModulesWhereverItLies)
+{
+    const auto prefix = demo.scratch / "moved-prefix";
+    const fs::path built = QUORVEX_CLI_PATH;
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / QUORVEX_MODULE_INSTALL_SUBDIR);
+    fs::copy_file(built, prefix / "bin" / "quorvex-cli");
+    fs::copy_file(moduleFile(built.parent_path(), "quorvex-qt-services"),
+                  moduleFile(prefix / QUORVEX_MODULE_INSTALL_SUBDIR, "quorvex-qt-services"));
+    const auto result = runCommand({"env", "-u", "QUORVEX_MODULE_DIR", "QUORVEX_DATA_DIR=" + data.string(),
+                                    "XDG_CONFIG_HOME=" + (demo.scratch / "xdg-config").string(),
+                                    (prefix / "bin" / "quorvex-cli").string(), "options", "set", "MakePL=yes"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(readText(demo.scratch / "xdg-config" / "Morvane" / "Quorvex.conf").find("MakePL=yes"), std::string::npos);
 }
 
 TEST_F(OptionCliTest, FailuresInsideTheQtServicesReachTheCommandLine)
