@@ -289,7 +289,7 @@ void SoundPage::PlayButClick()
     }
     std::vector<std::uint8_t> unsignedSamples(samples.size());
     std::transform(samples.begin(), samples.end(), unsignedSamples.begin(), wavSample);
-    const auto refused = player_->play(std::move(unsignedSamples), static_cast<int>(SoundSampleRate), {});
+    const auto refused = player_->play(std::move(unsignedSamples), static_cast<int>(SoundSampleRate));
     if (!refused.empty())
         host_.StatusShow(fromSystemText(refused));
 }

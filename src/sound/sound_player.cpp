@@ -27,7 +27,7 @@ class QtSoundPlayer final : public SoundPlayer {
 public:
     ~QtSoundPlayer() override { stop(); }
 
-    std::string play(std::vector<std::uint8_t> samples, int rate, std::function<void()> finished) override
+    std::string play(std::vector<std::uint8_t> samples, int rate) override
     {
         stop();
         // Without an output device Qt would report "playing" and play nothing.
@@ -47,13 +47,9 @@ public:
         source->setData(narrow ? QByteArray(reinterpret_cast<const char*>(samples.data()), static_cast<qsizetype>(samples.size()))
                                : widened(samples));
         source->open(QIODevice::ReadOnly);
-        QObject::connect(sink_, &QAudioSink::stateChanged, sink_, [this, finished = std::move(finished)](QAudio::State state) {
-            if (state != QAudio::IdleState)
-                return;
-            const auto done = finished;   // stop drops the connection that holds finished
-            stop();                       // the whole sound was played
-            if (done)
-                done();
+        QObject::connect(sink_, &QAudioSink::stateChanged, sink_, [this](QAudio::State state) {
+            if (state == QAudio::IdleState)
+                stop();   // the whole sound was played
         });
         sink_->start(source);
         if (sink_->error() != QAudio::NoError) {

@@ -3,7 +3,6 @@
 // it pulls in (PulseAudio, D-Bus, Qt Network…) are loaded at the first play, not at every start.
 // The program and the module share only this header: no Qt type and no signal crosses it.
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,9 +12,9 @@ class SoundPlayer {
 public:
     virtual ~SoundPlayer() = default;
     // Stops what plays and starts samples (8-bit unsigned, mono, at rate samples a second) on
-    // the default output; finished is called once all were played. Returns an empty text, or
-    // the status text that says why the sound can not be played.
-    virtual std::string play(std::vector<std::uint8_t> samples, int rate, std::function<void()> finished) = 0;
+    // the default output; playing stops by itself at their end. Returns an empty text, or the
+    // status text that says why the sound can not be played.
+    virtual std::string play(std::vector<std::uint8_t> samples, int rate) = 0;
     virtual void stop() = 0;
     virtual bool isPlaying() const = 0;
 };
