@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QScreen>
 
 namespace quorvex {
@@ -28,33 +29,12 @@ QIcon folderIcon(bool open)
     painter.setRenderHint(QPainter::Antialiasing);
     const QColor edge(0x8a, 0x6a, 0x1c), back(0xe8, 0xb8, 0x40), front(0xf8, 0xd8, 0x70);
     painter.setPen(QPen(edge, 1));
-    // The back with its tab.
-    QPainterPath backPath;
-    backPath.moveTo(1.5, 13.5);
-    backPath.lineTo(1.5, 3.5);
-    backPath.lineTo(6.0, 3.5);
-    backPath.lineTo(7.5, 5.0);
-    backPath.lineTo(14.5, 5.0);
-    backPath.lineTo(14.5, 13.5);
-    backPath.closeSubpath();
+    // The back with its tab, then the front: flat when closed, tilted open.
     painter.setBrush(back);
-    painter.drawPath(backPath);
-    // The front: flat when closed, tilted open.
-    QPainterPath frontPath;
-    if (open) {
-        frontPath.moveTo(1.5, 13.5);
-        frontPath.lineTo(4.0, 7.5);
-        frontPath.lineTo(15.5, 7.5);
-        frontPath.lineTo(13.5, 13.5);
-    } else {
-        frontPath.moveTo(1.5, 13.5);
-        frontPath.lineTo(1.5, 6.5);
-        frontPath.lineTo(14.5, 6.5);
-        frontPath.lineTo(14.5, 13.5);
-    }
-    frontPath.closeSubpath();
+    painter.drawPolygon(QPolygonF({{1.5, 13.5}, {1.5, 3.5}, {6.0, 3.5}, {7.5, 5.0}, {14.5, 5.0}, {14.5, 13.5}}));
     painter.setBrush(front);
-    painter.drawPath(frontPath);
+    painter.drawPolygon(open ? QPolygonF({{1.5, 13.5}, {4.0, 7.5}, {15.5, 7.5}, {13.5, 13.5}})
+                             : QPolygonF({{1.5, 13.5}, {1.5, 6.5}, {14.5, 6.5}, {14.5, 13.5}}));
     painter.end();
     return QIcon(pixmap);
 }
