@@ -105,8 +105,6 @@ void BackupControl::RestoreButtonClick()
                                         [this](std::string_view question) { return host_.prompts().askYesNo(std::string(question)); });
     host_.report(outcome);
     refresh();
-    if (outcome.succeeded())
-        host_.gameEvents().gameDataChanged(GameData::All);   // what the pages hold came from the old file
 }
 
 } // namespace quorvex

@@ -335,8 +335,6 @@ void TMainForm::pluginInstalled(const PluginPages& pages, const PluginWrites& wr
         objects_->selectRow(pages.object);
     if (wrote.sobjects)
         sobjects_->selectRow(pages.sobject);
-    events_.gameDataChanged((wrote.weapons ? GameData::Weapons : 0u) | (wrote.objects ? GameData::Objects : 0u)
-                            | (wrote.sobjects ? GameData::SpecialObjects : 0u));
 }
 
 void TMainForm::StatusShow(const QString& text)
@@ -346,7 +344,7 @@ void TMainForm::StatusShow(const QString& text)
     statusSinceActivation_ = true;
 }
 
-void TMainForm::report(const Outcome& outcome)
+void TMainForm::report(const Outcome& outcome, const QObject* from)
 {
     if (!outcome.status.empty())
         StatusShow(fromSystemText(outcome.status));
@@ -354,6 +352,9 @@ void TMainForm::report(const Outcome& outcome)
     if (outcome.succeeded() && !outcome.logMessage.empty())
         if (const auto warning = appendToLog(log_, outcome); !warning.empty())
             services_.prompts.error(warning);
+    // The one notification of changed game data: every operation passes here.
+    if (!outcome.changed.empty())
+        events_.gameDataChanged(outcome.changed, from);
 }
 
 bool TMainForm::guarded(const std::function<void()>& handler)
@@ -534,12 +535,6 @@ const Palette& TMainForm::workingPalette() const
 {
     static const Palette notReadYet{};
     return palette_ ? palette_->workingPalette() : notReadYet;
-}
-
-void TMainForm::reloadWorkingPalette(bool materialsToo)
-{
-    // The palette page holds both and reloads them.
-    events_.gameDataChanged(GameData::Palette | (materialsToo ? GameData::Materials : 0u));
 }
 
 void TMainForm::setGameFolder(const fs::path& folder)

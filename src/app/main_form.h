@@ -72,15 +72,12 @@ public:
     std::optional<std::filesystem::path> selectedModFile() const override;
     bool makeLwp2() const override;
     void StatusShow(const QString& text) override;
-    void report(const Outcome& outcome) override;
+    void report(const Outcome& outcome, const QObject* from = nullptr) override;
     bool guarded(const std::function<void()>& handler) override;
 
     // Points the program at another game folder; when it differs, every holder of game data
     // is told once through gameEvents().gameFolderChanged.
     void setGameFolder(const std::filesystem::path& folder) override;
-    // Re-reads the working palette (and the materials) from the game after an activation
-    // changed them.
-    void reloadWorkingPalette(bool materialsToo = false);
     // What a weapon plugin works on: the weapon page's table and the rows of the three lists;
     // after it, the pages select the rows it left and show what it wrote.
     PluginPages pluginPages() const;

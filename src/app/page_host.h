@@ -17,29 +17,16 @@ namespace quorvex {
 
 class ActivityLog;
 
-// The parts of the game that an operation may have changed behind a page's back, as flags.
-struct GameData {
-    static constexpr unsigned Weapons = 1u << 0;
-    static constexpr unsigned Objects = 1u << 1;
-    static constexpr unsigned SpecialObjects = 1u << 2;
-    static constexpr unsigned Palette = 1u << 3;     // the palette in torlo.exe and the working palette
-    static constexpr unsigned Materials = 1u << 4;
-    static constexpr unsigned Texts = 1u << 5;
-    static constexpr unsigned Sounds = 1u << 6;
-    static constexpr unsigned Hacks = 1u << 7;
-    static constexpr unsigned Ai = 1u << 8;
-    static constexpr unsigned All = ~0u;
-};
-
 class GameEvents : public QObject {
     Q_OBJECT
 signals:
     // Raised once when the game folder changes: everything that holds data read from the game
     // reloads it, so that nothing of the old game is ever written into the new one.
     void gameFolderChanged();
-    // Raised after an operation (activation, a plugin, a restore) changed parts of the game
-    // files; `parts` is a set of GameData flags.
-    void gameDataChanged(unsigned parts);
+    // Raised by report() after an operation changed parts of the game (its Outcome's
+    // `changed`): every holder that shows any of them reloads what it shows, except `from`, the
+    // holder that made the change itself and already shows what it wrote.
+    void gameDataChanged(quorvex::GameParts parts, const QObject* from);
     // Raised after an operation wrote a file outside the game data (an export), so that the
     // file list shows it.
     void filesChanged();
@@ -64,8 +51,9 @@ public:
     virtual bool makeLwp2() const = 0;
 
     virtual void StatusShow(const QString& text) = 0;
-    // The status text first, then the log entry.
-    virtual void report(const Outcome& outcome) = 0;
+    // The status text first, then the log entry, then gameDataChanged for the parts the
+    // operation changed; `from` is the holder that made the change, when it keeps what it shows.
+    virtual void report(const Outcome& outcome, const QObject* from = nullptr) = 0;
     // Runs a handler; any error is shown in a message box and abandons the handler.
     virtual bool guarded(const std::function<void()>& handler) = 0;
     // Points the program at another game folder; when it differs, gameFolderChanged is raised.

@@ -326,6 +326,7 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
     }
     Placement placement(staging.path);
     int unpacked = 0;
+    GameParts changed;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (!keep[i])
             continue;
@@ -338,9 +339,11 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
         if (auto failed = placement.place(staging.path / std::to_string(i), entry.target, replace[i]))
             return refuse("could not write " + inQuotes(entry.target) + ": " + failed.message());
         ++unpacked;
+        changed |= installedGamePartsIn(entry.target);
     }
     placement.commit();
-    return Outcome::done("Unpacked " + std::to_string(unpacked) + " file(s) from " + inQuotes(archivePath.filename()));
+    return Outcome::done("Unpacked " + std::to_string(unpacked) + " file(s) from " + inQuotes(archivePath.filename()))
+        .changing(changed);
 }
 
 } // namespace quorvex

@@ -7,6 +7,8 @@
 #include "gameexe/places.h"
 #include "texts/translation.h"
 
+#include <utility>
+
 namespace fs = std::filesystem;
 
 namespace quorvex {
@@ -61,12 +63,17 @@ Activation activateLevel(const fs::path& file, const std::string& path, const fs
     dat.seek(places::DatLevelName);
     dat.writeByte(static_cast<std::uint8_t>(name.size()));
     dat.write(name);
-    return {Outcome::done("Level activated", "Level " + path + " activated"), powerlevel,
+    auto changed = GameParts(GamePart::Level);
+    if (powerlevel)
+        changed |= GamePart::Palette;
+    if (form == LevelForm::Powerlevel2)
+        changed |= GamePart::Materials;
+    return {Outcome::done("Level activated", "Level " + path + " activated").changing(changed), powerlevel,
             form == LevelForm::Powerlevel2};
 }
 
 Activation activateMod(const fs::path& file, const std::string& path, const std::string& gameName,
-                       const fs::path& gameFile, const std::string& logKind)
+                       const fs::path& gameFile, const std::string& logKind, GamePart part)
 {
     std::string upperName = file.filename().string();
     for (auto& c : upperName)
@@ -82,7 +89,7 @@ Activation activateMod(const fs::path& file, const std::string& path, const std:
     } catch (const FileError& error) {
         return {Outcome::refused(std::string("Mod not activated: ") + error.what()), false};
     }
-    return {Outcome::done("Mod activated", logKind + path + " activated"), false};
+    return {Outcome::done("Mod activated", logKind + path + " activated").changing(part), false};
 }
 
 Activation activateRawPalette(const fs::path& file, const std::string& path, const Workspace& workspace)
@@ -98,7 +105,7 @@ Activation activateRawPalette(const fs::path& file, const std::string& path, con
     GameFile exe(workspace.torloExe());
     requirePalettePlace(exe);
     writeGamePalette(exe, palette.colours);
-    return {Outcome::done("Palette activated", "Palette " + path + " activated"), true};
+    return {Outcome::done("Palette activated", "Palette " + path + " activated").changing(GamePart::Palette), true};
 }
 
 Activation activatePalPalette(const fs::path& file, const std::string& path, const Workspace& workspace)
@@ -113,7 +120,7 @@ Activation activatePalPalette(const fs::path& file, const std::string& path, con
     if (!palette)
         return {Outcome::refused("Not a valid palette"), false};
     writeGamePalette(exe, palette->colours);
-    return {Outcome::done("Palette activated", "Palette " + path + " activated"), true};
+    return {Outcome::done("Palette activated", "Palette " + path + " activated").changing(GamePart::Palette), true};
 }
 
 Activation activatePlugin(const fs::path& file, const Workspace& workspace, const Asker& ask, PluginPages* pages)
@@ -122,7 +129,11 @@ Activation activatePlugin(const fs::path& file, const Workspace& workspace, cons
     auto installed = installPlugin(file, workspace, pages ? *pages : fresh, ask);
     if (installed.reports.empty())
         return {Outcome::nothing("The plugin holds no record"), false};
-    Activation activation{installed.reports.back(), false};
+    // One notification for the whole installation: the last report carries every part changed.
+    GameParts changed;
+    for (auto& report : installed.reports)
+        changed |= std::exchange(report.changed, {});
+    Activation activation{std::move(installed.reports.back()).changing(changed), false};
     installed.reports.pop_back();
     activation.earlier = std::move(installed.reports);
     activation.pluginWrote = installed.wrote;
@@ -153,9 +164,9 @@ Activation activateFile(const fs::path& file, const fs::path& browsedFolder, con
     if (extension == ".LEV")
         return activateLevel(file, path, browsedFolder, workspace);
     if (extension == ".CHR")
-        return activateMod(file, path, "TORLO.CHR", workspace.torloChr(), "Graphic Mod ");
+        return activateMod(file, path, "TORLO.CHR", workspace.torloChr(), "Graphic Mod ", GamePart::Graphics);
     if (extension == ".SND")
-        return activateMod(file, path, "TORLO.SND", workspace.torloSnd(), "Soundmod ");
+        return activateMod(file, path, "TORLO.SND", workspace.torloSnd(), "Soundmod ", GamePart::Sounds);
     if (extension == ".ACT" || extension == ".LPL")
         return activateRawPalette(file, path, workspace);
     if (extension == ".PAL")

@@ -50,7 +50,7 @@ public:
     {
         // The source stays, so the picture is not forced to the disk: a conversion costs a copy.
         writeFileAtomically(target_, bytes, Durability::Cached);
-        return Outcome::done(status + inQuotes(target_));
+        return Outcome::done(status + inQuotes(target_)).changing(gamePartsIn(target_, workspace_.gameFolder));
     }
 
     ResourceFile resources() const { return ResourceFile(workspace_.resourceFile); }

@@ -151,6 +151,11 @@ void beforeFileChange(const fs::path& path)
         installed->keep(path);
 }
 
+GameParts installedGamePartsIn(const fs::path& path)
+{
+    return installed ? gamePartsIn(path, installed->workspace_.gameFolder) : GameParts{};
+}
+
 BackupKeeper::BackupKeeper(const Workspace& workspace, Now now)
     : workspace_(workspace), now_(now ? std::move(now) : Now([] { return std::time(nullptr); }))
 {
@@ -296,7 +301,8 @@ Outcome BackupKeeper::restoreBackup(const Backup& backup, const Asker& ask)
     const auto target = fileFor(backup);
     keepCopy(target, true);
     copyFileAtomically(backup.copy, target);
-    return Outcome::done("Backup restored", "Backup of " + fs::absolute(target).string() + " from " + backup.date + " restored");
+    return Outcome::done("Backup restored", "Backup of " + fs::absolute(target).string() + " from " + backup.date + " restored")
+        .changing(gamePartsIn(target, workspace_.gameFolder));
 }
 
 InstalledBackupKeeper::InstalledBackupKeeper(const Workspace& workspace, Now now)

@@ -25,6 +25,10 @@ namespace quorvex {
 // most tests) nothing is kept.
 void beforeFileChange(const std::filesystem::path& path);
 
+// The parts of the installed keeper's game that the file holds (none without a keeper): what
+// deleting, renaming, copying or unpacking over it changes.
+GameParts installedGamePartsIn(const std::filesystem::path& path);
+
 struct Backup {
     std::string id;                  // unique within a game's backups; the CLI and the list use it
     std::string file;                // the file's name in the game folder, or the full path of a level elsewhere
@@ -62,6 +66,7 @@ public:
     std::filesystem::path folder() const;
 
 private:
+    friend GameParts installedGamePartsIn(const std::filesystem::path& path);
     bool inGameFolder(const std::filesystem::path& path) const;
     std::string fileKey(const std::filesystem::path& path) const;
     std::filesystem::path fileFor(const Backup& backup) const;

@@ -74,8 +74,8 @@ TObjForm::TObjForm(PageHost& host, QWidget* parent, Build when)
     setWindowTitle("Special Hacks");
     // What the window shows belongs to one game: another game is read afresh.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { host_.guarded([this] { readGame(); }); });
-    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {
-        if (parts & GameData::Hacks)
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
+        if (from != this && parts.has(GamePart::Hacks))
             host_.guarded([this] { readGame(); });
     });
     if (when == Build::Now)
@@ -262,7 +262,7 @@ void TObjForm::DoAllButtonClick()
     if (!std::filesystem::exists(host_.workspace().torloExe()))
         hide();
     const auto outcome = saveHacks(host_.workspace(), values());
-    host_.report(outcome);
+    host_.report(outcome, this);
     hide();
 }
 

@@ -71,7 +71,7 @@ public:
     void PL2ButClick();
 
 private:
-    void reload(unsigned parts);
+    void reload(GameParts parts);
     void enableControls();
     void guarded(void (PalettePage::*handler)());
 

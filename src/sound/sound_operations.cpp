@@ -111,7 +111,7 @@ Outcome saveSoundBank(SoundBank& bank, const fs::path& file)
     auto rebuilt = bank.rebuild();
     writeFileAtomically(file, rebuilt);
     bank = SoundBank::fromBytes(std::move(rebuilt));
-    return Outcome::done("Sounds saved", "Sound bank " + file.string() + " saved");
+    return Outcome::done("Sounds saved", "Sound bank " + file.string() + " saved").changing(GamePart::Sounds);
 }
 
 Outcome saveSoundMod(const SoundBank& bank, const fs::path& target, const Asker& ask)

@@ -100,8 +100,8 @@ SoundPage::SoundPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host)
         if (!selectedMod_)
             switchBank(host_.workspace().torloSnd(), false);
     });
-    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {
-        if (parts & GameData::Sounds)
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
+        if (from != this && parts.has(GamePart::Sounds))
             switchBank(bankPath_, true);
     });
 }
@@ -145,7 +145,7 @@ void SoundPage::switchBank(const fs::path& file, bool fileReplaced)
     if (bank_ && bank_->anyChanged()) {
         const auto question = "The imported sounds of " + inQuotes(bankPath_) + " are not saved. Save them now?";
         if (!fileReplaced && host_.prompts().askYesNo(question))
-            host_.guarded([this] { host_.report(saveSoundBank(*bank_, bankPath_)); });
+            host_.guarded([this] { host_.report(saveSoundBank(*bank_, bankPath_), this); });
         else
             host_.StatusShow("The imported sounds were dropped");
     }
@@ -341,7 +341,7 @@ void SoundPage::ImportWavButClick()
 void SoundPage::SaveSoundButClick()
 {
     stopPlaying();
-    host_.report(saveSoundBank(bank(), bankPath_));
+    host_.report(saveSoundBank(bank(), bankPath_), this);
     updateMarks();
 }
 

@@ -101,7 +101,7 @@ static_assert(gameTextOfLine(170)->typedLimit == 6);
 // What "Save" and a single write report: nothing shown, a log entry without time.
 Outcome textsSaved()
 {
-    auto outcome = Outcome::done({}, "New texts saved. Detailed information not yet available");
+    auto outcome = Outcome::done({}, "New texts saved. Detailed information not yet available").changing(GamePart::Texts);
     outcome.logWithoutTime = true;
     return outcome;
 }

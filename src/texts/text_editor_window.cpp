@@ -75,6 +75,12 @@ TTextForm::TTextForm(PageHost& host, QWidget* parent)
         if (isVisible())
             host_.guarded([this] { ReadStrings(); });
     });
+    // A translation activated or a backup restored while the window is open: the fields show
+    // the game's texts again, so that Save never writes the old ones back.
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
+        if (from != this && parts.has(GamePart::Texts) && isVisible())
+            host_.guarded([this] { ReadStrings(); });
+    });
 }
 
 void TTextForm::setVisible(bool visible)
@@ -348,7 +354,7 @@ void TTextForm::SaveButtonClick()
     if (!outcome.succeeded())
         host_.prompts().error(outcome.status);   // the main window's status bar is out of sight
     else
-        host_.report(outcome);
+        host_.report(outcome, this);
 }
 
 void TTextForm::SaveToFileButtonClick()

@@ -93,7 +93,7 @@ Outcome importTranslation(const fs::path& file, const Workspace& workspace, cons
     if (cut > 0)
         status += cut == 1 ? " (1 line was longer than its field and was cut to the field's width)"
                            : " (" + std::to_string(cut) + " lines were longer than their fields and were cut to their widths)";
-    return Outcome::done(status, "Translation " + fs::absolute(file).string() + " activated");
+    return Outcome::done(status, "Translation " + fs::absolute(file).string() + " activated").changing(GamePart::Texts);
 }
 
 } // namespace quorvex

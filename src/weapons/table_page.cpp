@@ -25,11 +25,6 @@ QString fromView(std::string_view text)
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-unsigned dataFlag(RecordKind kind)
-{
-    return kind == RecordKind::Object ? GameData::Objects : GameData::SpecialObjects;
-}
-
 } // namespace
 
 const TablePage::Layout TablePage::Objects{ObjectArrays, RecordKind::Object, "ObjectPage", "ObjectList", "OSaveCurBut",
@@ -80,8 +75,8 @@ TablePage::TablePage(PageHost& host, QWidget* tab, const Layout& layout) : QWidg
     // Nothing is held in memory but the controls: they must never show one game's entry to be
     // saved into another.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { guarded(&TablePage::showEntry); });
-    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {
-        if (parts & dataFlag(layout_.kind))
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
+        if (from != this && parts.has(layout_.table.part))
             guarded(&TablePage::showEntry);
     });
 }
@@ -182,7 +177,7 @@ bool TablePage::showsSelectedRow() const
 void TablePage::saveClick()
 {
     if (showsSelectedRow())
-        host_.report(saveEntry(host_.workspace(), layout_.table, shown_, values()));
+        host_.report(saveEntry(host_.workspace(), layout_.table, shown_, values()), this);
 }
 
 PluginRecord TablePage::record() const

@@ -83,8 +83,8 @@ WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
 
     // The table is held in memory: a new game folder must never receive the old game's table.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { reload(); });
-    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {
-        if (parts & GameData::Weapons)
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
+        if (from != this && parts.has(GamePart::Weapons))
             reload();
     });
 }
@@ -255,7 +255,7 @@ void WeaponPage::NameEditExit()
     }
     list_->item(weapon)->setText(shown);
     nameEdit_->setText(shown);
-    host_.report(renameWeapon(host_.workspace(), data_.names, weapon, typed));
+    host_.report(renameWeapon(host_.workspace(), data_.names, weapon, typed), this);
 }
 
 void WeaponPage::SaveCurrentButClick()
@@ -263,7 +263,7 @@ void WeaponPage::SaveCurrentButClick()
     if (!loaded_)
         return;
     WapenVerander();
-    host_.report(saveWeapons(host_.workspace(), data_.table));
+    host_.report(saveWeapons(host_.workspace(), data_.table), this);
 }
 
 PluginRecord WeaponPage::pluginRecord(std::optional<int> weapon) const
