@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -40,9 +41,18 @@ struct Program {
     std::unique_ptr<TObjForm> hacks;
     std::unique_ptr<TTextForm> texts;
 
-    Program(MainFormFixture& fixture, QStringList arguments = {})
+    // dataFolder: the data folder of this program (the programs opened to compare keep their log,
+    // working files and backups apart from the walked one's).
+    Program(MainFormFixture& fixture, const fs::path& dataFolder, QStringList arguments)
     {
-        main = fixture.create(std::move(arguments));
+        Workspace workspace = fixture.demo.workspace;
+        workspace.gameFolder.clear();   // the settings decide
+        workspace.dataFolder = dataFolder;
+        fs::create_directories(dataFolder);
+        AppServices services{fixture.prompts, fixture.shell, fixture.clock, fixture.settings, workspace,
+                             std::move(arguments), [] { return false; }, [] { return 1920; }, nullptr};
+        main = std::make_unique<TMainForm>(std::move(services));
+        main->completeStartUp();
         hacks = std::make_unique<TObjForm>(*main);
         hacks->FormCreate();
         texts = std::make_unique<TTextForm>(*main);
@@ -126,7 +136,7 @@ TEST(GameDataNotification, EveryHolderShowsTheChangedGameAfterEveryOperation)
                     .succeeded());
 
     // The browser shows the mods (the command line names one).
-    Program program(fixture, {QString::fromStdString((mods / "MEADOW.LEV").string())});
+    Program program(fixture, ws.dataFolder, {QString::fromStdString((mods / "MEADOW.LEV").string())});
     auto& main = *program.main;
     auto click = [&](QWidget* root, const char* name) {
         auto* button = root->findChild<QPushButton*>(name);
@@ -151,9 +161,15 @@ TEST(GameDataNotification, EveryHolderShowsTheChangedGameAfterEveryOperation)
     auto restoreOriginal = [&](const char* file) {
         return Operation{file, [&, file] {
                              auto* list = main.findChild<QTreeWidget*>("BackupList");
-                             for (int i = 0; i < list->topLevelItemCount(); ++i)
-                                 if (list->topLevelItem(i)->text(0) == file && list->topLevelItem(i)->text(3) == "original")
-                                     list->setCurrentItem(list->topLevelItem(i));
+                             // The list follows the backups folder.
+                             QTest::qWaitFor([&] {
+                                 for (int i = 0; i < list->topLevelItemCount(); ++i)
+                                     if (list->topLevelItem(i)->text(0) == file && list->topLevelItem(i)->text(3) == "original") {
+                                         list->setCurrentItem(list->topLevelItem(i));
+                                         return true;
+                                     }
+                                 return false;
+                             });
                              ASSERT_TRUE(list->currentItem() && list->currentItem()->text(0) == file);
                              fixture.prompts.yesNo.assign(1, true);
                              click(&main, "RestoreButton");
@@ -185,7 +201,7 @@ TEST(GameDataNotification, EveryHolderShowsTheChangedGameAfterEveryOperation)
          }},
         {"text editor: Save",
          [&] {
-             program.texts->findChild<QLineEdit*>()->setText("Saved");
+             program.texts->findChild<QLineEdit*>()->setText("A");
              click(program.texts.get(), "SaveButton");
          }},
         activate("MEADOW.LEV"),
@@ -196,7 +212,7 @@ TEST(GameDataNotification, EveryHolderShowsTheChangedGameAfterEveryOperation)
         activate("WARM.PAL"),
         activate("NEONGFX.CHR"),
         activate("CRUNCHY.SND"),
-        activate("WALK.LWP"),
+        activate("WALK.LWP"),   // the Sounds page shows the game's bank again
         activate("WALK.LLF"),
         restoreOriginal("torlo.exe"),
         restoreOriginal("TORLO.SND"),
@@ -208,7 +224,8 @@ TEST(GameDataNotification, EveryHolderShowsTheChangedGameAfterEveryOperation)
         operation.run();
 
         const auto selected = main.selectedModFile();
-        Program fresh(fixture, selected ? QStringList{QString::fromStdString(selected->string())} : QStringList{});
+        Program fresh(fixture, fixture.demo.scratch / "fresh-data",
+                      selected ? QStringList{QString::fromStdString(selected->string())} : QStringList{});
         EXPECT_EQ(main.workingPalette(), fresh.main->workingPalette()) << "the working palette";
         const auto walkedHolders = program.holders();
         const auto freshHolders = fresh.holders();
@@ -216,8 +233,12 @@ TEST(GameDataNotification, EveryHolderShowsTheChangedGameAfterEveryOperation)
             selectAsIn(holder, freshHolders.at(name));
             const auto now = shown(holder);
             const auto expected = shown(freshHolders.at(name));
-            for (const auto& [control, value] : expected)
-                EXPECT_EQ(now.at(control).toStdString(), value.toStdString()) << name << " shows stale data in " << control.toStdString();
+            for (const auto& [control, value] : expected) {
+                const auto it = now.find(control);
+                ASSERT_NE(it, now.end()) << name << " has no " << control.toStdString();
+                EXPECT_EQ(it->second.toStdString(), value.toStdString())
+                    << name << " shows stale data in " << control.toStdString();
+            }
         }
         EXPECT_EQ(main.findChild<PalettePage*>()->materials(), fresh.main->findChild<PalettePage*>()->materials());
     }
