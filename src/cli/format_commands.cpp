@@ -5,7 +5,7 @@
 #include "formats/preview.h"
 #include "shell/settings.h"
 
-#include "formats/extension.h"
+#include "gameexe/extension.h"
 #include "formats/graphics_mod.h"
 #include "shell/outcome.h"
 

@@ -1,5 +1,6 @@
 #include "formats/activation.h"
-#include "formats/extension.h"
+#include "gameexe/extension.h"
+#include "formats/file_formats.h"
 #include "formats/level.h"
 #include "formats/palette.h"
 #include "gameexe/errors.h"
@@ -33,9 +34,11 @@ bool sameFolder(const fs::path& a, const fs::path& b)
     return fs::equivalent(a, b, error) || a.lexically_normal() == b.lexically_normal();
 }
 
-Activation activateLevel(const fs::path& file, const std::string& path, const fs::path& browsedFolder,
-                         const Workspace& workspace)
+} // namespace
+
+Activation activateLevel(const ActivationRequest& request)
 {
+    const auto& [file, path, browsedFolder, workspace, ask, pages] = request;
     GameFile level(file, GameFile::Access::ReadOnly);
     const auto form = levelForm(level.size());   // by size alone; the marker is not examined
     GameFile exe(workspace.torloExe());
@@ -72,6 +75,8 @@ Activation activateLevel(const fs::path& file, const std::string& path, const fs
             form == LevelForm::Powerlevel2};
 }
 
+namespace {
+
 Activation activateMod(const fs::path& file, const std::string& path, const std::string& gameName,
                        const fs::path& gameFile, const std::string& logKind, GamePart part)
 {
@@ -92,8 +97,23 @@ Activation activateMod(const fs::path& file, const std::string& path, const std:
     return {Outcome::done("Mod activated", logKind + path + " activated").changing(part), false};
 }
 
-Activation activateRawPalette(const fs::path& file, const std::string& path, const Workspace& workspace)
+} // namespace
+
+Activation activateGraphicsMod(const ActivationRequest& request)
 {
+    return activateMod(request.file, request.path, "TORLO.CHR", request.workspace.torloChr(), "Graphic Mod ",
+                       GamePart::Graphics);
+}
+
+Activation activateSoundMod(const ActivationRequest& request)
+{
+    return activateMod(request.file, request.path, "TORLO.SND", request.workspace.torloSnd(), "Soundmod ",
+                       GamePart::Sounds);
+}
+
+Activation activateRawPalette(const ActivationRequest& request)
+{
+    const auto& [file, path, browsedFolder, workspace, ask, pages] = request;
     std::error_code error;
     const auto exePath = workspace.torloExe();
     if (exePath.empty() || !fs::exists(exePath, error))
@@ -108,8 +128,9 @@ Activation activateRawPalette(const fs::path& file, const std::string& path, con
     return {Outcome::done("Palette activated", "Palette " + path + " activated").changing(GamePart::Palette), true};
 }
 
-Activation activatePalPalette(const fs::path& file, const std::string& path, const Workspace& workspace)
+Activation activatePalPalette(const ActivationRequest& request)
 {
+    const auto& [file, path, browsedFolder, workspace, ask, pages] = request;
     GameFile exe(workspace.torloExe());
     requirePalettePlace(exe);
     const auto bytes = readFileStart(file, TextPaletteMaxRead);
@@ -123,8 +144,9 @@ Activation activatePalPalette(const fs::path& file, const std::string& path, con
     return {Outcome::done("Palette activated", "Palette " + path + " activated").changing(GamePart::Palette), true};
 }
 
-Activation activatePlugin(const fs::path& file, const Workspace& workspace, const Asker& ask, PluginPages* pages)
+Activation activateWeaponPlugin(const ActivationRequest& request)
 {
+    const auto& [file, path, browsedFolder, workspace, ask, pages] = request;
     PluginPages fresh;
     auto installed = installPlugin(file, workspace, pages ? *pages : fresh, ask);
     if (installed.reports.empty())
@@ -140,7 +162,10 @@ Activation activatePlugin(const fs::path& file, const Workspace& workspace, cons
     return activation;
 }
 
-} // namespace
+Activation activateTranslation(const ActivationRequest& request)
+{
+    return {importTranslation(request.file, request.workspace, request.ask), false};
+}
 
 std::string levelNameFor(const fs::path& file)
 {
@@ -159,23 +184,12 @@ Activation activateFile(const fs::path& file, const fs::path& browsedFolder, con
                         const Asker& ask, PluginPages* pages)
 {
     const auto extension = upperExtension(file);
-    const auto path = fs::absolute(file).string();
-
-    if (extension == ".LEV")
-        return activateLevel(file, path, browsedFolder, workspace);
-    if (extension == ".CHR")
-        return activateMod(file, path, "TORLO.CHR", workspace.torloChr(), "Graphic Mod ", GamePart::Graphics);
-    if (extension == ".SND")
-        return activateMod(file, path, "TORLO.SND", workspace.torloSnd(), "Soundmod ", GamePart::Sounds);
-    if (extension == ".ACT" || extension == ".LPL")
-        return activateRawPalette(file, path, workspace);
-    if (extension == ".PAL")
-        return activatePalPalette(file, path, workspace);
-    if (extension == ".LWP")
-        return activatePlugin(file, workspace, ask, pages);
-    if (extension == ".LLF")
-        return {importTranslation(file, workspace, ask), false};
-    return {Outcome::nothing("There is nothing to activate in a " + (extension.empty() ? std::string("file without extension") : extension + " file")), false};
+    const auto* format = fileFormatOf(extension);
+    if (!format || !format->activation)
+        return {Outcome::nothing("There is nothing to activate in a " + (extension.empty() ? std::string("file without extension") : extension + " file")), false};
+    auto activation = format->activation({file, fs::absolute(file).string(), browsedFolder, workspace, ask, pages});
+    activation.outcome.changed = activation.outcome.changed & format->changes;
+    return activation;
 }
 
 } // namespace quorvex

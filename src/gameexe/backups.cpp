@@ -26,7 +26,7 @@ constexpr const char* GameFileNames[] = {"torlo.exe", "torlo.dat", "TORLO.CHR", 
 
 bool isLevel(const fs::path& path)
 {
-    return sameNameIgnoringCase(path.extension().string(), ".lev");
+    return sameNameIgnoringCase(path.extension().string(), std::string(KeptAnywhereExtension));
 }
 
 bool sameFolder(const fs::path& a, const fs::path& b)

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvex {
@@ -28,6 +29,10 @@ void beforeFileChange(const std::filesystem::path& path);
 // The parts of the installed keeper's game that the file holds (none without a keeper): what
 // deleting, renaming, copying or unpacking over it changes.
 GameParts installedGamePartsIn(const std::filesystem::path& path);
+
+// Files of this format are kept wherever they lie ("Save to PL2" rewrites any level); the table
+// of formats checks that it is the level format.
+inline constexpr std::string_view KeptAnywhereExtension = ".lev";
 
 struct Backup {
     std::string id;                  // unique within a game's backups; the CLI and the list use it

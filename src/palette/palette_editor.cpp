@@ -1,5 +1,5 @@
 #include "palette/palette_editor.h"
-#include "formats/extension.h"
+#include "gameexe/extension.h"
 #include "formats/level.h"
 #include "formats/palette.h"
 #include "gameexe/errors.h"

@@ -161,7 +161,8 @@ std::string mimePackage(AssociationSet kinds)
         xml += "    <icon name=\"" + mimeIconName(kind) + "\"/>\n";
         for (auto extension : kind.extensions)
             if (!extension.empty())
-                xml += "    <glob pattern=\"*" + std::string(extension) + "\" weight=\"60\"/>\n";
+                xml += "    <glob pattern=\"*" + std::string(extension) + "\" weight=\""
+                       + std::to_string(fileFormatOf(extension)->globWeight) + "\"/>\n";
         xml += "  </mime-type>\n";
     }
     return xml + "</mime-info>\n";

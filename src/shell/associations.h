@@ -2,6 +2,7 @@
 // File associations: the mod file kinds that Quorvex opens from the desktop, and the
 // freedesktop form of registering them (a shared-mime-info package, a desktop entry, icons
 // and the defaults in mimeapps.list), all per user.
+#include "formats/file_formats.h"
 #include "shell/outcome.h"
 
 #include <array>
@@ -18,22 +19,64 @@ namespace quorvex {
 struct AssociationKind {
     std::string_view caption;      // the box under " File extensions "
     std::string_view control;      // its objectName
-    std::string_view word;         // the CLI's name
-    std::array<std::string_view, 3> extensions;   // with their dots; unused slots empty
+    std::string_view word;         // the CLI's name, and the formats' association (formats/file_formats.h)
+    std::array<std::string_view, 3> extensions;   // of its formats, sorted, with their dots; unused slots empty
     std::string_view className;    // the Windows file class
     std::string_view description;
     std::string_view windowsIcon;  // beside the program, as "<name>,0"
-    std::string_view mimeType;
+    std::string_view mimeType;     // of its formats
 };
 
+namespace association_rows {
+
+// A kind whose extensions and MIME type are its formats'.
+constexpr AssociationKind kind(std::string_view caption, std::string_view control, std::string_view word,
+                               std::string_view className, std::string_view description, std::string_view windowsIcon)
+{
+    AssociationKind made{caption, control, word, {}, className, description, windowsIcon, {}};
+    std::size_t count = 0;
+    for (const auto& format : FileFormats) {
+        if (format.association != word)
+            continue;
+        if (count == made.extensions.size() || (!made.mimeType.empty() && made.mimeType != format.mimeType))
+            throw "a kind holds at most three formats, all of one MIME type";
+        made.mimeType = format.mimeType;
+        auto at = count++;
+        for (; at > 0 && made.extensions[at - 1] > format.extension; --at)
+            made.extensions[at] = made.extensions[at - 1];
+        made.extensions[at] = format.extension;
+    }
+    if (count == 0)
+        throw "a kind without a format";
+    return made;
+}
+
+} // namespace association_rows
+
 inline constexpr std::array<AssociationKind, 6> AssociationKinds = {{
-    {"Levels", "LevBox", "levels", {".lev"}, "Quorvex.Level", "Torlo Level", "ic_lev.ico", "application/x-torlo-level"},
-    {"GFX Mods", "ChrBox", "gfx", {".chr"}, "Quorvex.GFXMod", "Torlo Graphics Mod", "ic_chr.ico", "application/x-torlo-gfxmod"},
-    {"Sound Mods", "SndBox", "sounds", {".snd"}, "Quorvex.SoundMod", "Torlo Sound Mod", "ic_snd.ico", "application/x-torlo-soundmod"},
-    {"Palettes", "PalBox", "palettes", {".act", ".lpl", ".pal"}, "Quorvex.Palette", "Palette", "ic_pal.ico", "application/x-torlo-palette"},
-    {"Weapons", "LwpBox", "weapons", {".lwp"}, "Quorvex.Weapon", "Torlo Weapon", "ic_lwp.ico", "application/x-torlo-weapon"},
-    {"Translations", "LlfBox", "translations", {".llf"}, "Quorvex.Translation", "Torlo Translation", "ic_llf.ico", "application/x-torlo-translation"},
+    association_rows::kind("Levels", "LevBox", "levels", "Quorvex.Level", "Torlo Level", "ic_lev.ico"),
+    association_rows::kind("GFX Mods", "ChrBox", "gfx", "Quorvex.GFXMod", "Torlo Graphics Mod", "ic_chr.ico"),
+    association_rows::kind("Sound Mods", "SndBox", "sounds", "Quorvex.SoundMod", "Torlo Sound Mod", "ic_snd.ico"),
+    association_rows::kind("Palettes", "PalBox", "palettes", "Quorvex.Palette", "Palette", "ic_pal.ico"),
+    association_rows::kind("Weapons", "LwpBox", "weapons", "Quorvex.Weapon", "Torlo Weapon", "ic_lwp.ico"),
+    association_rows::kind("Translations", "LlfBox", "translations", "Quorvex.Translation", "Torlo Translation",
+                           "ic_llf.ico"),
 }};
+
+namespace association_rows {
+constexpr bool everyAssociatedFormatHasItsKind()
+{
+    for (const auto& format : FileFormats) {
+        bool found = format.association.empty();
+        for (const auto& kind : AssociationKinds)
+            found = found || kind.word == format.association;
+        if (!found)
+            return false;
+    }
+    return true;
+}
+} // namespace association_rows
+static_assert(association_rows::everyAssociatedFormatHasItsKind(), "a format's association names a kind");
 
 using AssociationSet = std::bitset<AssociationKinds.size()>;
 

@@ -1,5 +1,5 @@
 #include "sound/sound_operations.h"
-#include "formats/extension.h"
+#include "gameexe/extension.h"
 #include "gameexe/errors.h"
 #include "gameexe/number_text.h"
 #include "gameexe/game_file.h"

@@ -1,6 +1,6 @@
 #include "sound/sound_page.h"
 #include "app/page_host.h"
-#include "formats/extension.h"
+#include "gameexe/extension.h"
 #include "gameexe/errors.h"
 #include "platform/module_loader.h"
 #include "platform/qt_platform.h"

@@ -1,5 +1,5 @@
 #include "texts/translation.h"
-#include "formats/key_value.h"
+#include "gameexe/key_value.h"
 #include "gameexe/cp437.h"
 
 #include <vector>

@@ -1,6 +1,6 @@
 #include "weapons/plugin.h"
-#include "formats/extension.h"
-#include "formats/key_value.h"
+#include "gameexe/extension.h"
+#include "gameexe/key_value.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/number_text.h"
