@@ -2,6 +2,7 @@
 // The "Material/Palette" page: the 16 by 16 grid of the working palette, the colour and the
 // material of the selected entry, and the four buttons that save, export, reset and embed them.
 // The page holds the working palette and the materials for the whole program.
+#include "gameexe/game_parts.h"
 #include "gameexe/resource_file.h"
 #include "palette/materials.h"
 
