@@ -1,5 +1,6 @@
 #include "browser/preview_control.h"
 #include "browser/pointer_detail.h"
+#include "formats/file_formats.h"
 #include "formats/graphics_mod.h"
 #include "platform/qt_platform.h"
 
@@ -129,7 +130,7 @@ bool PreviewControl::eventFilter(QObject* watched, QEvent* event)
 
 void PreviewControl::LevelMouseMove(QPoint at)
 {
-    if (extension_ == ".ACT" || extension_ == ".LPL" || extension_ == ".PAL")
+    if (const auto* format = fileFormatOf(extension_); format && previewsAPalette(*format))
         emit colourText(QString("Color: %1").arg(paletteCellAt(at.x(), at.y(), level_->height())));
 }
 
