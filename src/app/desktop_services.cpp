@@ -1,4 +1,4 @@
-#include "app/qt_services.h"
+#include "app/desktop_services.h"
 #include "platform/qt_platform.h"
 
 #include <QColorDialog>

@@ -1,6 +1,6 @@
 // Quorvex: the desktop program.
 #include "app/first_paint.h"
-#include "app/qt_services.h"
+#include "app/desktop_services.h"
 #include "app/windows.h"
 #include "controls/drawn_frames_style.h"
 #include "controls/shadowed_hint_window.h"

@@ -54,6 +54,8 @@ constexpr PageInfo Pages[] = {
     {"CPU AI", "AITab"},             {"Material/Palette", "PaletteTab"}, {"Weapons", "WeaponTab"},
     {"Objects", "ObjTab"},           {"Special objects", "SpecTab"},    {"Sounds", "SoundTab"},
 };
+// One row per value of TMainForm::Page, in its order.
+static_assert(std::size(Pages) == static_cast<std::size_t>(TMainForm::Page::Sounds) + 1);
 
 } // namespace
 
@@ -62,7 +64,7 @@ TMainForm::TMainForm(AppServices services, QWidget* parent)
       backups_(std::make_unique<InstalledBackupKeeper>(services_.workspace))
 {
     setObjectName("MainForm");
-    setWindowTitle("Quorvex 1.8.10");
+    setWindowTitle("Quorvex " QUORVEX_VERSION);
     buildWindow();
     FormCreate();
 }
@@ -137,7 +139,8 @@ void TMainForm::buildWindow()
 
 void TMainForm::addPage(Page which, std::function<void(QWidget* tab)> build)
 {
-    pendingPages_[static_cast<std::size_t>(which)] = std::move(build);
+    static_assert(std::tuple_size_v<decltype(pendingPages_)> == std::size(Pages), "a place for each page's builder");
+    pendingPages_.at(static_cast<std::size_t>(which)) = std::move(build);
     if (pages_->currentIndex() == static_cast<int>(which))
         ensurePage(which);
 }
@@ -193,7 +196,7 @@ void TMainForm::buildPages()
     });
     // Pages not in view are registered and built when first shown, or right after the first
     // paint: the window is on the screen before what the user cannot see yet.
-    // What the start-up gives them before then (the settings, the CPU AI values of step 13, the
+    // What the start-up gives them before then (the settings, the CPU AI values read at start-up, the
     // browser's selection) is held here and handed over when they are built.
     addPage(Page::Options, [this](QWidget* tab) {
         options_ = buildOptionsPage(tab);
@@ -246,7 +249,7 @@ QWidget* TMainForm::buildHeader()
     auto* layout = headerLayout_ = new QVBoxLayout(header);
     auto* name = new QLabel("<b>Quorvex</b>");
     name->setObjectName("ProgramName");
-    auto* version = new QLabel("Version 1.8.10");
+    auto* version = new QLabel("Version " QUORVEX_VERSION);
     version->setObjectName("VersionLabel");
     layout->addWidget(name);
     layout->addWidget(version);
@@ -257,7 +260,7 @@ QWidget* TMainForm::buildAboutPage()
 {
     auto* about = new QWidget;
     auto* layout = new QVBoxLayout(about);
-    auto* names = new QPlainTextEdit("Quorvex 1.8.10\nMod manager and data editor for Torlo\n\n"
+    auto* names = new QPlainTextEdit("Quorvex " QUORVEX_VERSION "\nMod manager and data editor for Torlo\n\n"
                                      "Install levels, palettes, graphics and sound mods, weapon plugins "
                                      "and translations; edit weapons, objects, palette, materials, AI, "
                                      "texts and code switches of the game.");
@@ -390,20 +393,20 @@ void TMainForm::showError(const std::string& message)
 
 void TMainForm::FormCreate()
 {
-    if (services_.screenWidth && services_.screenWidth() == 800)   // 2
+    if (services_.screenWidth && services_.screenWidth() == 800)   // an 800-pixel screen
         move(1, 1);
-    guarded([this] { log_.writeStartHeader(); });                   // 4
-    showPage(Page::About);                                          // 5
-    random_.seed(static_cast<std::mt19937::result_type>(std::random_device{}()));   // 6
-    readSettings();                                                 // 7, 8
-    setFont(settingFont(services_.settings, font()));               // 11 (9, 10: the Options page, when built)
-    pointBrowserAt(services_.workspace.gameFolder);                 // 12
-    gameFound_ = guarded([this] { readCpuAiValues(); });            // 13: first access to torlo.exe
+    guarded([this] { log_.writeStartHeader(); });
+    showPage(Page::About);
+    random_.seed(static_cast<std::mt19937::result_type>(std::random_device{}()));
+    readSettings();                                                 // the first run asks for the game
+    setFont(settingFont(services_.settings, font()));               // the option boxes wait for the Options page
+    pointBrowserAt(services_.workspace.gameFolder);
+    gameFound_ = guarded([this] { readCpuAiValues(); });            // the first access to torlo.exe
     // The filter boxes, the command line and the greeting need no game: without one the
     // browser still lists files, and a stored "Filter" is not overwritten by empty boxes.
     guarded([this] {
-        applyFilterBits();                                          // 14
-        handleCommandLine();                                        // 15
+        applyFilterBits();
+        handleCommandLine();
     });
     // The rest waits until the window is on the screen; its order stays.
     afterFirstPaint(this, [this] { completeStartUp(); });
@@ -415,19 +418,19 @@ void TMainForm::completeStartUp()
         return;
     startUpDone_ = true;
     buildAllPages();
-    guarded([this] { showGreeting(); });                            // 16
+    guarded([this] { showGreeting(); });
     if (!gameFound_) {
         started_ = true;
         return;
     }
     guarded([this] {
-        loadWeapons();                                              // 17
-        paintSwatchesBlack();                                       // 18
-        readMaterials();                                            // 19
-        loadPalette();                                              // 20
-        applyWindows51Rule();                                       // 21
-        buildWeaponPicture();                                       // 22
-        showFirstEntries();                                         // 23
+        loadWeapons();
+        paintSwatchesBlack();
+        readMaterials();
+        loadPalette();
+        applyWindows51Rule();
+        buildWeaponPicture();
+        showFirstEntries();
     });
     started_ = true;
 }

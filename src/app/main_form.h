@@ -149,14 +149,14 @@ private:
     std::mt19937 random_;
     bool powerlevel_ = false;
     bool statusSinceActivation_ = false;   // a status text was shown after the last activation
-    bool gameFound_ = false;                // start-up step 13 read torlo.exe
+    bool gameFound_ = false;                // the start-up read torlo.exe
     bool startUpDone_ = false;
     std::array<std::function<void(QWidget*)>, 9> pendingPages_{};
     void showError(const std::string& message);
     std::optional<std::vector<std::string>> heldErrors_;   // while the holders reload a new game
     bool started_ = false;   // the start-up has read the game; a new folder must be announced
     std::unique_ptr<FileClassStore> ownFileClasses_;
-    std::optional<AiTexts> aiAtStart_;               // step 13's read, for the CPU AI page
+    std::optional<AiTexts> aiAtStart_;               // read at start-up, for the CPU AI page
     std::optional<QString> selectionForSounds_;      // the browser's last selection, for the Sounds page
 
     QTabWidget* pages_ = nullptr;

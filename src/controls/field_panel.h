@@ -47,13 +47,6 @@ public:
     // Adds a field on the line of an earlier number box, its caption before it (two fields
     // that belong together, like a range's start and end).
     std::size_t addBeside(std::size_t field, const FieldDescription& description);
-    // Adds the rows of a whole table, in its order.
-    template <class Table>
-    void addRows(QFormLayout* rows, const Table& table)
-    {
-        for (const auto& row : table)
-            addRow(rows, describeField(row));
-    }
 
     std::size_t size() const { return fields_.size(); }
     QWidget* control(std::size_t field) const { return fields_[field].control; }

@@ -55,8 +55,6 @@ public:
 
     const Palette& workingPalette() const { return palette_; }
     const Materials& materials() const { return materials_; }
-    // The selected colour, -1 before any cell is selected.
-    int selectedIndex() const { return selected_; }
     PaletteGrid* grid() const { return grid_; }
     TColorSelector* colorSelector() const { return selector_; }
 

@@ -386,7 +386,7 @@ TEST(ProgramStart, OpensTheDemoGameWithoutAMessage)
 
 // Pages built after the first paint still get what the start-up gave them: the settings of the
 // Options page (which the browser's listing follows before the page exists), the CPU AI values
-// read at step 13, and the browser's selection from the command line (which shows the Sounds
+// read at start-up, and the browser's selection from the command line (which shows the Sounds
 // page, so it is built at once for a sound mod).
 TEST(MainForm, PagesBuiltAfterTheFirstPaintGetWhatTheStartUpGaveThem)
 {
