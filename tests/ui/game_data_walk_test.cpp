@@ -162,14 +162,14 @@ TEST(GameDataNotification, EveryHolderShowsTheChangedGameAfterEveryOperation)
         return Operation{file, [&, file] {
                              auto* list = main.findChild<QTreeWidget*>("BackupList");
                              // The list follows the backups folder.
-                             QTest::qWaitFor([&] {
+                             EXPECT_TRUE(QTest::qWaitFor([&] {
                                  for (int i = 0; i < list->topLevelItemCount(); ++i)
                                      if (list->topLevelItem(i)->text(0) == file && list->topLevelItem(i)->text(3) == "original") {
                                          list->setCurrentItem(list->topLevelItem(i));
                                          return true;
                                      }
                                  return false;
-                             });
+                             })) << file;
                              ASSERT_TRUE(list->currentItem() && list->currentItem()->text(0) == file);
                              fixture.prompts.yesNo.assign(1, true);
                              click(&main, "RestoreButton");
