@@ -16,6 +16,7 @@ declare -A rank=(
     [platform]=4
     [codecs]=5
     [sound]=6 [browser]=6
+    [changes]=7
     [cli]=9
 )
 # User-interface folders, lowest first: each may include the ones before it.
