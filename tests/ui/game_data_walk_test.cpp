@@ -2,6 +2,7 @@
 // changes the game, against every holder of game data (each page, the hacks window, the text
 // editor). After each operation every holder must show what a program opened afresh on the
 // changed game shows; a holder that missed the change would write its stale data back.
+#include "controls/game_text_edit.h"
 #include "hacks/hacks_window.h"
 #include "main_form_fixture.h"
 #include "palette/palette_page.h"
