@@ -190,7 +190,7 @@ TEST_F(WeaponTableTest, EveryFieldOfEveryObjectAndSpecialObjectIsShownFromAndSav
             const auto values = showEntry(demo.workspace, table, e);
             for (std::size_t k = 0; k < layout.size(); ++k)
                 ASSERT_EQ(values[*fieldByKey(table.fields, layout[k].key)], expected[k][static_cast<std::size_t>(e)])
-                    << layout[k].key << " of entry " << e;
+                    << table.logKind << layout[k].key << " of entry " << e;
         }
 
         // Saved entry by entry, in order, the other set of values lands at the same places.
