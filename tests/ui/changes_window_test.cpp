@@ -141,4 +141,11 @@ TEST_F(ChangesWindowTest, ListsGroupsFiltersShowsRevertsAndSavesAPlugin)
     emit compare->activated(1);
     EXPECT_EQ(compare->currentIndex(), 1);
     EXPECT_EQ(groups(), (QStringList{"CPU AI (1)", "Texts (1)", "Palette (1)"}));
+
+    // A game that can not be read empties the list and says why, without a message box.
+    fs::remove(untouched.workspace.torloExe());
+    window->refresh();
+    EXPECT_EQ(list()->topLevelItemCount(), 0);
+    EXPECT_TRUE(expectChild<QLabel>(window, "SummaryText")->text().startsWith("No game to compare with"));
+    EXPECT_TRUE(fixture.prompts.shown.empty());
 }
