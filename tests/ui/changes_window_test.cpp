@@ -112,6 +112,8 @@ TEST_F(ChangesWindowTest, ListsGroupsFiltersShowsRevertsAndSavesAPlugin)
     auto* weapons = expectChild<QListWidget>(form.get(), "WeaponList");
     EXPECT_EQ(weapons->currentRow(), 3);
     EXPECT_EQ(weapons->item(3)->text(), "ZAPPER");
+    list()->setCurrentItem(row("Palette 5", "RGB"));
+    EXPECT_EQ(tabs->currentIndex(), static_cast<int>(TMainForm::Page::MaterialPalette));
 
     // "Save as plugin…" holds the weapon change only.
     const auto plugin = fixture.demo.scratch / "MINE.LWP";
