@@ -314,9 +314,10 @@ void ModBrowserControl::ActivateButtonClick()
                                              &pages);
         for (const auto& step : activation.earlier)   // a weapon plugin's saves
             main_.report(step);
-        show(activation.outcome);
+        // The rows a plugin wrote are selected first, so that the pages reload them.
         if (activation.pluginWrote.any())
             main_.pluginInstalled(pages, activation.pluginWrote);
+        show(activation.outcome);
     });
 }
 
