@@ -1,5 +1,6 @@
 #include "gameexe/backups.h"
 #include "gameexe/game_file.h"
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +45,7 @@ struct CliGame {
     CommandResult cli(const std::vector<std::string>& args)
     {
         std::vector<std::string> all{"env", "-C", demo.game().string(), "QUORVEX_DATA_DIR=" + data.string(),
-                                     QUORVEX_CLI_PATH, "--game", demo.game().string()};
+                                     quorvex::test::cliProgram(), "--game", demo.game().string()};
         all.insert(all.end(), args.begin(), args.end());
         return runCommand(all);
     }

@@ -1,3 +1,4 @@
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -56,12 +57,12 @@ TEST(DemoGame, NeverOverwritesAnExistingGameWithoutForce)
 {
     ScratchFolder scratch;
     const auto folder = (scratch / "game").string();
-    EXPECT_EQ(runCommand({QUORVEX_DEMO_PATH, folder}).exitCode, 0);
+    EXPECT_EQ(runCommand({quorvex::test::demoProgram(), folder}).exitCode, 0);
     writeBytes(scratch / "game" / "torlo.exe", {1, 2, 3});
-    const auto again = runCommand({QUORVEX_DEMO_PATH, folder});
+    const auto again = runCommand({quorvex::test::demoProgram(), folder});
     EXPECT_EQ(again.exitCode, 1);
     EXPECT_EQ(fs::file_size(scratch / "game" / "torlo.exe"), 3u);
-    EXPECT_EQ(runCommand({QUORVEX_DEMO_PATH, folder, "--force"}).exitCode, 0);
+    EXPECT_EQ(runCommand({quorvex::test::demoProgram(), folder, "--force"}).exitCode, 0);
     EXPECT_EQ(fs::file_size(scratch / "game" / "torlo.exe"), 141312u);
     EXPECT_TRUE(fs::is_directory(scratch / "game" / "mods"));
 }

@@ -1,5 +1,6 @@
 #include "formats/level.h"
 #include "gameexe/places.h"
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -152,7 +153,7 @@ TEST_F(FormatCli, AFileSizeLimitFailsLikeAFullDiskAndLeavesNoTemporaryFile)
 {
     const auto before = test::readBytes(demo.workspace.torloChr());
     // 16 KB: less than the graphics mod. The signal used to kill the program half-way.
-    const auto result = test::runCommand({"bash", "-c", "ulimit -f 16 && exec \"$@\"", "bash", QUORVEX_CLI_PATH,
+    const auto result = test::runCommand({"bash", "-c", "ulimit -f 16 && exec \"$@\"", "bash", quorvex::test::cliProgram(),
                                           "--game", demo.game().string(), "activate",
                                           (mods / "NEONGFX.CHR").string()});
     EXPECT_EQ(result.exitCode, 1);
@@ -167,7 +168,7 @@ TEST_F(FormatCli, AFileSizeLimitFailsLikeAFullDiskAndLeavesNoTemporaryFile)
 TEST_F(FormatCli, APipeIsRefusedInsteadOfWaitedFor)
 {
     ASSERT_EQ(::mkfifo((out / "pipe.lev").c_str(), 0644), 0);
-    const auto result = test::runCommand({"timeout", "20", QUORVEX_CLI_PATH, "preview", (out / "pipe.lev").string()});
+    const auto result = test::runCommand({"timeout", "20", quorvex::test::cliProgram(), "preview", (out / "pipe.lev").string()});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "Not a regular file: pipe.lev\n");
 }

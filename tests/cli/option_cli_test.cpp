@@ -3,6 +3,7 @@
 #include "gameexe/places.h"
 #include "platform/module_loader.h"
 #include "platform/qt_services.h"
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +24,7 @@ struct OptionCliTest : ::testing::Test {
     {
         std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), "QUORVEX_MODULE_DIR=" + moduleFolder,
                                      "XDG_DATA_HOME=" + (demo.scratch / "xdg-data").string(),
-                                     "XDG_CONFIG_HOME=" + (demo.scratch / "xdg-config").string(), QUORVEX_CLI_PATH,
+                                     "XDG_CONFIG_HOME=" + (demo.scratch / "xdg-config").string(), quorvex::test::cliProgram(),
                                      "--game", demo.game().string()};
         all.insert(all.end(), args.begin(), args.end());
         return runCommand(all);
@@ -92,7 +93,7 @@ TEST_F(OptionCliTest, AssociateAndRemove)
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Extension(s) assigned\n");
     EXPECT_NE(readText(apps).find("MimeType=application/x-torlo-soundmod;application/x-torlo-weapon;\n"), std::string::npos);
-    EXPECT_NE(readText(apps).find("Exec=" + (fs::path(QUORVEX_CLI_PATH).parent_path() / "quorvex").string() + " %f\n"),
+    EXPECT_NE(readText(apps).find("Exec=" + (fs::path(quorvex::test::cliProgram()).parent_path() / "quorvex").string() + " %f\n"),
               std::string::npos);
     EXPECT_EQ(readText(package).find("x-torlo-level"), std::string::npos);
 
@@ -172,7 +173,7 @@ TEST_F(OptionCliTest, OnlyASettingsWriteOrALogLineLoadsQt)
 TEST_F(OptionCliTest, AnInstalledTreeFindsItsModulesWhereverItLies)
 {
     const auto prefix = demo.scratch / "moved-prefix";
-    const fs::path built = QUORVEX_CLI_PATH;
+    const fs::path built = quorvex::test::cliProgram();
     fs::create_directories(prefix / "bin");
     fs::create_directories(prefix / QUORVEX_MODULE_INSTALL_SUBDIR);
     fs::copy_file(built, prefix / "bin" / "quorvex-cli");
@@ -192,7 +193,7 @@ TEST_F(OptionCliTest, FailuresInsideTheQtServicesReachTheCommandLine)
     writeBytes(plain, {1});
     const auto run = [&](const std::string& config, const std::string& desktopData, std::vector<std::string> args) {
         std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), "XDG_DATA_HOME=" + desktopData,
-                                     "XDG_CONFIG_HOME=" + config, QUORVEX_CLI_PATH, "--game", demo.game().string()};
+                                     "XDG_CONFIG_HOME=" + config, quorvex::test::cliProgram(), "--game", demo.game().string()};
         all.insert(all.end(), args.begin(), args.end());
         return runCommand(all);
     };

@@ -1,5 +1,6 @@
 // quorvex-cli texts and activate FILE.LLF on a demo game: the listing, single texts in UTF-8,
 // refusals that write nothing, the export and its import.
+#include "programs.h"
 #include "test_support.h"
 #include "texts/game_text_table.h"
 
@@ -25,7 +26,7 @@ struct TextCliTest : ::testing::Test {
     test::CommandResult cli(std::vector<std::string> args)
     {
         std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), "XDG_CONFIG_HOME=" + config.string(),
-                                     QUORVEX_CLI_PATH, "--game", demo.game().string()};
+                                     quorvex::test::cliProgram(), "--game", demo.game().string()};
         all.insert(all.end(), args.begin(), args.end());
         return test::runCommand(all);
     }

@@ -1,4 +1,5 @@
 #include "test_support.h"
+#include "programs.h"
 #include "demo_game.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -189,16 +191,41 @@ CommandResult runCommand(const std::vector<std::string>& arguments, const std::s
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(outFile), readText(errFile)};
 }
 
+namespace {
+
+std::string windowsBuild()
+{
+    const char* folder = std::getenv("QUORVEX_TEST_WINDOWS_BUILD");
+    return folder ? folder : "";
+}
+
+} // namespace
+
+bool testsWindowsBuild()
+{
+    return !windowsBuild().empty();
+}
+
+std::string cliProgram()
+{
+    return testsWindowsBuild() ? windowsBuild() + "/quorvex-cli" : QUORVEX_CLI_PATH;
+}
+
+std::string demoProgram()
+{
+    return testsWindowsBuild() ? windowsBuild() + "/quorvex-demo-game" : QUORVEX_DEMO_PATH;
+}
+
 CommandResult runCli(const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> all{QUORVEX_CLI_PATH};
+    std::vector<std::string> all{quorvex::test::cliProgram()};
     all.insert(all.end(), arguments.begin(), arguments.end());
     return runCommand(all);
 }
 
 CommandResult runCli(const fs::path& dataFolder, const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + dataFolder.string(), QUORVEX_CLI_PATH};
+    std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + dataFolder.string(), quorvex::test::cliProgram()};
     all.insert(all.end(), arguments.begin(), arguments.end());
     return runCommand(all);
 }

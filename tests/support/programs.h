@@ -1,0 +1,21 @@
+#pragma once
+// The programs that the end-to-end tests start: the built quorvex-cli and quorvex-demo-game, or,
+// when $QUORVEX_TEST_WINDOWS_BUILD names the Windows build, its scripts that run its .exe files
+// through Wine.
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace quorvex::test {
+
+std::string cliProgram();
+std::string demoProgram();
+bool testsWindowsBuild();
+
+} // namespace quorvex::test
+
+// Skips a test of what the Windows build does not have (zip archives and sound files) or does
+// otherwise (settings in the registry, no desktop file classes of Linux).
+#define QUORVEX_SKIP_ON_WINDOWS_BUILD(why)                                                        \
+    if (::quorvex::test::testsWindowsBuild())                                                      \
+    GTEST_SKIP() << "not in the Windows build: " << why
