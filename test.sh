@@ -4,6 +4,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
 install_missing_packages
+# The Windows build first, so that the CLI tests run against it under Wine as well.
+if command -v wine >/dev/null 2>&1 && command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1; then
+    build_windows
+fi
 build
 (cd "${QUORVEX_BUILD_DIR:-build}" && ctest --output-on-failure -j "$(nproc)" "$@")
 # Every reader of outside data, fuzzed for a few hundred runs (bench/fuzz.sh SECONDS for longer).

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace quorvex::os {
 
@@ -17,6 +19,7 @@ enum class Open {
     Read,        // an existing file, for reading
     Update,      // an existing file, for reading and writing, never truncated
     CreateNew,   // a new file for writing; fails with EEXIST when the name is taken
+    Keep,        // for reading and writing, created when missing, never truncated
 };
 
 // Opens path in binary mode, without waiting for a writer when it is a named pipe. Returns
@@ -30,6 +33,12 @@ std::ptrdiff_t write(Descriptor file, const void* bytes, std::size_t count);
 bool seek(Descriptor file, std::uint64_t offset);
 // Writes the file's data through to the disk.
 bool flush(Descriptor file);
+// Cuts or extends the file to size bytes.
+bool resize(Descriptor file, std::uint64_t size);
+// Takes the advisory lock of the whole file for this open file (flock; LockFileEx), waiting
+// for it or not; false with errno set when it is not taken.
+enum class Wait { No, Yes };
+bool lock(Descriptor file, Wait wait);
 
 struct Status {
     bool regular = false;
@@ -59,6 +68,10 @@ std::filesystem::path makeUniqueFolder(const std::filesystem::path& prefix);
 
 // The local time of a moment (localtime_r; localtime_s on Windows).
 std::tm localTime(std::time_t moment);
+
+// The program's arguments in UTF-8, the encoding of its own texts (on Windows from the wide
+// command line: argv is in the ANSI code page there).
+std::vector<std::string> arguments(int argc, char** argv);
 
 // Standard output and error as bytes: no line feed turned into CR LF on Windows, so that what
 // a program prints is the same everywhere.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +14,9 @@ namespace quorvex::os {
 Descriptor open(const fs::path& path, Open mode)
 {
     if (mode == Open::CreateNew)
-        return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (mode == Open::Keep)
+        return ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     // Without blocking: opening a named pipe would otherwise wait for a writer for ever.
     const int file = ::open(path.c_str(), (mode == Open::Update ? O_RDWR : O_RDONLY) | O_NONBLOCK);
     if (file >= 0)
@@ -44,6 +47,19 @@ bool seek(Descriptor file, std::uint64_t offset)
 bool flush(Descriptor file)
 {
     return ::fsync(file) == 0;
+}
+
+bool resize(Descriptor file, std::uint64_t size)
+{
+    return ::ftruncate(file, static_cast<off_t>(size)) == 0;
+}
+
+bool lock(Descriptor file, Wait wait)
+{
+    while (::flock(file, LOCK_EX | (wait == Wait::No ? LOCK_NB : 0)) != 0)
+        if (errno != EINTR)
+            return false;
+    return true;
 }
 
 namespace {
@@ -118,6 +134,11 @@ std::tm localTime(std::time_t moment)
     std::tm local{};
     ::localtime_r(&moment, &local);
     return local;
+}
+
+std::vector<std::string> arguments(int argc, char** argv)
+{
+    return {argv, argv + argc};
 }
 
 void binaryStandardStreams() {}

@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 #include <windows.h>
+#include <shellapi.h>
 
 namespace fs = std::filesystem;
 
@@ -59,16 +60,17 @@ Descriptor open(const fs::path& path, Open mode)
 {
     // Shared for deleting as well, so that another writer may still replace the file by a
     // rename while it is open here, as on POSIX systems.
-    const DWORD access = mode == Open::Read ? GENERIC_READ : mode == Open::Update ? GENERIC_READ | GENERIC_WRITE
-                                                                                 : GENERIC_WRITE;
-    const HANDLE handle =
-        ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      mode == Open::CreateNew ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD access = mode == Open::Read ? GENERIC_READ : mode == Open::CreateNew ? GENERIC_WRITE
+                                                                                    : GENERIC_READ | GENERIC_WRITE;
+    const DWORD creation = mode == Open::CreateNew ? CREATE_NEW : mode == Open::Keep ? OPEN_ALWAYS : OPEN_EXISTING;
+    const HANDLE handle = ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return failed(), -1;
     const int file = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle),
-                                       _O_BINARY | (mode == Open::Read ? _O_RDONLY : mode == Open::Update ? _O_RDWR
-                                                                                                        : _O_WRONLY));
+                                       _O_BINARY | (mode == Open::Read        ? _O_RDONLY
+                                                    : mode == Open::CreateNew ? _O_WRONLY
+                                                                              : _O_RDWR));
     if (file < 0) {
         ::CloseHandle(handle);
         errno = EMFILE;
@@ -99,6 +101,26 @@ bool seek(Descriptor file, std::uint64_t offset)
 bool flush(Descriptor file)
 {
     return ::FlushFileBuffers(handleOf(file)) || failed();
+}
+
+bool resize(Descriptor file, std::uint64_t size)
+{
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const HANDLE handle = handleOf(file);
+    LARGE_INTEGER was{};
+    const LARGE_INTEGER here{};
+    if (!::SetFilePointerEx(handle, here, &was, FILE_CURRENT) || !::SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) ||
+        !::SetEndOfFile(handle))
+        return failed();
+    return ::SetFilePointerEx(handle, was, nullptr, FILE_BEGIN) || failed();
+}
+
+bool lock(Descriptor file, Wait wait)
+{
+    OVERLAPPED whole{};
+    const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait == Wait::No ? LOCKFILE_FAIL_IMMEDIATELY : 0);
+    return ::LockFileEx(handleOf(file), flags, 0, MAXDWORD, MAXDWORD, &whole) || failed();
 }
 
 namespace {
@@ -186,8 +208,26 @@ std::tm localTime(std::time_t moment)
     return local;
 }
 
+std::vector<std::string> arguments(int argc, char** argv)
+{
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!wide)
+        return {argv, argv + argc};
+    std::vector<std::string> all;
+    for (int i = 0; i < count; ++i) {
+        const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string text(static_cast<std::size_t>(length > 0 ? length - 1 : 0), '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, text.data(), length, nullptr, nullptr);
+        all.push_back(std::move(text));
+    }
+    ::LocalFree(wide);
+    return all;
+}
+
 void binaryStandardStreams()
 {
+    ::SetConsoleOutputCP(CP_UTF8);   // the program's texts are UTF-8
     std::fflush(stdout);
     std::fflush(stderr);
     ::_setmode(::_fileno(stdout), _O_BINARY);

@@ -87,6 +87,7 @@ TEST_F(OptionCliTest, AiShowSetAndPreset)
 
 TEST_F(OptionCliTest, AssociateAndRemove)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("the desktop's file classes are Linux's");
     const auto apps = demo.scratch / "xdg-data/applications/quorvex.desktop";
     const auto package = demo.scratch / "xdg-data/mime/packages/quorvex.xml";
     auto result = cli({"associate", "sounds", "weapons"});
@@ -111,6 +112,7 @@ TEST_F(OptionCliTest, AssociateAndRemove)
 
 TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhole)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("its settings are in the registry, not in Quorvex.conf");
     const std::string name = "J\xC3\xB6rg \"J\", ; = \\x";
     auto result = cli({"options", "set", "MakePL=yes", "FG=2147483656", "Username=" + name, "TorloPath=/games/torlo"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -144,6 +146,7 @@ TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhol
 
 TEST_F(OptionCliTest, OnlyASettingsWriteOrALogLineLoadsQt)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("no Qt and no modules");
     // Without the module of the Qt services, what needs no Qt works as before.
     const auto noModules = demo.scratch / "no-modules";
     fs::create_directories(noModules);
@@ -172,6 +175,7 @@ TEST_F(OptionCliTest, OnlyASettingsWriteOrALogLineLoadsQt)
 // elsewhere than the prefix it was configured for.
 TEST_F(OptionCliTest, AnInstalledTreeFindsItsModulesWhereverItLies)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("no Qt and no modules");
     const auto prefix = demo.scratch / "moved-prefix";
     const fs::path built = quorvex::test::cliProgram();
     fs::create_directories(prefix / "bin");
@@ -188,6 +192,7 @@ TEST_F(OptionCliTest, AnInstalledTreeFindsItsModulesWhereverItLies)
 
 TEST_F(OptionCliTest, FailuresInsideTheQtServicesReachTheCommandLine)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("no Qt and no modules");
     // Folders below a plain file can be neither made nor written, even by root.
     const auto plain = demo.scratch / "plain";
     writeBytes(plain, {1});

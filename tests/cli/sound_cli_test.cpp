@@ -59,6 +59,7 @@ TEST_F(SoundCli, ExportKeepsExistingFilesAndSaysWhich)
 
 TEST_F(SoundCli, ImportSavesInPlaceOrIntoANewModAndRefusesWhatItCannotRead)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("no libsndfile and libsamplerate");
     const auto before = test::readBytes(bank);
     ASSERT_EQ(cli({"sounds", "export", "7", (out / "exp.wav").string()}).exitCode, 0);
 
@@ -99,8 +100,11 @@ TEST_F(SoundCli, WithoutTheCodecsModuleAnImportSaysSoAndChangesNothing)
     const auto refused = test::runCommand({"env", "QUORVEX_MODULE_DIR=" + modules.string(), quorvex::test::cliProgram(), "--game",
                                            demo.game().string(), "sounds", "import", "0", (out / "exp.wav").string()});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_EQ(refused.err, "Can not import \"" + (out / "exp.wav").string() +
-                               "\": The part \"quorvex-codecs\" of Quorvex could not be loaded (it is not installed)\n");
+    // The Windows build has no codecs at all.
+    const std::string why = test::testsWindowsBuild()
+                                ? "zip archives and sound files are not available in this build of Quorvex"
+                                : "The part \"quorvex-codecs\" of Quorvex could not be loaded (it is not installed)";
+    EXPECT_EQ(refused.err, "Can not import \"" + (out / "exp.wav").string() + "\": " + why + "\n");
     EXPECT_EQ(test::readBytes(bank), before);
 }
 

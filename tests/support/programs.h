@@ -4,6 +4,7 @@
 // through Wine.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace quorvex::test {
@@ -11,6 +12,12 @@ namespace quorvex::test {
 std::string cliProgram();
 std::string demoProgram();
 bool testsWindowsBuild();
+
+// A path as the tested program prints it. Where the program joined a name to a folder it was
+// given: with Windows' separator on the Windows build. Where it made a path absolute: on the
+// Windows build as Wine shows this system's files (drive Z:, backslashes).
+std::string joinedAsPrinted(const std::filesystem::path& folder, const std::string& name);
+std::string absoluteAsPrinted(const std::filesystem::path& path);
 
 } // namespace quorvex::test
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -204,6 +205,20 @@ std::string windowsBuild()
 bool testsWindowsBuild()
 {
     return !windowsBuild().empty();
+}
+
+std::string joinedAsPrinted(const fs::path& folder, const std::string& name)
+{
+    return folder.string() + (testsWindowsBuild() ? "\\" : "/") + name;
+}
+
+std::string absoluteAsPrinted(const fs::path& path)
+{
+    if (!testsWindowsBuild())
+        return path.string();
+    auto shown = "Z:" + path.string();
+    std::replace(shown.begin(), shown.end(), '/', '\\');
+    return shown;
 }
 
 std::string cliProgram()
