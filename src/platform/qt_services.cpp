@@ -1,6 +1,9 @@
 #include "platform/qt_services.h"
 #include "gameexe/errors.h"
 #include "platform/module_loader.h"
+#ifdef _WIN32
+#include "platform/windows_services.h"
+#endif
 
 #include <cstdlib>
 #include <ctime>
@@ -22,8 +25,14 @@ LoadedSettingsStore::~LoadedSettingsStore() = default;
 
 SettingsStore& LoadedSettingsStore::qt() const
 {
-    if (!qt_)
+    if (!qt_) {
+#ifdef _WIN32
+        // The registry, without Qt.
+        if (!iniFile_)
+            return *(qt_ = std::make_unique<RegistrySettingsStore>());
+#endif
         qt_ = qtServices().settingsStore(iniFile_ ? &*iniFile_ : nullptr);
+    }
     return *qt_;
 }
 
@@ -153,6 +162,10 @@ const Clock& LoadedClock::clock() const
     // In the C locale (a script's usual one) the formats are known without Qt and ICU, whose
     // loading was most of a one-field edit's time.
     try {
+#ifdef _WIN32
+        if (!clock_)
+            clock_ = std::make_unique<WindowsClock>();
+#endif
         if (!clock_)
             clock_ = timeFormatsAreC() ? cLocaleClock() : qtServices().clock();
     } catch (const ModuleError& error) {
