@@ -41,6 +41,10 @@ known=(
     "weapons/plugin.h: shell/outcome.h"
     "weapons/plugin.h: shell/services.h"
     "weapons/weapon_table.h: shell/outcome.h"
+    # platform/ holds both the operating system's layer (below every folder) and the loaded Qt
+    # services (above shell/): the folder is to be split.
+    "gameexe/backups.cpp: platform/files.h"
+    "gameexe/game_file.cpp: platform/files.h"
     # The host interface and the scheme colours belong in the shared host/ folder; the browser
     # needs a small interface of its own instead of the main window.
     "ai/ai_page.cpp: app/page_host.h"
