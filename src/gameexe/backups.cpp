@@ -286,6 +286,9 @@ bool BackupKeeper::restorable(const std::string& file) const
 
 std::vector<Backup> BackupKeeper::list() const
 {
+    std::error_code error;
+    if (!fs::exists(folder(), error))
+        return {};   // nothing kept yet: no folder made for the lock
     const GameLock lock(workspace_);
     auto backups = readIndex(folder());
     std::erase_if(backups, [&](const Backup& b) { return !restorable(b.file); });
@@ -295,6 +298,9 @@ std::vector<Backup> BackupKeeper::list() const
 
 std::vector<Backup> BackupKeeper::damaged() const
 {
+    std::error_code error;
+    if (!fs::exists(folder(), error))
+        return {};
     const GameLock lock(workspace_);
     auto backups = readIndex(folder());
     std::erase_if(backups, [&](const Backup& b) { return restorable(b.file); });

@@ -13,6 +13,7 @@
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
+#define O_CLOEXEC 0
 #else
 #include <sys/file.h>
 #endif
@@ -55,15 +56,22 @@ GameLockWaiting waiting;
 std::uint64_t readGeneration(int fd)
 {
     char text[24] = {};
-    const auto got = ::pread(fd, text, sizeof text - 1, 0);
+    if (::lseek(fd, 0, SEEK_SET) < 0)
+        return 0;
+    const auto got = ::read(fd, text, sizeof text - 1);
     return got > 0 ? std::strtoull(text, nullptr, 10) : 0;
 }
 
 void writeGeneration(int fd, std::uint64_t generation)
 {
     const auto text = std::to_string(generation) + "\n";
-    if (::pwrite(fd, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size()))
-        (void)::ftruncate(fd, static_cast<off_t>(text.size()));
+    if (::lseek(fd, 0, SEEK_SET) < 0 || ::write(fd, text.data(), text.size()) != static_cast<int>(text.size()))
+        return;
+#ifdef _WIN32
+    (void)::_chsize(fd, static_cast<long>(text.size()));
+#else
+    (void)::ftruncate(fd, static_cast<off_t>(text.size()));
+#endif
 }
 
 int openLockFile(const fs::path& file)

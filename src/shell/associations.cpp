@@ -112,8 +112,6 @@ std::optional<std::string> execArgument(const std::string& path)
     for (char c : path) {
         if (quote && (c == '"' || c == '`' || c == '$' || c == '\\'))
             quoted += '\\';
-        if (c == '%')
-            quoted += '%';
         quoted += c;
     }
     if (quote)

@@ -453,10 +453,12 @@ TEST_F(WeaponPageTest, AChangeByAnotherQuorvexIsReadAgainAtTheNextHandler)
     const auto workspace = fixture.demo.workspace;
     const pid_t child = ::fork();
     if (child == 0) {
-        GameChange change(workspace);
-        auto weapons = loadWeapons(workspace);
-        renameWeapon(workspace, weapons.names, 3, "blaster");
-        change.commit();
+        {
+            GameChange change(workspace);
+            auto weapons = loadWeapons(workspace);
+            renameWeapon(workspace, weapons.names, 3, "blaster");
+            change.commit();
+        }
         std::_Exit(0);
     }
     int status = 0;
