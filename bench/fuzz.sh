@@ -3,12 +3,13 @@
 #   bench/fuzz.sh SECONDS [TARGET...]     each target for SECONDS, one after the other
 #   bench/fuzz.sh --runs N [TARGET...]    each target for N runs (what ./test.sh does)
 #   bench/fuzz.sh --merge SECONDS [TARGET...]   as SECONDS, then the kept corpus updated
-# Builds with clang in build-fuzz (or $QUORVEX_FUZZ_BUILD_DIR). Each target starts from its
-# working corpus (seeded from the demo game's samples), from fuzz/corpus/NAME, the minimised
-# corpus kept in the repository (so each run starts from the coverage earlier runs reached),
-# and from fuzz/regressions/NAME, the inputs of earlier findings. With --merge the inputs of
-# all three that add coverage replace fuzz/corpus/NAME, minimised (libFuzzer's -merge=1).
-# Exits non-zero on a finding; its input is kept in build-fuzz/findings/.
+# Builds with clang in build-fuzz (or $QUORVEX_FUZZ_BUILD_DIR), together with the sound import
+# tests under the same sanitizers, which ./test.sh runs there with ctest. Each target starts
+# from its working corpus (seeded from the demo game's samples), from fuzz/corpus/NAME, the
+# minimised corpus kept in the repository (so each run starts from the coverage earlier runs
+# reached), and from fuzz/regressions/NAME, the inputs of earlier findings. With --merge the
+# inputs of all three that add coverage replace fuzz/corpus/NAME, minimised (libFuzzer's
+# -merge=1). Exits non-zero on a finding; its input is kept in build-fuzz/findings/.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${QUORVEX_FUZZ_BUILD_DIR:-$top/build-fuzz}"
@@ -26,7 +27,7 @@ esac
 only=" $* "
 
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$top")}"
-cmake -S "$top" -B "$build" -DQUORVEX_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S "$top" -B "$build" -DQUORVEX_FUZZ=ON -DBUILD_TESTING=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" -j "$(nproc)" --target quorvex_fuzz >/dev/null
 

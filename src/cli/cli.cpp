@@ -2,13 +2,13 @@
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_lock.h"
+#include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/qt_services.h"
 #include "shell/settings.h"
 
 #include <algorithm>
 #include <iostream>
-#include <unistd.h>
 
 namespace quorvex::cli {
 
@@ -117,7 +117,7 @@ void printHelp(const CommandTable& table, std::ostream& out)
 Asker terminalAsker(std::ostream& out)
 {
     return [&out](std::string_view question) {
-        if (!::isatty(STDIN_FILENO))
+        if (!os::inputIsTerminal())
             return false;
         out << question << " [y/N] " << std::flush;
         std::string answer;

@@ -2,25 +2,15 @@
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_lock.h"
+#include "platform/files.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <random>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#ifdef _WIN32
-#include <io.h>
-#define QV_BINARY O_BINARY
-#else
-#define QV_BINARY 0
-#endif
 
 namespace fs = std::filesystem;
 
@@ -39,7 +29,9 @@ FileError FileError::fromErrno(int code)
     case ETXTBSY:
         return accessDenied();
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
     case EFBIG:   // beyond the file-size limit: as full as the disk can be for this file
         return diskFull();
     default:
@@ -70,12 +62,6 @@ void stopAtWriteWhenAsked()
         std::raise(SIGKILL);
 }
 
-// No one may write it: read-only, also for a user whom permission bits do not stop.
-bool isReadOnly(const fs::path& path, const struct stat& info)
-{
-    return (info.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
-}
-
 } // namespace
 
 GameFile::GameFile(const fs::path& path, Access access) : path_(path), uncaught_(std::uncaught_exceptions())
@@ -86,29 +72,27 @@ GameFile::GameFile(const fs::path& path, Access access) : path_(path), uncaught_
     // A file that the operation in progress has patched is read and patched further as patched.
     if ((staged_ = GameChange::stagedIfAny(path)))
         return;
-    // Without blocking: opening a named pipe would otherwise wait for a writer for ever.
-    fd_ = ::open(path.c_str(), (access == Access::Update ? O_RDWR : O_RDONLY) | O_NONBLOCK | QV_BINARY);
+    fd_ = os::open(path, access == Access::Update ? os::Open::Update : os::Open::Read);
     if (fd_ < 0)
         throw failure(errno);
     const auto refuse = [&](const FileError& error) {
-        ::close(fd_);
+        os::close(fd_);
         fd_ = -1;
         throw error.naming(path);
     };
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0)
+    os::Status info;
+    if (!os::status(fd_, info))
         refuse(FileError::fromErrno(errno));
-    if (S_ISDIR(info.st_mode))
+    if (info.folder)
         refuse(FileError::accessDenied());
-    if (!S_ISREG(info.st_mode))
+    if (!info.regular)
         refuse(FileError::notRegular());
-    if (access == Access::Update && isReadOnly(path, info))
+    if (access == Access::Update && os::isReadOnly(path, info))
         refuse(FileError::accessDenied());
-    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     if (access == Access::ReadOnly)
         return;
     const auto load = [&] {
-        Bytes bytes(static_cast<std::size_t>(info.st_size));
+        Bytes bytes(static_cast<std::size_t>(info.size));
         readFully(std::span<std::uint8_t>(bytes));
         return bytes;
     };
@@ -119,11 +103,11 @@ GameFile::GameFile(const fs::path& path, Access access) : path_(path), uncaught_
             ownsStaged_ = true;
         }
     } catch (...) {
-        ::close(fd_);
+        os::close(fd_);
         fd_ = -1;
         throw;
     }
-    ::close(fd_);
+    os::close(fd_);
     fd_ = -1;
 }
 
@@ -135,7 +119,7 @@ FileError GameFile::failure(int code) const
 GameFile::~GameFile() noexcept(false)
 {
     if (fd_ >= 0)
-        ::close(fd_);
+        os::close(fd_);
     if (ownsStaged_ && staged_->dirty && std::uncaught_exceptions() == uncaught_)
         commitStaged(*staged_);
 }
@@ -144,10 +128,10 @@ std::uint64_t GameFile::size() const
 {
     if (staged_)
         return staged_->bytes.size();
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0)
+    os::Status info;
+    if (!os::status(fd_, info))
         throw failure(errno);
-    return static_cast<std::uint64_t>(info.st_size);
+    return info.size;
 }
 
 void GameFile::requireSize(std::uint64_t end) const
@@ -158,7 +142,7 @@ void GameFile::requireSize(std::uint64_t end) const
 
 void GameFile::seek(std::uint64_t offset)
 {
-    if (!staged_ && ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
+    if (!staged_ && !os::seek(fd_, offset))
         throw failure(errno);
     position_ = offset;
 }
@@ -167,7 +151,7 @@ void GameFile::readFully(std::span<std::uint8_t> into)
 {
     std::size_t done = 0;
     while (done < into.size()) {
-        const auto got = ::read(fd_, into.data() + done, into.size() - done);
+        const auto got = os::read(fd_, into.data() + done, into.size() - done);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -279,12 +263,12 @@ bool isTaken(const fs::path& path)
 
 std::uint64_t fileSize(const fs::path& path)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
+    os::Status info;
+    if (!os::status(path, info))
         throw FileError::fromErrno(errno, path);
-    if (!S_ISREG(info.st_mode))
-        throw S_ISDIR(info.st_mode) ? FileError::accessDenied().naming(path) : FileError::notRegular().naming(path);
-    return static_cast<std::uint64_t>(info.st_size);
+    if (!info.regular)
+        throw info.folder ? FileError::accessDenied().naming(path) : FileError::notRegular().naming(path);
+    return info.size;
 }
 
 namespace {
@@ -320,7 +304,7 @@ std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs:
     thread_local std::mt19937_64 random{std::random_device{}()};   // writers may run side by side
     for (int attempt = 0; attempt < 100; ++attempt) {
         auto candidate = folder / (temporaryPrefix(target) + std::to_string(random() % 1000000) + ".tmp");
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | QV_BINARY, 0644);
+        const int fd = os::open(candidate, os::Open::CreateNew);
         if (fd >= 0)
             return {candidate, fd};
         if (errno != EEXIST)
@@ -332,7 +316,7 @@ std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs:
 // Gives up a temporary file: closed, removed, and the error named after the target.
 [[noreturn]] void abandon(int fd, const fs::path& temporary, const fs::path& target, int code)
 {
-    ::close(fd);
+    os::close(fd);
     std::error_code ignored;
     fs::remove(temporary, ignored);
     throw FileError::fromErrno(code, target);
@@ -362,9 +346,9 @@ Replacing startReplacing(const fs::path& path, Durability durability, bool askKe
     ignoreFileSizeSignal();
     const auto target = followLinks(path);
     const auto folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    struct stat existing {};
-    const bool replaces = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
-    if (replaces && isReadOnly(target, existing))
+    os::Status existing;
+    const bool replaces = os::status(target, existing) && existing.regular;
+    if (replaces && os::isReadOnly(target, existing))
         throw FileError::accessDenied().naming(path);
     if (askKeeper) {
         beforeFileChange(path);
@@ -376,7 +360,7 @@ Replacing startReplacing(const fs::path& path, Durability durability, bool askKe
         removeStaleTemporaries(folder, target);
     auto [temporary, fd] = createTemporaryBeside(folder, target);
     if (replaces)
-        ::fchmod(fd, existing.st_mode & 07777);
+        os::copyPermissions(fd, existing);
     return {target, temporary, fd};
 }
 
@@ -384,7 +368,7 @@ void writeAll(int fd, const fs::path& temporary, const fs::path& path, std::span
 {
     for (std::size_t done = 0; done < bytes.size();) {
         stopAtWriteWhenAsked();
-        const auto put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const auto put = os::write(fd, bytes.data() + done, bytes.size() - done);
         if (put < 0 && errno != EINTR)
             abandon(fd, temporary, path, errno);
         done += put > 0 ? static_cast<std::size_t>(put) : 0;
@@ -398,30 +382,23 @@ void writeAll(int fd, const fs::path& temporary, const fs::path& path, std::span
 // available (no such file to replace, another system or file system): the caller renames.
 bool exchangeInto(const fs::path& temporary, const fs::path& path)
 {
-#if defined(__linux__) && defined(RENAME_EXCHANGE)
-    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) != 0)
+    if (!os::exchange(temporary, path))
         return false;
-    ::unlink(temporary.c_str());
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
     return true;
-#else
-    (void)temporary;
-    (void)path;
-    return false;
-#endif
 }
 
 // Flushes (when asked), closes and renames the finished temporary file over path.
 void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, Durability durability)
 {
-#ifndef _WIN32
-    if (durability == Durability::Flushed && ::fsync(fd) != 0)
+    if (durability == Durability::Flushed && !os::flush(fd))
         abandon(fd, temporary, path, errno);
-#endif
-    ::close(fd);
+    os::close(fd);
     if (durability == Durability::Cached && exchangeInto(temporary, path))
         return;
     stopAtWriteWhenAsked();
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!os::replace(temporary, path)) {
         const int code = errno;
         std::error_code ignored;
         fs::remove(temporary, ignored);
@@ -460,7 +437,7 @@ void copyFileAtomically(const fs::path& source, const fs::path& target)
         try {
             from.read(std::span<std::uint8_t>(block.data(), count));
         } catch (const FileError&) {
-            ::close(fd);
+            os::close(fd);
             std::error_code ignored;
             fs::remove(temporary, ignored);
             throw;

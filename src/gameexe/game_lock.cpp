@@ -1,22 +1,13 @@
 #include "gameexe/game_lock.h"
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
+#include "platform/files.h"
 
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <fcntl.h>
 #include <mutex>
 #include <thread>
-#include <unistd.h>
-
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-#define O_CLOEXEC 0
-#else
-#include <sys/file.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -24,20 +15,13 @@ namespace quorvex {
 
 namespace {
 
-// The platform's advisory lock of a whole open file.
 enum class Try { Now, Wait };
 bool lockFile(int fd, Try how)
 {
-#ifdef _WIN32
-    OVERLAPPED whole{};
-    const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (how == Try::Now ? LOCKFILE_FAIL_IMMEDIATELY : 0);
-    return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), flags, 0, MAXDWORD, MAXDWORD, &whole);
-#else
-    while (::flock(fd, LOCK_EX | (how == Try::Now ? LOCK_NB : 0)) != 0)
+    while (!os::lock(fd, how == Try::Now ? os::Wait::No : os::Wait::Yes))
         if (errno != EINTR)
             return false;
     return true;
-#endif
 }
 
 // Locks held by this process, by lock file: taken again inside an operation without waiting.
@@ -56,31 +40,26 @@ GameLockWaiting waiting;
 std::uint64_t readGeneration(int fd)
 {
     char text[24] = {};
-    if (::lseek(fd, 0, SEEK_SET) < 0)
+    if (!os::seek(fd, 0))
         return 0;
-    const auto got = ::read(fd, text, sizeof text - 1);
+    const auto got = os::read(fd, text, sizeof text - 1);
     return got > 0 ? std::strtoull(text, nullptr, 10) : 0;
 }
 
 void writeGeneration(int fd, std::uint64_t generation)
 {
     const auto text = std::to_string(generation) + "\n";
-    if (::lseek(fd, 0, SEEK_SET) < 0 || ::write(fd, text.data(), text.size()) != static_cast<int>(text.size()))
-        return;
-#ifdef _WIN32
-    (void)::_chsize(fd, static_cast<long>(text.size()));
-#else
-    (void)::ftruncate(fd, static_cast<off_t>(text.size()));
-#endif
+    if (os::seek(fd, 0) && os::write(fd, text.data(), text.size()) == static_cast<std::ptrdiff_t>(text.size()))
+        os::resize(fd, text.size());
 }
 
 int openLockFile(const fs::path& file)
 {
-    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    int fd = os::open(file, os::Open::Keep);
     if (fd < 0 && errno == ENOENT) {
         std::error_code ignored;
         fs::create_directories(file.parent_path(), ignored);
-        fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        fd = os::open(file, os::Open::Keep);
     }
     return fd;
 }
@@ -126,7 +105,7 @@ GameLock::GameLock(const Workspace& workspace)
     mine.fd = openLockFile(file);
     if (mine.fd >= 0 && !lockFile(mine.fd, Try::Now)) {
         if (!waiting.wait) {
-            ::close(mine.fd);
+            os::close(mine.fd);
             held.erase(key_);
             throw FileError(GameBusyText);
         }
@@ -163,7 +142,7 @@ GameLock::~GameLock()
     if (mine.fd >= 0) {
         if (mine.changed)
             writeGeneration(mine.fd, ++mine.generation);
-        ::close(mine.fd);   // lets go of the lock
+        os::close(mine.fd);   // lets go of the lock
     }
     seen[key_] = mine.generation;
     held.erase(key_);
