@@ -429,7 +429,7 @@ bool TMainForm::guarded(const std::function<void()>& handler)
         // Another Quorvex changed the game since this window last held it: what it changed is
         // not known, so everything read from the game is read again.
         if (changedElsewhere)
-            events_.gameDataChanged(GameData::All);
+            events_.gameDataChanged(GameParts::all(), nullptr);
         return true;
     } catch (const FileError& error) {
         showError(error.what());
