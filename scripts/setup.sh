@@ -5,7 +5,8 @@ set -euo pipefail
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libzip-dev libsndfile1-dev libsamplerate0-dev
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
           shared-mime-info desktop-file-utils xdg-utils
-          clang libclang-rt-14-dev)   # the fuzz targets (bench/fuzz.sh)
+          clang libclang-rt-14-dev   # the fuzz targets (bench/fuzz.sh)
+          dosbox)                    # runs the demo game's torlo.exe in the tests
 
 install_missing_packages() {
     local missing=()

@@ -435,7 +435,7 @@ void TMainForm::readSettings()
 {
     auto& settings = services_.settings;
     if (auto path = settings.text(setting::TorloPath)) {
-        services_.workspace.gameFolder = *path;
+        services_.workspace.gameFolder = absolutePath(*path);
         return;
     }
     firstRun();
@@ -542,8 +542,9 @@ void TMainForm::reloadWorkingPalette(bool materialsToo)
     events_.gameDataChanged(GameData::Palette | (materialsToo ? GameData::Materials : 0u));
 }
 
-void TMainForm::setGameFolder(const fs::path& folder)
+void TMainForm::setGameFolder(const fs::path& given)
 {
+    const auto folder = absolutePath(given);
     if (folder == services_.workspace.gameFolder)
         return;
     services_.workspace.gameFolder = folder;

@@ -1,6 +1,7 @@
 #include "weapons/plugin.h"
 #include "formats/extension.h"
 #include "formats/key_value.h"
+#include "gameexe/cp437.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/number_text.h"
@@ -112,7 +113,7 @@ public:
             std::size_t at = next_;
             while (at < lines_.size()) {
                 const auto [key, value] = splitKeyValue(lines_[at]);
-                if (key == PromptKey && !ask_(value))
+                if (key == PromptKey && !ask_(cp437ToUtf8(value)))
                     return say(Outcome::nothing("The plugin was not installed further: the question was answered No"));
                 const auto kind = sectionKind(key);
                 at = kind ? install(*kind, at) : at + 1;
@@ -170,10 +171,10 @@ private:
             return selectedRow(kind);
         const auto number = tryStrToInt(value);
         if (!number)
-            throw Stop(at, ConvertError(std::string(value)).what());
+            throw Stop(at, ConvertError(cp437ToUtf8(value)).what());
         const int row = (*number & 0xFF) - kindOf(kind).firstNumber;
         if (row < 0 || row >= rowCount(kind))
-            throw Stop(at, "\"" + lines_[at] + "\" names no " + std::string(kindOf(kind).what) + " (they run from "
+            throw Stop(at, "\"" + cp437ToUtf8(lines_[at]) + "\" names no " + std::string(kindOf(kind).what) + " (they run from "
                                + std::to_string(kindOf(kind).firstNumber) + " to "
                                + std::to_string(rowCount(kind) - 1 + kindOf(kind).firstNumber) + ")");
         return row;
@@ -210,8 +211,8 @@ private:
                 page[k] = valueFromRecord(fields[k].kind, fields[k].list, value);
                 if (numbersChecked && isNumberBox(fields[k].kind))
                     strToInt(page[k].text);
-            } catch (const ConvertError& error) {
-                throw Stop(at, error.what());
+            } catch (const ConvertError& error) {   // quotes the value, game text
+                throw Stop(at, cp437ToUtf8(error.what()));
             }
         }
     }

@@ -160,6 +160,14 @@ TEST_F(TextEditorTest, FieldsTakeTheirWidthAndCodePage437Only)
     EXPECT_EQ(blaster->text(), "BLASTER");
     type(blaster, "ABCDEFGH");
     EXPECT_EQ(blaster->text(), "ABCDEF");
+
+    // Each field says how wide it is; a shorter text is saved filled up with spaces.
+    EXPECT_EQ(field(7)->toolTip(), "14 characters wide; a shorter text is filled up with spaces");
+    EXPECT_EQ(blaster->toolTip(), "7 characters wide, 6 of them typed; a shorter text is filled up with spaces");
+    type(field(7), "Silent");
+    click("SaveButton");
+    EXPECT_EQ(at(6001, 14), "Silent        ");
+    EXPECT_EQ(at(65731, 7), "ABCDEF ");
 }
 
 TEST_F(TextEditorTest, EveryByteButTildeGoesThroughTheFieldsUnchanged)
