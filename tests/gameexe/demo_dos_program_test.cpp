@@ -38,7 +38,7 @@ TEST(DemoDosProgram, DosBoxRunsItToItsEndAndItSaysWhatItIs)
     test::writeBytes(config, std::vector<std::uint8_t>(settings.begin(), settings.end()));
     // DOSBox keeps its own settings in the home folder: a scratch one here. A program that
     // never ends is stopped by the timeout, and then wrote nothing.
-    const auto run = test::runCommand({"env", "HOME=" + demo.scratch.string(), "SDL_VIDEODRIVER=dummy",
+    const auto run = test::runCommand({"env", "HOME=" + demo.scratch.path().string(), "SDL_VIDEODRIVER=dummy",
                                        "SDL_AUDIODRIVER=dummy", "timeout", "60", dosbox.string(), "-conf", config.string()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     const auto out = findGameFile(demo.game(), "OUT.TXT");
