@@ -5,8 +5,11 @@
 #include "shell/services.h"
 #include "weapons/plugin.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -43,4 +46,7 @@ bool isDosName(std::string_view name);
 // first 6 with "~2", "~3" ... (the first free one). Empty when every name is taken.
 std::string dosLevelName(std::string_view stem, const std::function<bool(const std::string&)>& taken);
 
+// The level name that torlo.dat holds: its length byte (at most 8 characters are taken) and
+// characters; empty for a file too short to hold one.
+std::string levelNameIn(std::span<const std::uint8_t> dat);
 } // namespace quorvex
