@@ -213,9 +213,9 @@ TEST_F(TextEditorTest, LoadAsksAndSaveWritesEveryWrittenEntry)
     window->field(GameTextCount - 1)->setText("changed");   // read-only: never written
     const auto before = at(92068, 38);
     click("SaveButton");
-    EXPECT_EQ(at(110747, 8), "NOW GAME");
-    EXPECT_EQ(at(135220, 12), "Dr\x81" "ck Screen");
-    EXPECT_EQ(at(135389, 12), "Dr\x81" "ck Screen");
+    EXPECT_EQ(at(110747, 8), "NO      ");   // filled up: nothing of "NEW GAME" stays behind
+    EXPECT_EQ(at(135220, 12), "Dr\x81" "ck       ");
+    EXPECT_EQ(at(135389, 12), "Dr\x81" "ck       ");
     EXPECT_EQ(at(49021, 9), "namen.dat");
     EXPECT_EQ(at(92068, 38), before);
     EXPECT_NE(log().find("- New texts saved. Detailed information not yet available\r\n"), std::string::npos);
