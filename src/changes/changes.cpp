@@ -70,12 +70,11 @@ ComparedGame::~ComparedGame()
 
 ComparedGame ComparedGame::folder(const Workspace& workspace, const fs::path& folder)
 {
-    if (!fs::is_directory(folder))
-        throw FileError("No game folder at " + folder.string());
     ComparedGame game;
     game.workspace_ = workspace;
     game.workspace_.gameFolder = folder;
-    game.workspace_.existingTorloExe();
+    if (!fs::is_regular_file(game.workspace_.torloExe()))
+        throw FileError("No game to compare with: torlo.exe was not found in " + folder.string());
     game.chr_ = game.workspace_.torloChr();
     game.snd_ = game.workspace_.torloSnd();
     return game;

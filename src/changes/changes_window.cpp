@@ -110,9 +110,15 @@ ComparedGame ChangesWindow::comparedGame() const
 
 void ChangesWindow::refresh()
 {
-    std::vector<Change> changes;
-    const bool read = host_.guarded([&] { changes = compareGames(host_.workspace(), comparedGame()); });
-    changes_ = read ? std::move(changes) : std::vector<Change>{};
+    // A game that can not be read is said in the window, not in a message box: closing the box
+    // would bring the window to the front and compare again.
+    std::string problem;
+    try {
+        changes_ = compareGames(host_.workspace(), comparedGame());
+    } catch (const std::exception& error) {
+        changes_.clear();
+        problem = error.what();
+    }
     const QSignalBlocker blocker(list_);
     list_->clear();
     QTreeWidgetItem* group = nullptr;
@@ -137,7 +143,9 @@ void ChangesWindow::refresh()
         auto* item = list_->topLevelItem(g);
         item->setText(0, item->text(0) + QString(" (%1)").arg(item->childCount()));
     }
-    summary_->setText(changes_.empty() ? QString("No change") : QString("%1 changes").arg(changes_.size()));
+    summary_->setText(!problem.empty()     ? QString::fromStdString(problem)
+                      : changes_.empty() ? QString("No change")
+                                         : QString("%1 changes").arg(changes_.size()));
     revert_->setEnabled(false);   // nothing is selected in the new list
     FilterEditChange();
 }

@@ -112,6 +112,8 @@ TEST_F(ChangesWindowTest, ListsGroupsFiltersShowsRevertsAndSavesAPlugin)
     auto* weapons = expectChild<QListWidget>(form.get(), "WeaponList");
     EXPECT_EQ(weapons->currentRow(), 3);
     EXPECT_EQ(weapons->item(3)->text(), "ZAPPER");
+    list()->setCurrentItem(row("Palette 5", "RGB"));
+    EXPECT_EQ(tabs->currentIndex(), static_cast<int>(TMainForm::Page::MaterialPalette));
 
     // "Save as plugin…" holds the weapon change only.
     const auto plugin = fixture.demo.scratch / "MINE.LWP";
@@ -141,4 +143,11 @@ TEST_F(ChangesWindowTest, ListsGroupsFiltersShowsRevertsAndSavesAPlugin)
     emit compare->activated(1);
     EXPECT_EQ(compare->currentIndex(), 1);
     EXPECT_EQ(groups(), (QStringList{"CPU AI (1)", "Texts (1)", "Palette (1)"}));
+
+    // A game that can not be read empties the list and says why, without a message box.
+    fs::remove(untouched.workspace.torloExe());
+    window->refresh();
+    EXPECT_EQ(list()->topLevelItemCount(), 0);
+    EXPECT_TRUE(expectChild<QLabel>(window, "SummaryText")->text().startsWith("No game to compare with"));
+    EXPECT_TRUE(fixture.prompts.shown.empty());
 }
