@@ -3,13 +3,13 @@
 #include "gameexe/cp437.h"
 #include "gameexe/errors.h"
 #include "gameexe/utf8.h"
+#include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/qt_services.h"
 #include "shell/settings.h"
 
 #include <algorithm>
 #include <iostream>
-#include <unistd.h>
 
 namespace quorvex::cli {
 
@@ -126,7 +126,7 @@ void printHelp(const CommandTable& table, std::ostream& out)
 Asker terminalAsker(std::ostream& out)
 {
     return [&out](std::string_view question) {
-        if (!::isatty(STDIN_FILENO))
+        if (!os::inputIsTerminal())
             return false;
         out << question << " [y/N] " << std::flush;
         std::string answer;

@@ -1,13 +1,13 @@
 #include "platform/folders.h"
 #include "gameexe/places.h"
 #include "gameexe/resource_file.h"
+#include "platform/files.h"
 #include "platform/module_loader.h"
 
 #include <cstdlib>
 #include <string>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 #else
 #include <pwd.h>
@@ -43,15 +43,6 @@ fs::path xdgFolder(const Environment& environment, const char* variable, const f
     return homeFolder(environment) / underHome;
 }
 #endif
-
-bool isWritable(const fs::path& folder)
-{
-#ifdef _WIN32
-    return ::_waccess(folder.c_str(), 2) == 0;
-#else
-    return ::access(folder.c_str(), W_OK) == 0;
-#endif
-}
 
 } // namespace
 
@@ -94,7 +85,7 @@ fs::path dataFolder(const fs::path& program, const Environment& environment)
     // A portable copy keeps quorvex.dat beside the program (as the build tree does); an
     // installed one does not, and its program folder is no place for data, writable or not.
     std::error_code error;
-    if (fs::exists(program / places::ResourceFileName, error) && isWritable(program))
+    if (fs::exists(program / places::ResourceFileName, error) && os::isWritable(program))
         return program;
     return userDataFolder(environment);
 }

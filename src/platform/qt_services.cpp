@@ -1,6 +1,9 @@
 #include "platform/qt_services.h"
 #include "gameexe/errors.h"
 #include "platform/module_loader.h"
+#ifdef _WIN32
+#include "platform/windows_services.h"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -18,8 +21,14 @@ LoadedSettingsStore::~LoadedSettingsStore() = default;
 
 SettingsStore& LoadedSettingsStore::qt() const
 {
-    if (!qt_)
+    if (!qt_) {
+#ifdef _WIN32
+        // The registry, without Qt.
+        if (!iniFile_)
+            return *(qt_ = std::make_unique<RegistrySettingsStore>());
+#endif
         qt_ = qtServices().settingsStore(iniFile_ ? &*iniFile_ : nullptr);
+    }
     return *qt_;
 }
 
@@ -91,6 +100,10 @@ const Clock& LoadedClock::clock() const
     // A clock that cannot be loaded is a log that cannot be written: a warning after the
     // change, not its failure.
     try {
+#ifdef _WIN32
+        if (!clock_)
+            clock_ = std::make_unique<WindowsClock>();
+#endif
         if (!clock_)
             clock_ = qtServices().clock();
     } catch (const ModuleError& error) {

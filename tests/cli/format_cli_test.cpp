@@ -1,5 +1,6 @@
 #include "formats/level.h"
 #include "gameexe/places.h"
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -127,7 +128,7 @@ TEST_F(FormatCli, ActivateLevelAndMods)
     EXPECT_EQ(std::string(dat.begin() + 147, dat.begin() + 147 + dat[146]), "SUNSET");
     EXPECT_TRUE(fs::exists(demo.game() / "SUNSET.LEV"));
     const auto log = test::readText(demo.workspace.logFile());
-    EXPECT_NE(log.find(": Level " + (mods / "SUNSET.LEV").string() + " activated\r\n"), std::string::npos);
+    EXPECT_NE(log.find(": Level " + test::absoluteAsPrinted(mods / "SUNSET.LEV") + " activated\r\n"), std::string::npos);
     // A long name is installed under a DOS name, which the output names.
     fs::copy_file(mods / "MEADOW.LEV", out / "Meadow At Dawn.lev");
     EXPECT_EQ(cli({"activate", (out / "Meadow At Dawn.lev").string()}).out, "Level activated, installed as MEADOWAT.LEV\n");
@@ -149,6 +150,7 @@ TEST_F(FormatCli, ActivateLevelAndMods)
 
 TEST_F(FormatCli, AChangeStaysASuccessWhenTheLogCannotBeWritten)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("/dev/full is a device of Linux");
     fs::create_symlink("/dev/full", demo.workspace.logFile());
     const auto result = cli({"activate", (mods / "SUNSET.LEV").string()});
     EXPECT_EQ(result.exitCode, 0);
@@ -160,9 +162,10 @@ TEST_F(FormatCli, AChangeStaysASuccessWhenTheLogCannotBeWritten)
 
 TEST_F(FormatCli, AFileSizeLimitFailsLikeAFullDiskAndLeavesNoTemporaryFile)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("file size limits are a POSIX matter");
     const auto before = test::readBytes(demo.workspace.torloChr());
     // 16 KB: less than the graphics mod. The signal used to kill the program half-way.
-    const auto result = test::runCommand({"bash", "-c", "ulimit -f 16 && exec \"$@\"", "bash", QUORVEX_CLI_PATH,
+    const auto result = test::runCommand({"bash", "-c", "ulimit -f 16 && exec \"$@\"", "bash", quorvex::test::cliProgram(),
                                           "--game", demo.game().string(), "activate",
                                           (mods / "NEONGFX.CHR").string()});
     EXPECT_EQ(result.exitCode, 1);
@@ -176,8 +179,9 @@ TEST_F(FormatCli, AFileSizeLimitFailsLikeAFullDiskAndLeavesNoTemporaryFile)
 
 TEST_F(FormatCli, APipeIsRefusedInsteadOfWaitedFor)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("named pipes of this kind are POSIX ones");
     ASSERT_EQ(::mkfifo((out / "pipe.lev").c_str(), 0644), 0);
-    const auto result = test::runCommand({"timeout", "20", QUORVEX_CLI_PATH, "preview", (out / "pipe.lev").string()});
+    const auto result = test::runCommand({"timeout", "20", quorvex::test::cliProgram(), "preview", (out / "pipe.lev").string()});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "Not a regular file: pipe.lev\n");
 }

@@ -3,6 +3,7 @@
 #include "gameexe/places.h"
 #include "platform/module_loader.h"
 #include "platform/qt_services.h"
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +24,7 @@ struct OptionCliTest : ::testing::Test {
     {
         std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), "QUORVEX_MODULE_DIR=" + moduleFolder,
                                      "XDG_DATA_HOME=" + (demo.scratch / "xdg-data").string(),
-                                     "XDG_CONFIG_HOME=" + (demo.scratch / "xdg-config").string(), QUORVEX_CLI_PATH,
+                                     "XDG_CONFIG_HOME=" + (demo.scratch / "xdg-config").string(), quorvex::test::cliProgram(),
                                      "--game", demo.game().string()};
         all.insert(all.end(), args.begin(), args.end());
         return runCommand(all);
@@ -86,13 +87,14 @@ TEST_F(OptionCliTest, AiShowSetAndPreset)
 
 TEST_F(OptionCliTest, AssociateAndRemove)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("the desktop's file classes are Linux's");
     const auto apps = demo.scratch / "xdg-data/applications/quorvex.desktop";
     const auto package = demo.scratch / "xdg-data/mime/packages/quorvex.xml";
     auto result = cli({"associate", "sounds", "weapons"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Extension(s) assigned\n");
     EXPECT_NE(readText(apps).find("MimeType=application/x-torlo-soundmod;application/x-torlo-weapon;\n"), std::string::npos);
-    EXPECT_NE(readText(apps).find("Exec=" + (fs::path(QUORVEX_CLI_PATH).parent_path() / "quorvex").string() + " %f\n"),
+    EXPECT_NE(readText(apps).find("Exec=" + (fs::path(quorvex::test::cliProgram()).parent_path() / "quorvex").string() + " %f\n"),
               std::string::npos);
     EXPECT_EQ(readText(package).find("x-torlo-level"), std::string::npos);
 
@@ -110,6 +112,7 @@ TEST_F(OptionCliTest, AssociateAndRemove)
 
 TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhole)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("its settings are in the registry, not in Quorvex.conf");
     const std::string name = "J\xC3\xB6rg \"J\", ; = \\x";
     auto result = cli({"options", "set", "MakePL=yes", "FG=2147483656", "Username=" + name, "TorloPath=/games/torlo"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -143,6 +146,7 @@ TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhol
 
 TEST_F(OptionCliTest, OnlyASettingsWriteOrALogLineLoadsQt)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("no Qt and no modules");
     // Without the module of the Qt services, what needs no Qt works as before.
     const auto noModules = demo.scratch / "no-modules";
     fs::create_directories(noModules);
@@ -171,8 +175,9 @@ TEST_F(OptionCliTest, OnlyASettingsWriteOrALogLineLoadsQt)
 // elsewhere than the prefix it was configured for.
 TEST_F(OptionCliTest, AnInstalledTreeFindsItsModulesWhereverItLies)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("no Qt and no modules");
     const auto prefix = demo.scratch / "moved-prefix";
-    const fs::path built = QUORVEX_CLI_PATH;
+    const fs::path built = quorvex::test::cliProgram();
     fs::create_directories(prefix / "bin");
     fs::create_directories(prefix / QUORVEX_MODULE_INSTALL_SUBDIR);
     fs::copy_file(built, prefix / "bin" / "quorvex-cli");
@@ -187,12 +192,13 @@ TEST_F(OptionCliTest, AnInstalledTreeFindsItsModulesWhereverItLies)
 
 TEST_F(OptionCliTest, FailuresInsideTheQtServicesReachTheCommandLine)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("no Qt and no modules");
     // Folders below a plain file can be neither made nor written, even by root.
     const auto plain = demo.scratch / "plain";
     writeBytes(plain, {1});
     const auto run = [&](const std::string& config, const std::string& desktopData, std::vector<std::string> args) {
         std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), "XDG_DATA_HOME=" + desktopData,
-                                     "XDG_CONFIG_HOME=" + config, QUORVEX_CLI_PATH, "--game", demo.game().string()};
+                                     "XDG_CONFIG_HOME=" + config, quorvex::test::cliProgram(), "--game", demo.game().string()};
         all.insert(all.end(), args.begin(), args.end());
         return runCommand(all);
     };
