@@ -2,6 +2,7 @@
 #include "gameexe/backups.h"
 #include "gameexe/cp437.h"
 #include "gameexe/errors.h"
+#include "gameexe/game_lock.h"
 #include "gameexe/utf8.h"
 #include "platform/files.h"
 #include "platform/folders.h"
@@ -15,6 +16,9 @@ namespace quorvex::cli {
 
 int Context::finish(const Outcome& outcome)
 {
+    // The files are in place before the command says so.
+    if (change)
+        change->commit();
     if (!outcome.succeeded()) {
         err << (outcome.status.empty() ? std::string("Nothing was done") : outcome.status) << '\n';
         return 1;
@@ -104,12 +108,13 @@ CommandTable allCommands()
 
 void printHelp(const CommandTable& table, std::ostream& out)
 {
-    out << "usage: quorvex-cli [--game DIR] [--yes | --no] COMMAND ...\n\n"
+    out << "usage: quorvex-cli [--game DIR] [--yes | --no] [--no-wait] COMMAND ...\n\n"
            "Reads, converts and changes the files of a Torlo game folder.\n\n"
            "Options:\n"
            "  --game DIR   the game folder (default: the \"TorloPath\" setting)\n"
            "  --yes, --no  the answer to every question an operation asks\n"
            "               (without either: asked on the terminal; no terminal: no)\n"
+           "  --no-wait    refuse instead of waiting while another Quorvex changes the game\n"
            "  --help       this text\n\n"
            "Before a command first changes a game file, a copy of the file is kept in the\n"
            "data folder (see \"backups list\").\n\n"
@@ -143,6 +148,7 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     Arguments args(argv + 1, argv + argc);
     std::optional<std::string> game;
     std::optional<bool> answer;
+    bool wait = true;
     try {
         while (!args.empty() && args.front().rfind("--", 0) == 0) {
             const auto option = args.front();
@@ -154,6 +160,8 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
                 if (answer && *answer != (option == "--yes"))
                     throw UsageError("--yes and --no exclude each other");
                 answer = option == "--yes";
+            } else if (option == "--no-wait") {
+                wait = false;
             } else if (option == "--game") {
                 if (args.empty())
                     throw UsageError("--game needs a folder");
@@ -193,7 +201,12 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
         Asker ask = answer ? Asker([value = *answer](std::string_view) { return value; }) : terminalAsker(out);
         Context context{workspace, settings, log, ask, out, err};
         InstalledBackupKeeper backups(context.workspace);   // every change of a game file keeps a copy first
-        return chosen->run(context, args, *chosen);
+        setGameLockWaiting({wait, [&err] { err << GameWaitText << '\n' << std::flush; }});
+        GameChange change(context.workspace);   // from the first read of the game to the last write
+        context.change = &change;
+        const int code = chosen->run(context, args, *chosen);
+        change.commit();
+        return code;
     } catch (const UsageError& error) {
         err << error.what() << '\n';
         return 2;

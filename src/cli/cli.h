@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+namespace quorvex {
+class GameChange;
+}
+
 namespace quorvex::cli {
 
 // A wrong command line: the message goes to standard error and the exit code is 2.
@@ -27,6 +31,7 @@ struct Context {
     Asker ask;
     std::ostream& out;
     std::ostream& err;
+    GameChange* change = nullptr;   // the command's change of the game, put in place before its result is shown
 
     // Shows an operation's result: status on standard output (success, exit 0) or standard
     // error (refusal, exit 1), then the log entry (a log that cannot be written is a warning

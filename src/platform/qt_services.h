@@ -58,8 +58,12 @@ private:
     mutable std::unique_ptr<SettingsStore> qt_;
 };
 
-// The module's clock, loaded at its first use (when a log line is written); a FileError when
-// the module cannot be loaded. On Windows the system's own (WindowsClock), without Qt.
+// The clock of the C locale's formats, without Qt: what the module's clock shows in that locale.
+std::unique_ptr<Clock> cLocaleClock();
+
+// The clock of log lines: the one above in the C locale, else the module's, loaded at its first
+// use (when a log line is written); a FileError when the module cannot be loaded. On Windows
+// the system's own (WindowsClock), without Qt.
 class LoadedClock final : public Clock {
 public:
     LoadedClock();

@@ -56,12 +56,16 @@ Outcome exportSound(const SoundBank& bank, int index, const fs::path& target)
 {
     if (isTaken(target))
         return Outcome::refused(inQuotes(target) + " already exists and was kept");
-    writeFileAtomically(target, soundToWav(bank.samples(index)));
+    // A new export replaces nothing, so like a copy it needs no flush to the disk.
+    writeFileAtomically(target, soundToWav(bank.samples(index)), Durability::Cached);
     return Outcome::done("Saved as " + inQuotes(target));
 }
 
 Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std::function<void(int)>& progress)
 {
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return Outcome::refused("The folder " + inQuotes(folder) + " does not exist");
     int written = 0;
     std::vector<std::string> kept, damaged;
     for (int i = 0; i < SoundCount; ++i) {
@@ -73,7 +77,7 @@ Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std
         else if (isTaken(target))
             kept.push_back(target.filename().string());
         else {
-            writeFileAtomically(target, soundToWav(bank.samples(i)));
+            writeFileAtomically(target, soundToWav(bank.samples(i)), Durability::Cached);   // new, as in exportSound
             ++written;
         }
     }

@@ -20,12 +20,16 @@ struct OptionCliTest : ::testing::Test {
 
     OptionCliTest() { fs::create_directories(data); }
 
-    CommandResult cli(std::vector<std::string> args, const std::string& moduleFolder = "")
+    // locale: the locale variables of the run, set or unset (-u NAME) as env takes them.
+    CommandResult cli(std::vector<std::string> args, const std::string& moduleFolder = "",
+                      const std::vector<std::string>& locale = {})
     {
-        std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), "QUORVEX_MODULE_DIR=" + moduleFolder,
+        std::vector<std::string> all{"env"};
+        all.insert(all.end(), locale.begin(), locale.end());
+        all.insert(all.end(), {"QUORVEX_DATA_DIR=" + data.string(), "QUORVEX_MODULE_DIR=" + moduleFolder,
                                      "XDG_DATA_HOME=" + (demo.scratch / "xdg-data").string(),
                                      "XDG_CONFIG_HOME=" + (demo.scratch / "xdg-config").string(), quorvex::test::cliProgram(),
-                                     "--game", demo.game().string()};
+                                     "--game", demo.game().string()});
         all.insert(all.end(), args.begin(), args.end());
         return runCommand(all);
     }
@@ -113,7 +117,9 @@ TEST_F(OptionCliTest, AssociateAndRemove)
 TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhole)
 {
     QUORVEX_SKIP_ON_WINDOWS_BUILD("its settings are in the registry, not in Quorvex.conf");
-    const std::string name = "J\xC3\xB6rg \"J\", ; = \\x";
+    // A value holding a line break cannot forge a setting line of its own on output.
+    const std::string name = "J\xC3\xB6rg \"J\", ; = \\x\nRunCommand=evil\t\x01";
+    const std::string shown = "J\xC3\xB6rg \"J\", ; = \\x\\nRunCommand=evil\\t\\x01";
     auto result = cli({"options", "set", "MakePL=yes", "FG=2147483656", "Username=" + name, "TorloPath=/games/torlo"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Settings saved\n");
@@ -127,7 +133,7 @@ TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhol
     EXPECT_EQ(program->text("TorloPath"), "/games/torlo");
 
     result = cli({"options", "show"});
-    EXPECT_EQ(result.out, "TorloPath=/games/torlo\nFG=2147483656\nMakePL=yes\nUsername=" + name + "\n");
+    EXPECT_EQ(result.out, "TorloPath=/games/torlo\nFG=2147483656\nMakePL=yes\nUsername=" + shown + "\n");
 
     const auto before = readText(file);
     const std::pair<std::vector<std::string>, std::string> refusals[] = {
@@ -162,13 +168,29 @@ TEST_F(OptionCliTest, OnlyASettingsWriteOrALogLineLoadsQt)
         << result.err;
     EXPECT_EQ(readText(demo.scratch / "xdg-config" / "Morvane" / "Quorvex.conf"), settings);
 
-    // A change made is reported as made; only its log line is missing.
+    // A change made is reported as made; only its log line is missing, where the time format
+    // of the locale needs Qt.
     const auto exe = readBytes(demo.workspace.torloExe());
-    result = cli({"activate", (demo.game() / "mods/WARM.PAL").string()}, noModules.string());
+    const std::vector<std::string> german{"-u", "LC_ALL", "-u", "LC_TIME", "LANG=de_DE.UTF-8"};
+    result = cli({"activate", (demo.game() / "mods/WARM.PAL").string()}, noModules.string(), german);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.err.find("The change was made, but the activity log could not be written"), std::string::npos)
         << result.err;
     EXPECT_NE(readBytes(demo.workspace.torloExe()), exe);
+
+    // In the C locale the time of a log line needs no Qt; LC_ALL, then LC_TIME, outrank LANG.
+    for (const std::vector<std::string>& c : {std::vector<std::string>{"LC_ALL=C", "LANG=de_DE.UTF-8"},
+                                              std::vector<std::string>{"-u", "LC_ALL", "LC_TIME=POSIX", "LANG=de_DE.UTF-8"},
+                                              std::vector<std::string>{"-u", "LC_ALL", "-u", "LC_TIME", "LANG=C.UTF-8"}}) {
+        const auto before = fs::exists(data / "quorvex.log") ? log() : "";
+        result = cli({"activate", (demo.game() / "mods/WARM.PAL").string()}, noModules.string(), c);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.err, "") << c.back();
+        EXPECT_GT(log().size(), before.size()) << c.back();
+    }
+    result = cli({"activate", (demo.game() / "mods/WARM.PAL").string()}, noModules.string(),
+                 {"LC_ALL=de_DE.UTF-8", "LC_TIME=C", "LANG=C"});
+    EXPECT_NE(result.err.find("the activity log could not be written"), std::string::npos) << result.err;
 }
 
 // An installed tree finds its modules in its own lib folder, also after it has been moved
