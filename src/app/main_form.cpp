@@ -505,7 +505,7 @@ void TMainForm::readSettings()
 {
     auto& settings = services_.settings;
     if (auto path = settings.text(setting::TorloPath)) {
-        services_.workspace.gameFolder = *path;
+        services_.workspace.gameFolder = absolutePath(*path);
         return;
     }
     firstRun();
@@ -606,8 +606,9 @@ const Palette& TMainForm::workingPalette() const
     return palette_ ? palette_->workingPalette() : notReadYet;
 }
 
-void TMainForm::setGameFolder(const fs::path& folder)
+void TMainForm::setGameFolder(const fs::path& given)
 {
+    const auto folder = absolutePath(given);
     if (folder == services_.workspace.gameFolder)
         return;
     services_.workspace.gameFolder = folder;

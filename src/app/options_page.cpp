@@ -200,8 +200,9 @@ void OptionsPage::storeSettings()
     if (path == "TorloNet") {
         host_.StatusShow("You have found a future Easter Egg!");
     } else {
-        settings.setText(setting::TorloPath, toPath(path).string());
-        host_.setGameFolder(toPath(path));
+        const auto folder = absolutePath(toPath(path));   // the same folder for the CLI, wherever it runs
+        settings.setText(setting::TorloPath, folder.string());
+        host_.setGameFolder(folder);
     }
     settings.setText(setting::Stretch, yesNo(stretchBox));
     window_.placeLevelPicture(stretchBox->isChecked());

@@ -1,7 +1,9 @@
 #include "cli/cli.h"
 #include "gameexe/backups.h"
+#include "gameexe/cp437.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_lock.h"
+#include "gameexe/utf8.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/qt_services.h"
@@ -27,6 +29,18 @@ int Context::finish(const Outcome& outcome)
         if (const auto warning = appendToLog(log, outcome); !warning.empty())
             err << warning << '\n';
     return 0;
+}
+
+std::optional<std::string> gameTextArgument(Context& context, const std::string& utf8)
+{
+    try {
+        return utf8ToCp437(utf8);
+    } catch (const Utf8Error& error) {
+        context.err << error.what() << ". Nothing was written\n";
+    } catch (const CharacterError& error) {
+        context.err << error.what() << ". Nothing was written\n";
+    }
+    return std::nullopt;
 }
 
 bool takeFlag(Arguments& args, const std::string& name)
@@ -180,8 +194,8 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
 
         LoadedSettingsStore settings;
         Workspace workspace = platformWorkspace();
-        workspace.gameFolder = game ? std::filesystem::path(*game)
-                                    : std::filesystem::path(settings.text(setting::TorloPath).value_or(""));
+        workspace.gameFolder = absolutePath(game ? std::filesystem::path(*game)
+                                                 : std::filesystem::path(settings.text(setting::TorloPath).value_or("")));
         LoadedClock clock;   // the module with Qt is loaded only when a log line is written
         ActivityLog log(workspace.logFile(), clock);
         Asker ask = answer ? Asker([value = *answer](std::string_view) { return value; }) : terminalAsker(out);

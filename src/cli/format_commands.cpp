@@ -183,10 +183,11 @@ int preview(Context& context, const Arguments& given, const Command& command)
                     << '\n';
         return 1;
     }
-    if (!shown.status.empty())
-        context.out << shown.status << '\n';
+    // The bitmap is written before the status is printed: a failed write prints no success.
     if (args.size() == 2)
         writeFileAtomically(args[1], shown.bitmap);
+    if (!shown.status.empty())
+        context.out << shown.status << '\n';
     return 0;
 }
 

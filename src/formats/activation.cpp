@@ -9,6 +9,8 @@
 #include "texts/translation.h"
 
 #include <utility>
+#include <algorithm>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -34,6 +36,18 @@ bool sameFolder(const fs::path& a, const fs::path& b)
     return fs::equivalent(a, b, error) || a.lexically_normal() == b.lexically_normal();
 }
 
+// Whether NAME.LEV in the game folder is a file other than the level being installed: a copy of
+// the same bytes made by an earlier activation is the level's own and is replaced.
+bool takenByAnotherFile(const fs::path& level, const fs::path& gameFolder, const std::string& name)
+{
+    const auto candidate = findGameFile(gameFolder, name + ".LEV");
+    std::error_code error;
+    if (!isTaken(candidate) || fs::equivalent(candidate, level, error))
+        return false;
+    return !fs::is_regular_file(candidate, error) || fileSize(candidate) != fileSize(level) ||
+           readWholeFile(candidate) != readWholeFile(level);
+}
+
 } // namespace
 
 Activation activateLevel(const ActivationRequest& request)
@@ -44,14 +58,23 @@ Activation activateLevel(const ActivationRequest& request)
     GameFile exe(workspace.torloExe());
     requirePalettePlace(exe);
     GameFile dat(workspace.torloDat());
-    const auto name = levelNameFor(file);
+    const auto stem = levelStem(file);
+    // The game, under DOS or DOSBox, finds a level by an 8.3 name only; a long name gets a DOS
+    // name of its own, since no short name that a file system or DOSBox invents can be known here.
+    const bool renamed = !isDosName(stem);
+    const auto name = renamed ? dosLevelName(stem, [&](const std::string& candidate) {
+        return takenByAnotherFile(file, workspace.gameFolder, candidate);
+    })
+                              : upperCase(stem);
+    if (name.empty())
+        return {Outcome::refused("No free DOS name for " + file.filename().string() + " in the game folder")};
     // The name's place must lie inside torlo.dat: a short file is refused, not grown.
     dat.requireSize(places::DatLevelName + 1 + name.size());
 
-    // A level from another folder goes into the game folder first, so the game never names a
-    // level it can not find.
-    if (!sameFolder(browsedFolder, workspace.gameFolder)) {
-        const auto target = findGameFile(workspace.gameFolder, file.filename().string());
+    // A level from another folder, or one whose name the game can not load, goes into the game
+    // folder first, so the game never names a level it can not find.
+    if (renamed || !sameFolder(browsedFolder, workspace.gameFolder)) {
+        const auto target = findGameFile(workspace.gameFolder, renamed ? name + ".LEV" : file.filename().string());
         std::error_code error;
         if (!fs::equivalent(file, target, error))
             copyFileAtomically(file, target);
@@ -71,7 +94,9 @@ Activation activateLevel(const ActivationRequest& request)
         changed |= GamePart::Palette;
     if (form == LevelForm::Powerlevel2)
         changed |= GamePart::Materials;
-    return {Outcome::done("Level activated", "Level " + path + " activated").changing(changed), powerlevel,
+    const std::string installedAs = renamed ? ", installed as " + name + ".LEV" : std::string();
+    return {Outcome::done("Level activated" + installedAs, "Level " + path + " activated" + installedAs).changing(changed),
+            powerlevel,
             form == LevelForm::Powerlevel2};
 }
 
@@ -167,17 +192,41 @@ Activation activateTranslation(const ActivationRequest& request)
     return {importTranslation(request.file, request.workspace, request.ask), false};
 }
 
-std::string levelNameFor(const fs::path& file)
+std::string levelStem(const fs::path& file)
 {
-    std::string name = file.filename().string();
-    name = name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
-    // The short name the file system gives a long-named file.
-    if (name.size() > places::DatLevelNameMax)
-        name = name.substr(0, 6) + "~1";
-    for (auto& c : name)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return name;
+    const std::string name = file.filename().string();
+    return name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
+}
+
+bool isDosNameCharacter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           std::string_view("_-!#$%&'()@^{}~").find(c) != std::string_view::npos;
+}
+
+bool isDosName(std::string_view name)
+{
+    return !name.empty() && name.size() <= places::DatLevelNameMax &&
+           std::all_of(name.begin(), name.end(), isDosNameCharacter);
+}
+
+std::string dosLevelName(std::string_view stem, const std::function<bool(const std::string&)>& taken)
+{
+    std::string valid;
+    std::copy_if(stem.begin(), stem.end(), std::back_inserter(valid), isDosNameCharacter);
+    if (valid.empty())
+        valid = "LEVEL";   // a name of no DOS character at all (say, all accented letters)
+    valid = upperCase(valid);
+    const std::string whole = valid.substr(0, places::DatLevelNameMax);
+    if (!taken(whole))
+        return whole;
+    for (int number = 2; number < 1000000; ++number) {
+        const auto suffix = "~" + std::to_string(number);
+        const auto candidate = valid.substr(0, places::DatLevelNameMax - suffix.size()) + suffix;
+        if (!taken(candidate))
+            return candidate;
+    }
+    return {};
 }
 
 std::string levelNameIn(std::span<const std::uint8_t> dat)

@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvex {
@@ -51,9 +53,17 @@ Activation activatePalPalette(const ActivationRequest& request);
 Activation activateWeaponPlugin(const ActivationRequest& request);
 Activation activateTranslation(const ActivationRequest& request);
 
-// The 8.3 name the game loads for a level file: the name less its last four characters, longer
-// than 8 cut to 6 + "~1", letters a to z in upper case.
-std::string levelNameFor(const std::filesystem::path& file);
+// A level's file name less its last four characters (".LEV").
+std::string levelStem(const std::filesystem::path& file);
+
+// Whether the game can load a level by this name as it is: 1 to 8 of the letters A-Z (any
+// case), digits and _-!#$%&'()@^{}~.
+bool isDosName(std::string_view name);
+
+// The DOS name a level of a long (or otherwise invalid) name is installed under: its valid
+// characters in upper case, cut to 8; when taken(name) says another file holds that name, its
+// first 6 with "~2", "~3" ... (the first free one). Empty when every name is taken.
+std::string dosLevelName(std::string_view stem, const std::function<bool(const std::string&)>& taken);
 
 // The level name that torlo.dat holds: its length byte (at most 8 characters are taken) and
 // characters; empty for a file too short to hold one.

@@ -54,11 +54,10 @@ std::optional<int> soundNumber(std::string_view text)
 
 Outcome exportSound(const SoundBank& bank, int index, const fs::path& target)
 {
-    const auto wav = soundToWav(bank.samples(index));
     if (isTaken(target))
         return Outcome::refused(inQuotes(target) + " already exists and was kept");
     // A new export replaces nothing, so like a copy it needs no flush to the disk.
-    writeFileAtomically(target, wav, Durability::Cached);
+    writeFileAtomically(target, soundToWav(bank.samples(index)), Durability::Cached);
     return Outcome::done("Saved as " + inQuotes(target));
 }
 
@@ -118,14 +117,20 @@ Outcome saveSoundBank(SoundBank& bank, const fs::path& file)
     return Outcome::done("Sounds saved", "Sound bank " + file.string() + " saved").changing(GamePart::Sounds);
 }
 
-Outcome saveSoundMod(const SoundBank& bank, const fs::path& target, const Asker& ask)
+std::optional<Outcome> refuseReplacing(const fs::path& target, const Asker& ask)
 {
-    if (auto refusal = refuseDamaged(bank))
-        return *refusal;
-    const auto rebuilt = bank.rebuild();
     if (isTaken(target) && !(ask && ask(inQuotes(target) + " already exists. Replace it?")))
         return Outcome::nothing(inQuotes(target) + " already exists and was kept");
-    writeFileAtomically(target, rebuilt);
+    return std::nullopt;
+}
+
+Outcome saveSoundMod(const SoundBank& bank, const fs::path& target, const Asker& ask)
+{
+    if (auto refusal = refuseReplacing(target, ask))
+        return *refusal;
+    if (auto refusal = refuseDamaged(bank))
+        return *refusal;
+    writeFileAtomically(target, bank.rebuild());
     return Outcome::done("Soundmod saved as " + inQuotes(target));
 }
 

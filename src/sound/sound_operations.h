@@ -37,6 +37,10 @@ Outcome importSound(SoundBank& bank, int index, const std::filesystem::path& fil
 // Writes the bank with its imports over file in one step; the imports then count as saved.
 Outcome saveSoundBank(SoundBank& bank, const std::filesystem::path& file);
 
+// The answer for a new file at target: nothing when it is free or ask agrees to replace it, else
+// the refusal ("... already exists and was kept"). Asked before any work is done for the file.
+std::optional<Outcome> refuseReplacing(const std::filesystem::path& target, const Asker& ask);
+
 // Writes the bank with its imports as a new sound mod; an existing target is replaced only
 // when ask agrees. The bank in use is not touched.
 Outcome saveSoundMod(const SoundBank& bank, const std::filesystem::path& target, const Asker& ask);

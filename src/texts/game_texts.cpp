@@ -134,11 +134,24 @@ void WriteGameText(GameFile& exe, std::uint32_t offset, std::string_view text)
     exe.write(text);
 }
 
+std::string filledField(std::string_view text, std::string_view stored)
+{
+    std::string filled(text);
+    const auto tilde = stored.find('~');
+    const auto room = tilde != std::string_view::npos && text.size() <= tilde ? tilde : stored.size();
+    if (filled.size() < room)
+        filled.resize(room, ' ');
+    return filled;
+}
+
 void writeGameTextEntry(GameFile& exe, const GameText& entry, std::string_view text)
 {
-    WriteGameText(exe, entry.offset, text);
-    if (entry.secondOffset)
-        WriteGameText(exe, entry.secondOffset, text);
+    for (const auto offset : {entry.offset, entry.secondOffset}) {
+        if (offset == 0)
+            continue;
+        const auto stored = exe.readAt(offset, entry.width);
+        WriteGameText(exe, offset, filledField(text, std::string_view(reinterpret_cast<const char*>(stored.data()), stored.size())));
+    }
 }
 
 GameTextValues designTexts()

@@ -127,6 +127,11 @@ GameTextEdit* TTextForm::buildField(std::size_t entry)
     auto* edit = new GameTextEdit(text.typedLimit);
     edit->setObjectName(text.line ? QString("Text%1").arg(text.line) : QString("ReadOnlyText%1").arg(entry - indexOfLine(173)));
     edit->putText(fromGameText(text.designText.substr(0, text.width)));
+    // Saving fills a shorter text up with spaces to the field's width.
+    QString tip = QString("%1 characters wide").arg(text.width);
+    if (text.typedLimit < text.width)
+        tip += QString(", %1 of them typed").arg(text.typedLimit);
+    edit->setToolTip(tip + (text.use.saved ? "; a shorter text is filled up with spaces" : ""));
     fields_[entry] = edit;
     return edit;
 }

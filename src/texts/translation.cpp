@@ -2,6 +2,7 @@
 #include "gameexe/key_value.h"
 #include "gameexe/cp437.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -80,7 +81,9 @@ Outcome importTranslation(const fs::path& file, const Workspace& workspace, cons
         return Outcome::nothing();
 
     int cut = 0;
-    for (int number = FirstTextLine; number <= LastAppliedLine; ++number) {
+    // A file that ends early leaves the fields of the lines it lacks as they are.
+    const int lastLine = std::min(LastAppliedLine, static_cast<int>(lines.size()));
+    for (int number = FirstTextLine; number <= lastLine; ++number) {
         const auto& entry = *gameTextOfLine(number);
         auto text = lineAt(number);
         if (text.size() > entry.width) {

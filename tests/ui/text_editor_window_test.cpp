@@ -160,6 +160,14 @@ TEST_F(TextEditorTest, FieldsTakeTheirWidthAndCodePage437Only)
     EXPECT_EQ(blaster->text(), "BLASTER");
     type(blaster, "ABCDEFGH");
     EXPECT_EQ(blaster->text(), "ABCDEF");
+
+    // Each field says how wide it is; a shorter text is saved filled up with spaces.
+    EXPECT_EQ(field(7)->toolTip(), "14 characters wide; a shorter text is filled up with spaces");
+    EXPECT_EQ(blaster->toolTip(), "7 characters wide, 6 of them typed; a shorter text is filled up with spaces");
+    type(field(7), "Silent");
+    click("SaveButton");
+    EXPECT_EQ(at(6001, 14), "Silent        ");
+    EXPECT_EQ(at(65731, 7), "ABCDEF ");
 }
 
 TEST_F(TextEditorTest, EveryByteButTildeGoesThroughTheFieldsUnchanged)
@@ -205,9 +213,9 @@ TEST_F(TextEditorTest, LoadAsksAndSaveWritesEveryWrittenEntry)
     window->field(GameTextCount - 1)->setText("changed");   // read-only: never written
     const auto before = at(92068, 38);
     click("SaveButton");
-    EXPECT_EQ(at(110747, 8), "NOW GAME");
-    EXPECT_EQ(at(135220, 12), "Dr\x81" "ck Screen");
-    EXPECT_EQ(at(135389, 12), "Dr\x81" "ck Screen");
+    EXPECT_EQ(at(110747, 8), "NO      ");   // filled up: nothing of "NEW GAME" stays behind
+    EXPECT_EQ(at(135220, 12), "Dr\x81" "ck       ");
+    EXPECT_EQ(at(135389, 12), "Dr\x81" "ck       ");
     EXPECT_EQ(at(49021, 9), "namen.dat");
     EXPECT_EQ(at(92068, 38), before);
     EXPECT_NE(log().find("- New texts saved. Detailed information not yet available\r\n"), std::string::npos);
