@@ -34,7 +34,9 @@ BackupControl::BackupControl(PageHost& host, QWidget* parent) : QGroupBox(" Rest
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    // The file takes the room left; a long level path is cut and shown whole in its tip.
+    // The file takes the room left; a long level path is cut in the middle, keeping its file
+    // name in view, and shown whole in its tip.
+    list_->setTextElideMode(Qt::ElideMiddle);
     list_->header()->setStretchLastSection(false);
     list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     list_->header()->setSectionResizeMode(FileColumn, QHeaderView::Stretch);

@@ -76,8 +76,8 @@ public:
     bool guarded(const std::function<void()>& handler) override;
 
     // Points the program at another game folder; when it differs, every holder of game data
-    // is told once through gameEvents().gameFolderChanged.
-    void setGameFolder(const std::filesystem::path& folder) override;
+    // is told once through gameEvents().gameFolderChanged, after unsaved edits were settled.
+    bool setGameFolder(const std::filesystem::path& folder) override;
     // Re-reads the working palette (and the materials) from the game after an activation
     // changed them.
     void reloadWorkingPalette(bool materialsToo = false);

@@ -180,7 +180,9 @@ void OptionsPage::DoAllButtonClick()
 
     // A blood text that is no number stops here: the settings are stored, nothing else is done.
     const auto blood = setBlood(host_.workspace(), strToInt(toSystemText(bloodEdit->text())));
-    if (!blood.succeeded())
+    if (blood.succeeded())
+        bloodEdit->setText(QString::fromStdString(blood.status));   // the amount the game got
+    else
         host_.prompts().error(blood.status);
 
     AssociationSet kinds;
@@ -191,6 +193,16 @@ void OptionsPage::DoAllButtonClick()
         host_.prompts().error(assigned.status);
     else if (assigned.succeeded() || fontsBox->isChecked())
         host_.prompts().information("Extension(s) assigned");
+
+    if (pathEdit->text() == "TorloNet")
+        return;   // its status text stays
+    QString done = "Options saved";
+    if (host_.workspace().gameFolder != toPath(pathEdit->text()))   // the user kept unsaved edits
+        done += ", the game folder was not changed";
+    done += blood.succeeded() ? QString(", blood set to %1%").arg(bloodEdit->text()) : QString(", blood not set");
+    if (assigned.succeeded())
+        done += ", file kinds assigned";
+    host_.StatusShow(done);
 }
 
 void OptionsPage::storeSettings()
@@ -199,9 +211,8 @@ void OptionsPage::storeSettings()
     const auto path = pathEdit->text();
     if (path == "TorloNet") {
         host_.StatusShow("You have found a future Easter Egg!");
-    } else {
+    } else if (host_.setGameFolder(toPath(path))) {   // not when the user keeps unsaved edits
         settings.setText(setting::TorloPath, toPath(path).string());
-        host_.setGameFolder(toPath(path));
     }
     settings.setText(setting::Stretch, yesNo(stretchBox));
     window_.placeLevelPicture(stretchBox->isChecked());

@@ -73,6 +73,7 @@ public:
 private:
     void reload(unsigned parts);
     void enableControls();
+    void showChannels(const Rgb& colour);   // the R, G and B labels
     void guarded(void (PalettePage::*handler)());
 
     PageHost& host_;
