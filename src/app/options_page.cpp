@@ -61,19 +61,22 @@ OptionsPage::OptionsPage(PageHost& host, FileClassStore& fileClasses, Window win
     auto* right = new QVBoxLayout;
     columns->addLayout(groups_, 1);
     columns->addLayout(right, 1);
-    layout->addLayout(columns, 1);
+    layout->addLayout(columns);
 
     groups_->addWidget(buildBloodGroup());
     groups_->addWidget(buildPathGroup());
     groups_->addWidget(buildAppearanceGroup());
-    groups_->addWidget(new BackupControl(host_), 1);
+    groups_->addStretch();
+    // Under the shorter column, so that the page fits a 1024 by 768 screen.
+    auto* doAll = button("Do all", "DoAllButton");
+    connect(doAll, &QPushButton::clicked, this, [this] { host_.guarded([this] { DoAllButtonClick(); }); });
+    groups_->addWidget(doAll, 0, Qt::AlignRight);
+    auto* restore = new BackupControl(host_, this);   // the groups in reading order, the columns first
     right->addWidget(buildExtensionsGroup());
     right->addWidget(buildMiscGroup());
     right->addStretch();
-
-    auto* doAll = button("Do all", "DoAllButton");
-    connect(doAll, &QPushButton::clicked, this, [this] { host_.guarded([this] { DoAllButtonClick(); }); });
-    right->addWidget(doAll, 0, Qt::AlignRight);
+    // The backups below both columns: the whole width for long level paths.
+    layout->addWidget(restore, 1);
 
     // The path box shows the game folder, also when activation found another one stored.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this,
@@ -82,7 +85,7 @@ OptionsPage::OptionsPage(PageHost& host, FileClassStore& fileClasses, Window win
 
 void OptionsPage::addGroup(QWidget* group)
 {
-    groups_->insertWidget(groups_->count() - 1, group);   // above the stretch
+    groups_->insertWidget(groups_->count() - 2, group);   // above the stretch and "Do all"
 }
 
 QWidget* OptionsPage::buildBloodGroup()

@@ -2,6 +2,7 @@
 #include "app/page_host.h"
 #include "app/scheme_colours.h"
 #include "browser/file_operations.h"
+#include "controls/field_panel.h"
 #include "controls/game_text_edit.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
@@ -127,13 +128,14 @@ GameTextEdit* TTextForm::buildField(std::size_t entry)
 
 void TTextForm::fitToTexts()
 {
-    // Room in every field for its design-time text, so that it shows all of its characters;
-    // the window keeps the size that this gives.
-    const auto metrics = fontMetrics();
+    // Room in every field for the widest text it holds: its width in ordinary letters, or its
+    // design-time text when that is wider, as the field's style draws it. The window keeps the
+    // size that this gives.
     for (std::size_t i = 0; i < GameTextCount; ++i) {
-        const auto designed = fromGameText(GameTexts[i].designText.substr(0, GameTexts[i].width));
-        const auto room = std::max(metrics.horizontalAdvance(designed), metrics.averageCharWidth() * 3);
-        fields_[i]->setMinimumWidth(room + 12);
+        const auto& text = GameTexts[i];
+        const auto designed = fromGameText(text.designText.substr(0, text.width));
+        const auto letters = QString(static_cast<qsizetype>(std::max<std::size_t>(text.width, 3)), 'n');
+        fields_[i]->setMinimumWidth(std::max(lineEditWidthFor(*fields_[i], designed), lineEditWidthFor(*fields_[i], letters)));
     }
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);

@@ -3,6 +3,7 @@
 // and a new game folder read afresh.
 #include "hacks/hacks_window.h"
 #include "main_form_fixture.h"
+#include "screenshot.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -138,6 +139,7 @@ TEST_F(HacksWindowTest, DoAllWritesEveryHackAndCancelWritesNothing)
     window->show();
     EXPECT_EQ(control("DIGGING")->text(), "24");   // what the game stored, not what was typed
     EXPECT_TRUE(control<QCheckBox>("RUBBERWALLS")->isChecked());
+    saveScreenshot(window.get(), "hacks-window-after-do-all");
     EXPECT_NE(readText(form->log().file()).find("- Hacks saved. Detailed information not yet available"),
               std::string::npos);
 }

@@ -14,8 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QStyle>
-#include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QTest>
 
@@ -211,12 +209,7 @@ TEST_F(TablePageTest, SpecialObjectSaveSharesBlowAwayOfThirteenWithShadowOfZeroT
     clickRow("SpObjList", 0);
     clickRow("SpObjList", 5);
     EXPECT_EQ(control("Edit56")->text(), "4294967295");
-    // The box has room for all ten digits.
-    auto* blow = control("Edit56");
-    QStyleOptionFrame frame;
-    frame.initFrom(blow);
-    const auto room = blow->style()->subElementRect(QStyle::SE_LineEditContents, &frame, blow).width();
-    EXPECT_GE(room - 4, blow->fontMetrics().horizontalAdvance("4294967295"));
+    EXPECT_TRUE(hasRoomFor(control("Edit56"), "4294967295")) << "all ten digits in view";
 
     clickRow("SpObjList", 13);
     type("Edit56", "16777217");   // bytes 1, 0, 0, 1
@@ -287,6 +280,7 @@ TEST_F(TablePageTest, PluginButtonsWriteEachPageAsItShowsIt)
     EXPECT_NE(appended.find("\r\n\r\nOBJECT:3\r\nBLOOD:"), std::string::npos);
     EXPECT_NE(appended.find("\r\n\r\nSOBJECT:5\r\nFIRSTSOUND:"), std::string::npos);
     EXPECT_EQ(appended.find("PROMPT:", 30), std::string::npos);
+    fixture.prompts.unsaved = {Prompts::Unsaved::Discard};   // closing asks about the object's unsaved edit
 }
 
 TEST_F(TablePageTest, ActivatingAPluginInstallsThroughTheSavesAndShowsWhatItWrote)
@@ -371,6 +365,7 @@ TEST_F(TablePageTest, UnsavedEditsAreAskedAboutBeforeTheyAreDropped)
             for (const auto answer : {U::Save, U::Discard, U::Cancel}) {
                 const auto what = std::string(page.list) + " drop " + std::to_string(int(drop)) + " answer "
                                   + std::to_string(int(answer));
+                form.reset();   // one window at a time: each installs the process's backup keeper
                 open(page.page);
                 clickRow(page.list, 1);
                 const auto before = readBytes(exe);

@@ -2,6 +2,7 @@
 // text table, reading when shown, the field limits, Load, Save, Save to file, Run Torlo, Help
 // and closing; and a picture of every page in two colour schemes when QUORVEX_SHOTS is set.
 #include "main_form_fixture.h"
+#include "screenshot.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
 #include "controls/game_text_edit.h"
@@ -160,6 +161,30 @@ TEST_F(TextEditorTest, FieldsTakeTheirWidthAndCodePage437Only)
     EXPECT_EQ(blaster->text(), "BLASTER");
     type(blaster, "ABCDEFGH");
     EXPECT_EQ(blaster->text(), "ABCDEF");
+}
+
+// Every field has room for what it shows and for a whole field of ordinary text (a translation
+// fills its fields), and the window still fits a 1024 by 768 screen.
+TEST_F(TextEditorTest, EveryFieldShowsItsWholeTextAndTheWindowFitsTheScreen)
+{
+    window->show();
+    const QString ordinary = QString("Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod ").repeated(3);
+    for (int p = 0; p < window->pages()->count(); ++p) {
+        window->pages()->setCurrentIndex(p);
+        QApplication::processEvents();
+        for (std::size_t i = 0; i < GameTextCount; ++i) {
+            auto* edit = window->field(i);
+            if (!edit->isVisible())
+                continue;
+            EXPECT_TRUE(hasRoomFor(edit, edit->text())) << edit->text().toStdString();
+            EXPECT_TRUE(hasRoomFor(edit, ordinary.left(static_cast<qsizetype>(GameTexts[i].width)))) << i;
+        }
+    }
+    EXPECT_LE(window->width(), 1024);
+    EXPECT_LE(window->height(), 768 - 40);
+    window->pages()->setCurrentIndex(0);   // "Error with Himem" and its two long fields
+    QApplication::processEvents();
+    saveScreenshot(window.get(), "text-editor");
 }
 
 TEST_F(TextEditorTest, EveryByteButTildeGoesThroughTheFieldsUnchanged)
