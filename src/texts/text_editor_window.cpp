@@ -128,14 +128,12 @@ GameTextEdit* TTextForm::buildField(std::size_t entry)
 
 void TTextForm::fitToTexts()
 {
-    // Room in every field for the widest text it holds: its width in ordinary letters, or its
-    // design-time text when that is wider, as the field's style draws it. The window keeps the
-    // size that this gives.
+    // Room in every field for its design-time text (at least three letters), as the field's
+    // style draws it, so that it shows all of its characters; the window keeps the size that
+    // this gives. A whole field of ordinary letters everywhere would not fit a 1024 pixel screen.
     for (std::size_t i = 0; i < GameTextCount; ++i) {
-        const auto& text = GameTexts[i];
-        const auto designed = fromGameText(text.designText.substr(0, text.width));
-        const auto letters = QString(static_cast<qsizetype>(std::max<std::size_t>(text.width, 3)), 'n');
-        fields_[i]->setMinimumWidth(std::max(lineEditWidthFor(*fields_[i], designed), lineEditWidthFor(*fields_[i], letters)));
+        const auto designed = fromGameText(GameTexts[i].designText.substr(0, GameTexts[i].width));
+        fields_[i]->setMinimumWidth(std::max(lineEditWidthFor(*fields_[i], designed), lineEditWidthFor(*fields_[i], "nnn")));
     }
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
