@@ -61,6 +61,7 @@ void addSoundCommands(CommandTable& table);
 void addObjectCommands(CommandTable& table);
 void addPluginCommands(CommandTable& table);
 void addBackupCommands(CommandTable& table);
+void addChangeCommands(CommandTable& table);
 
 // Takes "--name" from args when present; returns whether it was.
 bool takeFlag(Arguments& args, const std::string& name);
