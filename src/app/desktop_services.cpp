@@ -47,6 +47,13 @@ Prompts::Answer QtPrompts::askYesNoCancel(const std::string& text)
     return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
 }
 
+Prompts::Unsaved QtPrompts::askUnsaved(const std::string& text)
+{
+    const auto answer = QMessageBox::question(parent_, "Quorvex", fromSystemText(text),
+                                              QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    return answer == QMessageBox::Save ? Unsaved::Save : answer == QMessageBox::Discard ? Unsaved::Discard : Unsaved::Cancel;
+}
+
 std::unique_ptr<QFileDialog> openFileDialog(QWidget* parent, const std::string& filter, const std::filesystem::path& initial,
                                             const std::string& title)
 {

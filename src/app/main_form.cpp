@@ -606,15 +606,18 @@ const Palette& TMainForm::workingPalette() const
     return palette_ ? palette_->workingPalette() : notReadYet;
 }
 
-void TMainForm::setGameFolder(const fs::path& given)
+bool TMainForm::setGameFolder(const fs::path& given)
 {
     const auto folder = absolutePath(given);
     if (folder == services_.workspace.gameFolder)
-        return;
+        return true;
+    // Edits of the old game are saved into it or dropped, never carried into the new one.
+    if (started_ && !events_.settleEdits())
+        return false;
     services_.workspace.gameFolder = folder;
     // During the start-up nothing has been read from a game yet; its own steps read the new one.
     if (!started_)
-        return;
+        return true;
     // Every holder reloads; a game that is not there is said once, not once per holder.
     heldErrors_.emplace();
     events_.gameFolderChanged();
@@ -622,6 +625,7 @@ void TMainForm::setGameFolder(const fs::path& given)
     heldErrors_.reset();
     for (const auto& error : errors)
         services_.prompts.error(error);
+    return true;
 }
 
 void TMainForm::applyWindows51Rule()
@@ -708,6 +712,10 @@ void TMainForm::FormClose()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    if (!events_.settleEdits()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }

@@ -78,8 +78,8 @@ public:
     bool guarded(const std::function<void()>& handler) override;
 
     // Points the program at another game folder; when it differs, every holder of game data
-    // is told once through gameEvents().gameFolderChanged.
-    void setGameFolder(const std::filesystem::path& folder) override;
+    // is told once through gameEvents().gameFolderChanged, after unsaved edits were settled.
+    bool setGameFolder(const std::filesystem::path& folder) override;
     // What a weapon plugin works on: the weapon page's table and the rows of the three lists;
     // after it, the pages select the rows it left and show what it wrote.
     PluginPages pluginPages() const;

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace quorvex {
 
@@ -19,6 +21,25 @@ class ActivityLog;
 
 class GameEvents : public QObject {
     Q_OBJECT
+public:
+    // A page or window that holds edits not yet written to the game registers how to settle
+    // them: ask Save / Discard / Cancel when there are any, and return false when the user
+    // cancels (or the save failed). The registration ends with the owner.
+    void holdEdits(QObject* owner, std::function<bool()> settle)
+    {
+        holders_.push_back({owner, std::move(settle)});
+        connect(owner, &QObject::destroyed, this, [this, owner] { std::erase_if(holders_, [owner](const auto& h) { return h.first == owner; }); });
+    }
+    // Before every held edit is dropped (another game folder, closing the program): false when
+    // one holder keeps its edits, and then nothing may be dropped.
+    bool settleEdits()
+    {
+        for (const auto& holder : std::vector(holders_))
+            if (!holder.second())
+                return false;
+        return true;
+    }
+
 signals:
     // Raised once when the game folder changes: everything that holds data read from the game
     // reloads it, so that nothing of the old game is ever written into the new one.
@@ -30,6 +51,9 @@ signals:
     // Raised after an operation wrote a file outside the game data (an export), so that the
     // file list shows it.
     void filesChanged();
+
+private:
+    std::vector<std::pair<QObject*, std::function<bool()>>> holders_;
 };
 
 class PageHost {
@@ -56,8 +80,9 @@ public:
     virtual void report(const Outcome& outcome, const QObject* from = nullptr) = 0;
     // Runs a handler; any error is shown in a message box and abandons the handler.
     virtual bool guarded(const std::function<void()>& handler) = 0;
-    // Points the program at another game folder; when it differs, gameFolderChanged is raised.
-    virtual void setGameFolder(const std::filesystem::path& folder) = 0;
+    // Points the program at another game folder; when it differs, unsaved edits are settled
+    // first (false: the user kept them, and the folder stays) and gameFolderChanged is raised.
+    virtual bool setGameFolder(const std::filesystem::path& folder) = 0;
 };
 
 } // namespace quorvex

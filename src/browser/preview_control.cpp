@@ -124,6 +124,8 @@ bool PreviewControl::eventFilter(QObject* watched, QEvent* event)
             ChrImageMouseMove(at);
         else if (watched == detail_)
             ChrImage2MouseMove(at);
+    } else if (event->type() == QEvent::Leave) {
+        emit colourText("Color:");   // the pointer is over no colour any more
     }
     return QObject::eventFilter(watched, event);
 }

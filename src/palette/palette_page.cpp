@@ -247,13 +247,18 @@ void PalettePage::PaletteGridSelectCell(int column, int row)
     grid_->setSelected(selected_);
     indexLabel_->setText(QString::number(selected_));
     selector_->setColor(rgbOf(colour));
-    red_->setText(QString("R: %1").arg(colour.red));
-    green_->setText(QString("G: %1").arg(colour.green));
-    blue_->setText(QString("B: %1").arg(colour.blue));
+    showChannels(colour);
     material_->setCurrentIndex(static_cast<int>(materialItemFor(materials_.kind[static_cast<std::size_t>(selected_)])));
     background_->setChecked(materials_.background[static_cast<std::size_t>(selected_)] == 1);
     shadow_->setChecked(materials_.shadow[static_cast<std::size_t>(selected_)] == 1);
     enableControls();
+}
+
+void PalettePage::showChannels(const Rgb& colour)
+{
+    red_->setText(QString("R: %1").arg(colour.red));
+    green_->setText(QString("G: %1").arg(colour.green));
+    blue_->setText(QString("B: %1").arg(colour.blue));
 }
 
 void PalettePage::ColorSelector1ChangeColor()
@@ -264,6 +269,7 @@ void PalettePage::ColorSelector1ChangeColor()
     palette_[static_cast<std::size_t>(selected_)] = {static_cast<std::uint8_t>(qRed(colour)),
                                                      static_cast<std::uint8_t>(qGreen(colour)),
                                                      static_cast<std::uint8_t>(qBlue(colour))};
+    showChannels(palette_[static_cast<std::size_t>(selected_)]);
     grid_->update();
 }
 

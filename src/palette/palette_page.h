@@ -72,6 +72,7 @@ public:
 private:
     void reload(GameParts parts);
     void enableControls();
+    void showChannels(const Rgb& colour);   // the R, G and B labels
     void guarded(void (PalettePage::*handler)());
 
     PageHost& host_;

@@ -61,7 +61,7 @@ Outcome exportSound(const SoundBank& bank, int index, const fs::path& target)
     return Outcome::done("Saved as " + inQuotes(target));
 }
 
-Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std::function<void(int)>& progress)
+Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std::function<void(int, int)>& progress)
 {
     std::error_code error;
     if (!fs::is_directory(folder, error))
@@ -69,8 +69,6 @@ Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std
     int written = 0;
     std::vector<std::string> kept, damaged;
     for (int i = 0; i < SoundCount; ++i) {
-        if (progress)
-            progress(i);
         const auto target = soundExportPath(folder, i);
         if (!bank.entry(i).intact && !bank.changed(i))
             damaged.push_back(target.filename().string());
@@ -80,6 +78,8 @@ Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std
             writeFileAtomically(target, soundToWav(bank.samples(i)), Durability::Cached);   // new, as in exportSound
             ++written;
         }
+        if (progress)
+            progress(i, written);
     }
     std::string status = std::to_string(written) + " sounds saved as WAV in " + inQuotes(folder);
     if (!kept.empty())

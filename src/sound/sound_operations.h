@@ -25,10 +25,11 @@ std::optional<int> soundNumber(std::string_view text);
 // reaches past the end of the bank throws "Read beyond end of file".
 Outcome exportSound(const SoundBank& bank, int index, const std::filesystem::path& target);
 
-// Writes every entry as SndN.wav in folder, in bank order; progress(N) before each. Existing
-// files are kept, entries past the end of the bank skipped; both are reported (and refused).
+// Writes every entry as SndN.wav in folder, in bank order; progress(N, saved) after each, with
+// the number of files written so far. Existing files are kept, entries past the end of the
+// bank skipped; both are reported (and refused).
 Outcome exportAllSounds(const SoundBank& bank, const std::filesystem::path& folder,
-                        const std::function<void(int)>& progress = {});
+                        const std::function<void(int index, int saved)>& progress = {});
 
 // Replaces entry index with the sound file's samples, in memory; a file that cannot be read
 // changes nothing and says why.

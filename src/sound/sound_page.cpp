@@ -86,6 +86,7 @@ SoundPage::SoundPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host)
     progress_->setRange(0, SoundCount);
     progress_->setValue(0);
     progress_->setFormat("%v of %m sounds saved");
+    progress_->hide();   // shown while "Save all as WAV" runs
     right->addWidget(progress_);
     right->addStretch();
     columns->addLayout(right);
@@ -308,16 +309,22 @@ void SoundPage::SaveAllButClick()
 {
     auto& sounds = bank();
     progress_->setValue(0);
-    const auto outcome = exportAllSounds(sounds, host_.workspace().dataFolder, [this](int index) {
+    progress_->show();
+    // The bar counts the files written; the status text says what was kept. It goes when done,
+    // also when the export stops on an error.
+    struct HideWhenDone {
+        QProgressBar* bar;
+        ~HideWhenDone() { bar->hide(); }
+    } hide{progress_};
+    const auto outcome = exportAllSounds(sounds, host_.workspace().dataFolder, [this](int index, int saved) {
         {
             const QSignalBlocker quiet(list_);
             list_->setCurrentRow(index);
         }
         showQuietly();
-        progress_->setValue(index);
+        progress_->setValue(saved);
         progress_->repaint();
     });
-    progress_->setValue(SoundCount);
     host_.report(outcome);
 }
 

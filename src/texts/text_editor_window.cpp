@@ -2,6 +2,7 @@
 #include "app/page_host.h"
 #include "app/scheme_colours.h"
 #include "browser/file_operations.h"
+#include "controls/field_panel.h"
 #include "controls/game_text_edit.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
@@ -138,13 +139,12 @@ GameTextEdit* TTextForm::buildField(std::size_t entry)
 
 void TTextForm::fitToTexts()
 {
-    // Room in every field for its design-time text, so that it shows all of its characters;
-    // the window keeps the size that this gives.
-    const auto metrics = fontMetrics();
+    // Room in every field for its design-time text (at least three letters), as the field's
+    // style draws it, so that it shows all of its characters; the window keeps the size that
+    // this gives. A whole field of ordinary letters everywhere would not fit a 1024 pixel screen.
     for (std::size_t i = 0; i < GameTextCount; ++i) {
         const auto designed = fromGameText(GameTexts[i].designText.substr(0, GameTexts[i].width));
-        const auto room = std::max(metrics.horizontalAdvance(designed), metrics.averageCharWidth() * 3);
-        fields_[i]->setMinimumWidth(room + 12);
+        fields_[i]->setMinimumWidth(std::max(lineEditWidthFor(*fields_[i], designed), lineEditWidthFor(*fields_[i], "nnn")));
     }
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);

@@ -307,6 +307,16 @@ TEST(MainForm, TheWindowFitsSmallScreens)
         }
         if (!shots.isEmpty())
             form->grab().save(QString("%1/main-window-%2x%3.png").arg(shots).arg(screen.width()).arg(screen.height()));
+        // Every page, not only the first: the tallest decides whether the window scrolls.
+        for (int page = 0; whole && page <= static_cast<int>(TMainForm::Page::Sounds); ++page) {
+            form->showPage(static_cast<TMainForm::Page>(page));
+            QCoreApplication::processEvents();
+            const auto name = pages->tabText(page).toStdString();
+            EXPECT_FALSE(scroller->verticalScrollBar()->isVisible()) << name << " at " << screen.width();
+            EXPECT_FALSE(scroller->horizontalScrollBar()->isVisible()) << name << " at " << screen.width();
+            EXPECT_LE(pages->tabBar()->sizeHint().width(), pages->width()) << name << " at " << screen.width();
+        }
+        form->showPage(TMainForm::Page::Graphics);
     }
     form->close();
 }

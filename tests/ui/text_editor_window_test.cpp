@@ -2,6 +2,7 @@
 // text table, reading when shown, the field limits, Load, Save, Save to file, Run Torlo, Help
 // and closing; and a picture of every page in two colour schemes when QUORVEX_SHOTS is set.
 #include "main_form_fixture.h"
+#include "screenshot.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
 #include "controls/game_text_edit.h"
@@ -168,6 +169,33 @@ TEST_F(TextEditorTest, FieldsTakeTheirWidthAndCodePage437Only)
     click("SaveButton");
     EXPECT_EQ(at(6001, 14), "Silent        ");
     EXPECT_EQ(at(65731, 7), "ABCDEF ");
+}
+
+// Every field has room for what it shows, beside its neighbours and not over them, and the
+// window fits a 1024 by 768 screen (a larger one is squeezed, and its fields overlap).
+TEST_F(TextEditorTest, EveryFieldShowsItsWholeTextAndTheWindowFitsTheScreen)
+{
+    window->show();
+    for (int p = 0; p < window->pages()->count(); ++p) {
+        window->pages()->setCurrentIndex(p);
+        QApplication::processEvents();
+        std::vector<QRect> taken;
+        for (std::size_t i = 0; i < GameTextCount; ++i) {
+            auto* edit = window->field(i);
+            if (!edit->isVisible())
+                continue;
+            EXPECT_TRUE(hasRoomFor(edit, edit->text())) << edit->text().toStdString();
+            const QRect area(edit->mapTo(window.get(), QPoint(0, 0)), edit->size());
+            for (const auto& other : taken)
+                EXPECT_FALSE(area.intersects(other)) << edit->text().toStdString();
+            taken.push_back(area);
+        }
+    }
+    EXPECT_LE(window->width(), 1024);
+    EXPECT_LE(window->height(), 768 - 40);
+    window->pages()->setCurrentIndex(0);   // "Error with Himem" and its two long fields
+    QApplication::processEvents();
+    saveScreenshot(window.get(), "text-editor");
 }
 
 TEST_F(TextEditorTest, EveryByteButTildeGoesThroughTheFieldsUnchanged)
