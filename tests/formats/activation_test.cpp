@@ -1,5 +1,5 @@
 #include "formats/activation.h"
-#include "formats/extension.h"
+#include "gameexe/extension.h"
 #include "formats/level.h"
 #include "gameexe/errors.h"
 #include "gameexe/places.h"
