@@ -45,6 +45,7 @@ known=(
     # services (above shell/): the folder is to be split.
     "gameexe/backups.cpp: platform/files.h"
     "gameexe/game_file.cpp: platform/files.h"
+    "gameexe/game_lock.cpp: platform/files.h"
     # The host interface and the scheme colours belong in the shared host/ folder; the browser
     # needs a small interface of its own instead of the main window.
     "ai/ai_page.cpp: app/page_host.h"
