@@ -1,6 +1,7 @@
 // quorvex-cli weapons show / set on a demo game: the record lines, the bytes written at the
 // weapon table's offsets, the status texts and log lines, and refusals that write nothing.
 #include "gameexe/places.h"
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -174,6 +175,6 @@ TEST_F(WeaponCliTest, SetWithoutTorloExeFailsCleanly)
     fs::remove(exe);
     const auto result = cli({"weapons", "set", "0", "SPEED=1"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "torlo.exe was not found in " + demo.game().string() + " \u2014 set the game folder on the Options page\n");
+    EXPECT_EQ(result.err, "torlo.exe was not found in " + absoluteAsPrinted(demo.game()) + " \u2014 set the game folder on the Options page\n");
     EXPECT_FALSE(fs::exists(exe));
 }
