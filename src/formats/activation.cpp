@@ -62,10 +62,11 @@ Activation activateLevel(const ActivationRequest& request)
     // The game, under DOS or DOSBox, finds a level by an 8.3 name only; a long name gets a DOS
     // name of its own, since no short name that a file system or DOSBox invents can be known here.
     const bool renamed = !isDosName(stem);
-    const auto name = renamed ? dosLevelName(stem, [&](const std::string& candidate) {
-        return takenByAnotherFile(file, workspace.gameFolder, candidate);
-    })
-                              : upperCase(stem);
+    // The request, not its bindings: clang 14 cannot capture a structured binding.
+    const auto takenByAnother = [&request](const std::string& candidate) {
+        return takenByAnotherFile(request.file, request.workspace.gameFolder, candidate);
+    };
+    const auto name = renamed ? dosLevelName(stem, takenByAnother) : upperCase(stem);
     if (name.empty())
         return {Outcome::refused("No free DOS name for " + file.filename().string() + " in the game folder")};
     // The name's place must lie inside torlo.dat: a short file is refused, not grown.

@@ -35,7 +35,8 @@ const TablePage::Layout TablePage::SObjects{SObjectArrays, RecordKind::SObject, 
 TablePage::TablePage(PageHost& host, QWidget* tab, const Layout& layout) : QWidget(tab), host_(host), layout_(layout)
 {
     setObjectName(layout.pageName);
-    auto [left, columns] = buildPageColumns(this, tab);
+    auto [leftColumn, columns] = buildPageColumns(this, tab);
+    auto* left = leftColumn;   // a variable, not a binding: clang 14 cannot capture a structured binding
     list_ = new QListWidget;
     list_->setObjectName(layout.listName);
     int widest = 0;

@@ -40,7 +40,8 @@ WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
 {
     setObjectName("WeaponPage");
     preview_.fill(Qt::black);
-    auto [left, columns] = buildPageColumns(this, tab);
+    auto [leftColumn, columns] = buildPageColumns(this, tab);
+    auto* left = leftColumn;   // a variable, not a binding: clang 14 cannot capture a structured binding
     list_ = new QListWidget;
     list_->setObjectName("WeaponList");
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
