@@ -50,7 +50,6 @@ known=(
     # needs a small interface of its own instead of the main window.
     "ai/ai_page.cpp: app/page_host.h"
     "browser/mod_browser_control.cpp: app/main_form.h"
-    "browser/mod_browser_control.cpp: app/options_page.h"
     "changes/changes_window.h: app/page_host.h"
     "controls/field_panel.cpp: app/page_host.h"
     "hacks/hacks_window.cpp: app/page_host.h"

@@ -1,7 +1,6 @@
 #include "browser/mod_browser_control.h"
 #include "controls/drawn_pictures.h"
 #include "app/main_form.h"
-#include "app/options_page.h"
 #include "browser/archive.h"
 #include "browser/file_filter.h"
 #include "browser/file_operations.h"
