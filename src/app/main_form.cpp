@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 #include "ai/ai_page.h"
 #include "app/first_paint.h"
+#include "app/history_window.h"
 #include "app/options_page.h"
 #include "changes/changes_window.h"
 #include "app/scheme_colours.h"
@@ -22,6 +23,7 @@
 #include "sound/sound_page.h"
 #include "weapons/weapon_page.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -68,6 +70,14 @@ TMainForm::TMainForm(AppServices services, QWidget* parent)
     setObjectName("MainForm");
     setWindowTitle("Quorvex " QUORVEX_VERSION);
     buildWindow();
+    // Undo and redo of the game's last step, anywhere in the window (a text box keeps its own).
+    for (const bool back : {true, false}) {
+        auto* action = new QAction(back ? "Undo" : "Redo", this);
+        action->setObjectName(back ? "UndoAction" : "RedoAction");
+        action->setShortcut(back ? QKeySequence::Undo : QKeySequence::Redo);
+        connect(action, &QAction::triggered, this, [this, back] { moveInHistory(*this, back); });
+        addAction(action);
+    }
     setGameLockWaiting({true, [this] {
         StatusShow(fromSystemText(GameWaitText));
         statusText_->repaint();
@@ -299,6 +309,13 @@ void TMainForm::showPage(Page which)
     pages_->setCurrentIndex(static_cast<int>(which));
 }
 
+QWidget* TMainForm::historyWindow()
+{
+    if (!history_)
+        history_ = std::make_unique<HistoryWindow>(*this);
+    return history_.get();
+}
+
 QWidget* TMainForm::changesWindow()
 {
     if (!changes_)
@@ -404,6 +421,7 @@ void TMainForm::StatusShow(const QString& text)
 
 void TMainForm::report(const Outcome& outcome, const QObject* from)
 {
+    GameChange::describe(outcome.status, outcome.succeeded());   // the history's step of the handler
     if (!outcome.status.empty())
         StatusShow(fromSystemText(outcome.status));
     // The status text stays; a log that cannot be written is a warning, and the handler goes on.

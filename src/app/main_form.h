@@ -30,6 +30,7 @@ class AiPage;
 class ChangesWindow;
 struct Change;
 class FileClassStore;
+class HistoryWindow;
 class InstalledBackupKeeper;
 class OptionsPage;
 class ModBrowserControl;
@@ -113,6 +114,8 @@ public:
     QWidget* textEditorWindow = nullptr;
     // The "Changes" window, made when first asked for.
     QWidget* changesWindow();
+    // The "History" window, made at its first showing.
+    QWidget* historyWindow();
     // Brings the page of a change's entry to the front with the entry selected.
     void showChange(const Change& change);
     void openHelp();
@@ -180,6 +183,7 @@ private:
     PalettePage* palette_ = nullptr;
     AiPage* ai_ = nullptr;
     std::unique_ptr<ChangesWindow> changes_;
+    std::unique_ptr<HistoryWindow> history_;
 };
 
 } // namespace quorvex

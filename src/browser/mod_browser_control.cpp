@@ -442,6 +442,7 @@ void ModBrowserControl::EditorButtonClick()
     menu->addAction("Text Editor", this, [this, showWindow] { showWindow(main_.textEditorWindow); })
         ->setObjectName("MenuTextEdit");
     menu->addAction("Changes", this, [this, showWindow] { showWindow(main_.changesWindow()); })->setObjectName("MenuChanges");
+    menu->addAction("History", this, [this, showWindow] { showWindow(main_.historyWindow()); })->setObjectName("MenuHistory");
     menu->popup(main_.pos() + QPoint(604, 504));
 }
 

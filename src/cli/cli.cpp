@@ -16,7 +16,8 @@ namespace quorvex::cli {
 
 int Context::finish(const Outcome& outcome)
 {
-    // The files are in place before the command says so.
+    // The files are in place before the command says so; the status names the history's step.
+    GameChange::describe(outcome.status, outcome.succeeded());
     if (change)
         change->commit();
     if (!outcome.succeeded()) {
@@ -103,6 +104,7 @@ CommandTable allCommands()
     addPluginCommands(table);
     addBackupCommands(table);
     addChangeCommands(table);
+    addHistoryCommands(table);
     return table;
 }
 
@@ -204,6 +206,11 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
         setGameLockWaiting({wait, [&err] { err << GameWaitText << '\n' << std::flush; }});
         GameChange change(context.workspace);   // from the first read of the game to the last write
         context.change = &change;
+        // A command that shows no status of its own is named in the history by its line.
+        std::string line = chosen->name;
+        for (const auto& arg : args)
+            line += " " + arg;
+        GameChange::describe(line, false);
         const int code = chosen->run(context, args, *chosen);
         change.commit();
         return code;

@@ -67,6 +67,7 @@ void addObjectCommands(CommandTable& table);
 void addPluginCommands(CommandTable& table);
 void addBackupCommands(CommandTable& table);
 void addChangeCommands(CommandTable& table);
+void addHistoryCommands(CommandTable& table);
 
 // A UTF-8 argument as game text (code page 437); nullopt (and the reason on standard error) for
 // malformed UTF-8 or a character that the game cannot hold.

@@ -2,9 +2,12 @@
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/game_lock.h"
+#include "gameexe/history.h"
+#include "gameexe/sha256.h"
 #include "platform/files.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -23,7 +26,9 @@ BackupKeeper* installed = nullptr;
 bool keeping = false;
 
 constexpr const char* BackupsFolderName = "backups";
-constexpr const char* IndexName = "index.txt";
+constexpr const char* IndexName = "backups.txt";
+constexpr const char* OldIndexName = "index.txt";   // an earlier Quorvex's, beside its copies
+constexpr const char* StoreFolderName = "store";
 constexpr const char* GameFileNames[] = {"torlo.exe", "torlo.dat", "TORLO.CHR", "TORLO.SND"};
 
 bool isLevel(const fs::path& path)
@@ -44,6 +49,8 @@ bool sameFile(const std::string& a, const std::string& b)
     return named ? sameNameIgnoringCase(a, b) : a == b;
 }
 
+} // namespace
+
 std::string dateText(std::time_t time)
 {
     const std::tm local = os::localTime(time);
@@ -51,6 +58,8 @@ std::string dateText(std::time_t time)
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     return text;
 }
+
+namespace {
 
 // One folder per game folder: its name for people, a hash of its full path so two games with
 // the same folder name never mix.
@@ -86,32 +95,45 @@ long idNumber(const std::string& id)
     return number;
 }
 
-// index.txt: a comment line naming the game folder, then one line per copy:
-// ID, date, size, "original" or nothing, file (last, so that it may hold tabs).
-std::vector<Backup> readIndex(const fs::path& folder)
+// The index line's fields, split at the first `count` tabs; the last field (the file) may hold
+// tabs. Empty when the line has fewer.
+std::vector<std::string> splitLine(const std::string& line, int count)
 {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (int i = 0; i < count; ++i) {
+        const auto tab = line.find('\t', start);
+        if (tab == std::string::npos)
+            return {};
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    if (start >= line.size())
+        return {};
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+// Reads an index, backups.txt (ID, date, size, "original" or nothing, version, file) or an
+// earlier Quorvex's index.txt (the same without the version, its copy named ID-file beside it).
+std::vector<Backup> readIndex(const fs::path& folder, const char* name = IndexName)
+{
+    const bool earlier = name == OldIndexName;
     std::vector<Backup> backups;
     std::error_code error;
-    const auto index = folder / IndexName;
+    const auto index = folder / name;
     const auto kind = fs::status(index, error).type();
     if (kind != fs::file_type::not_found && kind != fs::file_type::regular && kind != fs::file_type::none)
         throw FileError("The index of the backups is damaged: " + index.string() + " is not a file");
     std::ifstream in(index, std::ios::binary);
     if (!in && fs::exists(index, error))
         throw FileError::accessDenied();   // never start afresh over copies that are there
+    const VersionStore store(folder / StoreFolderName);
     for (std::string line; std::getline(in, line);) {
         if (line.empty() || line.front() == '#')
             continue;
-        std::vector<std::string> fields;
-        std::size_t start = 0;
-        for (int i = 0; i < 4; ++i) {
-            const auto tab = line.find('\t', start);
-            if (tab == std::string::npos)
-                break;
-            fields.push_back(line.substr(start, tab - start));
-            start = tab + 1;
-        }
-        if (fields.size() != 4 || start >= line.size())
+        const auto fields = splitLine(line, earlier ? 4 : 5);
+        if (fields.empty())
             continue;
         Backup backup;
         backup.id = fields[0];
@@ -120,8 +142,10 @@ std::vector<Backup> readIndex(const fs::path& folder)
         if (idNumber(backup.id) <= 0 || std::to_string(idNumber(backup.id)) != backup.id || error != std::errc())
             continue;
         backup.original = fields[3] == "original";
-        backup.file = line.substr(start);
-        backup.copy = folder / copyName(backup.id, backup.file);
+        backup.file = fields.back();
+        backup.version = earlier ? std::string() : fields[4];
+        backup.copy = earlier ? folder / copyName(backup.id, backup.file)
+                              : backup.version.empty() ? fs::path() : store.entry(backup.version);
         backups.push_back(backup);
     }
     return backups;
@@ -132,7 +156,8 @@ void writeIndex(const fs::path& folder, const fs::path& gameFolder, const std::v
     std::ostringstream text;
     text << "# Backups of the game in " << fs::absolute(gameFolder).string() << '\n';
     for (const auto& b : backups)
-        text << b.id << '\t' << b.date << '\t' << b.size << '\t' << (b.original ? "original" : "") << '\t' << b.file << '\n';
+        text << b.id << '\t' << b.date << '\t' << b.size << '\t' << (b.original ? "original" : "") << '\t' << b.version
+             << '\t' << b.file << '\n';
     const auto bytes = text.str();
     writeFileAtomically(folder / IndexName, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
@@ -144,17 +169,74 @@ std::uint64_t sizeOrZero(const fs::path& path)
     return error ? 0 : size;
 }
 
+// An earlier Quorvex kept each copy whole beside index.txt, named ID-file. Every copy goes into
+// the store under the same ID, date and file (a copy the index lost too, dated by the file), the
+// new index is written, and only then are the old files removed: a stop half-way moves them
+// again the next time, and nothing is lost. A copy whose size is not the listed one was damaged
+// already and stays listed as missing.
+void moveEarlierBackups(const fs::path& folder, const fs::path& gameFolder)
+{
+    std::error_code error;
+    std::vector<fs::path> copies;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const auto name = it->path().filename().string();
+        const auto dash = name.find('-');
+        if (dash != std::string::npos && dash > 0 && idNumber(name) > 0 && std::to_string(idNumber(name)) == name.substr(0, dash)
+            && it->is_regular_file(error))
+            copies.push_back(it->path());
+    }
+    if (copies.empty() && !fs::exists(folder / OldIndexName, error))
+        return;
+    const VersionStore store(folder / StoreFolderName);
+    auto backups = readIndex(folder);
+    const auto has = [&](const std::string& id) {
+        return std::any_of(backups.begin(), backups.end(), [&](const Backup& b) { return b.id == id; });
+    };
+    auto earlier = readIndex(folder, OldIndexName);
+    for (const auto& copy : copies) {
+        const auto name = copy.filename().string();
+        const auto id = name.substr(0, name.find('-'));
+        if (std::none_of(earlier.begin(), earlier.end(), [&](const Backup& b) { return b.id == id; })) {
+            const auto time = fs::last_write_time(copy, error);
+            const auto seconds = std::chrono::system_clock::to_time_t(
+                std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+                    time - fs::file_time_type::clock::now() + std::chrono::system_clock::now()));
+            earlier.push_back({id, name.substr(name.find('-') + 1), dateText(seconds), sizeOrZero(copy), false, {}, copy});
+        }
+    }
+    for (auto& b : earlier) {
+        if (has(b.id))
+            continue;
+        if (fs::is_regular_file(b.copy, error) && sizeOrZero(b.copy) == b.size)
+            b.version = store.putWhole(readWholeFile(b.copy));
+        backups.push_back(b);
+    }
+    std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) { return idNumber(a.id) < idNumber(b.id); });
+    writeIndex(folder, gameFolder, backups);
+    fs::remove(folder / OldIndexName, error);
+    for (const auto& copy : copies)
+        fs::remove(copy, error);
+}
+
 } // namespace
 
 void beforeFileChange(const fs::path& path)
 {
     // Writers may run side by side (a batch conversion); the keeper's index is one file.
     // Recursive: keeping a copy writes the index, which passes here again.
-    static std::recursive_mutex keeping;
-    const std::lock_guard lock(keeping);
-    if (installed)
+    static std::recursive_mutex serial;
+    const std::lock_guard lock(serial);
+    if (installed && !keeping && installed->keeps(path)) {
         installed->keep(path);
+        // The history's step of the change in progress needs the file as it was.
+        GameChange::noteBefore(path, [&] { return installed->keepVersion(path); });
+    }
     GameLock::noteChange();   // other Quorvex processes learn of it when they next take the game
+}
+
+BackupKeeper* installedKeeper()
+{
+    return installed;
 }
 
 GameParts installedGamePartsIn(const fs::path& path)
@@ -175,6 +257,37 @@ fs::path backupFolder(const Workspace& workspace)
 fs::path BackupKeeper::folder() const
 {
     return backupFolder(workspace_);
+}
+
+VersionStore BackupKeeper::store() const
+{
+    return VersionStore(folder() / StoreFolderName);
+}
+
+std::set<std::string> BackupKeeper::versionsInUse() const
+{
+    auto versions = historyVersions(*this);
+    for (const auto& b : readIndex(folder()))
+        versions.insert(b.version);
+    return versions;
+}
+
+std::string BackupKeeper::keepVersion(const fs::path& path)
+{
+    std::error_code error;
+    if (!fs::exists(path, error))
+        return {};
+    const auto name = path.filename().string();
+    keeping = true;
+    struct Reset {
+        ~Reset() { keeping = false; }
+    } reset;
+    try {
+        const GameLock lock(workspace_);
+        return store().put(readWholeFile(path));
+    } catch (const FileError& failure) {
+        throw FileError("Could not back up " + inQuotes(name) + " (" + failure.what() + "), so it was not changed");
+    }
 }
 
 bool BackupKeeper::inGameFolder(const fs::path& path) const
@@ -199,10 +312,10 @@ std::string BackupKeeper::fileKey(const fs::path& path) const
     return inGameFolder(path) ? path.filename().string() : fs::absolute(path).lexically_normal().string();
 }
 
-fs::path BackupKeeper::fileFor(const Backup& backup) const
+fs::path BackupKeeper::fileFor(const std::string& name) const
 {
-    const fs::path file = backup.file;
-    return file.has_parent_path() ? file : findGameFile(workspace_.gameFolder, backup.file);
+    const fs::path file = name;
+    return file.has_parent_path() ? file : findGameFile(workspace_.gameFolder, name);
 }
 
 void BackupKeeper::keep(const fs::path& path)
@@ -228,13 +341,11 @@ void BackupKeeper::keepCopy(const fs::path& path, bool always)
         if (key.find('\n') != std::string::npos)
             throw FileError("its name holds a line break");
         const auto dir = folder();
+        moveEarlierBackups(dir, workspace_.gameFolder);
         auto backups = readIndex(dir);
         const auto date = dateText(now_());
         const Backup* newest = nullptr;
-        // A new ID never names a copy that is there, listed or not.
         long lastId = 0;
-        for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error))
-            lastId = std::max(lastId, idNumber(it->path().filename().string()));
         for (const auto& b : backups) {
             lastId = std::max(lastId, idNumber(b.id));
             if (!sameFile(b.file, key))
@@ -245,34 +356,32 @@ void BackupKeeper::keepCopy(const fs::path& path, bool always)
                 newest = &b;
         }
         const auto bytes = readWholeFile(path);
-        if (newest && sizeOrZero(newest->copy) == bytes.size() && readWholeFile(newest->copy) == bytes)
+        const auto store = this->store();
+        if (newest && !newest->version.empty() && newest->version == sha256Hex(bytes))
             return;   // kept as it is
-        fs::create_directories(dir, error);
-        if (error)
-            throw FileError::fromErrno(error.value());
 
-        Backup backup{std::to_string(lastId + 1), key, date, bytes.size(), newest == nullptr, {}};
-        backup.copy = dir / copyName(backup.id, key);
-        writeFileAtomically(backup.copy, bytes);
+        Backup backup{std::to_string(lastId + 1), key, date, bytes.size(), newest == nullptr, store.putWhole(bytes), {}};
+        backup.copy = store.entry(backup.version);
         backups.push_back(backup);
 
         // The original stays; of the other copies of this file the newest KeptCopies stay.
-        std::vector<Backup> removed;
+        std::set<std::string> removed;
         int later = 0;
         for (auto it = backups.rbegin(); it != backups.rend(); ++it)
             if (sameFile(it->file, key) && !it->original && ++later > KeptCopies)
-                removed.push_back(*it);
-        std::erase_if(backups, [&](const Backup& b) {
-            return std::any_of(removed.begin(), removed.end(), [&](const Backup& r) { return r.id == b.id; });
-        });
+                removed.insert(it->id);
+        std::set<std::string> dropped;
+        for (const auto& b : backups)
+            if (removed.count(b.id))
+                dropped.insert(b.version);
+        std::erase_if(backups, [&](const Backup& b) { return removed.count(b.id) > 0; });
         try {
             writeIndex(dir, workspace_.gameFolder, backups);
         } catch (const FileError&) {
-            fs::remove(backup.copy, error);
+            store.drop({backup.version}, versionsInUse());
             throw;
         }
-        for (const auto& r : removed)
-            fs::remove(r.copy, error);
+        store.drop(dropped, versionsInUse());
     } catch (const FileError& failure) {
         throw FileError("Could not back up " + inQuotes(name) + " (" + failure.what() + "), so it was not changed");
     }
@@ -295,6 +404,7 @@ std::vector<Backup> BackupKeeper::list() const
     if (!fs::exists(folder(), error))
         return {};   // nothing kept yet: no folder made for the lock
     const GameLock lock(workspace_);
+    moveEarlierBackups(folder(), workspace_.gameFolder);
     auto backups = readIndex(folder());
     std::erase_if(backups, [&](const Backup& b) { return !restorable(b.file); });
     std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) { return idNumber(a.id) > idNumber(b.id); });
@@ -307,6 +417,7 @@ std::vector<Backup> BackupKeeper::damaged() const
     if (!fs::exists(folder(), error))
         return {};
     const GameLock lock(workspace_);
+    moveEarlierBackups(folder(), workspace_.gameFolder);
     auto backups = readIndex(folder());
     std::erase_if(backups, [&](const Backup& b) { return restorable(b.file); });
     return backups;
@@ -335,15 +446,18 @@ Outcome BackupKeeper::restoreOriginal(const std::string& file, const Asker& ask)
 
 Outcome BackupKeeper::restoreBackup(const Backup& backup, const Asker& ask)
 {
-    std::error_code error;
-    if (!fs::is_regular_file(backup.copy, error) || sizeOrZero(backup.copy) != backup.size)
+    Bytes bytes;
+    try {
+        bytes = store().get(backup.version, backup.file);
+    } catch (const FileError&) {
         return Outcome::refused("The backup " + backup.id + " of " + backup.file + " is missing or damaged");
+    }
     if (!ask("Put back " + backup.file + " as it was on " + backup.date
              + "? The file as it is now is kept as a backup first, so this can be undone."))
         return Outcome::nothing();
-    const auto target = fileFor(backup);
+    const auto target = fileFor(backup.file);
     keepCopy(target, true);
-    copyFileAtomically(backup.copy, target);
+    writeFileAtomically(target, bytes);
     return Outcome::done("Backup restored", "Backup of " + fs::absolute(target).string() + " from " + backup.date + " restored")
         .changing(gamePartsIn(target, workspace_.gameFolder));
 }

@@ -3,9 +3,12 @@
 // was. Every writer reaches the keeper through GameFile and the whole-file writers of
 // game_file.h (beforeFileChange), so no operation has to remember it.
 //
-// Copies live in the data folder, backups/<one folder per game folder>/, beside index.txt that
-// lists them. The first copy of a file is its "original" and is never removed; after it one
-// copy per day on which the file changed, the last KeptCopies of them.
+// Copies live in the game's store of versions (version_store.h) in the data folder,
+// backups/<one folder per game folder>/store/, listed by backups.txt beside it. The first copy of
+// a file is its "original" and is never removed; after it one copy per day on which the file
+// changed, the last KeptCopies of them. The folder of an earlier Quorvex (index.txt beside
+// copies named ID-file) is moved into the store at first use.
+#include "gameexe/version_store.h"
 #include "gameexe/workspace.h"
 #include "shell/outcome.h"
 #include "shell/services.h"
@@ -14,6 +17,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +29,13 @@ namespace quorvex {
 // the copy can not be written, so that the change does not happen. Without a keeper (tools,
 // most tests) nothing is kept.
 void beforeFileChange(const std::filesystem::path& path);
+
+// The keeper installed in this process, or null.
+class BackupKeeper;
+BackupKeeper* installedKeeper();
+
+// "YYYY-MM-DD HH:MM:SS" in local time: the dates of backups and history steps.
+std::string dateText(std::time_t time);
 
 // The parts of the installed keeper's game that the file holds (none without a keeper): what
 // deleting, renaming, copying or unpacking over it changes.
@@ -44,6 +55,7 @@ struct Backup {
     std::string date;                // "YYYY-MM-DD HH:MM:SS", local time of the copy
     std::uint64_t size = 0;
     bool original = false;
+    std::string version;             // its entry in the store; empty when an earlier Quorvex lost it
     std::filesystem::path copy;      // where the copy lies
 };
 
@@ -62,6 +74,9 @@ public:
     // Keeps a copy of path when it is kept, exists, has no copy of today yet and differs from
     // its newest copy. Throws FileError when the copy can not be written.
     void keep(const std::filesystem::path& path);
+    // Keeps path as it is now in the store, whatever the day's copies; returns its version, or
+    // empty when it does not exist. Throws FileError when it can not be kept.
+    std::string keepVersion(const std::filesystem::path& path);
 
     // The backups of the current game, newest first. An index that is no file is reported
     // (FileError); a line naming anything but a file that the keeper keeps of this game (a bare
@@ -78,13 +93,24 @@ public:
 
     // backups/<game> in the data folder.
     std::filesystem::path folder() const;
+    // The game's store of versions, which the backups, the history and the profiles share.
+    VersionStore store() const;
+    // Every version that the backups or the history need (the caller holds the game's lock).
+    std::set<std::string> versionsInUse() const;
+
+    // How the backups and the history name a kept file: its name in the game folder, or the
+    // full path of a level elsewhere; and the file such a name stands for.
+    std::string fileKey(const std::filesystem::path& path) const;
+    std::filesystem::path fileFor(const std::string& file) const;
+    // True for a name that stands for a file the keeper keeps of this game (a tampered index
+    // never makes a restore or an undo write elsewhere).
+    bool restorable(const std::string& file) const;
+    std::time_t now() const { return now_(); }
+    const Workspace& workspace() const { return workspace_; }
 
 private:
     friend GameParts installedGamePartsIn(const std::filesystem::path& path);
     bool inGameFolder(const std::filesystem::path& path) const;
-    bool restorable(const std::string& file) const;
-    std::string fileKey(const std::filesystem::path& path) const;
-    std::filesystem::path fileFor(const Backup& backup) const;
     // Keeps path whatever its kind; `always` also when this day has a copy (before a restore).
     void keepCopy(const std::filesystem::path& path, bool always);
     Outcome restoreBackup(const Backup& backup, const Asker& ask);

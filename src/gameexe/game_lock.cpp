@@ -165,6 +165,13 @@ GameChange::GameChange(const Workspace& workspace) : lock_(workspace), outer_(cu
 GameChange::~GameChange()
 {
     current = outer_;
+    // An abandoned change may still have replaced files whole before its error: its step keeps
+    // the history true to the files, so that later undos are not refused.
+    if (!outer_)
+        try {
+            record();
+        } catch (...) {
+        }
 }
 
 void GameChange::commit()
@@ -173,6 +180,50 @@ void GameChange::commit()
         return;   // the outermost change puts the files in place
     for (auto& [name, file] : byFile_)
         commitStaged(*file);
+    record();
+}
+
+void GameChange::record()
+{
+    auto noted = std::move(noted_);
+    noted_.clear();
+    notedByFile_.clear();
+    if (inHistory_ && !noted.empty())
+        recordInHistory(noted, what_);
+}
+
+namespace {
+GameChange* outermost()
+{
+    GameChange* change = current;
+    while (change && change->outer())
+        change = change->outer();
+    return change;
+}
+} // namespace
+
+void GameChange::noteBefore(const fs::path& path, const std::function<std::string()>& version)
+{
+    GameChange* change = outermost();
+    if (!change || !change->inHistory_ || change->notedByFile_.count(fileKey(path)))
+        return;
+    change->noted_.push_back({path, version()});
+    change->notedByFile_[fileKey(path)] = change->noted_.size() - 1;
+}
+
+void GameChange::describe(const std::string& status, bool succeeded)
+{
+    GameChange* change = outermost();
+    if (!change || status.empty() || (change->whatSucceeded_ && !succeeded))
+        return;
+    change->what_ = status;
+    change->whatSucceeded_ = succeeded;
+}
+
+void GameChange::leaveOutOfHistory()
+{
+    if (GameChange* change = outermost())
+        change->inHistory_ = false;
 }
 
 std::shared_ptr<StagedFile> GameChange::stagedIfAny(const fs::path& path)

@@ -66,9 +66,17 @@ struct StagedFile {
 // Puts a patched file in place as a whole new copy (beside the file a link points to).
 void commitStaged(StagedFile& file);
 
+// A kept file that the change in progress changes, as it was before (its version in the store).
+struct NotedFile {
+    std::filesystem::path path;
+    std::string before;   // empty: it did not exist
+};
+
 // One operation that changes a game: the game's lock, and the files patched through GameFile
 // staged until commit() puts each in place whole. Nested changes join the outermost one. A
 // change abandoned by an error (destroyed without commit) leaves the files as they were.
+// The outermost change is one step of the game's history (history.h): the keeper notes each
+// file before its first change, and the step is written when the change ends.
 class GameChange {
 public:
     explicit GameChange(const Workspace& workspace);
@@ -78,6 +86,7 @@ public:
 
     void commit();
     bool changedElsewhere() const { return lock_.changedElsewhere(); }
+    GameChange* outer() const { return outer_; }
 
     // The staged bytes of path in this thread's change, read on first use by `load`; null when
     // no change is in progress.
@@ -88,11 +97,30 @@ public:
     // Forgets the staged bytes of a file that is being replaced whole: the later change wins.
     static void replacedWhole(const std::filesystem::path& path);
 
+    // Notes path's version before its first change in this thread's change (`version` is asked
+    // only then); nothing outside a change.
+    static void noteBefore(const std::filesystem::path& path, const std::function<std::string()>& version);
+    // What the change in progress did, for its history step: the last status text of an
+    // operation that succeeded, else the last one given (TMainForm::report, the CLI's finish).
+    static void describe(const std::string& status, bool succeeded);
+    // An undo or redo moves through the history instead of adding a step.
+    static void leaveOutOfHistory();
+
 private:
+    void record() noexcept(false);
+
     GameLock lock_;
     GameChange* outer_;
     std::map<std::string, std::shared_ptr<StagedFile>> byName_;   // as named, and by the file itself
     std::map<std::string, std::shared_ptr<StagedFile>> byFile_;
+    std::vector<NotedFile> noted_;
+    std::map<std::string, std::size_t> notedByFile_;
+    std::string what_;
+    bool whatSucceeded_ = false;
+    bool inHistory_ = true;
 };
+
+// Writes the step of a change that ended (history.cpp), through the installed keeper.
+void recordInHistory(const std::vector<NotedFile>& noted, const std::string& what);
 
 } // namespace quorvex

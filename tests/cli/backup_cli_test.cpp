@@ -62,8 +62,9 @@ struct BackupCliTest : ::testing::Test, CliGame {};
 } // namespace
 
 // Every command that says it changes the game is run with each of its examples; each game file
-// it changed must have a copy of its content from before the command.
-TEST(BackupWalk, EveryCommandThatChangesTheGameLeavesABackupOfEachFileItChanged)
+// it changed must have a copy of its content from before the command, and the command is one
+// step of the history: undo gives every kept file's bytes from before it, redo those after it.
+TEST(BackupWalk, EveryCommandThatChangesTheGameLeavesABackupOfEachFileItChangedAndIsUndone)
 {
     QUORVEX_SKIP_ON_WINDOWS_BUILD("the Windows program files its backups under its own path of the game (drive Z:), which the test cannot name");
     const std::string marker = "      changes the game, e.g. quorvex-cli ";
@@ -103,6 +104,30 @@ TEST(BackupWalk, EveryCommandThatChangesTheGameLeavesABackupOfEachFileItChanged)
             })) << file << " changed without a backup";
         }
         EXPECT_GT(changed, 0) << "the example changed no game file";
+
+        // The files the keeper keeps (a level the command laid into the game folder included).
+        const BackupKeeper keeper(ws);
+        const auto keptOf = [&](auto files) {
+            std::erase_if(files, [&](const auto& file) { return !keeper.keeps(file.first); });
+            return files;
+        };
+        const auto keptFiles = [&] { return keptOf(snapshot(ws.gameFolder)); };
+        const auto keptBefore = keptOf(before), after = keptFiles();
+        const auto history = words(game.cli({"history"}).out, '\n');
+        ASSERT_EQ(history.size(), 1u);
+        // What: a status the command showed, or its line when it showed none.
+        const auto what = words(history[0], '\t').at(3);
+        const auto shown = words(result.out, '\n');
+        EXPECT_TRUE(shown.empty() ? what == example : std::count(shown.begin(), shown.end(), what) == 1) << what;
+        const auto undone = game.cli({"undo"});
+        ASSERT_EQ(undone.exitCode, 0) << undone.err;
+        EXPECT_EQ(undone.out.rfind("Undone: ", 0), 0u) << undone.out;
+        EXPECT_TRUE(keptFiles() == keptBefore) << "undo did not put back every file";
+        EXPECT_EQ(game.cli({"history"}).out, "");
+        const auto redone = game.cli({"redo"});
+        ASSERT_EQ(redone.exitCode, 0) << redone.err;
+        EXPECT_TRUE(keptFiles() == after) << "redo did not put back every file";
+        EXPECT_EQ(game.cli({"redo"}).exitCode, 1);
     }
 }
 
@@ -163,19 +188,16 @@ TEST_F(BackupCliTest, ATamperedIndexNeverMakesARestoreWriteElsewhere)
     ASSERT_EQ(cli({"blood", "1000"}).exitCode, 0);
     const auto ws = cliWorkspace();
     const auto folder = BackupKeeper(ws).folder();
-    const auto copy = BackupKeeper(ws).list().at(0).copy;
+    const auto copy = BackupKeeper(ws).list().at(0);
     const auto outside = demo.scratch / "outside.txt";
     const auto cwd = demo.game() / "mods" / "notes.txt";
     const std::vector<std::string> names = {outside.string(), (demo.game() / ".." / "outside.txt").string(),
                                             "../outside.txt", "mods/notes.txt", "notes.txt", "..", "."};
-    std::string index = readText(folder / "index.txt");
+    std::string index = readText(folder / "backups.txt");
     int id = 10;
-    for (const auto& name : names) {
-        fs::copy_file(copy, folder / (std::to_string(id) + "-" + fs::path(name).filename().string()),
-                      fs::copy_options::overwrite_existing);
-        index += std::to_string(id++) + "\t2026-01-01 00:00:00\t" + std::to_string(fs::file_size(copy)) + "\t\t" + name + "\n";
-    }
-    writeBytes(folder / "index.txt", std::vector<std::uint8_t>(index.begin(), index.end()));
+    for (const auto& name : names)
+        index += std::to_string(id++) + "\t2026-01-01 00:00:00\t" + std::to_string(copy.size) + "\t\t" + copy.version + "\t" + name + "\n";
+    writeBytes(folder / "backups.txt", std::vector<std::uint8_t>(index.begin(), index.end()));
     const auto before = snapshot(demo.game());
 
     const auto listed = cli({"backups", "list"});
@@ -191,8 +213,8 @@ TEST_F(BackupCliTest, ATamperedIndexNeverMakesARestoreWriteElsewhere)
     EXPECT_FALSE(fs::exists(cwd));
     EXPECT_TRUE(snapshot(demo.game()) == before);
 
-    fs::remove(folder / "index.txt");
-    fs::create_directory(folder / "index.txt");
+    fs::remove(folder / "backups.txt");
+    fs::create_directory(folder / "backups.txt");
     const auto damaged = cli({"backups", "list"});
     EXPECT_EQ(damaged.exitCode, 1);
     EXPECT_NE(damaged.err.find("The index of the backups is damaged"), std::string::npos) << damaged.err;

@@ -171,7 +171,7 @@ TEST_F(FormatCli, AFileSizeLimitFailsLikeAFullDiskAndLeavesNoTemporaryFile)
     EXPECT_EQ(result.exitCode, 1);
     // The copy kept before the change is the first write to hit the limit.
     EXPECT_EQ(result.err,
-              "Mod not activated: Could not back up \"TORLO.CHR\" (Disk full: 1-TORLO.CHR), so it was not changed\n");
+              "Mod not activated: Could not back up \"TORLO.CHR\" (Disk full), so it was not changed\n");
     EXPECT_EQ(test::readBytes(demo.workspace.torloChr()), before);
     for (const auto& entry : fs::directory_iterator(demo.game()))
         EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();

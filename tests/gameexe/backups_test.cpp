@@ -147,8 +147,8 @@ TEST_F(BackupsTest, TheOriginalStaysAndOneCopyADayOfTheLastTwentyDays)
         EXPECT_FALSE(copies[i].original);
         EXPECT_EQ(readBytes(copies[i].copy), states[states.size() - BackupKeeper::KeptCopies + i - 1]) << i;
     }
-    // Copies that fell out of the list are gone from the folder too: the original, 20 copies, the index.
-    EXPECT_EQ(std::distance(fs::directory_iterator(keeper.folder()), fs::directory_iterator()), 22);
+    // Copies that fell out of the list are gone from the store too: the original and 20 copies.
+    EXPECT_EQ(std::distance(fs::directory_iterator(keeper.store().folder()), fs::directory_iterator()), 21);
 
     // A file unchanged since its last copy is not kept again.
     time += Day;
@@ -216,7 +216,7 @@ TEST_F(BackupsTest, ALostIndexNeverCostsACopyThatIsThere)
     const auto original = readBytes(exe);
     patch(exe, 0, 1);
     const auto first = copiesOf("torlo.exe")[0].copy;
-    fs::remove(keeper.folder() / "index.txt");
+    fs::remove(keeper.folder() / "backups.txt");
     time += Day;
     patch(exe, 0, 2);
     EXPECT_EQ(readBytes(first), original);
@@ -271,8 +271,9 @@ TEST_F(BackupsTest, AFullDiskWhileBackingUpLeavesTheGameFileUntouched)
     EXPECT_TRUE(keeper.list().empty());
     // Nothing half-written is left behind: no copy, no temporary file.
     if (fs::exists(keeper.folder()))
-        for (const auto& entry : fs::directory_iterator(keeper.folder()))
-            ADD_FAILURE() << entry.path();
+        for (const auto& entry : fs::recursive_directory_iterator(keeper.folder()))
+            if (!entry.is_directory())
+                ADD_FAILURE() << entry.path();
 
     // Once this day's copy exists the change itself needs the room: it is made on a whole new
     // copy of the file, which the limit stops, and the file stays as it was.

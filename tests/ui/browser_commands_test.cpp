@@ -255,7 +255,7 @@ TEST(BrowserCommands, EditorsMenuShowsTheEditorWindows)
     QStringList captions;
     for (auto* action : menu->actions())
         captions << action->text();
-    EXPECT_EQ(captions, (QStringList{"Hacks", "Text Editor", "Changes"}));
+    EXPECT_EQ(captions, (QStringList{"Hacks", "Text Editor", "Changes", "History"}));
     menu->actions()[1]->trigger();
     EXPECT_TRUE(texts.isVisible());
     EXPECT_FALSE(hacks.isVisible());
@@ -264,6 +264,9 @@ TEST(BrowserCommands, EditorsMenuShowsTheEditorWindows)
     menu->actions()[2]->trigger();
     EXPECT_TRUE(form->changesWindow()->isVisible());
     form->changesWindow()->close();
+    menu->actions()[3]->trigger();
+    EXPECT_TRUE(form->historyWindow()->isVisible());
+    form->historyWindow()->close();
     menu->close();
 }
 

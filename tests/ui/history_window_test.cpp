@@ -1,0 +1,89 @@
+#include "app/main_form.h"
+#include "gameexe/game_file.h"
+#include "gameexe/history.h"
+#include "hacks/hacks.h"
+#include "main_form_fixture.h"
+#include "screenshot.h"
+#include "test_support.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace quorvex;
+using namespace quorvex::test;
+
+namespace {
+
+QStringList rows(QTreeWidget* list)
+{
+    QStringList shown;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const auto* item = list->topLevelItem(i);
+        shown << item->text(1) + " | " + item->text(2);
+    }
+    return shown;
+}
+
+} // namespace
+
+// Two steps of the window's own handlers; Ctrl+Z and Redo in the "History" window move through
+// them, every holder of game data hears of it, and an outside change is refused by name.
+TEST(HistoryWindow, UndoAndRedoFromTheWindowAndItsShortcut)
+{
+    MainFormFixture fixture;
+    auto form = fixture.create();
+    const auto& ws = fixture.demo.workspace;
+    const auto exe = ws.torloExe();
+    const auto original = readBytes(exe);
+    const auto saveHack = [&](const char* key, const char* value) {
+        form->guarded([&] {
+            auto values = readHacks(ws);
+            for (std::size_t i = 0; i < HackCount; ++i)
+                if (HackItems[i].key == key)
+                    values.text[i] = value;
+            form->report(saveHacks(ws, values));
+        });
+    };
+    saveHack("DIGGING", "9");
+    const auto first = readBytes(exe);
+    saveHack("SHELLS", "12");
+    const auto second = readBytes(exe);
+
+    auto* window = form->historyWindow();
+    window->show();
+    auto* list = expectChild<QTreeWidget>(window, "HistoryList");
+    auto* undo = expectChild<QPushButton>(window, "UndoButton");
+    auto* redo = expectChild<QPushButton>(window, "RedoButton");
+    EXPECT_EQ(rows(list), (QStringList{"torlo.exe | Hacks saved", "torlo.exe | Hacks saved"}));
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+
+    GameParts heard;
+    QObject::connect(&form->gameEvents(), &GameEvents::gameDataChanged, window,
+                     [&](GameParts parts, const QObject*) { heard |= parts; });
+    expectChild<QAction>(form.get(), "UndoAction")->trigger();   // Ctrl+Z
+    EXPECT_EQ(readBytes(exe), first);
+    EXPECT_EQ(find<QLabel>(form.get(), "StatusText")->text(), "Undone: Hacks saved (torlo.exe)");
+    EXPECT_TRUE(heard.has(GamePart::Hacks));
+    EXPECT_EQ(rows(list), (QStringList{"torlo.exe | Hacks saved (undone)", "torlo.exe | Hacks saved"}));
+    EXPECT_TRUE(redo->isEnabled());
+    saveScreenshot(window, "history-window");
+
+    undo->click();
+    EXPECT_EQ(readBytes(exe), original);
+    EXPECT_FALSE(undo->isEnabled());
+    redo->click();
+    redo->click();
+    EXPECT_EQ(readBytes(exe), second);
+
+    auto changed = second;
+    changed[16] ^= 1;
+    writeBytes(exe, changed);
+    undo->click();
+    EXPECT_EQ(find<QLabel>(form.get(), "StatusText")->text(),
+              "torlo.exe was changed outside Quorvex since \"Hacks saved\", so nothing was undone");
+    EXPECT_EQ(readBytes(exe), changed);
+}
