@@ -62,6 +62,7 @@ ModBrowserControl::ModBrowserControl(TMainForm& main, Places places) : QObject(&
 void ModBrowserControl::buildFileList(QBoxLayout* column)
 {
     folders_ = new FolderListControl;
+    folders_->holdScans(true);
     column->addWidget(folders_, 1);
     files_ = new QListWidget;
     files_->setObjectName("FileList");
@@ -148,8 +149,18 @@ const fs::path& ModBrowserControl::folder() const
     return folders_->folder();
 }
 
+void ModBrowserControl::listHeldFolder()
+{
+    if (!held_)
+        return;
+    held_ = false;
+    folders_->holdScans(false);
+    relist();
+}
+
 bool ModBrowserControl::selectFile(const std::string& name)
 {
+    listHeldFolder();
     const auto found = std::find(names_.begin(), names_.end(), name);
     if (found == names_.end())
         return false;
@@ -185,12 +196,15 @@ void ModBrowserControl::FilterButtonClick()
 
 void ModBrowserControl::refresh(const std::optional<std::string>& keep)
 {
+    listHeldFolder();
     folders_->rescan();
     relist(keep);
 }
 
 void ModBrowserControl::relist(const std::optional<std::string>& keep)
 {
+    if (held_)
+        return;
     const auto before = selectedFile();
     const auto wanted = keep ? *keep : before ? before->filename().string() : std::string{};
     const bool sortByExtension = main_.sortsByExtension();
