@@ -6,8 +6,8 @@
 #include "gameexe/resource_file.h"
 #include "gameexe/workspace.h"
 #include "shell/activity_log.h"
-#include "shell/outcome.h"
-#include "shell/services.h"
+#include "gameexe/outcome.h"
+#include "gameexe/services.h"
 
 #include <QMainWindow>
 #include <array>

@@ -4,8 +4,8 @@
 // Pages include this header, never main_form.h.
 #include "formats/palette.h"
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
-#include "shell/services.h"
+#include "gameexe/outcome.h"
+#include "gameexe/services.h"
 
 #include <QObject>
 #include <QString>

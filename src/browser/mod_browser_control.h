@@ -2,7 +2,7 @@
 // The mod file browser of the main window: folder and file lists with the filter, the preview
 // on the "Graphics" page, and the command buttons that act on the selected file.
 #include "browser/file_list.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 
 #include <QObject>
 
