@@ -24,22 +24,7 @@ declare -A rank=(
 ui_folders=(host controls)
 # Arrows that break the layers and are still to be removed ("file: included header"); a new
 # arrow fails, and so does an entry here that no longer occurs.
-known=(
-    # The host interface and the scheme colours belong in the shared host/ folder; the browser
-    # needs a small interface of its own instead of the main window.
-    "ai/ai_page.cpp: app/page_host.h"
-    "browser/mod_browser_control.cpp: app/main_form.h"
-    "changes/changes_window.h: app/page_host.h"
-    "controls/field_panel.cpp: app/page_host.h"
-    "hacks/hacks_window.cpp: app/page_host.h"
-    "hacks/hacks_window.cpp: app/scheme_colours.h"
-    "palette/palette_page.cpp: app/page_host.h"
-    "sound/sound_page.cpp: app/page_host.h"
-    "texts/text_editor_window.cpp: app/page_host.h"
-    "texts/text_editor_window.cpp: app/scheme_colours.h"
-    "weapons/table_page.cpp: app/page_host.h"
-    "weapons/weapon_page.cpp: app/page_host.h"
-)
+known=()
 
 is_ui_file() {   # folder file
     case "$1" in app | host | controls) return 0 ;; esac

@@ -1,4 +1,4 @@
-#include "app/scheme_colours.h"
+#include "host/scheme_colours.h"
 #include "gameexe/services.h"
 #include "shell/settings.h"
 
