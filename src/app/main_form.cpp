@@ -528,6 +528,7 @@ void TMainForm::completeStartUp()
     if (startUpDone_)
         return;
     startUpDone_ = true;
+    browser_->listHeldFolder();
     buildAllPages();
     guarded([this] { showGreeting(); });
     if (!gameFound_) {

@@ -88,9 +88,21 @@ bool FolderListControl::setFolder(const fs::path& folder)
     const auto root = QStorageInfo(fromPath(folder_)).rootPath();
     if (const int index = drives_->findData(root); index >= 0)
         drives_->setCurrentIndex(index);
-    rescan();
+    if (held_) {
+        scan_ = {};
+        fillFolders();
+    } else {
+        rescan();
+    }
     emit folderChanged();
     return true;
+}
+
+void FolderListControl::holdScans(bool hold)
+{
+    held_ = hold;
+    if (!held_ && !folder_.empty())
+        rescan();
 }
 
 void FolderListControl::rescan()

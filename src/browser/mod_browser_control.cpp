@@ -45,6 +45,7 @@ ModBrowserControl::ModBrowserControl(BrowserHost& host, Places places)
 void ModBrowserControl::buildFileList(QBoxLayout* column)
 {
     folders_ = new FolderListControl;
+    folders_->holdScans(true);
     column->addWidget(folders_, 1);
     files_ = new QListWidget;
     files_->setObjectName("FileList");
@@ -131,8 +132,18 @@ const fs::path& ModBrowserControl::folder() const
     return folders_->folder();
 }
 
+void ModBrowserControl::listHeldFolder()
+{
+    if (!held_)
+        return;
+    held_ = false;
+    folders_->holdScans(false);
+    relist();
+}
+
 bool ModBrowserControl::selectFile(const std::string& name)
 {
+    listHeldFolder();
     const auto found = std::find(names_.begin(), names_.end(), name);
     if (found == names_.end())
         return false;
@@ -168,12 +179,15 @@ void ModBrowserControl::FilterButtonClick()
 
 void ModBrowserControl::refresh(const std::optional<std::string>& keep)
 {
+    listHeldFolder();
     folders_->rescan();
     relist(keep);
 }
 
 void ModBrowserControl::relist(const std::optional<std::string>& keep)
 {
+    if (held_)
+        return;
     const auto before = selectedFile();
     const auto wanted = keep ? *keep : before ? before->filename().string() : std::string{};
     const bool sortByExtension = host_.sortsByExtension();
