@@ -1,26 +1,29 @@
 #pragma once
 // The mod file browser of the main window: folder and file lists with the filter, the preview
 // on the "Graphics" page, and the command buttons that act on the selected file.
+#include "browser/file_filter.h"
 #include "browser/file_list.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 
 #include <QObject>
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 class QBoxLayout;
+class QCheckBox;
 class QListWidget;
 class QPushButton;
 class QWidget;
 
 namespace quorvex {
 
+class BrowserHost;
 class FolderListControl;
 class PreviewControl;
-class TMainForm;
 
 class ModBrowserControl : public QObject {
     Q_OBJECT
@@ -31,8 +34,9 @@ public:
         QBoxLayout* rightColumn;
         QBoxLayout* header;
         QWidget* graphicsPage;
+        std::array<QCheckBox*, FilterBoxes.size()> filterBoxes;
     };
-    ModBrowserControl(TMainForm& main, Places places);
+    ModBrowserControl(BrowserHost& host, Places places);
 
     // Start-up and the command line.
     void pointAt(const std::filesystem::path& folder);
@@ -87,7 +91,8 @@ private:
     void relist(const std::optional<std::string>& keep = std::nullopt);
     void show(const Outcome& outcome);
 
-    TMainForm& main_;
+    BrowserHost& host_;
+    std::array<QCheckBox*, FilterBoxes.size()> filterBoxes_;
     FolderListControl* folders_ = nullptr;
     QListWidget* files_ = nullptr;
     PreviewControl* preview_ = nullptr;

@@ -1,5 +1,5 @@
 #include "controls/field_panel.h"
-#include "app/page_host.h"
+#include "host/page_host.h"
 #include "gameexe/resource_file.h"
 #include "controls/narrow_combo_box.h"
 #include "platform/qt_platform.h"

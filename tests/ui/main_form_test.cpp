@@ -313,6 +313,8 @@ TEST(MainForm, TheWindowFitsSmallScreens)
             form->showPage(static_cast<TMainForm::Page>(page));
             QCoreApplication::processEvents();
             const auto name = pages->tabText(page).toStdString();
+            if (!shots.isEmpty())
+                form->grab().save(QString("%1/main-window-%2x%3-page-%4.png").arg(shots).arg(screen.width()).arg(screen.height()).arg(page + 1));
             EXPECT_FALSE(scroller->verticalScrollBar()->isVisible()) << name << " at " << screen.width();
             EXPECT_FALSE(scroller->horizontalScrollBar()->isVisible()) << name << " at " << screen.width();
             EXPECT_LE(pages->tabBar()->sizeHint().width(), pages->width()) << name << " at " << screen.width();
