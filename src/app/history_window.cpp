@@ -1,5 +1,5 @@
 #include "app/history_window.h"
-#include "app/page_host.h"
+#include "host/page_host.h"
 #include "gameexe/errors.h"
 #include "gameexe/history.h"
 #include "platform/qt_platform.h"

@@ -4,7 +4,7 @@
 #include "gameexe/game_lock.h"
 #include "gameexe/history.h"
 #include "gameexe/sha256.h"
-#include "platform/files.h"
+#include "os/files.h"
 
 #include <algorithm>
 #include <chrono>

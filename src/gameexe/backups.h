@@ -10,8 +10,8 @@
 // copies named ID-file) is moved into the store at first use.
 #include "gameexe/version_store.h"
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
-#include "shell/services.h"
+#include "gameexe/outcome.h"
+#include "gameexe/services.h"
 
 #include <cstdint>
 #include <ctime>
