@@ -4,7 +4,8 @@ set -euo pipefail
 
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libzip-dev libsndfile1-dev libsamplerate0-dev
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
-          shared-mime-info desktop-file-utils xdg-utils
+          shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin libfile-mimeinfo-perl
+          dpkg-dev lintian appstream bash-completion   # the Debian package (scripts/check_package.sh)
           clang libclang-rt-14-dev)   # the fuzz targets (bench/fuzz.sh)
 
 install_missing_packages() {
