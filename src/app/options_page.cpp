@@ -66,6 +66,7 @@ OptionsPage::OptionsPage(PageHost& host, FileClassStore& fileClasses, Window win
     groups_->addWidget(buildBloodGroup());
     groups_->addWidget(buildPathGroup());
     groups_->addWidget(buildAppearanceGroup());
+    groups_->addWidget(buildProgramsGroup());
     groups_->addWidget(new BackupControl(host_), 1);
     right->addWidget(buildExtensionsGroup());
     right->addWidget(buildMiscGroup());
@@ -131,6 +132,26 @@ QWidget* OptionsPage::buildAppearanceGroup()
     fontEdit = new QLineEdit("Tahoma");
     fontEdit->setObjectName("FontEdit");
     rows->addRow("Font:", fontEdit);
+    return group;
+}
+
+// The outside programs, as command lines (program and arguments, quotes keep blanks).
+QWidget* OptionsPage::buildProgramsGroup()
+{
+    auto* group = new QGroupBox(" Programs ");
+    group->setObjectName("ProgramsGroup");
+    auto* rows = new QFormLayout(group);
+    runCommandEdit = new QLineEdit(DefaultRunCommand);
+    runCommandEdit->setObjectName("RunCommandEdit");
+    runCommandEdit->setToolTip("The command that runs the game, e.g. dosbox -conf ~/torlo.conf or flatpak run "
+                               "com.dosbox.DOSBox; the game folder is mounted as C:");
+    rows->addRow("DOS emulator:", runCommandEdit);
+    textEditorEdit = new QLineEdit;
+    textEditorEdit->setObjectName("TextEditorEdit");
+    textEditorEdit->setPlaceholderText("the desktop's own");
+    textEditorEdit->setToolTip("The command that opens plugins and translations for \"Edit\", e.g. kate or gedit "
+                               "--new-window; empty: the desktop's program for text files");
+    rows->addRow("Text editor:", textEditorEdit);
     return group;
 }
 
@@ -211,6 +232,8 @@ void OptionsPage::storeSettings()
     settings.setText(setting::SortExt, yesNo(sortBox));
     settings.setText(setting::MakeLWP2, yesNo(lwp2Box));
     settings.setText(setting::Font, fontEdit->text().toStdString());
+    settings.setText(setting::RunCommand, toSystemText(runCommandEdit->text()));
+    settings.setText(setting::TextEditor, toSystemText(textEditorEdit->text()));
     window_.setFont(fontEdit->text());
 }
 

@@ -13,6 +13,7 @@
 #include "formats/preview.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
+#include "platform/folders.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -398,13 +399,13 @@ void ModBrowserControl::EditButtonClick()
     const auto file = selectedFile();
     if (!file)
         return;
-    if (const auto launch = editLaunch(*file, main_.services().settings))
+    if (const auto launch = editLaunch(*file, main_.services().settings, environmentPath("HOME").string()))
         show(start(main_.services().shell, *launch));
 }
 
 void ModBrowserControl::RunButtonClick()
 {
-    show(start(main_.services().shell, gameLaunch(main_.workspace(), main_.services().settings)));
+    show(start(main_.services().shell, gameLaunch(main_.workspace(), main_.services().settings, environmentPath("HOME").string())));
 }
 
 void ModBrowserControl::HelpButtonClick()

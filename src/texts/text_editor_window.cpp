@@ -6,6 +6,7 @@
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
 #include "texts/translation.h"
+#include "platform/folders.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -369,16 +370,14 @@ void TTextForm::BackButtonClick()
 
 void TTextForm::RunTorloButtonClick()
 {
-    const auto outcome = start(host_.shell(), gameLaunch(host_.workspace(), host_.settings()));
+    const auto outcome = start(host_.shell(), gameLaunch(host_.workspace(), host_.settings(), environmentPath("HOME").string()));
     if (!outcome.status.empty())
         host_.prompts().error(outcome.status);
 }
 
 void TTextForm::HelpButtonClick()
 {
-    const auto outcome = start(host_.shell(), helpLaunch(host_.workspace()));
-    if (!outcome.status.empty())
-        host_.prompts().error(outcome.status);
+    host_.showHelp("text-editor");
 }
 
 } // namespace quorvex
