@@ -161,7 +161,9 @@ std::string mimePackage(AssociationSet kinds)
         xml += "    <icon name=\"" + mimeIconName(kind) + "\"/>\n";
         for (auto extension : kind.extensions)
             if (!extension.empty())
-                xml += "    <glob pattern=\"*" + std::string(extension) + "\" weight=\"60\"/>\n";
+                xml += "    <glob pattern=\"*" + std::string(extension) + "\" weight=\"" + std::to_string(kind.globWeight) + "\"/>\n";
+        if (!kind.magic.empty())
+            xml += "    <magic priority=\"90\">" + std::string(kind.magic) + "</magic>\n";
         xml += "  </mime-type>\n";
     }
     return xml + "</mime-info>\n";

@@ -24,15 +24,32 @@ struct AssociationKind {
     std::string_view description;
     std::string_view windowsIcon;  // beside the program, as "<name>,0"
     std::string_view mimeType;
+    // The weight of the extension globs: below the desktop's own 50 for an extension that other
+    // programs' types claim (.snd is Sun audio, .lwp Lotus Word Pro), so that only files with
+    // this kind's mark become this type there.
+    int globWeight = 50;
+    // The kind's mark in shared-mime-info form (<match> elements, nested for "and"), written as
+    // magic of priority 90: above 80, so that the desktop's glob-first readers (File::MimeInfo)
+    // look at it before the globs too. Empty for kinds without one (raw palettes, levels,
+    // graphics mods), which are known by extension alone.
+    std::string_view magic = {};
 };
 
 inline constexpr std::array<AssociationKind, 6> AssociationKinds = {{
     {"Levels", "LevBox", "levels", {".lev"}, "Quorvex.Level", "Torlo Level", "ic_lev.ico", "application/x-torlo-level"},
     {"GFX Mods", "ChrBox", "gfx", {".chr"}, "Quorvex.GFXMod", "Torlo Graphics Mod", "ic_chr.ico", "application/x-torlo-gfxmod"},
-    {"Sound Mods", "SndBox", "sounds", {".snd"}, "Quorvex.SoundMod", "Torlo Sound Mod", "ic_snd.ico", "application/x-torlo-soundmod"},
-    {"Palettes", "PalBox", "palettes", {".act", ".lpl", ".pal"}, "Quorvex.Palette", "Palette", "ic_pal.ico", "application/x-torlo-palette"},
-    {"Weapons", "LwpBox", "weapons", {".lwp"}, "Quorvex.Weapon", "Torlo Weapon", "ic_lwp.ico", "application/x-torlo-weapon"},
-    {"Translations", "LlfBox", "translations", {".llf"}, "Quorvex.Translation", "Torlo Translation", "ic_llf.ico", "application/x-torlo-translation"},
+    // A bank's directory: 30 entries, the first sound right after them (2 + 30 * 16 = 482).
+    {"Sound Mods", "SndBox", "sounds", {".snd"}, "Quorvex.SoundMod", "Torlo Sound Mod", "ic_snd.ico", "application/x-torlo-soundmod",
+     40, R"(<match type="little16" value="30" offset="0"><match type="little32" value="482" offset="10"/></match>)"},
+    // A text palette's header (JASC) or a RIFF palette's; raw .ACT and .LPL have none.
+    {"Palettes", "PalBox", "palettes", {".act", ".lpl", ".pal"}, "Quorvex.Palette", "Palette", "ic_pal.ico", "application/x-torlo-palette",
+     50, R"(<match type="string" value="JASC-PAL" offset="0"/><match type="string" value="RIFF" offset="0"><match type="string" value="PAL " offset="8"/></match>)"},
+    // A plugin's first line, version 1 or 2.
+    {"Weapons", "LwpBox", "weapons", {".lwp"}, "Quorvex.Weapon", "Torlo Weapon", "ic_lwp.ico", "application/x-torlo-weapon",
+     40, R"(<match type="string" value="TORLOKIT:WEAPONPLUGIN" offset="0"/><match type="string" value="LWP\r\nVERSION:2" offset="0"/><match type="string" value="LWP\nVERSION:2" offset="0"/>)"},
+    // A translation's header.
+    {"Translations", "LlfBox", "translations", {".llf"}, "Quorvex.Translation", "Torlo Translation", "ic_llf.ico", "application/x-torlo-translation",
+     50, R"(<match type="string" value="Torlo Language File" offset="0"/>)"},
 }};
 
 using AssociationSet = std::bitset<AssociationKinds.size()>;
@@ -64,8 +81,8 @@ inline constexpr std::string_view ProgramIconName = "quorvex";
 std::string mimeIconName(const AssociationKind& kind);
 std::string_view iconSvg(std::string_view iconName);
 
-// The shared-mime-info package declaring the kinds' types (globs ignore case and win over
-// other programs' globs of the same extension).
+// The shared-mime-info package declaring the kinds' types: a type by its mark where the kind
+// has one, and by extension (ignoring case) at the kind's glob weight.
 std::string mimePackage(AssociationSet kinds);
 // The kinds a package written by mimePackage declares.
 AssociationSet kindsInPackage(std::string_view package);
