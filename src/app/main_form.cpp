@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 #include "ai/ai_page.h"
 #include "app/first_paint.h"
+#include "app/help_window.h"
 #include "app/options_page.h"
 #include "app/scheme_colours.h"
 #include "browser/file_operations.h"
@@ -20,6 +21,7 @@
 #include "sound/sound_page.h"
 #include "weapons/weapon_page.h"
 
+#include <QShortcut>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -48,11 +50,14 @@ namespace {
 struct PageInfo {
     const char* caption;
     const char* objectName;
+    const char* helpTopic;   // the help page that "Help" opens while the page is in front
 };
 constexpr PageInfo Pages[] = {
-    {"Graphics", "GraphicsTab"},     {"About", "AboutTab"},          {"Options", "OptionsTab"},
-    {"CPU AI", "AITab"},             {"Material/Palette", "PaletteTab"}, {"Weapons", "WeaponTab"},
-    {"Objects", "ObjTab"},           {"Special objects", "SpecTab"},    {"Sounds", "SoundTab"},
+    {"Graphics", "GraphicsTab", "graphics"},       {"About", "AboutTab", "index"},
+    {"Options", "OptionsTab", "options"},          {"CPU AI", "AITab", "cpu-ai"},
+    {"Material/Palette", "PaletteTab", "palette"}, {"Weapons", "WeaponTab", "weapons"},
+    {"Objects", "ObjTab", "objects"},              {"Special objects", "SpecTab", "special-objects"},
+    {"Sounds", "SoundTab", "sounds"},
 };
 
 } // namespace
@@ -63,6 +68,7 @@ TMainForm::TMainForm(AppServices services, QWidget* parent)
 {
     setObjectName("MainForm");
     setWindowTitle("Quorvex 1.8.10");
+    new QShortcut(QKeySequence::HelpContents, this, [this] { openHelp(); });
     buildWindow();
     FormCreate();
 }
@@ -274,7 +280,7 @@ QWidget* TMainForm::buildAboutPage()
     layout->addWidget(label);
     auto* help = new QPushButton("Click here to go to the helpfile");
     help->setObjectName("HelpFileButton");
-    connect(help, &QPushButton::clicked, this, [this] { openHelp(); });
+    connect(help, &QPushButton::clicked, this, [this] { showHelp("index"); });
     layout->addWidget(help);
     layout->addStretch();
     return about;
@@ -448,7 +454,7 @@ void TMainForm::firstRun()
         settings.setText(setting::TorloPath, chosen->parent_path().string());
     writeFirstRunDefaults(settings);
     setGameFolder(settings.text(setting::TorloPath).value_or(""));
-    openHelp();
+    showHelp("index");
 }
 
 void TMainForm::applyOptionSettings()
@@ -468,6 +474,8 @@ void TMainForm::applyOptionSettings()
     if (isYes(settings, setting::MakeLWP2))
         options_->lwp2Box->setChecked(true);
     options_->fontEdit->setText(QString::fromStdString(textOr(settings, setting::Font, "Tahoma")));
+    options_->runCommandEdit->setText(fromSystemText(textOr(settings, setting::RunCommand, DefaultRunCommand)));
+    options_->textEditorEdit->setText(fromSystemText(textOr(settings, setting::TextEditor, "")));
 }
 
 void TMainForm::pointBrowserAt(const fs::path& folder)
@@ -496,7 +504,7 @@ void TMainForm::handleCommandLine()
         return;
     const QFileInfo file(services_.arguments.front());
     if (!file.isFile()) {
-        openHelp();
+        showHelp("index");
         return;
     }
     browser_->pointAt(toPath(file.absolutePath()));
@@ -583,9 +591,14 @@ void TMainForm::showFirstEntries()
 
 void TMainForm::openHelp()
 {
-    const auto outcome = start(services_.shell, helpLaunch(services_.workspace));
-    if (!outcome.status.empty())
-        StatusShow(fromSystemText(outcome.status));
+    showHelp(Pages[pages_->currentIndex()].helpTopic);
+}
+
+void TMainForm::showHelp(const QString& topic)
+{
+    if (!help_)
+        help_ = new HelpWindow(services_.shell, services_.workspace.resourceFile.parent_path() / "help", this);
+    help_->showTopic(topic);
 }
 
 // --- activation and close ----------------------------------------------------------------

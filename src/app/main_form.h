@@ -28,6 +28,7 @@ namespace quorvex {
 
 class AiPage;
 class FileClassStore;
+class HelpWindow;
 class InstalledBackupKeeper;
 class OptionsPage;
 class ModBrowserControl;
@@ -112,7 +113,9 @@ public:
     // The two editor windows, created hidden beside the main window and shown from "Editors".
     QWidget* hacksWindow = nullptr;
     QWidget* textEditorWindow = nullptr;
+    // "Help": the topic of the page in front, in the help window.
     void openHelp();
+    void showHelp(const QString& topic) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -163,6 +166,7 @@ private:
     std::optional<QString> selectionForSounds_;      // the browser's last selection, for the Sounds page
 
     QTabWidget* pages_ = nullptr;
+    HelpWindow* help_ = nullptr;   // made at the first "Help"
     QVBoxLayout* leftColumn_ = nullptr;
     QVBoxLayout* rightColumn_ = nullptr;
     QVBoxLayout* headerLayout_ = nullptr;

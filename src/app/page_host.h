@@ -70,6 +70,8 @@ public:
     virtual bool guarded(const std::function<void()>& handler) = 0;
     // Points the program at another game folder; when it differs, gameFolderChanged is raised.
     virtual void setGameFolder(const std::filesystem::path& folder) = 0;
+    // Shows a help topic ("text-editor" for text-editor.html) in the help window.
+    virtual void showHelp(const QString& topic) = 0;
 };
 
 } // namespace quorvex
