@@ -66,10 +66,10 @@ OptionsPage::OptionsPage(PageHost& host, FileClassStore& fileClasses, Window win
     groups_->addWidget(buildBloodGroup());
     groups_->addWidget(buildPathGroup());
     groups_->addWidget(buildAppearanceGroup());
-    groups_->addWidget(buildProgramsGroup());
     groups_->addWidget(new BackupControl(host_), 1);
     right->addWidget(buildExtensionsGroup());
     right->addWidget(buildMiscGroup());
+    right->addWidget(buildProgramsGroup());
     right->addStretch();
 
     auto* doAll = button("Do all", "DoAllButton");

@@ -213,7 +213,7 @@ TEST(BrowserCommands, RunStartsTheGameInDosBoxAndReportsAMissingEmulator)
     click(form.get(), "RunButton");
     EXPECT_EQ(fixture.shell.calls.back().target, "/opt/dos box/dosbox");
     EXPECT_EQ(QProcess::splitCommand(QString::fromStdString(fixture.shell.calls.back().parameters)),
-              (QStringList{"-conf", "~/my \"t\".conf", "-c", "mount c .", "-c", "c:", "-c", "torlo.exe /N", "-c", "exit"}));
+              (QStringList{"-conf", "~/my \"t\".conf", "-c", "mount c .", "-c", "c:", "-c", "torlo.exe", "-c", "exit"}));
 }
 
 TEST(BrowserCommands, EditHelpAndWebLinksGoThroughTheShell)

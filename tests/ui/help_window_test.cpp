@@ -8,6 +8,7 @@
 #include "texts/text_editor_window.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QShortcut>

@@ -74,7 +74,7 @@ TEST_F(OptionsPageTest, GroupsAndControlsAsTheUserSeesThem)
     for (auto* group : page->findChildren<QGroupBox*>())
         groups << group->title();
     EXPECT_EQ(groups, (QStringList{" Blood ", " Torlo Path ", " Appearance ", " Restore ", " File extensions ",
-                                   " Miscellaneous "}));
+                                   " Miscellaneous ", " Programs "}));
     EXPECT_EQ(page->bloodEdit->text(), "100");
     EXPECT_EQ(page->bloodEdit->maxLength(), 5);
     EXPECT_EQ(page->colourCombo->placeholderText(), "[ Schemes ]");
