@@ -3,6 +3,7 @@
 #include "app/first_paint.h"
 #include "app/help_window.h"
 #include "app/options_page.h"
+#include "changes/changes_window.h"
 #include "app/scheme_colours.h"
 #include "browser/file_operations.h"
 #include "browser/mod_browser_control.h"
@@ -294,6 +295,55 @@ QWidget* TMainForm::page(Page which) const
 void TMainForm::showPage(Page which)
 {
     pages_->setCurrentIndex(static_cast<int>(which));
+}
+
+QWidget* TMainForm::changesWindow()
+{
+    if (!changes_)
+        changes_ = std::make_unique<ChangesWindow>(*this, [this](const Change& change) { showChange(change); });
+    return changes_.get();
+}
+
+void TMainForm::showChange(const Change& change)
+{
+    const int entry = std::atoi(change.entry.c_str());
+    const auto show = [this](Page which) {
+        showPage(which);
+        ensurePage(which);
+    };
+    switch (change.area) {
+    case ChangeArea::Weapon:
+        show(Page::Weapons);
+        weapons_->selectWeapon(entry);
+        weapons_->LeesWapen();
+        break;
+    case ChangeArea::Object:
+    case ChangeArea::SObject: {
+        const bool object = change.area == ChangeArea::Object;
+        show(object ? Page::Objects : Page::SpecialObjects);
+        auto* table = object ? objects_ : sobjects_;
+        table->selectRow(entry);
+        table->showEntry();
+        break;
+    }
+    case ChangeArea::Palette:
+    case ChangeArea::Material:
+        show(Page::MaterialPalette);
+        palette_->PaletteGridSelectCell(entry % 16, entry / 16);
+        break;
+    case ChangeArea::Ai: show(Page::CpuAi); break;
+    case ChangeArea::Blood: show(Page::Options); break;
+    case ChangeArea::Sound: show(Page::Sounds); break;
+    case ChangeArea::Hack:
+        if (hacksWindow)
+            hacksWindow->show();
+        break;
+    case ChangeArea::Text:
+        if (textEditorWindow)
+            textEditorWindow->show();
+        break;
+    default: show(Page::Graphics); break;
+    }
 }
 
 std::optional<fs::path> TMainForm::selectedModFile() const

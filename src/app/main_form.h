@@ -27,6 +27,8 @@ class QVBoxLayout;
 namespace quorvex {
 
 class AiPage;
+class ChangesWindow;
+struct Change;
 class FileClassStore;
 class HelpWindow;
 class InstalledBackupKeeper;
@@ -113,6 +115,10 @@ public:
     // The two editor windows, created hidden beside the main window and shown from "Editors".
     QWidget* hacksWindow = nullptr;
     QWidget* textEditorWindow = nullptr;
+    // The "Changes" window, made when first asked for.
+    QWidget* changesWindow();
+    // Brings the page of a change's entry to the front with the entry selected.
+    void showChange(const Change& change);
     // "Help": the topic of the page in front, in the help window.
     void openHelp();
     void showHelp(const QString& topic) override;
@@ -180,6 +186,7 @@ private:
     SoundPage* sounds_ = nullptr;
     PalettePage* palette_ = nullptr;
     AiPage* ai_ = nullptr;
+    std::unique_ptr<ChangesWindow> changes_;
 };
 
 } // namespace quorvex

@@ -438,6 +438,7 @@ void ModBrowserControl::EditorButtonClick()
     menu->addAction("Hacks", this, [this, showWindow] { showWindow(main_.hacksWindow); })->setObjectName("MenuHack");
     menu->addAction("Text Editor", this, [this, showWindow] { showWindow(main_.textEditorWindow); })
         ->setObjectName("MenuTextEdit");
+    menu->addAction("Changes", this, [this, showWindow] { showWindow(main_.changesWindow()); })->setObjectName("MenuChanges");
     menu->popup(main_.pos() + QPoint(604, 504));
 }
 

@@ -92,6 +92,7 @@ CommandTable allCommands()
     addObjectCommands(table);
     addPluginCommands(table);
     addBackupCommands(table);
+    addChangeCommands(table);
     return table;
 }
 

@@ -69,6 +69,7 @@ void addSoundCommands(CommandTable& table);
 void addObjectCommands(CommandTable& table);
 void addPluginCommands(CommandTable& table);
 void addBackupCommands(CommandTable& table);
+void addChangeCommands(CommandTable& table);
 
 // Every command, in the order --help lists them.
 CommandTable allCommands();

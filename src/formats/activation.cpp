@@ -144,6 +144,16 @@ std::string levelNameFor(const fs::path& file)
     return name;
 }
 
+std::string levelNameIn(std::span<const std::uint8_t> dat)
+{
+    if (dat.size() <= places::DatLevelName)
+        return {};
+    const auto length = std::min<std::size_t>({dat[places::DatLevelName], places::DatLevelNameMax,
+                                               dat.size() - places::DatLevelName - 1});
+    const auto name = dat.subspan(places::DatLevelName + 1, length);
+    return std::string(name.begin(), name.end());
+}
+
 Activation activateFile(const fs::path& file, const fs::path& browsedFolder, const Workspace& workspace,
                         const Asker& ask, PluginPages* pages)
 {

@@ -5,7 +5,10 @@
 #include "shell/services.h"
 #include "weapons/plugin.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
+#include <string>
 #include <vector>
 
 namespace quorvex {
@@ -33,4 +36,7 @@ Activation activateFile(const std::filesystem::path& file, const std::filesystem
 // than 8 cut to 6 + "~1", letters a to z in upper case.
 std::string levelNameFor(const std::filesystem::path& file);
 
+// The level name that torlo.dat holds: its length byte (at most 8 characters are taken) and
+// characters; empty for a file too short to hold one.
+std::string levelNameIn(std::span<const std::uint8_t> dat);
 } // namespace quorvex

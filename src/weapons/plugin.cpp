@@ -63,8 +63,7 @@ void addKeyLines(std::vector<std::string>& lines, std::span<const WeaponField> f
 
 PluginRecord tableRecord(RecordKind kind, const FieldArrays& table, int entry, std::span<const FieldValue> page)
 {
-    PluginRecord record{kind, {std::string(kindOf(kind).section) + std::to_string(entry + kindOf(kind).firstNumber)},
-                        prompt(kind, table.names[entry])};
+    PluginRecord record{kind, {sectionLine(kind, entry)}, prompt(kind, table.names[entry])};
     addKeyLines(record.lines, table.fields, page);
     return record;
 }
@@ -295,6 +294,20 @@ PluginRecord objectRecord(int object, std::span<const FieldValue> page)
 PluginRecord sobjectRecord(int sobject, std::span<const FieldValue> page)
 {
     return tableRecord(RecordKind::SObject, SObjectArrays, sobject, page);
+}
+
+std::string sectionLine(RecordKind kind, int row)
+{
+    return std::string(kindOf(kind).section) + std::to_string(row + kindOf(kind).firstNumber);
+}
+
+void writePlugin(const fs::path& file, std::span<const PluginRecord> records)
+{
+    Bytes bytes;
+    appendLines(bytes, {Version2Header, Version2Line});
+    for (const auto& record : records)
+        appendRecord(bytes, record);
+    writeFileAtomically(file, bytes);
 }
 
 Outcome savePluginAs(const PluginRecord& record, bool version2, const TargetAsker& askTarget)

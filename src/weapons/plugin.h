@@ -36,6 +36,11 @@ PluginRecord weaponRecord(std::string_view name, std::span<const FieldValue, Wea
 PluginRecord objectRecord(int object, std::span<const FieldValue> page);
 PluginRecord sobjectRecord(int sobject, std::span<const FieldValue> page);
 
+// The line that opens a record of kind for a list row ("WEAPON:" and the row + 1, ...).
+std::string sectionLine(RecordKind kind, int row);
+// Writes the records as a version 2 plugin, without a question, replacing an existing file.
+void writePlugin(const std::filesystem::path& file, std::span<const PluginRecord> records);
+
 // "Save as plugin": asks for the file (a name without any dot gets ".LWP"), then writes the
 // header of version 2 or 1, the prompt line and the record, replacing an existing file.
 // Status "Weapon saved" or "Object saved"; nothing is written when the dialog is cancelled.

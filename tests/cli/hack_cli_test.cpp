@@ -63,17 +63,20 @@ TEST_F(HackCliTest, SetTakesValuesAsTypedAndLeftThenWritesEveryHack)
 TEST_F(HackCliTest, RefusalsWriteNothing)
 {
     const auto before = readBytes(exe);
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"hacks", "set", "GRAVITYWORMS=1", "LASERCOLOR=4"},
-             {"hacks", "set", "GRAVITYWORMS=1", "NOSUCHHACK=4"},
-             {"hacks", "set", "GRAVITYWORMS=2"},
-             {"hacks", "set", "GRAVITYWORMS=1", "FRICTION=9x"},
-             {"hacks", "set", "JUMPFORCE=1"},
-             {"hacks", "set", "NOBOOBYTRAPS=1", "BOOBYTRAPRISK=4"},
-         }) {
+    const std::pair<std::vector<std::string>, std::string> refusals[] = {
+        {{"hacks", "set", "GRAVITYWORMS=1", "LASERCOLOR=4"}, "LASERCOLOR is shown only and cannot be set"},
+        {{"hacks", "set", "GRAVITYWORMS=1", "NOSUCHHACK=4"}, "Not a hack key: NOSUCHHACK"},
+        {{"hacks", "set", "GRAVITYWORMS=2"}, "GRAVITYWORMS is a switch: 0 or 1"},
+        {{"hacks", "set", "GRAVITYWORMS=1", "FRICTION=9x"}, "Not a whole number for FRICTION: \"9x\""},
+        // Shown greyed in the window, never read nor written: "hacks show" does not list it.
+        {{"hacks", "set", "JUMPFORCE=1"}, "Not a hack key: JUMPFORCE"},
+        {{"hacks", "set", "NOBOOBYTRAPS=1", "BOOBYTRAPRISK=4"},
+         "BOOBYTRAPRISK cannot be set while a switch that is on owns its bytes"},
+    };
+    for (const auto& [args, message] : refusals) {
         const auto result = cli(args);
         EXPECT_EQ(result.exitCode, 1) << args.back();
-        EXPECT_FALSE(result.err.empty()) << args.back();
+        EXPECT_EQ(result.err, "quorvex-cli: " + message + "\n") << args.back();
         EXPECT_TRUE(readBytes(exe) == before) << args.back();
     }
     EXPECT_FALSE(fs::exists(data / "quorvex.log"));

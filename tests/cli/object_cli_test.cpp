@@ -65,6 +65,12 @@ TEST_F(ObjectCliTest, ListShowAndSetWorkInPlaceWithThePagesRules)
     EXPECT_NE(std::find(again.begin(), again.end(), "GRAVITY:-1"), again.end());
     EXPECT_NE(std::find(again.begin(), again.end(), "CREATEONHIT:-1"), again.end());
 
+    // A list value names its row by all eight low bits: 130 is no row, so the box is empty.
+    ASSERT_EQ(cli({"objects", "set", "0", "MAPCHANGE=130"}).exitCode, 0);
+    EXPECT_EQ(readBytes(exe)[111958], 255);
+    const auto first = lines(cli({"objects", "show", "0"}).out);
+    EXPECT_NE(std::find(first.begin(), first.end(), "MAPCHANGE:-1"), first.end());
+
     result = cli({"sobjects", "set", "13", "BLOW=4294967295"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "");   // the special-object save has no status text, only its log line

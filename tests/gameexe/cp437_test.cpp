@@ -13,10 +13,33 @@ TEST(Cp437Test, EveryByteComesBackUnchanged)
     EXPECT_EQ(encodeCp437(decodeCp437(all)), all);
 }
 
-TEST(Cp437Test, ShowsTheDosCharactersAndGlyphs)
+// The upper half of the code page as the DOS character set draws it, sixteen to a row from 0x80
+// (the last is the no-break space).
+constexpr std::u32string_view UpperHalf[8] = {
+    U"ÇüéâäàåçêëèïîìÄÅ", U"ÉæÆôöòûùÿÖÜ¢£¥₧ƒ", U"áíóúñÑªº¿⌐¬½¼¡«»", U"░▒▓│┤╡╢╖╕╣║╗╝╜╛┐",
+    U"└┴┬├─┼╞╟╚╔╩╦╠═╬╧", U"╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀", U"αßΓπΣσµτΦΘΩδ∞φε∩", U"≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00A0",
+};
+
+TEST(Cp437Test, EveryByteFrom0x80IsItsDosCharacterBothWays)
 {
-    EXPECT_EQ(cp437ToUnicode(0xE1), U'ß');
-    EXPECT_EQ(cp437ToUnicode(0x81), U'ü');
+    std::u32string characters;
+    for (const auto row : UpperHalf) {
+        ASSERT_EQ(row.size(), 16u);
+        characters += row;
+    }
+    std::string bytes;
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        const char32_t c = characters[static_cast<std::size_t>(b - 0x80)];
+        EXPECT_EQ(cp437ToUnicode(static_cast<std::uint8_t>(b)), c) << std::hex << b;
+        EXPECT_EQ(unicodeToCp437(c), b) << std::hex << b;
+        bytes += static_cast<char>(b);
+    }
+    EXPECT_EQ(decodeCp437(bytes), characters);
+    EXPECT_EQ(encodeCp437(characters), bytes);
+}
+
+TEST(Cp437Test, ShowsTheDosGlyphsBelow0x80)
+{
     EXPECT_EQ(cp437ToUnicode(0x01), U'☺');
     EXPECT_EQ(cp437ToUnicode(0x1F), U'▼');
     EXPECT_EQ(cp437ToUnicode(0x7F), U'⌂');

@@ -119,6 +119,43 @@ TEST_F(PaletteEditorTest, SaveMaterialsStoresSixBitColoursAndReloadingGivesMulti
     EXPECT_EQ(loadMaterials(ws), materials);
 }
 
+TEST_F(PaletteEditorTest, TheMaterialsAndThePaletteLieAtTheirPlacesInTorloExe)
+{
+    // The first and last byte of each block, by their absolute offsets, with the bytes around
+    // them set so that a block read or written one place off shows.
+    auto bytes = exe();
+    std::fill(bytes.begin() + 115423, bytes.begin() + 115585, 0xFF);
+    std::fill(bytes.begin() + 115424, bytes.begin() + 115584, 0);
+    bytes[115424] = 0x01;   // colour 0 is brown dirt
+    bytes[115583] = 0x80;   // colour 255 casts a shadow
+    std::fill(bytes.begin() + 132773, bytes.begin() + 133543, 63);
+    bytes[132774] = 11;     // red of colour 0
+    bytes[133541] = 22;     // blue of colour 255
+    test::writeBytes(ws.torloExe(), bytes);
+
+    auto materials = loadMaterials(ws);
+    EXPECT_EQ(materials.kind[0], KindBrownDirt);
+    EXPECT_EQ(materials.shadow[255], 1);
+    materials.kind[0] = KindUndefined;
+    materials.shadow[255] = 0;
+    EXPECT_EQ(materials, Materials{}) << "no other colour has a material";
+    auto palette = loadPalette(ws);
+    EXPECT_EQ(palette[0], (Rgb{44, 252, 252}));
+    EXPECT_EQ(palette[255], (Rgb{252, 252, 88}));
+
+    materials.kind[0] = KindRock;
+    materials.background[255] = 1;
+    palette[0].red = 20;
+    palette[255].blue = 40;
+    ASSERT_TRUE(saveMaterials(ws, materials, palette).succeeded());
+    std::fill(bytes.begin() + 115424, bytes.begin() + 115584, 0);
+    bytes[115424 + 64] = 0x01;   // the rock set, third of the five
+    bytes[115551] = 0x80;        // the background set, fourth
+    bytes[132774] = 5;
+    bytes[133541] = 10;
+    EXPECT_EQ(exe(), bytes);
+}
+
 TEST_F(PaletteEditorTest, SaveMaterialsRefusesATorloExeTooShortAndWritesNothing)
 {
     auto bytes = exe();

@@ -197,6 +197,24 @@ TEST(SoundBank, RebuildKeepsEveryOtherEntryAndTheBytesAroundTheSamples)
     EXPECT_EQ(bytes[0], original[0]);
 }
 
+TEST(SoundBank, AnEntryInsideTheDirectoryMovesBehindItOnRebuild)
+{
+    // Entry 0 takes 30 bytes of the directory itself as its samples; the directory ends at 482.
+    auto bytes = makeBank({{}, ramp(300), ramp(40, 5)});
+    put32(bytes, places::SndSampleOffset, 20);
+    put32(bytes, places::SndSampleLength, 30);
+    const auto original = SoundBank::fromBytes(bytes);
+    ASSERT_TRUE(original.entry(0).intact);
+    auto bank = original;
+    bank.replace(1, ramp(7, 3));   // an import
+    const auto rebuilt = SoundBank::fromBytes(bank.rebuild());
+    for (int i = 0; i < SoundCount; ++i) {
+        EXPECT_EQ(span(rebuilt.samples(i)), i == 1 ? ramp(7, 3) : span(original.samples(i))) << i;
+        EXPECT_EQ(rebuilt.entry(i).length, i == 1 ? 7u : original.entry(i).length) << i;
+        EXPECT_GE(rebuilt.entry(i).offset, 482u) << i;
+    }
+}
+
 TEST(SoundImport, EveryExportedByteImportsBackExactly)
 {
     test::ScratchFolder scratch;
@@ -231,13 +249,22 @@ TEST(SoundImport, OtherFormatsAreMixedDownAndResampledTo22050)
     }
     EXPECT_LE(worst, 1);
 
-    // 8-bit mono at 22050 with the export's header is taken byte for byte.
+    // Mono at 22050 is taken sample for sample: 8-bit byte for byte, 16-bit rounded to the
+    // nearest step of 256 (192 is three quarters of a step), full scale clipped.
     std::vector<std::int32_t> bytes(256);
     std::iota(bytes.begin(), bytes.end(), 0);
-    const auto exact = bankSamplesFromSoundFile(pcmWav(1, 22050, 8, bytes));
-    ASSERT_EQ(exact.size(), 256u);
-    for (int i = 0; i < 256; ++i)
-        EXPECT_EQ(exact[i], bankSample(static_cast<std::uint8_t>(i)));
+    Bytes everyByte(256);
+    std::transform(bytes.begin(), bytes.end(), everyByte.begin(), [](int b) { return bankSample(static_cast<std::uint8_t>(b)); });
+    const struct {
+        int bits;
+        std::vector<std::int32_t> samples;
+        Bytes bank;
+    } exact[] = {
+        {8, bytes, everyByte},
+        {16, {192, -192, 64, -64, 32767, -32768, 0}, {1, 255, 0, 0, 127, 128, 0}},
+    };
+    for (const auto& c : exact)
+        EXPECT_EQ(bankSamplesFromSoundFile(pcmWav(1, 22050, c.bits, c.samples)), c.bank) << c.bits << " bits";
 
     // FLAC through libsndfile, louder than full scale in float: clipped, never wrapped.
     test::ScratchFolder scratch;

@@ -262,12 +262,15 @@ TEST(BrowserCommands, EditorsMenuShowsTheEditorWindows)
     QStringList captions;
     for (auto* action : menu->actions())
         captions << action->text();
-    EXPECT_EQ(captions, (QStringList{"Hacks", "Text Editor"}));
+    EXPECT_EQ(captions, (QStringList{"Hacks", "Text Editor", "Changes"}));
     menu->actions()[1]->trigger();
     EXPECT_TRUE(texts.isVisible());
     EXPECT_FALSE(hacks.isVisible());
     menu->actions()[0]->trigger();
     EXPECT_TRUE(hacks.isVisible());
+    menu->actions()[2]->trigger();
+    EXPECT_TRUE(form->changesWindow()->isVisible());
+    form->changesWindow()->close();
     menu->close();
 }
 

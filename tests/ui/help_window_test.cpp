@@ -67,6 +67,11 @@ TEST(Help, EveryPageAndWindowOpensItsOwnTopic)
         if (shortcut->key() == QKeySequence(QKeySequence::HelpContents))
             emit shortcut->activated();
     EXPECT_EQ(shownPage(form.get()), "hacks.html");
+    auto* changes = form->changesWindow();
+    for (auto* shortcut : changes->findChildren<QShortcut*>())
+        if (shortcut->key() == QKeySequence(QKeySequence::HelpContents))
+            emit shortcut->activated();
+    EXPECT_EQ(shownPage(form.get()), "changes.html");
     saveScreenshot(&texts, "page-text-editor");
     saveScreenshot(&hacks, "page-hacks");
     form->close();

@@ -69,6 +69,7 @@ TEST(FieldValues, PluginValuesSetControlsAsTheReaderDoes)
     EXPECT_EQ(valueFromRecord(list.kind, list.list, "5").row, 5);
     EXPECT_EQ(valueFromRecord(list.kind, list.list, "258").row, 2);   // low 8 bits
     EXPECT_EQ(valueFromRecord(list.kind, list.list, "8").row, -1);
+    EXPECT_EQ(valueFromRecord(list.kind, list.list, "130").row, -1);   // all eight bits count
     EXPECT_EQ(valueFromRecord(list.kind, list.list, "-1").row, -1);   // what an empty box writes
     EXPECT_THROW(valueFromRecord(list.kind, list.list, "x"), ConvertError);
 

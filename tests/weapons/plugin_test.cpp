@@ -158,7 +158,7 @@ TEST_F(PluginTest, NumberedRecordsKeepTheirOwnValuesAndKeysWinByTheLast)
 {
     // The pages showed weapon 0, object 0 and special object 0 before.
     const auto installed = install("TORLOKIT:WEAPONPLUGIN\r\nWEAPON:10\r\nNAME:new  gun\r\nRECOIL:1\r\nRECOIL:2\r\n"
-                                   "ORDER:77\r\nOBJECT:259\r\nSPLINTERTYPE:-1\r\nGRAVITY:-1\r\nWORMREMOVE:yes\r\n"
+                                   "ORDER:77\r\nOBJECT:259\r\nSPLINTERTYPE:-1\r\nGRAVITY:-1\r\nWORMREMOVE:yes\r\nMAPCHANGE:130\r\n"
                                    "SOBJECT:14\r\nBLOW:4294967295\r\nSHADOW:1\r\n");
     ASSERT_TRUE(installed.reports.back().succeeded()) << installed.reports.back().status;
     auto expected = before;
@@ -170,6 +170,7 @@ TEST_F(PluginTest, NumberedRecordsKeepTheirOwnValuesAndKeysWinByTheLast)
     expected[at(ObjectArrays, "GRAVITY", 3)] = 255;
     expected[at(ObjectArrays, "GRAVITY", 3) + 1] = 255;
     expected[at(ObjectArrays, "WORMREMOVE", 3)] = 0;
+    expected[at(ObjectArrays, "MAPCHANGE", 3)] = 255;    // 130 names no row: all eight bits count
     for (int b = 0; b < 4; ++b)
         expected[at(SObjectArrays, "BLOW", 13) + b] = 255;   // on the "Shadow" bytes of 0 to 3
     expected[at(SObjectArrays, "SHADOW", 13)] = 1;
