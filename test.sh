@@ -6,8 +6,6 @@ source scripts/setup.sh
 install_missing_packages
 build
 (cd "${QUORVEX_BUILD_DIR:-build}" && ctest --output-on-failure -j "$(nproc)" "$@")
-# The Debian package: built, checked by lintian, installed, run from /usr/bin, removed without a trace.
-scripts/check_package.sh
 # Every reader of outside data, fuzzed for a few hundred runs (bench/fuzz.sh SECONDS for longer).
 if command -v clang++ >/dev/null 2>&1; then
     bench/fuzz.sh --runs 200
