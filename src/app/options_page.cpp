@@ -143,14 +143,10 @@ QWidget* OptionsPage::buildProgramsGroup()
     auto* rows = new QFormLayout(group);
     runCommandEdit = new QLineEdit(DefaultRunCommand);
     runCommandEdit->setObjectName("RunCommandEdit");
-    runCommandEdit->setToolTip("The command that runs the game, e.g. dosbox -conf ~/torlo.conf or flatpak run "
-                               "com.dosbox.DOSBox; the game folder is mounted as C:");
     rows->addRow("DOS emulator:", runCommandEdit);
     textEditorEdit = new QLineEdit;
     textEditorEdit->setObjectName("TextEditorEdit");
     textEditorEdit->setPlaceholderText("the desktop's own");
-    textEditorEdit->setToolTip("The command that opens plugins and translations for \"Edit\", e.g. kate or gedit "
-                               "--new-window; empty: the desktop's program for text files");
     rows->addRow("Text editor:", textEditorEdit);
     return group;
 }
