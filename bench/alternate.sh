@@ -15,7 +15,11 @@ alternate() {
     shift
     b=("$@")
     local times_a=() times_b=() i
-    for ((i = 0; i < 3; ++i)); do "${a[@]}" >/dev/null 2>&1; "${b[@]}" >/dev/null 2>&1; done   # warm the caches
+    local before=${ALTERNATE_BEFORE:-:}
+    for ((i = 0; i < 3; ++i)); do   # warm the caches
+        eval "$before"; "${a[@]}" >/dev/null 2>&1 || true
+        eval "$before"; "${b[@]}" >/dev/null 2>&1 || true
+    done
     for ((i = 0; i < runs; ++i)); do
         timed_run "$name_a" "${a[@]}" || return 1
         times_a+=("$elapsed")

@@ -2,7 +2,8 @@
 # Fuzzes every reader of outside data with libFuzzer under AddressSanitizer and UBSan.
 #   bench/fuzz.sh SECONDS [TARGET...]     each target for SECONDS, one after the other
 #   bench/fuzz.sh --runs N [TARGET...]    each target for N runs (what ./test.sh does)
-# Builds with clang in build-fuzz (or $QUORVEX_FUZZ_BUILD_DIR). Each target starts from its
+# Builds with clang in build-fuzz (or $QUORVEX_FUZZ_BUILD_DIR), together with the sound import
+# tests under the same sanitizers, which ./test.sh runs there with ctest. Each target starts from its
 # corpus (seeded from the demo game's samples) and from fuzz/regressions/NAME, the inputs of
 # earlier findings. Exits non-zero on a finding; its input is kept in build-fuzz/findings/.
 set -euo pipefail
@@ -17,7 +18,7 @@ esac
 only=" $* "
 
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$top")}"
-cmake -S "$top" -B "$build" -DQUORVEX_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S "$top" -B "$build" -DQUORVEX_FUZZ=ON -DBUILD_TESTING=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" -j "$(nproc)" --target quorvex_fuzz >/dev/null
 

@@ -2,6 +2,19 @@
 # pages, the desktop entry, MIME types, icons and AppStream metainfo, and the Debian package
 # that CPack makes of them (./package.sh).
 
+install(TARGETS quorvex-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(QUORVEX_QT)
+  install(TARGETS quorvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+# The demo game is for trying Quorvex without the game, not a command of its own.
+install(TARGETS quorvex-demo-game RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/quorvex)
+install(FILES ${QUORVEX_DAT} DESTINATION ${QUORVEX_DATA_INSTALL_DIR})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/help DESTINATION ${QUORVEX_DATA_INSTALL_DIR} PATTERN "*.in" EXCLUDE)
+install(FILES ${CMAKE_BINARY_DIR}/bin/help/quorvex-cli.html DESTINATION ${QUORVEX_DATA_INSTALL_DIR}/help)
+if(WIN32)
+  return()   # the rest is the Debian package's
+endif()
+
 set(QUORVEX_PACKAGING_DIR ${CMAKE_BINARY_DIR}/packaging)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quorvex.1.in ${QUORVEX_PACKAGING_DIR}/quorvex.1 @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${QUORVEX_PACKAGING_DIR}/changelog @ONLY)
@@ -22,12 +35,6 @@ foreach(file ${QUORVEX_PACKAGING_DIR}/quorvex.1 ${QUORVEX_CLI_REFERENCE_DIR}/quo
 endforeach()
 add_custom_target(quorvex_compressed_docs ALL DEPENDS ${QUORVEX_COMPRESSED})
 
-install(TARGETS quorvex quorvex-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The demo game is for trying Quorvex without the game, not a command of its own.
-install(TARGETS quorvex-demo-game RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/quorvex)
-install(FILES ${QUORVEX_DAT} DESTINATION ${QUORVEX_DATA_INSTALL_DIR})
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/help DESTINATION ${QUORVEX_DATA_INSTALL_DIR} PATTERN "*.in" EXCLUDE)
-install(FILES ${CMAKE_BINARY_DIR}/bin/help/quorvex-cli.html DESTINATION ${QUORVEX_DATA_INSTALL_DIR}/help)
 # File associations for every user: the desktop entry, the MIME types and their icons.
 install(FILES ${QUORVEX_DESKTOP_DIR}/quorvex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${QUORVEX_DESKTOP_DIR}/quorvex.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)

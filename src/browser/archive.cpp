@@ -3,6 +3,7 @@
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
+#include "platform/files.h"
 #include "platform/module_loader.h"
 
 #include <algorithm>
@@ -44,10 +45,10 @@ constexpr std::size_t PathMax = 4095;    // bytes in a whole path
 // cannot take it: every entry under the prefix is refused), so that the final moves are renames.
 fs::path makeStagingFolder(const fs::path& folder)
 {
-    auto pattern = (folder / (std::string(StagingPrefix) + "XXXXXX")).string();
-    if (!::mkdtemp(pattern.data()))
+    auto staging = os::makeUniqueFolder(folder / StagingPrefix);
+    if (staging.empty())
         throw FileError::fromErrno(errno, folder);
-    return pattern;
+    return staging;
 }
 
 struct StagingFolder {

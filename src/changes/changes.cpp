@@ -9,6 +9,7 @@
 #include "hacks/hacks.h"
 #include "palette/materials.h"
 #include "palette/palette_editor.h"
+#include "platform/files.h"
 #include "shell/blood.h"
 #include "sound/sound_bank.h"
 #include "sound/sound_operations.h"
@@ -93,10 +94,9 @@ ComparedGame ComparedGame::original(const Workspace& workspace)
     };
     ComparedGame game;
     game.workspace_ = workspace;
-    auto pattern = (workspace.tempFolder / "quorvex-original-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
+    game.laidOut_ = os::makeUniqueFolder(workspace.tempFolder / "quorvex-original-");
+    if (game.laidOut_.empty())
         throw FileError("Could not make a folder in " + workspace.tempFolder.string() + " for the originals");
-    game.laidOut_ = pattern;
     game.workspace_.gameFolder = game.laidOut_;
     const auto exe = workspace.existingTorloExe();
     fs::copy_file(originalOf(exe), game.laidOut_ / "torlo.exe");

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
+#include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/qt_services.h"
 #include "shell/settings.h"
@@ -12,7 +13,6 @@
 #include <map>
 #include <random>
 #include <sstream>
-#include <unistd.h>
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -251,7 +251,7 @@ void printCommandHelp(const Command& command, std::ostream& out)
 Asker terminalAsker(std::ostream& out)
 {
     return [&out](std::string_view question) {
-        if (!::isatty(STDIN_FILENO))
+        if (!os::inputIsTerminal())
             return false;
         out << question << " [y/N] " << std::flush;
         std::string answer;

@@ -7,6 +7,7 @@
 
 #include "formats/extension.h"
 #include "formats/graphics_mod.h"
+#include "platform/files.h"
 #include "shell/outcome.h"
 
 #include <algorithm>
@@ -17,7 +18,6 @@
 #include <ostream>
 #include <sstream>
 #include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -120,7 +120,7 @@ int convertAll(Context& context, const Arguments& given, const Command& command)
     }
 
     // The files are independent: they are converted on every core, each job by one worker.
-    const bool progress = ::isatty(STDERR_FILENO);
+    const bool progress = os::errorIsTerminal();
     std::mutex printing;
     std::atomic<std::size_t> next{0}, finished{0};
     auto work = [&] {

@@ -1,10 +1,17 @@
 #include "cli/cli.h"
 #include "gameexe/game_file.h"
+#include "platform/files.h"
 
 #include <iostream>
+#include <vector>
 
 int main(int argc, char** argv)
 {
     quorvex::ignoreFileSizeSignal();
-    return quorvex::cli::run(argc, argv, std::cout, std::cerr);
+    quorvex::os::binaryStandardStreams();
+    auto arguments = quorvex::os::arguments(argc, argv);
+    std::vector<char*> pointers;
+    for (auto& argument : arguments)
+        pointers.push_back(argument.data());
+    return quorvex::cli::run(static_cast<int>(pointers.size()), pointers.data(), std::cout, std::cerr);
 }

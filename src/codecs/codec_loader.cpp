@@ -12,6 +12,10 @@ std::atomic<const codecs::Table*> linked{nullptr};
 const codecs::Table& loadedTable()
 {
     static const codecs::Table& table = []() -> const codecs::Table& {
+#ifdef QUORVEX_NO_CODECS
+        // The Windows build: libzip, libsndfile and libsamplerate are not built for it.
+        throw ModuleError("zip archives and sound files are not available in this build of Quorvex");
+#endif
         const auto* loaded = moduleFunction<const codecs::Table*()>("quorvex-codecs", "quorvex_codecs")();
         if (!loaded || loaded->version != codecs::Version)
             throw ModuleError("The part \"quorvex-codecs\" of Quorvex is of another version");

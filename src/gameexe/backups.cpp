@@ -1,6 +1,7 @@
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
+#include "platform/files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -44,8 +45,7 @@ bool sameFile(const std::string& a, const std::string& b)
 
 std::string dateText(std::time_t time)
 {
-    std::tm local{};
-    ::localtime_r(&time, &local);
+    const std::tm local = os::localTime(time);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     return text;

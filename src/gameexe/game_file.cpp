@@ -1,24 +1,14 @@
 #include "gameexe/game_file.h"
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
+#include "platform/files.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <random>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#ifdef _WIN32
-#include <io.h>
-#define QV_BINARY O_BINARY
-#else
-#define QV_BINARY 0
-#endif
 
 namespace fs = std::filesystem;
 
@@ -37,7 +27,9 @@ FileError FileError::fromErrno(int code)
     case ETXTBSY:
         return accessDenied();
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
     case EFBIG:   // beyond the file-size limit: as full as the disk can be for this file
         return diskFull();
     default:
@@ -53,40 +45,28 @@ void ignoreFileSizeSignal()
 #endif
 }
 
-namespace {
-
-// No one may write it: read-only, also for a user whom permission bits do not stop.
-bool isReadOnly(const fs::path& path, const struct stat& info)
-{
-    return (info.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
-}
-
-} // namespace
-
 GameFile::GameFile(const fs::path& path, Access access) : path_(path)
 {
     if (path.empty())
         throw FileError::notFound();
     ignoreFileSizeSignal();
-    // Without blocking: opening a named pipe would otherwise wait for a writer for ever.
-    fd_ = ::open(path.c_str(), (access == Access::Update ? O_RDWR : O_RDONLY) | O_NONBLOCK | QV_BINARY);
+    fd_ = os::open(path, access == Access::Update ? os::Open::Update : os::Open::Read);
     if (fd_ < 0)
         throw failure(errno);
     const auto refuse = [&](const FileError& error) {
-        ::close(fd_);
+        os::close(fd_);
         fd_ = -1;
         throw error.naming(path);
     };
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0)
+    os::Status info;
+    if (!os::status(fd_, info))
         refuse(FileError::fromErrno(errno));
-    if (S_ISDIR(info.st_mode))
+    if (info.folder)
         refuse(FileError::accessDenied());
-    if (!S_ISREG(info.st_mode))
+    if (!info.regular)
         refuse(FileError::notRegular());
-    if (access == Access::Update && isReadOnly(path, info))
+    if (access == Access::Update && os::isReadOnly(path, info))
         refuse(FileError::accessDenied());
-    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
 }
 
 FileError GameFile::failure(int code) const
@@ -97,15 +77,15 @@ FileError GameFile::failure(int code) const
 GameFile::~GameFile()
 {
     if (fd_ >= 0)
-        ::close(fd_);
+        os::close(fd_);
 }
 
 std::uint64_t GameFile::size() const
 {
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0)
+    os::Status info;
+    if (!os::status(fd_, info))
         throw failure(errno);
-    return static_cast<std::uint64_t>(info.st_size);
+    return info.size;
 }
 
 void GameFile::requireSize(std::uint64_t end) const
@@ -116,7 +96,7 @@ void GameFile::requireSize(std::uint64_t end) const
 
 void GameFile::seek(std::uint64_t offset)
 {
-    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
+    if (!os::seek(fd_, offset))
         throw failure(errno);
     position_ = offset;
 }
@@ -125,7 +105,7 @@ void GameFile::read(std::span<std::uint8_t> into)
 {
     std::size_t done = 0;
     while (done < into.size()) {
-        const auto got = ::read(fd_, into.data() + done, into.size() - done);
+        const auto got = os::read(fd_, into.data() + done, into.size() - done);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -174,7 +154,7 @@ void GameFile::write(std::span<const std::uint8_t> bytes)
     }
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const auto put = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        const auto put = os::write(fd_, bytes.data() + done, bytes.size() - done);
         if (put < 0) {
             if (errno == EINTR)
                 continue;
@@ -222,12 +202,12 @@ bool isTaken(const fs::path& path)
 
 std::uint64_t fileSize(const fs::path& path)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
+    os::Status info;
+    if (!os::status(path, info))
         throw FileError::fromErrno(errno, path);
-    if (!S_ISREG(info.st_mode))
-        throw S_ISDIR(info.st_mode) ? FileError::accessDenied().naming(path) : FileError::notRegular().naming(path);
-    return static_cast<std::uint64_t>(info.st_size);
+    if (!info.regular)
+        throw info.folder ? FileError::accessDenied().naming(path) : FileError::notRegular().naming(path);
+    return info.size;
 }
 
 namespace {
@@ -263,7 +243,7 @@ std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs:
     thread_local std::mt19937_64 random{std::random_device{}()};   // writers may run side by side
     for (int attempt = 0; attempt < 100; ++attempt) {
         auto candidate = folder / (temporaryPrefix(target) + std::to_string(random() % 1000000) + ".tmp");
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | QV_BINARY, 0644);
+        const int fd = os::open(candidate, os::Open::CreateNew);
         if (fd >= 0)
             return {candidate, fd};
         if (errno != EEXIST)
@@ -275,7 +255,7 @@ std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs:
 // Gives up a temporary file: closed, removed, and the error named after the target.
 [[noreturn]] void abandon(int fd, const fs::path& temporary, const fs::path& target, int code)
 {
-    ::close(fd);
+    os::close(fd);
     std::error_code ignored;
     fs::remove(temporary, ignored);
     throw FileError::fromErrno(code, target);
@@ -287,9 +267,9 @@ std::pair<fs::path, int> startReplacing(const fs::path& path, Durability durabil
 {
     ignoreFileSizeSignal();
     const auto folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    struct stat existing {};
-    const bool replaces = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
-    if (replaces && isReadOnly(path, existing))
+    os::Status existing;
+    const bool replaces = os::status(path, existing) && existing.regular;
+    if (replaces && os::isReadOnly(path, existing))
         throw FileError::accessDenied().naming(path);
     beforeFileChange(path);
     // Conversions leave it out: a scan of the whole folder for every target would make
@@ -298,14 +278,14 @@ std::pair<fs::path, int> startReplacing(const fs::path& path, Durability durabil
         removeStaleTemporaries(folder, path);
     auto started = createTemporaryBeside(folder, path);
     if (replaces)
-        ::fchmod(started.second, existing.st_mode & 07777);
+        os::copyPermissions(started.second, existing);
     return started;
 }
 
 void writeAll(int fd, const fs::path& temporary, const fs::path& path, std::span<const std::uint8_t> bytes)
 {
     for (std::size_t done = 0; done < bytes.size();) {
-        const auto put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const auto put = os::write(fd, bytes.data() + done, bytes.size() - done);
         if (put < 0 && errno != EINTR)
             abandon(fd, temporary, path, errno);
         done += put > 0 ? static_cast<std::size_t>(put) : 0;
@@ -319,29 +299,22 @@ void writeAll(int fd, const fs::path& temporary, const fs::path& path, std::span
 // available (no such file to replace, another system or file system): the caller renames.
 bool exchangeInto(const fs::path& temporary, const fs::path& path)
 {
-#if defined(__linux__) && defined(RENAME_EXCHANGE)
-    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) != 0)
+    if (!os::exchange(temporary, path))
         return false;
-    ::unlink(temporary.c_str());
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
     return true;
-#else
-    (void)temporary;
-    (void)path;
-    return false;
-#endif
 }
 
 // Flushes (when asked), closes and renames the finished temporary file over path.
 void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, Durability durability)
 {
-#ifndef _WIN32
-    if (durability == Durability::Flushed && ::fsync(fd) != 0)
+    if (durability == Durability::Flushed && !os::flush(fd))
         abandon(fd, temporary, path, errno);
-#endif
-    ::close(fd);
+    os::close(fd);
     if (durability == Durability::Cached && exchangeInto(temporary, path))
         return;
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!os::replace(temporary, path)) {
         const int code = errno;
         std::error_code ignored;
         fs::remove(temporary, ignored);
@@ -370,7 +343,7 @@ void copyFileAtomically(const fs::path& source, const fs::path& target)
         try {
             from.read(std::span<std::uint8_t>(block.data(), count));
         } catch (const FileError&) {
-            ::close(fd);
+            os::close(fd);
             std::error_code ignored;
             fs::remove(temporary, ignored);
             throw;

@@ -1,12 +1,12 @@
 #include "platform/folders.h"
 #include "gameexe/resource_file.h"
+#include "platform/files.h"
 #include "platform/module_loader.h"
 
 #include <cstdlib>
 #include <string>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 #else
 #include <pwd.h>
@@ -42,15 +42,6 @@ fs::path xdgFolder(const Environment& environment, const char* variable, const f
     return homeFolder(environment) / underHome;
 }
 #endif
-
-bool isWritable(const fs::path& folder)
-{
-#ifdef _WIN32
-    return ::_waccess(folder.c_str(), 2) == 0;
-#else
-    return ::access(folder.c_str(), W_OK) == 0;
-#endif
-}
 
 } // namespace
 
@@ -90,7 +81,7 @@ fs::path dataFolder(const fs::path& program, const Environment& environment)
 {
     if (auto overridden = environment("QUORVEX_DATA_DIR"); !overridden.empty())
         return overridden;
-    if (isWritable(program))
+    if (os::isWritable(program))
         return program;
     return userDataFolder(environment);
 }

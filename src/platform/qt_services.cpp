@@ -1,6 +1,13 @@
 #include "platform/qt_services.h"
 #include "gameexe/errors.h"
 #include "platform/module_loader.h"
+#ifdef _WIN32
+#include "platform/windows_services.h"
+#endif
+
+#include <cstdlib>
+#include <ctime>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -18,8 +25,14 @@ LoadedSettingsStore::~LoadedSettingsStore() = default;
 
 SettingsStore& LoadedSettingsStore::qt() const
 {
-    if (!qt_)
+    if (!qt_) {
+#ifdef _WIN32
+        // The registry, without Qt.
+        if (!iniFile_)
+            return *(qt_ = std::make_unique<RegistrySettingsStore>());
+#endif
         qt_ = qtServices().settingsStore(iniFile_ ? &*iniFile_ : nullptr);
+    }
     return *qt_;
 }
 
@@ -83,6 +96,62 @@ void LoadedSettingsStore::setInteger(const std::string& name, std::int64_t value
     qt().setInteger(name, value);
 }
 
+namespace {
+
+// True when the system's time formats are the C locale's, by Qt's rule for the locale of times
+// (LC_ALL, else LC_TIME, else LANG). Unset names no locale here, so the module decides then.
+bool timeFormatsAreC()
+{
+    for (const char* name : {"LC_ALL", "LC_TIME", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) {
+            const std::string_view locale(value);
+            return locale == "C" || locale == "POSIX" || locale.starts_with("C.") || locale.starts_with("POSIX.");
+        }
+    }
+    return false;
+}
+
+std::tm now()
+{
+    const auto time = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &time);
+#else
+    localtime_r(&time, &local);
+#endif
+    return local;
+}
+
+std::string formatted(const char* format, const std::tm& time)
+{
+    char text[64];
+    return std::string(text, std::strftime(text, sizeof text, format, &time));
+}
+
+} // namespace
+
+std::unique_ptr<Clock> cLocaleClock()
+{
+    // The C locale's short date "d MMM yyyy" and long time "HH:mm:ss t", as QLocale writes them.
+    class CLocaleClock final : public Clock {
+    public:
+        Date today() const override
+        {
+            const auto local = now();
+            return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+        }
+        std::string shortDate() const override
+        {
+            const auto local = now();
+            return std::to_string(local.tm_mday) + formatted(" %b %Y", local);
+        }
+        std::string longTime() const override { return formatted("%H:%M:%S %Z", now()); }
+    };
+    return std::make_unique<CLocaleClock>();
+}
+
 LoadedClock::LoadedClock() = default;
 LoadedClock::~LoadedClock() = default;
 
@@ -90,9 +159,15 @@ const Clock& LoadedClock::clock() const
 {
     // A clock that cannot be loaded is a log that cannot be written: a warning after the
     // change, not its failure.
+    // In the C locale (a script's usual one) the formats are known without Qt and ICU, whose
+    // loading was most of a one-field edit's time.
     try {
+#ifdef _WIN32
         if (!clock_)
-            clock_ = qtServices().clock();
+            clock_ = std::make_unique<WindowsClock>();
+#endif
+        if (!clock_)
+            clock_ = timeFormatsAreC() ? cLocaleClock() : qtServices().clock();
     } catch (const ModuleError& error) {
         throw FileError(error.what());
     }

@@ -30,8 +30,8 @@ const QtServices& qtServices();
 
 // The settings for the CLI: read from the settings file without Qt, and through the module's
 // QSettings store from the first write on (QSettings keeps its own view of the file) and for
-// the few forms only Qt reads. On Windows, where the settings live in the registry, always
-// through the module.
+// the few forms only Qt reads. On Windows, where the settings live in the registry, through
+// RegistrySettingsStore (windows_services.h), without Qt.
 class LoadedSettingsStore final : public SettingsStore {
 public:
     // The program's settings, or an INI file (tests).
@@ -58,8 +58,12 @@ private:
     mutable std::unique_ptr<SettingsStore> qt_;
 };
 
-// The module's clock, loaded at its first use (when a log line is written); a FileError when
-// the module cannot be loaded.
+// The clock of the C locale's formats, without Qt: what the module's clock shows in that locale.
+std::unique_ptr<Clock> cLocaleClock();
+
+// The clock of log lines: the one above in the C locale, else the module's, loaded at its first
+// use (when a log line is written); a FileError when the module cannot be loaded. On Windows
+// the system's own (WindowsClock), without Qt.
 class LoadedClock final : public Clock {
 public:
     LoadedClock();

@@ -57,7 +57,8 @@ Outcome exportSound(const SoundBank& bank, int index, const fs::path& target)
     const auto wav = soundToWav(bank.samples(index));
     if (isTaken(target))
         return Outcome::refused(inQuotes(target) + " already exists and was kept");
-    writeFileAtomically(target, wav);
+    // A new export replaces nothing, so like a copy it needs no flush to the disk.
+    writeFileAtomically(target, wav, Durability::Cached);
     return Outcome::done("Saved as " + inQuotes(target));
 }
 
@@ -74,7 +75,7 @@ Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std
         else if (isTaken(target))
             kept.push_back(target.filename().string());
         else {
-            writeFileAtomically(target, soundToWav(bank.samples(i)));
+            writeFileAtomically(target, soundToWav(bank.samples(i)), Durability::Cached);   // new, as in exportSound
             ++written;
         }
     }

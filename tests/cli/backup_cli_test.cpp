@@ -1,5 +1,6 @@
 #include "gameexe/backups.h"
 #include "gameexe/game_file.h"
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +45,7 @@ struct CliGame {
     CommandResult cli(const std::vector<std::string>& args)
     {
         std::vector<std::string> all{"env", "-C", demo.game().string(), "QUORVEX_DATA_DIR=" + data.string(),
-                                     QUORVEX_CLI_PATH, "--game", demo.game().string()};
+                                     quorvex::test::cliProgram(), "--game", demo.game().string()};
         all.insert(all.end(), args.begin(), args.end());
         return runCommand(all);
     }
@@ -64,6 +65,7 @@ struct BackupCliTest : ::testing::Test, CliGame {};
 // it changed must have a copy of its content from before the command.
 TEST(BackupWalk, EveryCommandThatChangesTheGameLeavesABackupOfEachFileItChanged)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("the Windows program files its backups under its own path of the game (drive Z:), which the test cannot name");
     const std::string marker = "      changes the game, e.g. quorvex-cli ";
     std::vector<std::string> examples;
     std::istringstream help(runCli({"--help"}).out);
@@ -134,7 +136,7 @@ TEST_F(BackupCliTest, ListsTheCopiesAndRestoresOneOrTheOriginal)
     ASSERT_EQ(restored.exitCode, 0) << restored.err;
     EXPECT_EQ(restored.out, "Backup restored\n");
     EXPECT_EQ(readBytes(demo.workspace.torloChr()), chr);
-    EXPECT_NE(readText(data / "quorvex.log").find(": Backup of " + demo.workspace.torloChr().string() + " from "),
+    EXPECT_NE(readText(data / "quorvex.log").find(": Backup of " + absoluteAsPrinted(demo.workspace.torloChr()) + " from "),
               std::string::npos);
 
     lines = words(cli({"backups", "list"}).out, '\n');

@@ -1,5 +1,6 @@
 #include "formats/level.h"
 #include "gameexe/places.h"
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -121,7 +122,7 @@ TEST_F(FormatCli, ActivateLevelAndMods)
     EXPECT_EQ(std::string(dat.begin() + 147, dat.begin() + 147 + dat[146]), "SUNSET");
     EXPECT_TRUE(fs::exists(demo.game() / "SUNSET.LEV"));
     const auto log = test::readText(demo.workspace.logFile());
-    EXPECT_NE(log.find(": Level " + (mods / "SUNSET.LEV").string() + " activated\r\n"), std::string::npos);
+    EXPECT_NE(log.find(": Level " + test::absoluteAsPrinted(mods / "SUNSET.LEV") + " activated\r\n"), std::string::npos);
 
     EXPECT_EQ(cli({"activate", (mods / "NEONGFX.CHR").string()}).out, "Mod activated\n");
     EXPECT_EQ(test::readBytes(demo.workspace.torloChr()), test::readBytes(mods / "NEONGFX.CHR"));
@@ -139,6 +140,7 @@ TEST_F(FormatCli, ActivateLevelAndMods)
 
 TEST_F(FormatCli, AChangeStaysASuccessWhenTheLogCannotBeWritten)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("/dev/full is a device of Linux");
     fs::create_symlink("/dev/full", demo.workspace.logFile());
     const auto result = cli({"activate", (mods / "SUNSET.LEV").string()});
     EXPECT_EQ(result.exitCode, 0);
@@ -150,9 +152,10 @@ TEST_F(FormatCli, AChangeStaysASuccessWhenTheLogCannotBeWritten)
 
 TEST_F(FormatCli, AFileSizeLimitFailsLikeAFullDiskAndLeavesNoTemporaryFile)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("file size limits are a POSIX matter");
     const auto before = test::readBytes(demo.workspace.torloChr());
     // 16 KB: less than the graphics mod. The signal used to kill the program half-way.
-    const auto result = test::runCommand({"bash", "-c", "ulimit -f 16 && exec \"$@\"", "bash", QUORVEX_CLI_PATH,
+    const auto result = test::runCommand({"bash", "-c", "ulimit -f 16 && exec \"$@\"", "bash", quorvex::test::cliProgram(),
                                           "--game", demo.game().string(), "activate",
                                           (mods / "NEONGFX.CHR").string()});
     EXPECT_EQ(result.exitCode, 1);
@@ -166,8 +169,9 @@ TEST_F(FormatCli, AFileSizeLimitFailsLikeAFullDiskAndLeavesNoTemporaryFile)
 
 TEST_F(FormatCli, APipeIsRefusedInsteadOfWaitedFor)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("named pipes of this kind are POSIX ones");
     ASSERT_EQ(::mkfifo((out / "pipe.lev").c_str(), 0644), 0);
-    const auto result = test::runCommand({"timeout", "20", QUORVEX_CLI_PATH, "preview", (out / "pipe.lev").string()});
+    const auto result = test::runCommand({"timeout", "20", quorvex::test::cliProgram(), "preview", (out / "pipe.lev").string()});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "quorvex-cli: Not a regular file: pipe.lev\n");
 }

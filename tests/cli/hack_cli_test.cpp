@@ -1,5 +1,6 @@
 // quorvex-cli hacks show / set on a demo game: the keys in the window's order, values taken as
 // typed and left, refusals that write nothing, and the log line without a time.
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ struct HackCliTest : ::testing::Test {
     HackCliTest() { fs::create_directories(data); }
     CommandResult cli(std::vector<std::string> args)
     {
-        std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), QUORVEX_CLI_PATH, "--game",
+        std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), quorvex::test::cliProgram(), "--game",
                                      demo.game().string()};
         all.insert(all.end(), args.begin(), args.end());
         return runCommand(all);

@@ -3,6 +3,7 @@
 #include "gameexe/places.h"
 #include "platform/module_loader.h"
 #include "platform/qt_services.h"
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +20,16 @@ struct OptionCliTest : ::testing::Test {
 
     OptionCliTest() { fs::create_directories(data); }
 
-    CommandResult cli(std::vector<std::string> args, const std::string& moduleFolder = "")
+    // locale: the locale variables of the run, set or unset (-u NAME) as env takes them.
+    CommandResult cli(std::vector<std::string> args, const std::string& moduleFolder = "",
+                      const std::vector<std::string>& locale = {})
     {
-        std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), "QUORVEX_MODULE_DIR=" + moduleFolder,
+        std::vector<std::string> all{"env"};
+        all.insert(all.end(), locale.begin(), locale.end());
+        all.insert(all.end(), {"QUORVEX_DATA_DIR=" + data.string(), "QUORVEX_MODULE_DIR=" + moduleFolder,
                                      "XDG_DATA_HOME=" + (demo.scratch / "xdg-data").string(),
-                                     "XDG_CONFIG_HOME=" + (demo.scratch / "xdg-config").string(), QUORVEX_CLI_PATH,
-                                     "--game", demo.game().string()};
+                                     "XDG_CONFIG_HOME=" + (demo.scratch / "xdg-config").string(), quorvex::test::cliProgram(),
+                                     "--game", demo.game().string()});
         all.insert(all.end(), args.begin(), args.end());
         return runCommand(all);
     }
@@ -86,13 +91,14 @@ TEST_F(OptionCliTest, AiShowSetAndPreset)
 
 TEST_F(OptionCliTest, AssociateAndRemove)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("the desktop's file classes are Linux's");
     const auto apps = demo.scratch / "xdg-data/applications/quorvex.desktop";
     const auto package = demo.scratch / "xdg-data/mime/packages/quorvex.xml";
     auto result = cli({"associate", "sounds", "weapons"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Extension(s) assigned\n");
     EXPECT_NE(readText(apps).find("MimeType=application/x-torlo-soundmod;application/x-torlo-weapon;\n"), std::string::npos);
-    EXPECT_NE(readText(apps).find("Exec=" + (fs::path(QUORVEX_CLI_PATH).parent_path() / "quorvex").string() + " %f\n"),
+    EXPECT_NE(readText(apps).find("Exec=" + (fs::path(quorvex::test::cliProgram()).parent_path() / "quorvex").string() + " %f\n"),
               std::string::npos);
     EXPECT_EQ(readText(package).find("x-torlo-level"), std::string::npos);
 
@@ -110,6 +116,7 @@ TEST_F(OptionCliTest, AssociateAndRemove)
 
 TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhole)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("its settings are in the registry, not in Quorvex.conf");
     const std::string name = "J\xC3\xB6rg \"J\", ; = \\x";
     auto result = cli({"options", "set", "MakePL=yes", "FG=2147483656", "Username=" + name, "TorloPath=/games/torlo"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -143,6 +150,7 @@ TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhol
 
 TEST_F(OptionCliTest, OnlyASettingsWriteOrALogLineLoadsQt)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("no Qt and no modules");
     // Without the module of the Qt services, what needs no Qt works as before.
     const auto noModules = demo.scratch / "no-modules";
     fs::create_directories(noModules);
@@ -158,21 +166,38 @@ TEST_F(OptionCliTest, OnlyASettingsWriteOrALogLineLoadsQt)
         << result.err;
     EXPECT_EQ(readText(demo.scratch / "xdg-config" / "Morvane" / "Quorvex.conf"), settings);
 
-    // A change made is reported as made; only its log line is missing.
+    // A change made is reported as made; only its log line is missing, where the time format
+    // of the locale needs Qt.
     const auto exe = readBytes(demo.workspace.torloExe());
-    result = cli({"activate", (demo.game() / "mods/WARM.PAL").string()}, noModules.string());
+    const std::vector<std::string> german{"-u", "LC_ALL", "-u", "LC_TIME", "LANG=de_DE.UTF-8"};
+    result = cli({"activate", (demo.game() / "mods/WARM.PAL").string()}, noModules.string(), german);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.err.find("The change was made, but the activity log could not be written"), std::string::npos)
         << result.err;
     EXPECT_NE(readBytes(demo.workspace.torloExe()), exe);
+
+    // In the C locale the time of a log line needs no Qt; LC_ALL, then LC_TIME, outrank LANG.
+    for (const std::vector<std::string>& c : {std::vector<std::string>{"LC_ALL=C", "LANG=de_DE.UTF-8"},
+                                              std::vector<std::string>{"-u", "LC_ALL", "LC_TIME=POSIX", "LANG=de_DE.UTF-8"},
+                                              std::vector<std::string>{"-u", "LC_ALL", "-u", "LC_TIME", "LANG=C.UTF-8"}}) {
+        const auto before = fs::exists(data / "quorvex.log") ? log() : "";
+        result = cli({"activate", (demo.game() / "mods/WARM.PAL").string()}, noModules.string(), c);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.err, "") << c.back();
+        EXPECT_GT(log().size(), before.size()) << c.back();
+    }
+    result = cli({"activate", (demo.game() / "mods/WARM.PAL").string()}, noModules.string(),
+                 {"LC_ALL=de_DE.UTF-8", "LC_TIME=C", "LANG=C"});
+    EXPECT_NE(result.err.find("the activity log could not be written"), std::string::npos) << result.err;
 }
 
 // An installed tree finds its modules in its own lib folder, also after it has been moved
 // elsewhere than the prefix it was configured for.
 TEST_F(OptionCliTest, AnInstalledTreeFindsItsModulesWhereverItLies)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("no Qt and no modules");
     const auto prefix = demo.scratch / "moved-prefix";
-    const fs::path built = QUORVEX_CLI_PATH;
+    const fs::path built = quorvex::test::cliProgram();
     fs::create_directories(prefix / "bin");
     fs::create_directories(prefix / QUORVEX_MODULE_INSTALL_SUBDIR);
     fs::copy_file(built, prefix / "bin" / "quorvex-cli");
@@ -187,12 +212,13 @@ TEST_F(OptionCliTest, AnInstalledTreeFindsItsModulesWhereverItLies)
 
 TEST_F(OptionCliTest, FailuresInsideTheQtServicesReachTheCommandLine)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("no Qt and no modules");
     // Folders below a plain file can be neither made nor written, even by root.
     const auto plain = demo.scratch / "plain";
     writeBytes(plain, {1});
     const auto run = [&](const std::string& config, const std::string& desktopData, std::vector<std::string> args) {
         std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), "XDG_DATA_HOME=" + desktopData,
-                                     "XDG_CONFIG_HOME=" + config, QUORVEX_CLI_PATH, "--game", demo.game().string()};
+                                     "XDG_CONFIG_HOME=" + config, quorvex::test::cliProgram(), "--game", demo.game().string()};
         all.insert(all.end(), args.begin(), args.end());
         return runCommand(all);
     };

@@ -1,5 +1,6 @@
 // quorvex-cli texts and activate FILE.LLF on a demo game: the listing, single texts in UTF-8,
 // refusals that write nothing, the export and its import.
+#include "programs.h"
 #include "test_support.h"
 #include "texts/game_text_table.h"
 
@@ -25,7 +26,7 @@ struct TextCliTest : ::testing::Test {
     test::CommandResult cli(std::vector<std::string> args)
     {
         std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + data.string(), "XDG_CONFIG_HOME=" + config.string(),
-                                     QUORVEX_CLI_PATH, "--game", demo.game().string()};
+                                     quorvex::test::cliProgram(), "--game", demo.game().string()};
         all.insert(all.end(), args.begin(), args.end());
         return test::runCommand(all);
     }
@@ -77,6 +78,9 @@ TEST_F(TextCliTest, GetAndSetSingleTextsInUtf8)
         {{"texts", "get", "174"}, "Line 174 names no game text"},
     };
     for (const auto& [args, message] : refusals) {
+        // Windows' command line is UTF-16: malformed UTF-8 never reaches a program there.
+        if (test::testsWindowsBuild() && message.starts_with("The text is not valid UTF-8"))
+            continue;
         result = cli(args);
         EXPECT_EQ(result.exitCode, 1) << args[2];
         EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
@@ -91,7 +95,7 @@ TEST_F(TextCliTest, ExportThenActivate)
     auto result = cli({"texts", "export", chosen.string(), "--author", "Jürgen"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto file = demo.scratch / "my.LLF";
-    EXPECT_EQ(result.out, file.string() + "\n");
+    EXPECT_EQ(result.out, test::joinedAsPrinted(demo.scratch.path(), "my.LLF") + "\n");
     const auto text = test::readText(file);
     EXPECT_EQ(text.substr(0, text.find("*****")), "Torlo Language File\r\nFormat created by Vandrel and Morvane\r\n"
                                                    "Language: my\r\nAuthor: J\x81rgen\r\nAuthors website: https://torlonet.morvane.net\r\n");
@@ -105,7 +109,7 @@ TEST_F(TextCliTest, ExportThenActivate)
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Translation activated\n");
     EXPECT_EQ(at(110733, 11), "WEITER GAME");
-    EXPECT_NE(log().find(": Translation " + file.string() + " activated\r\n"), std::string::npos);
+    EXPECT_NE(log().find(": Translation " + test::absoluteAsPrinted(file) + " activated\r\n"), std::string::npos);
 
     test::writeBytes(file, {'n', 'o', '\r', '\n'});
     result = cli({"--yes", "activate", file.string()});

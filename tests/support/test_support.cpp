@@ -1,11 +1,14 @@
 #include "test_support.h"
+#include "programs.h"
 #include "demo_game.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -189,16 +192,55 @@ CommandResult runCommand(const std::vector<std::string>& arguments, const std::s
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(outFile), readText(errFile)};
 }
 
+namespace {
+
+std::string windowsBuild()
+{
+    const char* folder = std::getenv("QUORVEX_TEST_WINDOWS_BUILD");
+    return folder ? folder : "";
+}
+
+} // namespace
+
+bool testsWindowsBuild()
+{
+    return !windowsBuild().empty();
+}
+
+std::string joinedAsPrinted(const fs::path& folder, const std::string& name)
+{
+    return folder.string() + (testsWindowsBuild() ? "\\" : "/") + name;
+}
+
+std::string absoluteAsPrinted(const fs::path& path)
+{
+    if (!testsWindowsBuild())
+        return path.string();
+    auto shown = "Z:" + path.string();
+    std::replace(shown.begin(), shown.end(), '/', '\\');
+    return shown;
+}
+
+std::string cliProgram()
+{
+    return testsWindowsBuild() ? windowsBuild() + "/quorvex-cli" : QUORVEX_CLI_PATH;
+}
+
+std::string demoProgram()
+{
+    return testsWindowsBuild() ? windowsBuild() + "/quorvex-demo-game" : QUORVEX_DEMO_PATH;
+}
+
 CommandResult runCli(const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> all{QUORVEX_CLI_PATH};
+    std::vector<std::string> all{quorvex::test::cliProgram()};
     all.insert(all.end(), arguments.begin(), arguments.end());
     return runCommand(all);
 }
 
 CommandResult runCli(const fs::path& dataFolder, const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + dataFolder.string(), QUORVEX_CLI_PATH};
+    std::vector<std::string> all{"env", "QUORVEX_DATA_DIR=" + dataFolder.string(), quorvex::test::cliProgram()};
     all.insert(all.end(), arguments.begin(), arguments.end());
     return runCommand(all);
 }

@@ -1,7 +1,7 @@
 // The Qt-free reader of the settings file against QSettings itself: files as people and tools
 // write them, values as QSettings writes them, and the CLI's store that falls back to Qt for
 // the forms only Qt reads and from its first write on. Also: the per-user data folder is the
-// one QStandardPaths gives the program.
+// one QStandardPaths gives the program, and the CLI's clock writes the times Qt writes.
 #include "platform/qt_platform.h"
 #include "platform/qt_services.h"
 #include "platform/settings_file.h"
@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QLocale>
 #include <QRect>
 #include <QSettings>
 #include <QStandardPaths>
@@ -188,4 +189,23 @@ TEST(SettingsFile, ThePerUserDataFolderIsTheOneQtGivesTheProgram)
     QCoreApplication::setOrganizationName(organisation);
     QCoreApplication::setApplicationName(application);
     EXPECT_EQ(fromPath(settingsFile()), QSettings("Morvane", "Quorvex").fileName());
+}
+
+TEST(SettingsFile, TheCliClockWritesTheCLocaleFormatsAsQtDoes)
+{
+    // The CLI's log lines take the time from it in the C locale instead of loading Qt.
+    const auto clock = cLocaleClock();
+    std::string time, date, qtTime, qtDate;
+    for (int attempt = 0; attempt < 3 && (attempt == 0 || time != qtTime || date != qtDate); ++attempt) {
+        time = clock->longTime();   // a second may turn between the two: read again then
+        date = clock->shortDate();
+        qtTime = QLocale::c().toString(QTime::currentTime(), QLocale::LongFormat).toStdString();
+        qtDate = QLocale::c().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
+    }
+    EXPECT_EQ(time, qtTime);
+    EXPECT_EQ(date, qtDate);
+    const auto today = QDate::currentDate();
+    EXPECT_EQ(clock->today().day, today.day());
+    EXPECT_EQ(clock->today().month, today.month());
+    EXPECT_EQ(clock->today().year, today.year());
 }
