@@ -13,10 +13,6 @@
 #include <map>
 #include <random>
 #include <sstream>
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace quorvex::cli {
 
@@ -148,9 +144,6 @@ StandardStreamFile::~StandardStreamFile()
 
 void StandardStreamFile::fillFromInput()
 {
-#ifdef _WIN32
-    _setmode(_fileno(stdin), _O_BINARY);
-#endif
     std::ofstream file(path_, std::ios::binary);
     file << std::cin.rdbuf();
     if (!file)
@@ -161,9 +154,6 @@ int StandardStreamFile::finishToOutput(Context& context, const Outcome& outcome,
 {
     if (!outcome.succeeded())
         return context.finish(naming(outcome));
-#ifdef _WIN32
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
     std::ifstream file(written.empty() ? path_ : written, std::ios::binary);
     context.out << file.rdbuf() << std::flush;
     auto silent = outcome;
