@@ -2,17 +2,26 @@
 # Fuzzes every reader of outside data with libFuzzer under AddressSanitizer and UBSan.
 #   bench/fuzz.sh SECONDS [TARGET...]     each target for SECONDS, one after the other
 #   bench/fuzz.sh --runs N [TARGET...]    each target for N runs (what ./test.sh does)
+#   bench/fuzz.sh --merge SECONDS [TARGET...]   as SECONDS, then the kept corpus updated
 # Builds with clang in build-fuzz (or $QUORVEX_FUZZ_BUILD_DIR), together with the sound import
-# tests under the same sanitizers, which ./test.sh runs there with ctest. Each target starts from its
-# corpus (seeded from the demo game's samples) and from fuzz/regressions/NAME, the inputs of
-# earlier findings. Exits non-zero on a finding; its input is kept in build-fuzz/findings/.
+# tests under the same sanitizers, which ./test.sh runs there with ctest. Each target starts
+# from its working corpus (seeded from the demo game's samples), from fuzz/corpus/NAME, the
+# minimised corpus kept in the repository (so each run starts from the coverage earlier runs
+# reached), and from fuzz/regressions/NAME, the inputs of earlier findings. With --merge the
+# inputs of all three that add coverage replace fuzz/corpus/NAME, minimised (libFuzzer's
+# -merge=1). Exits non-zero on a finding; its input is kept in build-fuzz/findings/.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${QUORVEX_FUZZ_BUILD_DIR:-$top/build-fuzz}"
 
+merge=false
+if [ "${1:-}" = --merge ]; then
+    merge=true
+    shift
+fi
 case "${1:-}" in
     --runs) limit=(-runs="${2:?--runs needs a number}"); shift 2 ;;
-    ''|-*) echo "usage: bench/fuzz.sh SECONDS | --runs N [TARGET...]" >&2; exit 2 ;;
+    ''|-*) echo "usage: bench/fuzz.sh [--merge] SECONDS | --runs N [TARGET...]" >&2; exit 2 ;;
     *) limit=(-max_total_time="$1"); shift ;;
 esac
 only=" $* "
@@ -31,8 +40,10 @@ while read -r name; do
     [ -n "$name" ] || continue
     [ "$only" = "  " ] || [[ "$only" == *" $name "* ]] || continue
     corpus="$build/fuzz/corpus/$name"
+    kept="$top/fuzz/corpus/$name"
     regressions=()
-    [ -d "$top/fuzz/regressions/$name" ] && regressions=("$top/fuzz/regressions/$name")
+    [ -d "$kept" ] && regressions+=("$kept")
+    [ -d "$top/fuzz/regressions/$name" ] && regressions+=("$top/fuzz/regressions/$name")
     log="$build/findings/$name.log"
     start=$(date +%s)
     if "$build/bin/${name}_fuzz" "${limit[@]}" -seed=1 -rss_limit_mb=2560 -print_final_stats=1 \
@@ -43,6 +54,13 @@ while read -r name; do
         status=1
     fi
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+    if $merge && [ -z "$result" ]; then
+        # A fresh folder takes the inputs that add coverage, so what is kept stays minimal.
+        rm -rf "$kept.new" && mkdir -p "$kept.new"
+        "$build/bin/${name}_fuzz" -merge=1 -rss_limit_mb=2560 "$kept.new" "$corpus" "${regressions[@]}" \
+            >"$build/findings/$name-merge.log" 2>&1
+        rm -rf "$kept" && mv "$kept.new" "$kept"
+    fi
     seconds=$(( $(date +%s) - start ))
     printf '%-16s %12s %8s %10s%s\n' "$name" "${runs:-?}" "$seconds" \
         "$(( ${runs:-0} / (seconds > 0 ? seconds : 1) ))" "$result"

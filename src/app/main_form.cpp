@@ -13,6 +13,7 @@
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
+#include "gameexe/game_lock.h"
 #include "gameexe/places.h"
 #include "palette/palette_page.h"
 #include "platform/file_classes.h"
@@ -71,6 +72,10 @@ TMainForm::TMainForm(AppServices services, QWidget* parent)
     setWindowTitle("Quorvex 1.8.10");
     new QShortcut(QKeySequence::HelpContents, this, [this] { openHelp(); });
     buildWindow();
+    setGameLockWaiting({true, [this] {
+        StatusShow(fromSystemText(GameWaitText));
+        statusText_->repaint();
+    }});
     FormCreate();
 }
 
@@ -415,7 +420,18 @@ void TMainForm::report(const Outcome& outcome)
 bool TMainForm::guarded(const std::function<void()>& handler)
 {
     try {
-        handler();
+        // Every handler holds the game's lock and puts its patches in place at its end.
+        bool changedElsewhere = false;
+        {
+            GameChange change(services_.workspace);
+            handler();
+            change.commit();
+            changedElsewhere = change.changedElsewhere();
+        }
+        // Another Quorvex changed the game since this window last held it: what it changed is
+        // not known, so everything read from the game is read again.
+        if (changedElsewhere)
+            events_.gameDataChanged(GameData::All);
         return true;
     } catch (const FileError& error) {
         showError(error.what());

@@ -1,6 +1,7 @@
 // backups ...: the copies kept of the game's files, and putting one back.
 #include "cli/cli.h"
 #include "gameexe/backups.h"
+#include "shell/activity_log.h"
 
 #include <ostream>
 
@@ -11,9 +12,13 @@ namespace {
 int list(Context& context, const Arguments& args, const Command& self)
 {
     expectArguments(args, 0, 0, self);
-    for (const auto& b : BackupKeeper(context.workspace).list())
+    const BackupKeeper keeper(context.workspace);
+    for (const auto& b : keeper.list())
         context.out << b.id << '\t' << b.file << '\t' << b.date << '\t' << b.size << '\t' << (b.original ? "original" : "")
                     << '\n';
+    for (const auto& b : keeper.damaged())
+        context.err << "The backup " << b.id << " is damaged and skipped: it names " << escapedText(b.file)
+                    << ", not a file of this game\n";
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
+#include "gameexe/game_lock.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/qt_services.h"
@@ -18,6 +19,9 @@ namespace quorvex::cli {
 
 int Context::finish(const Outcome& outcome)
 {
+    // The files are in place before the command says so.
+    if (change)
+        change->commit();
     if (!outcome.succeeded()) {
         err << (outcome.status.empty() ? std::string("Nothing was done") : outcome.status) << '\n';
         return 1;
@@ -97,6 +101,7 @@ const std::vector<GlobalOption> GlobalOptions = {
     {"--yes", "", "", "answer yes to every question an operation asks"},
     {"--no", "", "", "answer no to every question (without --yes or --no: asked on the terminal; no terminal: no)"},
     {"--help", "-h", "", "this text; with a command, its usage and examples"},
+    {"--no-wait", "", "", "refuse instead of waiting while another Quorvex changes the game"},
     {"--version", "-V", "", "the version of quorvex-cli"},
 };
 
@@ -254,7 +259,7 @@ Asker terminalAsker(std::ostream& out)
 struct CommandLine {
     std::optional<std::string> game;
     std::optional<bool> answer;
-    bool help = false, version = false;
+    bool help = false, version = false, wait = true;
     Arguments rest;
 };
 
@@ -296,6 +301,8 @@ CommandLine parseLine(const Arguments& given, const CommandTable& table)
                 line.help = true;
             else if (global->name == "--version")
                 line.version = true;
+            else if (global->name == "--no-wait")
+                line.wait = false;
             else {
                 const bool yes = global->name == "--yes";
                 if (line.answer && *line.answer != yes)
@@ -423,7 +430,12 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& rawErr)
         Asker ask = line.answer ? Asker([value = *line.answer](std::string_view) { return value; }) : terminalAsker(out);
         Context context{workspace, settings, log, ask, out, err, rawErr};
         InstalledBackupKeeper backups(context.workspace);   // every change of a game file keeps a copy first
-        return chosen->run(context, args, *chosen);
+        setGameLockWaiting({line.wait, [&err] { err << GameWaitText << '\n' << std::flush; }});
+        GameChange change(context.workspace);   // from the first read of the game to the last write
+        context.change = &change;
+        const int code = chosen->run(context, args, *chosen);
+        change.commit();
+        return code;
     } catch (const UsageError& error) {
         err << error.what() << std::endl;
         return 2;

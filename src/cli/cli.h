@@ -13,6 +13,10 @@
 #include <string>
 #include <vector>
 
+namespace quorvex {
+class GameChange;
+}
+
 namespace quorvex::cli {
 
 // A wrong command line: the message goes to standard error and the exit code is 2.
@@ -29,6 +33,7 @@ struct Context {
     std::ostream& out;
     std::ostream& err;        // every line starts with "quorvex-cli: "
     std::ostream& terminal;   // standard error as it is, for progress on a terminal
+    GameChange* change = nullptr;   // the command's change of the game, put in place before its result is shown
 
     // Shows an operation's result: status on standard output (success, exit 0) or standard
     // error (refusal, exit 1), then the log entry (a log that cannot be written is a warning

@@ -100,7 +100,7 @@ int optionsShow(Context& context, const Arguments& args, const Command& self)
     expectArguments(args, 0, 0, self);
     for (const auto& entry : AllSettings)
         if (const auto value = context.settings.text(entry.name))
-            context.out << entry.name << '=' << *value << '\n';
+            context.out << entry.name << '=' << escapedText(*value) << '\n';
     return 0;
 }
 

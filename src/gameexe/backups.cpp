@@ -1,6 +1,7 @@
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
+#include "gameexe/game_lock.h"
 #include "platform/files.h"
 
 #include <algorithm>
@@ -91,8 +92,12 @@ std::vector<Backup> readIndex(const fs::path& folder)
 {
     std::vector<Backup> backups;
     std::error_code error;
-    std::ifstream in(folder / IndexName, std::ios::binary);
-    if (!in && fs::exists(folder / IndexName, error))
+    const auto index = folder / IndexName;
+    const auto kind = fs::status(index, error).type();
+    if (kind != fs::file_type::not_found && kind != fs::file_type::regular && kind != fs::file_type::none)
+        throw FileError("The index of the backups is damaged: " + index.string() + " is not a file");
+    std::ifstream in(index, std::ios::binary);
+    if (!in && fs::exists(index, error))
         throw FileError::accessDenied();   // never start afresh over copies that are there
     for (std::string line; std::getline(in, line);) {
         if (line.empty() || line.front() == '#')
@@ -149,6 +154,7 @@ void beforeFileChange(const fs::path& path)
     const std::lock_guard lock(keeping);
     if (installed)
         installed->keep(path);
+    GameLock::noteChange();   // other Quorvex processes learn of it when they next take the game
 }
 
 BackupKeeper::BackupKeeper(const Workspace& workspace, Now now)
@@ -156,9 +162,14 @@ BackupKeeper::BackupKeeper(const Workspace& workspace, Now now)
 {
 }
 
+fs::path backupFolder(const Workspace& workspace)
+{
+    return workspace.dataFolder / BackupsFolderName / folderKey(workspace.gameFolder);
+}
+
 fs::path BackupKeeper::folder() const
 {
-    return workspace_.dataFolder / BackupsFolderName / folderKey(workspace_.gameFolder);
+    return backupFolder(workspace_);
 }
 
 bool BackupKeeper::inGameFolder(const fs::path& path) const
@@ -206,6 +217,8 @@ void BackupKeeper::keepCopy(const fs::path& path, bool always)
     } reset;
     const auto name = path.filename().string();
     try {
+        // Another Quorvex keeping a copy at the same time would take the same ID.
+        const GameLock lock(workspace_);
         const auto key = fileKey(path);
         if (key.find('\n') != std::string::npos)
             throw FileError("its name holds a line break");
@@ -260,10 +273,37 @@ void BackupKeeper::keepCopy(const fs::path& path, bool always)
     }
 }
 
+bool BackupKeeper::restorable(const std::string& file) const
+{
+    const fs::path given = file;
+    if (file.empty() || file.find('\0') != std::string::npos)
+        return false;
+    if (!given.has_parent_path())
+        return given != "." && given != ".." && keeps(workspace_.gameFolder / given);
+    // A level kept where it lay, by the full path the keeper wrote: no "." or ".." in it.
+    return given.is_absolute() && given == given.lexically_normal() && isLevel(given);
+}
+
 std::vector<Backup> BackupKeeper::list() const
 {
+    std::error_code error;
+    if (!fs::exists(folder(), error))
+        return {};   // nothing kept yet: no folder made for the lock
+    const GameLock lock(workspace_);
     auto backups = readIndex(folder());
+    std::erase_if(backups, [&](const Backup& b) { return !restorable(b.file); });
     std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) { return idNumber(a.id) > idNumber(b.id); });
+    return backups;
+}
+
+std::vector<Backup> BackupKeeper::damaged() const
+{
+    std::error_code error;
+    if (!fs::exists(folder(), error))
+        return {};
+    const GameLock lock(workspace_);
+    auto backups = readIndex(folder());
+    std::erase_if(backups, [&](const Backup& b) { return restorable(b.file); });
     return backups;
 }
 
@@ -272,6 +312,9 @@ Outcome BackupKeeper::restore(const std::string& id, const Asker& ask)
     for (const auto& backup : list())
         if (backup.id == id)
             return restoreBackup(backup, ask);
+    for (const auto& backup : damaged())
+        if (backup.id == id)
+            return Outcome::refused("The backup " + id + " of " + backup.file + " is missing or damaged");
     return Outcome::refused("There is no backup " + id + " of this game");
 }
 

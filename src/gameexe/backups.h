@@ -25,6 +25,10 @@ namespace quorvex {
 // most tests) nothing is kept.
 void beforeFileChange(const std::filesystem::path& path);
 
+// The data folder's folder for the backups of the workspace's game: backups/<game> (one per game
+// folder).
+std::filesystem::path backupFolder(const Workspace& workspace);
+
 struct Backup {
     std::string id;                  // unique within a game's backups; the CLI and the list use it
     std::string file;                // the file's name in the game folder, or the full path of a level elsewhere
@@ -50,8 +54,13 @@ public:
     // its newest copy. Throws FileError when the copy can not be written.
     void keep(const std::filesystem::path& path);
 
-    // The backups of the current game, newest first.
+    // The backups of the current game, newest first. An index that is no file is reported
+    // (FileError); a line naming anything but a file that the keeper keeps of this game (a bare
+    // name in the game folder, or the full path of a level kept where it lay) is damaged and
+    // left out: a tampered index never makes a restore write elsewhere.
     std::vector<Backup> list() const;
+    // The lines of the index left out of the list as damaged.
+    std::vector<Backup> damaged() const;
     // Puts a copy back after asking; the file it replaces is kept first, so a restore can be
     // undone by restoring that copy.
     Outcome restore(const std::string& id, const Asker& ask);
@@ -63,6 +72,7 @@ public:
 
 private:
     bool inGameFolder(const std::filesystem::path& path) const;
+    bool restorable(const std::string& file) const;
     std::string fileKey(const std::filesystem::path& path) const;
     std::filesystem::path fileFor(const Backup& backup) const;
     // Keeps path whatever its kind; `always` also when this day has a copy (before a restore).

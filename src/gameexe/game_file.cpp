@@ -1,12 +1,14 @@
 #include "gameexe/game_file.h"
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
+#include "gameexe/game_lock.h"
 #include "platform/files.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <random>
 #include <string_view>
 
@@ -45,11 +47,31 @@ void ignoreFileSizeSignal()
 #endif
 }
 
-GameFile::GameFile(const fs::path& path, Access access) : path_(path)
+namespace {
+
+// A test's way to stop the process at its Nth write to a file (QUORVEX_STOP_AT_WRITE=N), as a
+// kill or a power cut would: every write and every rename that puts a file in place counts.
+void stopAtWriteWhenAsked()
+{
+    static const long stopAt = [] {
+        const char* given = std::getenv("QUORVEX_STOP_AT_WRITE");
+        return given ? std::atol(given) : 0L;
+    }();
+    static long written = 0;
+    if (stopAt > 0 && ++written >= stopAt)
+        std::raise(SIGKILL);
+}
+
+} // namespace
+
+GameFile::GameFile(const fs::path& path, Access access) : path_(path), uncaught_(std::uncaught_exceptions())
 {
     if (path.empty())
         throw FileError::notFound();
     ignoreFileSizeSignal();
+    // A file that the operation in progress has patched is read and patched further as patched.
+    if ((staged_ = GameChange::stagedIfAny(path)))
+        return;
     fd_ = os::open(path, access == Access::Update ? os::Open::Update : os::Open::Read);
     if (fd_ < 0)
         throw failure(errno);
@@ -67,6 +89,26 @@ GameFile::GameFile(const fs::path& path, Access access) : path_(path)
         refuse(FileError::notRegular());
     if (access == Access::Update && os::isReadOnly(path, info))
         refuse(FileError::accessDenied());
+    if (access == Access::ReadOnly)
+        return;
+    const auto load = [&] {
+        Bytes bytes(static_cast<std::size_t>(info.size));
+        readFully(std::span<std::uint8_t>(bytes));
+        return bytes;
+    };
+    try {
+        staged_ = GameChange::staged(path, load);
+        if (!staged_) {
+            staged_ = std::make_shared<StagedFile>(StagedFile{path, load()});
+            ownsStaged_ = true;
+        }
+    } catch (...) {
+        os::close(fd_);
+        fd_ = -1;
+        throw;
+    }
+    os::close(fd_);
+    fd_ = -1;
 }
 
 FileError GameFile::failure(int code) const
@@ -74,14 +116,18 @@ FileError GameFile::failure(int code) const
     return FileError::fromErrno(code, path_);
 }
 
-GameFile::~GameFile()
+GameFile::~GameFile() noexcept(false)
 {
     if (fd_ >= 0)
         os::close(fd_);
+    if (ownsStaged_ && staged_->dirty && std::uncaught_exceptions() == uncaught_)
+        commitStaged(*staged_);
 }
 
 std::uint64_t GameFile::size() const
 {
+    if (staged_)
+        return staged_->bytes.size();
     os::Status info;
     if (!os::status(fd_, info))
         throw failure(errno);
@@ -96,12 +142,12 @@ void GameFile::requireSize(std::uint64_t end) const
 
 void GameFile::seek(std::uint64_t offset)
 {
-    if (!os::seek(fd_, offset))
+    if (!staged_ && !os::seek(fd_, offset))
         throw failure(errno);
     position_ = offset;
 }
 
-void GameFile::read(std::span<std::uint8_t> into)
+void GameFile::readFully(std::span<std::uint8_t> into)
 {
     std::size_t done = 0;
     while (done < into.size()) {
@@ -114,8 +160,24 @@ void GameFile::read(std::span<std::uint8_t> into)
         if (got == 0)
             throw FileError::beyondEnd().naming(path_);
         done += static_cast<std::size_t>(got);
-        position_ += static_cast<std::uint64_t>(got);
     }
+}
+
+void GameFile::read(std::span<std::uint8_t> into)
+{
+    if (!staged_) {
+        readFully(into);
+        position_ += into.size();
+        return;
+    }
+    const auto& bytes = staged_->bytes;
+    const auto available = position_ < bytes.size() ? bytes.size() - position_ : 0;
+    const auto count = std::min<std::uint64_t>(available, into.size());
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(position_ < bytes.size() ? position_ : bytes.size()), count,
+                into.begin());
+    position_ += count;
+    if (count < into.size())
+        throw FileError::beyondEnd().naming(path_);
 }
 
 Bytes GameFile::read(std::size_t count)
@@ -148,21 +210,20 @@ std::uint32_t GameFile::readUInt32()
 
 void GameFile::write(std::span<const std::uint8_t> bytes)
 {
-    if (!written_ && !bytes.empty()) {
+    if (!staged_)
+        throw failure(EBADF);   // opened for reading only
+    if (bytes.empty())
+        return;
+    if (!staged_->kept) {
         beforeFileChange(path_);
-        written_ = true;
+        staged_->kept = true;
     }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const auto put = os::write(fd_, bytes.data() + done, bytes.size() - done);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            throw failure(errno);
-        }
-        done += static_cast<std::size_t>(put);
-        position_ += static_cast<std::uint64_t>(put);
-    }
+    auto& content = staged_->bytes;
+    if (position_ + bytes.size() > content.size())
+        content.resize(static_cast<std::size_t>(position_ + bytes.size()));   // a gap reads as zeros, as in a file
+    std::copy(bytes.begin(), bytes.end(), content.begin() + static_cast<std::ptrdiff_t>(position_));
+    position_ += bytes.size();
+    staged_->dirty = true;
 }
 
 void GameFile::write(std::string_view bytes)
@@ -261,30 +322,52 @@ std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs:
     throw FileError::fromErrno(code, target);
 }
 
-// A temporary file beside path, ready to take the new content: a read-only target refused, the
-// permissions of a replaced file kept, stale temporaries of earlier killed writes removed.
-std::pair<fs::path, int> startReplacing(const fs::path& path, Durability durability)
+// The file that a change of path changes: the file a symbolic link points to, else path.
+fs::path followLinks(const fs::path& path)
+{
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(path, error)))
+        return path;
+    auto target = fs::canonical(path, error);
+    return error ? path : target;
+}
+
+struct Replacing {
+    fs::path target;      // where the new file goes (a link followed)
+    fs::path temporary;
+    int fd;
+};
+
+// A temporary file beside path (beside the file it links to), ready to take the new content: a
+// read-only target refused, the permissions of a replaced file kept, stale temporaries of
+// earlier killed writes removed, and the backup keeper asked first unless it was already.
+Replacing startReplacing(const fs::path& path, Durability durability, bool askKeeper = true)
 {
     ignoreFileSizeSignal();
-    const auto folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    const auto target = followLinks(path);
+    const auto folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     os::Status existing;
-    const bool replaces = os::status(path, existing) && existing.regular;
-    if (replaces && os::isReadOnly(path, existing))
+    const bool replaces = os::status(target, existing) && existing.regular;
+    if (replaces && os::isReadOnly(target, existing))
         throw FileError::accessDenied().naming(path);
-    beforeFileChange(path);
+    if (askKeeper) {
+        beforeFileChange(path);
+        GameChange::replacedWhole(path);
+    }
     // Conversions leave it out: a scan of the whole folder for every target would make
     // converting many files into one folder quadratic.
     if (durability == Durability::Flushed)
-        removeStaleTemporaries(folder, path);
-    auto started = createTemporaryBeside(folder, path);
+        removeStaleTemporaries(folder, target);
+    auto [temporary, fd] = createTemporaryBeside(folder, target);
     if (replaces)
-        os::copyPermissions(started.second, existing);
-    return started;
+        os::copyPermissions(fd, existing);
+    return {target, temporary, fd};
 }
 
 void writeAll(int fd, const fs::path& temporary, const fs::path& path, std::span<const std::uint8_t> bytes)
 {
     for (std::size_t done = 0; done < bytes.size();) {
+        stopAtWriteWhenAsked();
         const auto put = os::write(fd, bytes.data() + done, bytes.size() - done);
         if (put < 0 && errno != EINTR)
             abandon(fd, temporary, path, errno);
@@ -314,6 +397,7 @@ void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, Du
     os::close(fd);
     if (durability == Durability::Cached && exchangeInto(temporary, path))
         return;
+    stopAtWriteWhenAsked();
     if (!os::replace(temporary, path)) {
         const int code = errno;
         std::error_code ignored;
@@ -326,9 +410,19 @@ void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, Du
 
 void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes, Durability durability)
 {
-    auto [temporary, fd] = startReplacing(path, durability);
+    const auto [target, temporary, fd] = startReplacing(path, durability);
     writeAll(fd, temporary, path, bytes);
-    finishReplacing(fd, temporary, path, durability);
+    finishReplacing(fd, temporary, target, durability);
+}
+
+void commitStaged(StagedFile& file)
+{
+    if (!file.dirty)
+        return;
+    const auto [target, temporary, fd] = startReplacing(file.path, Durability::Flushed, false);
+    writeAll(fd, temporary, file.path, file.bytes);
+    finishReplacing(fd, temporary, target, Durability::Flushed);
+    file.dirty = false;
 }
 
 void copyFileAtomically(const fs::path& source, const fs::path& target)
@@ -336,7 +430,7 @@ void copyFileAtomically(const fs::path& source, const fs::path& target)
     // Streamed in blocks with constant memory: a mod archive may be larger than the memory.
     GameFile from(source, GameFile::Access::ReadOnly);
     auto remaining = from.size();
-    auto [temporary, fd] = startReplacing(target, Durability::Flushed);
+    const auto [file, temporary, fd] = startReplacing(target, Durability::Flushed);
     Bytes block(static_cast<std::size_t>(std::min<std::uint64_t>(remaining, std::uint64_t{1} << 20)));
     while (remaining > 0) {
         const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, block.size()));
@@ -351,7 +445,7 @@ void copyFileAtomically(const fs::path& source, const fs::path& target)
         writeAll(fd, temporary, target, std::span<const std::uint8_t>(block.data(), count));
         remaining -= count;
     }
-    finishReplacing(fd, temporary, target, Durability::Flushed);
+    finishReplacing(fd, temporary, file, Durability::Flushed);
 }
 
 } // namespace quorvex

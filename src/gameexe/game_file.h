@@ -1,8 +1,13 @@
 #pragma once
 // Byte access to game files: opened for update (never truncated), absolute seeks, block reads
 // and writes, closed by the destructor so an abandoned operation never leaves a file open.
+// Patches are made on the file's bytes in memory and put in place as a whole new copy, so that
+// a stop at any moment leaves the old file or the new one: at the end of the operation's
+// GameChange (game_lock.h), or, outside one, when the GameFile is closed without an error
+// passing through.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -10,6 +15,7 @@
 namespace quorvex {
 
 class FileError;
+struct StagedFile;
 using Bytes = std::vector<std::uint8_t>;
 
 class GameFile {
@@ -18,7 +24,8 @@ public:
     // read either, as with the game's own tools.
     enum class Access { Update, ReadOnly };
     explicit GameFile(const std::filesystem::path& path, Access access = Access::Update);
-    ~GameFile();
+    // Puts the patched file in place (outside a GameChange); throws FileError when it cannot.
+    ~GameFile() noexcept(false);
     GameFile(const GameFile&) = delete;
     GameFile& operator=(const GameFile&) = delete;
 
@@ -46,11 +53,14 @@ public:
 
 private:
     FileError failure(int code) const;
+    void readFully(std::span<std::uint8_t> into);   // from the open file
 
     std::filesystem::path path_;
-    int fd_ = -1;
+    int fd_ = -1;                          // a file read in place (read-only, not patched by this operation)
+    std::shared_ptr<StagedFile> staged_;   // the bytes of a file opened for update
+    bool ownsStaged_ = false;              // no GameChange holds them: this file puts them in place
+    int uncaught_ = 0;                     // exceptions in flight when opened: a new one abandons the patches
     std::uint64_t position_ = 0;
-    bool written_ = false;   // the first write asks the backup keeper first
 };
 
 // Under a file-size limit a write fails with "Disk full" instead of the kernel killing the
@@ -68,7 +78,9 @@ std::uint64_t fileSize(const std::filesystem::path& path);
 bool isTaken(const std::filesystem::path& path);
 
 // Writes a complete file: a temporary file in the same folder, flushed, then renamed over the
-// target, so that a failure never leaves a half-written or lost file behind. A read-only target
+// target, so that a failure never leaves a half-written or lost file behind. A target that is a
+// symbolic link is replaced where it points (the new copy made beside that file), as QSaveFile
+// does, so a linked game file stays linked. A read-only target
 // is refused ("File access denied"); a replaced file keeps its permissions. Temporary files
 // that an earlier, killed write left beside the target are removed. Cached leaves out the
 // flush to the disk (still whole or not at all for the program): for files made from others

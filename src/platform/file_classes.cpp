@@ -72,17 +72,19 @@ std::unique_ptr<FileClassStore> desktopClassStore()
         std::make_unique<QSettings>("HKEY_CURRENT_USER\\Software\\Classes", QSettings::NativeFormat), programFolder());
 #else
     DesktopFolders folders{userDataHome(), userConfigHome()};
-    return std::make_unique<FreedesktopClassStore>(folders, [](const std::vector<std::string>& command) {
-        const auto tool = QStandardPaths::findExecutable(QString::fromStdString(command.front()));
-        if (tool.isEmpty())
-            return;
-        QStringList arguments;
-        for (std::size_t i = 1; i < command.size(); ++i)
-            arguments << QString::fromStdString(command[i]);
-        QProcess process;
-        process.start(tool, arguments);
-        process.waitForFinished();
-    });
+    return std::make_unique<FreedesktopClassStore>(
+        folders, [](const std::vector<std::string>& command) -> std::optional<std::string> {
+            const auto tool = QStandardPaths::findExecutable(QString::fromStdString(command.front()));
+            if (tool.isEmpty())
+                return std::nullopt;
+            QStringList arguments;
+            for (std::size_t i = 1; i < command.size(); ++i)
+                arguments << QString::fromStdString(command[i]);
+            QProcess process;
+            process.start(tool, arguments);
+            process.waitForFinished();
+            return process.readAllStandardOutput().toStdString();
+        });
 #endif
 }
 

@@ -56,12 +56,33 @@ void ActivityLog::appendLines(std::initializer_list<std::string> lines)
 
 void ActivityLog::append(const std::string& message)
 {
-    appendLines({"- " + clock_.longTime() + ": " + message});
+    appendLines({"- " + clock_.longTime() + ": " + escapedText(message)});
 }
 
 void ActivityLog::appendLine(const std::string& line)
 {
-    appendLines({line});
+    appendLines({escapedText(line)});
+}
+
+std::string escapedText(std::string_view text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n')
+            escaped += "\\n";
+        else if (c == '\r')
+            escaped += "\\r";
+        else if (c == '\t')
+            escaped += "\\t";
+        else if (byte < 0x20 || byte == 0x7F) {
+            constexpr char Digits[] = "0123456789abcdef";
+            escaped += {'\\', 'x', Digits[byte >> 4], Digits[byte & 15]};
+        } else
+            escaped += c;
+    }
+    return escaped;
 }
 
 std::string appendToLog(ActivityLog& log, const Outcome& outcome)

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace quorvex {
 
@@ -27,6 +28,10 @@ private:
     std::filesystem::path file_;
     const Clock& clock_;
 };
+
+// text with its control characters written as escapes (\n, \r, \t, else \xHH), so that a value
+// or a path holding a line break stays on its one line and cannot pass for another.
+std::string escapedText(std::string_view text);
 
 struct Outcome;
 // An operation's log entry, with or without its time as the operation says.

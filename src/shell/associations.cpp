@@ -1,4 +1,5 @@
 #include "shell/associations.h"
+#include "gameexe/utf8.h"
 #include "gameexe/game_file.h"
 
 #include <algorithm>
@@ -96,16 +97,21 @@ void writeTextFile(const fs::path& file, const std::string& text)
 // The desktop entry's quoting of one Exec argument, then the string escape of its backslashes.
 std::optional<std::string> execArgument(const std::string& path)
 {
-    if (path.find_first_of("\n\r") != std::string::npos)
+    // GLib looks the program up by its Exec argument before expanding "%%", so no path with a
+    // percent sign can be written that it loads; a desktop entry holds UTF-8 only.
+    if (path.find_first_of("\n\r%") != std::string::npos)
         return std::nullopt;
+    try {
+        decodeUtf8(path);
+    } catch (const Utf8Error&) {
+        return std::nullopt;
+    }
     const std::string_view reserved = " \t\"'\\><~|&;$*?#()`";
     std::string quoted;
     const bool quote = path.find_first_of(reserved) != std::string::npos;
     for (char c : path) {
         if (quote && (c == '"' || c == '`' || c == '$' || c == '\\'))
             quoted += '\\';
-        if (c == '%')
-            quoted += '%';
         quoted += c;
     }
     if (quote)
@@ -175,6 +181,45 @@ AssociationSet kindsInPackage(std::string_view package)
     for (std::size_t k = 0; k < AssociationKinds.size(); ++k)
         kinds[k] = package.find("type=\"" + std::string(AssociationKinds[k].mimeType) + "\"") != std::string_view::npos;
     return kinds;
+}
+
+std::optional<std::string> execProgram(std::string_view entry)
+{
+    const auto at = entry.find("\nExec=");
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    auto line = entry.substr(at + 6);
+    line = line.substr(0, line.find('\n'));
+    std::string value;   // the string escapes undone
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != '\\' || i + 1 == line.size()) {
+            value += line[i];
+            continue;
+        }
+        const char c = line[++i];
+        value += c == 's' ? ' ' : c == 'n' ? '\n' : c == 't' ? '\t' : c == 'r' ? '\r' : c;
+    }
+    std::string program;   // the first argument, unquoted, with "%%" for "%"
+    std::size_t i = 0;
+    const bool quoted = !value.empty() && value[0] == '"';
+    for (i = quoted ? 1 : 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (quoted && c == '"')
+            return program;
+        if (!quoted && c == ' ')
+            break;
+        if (quoted && c == '\\' && i + 1 < value.size())
+            program += value[++i];
+        else if (c == '%' && i + 1 < value.size() && value[i + 1] == '%')
+            program += value[i++];
+        else if (c == '%')
+            return std::nullopt;   // a field code in the program's name
+        else
+            program += c;
+    }
+    if (quoted)
+        return std::nullopt;   // no closing quote
+    return program;
 }
 
 std::string desktopEntry(AssociationSet kinds, const fs::path& program)
@@ -298,6 +343,17 @@ std::string FreedesktopClassStore::associate(AssociationSet kinds, const fs::pat
     }
     writeTextFile(mimeAppsFile(), withDefaults(readTextFile(mimeAppsFile()), types, DesktopId));
     refreshDatabases();
+    if (execProgram(readTextFile(desktopFile())) != program.string())
+        return "The desktop entry written cannot start " + program.string() + ": " + desktopFile().string();
+    for (const auto& type : types) {
+        auto answer = runTool_ ? runTool_({"xdg-mime", "query", "default", type}) : std::nullopt;
+        if (!answer)
+            break;   // no xdg-mime to ask
+        while (!answer->empty() && (answer->back() == '\n' || answer->back() == ' '))
+            answer->pop_back();
+        if (*answer != DesktopId)
+            return "The desktop does not open " + type + " with Quorvex: xdg-mime names \"" + *answer + "\"";
+    }
     return {};
 }
 

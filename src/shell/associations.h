@@ -81,6 +81,10 @@ inline constexpr std::string_view ProgramIconName = "quorvex";
 std::string mimeIconName(const AssociationKind& kind);
 std::string_view iconSvg(std::string_view iconName);
 
+// The program that a desktop entry's Exec line starts, as the desktop reads it (string escapes,
+// quoting, "%%"); nothing when the entry has no Exec line or it cannot be read.
+std::optional<std::string> execProgram(std::string_view entry);
+
 // The shared-mime-info package declaring the kinds' types: a type by its mark where the kind
 // has one, and by extension (ignoring case) at the kind's glob weight.
 std::string mimePackage(AssociationSet kinds);
@@ -102,11 +106,13 @@ struct DesktopFolders {
 
 class FreedesktopClassStore final : public FileClassStore {
 public:
-    // runTool runs a command (update-mime-database, update-desktop-database) and waits for it;
-    // it does nothing when the tool is not installed.
-    using ToolRunner = std::function<void(const std::vector<std::string>& command)>;
+    // runTool runs a command (update-mime-database, update-desktop-database, xdg-mime), waits
+    // for it and gives back its standard output; nothing when the tool is not installed.
+    using ToolRunner = std::function<std::optional<std::string>(const std::vector<std::string>& command)>;
     FreedesktopClassStore(DesktopFolders folders, ToolRunner runTool);
 
+    // After writing, the entry is read back as the desktop reads it and, where xdg-mime is
+    // installed, the desktop is asked which program opens each kind: a failure is one.
     std::string associate(AssociationSet kinds, const std::filesystem::path& program) override;
     void removeAssociations() override;
 

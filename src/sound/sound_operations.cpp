@@ -64,6 +64,9 @@ Outcome exportSound(const SoundBank& bank, int index, const fs::path& target)
 
 Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std::function<void(int)>& progress)
 {
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return Outcome::refused("The folder " + inQuotes(folder) + " does not exist");
     int written = 0;
     std::vector<std::string> kept, damaged;
     for (int i = 0; i < SoundCount; ++i) {

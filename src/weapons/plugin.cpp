@@ -104,15 +104,19 @@ public:
 
     PluginInstall run()
     {
-        if (!headerIsKnown())
-            return say(Outcome::nothing("Not a weapon plugin: it begins with neither \"TORLOKIT:WEAPONPLUGIN\" "
+        if (!headerIsKnown()) {
+            say(Outcome::nothing("Not a weapon plugin: it begins with neither \"TORLOKIT:WEAPONPLUGIN\" "
                                         "nor \"LWP\" and \"VERSION:2\""));
+            return std::move(result_);
+        }
         try {
             std::size_t at = next_;
             while (at < lines_.size()) {
                 const auto [key, value] = splitKeyValue(lines_[at]);
-                if (key == PromptKey && !ask_(value))
-                    return say(Outcome::nothing("The plugin was not installed further: the question was answered No"));
+                if (key == PromptKey && !ask_(value)) {
+                    say(Outcome::nothing("The plugin was not installed further: the question was answered No"));
+                    return std::move(result_);
+                }
                 const auto kind = sectionKind(key);
                 at = kind ? install(*kind, at) : at + 1;
             }
@@ -136,10 +140,9 @@ private:
         return false;
     }
 
-    PluginInstall say(Outcome outcome)
+    void say(Outcome outcome)
     {
         result_.reports.push_back(std::move(outcome));
-        return result_;
     }
 
     static std::optional<RecordKind> sectionKind(std::string_view key)
@@ -344,6 +347,9 @@ Outcome saveInPlugin(const std::optional<fs::path>& selected, const PluginRecord
 
 PluginInstall installPlugin(const fs::path& file, const Workspace& workspace, PluginPages& pages, const Asker& ask)
 {
+    // A real plugin is a few kilobytes; a huge file is refused before anything is installed.
+    if (fileSize(file) > MaxPluginSize)
+        return {{Outcome::refused("Not installed: a weapon plugin is at most 4 MB, and this file is larger")}, {}};
     return Installer(file, workspace, pages, ask).run();
 }
 

@@ -67,6 +67,9 @@ struct PluginWrites {
     bool any() const { return weapons || objects || sobjects; }
 };
 
+// The largest plugin file installed: a real one is a few kilobytes.
+inline constexpr std::uint64_t MaxPluginSize = std::uint64_t{4} << 20;
+
 struct PluginInstall {
     // In order: each save's own report, then "Weapon replaced", "Object replaced" or "Special
     // object replaced" for each record. A refusal, last, names the line that stopped it; the

@@ -154,3 +154,45 @@ TEST_F(BackupCliTest, ListsTheCopiesAndRestoresOneOrTheOriginal)
     EXPECT_EQ(cli({"backups", "restore"}).exitCode, 2);
     EXPECT_EQ(cli({"backups", "restore", "1", "2"}).exitCode, 2);
 }
+
+// A tampered index names files anywhere: a restore writes only to the game file the backup was
+// taken of, the rest is reported as damaged; an index that is no file is reported.
+TEST_F(BackupCliTest, ATamperedIndexNeverMakesARestoreWriteElsewhere)
+{
+    ASSERT_EQ(cli({"blood", "1000"}).exitCode, 0);
+    const auto ws = cliWorkspace();
+    const auto folder = BackupKeeper(ws).folder();
+    const auto copy = BackupKeeper(ws).list().at(0).copy;
+    const auto outside = demo.scratch / "outside.txt";
+    const auto cwd = demo.game() / "mods" / "notes.txt";
+    const std::vector<std::string> names = {outside.string(), (demo.game() / ".." / "outside.txt").string(),
+                                            "../outside.txt", "mods/notes.txt", "notes.txt", "..", "."};
+    std::string index = readText(folder / "index.txt");
+    int id = 10;
+    for (const auto& name : names) {
+        fs::copy_file(copy, folder / (std::to_string(id) + "-" + fs::path(name).filename().string()),
+                      fs::copy_options::overwrite_existing);
+        index += std::to_string(id++) + "\t2026-01-01 00:00:00\t" + std::to_string(fs::file_size(copy)) + "\t\t" + name + "\n";
+    }
+    writeBytes(folder / "index.txt", std::vector<std::uint8_t>(index.begin(), index.end()));
+    const auto before = snapshot(demo.game());
+
+    const auto listed = cli({"backups", "list"});
+    EXPECT_EQ(words(listed.out, '\n').size(), 1u) << listed.out;
+    EXPECT_EQ(words(listed.err, '\n').size(), names.size()) << listed.err;
+    EXPECT_NE(listed.err.find("The backup 10 is damaged and skipped"), std::string::npos) << listed.err;
+    for (int i = 10; i < id; ++i) {
+        const auto restored = cli({"--yes", "backups", "restore", std::to_string(i)});
+        EXPECT_EQ(restored.exitCode, 1) << names[i - 10];
+        EXPECT_NE(restored.err.find("is missing or damaged"), std::string::npos) << restored.err;
+    }
+    EXPECT_FALSE(fs::exists(outside));
+    EXPECT_FALSE(fs::exists(cwd));
+    EXPECT_TRUE(snapshot(demo.game()) == before);
+
+    fs::remove(folder / "index.txt");
+    fs::create_directory(folder / "index.txt");
+    const auto damaged = cli({"backups", "list"});
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_NE(damaged.err.find("The index of the backups is damaged"), std::string::npos) << damaged.err;
+}

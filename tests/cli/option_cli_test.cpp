@@ -117,7 +117,9 @@ TEST_F(OptionCliTest, AssociateAndRemove)
 TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhole)
 {
     QUORVEX_SKIP_ON_WINDOWS_BUILD("its settings are in the registry, not in Quorvex.conf");
-    const std::string name = "J\xC3\xB6rg \"J\", ; = \\x";
+    // A value holding a line break cannot forge a setting line of its own on output.
+    const std::string name = "J\xC3\xB6rg \"J\", ; = \\x\nRunCommand=evil\t\x01";
+    const std::string shown = "J\xC3\xB6rg \"J\", ; = \\x\\nRunCommand=evil\\t\\x01";
     auto result = cli({"options", "set", "MakePL=yes", "FG=2147483656", "Username=" + name, "TorloPath=/games/torlo"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, "Settings saved\n");
@@ -131,7 +133,7 @@ TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhol
     EXPECT_EQ(program->text("TorloPath"), "/games/torlo");
 
     result = cli({"options", "show"});
-    EXPECT_EQ(result.out, "TorloPath=/games/torlo\nFG=2147483656\nMakePL=yes\nUsername=" + name + "\n");
+    EXPECT_EQ(result.out, "TorloPath=/games/torlo\nFG=2147483656\nMakePL=yes\nUsername=" + shown + "\n");
 
     const auto before = readText(file);
     const std::pair<std::vector<std::string>, std::string> refusals[] = {

@@ -55,6 +55,9 @@ TEST_F(SoundCli, ExportKeepsExistingFilesAndSaysWhich)
     EXPECT_EQ(all.err, "quorvex-cli: 29 sounds saved as WAV in \"" + out.string() + "\"; kept existing Snd4.wav\n");
     EXPECT_EQ(test::readBytes(out / "Snd4.wav"), std::vector<std::uint8_t>{9});
     EXPECT_EQ(fs::file_size(out / "Snd28.wav"), 44u + 1500 + 220 * 28);
+    const auto missing = cli({"sounds", "export-all", (out / "missing").string()});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "quorvex-cli: The folder \"" + (out / "missing").string() + "\" does not exist\n");
 }
 
 TEST_F(SoundCli, ImportSavesInPlaceOrIntoANewModAndRefusesWhatItCannotRead)

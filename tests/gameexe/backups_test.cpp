@@ -274,13 +274,16 @@ TEST_F(BackupsTest, AFullDiskWhileBackingUpLeavesTheGameFileUntouched)
         for (const auto& entry : fs::directory_iterator(keeper.folder()))
             ADD_FAILURE() << entry.path();
 
-    // The same change passes under that limit once this day's copy exists.
+    // Once this day's copy exists the change itself needs the room: it is made on a whole new
+    // copy of the file, which the limit stops, and the file stays as it was.
     patch(exe, 1, 1);
+    const auto patched = readBytes(exe);
     EXPECT_EQ(test::inChildProcess(false, [&] {
                   limitFileSize(limit);
                   return errorText([&] { patch(exe, 0, 1); });
               }),
-              "no error");
+              "Disk full: torlo.exe");
+    EXPECT_EQ(readBytes(exe), patched);
 }
 
 TEST_F(BackupsTest, AReadOnlyBackupsFolderStopsEveryChange)

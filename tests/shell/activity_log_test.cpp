@@ -32,10 +32,13 @@ TEST(ActivityLog, LaterStartsAndEntriesAreAppended)
     log.writeStartHeader();
     log.append("Weaponname changed to LASER");
     log.appendLine("- Hacks saved. Detailed information not yet available");
+    // A path holding control characters stays on its line.
+    log.append("Level /tmp/a\nb\r\tc\x1b\x7f.LEV activated");
     EXPECT_EQ(test::readText(scratch / "quorvex.log"),
               first + "\r\n----------\r\nQuorvex Log date 14/03/2026\r\n"
                       "- 12:34:56: Weaponname changed to LASER\r\n"
-                      "- Hacks saved. Detailed information not yet available\r\n");
+                      "- Hacks saved. Detailed information not yet available\r\n"
+                      "- 12:34:56: Level /tmp/a\\nb\\r\\tc\\x1b\\x7f.LEV activated\r\n");
 }
 
 TEST(ActivityLog, EntryAfterTheLogWasDeletedCreatesItAgain)

@@ -27,10 +27,16 @@ struct ScratchDesktop {
     ScratchFolder home;
     DesktopFolders folders{home / "data", home / "config"};
     std::vector<std::vector<std::string>> toolRuns;
-    FreedesktopClassStore store{folders, [this](const std::vector<std::string>& command) {
+    std::optional<std::string> desktopAnswer;   // what xdg-mime answers instead of the real one
+    FreedesktopClassStore store{folders, [this](const std::vector<std::string>& command) -> std::optional<std::string> {
+                                    if (command.front() == "xdg-mime" && desktopAnswer)
+                                        return desktopAnswer;
                                     toolRuns.push_back(command);
-                                    if (installed(command.front()))
-                                        runCommand(command);
+                                    if (!installed(command.front()))
+                                        return std::nullopt;
+                                    if (command.front() == "xdg-mime")
+                                        return xdgMime({command.begin() + 1, command.end()});
+                                    return runCommand(command).out;
                                 }};
     fs::path program = home / "Quorvex $1.8" / "quorvex";
 
@@ -97,6 +103,7 @@ TEST(Associations, FreedesktopFilesForTheChosenKinds)
     EXPECT_TRUE(fs::exists(desktop.home / "data/icons/hicolor/scalable/mimetypes/application-x-torlo-level.svg"));
     EXPECT_TRUE(fs::exists(desktop.home / "data/icons/hicolor/scalable/apps/quorvex.svg"));
     EXPECT_FALSE(fs::exists(desktop.home / "data/icons/hicolor/scalable/mimetypes/application-x-torlo-weapon.svg"));
+    std::erase_if(desktop.toolRuns, [](const auto& run) { return run.front() == "xdg-mime"; });
     ASSERT_EQ(desktop.toolRuns.size(), 2u);
     EXPECT_EQ(desktop.toolRuns[0], (std::vector<std::string>{"update-mime-database", (desktop.home / "data/mime").string()}));
     EXPECT_EQ(desktop.toolRuns[1].front(), "update-desktop-database");
@@ -111,16 +118,31 @@ TEST(Associations, ExecLineQuotingFollowsTheDesktopEntryRules)
 {
     EXPECT_NE(desktopEntry(kindsNamed({"levels"}), "/opt/quorvex/quorvex").find("\nExec=/opt/quorvex/quorvex %f\n"),
               std::string::npos);
-    // Inside quotes " ` $ \ are escaped, and then every backslash once more as a string value;
-    // a percent sign is doubled.
-    EXPECT_NE(desktopEntry(kindsNamed({"levels"}), "/opt/a$b\\c/100%/q").find("\nExec=\"/opt/a\\\\$b\\\\\\\\c/100%%/q\" %f\n"),
+    // Inside quotes " ` $ \ are escaped, and then every backslash once more as a string value.
+    EXPECT_NE(desktopEntry(kindsNamed({"levels"}), "/opt/a$b\\c/q").find("\nExec=\"/opt/a\\\\$b\\\\\\\\c/q\" %f\n"),
               std::string::npos)
-        << desktopEntry(kindsNamed({"levels"}), "/opt/a$b\\c/100%/q");
+        << desktopEntry(kindsNamed({"levels"}), "/opt/a$b\\c/q");
     EXPECT_TRUE(desktopEntry(kindsNamed({"levels"}), "/opt/new\nline/quorvex").empty());
 
+    // What an entry's Exec line starts, read back as the desktop reads it.
+    for (const char* path : {"/opt/quorvex/quorvex", "/opt/a$b\\c/q", "/home/j\xC3\xB6rg/Quorvex \"1.8\"/`q`", "/a b\tc"})
+        EXPECT_EQ(execProgram(desktopEntry(kindsNamed({"levels"}), path)), path) << path;
+    EXPECT_EQ(execProgram("[Desktop Entry]\nExec=\"/opt/open %f\n"), std::nullopt);
+    EXPECT_EQ(execProgram("[Desktop Entry]\nName=Quorvex\n"), std::nullopt);
+
+    // Paths the desktop cannot start (a line break; a percent sign, which GLib looks up before
+    // expanding "%%"; bytes that are not UTF-8) are refused before anything is written, and a
+    // desktop that names another program for a kind makes the assignment a failure.
+    for (const char* path : {"/tmp/a\nb", "/opt/100%/quorvex", "/opt/\xFF\xFE/quorvex"}) {
+        ScratchDesktop desktop;
+        EXPECT_EQ(assignExtensions(desktop.store, kindsNamed({"levels"}), path).kind, Outcome::Kind::Refused) << path;
+        EXPECT_FALSE(fs::exists(desktop.store.mimePackageFile()));
+    }
     ScratchDesktop desktop;
-    EXPECT_EQ(assignExtensions(desktop.store, kindsNamed({"levels"}), "/tmp/a\nb").kind, Outcome::Kind::Refused);
-    EXPECT_FALSE(fs::exists(desktop.store.mimePackageFile()));
+    desktop.desktopAnswer = "other.desktop\n";
+    const auto other = assignExtensions(desktop.store, kindsNamed({"levels"}), desktop.program);
+    EXPECT_EQ(other.kind, Outcome::Kind::Refused);
+    EXPECT_EQ(other.status, "The desktop does not open application/x-torlo-level with Quorvex: xdg-mime names \"other.desktop\"");
 }
 
 TEST(Associations, MimeAppsListKeepsEveryOtherProgramsLine)

@@ -60,8 +60,10 @@ TEST_F(GameTextsTest, ReadTakesTheWholeFieldUpToTheFirstTilde)
     patch(6001, "Using~no~sound");
     EXPECT_EQ(read(7), "Using");
     // Writing the cut text back leaves the bytes from the "~" on.
-    GameFile file(exePath);
-    WriteGameText(file, 6001, "Fixed");
+    {
+        GameFile file(exePath);
+        WriteGameText(file, 6001, "Fixed");
+    }
     EXPECT_EQ(at(6001, 14), "Fixed~no~sound");
 }
 

@@ -1,5 +1,6 @@
 // The "Weapons" page driven through its widgets on a demo game: show, edit, copy on leaving a
 // field, rename, save, the swatches, "Make Bullet", the preview, and the layout of the pages.
+#include "gameexe/game_lock.h"
 #include "gameexe/resource_file.h"
 #include "main_form_fixture.h"
 #include "weapons/weapon_page.h"
@@ -15,6 +16,8 @@
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace quorvex;
@@ -438,4 +441,30 @@ TEST_F(WeaponPageTest, EverySubPageShowsItsRowsWholeInTheWindow)
                 page->grab().save(QString("%1/weapons-page-%2%3.png").arg(shots).arg(p + 1).arg(room.isValid() ? "-small" : ""));
         }
     }
+}
+
+// Another Quorvex (a script) renames a weapon while the window is open: the next handler that
+// takes the game's lock learns of the change and the page reads the game again, so a later
+// save does not write the old table back over it.
+TEST_F(WeaponPageTest, AChangeByAnotherQuorvexIsReadAgainAtTheNextHandler)
+{
+    open();
+    EXPECT_NE(list->item(3)->text(), "BLASTER");
+    const auto workspace = fixture.demo.workspace;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        {
+            GameChange change(workspace);
+            auto weapons = loadWeapons(workspace);
+            renameWeapon(workspace, weapons.names, 3, "blaster");
+            change.commit();
+        }
+        std::_Exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(loadWeapons(workspace).names[3], "BLASTER");
+    EXPECT_NE(list->item(3)->text(), "BLASTER");   // nothing is watched between handlers
+    clickRow(5);
+    EXPECT_EQ(list->item(3)->text(), "BLASTER");
 }

@@ -292,3 +292,25 @@ TEST_F(PluginTest, ActivationReportsEverySaveBeforeTheLastStatus)
                            [](std::string_view) { return true; }).outcome.kind,
               Outcome::Kind::Nothing);
 }
+
+// A real plugin is a few kilobytes: a file over 4 MB is refused before anything is asked or
+// installed; one of 4 MB installs.
+TEST_F(PluginTest, AFileOverFourMegabytesIsRefusedBeforeAnythingIsInstalled)
+{
+    const std::string records = "TORLOKIT:WEAPONPLUGIN\r\nPROMPT:Go?\r\nWEAPON:2\r\nRECOIL:7\r\n";
+    const auto sized = [&](std::uint64_t size) {
+        auto text = records + "PAD:";
+        text += std::string(size - text.size() - 2, 'a') + "\r\n";
+        return text;
+    };
+    const auto over = install(sized(MaxPluginSize + 1));
+    ASSERT_EQ(over.reports.size(), 1u);
+    EXPECT_EQ(over.reports[0].kind, Outcome::Kind::Refused);
+    EXPECT_EQ(over.reports[0].status, "Not installed: a weapon plugin is at most 4 MB, and this file is larger");
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(readBytes(exe), before);
+
+    const auto whole = install(sized(MaxPluginSize));
+    EXPECT_EQ(whole.reports.back().status, "Weapon replaced");
+    EXPECT_EQ(readBytes(exe)[weaponAt("RECOIL", 1)], 7);
+}
