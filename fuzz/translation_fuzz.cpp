@@ -3,6 +3,7 @@
 // its field, at their places and nowhere else (line 145 at both of its places).
 #include "formats/activation.h"
 #include "fuzz_support.h"
+#include "texts/game_texts.h"
 #include "texts/translation.h"
 
 #include <algorithm>
@@ -38,10 +39,13 @@ Bytes translated(std::span<const std::uint8_t> file)
         if (!text.use.applied || text.line > static_cast<int>(lines.size()))
             continue;
         const auto& line = lines[static_cast<std::size_t>(text.line - 1)];
-        const auto cut = std::min<std::size_t>(line.size(), text.width);
+        const auto cut = std::string_view(line).substr(0, text.width);
         for (auto offset : {text.offset, text.secondOffset})
-            if (offset != 0)
-                std::copy_n(line.begin(), cut, exe.begin() + offset);
+            if (offset != 0) {
+                const std::string stored(exe.begin() + offset, exe.begin() + offset + text.width);
+                const auto filled = filledField(cut, stored);
+                std::copy(filled.begin(), filled.end(), exe.begin() + offset);
+            }
     }
     return exe;
 }
@@ -65,6 +69,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::check(exe == fuzz::demoExe(), "a refused or unanswered translation writes nothing");
         return 0;
     }
-    fuzz::check(exe == translated(input), "each line is written cut to its field, at its places only");
+    fuzz::check(exe == translated(input), "each line is written cut to its field and padded with spaces, at its places only");
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "demo_game.h"
 #include "ai/ai_values.h"
+#include "demo_dos_program.h"
 #include "game_data.h"
 #include "gameexe/places.h"
 #include "gameexe/weapon_names.h"
@@ -118,8 +119,8 @@ void fillGameTexts(Bytes& exe)
 Bytes torloExe()
 {
     Bytes exe(ExeSize, 0x90);
-    exe[0] = 'M';
-    exe[1] = 'Z';
+    constexpr auto program = dosProgram();
+    std::copy(program.begin(), program.end(), exe.begin());
     const auto names = gamedata::weaponNames();
     for (int i = 0; i < places::WeaponCount; ++i)
         put(exe, places::WeaponNames + places::WeaponNameSlot * i, encodeWeaponName(names[i]));

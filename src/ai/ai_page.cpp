@@ -64,8 +64,8 @@ AiPage::AiPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host), fields
     columns->addLayout(right);
 
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { reload(); });
-    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {
-        if (parts & GameData::Ai)
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
+        if (from != this && parts.has(GamePart::Ai))
             reload();
     });
 }
@@ -113,7 +113,7 @@ void AiPage::GoodButtonClick()
 
 void AiPage::SaveAIClick()
 {
-    host_.report(saveAi(host_.workspace(), texts()));
+    host_.report(saveAi(host_.workspace(), texts()), this);
 }
 
 } // namespace quorvex

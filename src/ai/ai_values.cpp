@@ -90,7 +90,7 @@ Outcome saveAi(const Workspace& workspace, const AiTexts& texts)
         const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(bits[k] & 0xFF), static_cast<std::uint8_t>(bits[k] >> 8)};
         exe.writeAt(AiFields[k].offset, std::span<const std::uint8_t>(bytes, isByte(AiFields[k]) ? 1 : 2));
     }
-    return Outcome::done("New AI settings saved", "New AI settings saved");
+    return Outcome::done("New AI settings saved", "New AI settings saved").changing(GamePart::Ai);
 }
 
 Outcome aiLoaded()

@@ -25,7 +25,9 @@ BackupControl::BackupControl(PageHost& host, QWidget* parent) : QGroupBox(" Rest
     auto* layout = new QVBoxLayout(this);
     folderLabel_ = new QLabel;
     folderLabel_->setObjectName("BackupFolderLabel");
-    folderLabel_->setWordWrap(true);
+    // One line, cut when it must be and whole in its tip: a wrapped label asks the page for the
+    // height of its narrowest width, which made the window scroll.
+    folderLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     layout->addWidget(folderLabel_);
 
     list_ = new QTreeWidget;
@@ -34,7 +36,9 @@ BackupControl::BackupControl(PageHost& host, QWidget* parent) : QGroupBox(" Rest
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    // The file takes the room left; a long level path is cut and shown whole in its tip.
+    // The file takes the room left; a long level path is cut in the middle, keeping its file
+    // name in view, and shown whole in its tip.
+    list_->setTextElideMode(Qt::ElideMiddle);
     list_->header()->setStretchLastSection(false);
     list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     list_->header()->setSectionResizeMode(FileColumn, QHeaderView::Stretch);
@@ -81,6 +85,7 @@ void BackupControl::refresh()
                           : backups.empty()
                               ? "No backups of this game yet. Before Quorvex first changes one of its files, it keeps a copy here."
                               : "Copies of this game's files, kept before Quorvex changed them:");
+    folderLabel_->setToolTip(folderLabel_->text());
     restoreButton_->setEnabled(!list_->selectedItems().isEmpty());
 
     // Watch the nearest folder that exists on the way to this game's backups: the first copy
@@ -105,8 +110,6 @@ void BackupControl::RestoreButtonClick()
                                         [this](std::string_view question) { return host_.prompts().askYesNo(std::string(question)); });
     host_.report(outcome);
     refresh();
-    if (outcome.succeeded())
-        host_.gameEvents().gameDataChanged(GameData::All);   // what the pages hold came from the old file
 }
 
 } // namespace quorvex

@@ -1,6 +1,6 @@
 // Quorvex: the desktop program.
 #include "app/first_paint.h"
-#include "app/qt_services.h"
+#include "app/desktop_services.h"
 #include "app/windows.h"
 #include "controls/drawn_frames_style.h"
 #include "controls/shadowed_hint_window.h"
@@ -8,6 +8,7 @@
 #include "platform/qt_platform.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QScreen>
 #include <cstdlib>
 #include <cstring>
@@ -58,6 +59,10 @@ int main(int argc, char** argv)
     quorvex::QtSettingsStore settings;
     auto arguments = QApplication::arguments();
     arguments.removeFirst();
+    // A file named relative to the folder the program was started in (xdg-open passes such
+    // paths) is resolved before anything else runs.
+    if (!arguments.isEmpty() && QFileInfo::exists(arguments.front()))
+        arguments.front() = QFileInfo(arguments.front()).absoluteFilePath();
     quorvex::AppServices services{prompts, shell, clock, settings, quorvex::platformWorkspace(), arguments,
                                   quorvex::isWindows51,
                                   [] { return QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size().width() : 0; }};

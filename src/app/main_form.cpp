@@ -61,6 +61,8 @@ constexpr PageInfo Pages[] = {
     {"Objects", "ObjTab", "objects"},              {"Special objects", "SpecTab", "special-objects"},
     {"Sounds", "SoundTab", "sounds"},
 };
+// One row per value of TMainForm::Page, in its order.
+static_assert(std::size(Pages) == static_cast<std::size_t>(TMainForm::Page::Sounds) + 1);
 
 } // namespace
 
@@ -69,7 +71,7 @@ TMainForm::TMainForm(AppServices services, QWidget* parent)
       backups_(std::make_unique<InstalledBackupKeeper>(services_.workspace))
 {
     setObjectName("MainForm");
-    setWindowTitle("Quorvex 1.8.10");
+    setWindowTitle("Quorvex " QUORVEX_VERSION);
     new QShortcut(QKeySequence::HelpContents, this, [this] { openHelp(); });
     buildWindow();
     setGameLockWaiting({true, [this] {
@@ -149,7 +151,8 @@ void TMainForm::buildWindow()
 
 void TMainForm::addPage(Page which, std::function<void(QWidget* tab)> build)
 {
-    pendingPages_[static_cast<std::size_t>(which)] = std::move(build);
+    static_assert(std::tuple_size_v<decltype(pendingPages_)> == std::size(Pages), "a place for each page's builder");
+    pendingPages_.at(static_cast<std::size_t>(which)) = std::move(build);
     if (pages_->currentIndex() == static_cast<int>(which))
         ensurePage(which);
 }
@@ -205,7 +208,7 @@ void TMainForm::buildPages()
     });
     // Pages not in view are registered and built when first shown, or right after the first
     // paint: the window is on the screen before what the user cannot see yet.
-    // What the start-up gives them before then (the settings, the CPU AI values of step 13, the
+    // What the start-up gives them before then (the settings, the CPU AI values read at start-up, the
     // browser's selection) is held here and handed over when they are built.
     addPage(Page::Options, [this](QWidget* tab) {
         options_ = buildOptionsPage(tab);
@@ -258,7 +261,7 @@ QWidget* TMainForm::buildHeader()
     auto* layout = headerLayout_ = new QVBoxLayout(header);
     auto* name = new QLabel("<b>Quorvex</b>");
     name->setObjectName("ProgramName");
-    auto* version = new QLabel("Version 1.8.10");
+    auto* version = new QLabel("Version " QUORVEX_VERSION);
     version->setObjectName("VersionLabel");
     layout->addWidget(name);
     layout->addWidget(version);
@@ -269,7 +272,7 @@ QWidget* TMainForm::buildAboutPage()
 {
     auto* about = new QWidget;
     auto* layout = new QVBoxLayout(about);
-    auto* names = new QPlainTextEdit("Quorvex 1.8.10\nMod manager and data editor for Torlo\n\n"
+    auto* names = new QPlainTextEdit("Quorvex " QUORVEX_VERSION "\nMod manager and data editor for Torlo\n\n"
                                      "Install levels, palettes, graphics and sound mods, weapon plugins "
                                      "and translations; edit weapons, objects, palette, materials, AI, "
                                      "texts and code switches of the game.");
@@ -396,8 +399,6 @@ void TMainForm::pluginInstalled(const PluginPages& pages, const PluginWrites& wr
         objects_->selectRow(pages.object);
     if (wrote.sobjects)
         sobjects_->selectRow(pages.sobject);
-    events_.gameDataChanged((wrote.weapons ? GameData::Weapons : 0u) | (wrote.objects ? GameData::Objects : 0u)
-                            | (wrote.sobjects ? GameData::SpecialObjects : 0u));
 }
 
 void TMainForm::StatusShow(const QString& text)
@@ -407,7 +408,7 @@ void TMainForm::StatusShow(const QString& text)
     statusSinceActivation_ = true;
 }
 
-void TMainForm::report(const Outcome& outcome)
+void TMainForm::report(const Outcome& outcome, const QObject* from)
 {
     if (!outcome.status.empty())
         StatusShow(fromSystemText(outcome.status));
@@ -415,6 +416,9 @@ void TMainForm::report(const Outcome& outcome)
     if (outcome.succeeded() && !outcome.logMessage.empty())
         if (const auto warning = appendToLog(log_, outcome); !warning.empty())
             services_.prompts.error(warning);
+    // The one notification of changed game data: every operation passes here.
+    if (!outcome.changed.empty())
+        events_.gameDataChanged(outcome.changed, from);
 }
 
 bool TMainForm::guarded(const std::function<void()>& handler)
@@ -431,7 +435,7 @@ bool TMainForm::guarded(const std::function<void()>& handler)
         // Another Quorvex changed the game since this window last held it: what it changed is
         // not known, so everything read from the game is read again.
         if (changedElsewhere)
-            events_.gameDataChanged(GameData::All);
+            events_.gameDataChanged(GameParts::all(), nullptr);
         return true;
     } catch (const FileError& error) {
         showError(error.what());
@@ -461,20 +465,20 @@ void TMainForm::showError(const std::string& message)
 
 void TMainForm::FormCreate()
 {
-    if (services_.screenWidth && services_.screenWidth() == 800)   // 2
+    if (services_.screenWidth && services_.screenWidth() == 800)   // an 800-pixel screen
         move(1, 1);
-    guarded([this] { log_.writeStartHeader(); });                   // 4
-    showPage(Page::About);                                          // 5
-    random_.seed(static_cast<std::mt19937::result_type>(std::random_device{}()));   // 6
-    readSettings();                                                 // 7, 8
-    setFont(settingFont(services_.settings, font()));               // 11 (9, 10: the Options page, when built)
-    pointBrowserAt(services_.workspace.gameFolder);                 // 12
-    gameFound_ = guarded([this] { readCpuAiValues(); });            // 13: first access to torlo.exe
+    guarded([this] { log_.writeStartHeader(); });
+    showPage(Page::About);
+    random_.seed(static_cast<std::mt19937::result_type>(std::random_device{}()));
+    readSettings();                                                 // the first run asks for the game
+    setFont(settingFont(services_.settings, font()));               // the option boxes wait for the Options page
+    pointBrowserAt(services_.workspace.gameFolder);
+    gameFound_ = guarded([this] { readCpuAiValues(); });            // the first access to torlo.exe
     // The filter boxes, the command line and the greeting need no game: without one the
     // browser still lists files, and a stored "Filter" is not overwritten by empty boxes.
     guarded([this] {
-        applyFilterBits();                                          // 14
-        handleCommandLine();                                        // 15
+        applyFilterBits();
+        handleCommandLine();
     });
     // The rest waits until the window is on the screen; its order stays.
     afterFirstPaint(this, [this] { completeStartUp(); });
@@ -486,19 +490,19 @@ void TMainForm::completeStartUp()
         return;
     startUpDone_ = true;
     buildAllPages();
-    guarded([this] { showGreeting(); });                            // 16
+    guarded([this] { showGreeting(); });
     if (!gameFound_) {
         started_ = true;
         return;
     }
     guarded([this] {
-        loadWeapons();                                              // 17
-        paintSwatchesBlack();                                       // 18
-        readMaterials();                                            // 19
-        loadPalette();                                              // 20
-        applyWindows51Rule();                                       // 21
-        buildWeaponPicture();                                       // 22
-        showFirstEntries();                                         // 23
+        loadWeapons();
+        paintSwatchesBlack();
+        readMaterials();
+        loadPalette();
+        applyWindows51Rule();
+        buildWeaponPicture();
+        showFirstEntries();
     });
     started_ = true;
 }
@@ -507,7 +511,7 @@ void TMainForm::readSettings()
 {
     auto& settings = services_.settings;
     if (auto path = settings.text(setting::TorloPath)) {
-        services_.workspace.gameFolder = *path;
+        services_.workspace.gameFolder = absolutePath(*path);
         return;
     }
     firstRun();
@@ -610,20 +614,18 @@ const Palette& TMainForm::workingPalette() const
     return palette_ ? palette_->workingPalette() : notReadYet;
 }
 
-void TMainForm::reloadWorkingPalette(bool materialsToo)
+bool TMainForm::setGameFolder(const fs::path& given)
 {
-    // The palette page holds both and reloads them.
-    events_.gameDataChanged(GameData::Palette | (materialsToo ? GameData::Materials : 0u));
-}
-
-void TMainForm::setGameFolder(const fs::path& folder)
-{
+    const auto folder = absolutePath(given);
     if (folder == services_.workspace.gameFolder)
-        return;
+        return true;
+    // Edits of the old game are saved into it or dropped, never carried into the new one.
+    if (started_ && !events_.settleEdits())
+        return false;
     services_.workspace.gameFolder = folder;
     // During the start-up nothing has been read from a game yet; its own steps read the new one.
     if (!started_)
-        return;
+        return true;
     // Every holder reloads; a game that is not there is said once, not once per holder.
     heldErrors_.emplace();
     events_.gameFolderChanged();
@@ -631,6 +633,7 @@ void TMainForm::setGameFolder(const fs::path& folder)
     heldErrors_.reset();
     for (const auto& error : errors)
         services_.prompts.error(error);
+    return true;
 }
 
 void TMainForm::applyWindows51Rule()
@@ -722,6 +725,10 @@ void TMainForm::FormClose()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    if (!events_.settleEdits()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }

@@ -75,15 +75,12 @@ public:
     std::optional<std::filesystem::path> selectedModFile() const override;
     bool makeLwp2() const override;
     void StatusShow(const QString& text) override;
-    void report(const Outcome& outcome) override;
+    void report(const Outcome& outcome, const QObject* from = nullptr) override;
     bool guarded(const std::function<void()>& handler) override;
 
     // Points the program at another game folder; when it differs, every holder of game data
-    // is told once through gameEvents().gameFolderChanged.
-    void setGameFolder(const std::filesystem::path& folder) override;
-    // Re-reads the working palette (and the materials) from the game after an activation
-    // changed them.
-    void reloadWorkingPalette(bool materialsToo = false);
+    // is told once through gameEvents().gameFolderChanged, after unsaved edits were settled.
+    bool setGameFolder(const std::filesystem::path& folder) override;
     // What a weapon plugin works on: the weapon page's table and the rows of the three lists;
     // after it, the pages select the rows it left and show what it wrote.
     PluginPages pluginPages() const;
@@ -161,14 +158,14 @@ private:
     std::mt19937 random_;
     bool powerlevel_ = false;
     bool statusSinceActivation_ = false;   // a status text was shown after the last activation
-    bool gameFound_ = false;                // start-up step 13 read torlo.exe
+    bool gameFound_ = false;                // the start-up read torlo.exe
     bool startUpDone_ = false;
     std::array<std::function<void(QWidget*)>, 9> pendingPages_{};
     void showError(const std::string& message);
     std::optional<std::vector<std::string>> heldErrors_;   // while the holders reload a new game
     bool started_ = false;   // the start-up has read the game; a new folder must be announced
     std::unique_ptr<FileClassStore> ownFileClasses_;
-    std::optional<AiTexts> aiAtStart_;               // step 13's read, for the CPU AI page
+    std::optional<AiTexts> aiAtStart_;               // read at start-up, for the CPU AI page
     std::optional<QString> selectionForSounds_;      // the browser's last selection, for the Sounds page
 
     QTabWidget* pages_ = nullptr;

@@ -61,20 +61,23 @@ OptionsPage::OptionsPage(PageHost& host, FileClassStore& fileClasses, Window win
     auto* right = new QVBoxLayout;
     columns->addLayout(groups_, 1);
     columns->addLayout(right, 1);
-    layout->addLayout(columns, 1);
+    layout->addLayout(columns);
 
     groups_->addWidget(buildBloodGroup());
     groups_->addWidget(buildPathGroup());
     groups_->addWidget(buildAppearanceGroup());
-    groups_->addWidget(new BackupControl(host_), 1);
+    groups_->addStretch();
+    // Under the shorter column, so that the page fits a 1024 by 768 screen.
+    auto* doAll = button("Do all", "DoAllButton");
+    connect(doAll, &QPushButton::clicked, this, [this] { host_.guarded([this] { DoAllButtonClick(); }); });
+    groups_->addWidget(doAll, 0, Qt::AlignRight);
+    auto* restore = new BackupControl(host_, this);   // the groups in reading order, the columns first
     right->addWidget(buildExtensionsGroup());
     right->addWidget(buildMiscGroup());
     right->addWidget(buildProgramsGroup());
     right->addStretch();
-
-    auto* doAll = button("Do all", "DoAllButton");
-    connect(doAll, &QPushButton::clicked, this, [this] { host_.guarded([this] { DoAllButtonClick(); }); });
-    right->addWidget(doAll, 0, Qt::AlignRight);
+    // The backups below both columns: the whole width for long level paths.
+    layout->addWidget(restore, 1);
 
     // The path box shows the game folder, also when activation found another one stored.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this,
@@ -83,7 +86,7 @@ OptionsPage::OptionsPage(PageHost& host, FileClassStore& fileClasses, Window win
 
 void OptionsPage::addGroup(QWidget* group)
 {
-    groups_->insertWidget(groups_->count() - 1, group);   // above the stretch
+    groups_->insertWidget(groups_->count() - 2, group);   // above the stretch and "Do all"
 }
 
 QWidget* OptionsPage::buildBloodGroup()
@@ -197,7 +200,9 @@ void OptionsPage::DoAllButtonClick()
 
     // A blood text that is no number stops here: the settings are stored, nothing else is done.
     const auto blood = setBlood(host_.workspace(), strToInt(toSystemText(bloodEdit->text())));
-    if (!blood.succeeded())
+    if (blood.succeeded())
+        bloodEdit->setText(QString::fromStdString(blood.status));   // the amount the game got
+    else
         host_.prompts().error(blood.status);
 
     AssociationSet kinds;
@@ -208,6 +213,16 @@ void OptionsPage::DoAllButtonClick()
         host_.prompts().error(assigned.status);
     else if (assigned.succeeded() || fontsBox->isChecked())
         host_.prompts().information("Extension(s) assigned");
+
+    if (pathEdit->text() == "TorloNet")
+        return;   // its status text stays
+    QString done = "Options saved";
+    if (host_.workspace().gameFolder != toPath(pathEdit->text()))   // the user kept unsaved edits
+        done += ", the game folder was not changed";
+    done += blood.succeeded() ? QString(", blood set to %1%").arg(bloodEdit->text()) : QString(", blood not set");
+    if (assigned.succeeded())
+        done += ", file kinds assigned";
+    host_.StatusShow(done);
 }
 
 void OptionsPage::storeSettings()
@@ -217,8 +232,9 @@ void OptionsPage::storeSettings()
     if (path == "TorloNet") {
         host_.StatusShow("You have found a future Easter Egg!");
     } else {
-        settings.setText(setting::TorloPath, toPath(path).string());
-        host_.setGameFolder(toPath(path));
+        const auto folder = absolutePath(toPath(path));   // the same folder for the CLI, wherever it runs
+        if (host_.setGameFolder(folder))   // not when the user keeps unsaved edits
+            settings.setText(setting::TorloPath, folder.string());
     }
     settings.setText(setting::Stretch, yesNo(stretchBox));
     window_.placeLevelPicture(stretchBox->isChecked());

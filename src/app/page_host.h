@@ -12,37 +12,48 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace quorvex {
 
 class ActivityLog;
 
-// The parts of the game that an operation may have changed behind a page's back, as flags.
-struct GameData {
-    static constexpr unsigned Weapons = 1u << 0;
-    static constexpr unsigned Objects = 1u << 1;
-    static constexpr unsigned SpecialObjects = 1u << 2;
-    static constexpr unsigned Palette = 1u << 3;     // the palette in torlo.exe and the working palette
-    static constexpr unsigned Materials = 1u << 4;
-    static constexpr unsigned Texts = 1u << 5;
-    static constexpr unsigned Sounds = 1u << 6;
-    static constexpr unsigned Hacks = 1u << 7;
-    static constexpr unsigned Ai = 1u << 8;
-    static constexpr unsigned All = ~0u;
-};
-
 class GameEvents : public QObject {
     Q_OBJECT
+public:
+    // A page or window that holds edits not yet written to the game registers how to settle
+    // them: ask Save / Discard / Cancel when there are any, and return false when the user
+    // cancels (or the save failed). The registration ends with the owner.
+    void holdEdits(QObject* owner, std::function<bool()> settle)
+    {
+        holders_.push_back({owner, std::move(settle)});
+        connect(owner, &QObject::destroyed, this, [this, owner] { std::erase_if(holders_, [owner](const auto& h) { return h.first == owner; }); });
+    }
+    // Before every held edit is dropped (another game folder, closing the program): false when
+    // one holder keeps its edits, and then nothing may be dropped.
+    bool settleEdits()
+    {
+        for (const auto& holder : std::vector(holders_))
+            if (!holder.second())
+                return false;
+        return true;
+    }
+
 signals:
     // Raised once when the game folder changes: everything that holds data read from the game
     // reloads it, so that nothing of the old game is ever written into the new one.
     void gameFolderChanged();
-    // Raised after an operation (activation, a plugin, a restore) changed parts of the game
-    // files; `parts` is a set of GameData flags.
-    void gameDataChanged(unsigned parts);
+    // Raised by report() after an operation changed parts of the game (its Outcome's
+    // `changed`): every holder that shows any of them reloads what it shows, except `from`, the
+    // holder that made the change itself and already shows what it wrote.
+    void gameDataChanged(quorvex::GameParts parts, const QObject* from);
     // Raised after an operation wrote a file outside the game data (an export), so that the
     // file list shows it.
     void filesChanged();
+
+private:
+    std::vector<std::pair<QObject*, std::function<bool()>>> holders_;
 };
 
 class PageHost {
@@ -64,12 +75,14 @@ public:
     virtual bool makeLwp2() const = 0;
 
     virtual void StatusShow(const QString& text) = 0;
-    // The status text first, then the log entry.
-    virtual void report(const Outcome& outcome) = 0;
+    // The status text first, then the log entry, then gameDataChanged for the parts the
+    // operation changed; `from` is the holder that made the change, when it keeps what it shows.
+    virtual void report(const Outcome& outcome, const QObject* from = nullptr) = 0;
     // Runs a handler; any error is shown in a message box and abandons the handler.
     virtual bool guarded(const std::function<void()>& handler) = 0;
-    // Points the program at another game folder; when it differs, gameFolderChanged is raised.
-    virtual void setGameFolder(const std::filesystem::path& folder) = 0;
+    // Points the program at another game folder; when it differs, unsaved edits are settled
+    // first (false: the user kept them, and the folder stays) and gameFolderChanged is raised.
+    virtual bool setGameFolder(const std::filesystem::path& folder) = 0;
     // Shows a help topic ("text-editor" for text-editor.html) in the help window.
     virtual void showHelp(const QString& topic) = 0;
 };

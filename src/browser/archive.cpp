@@ -211,6 +211,160 @@ std::string entryNameProblem(const std::string& raw)
     return {};
 }
 
+namespace {
+
+// What unpacking an archive into a folder will do, planned and checked before anything is written.
+struct UnpackPlan {
+    struct Entry {
+        std::uint64_t index;
+        std::string name;
+        fs::path target;
+        bool folder;
+        std::uint64_t size;
+    };
+    fs::path root;   // the folder, canonical
+    std::vector<Entry> entries;
+    std::uint64_t declaredTotal = 0;
+    std::vector<bool> keep, replace;   // per entry, after the questions
+};
+
+// Reads every entry and refuses, before anything is written, a name that is bad, a link, held
+// twice, outside the folder, too long, or a file where a folder is needed (or the other way
+// round). Returns the problem, empty when none.
+std::string planEntries(const codecs::Table& codecs, codecs::ZipArchive* zip, const fs::path& folder, UnpackPlan& plan)
+{
+    std::error_code error;
+    plan.root = fs::canonical(folder, error);
+    if (error)
+        return "the folder " + inQuotes(folder) + " cannot be reached";
+    const auto& root = plan.root;
+    // What the entries make of the folder, so that a file where another entry needs a folder, or
+    // a name held twice, is refused before anything is written.
+    std::map<fs::path, std::string> files, folders;   // target -> the entry that makes it
+    const auto count = codecs.zipEntryCount(zip);
+    for (std::int64_t i = 0; i < count; ++i) {
+        const auto index = static_cast<std::uint64_t>(i);
+        std::string name;
+        if (!codecs.zipEntryName(zip, index, name))
+            return codecs.zipError(zip);
+        if (auto problem = entryNameProblem(name); !problem.empty())
+            return problem;
+        if (codecs.zipEntryIsLink(zip, index))
+            return "the entry " + inQuotes(name) + " is a link";
+        std::replace(name.begin(), name.end(), '\\', '/');
+        const bool isFolder = name.back() == '/';
+        const auto target = (root / name).lexically_normal();
+        // Also through links already in the folder: resolve what exists of the target's path.
+        const auto resolved = fs::weakly_canonical(isFolder ? target : target.parent_path(), error);
+        if (error || !isInside(root, target) || !isInside(root, resolved) || (target == root && !isFolder))
+            return "the entry " + inQuotes(name) + " would land outside " + inQuotes(folder);
+        const auto key = isFolder && !target.has_filename() ? target.parent_path() : target;
+        if (key.string().size() > PathMax)
+            return "the entry " + inQuotes(name) + " has a name too long for the folder";
+        if (!isFolder && fs::is_directory(target, error))
+            return "the entry " + inQuotes(name) + " would replace a folder";
+        for (auto above = isFolder ? key : key.parent_path(); above != root; above = above.parent_path())
+            if (fs::exists(above, error) && !fs::is_directory(above, error))
+                return "the entry " + inQuotes(name) + " would need a folder where the file " + inQuotes(above) + " is";
+
+        if (!isFolder && files.contains(key))
+            return "the archive holds the name " + inQuotes(files[key]) + " twice";
+        if (!isFolder && folders.contains(key))
+            return "the entry " + inQuotes(name) + " is a file where the entry " + inQuotes(folders[key]) +
+                   " needs a folder";
+        for (auto above = isFolder ? key : key.parent_path(); above != root; above = above.parent_path()) {
+            if (files.contains(above))
+                return "the entry " + inQuotes(name) + " needs a folder where the entry " + inQuotes(files[above]) +
+                       " is a file";
+            folders.emplace(above, name);
+        }
+        std::uint64_t size = 0;
+        if (!isFolder) {
+            files.emplace(key, name);
+            if (!codecs.zipEntrySize(zip, index, size))
+                return codecs.zipError(zip);
+            plan.declaredTotal = size > UINT64_MAX - plan.declaredTotal ? UINT64_MAX : plan.declaredTotal + size;
+        }
+        plan.entries.push_back({index, name, key, isFolder, size});
+    }
+    return {};
+}
+
+// What the archive declares must fit the free space, with room to spare.
+std::string checkSpace(const UnpackPlan& plan, const fs::path& folder)
+{
+    std::error_code error;
+    const auto space = fs::space(plan.root, error);
+    const auto margin = plan.declaredTotal / 10 + (1u << 20);
+    if (!error && (plan.declaredTotal > space.available || space.available - plan.declaredTotal < margin))
+        return "it unpacks to " + std::to_string(plan.declaredTotal) + " bytes, more than the free space of " +
+               inQuotes(folder);
+    return {};
+}
+
+// Asks about each file that is there already; a No keeps it and skips the entry.
+void askOverwrites(UnpackPlan& plan, const Asker& askOverwrite)
+{
+    plan.keep.assign(plan.entries.size(), true);
+    plan.replace.assign(plan.entries.size(), false);
+    for (std::size_t i = 0; i < plan.entries.size(); ++i)
+        if (!plan.entries[i].folder && isTaken(plan.entries[i].target))
+            plan.keep[i] = plan.replace[i] =
+                askOverwrite("File " + inQuotes(plan.entries[i].target) + " exists. Overwrite it?");
+}
+
+// Everything is unpacked into the staging folder first, so a damaged entry leaves no trace.
+std::string stageEntries(const codecs::Table& codecs, codecs::ZipArchive* zip, const UnpackPlan& plan,
+                         const fs::path& staging)
+{
+    for (std::size_t i = 0; i < plan.entries.size(); ++i) {
+        const auto& entry = plan.entries[i];
+        if (entry.folder || !plan.keep[i])
+            continue;
+        if (auto problem = extractEntry(codecs, zip, entry.index, staging / std::to_string(i), entry.size, entry.name);
+            !problem.empty())
+            return problem;
+    }
+    return {};
+}
+
+// The files it replaces are kept first, all of them, so that a backup that fails stops the
+// unpacking before its first file.
+std::string backUpReplaced(const UnpackPlan& plan)
+{
+    try {
+        for (std::size_t i = 0; i < plan.entries.size(); ++i)
+            if (plan.replace[i] && !plan.entries[i].folder)
+                beforeFileChange(plan.entries[i].target);
+    } catch (const FileError& failure) {
+        return failure.what();
+    }
+    return {};
+}
+
+// Moves the staged files into place, all or nothing; counts them and the game parts they change.
+std::string placeEntries(const UnpackPlan& plan, Placement& placement, const fs::path& staging, int& unpacked,
+                         GameParts& changed)
+{
+    for (std::size_t i = 0; i < plan.entries.size(); ++i) {
+        if (!plan.keep[i])
+            continue;
+        const auto& entry = plan.entries[i];
+        const auto where = entry.folder ? entry.target : entry.target.parent_path();
+        if (auto failed = placement.makeFolder(where))
+            return "could not create " + inQuotes(where) + ": " + failed.message();
+        if (entry.folder)
+            continue;
+        if (auto failed = placement.place(staging / std::to_string(i), entry.target, plan.replace[i]))
+            return "could not write " + inQuotes(entry.target) + ": " + failed.message();
+        ++unpacked;
+        changed |= installedGamePartsIn(entry.target);
+    }
+    return {};
+}
+
+} // namespace
+
 Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const Asker& askOverwrite)
 {
     ignoreFileSizeSignal();
@@ -230,118 +384,26 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
         return refuse("the archive holds the name " + inQuotes(nameHeldTwice(codecs, archivePath)) + " twice");
     if (!zip)
         return refuse(failure.text);
-    std::error_code error;
-    const auto root = fs::canonical(folder, error);
-    if (error)
-        return refuse("the folder " + inQuotes(folder) + " cannot be reached");
 
-    struct Entry {
-        std::uint64_t index;
-        std::string name;
-        fs::path target;
-        bool folder;
-        std::uint64_t size;
-    };
-    std::vector<Entry> entries;
-    // What the entries make of the folder, so that a file where another entry needs a folder, or
-    // a name held twice, is refused before anything is written.
-    std::map<fs::path, std::string> files, folders;   // target -> the entry that makes it
-    std::uint64_t declaredTotal = 0;
-    const auto count = codecs.zipEntryCount(zip.get());
-    for (std::int64_t i = 0; i < count; ++i) {
-        const auto index = static_cast<std::uint64_t>(i);
-        std::string name;
-        if (!codecs.zipEntryName(zip.get(), index, name))
-            return refuse(codecs.zipError(zip.get()));
-        if (auto problem = entryNameProblem(name); !problem.empty())
-            return refuse(problem);
-        if (codecs.zipEntryIsLink(zip.get(), index))
-            return refuse("the entry " + inQuotes(name) + " is a link");
-        std::replace(name.begin(), name.end(), '\\', '/');
-        const bool isFolder = name.back() == '/';
-        const auto target = (root / name).lexically_normal();
-        // Also through links already in the folder: resolve what exists of the target's path.
-        const auto resolved = fs::weakly_canonical(isFolder ? target : target.parent_path(), error);
-        if (error || !isInside(root, target) || !isInside(root, resolved) || (target == root && !isFolder))
-            return refuse("the entry " + inQuotes(name) + " would land outside " + inQuotes(folder));
-        const auto key = isFolder && !target.has_filename() ? target.parent_path() : target;
-        if (key.string().size() > PathMax)
-            return refuse("the entry " + inQuotes(name) + " has a name too long for the folder");
-        if (!isFolder && fs::is_directory(target, error))
-            return refuse("the entry " + inQuotes(name) + " would replace a folder");
-        for (auto above = isFolder ? key : key.parent_path(); above != root; above = above.parent_path())
-            if (fs::exists(above, error) && !fs::is_directory(above, error))
-                return refuse("the entry " + inQuotes(name) + " would need a folder where the file " +
-                              inQuotes(above) + " is");
-
-        if (!isFolder && files.contains(key))
-            return refuse("the archive holds the name " + inQuotes(files[key]) + " twice");
-        if (!isFolder && folders.contains(key))
-            return refuse("the entry " + inQuotes(name) + " is a file where the entry " + inQuotes(folders[key]) +
-                          " needs a folder");
-        for (auto above = isFolder ? key : key.parent_path(); above != root; above = above.parent_path()) {
-            if (files.contains(above))
-                return refuse("the entry " + inQuotes(name) + " needs a folder where the entry " +
-                              inQuotes(files[above]) + " is a file");
-            folders.emplace(above, name);
-        }
-        std::uint64_t size = 0;
-        if (!isFolder) {
-            files.emplace(key, name);
-            if (!codecs.zipEntrySize(zip.get(), index, size))
-                return refuse(codecs.zipError(zip.get()));
-            declaredTotal = size > UINT64_MAX - declaredTotal ? UINT64_MAX : declaredTotal + size;
-        }
-        entries.push_back({index, name, key, isFolder, size});
-    }
-    // What the archive declares must fit the free space, with room to spare.
-    const auto space = fs::space(root, error);
-    const auto margin = declaredTotal / 10 + (1u << 20);
-    if (!error && (declaredTotal > space.available || space.available - declaredTotal < margin))
-        return refuse("it unpacks to " + std::to_string(declaredTotal) + " bytes, more than the free space of " +
-                      inQuotes(folder));
-
-    std::vector<bool> keep(entries.size(), true), replace(entries.size(), false);
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (!entries[i].folder && isTaken(entries[i].target))
-            keep[i] = replace[i] = askOverwrite("File " + inQuotes(entries[i].target) + " exists. Overwrite it?");
-
-    // Everything is unpacked into a staging folder first, so a damaged entry leaves no trace.
-    StagingFolder staging{makeStagingFolder(root)};
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].folder || !keep[i])
-            continue;
-        const auto staged = staging.path / std::to_string(i);
-        if (auto problem = extractEntry(codecs, zip.get(), entries[i].index, staged, entries[i].size, entries[i].name);
-            !problem.empty())
-            return refuse(problem);
-    }
-    // The files it replaces are kept first, all of them, so that a backup that fails stops the
-    // unpacking before its first file.
-    try {
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            if (replace[i] && !entries[i].folder)
-                beforeFileChange(entries[i].target);
-    } catch (const FileError& failure) {
-        return refuse(failure.what());
-    }
+    UnpackPlan plan;
+    if (auto problem = planEntries(codecs, zip.get(), folder, plan); !problem.empty())
+        return refuse(problem);
+    if (auto problem = checkSpace(plan, folder); !problem.empty())
+        return refuse(problem);
+    askOverwrites(plan, askOverwrite);
+    const StagingFolder staging{makeStagingFolder(plan.root)};
+    if (auto problem = stageEntries(codecs, zip.get(), plan, staging.path); !problem.empty())
+        return refuse(problem);
+    if (auto problem = backUpReplaced(plan); !problem.empty())
+        return refuse(problem);
     Placement placement(staging.path);
     int unpacked = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (!keep[i])
-            continue;
-        const auto& entry = entries[i];
-        const auto where = entry.folder ? entry.target : entry.target.parent_path();
-        if (auto failed = placement.makeFolder(where))
-            return refuse("could not create " + inQuotes(where) + ": " + failed.message());
-        if (entry.folder)
-            continue;
-        if (auto failed = placement.place(staging.path / std::to_string(i), entry.target, replace[i]))
-            return refuse("could not write " + inQuotes(entry.target) + ": " + failed.message());
-        ++unpacked;
-    }
+    GameParts changed;
+    if (auto problem = placeEntries(plan, placement, staging.path, unpacked, changed); !problem.empty())
+        return refuse(problem);
     placement.commit();
-    return Outcome::done("Unpacked " + std::to_string(unpacked) + " file(s) from " + inQuotes(archivePath.filename()));
+    return Outcome::done("Unpacked " + std::to_string(unpacked) + " file(s) from " + inQuotes(archivePath.filename()))
+        .changing(changed);
 }
 
 } // namespace quorvex

@@ -27,9 +27,18 @@ std::int64_t filterBitsFromTicks(const FilterTicks& ticked)
 std::string fileMask(const FilterTicks& ticked)
 {
     std::string mask;
-    for (std::size_t box = 0; box < FilterBoxes.size(); ++box)
-        if (ticked[box])
-            mask += FilterBoxes[box].patterns;
+    for (std::size_t box = 0; box < FilterBoxes.size(); ++box) {
+        if (!ticked[box])
+            continue;
+        for (const auto& format : FileFormats) {
+            if (format.filterBox != FilterBoxes[box].caption)
+                continue;
+            mask += '*';
+            for (const char c : format.extension)
+                mask += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+            mask += ';';
+        }
+    }
     if (!mask.empty())
         mask.pop_back();
     return mask;

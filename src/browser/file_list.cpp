@@ -147,28 +147,10 @@ std::vector<std::string> listModFiles(const fs::path& folder, std::string_view m
 
 FileCommands commandsFor(std::string_view extension)
 {
-    struct Row {
-        std::string_view extension;
-        bool edit, activate, convert;
-        std::optional<BrowserPage> page;
-    };
-    static constexpr std::array<Row, 11> Table = {{
-        {".LEV", true, true, true, BrowserPage::Graphics},
-        {".BMP", true, false, true, BrowserPage::Graphics},
-        {".CHR", false, true, true, BrowserPage::Graphics},
-        {".ACT", false, true, true, BrowserPage::Graphics},
-        {".PAL", false, true, true, BrowserPage::Graphics},
-        {".LPL", false, true, true, BrowserPage::Graphics},
-        {".SND", false, true, false, BrowserPage::Sounds},
-        {".ZIP", false, false, false, std::nullopt},
-        {".LWP", true, true, false, BrowserPage::Weapons},
-        {".LLF", true, true, false, BrowserPage::About},
-        {".LFT", false, false, false, BrowserPage::About},
-    }};
-    for (const auto& row : Table)
-        if (row.extension == extension)
-            return {row.edit, row.activate, row.convert, row.page};
-    return {};
+    const auto* format = fileFormatOf(extension);
+    if (!format)
+        return {};
+    return {format->edit, format->activation != nullptr, format->conversion != nullptr, format->page};
 }
 
 } // namespace quorvex

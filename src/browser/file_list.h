@@ -1,7 +1,8 @@
 #pragma once
 // The browser's file list: the files of a folder that match the filter mask, sorted by name
 // and then, when asked, by extension; and what selecting a file of each kind offers.
-#include "formats/extension.h"
+#include "gameexe/extension.h"
+#include "formats/file_formats.h"
 
 #include <filesystem>
 #include <optional>
@@ -31,9 +32,8 @@ std::vector<std::string> modFiles(const std::vector<std::string>& files, std::st
 // scanFolder and modFiles in one.
 std::vector<std::string> listModFiles(const std::filesystem::path& folder, std::string_view mask, bool sortByExtension);
 
-// What selecting a file offers: the three buttons that depend on its kind and the page
-// brought to the front. Unset means "leave as it is".
-enum class BrowserPage { Graphics, Sounds, Weapons, About };
+// What selecting a file offers: the three buttons that depend on its format and the page
+// brought to the front (the format's row). Unset means "leave as it is".
 struct FileCommands {
     std::optional<bool> edit, activate, convert;
     std::optional<BrowserPage> page;

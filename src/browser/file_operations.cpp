@@ -31,7 +31,8 @@ Outcome deleteModFile(const fs::path& file, const fs::path& browsedFolder)
     fs::remove(file, error);
     if (error || isTaken(file))
         return Outcome::refused("Could not delete " + inQuotes(file) + ": " + (error ? error.message() : "it is still there"));
-    return Outcome::done({}, "File " + file.string() + " deleted from folder " + browsedFolder.string());
+    return Outcome::done({}, "File " + file.string() + " deleted from folder " + browsedFolder.string())
+        .changing(installedGamePartsIn(file));
 }
 
 fs::path withExtensionIfBare(const fs::path& chosen, const fs::path& selected)
@@ -63,7 +64,7 @@ Outcome renameModFile(const fs::path& file, const fs::path& target)
     }
     if (error)
         return Outcome::refused("Could not rename to " + inQuotes(target) + ": " + error.message());
-    return Outcome::done("Renamed " + target.string());
+    return Outcome::done("Renamed " + target.string()).changing(installedGamePartsIn(file) | installedGamePartsIn(target));
 }
 
 Outcome copyModFile(const fs::path& file, const fs::path& target)
@@ -76,7 +77,7 @@ Outcome copyModFile(const fs::path& file, const fs::path& target)
     } catch (const FileError& copyError) {
         return Outcome::refused("Could not copy to " + inQuotes(target) + ": " + copyError.what());
     }
-    return Outcome::done("Copied " + target.string());
+    return Outcome::done("Copied " + target.string()).changing(installedGamePartsIn(target));
 }
 
 std::vector<std::string> commandWords(std::string_view line, const std::string& home)

@@ -81,7 +81,8 @@ bool FolderListControl::setFolder(const fs::path& folder)
     auto absolute = fs::absolute(folder, error).lexically_normal();
     if (absolute.has_filename() == false && absolute != absolute.root_path())
         absolute = absolute.parent_path();   // no trailing separator
-    if (!QDir::setCurrent(fromPath(absolute)))
+    // The process's working folder stays where the program started: every path is absolute.
+    if (fs::directory_iterator(absolute, error); error)
         return false;
     folder_ = absolute;
     const auto root = QStorageInfo(fromPath(folder_)).rootPath();

@@ -1,7 +1,6 @@
 #include "browser/mod_browser_control.h"
 #include "controls/drawn_pictures.h"
 #include "app/main_form.h"
-#include "app/options_page.h"
 #include "browser/archive.h"
 #include "browser/file_filter.h"
 #include "browser/file_operations.h"
@@ -291,9 +290,15 @@ void ModBrowserControl::RandomButtonClick()
 
 void ModBrowserControl::show(const Outcome& outcome)
 {
-    // Nothing may carry a reason meant for the command line; the window stays quiet.
-    if (outcome.kind != Outcome::Kind::Nothing)
+    // Nothing may carry a reason meant for the command line; the window stays quiet, and only
+    // says what changed (a plugin stopped by a question after some records).
+    if (outcome.kind != Outcome::Kind::Nothing) {
         main_.report(outcome);
+    } else if (!outcome.changed.empty()) {
+        Outcome quiet;
+        quiet.changed = outcome.changed;
+        main_.report(quiet);
+    }
 }
 
 void ModBrowserControl::ActivateButtonClick()
@@ -309,11 +314,10 @@ void ModBrowserControl::ActivateButtonClick()
                                              &pages);
         for (const auto& step : activation.earlier)   // a weapon plugin's saves
             main_.report(step);
-        show(activation.outcome);
-        if (activation.paletteChanged)
-            main_.reloadWorkingPalette(activation.materialsChanged);
+        // The rows a plugin wrote are selected first, so that the pages reload them.
         if (activation.pluginWrote.any())
             main_.pluginInstalled(pages, activation.pluginWrote);
+        show(activation.outcome);
     });
 }
 

@@ -1,5 +1,6 @@
 #include "browser/preview_control.h"
 #include "browser/pointer_detail.h"
+#include "formats/file_formats.h"
 #include "formats/graphics_mod.h"
 #include "platform/qt_platform.h"
 
@@ -123,13 +124,15 @@ bool PreviewControl::eventFilter(QObject* watched, QEvent* event)
             ChrImageMouseMove(at);
         else if (watched == detail_)
             ChrImage2MouseMove(at);
+    } else if (event->type() == QEvent::Leave) {
+        emit colourText("Color:");   // the pointer is over no colour any more
     }
     return QObject::eventFilter(watched, event);
 }
 
 void PreviewControl::LevelMouseMove(QPoint at)
 {
-    if (extension_ == ".ACT" || extension_ == ".LPL" || extension_ == ".PAL")
+    if (const auto* format = fileFormatOf(extension_); format && previewsAPalette(*format))
         emit colourText(QString("Color: %1").arg(paletteCellAt(at.x(), at.y(), level_->height())));
 }
 

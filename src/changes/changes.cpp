@@ -593,7 +593,7 @@ private:
         GameFile target(current_.torloDat());
         target.requireSize(end);
         target.writeAt(places::DatLevelName, std::span(before).subspan(places::DatLevelName, end - places::DatLevelName));
-        return say(Outcome::done("Level name reverted", "Level name reverted to " + name));
+        return say(Outcome::done("Level name reverted", "Level name reverted to " + name).changing(GamePart::Level));
     }
 
     bool wholeFile(const fs::path& from, const fs::path& to)
@@ -601,7 +601,8 @@ private:
         if (!fs::exists(from))
             return say(Outcome::refused(inQuotes(to.filename()) + " has no file to be reverted to"));
         copyFileAtomically(from, to);
-        return say(Outcome::done(to.filename().string() + " reverted", to.filename().string() + " reverted to " + from.string()));
+        return say(Outcome::done(to.filename().string() + " reverted", to.filename().string() + " reverted to " + from.string())
+                       .changing(gamePartsIn(to, current_.gameFolder)));
     }
 
     bool sounds(const std::vector<Change>& changes)

@@ -12,28 +12,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace quorvex {
 
 namespace {
 
 constexpr int ChangeRole = Qt::UserRole;   // the change's index in changes_; groups have none
-
-// The parts of the game that a revert of an area writes, for the pages to reload.
-unsigned partsOf(ChangeArea area)
-{
-    switch (area) {
-    case ChangeArea::Weapon: return GameData::Weapons;
-    case ChangeArea::Object: return GameData::Objects;
-    case ChangeArea::SObject: return GameData::SpecialObjects;
-    case ChangeArea::Ai: return GameData::Ai;
-    case ChangeArea::Hack: return GameData::Hacks;
-    case ChangeArea::Text: return GameData::Texts;
-    case ChangeArea::Palette: return GameData::Palette;
-    case ChangeArea::Material: return GameData::Materials;
-    case ChangeArea::Sound: return GameData::Sounds;
-    default: return GameData::All;
-    }
-}
 
 // A value as its page shows it: weapon names are game text.
 QString shown(const Change& change, const std::string& value)
@@ -229,15 +214,18 @@ void ChangesWindow::RevertButClick()
         host_.StatusShow("Select the changes to revert");
         return;
     }
-    unsigned parts = 0;
     host_.guarded([&] {
-        for (const auto& report : revertChanges(host_.workspace(), comparedGame(), picked))
+        auto reports = revertChanges(host_.workspace(), comparedGame(), picked);
+        // One notification for the whole revert, with the last report: the pages reload what
+        // was written, and the list with them.
+        GameParts changed;
+        for (auto& report : reports)
+            changed |= std::exchange(report.changed, {});
+        if (!reports.empty())
+            reports.back().changed = changed;
+        for (const auto& report : reports)
             host_.report(report);
     });
-    for (const auto& change : picked)
-        parts |= partsOf(change.area);
-    // The pages reload what was written, and the list with them.
-    emit host_.gameEvents().gameDataChanged(parts);
 }
 
 void ChangesWindow::SavePluginButClick()

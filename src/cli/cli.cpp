@@ -1,7 +1,9 @@
 #include "cli/cli.h"
 #include "gameexe/backups.h"
+#include "gameexe/cp437.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_lock.h"
+#include "gameexe/utf8.h"
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/qt_services.h"
@@ -32,6 +34,18 @@ int Context::finish(const Outcome& outcome)
         if (const auto warning = appendToLog(log, outcome); !warning.empty())
             err << warning << '\n';
     return 0;
+}
+
+std::optional<std::string> gameTextArgument(Context& context, const std::string& utf8)
+{
+    try {
+        return utf8ToCp437(utf8);
+    } catch (const Utf8Error& error) {
+        context.err << error.what() << ". Nothing was written\n";
+    } catch (const CharacterError& error) {
+        context.err << error.what() << ". Nothing was written\n";
+    }
+    return std::nullopt;
 }
 
 bool takeFlag(Arguments& args, const std::string& name)
@@ -423,8 +437,8 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& rawErr)
 
         LoadedSettingsStore settings;
         workspace = platformWorkspace();
-        workspace.gameFolder = line.game ? std::filesystem::path(*line.game)
-                                         : std::filesystem::path(settings.text(setting::TorloPath).value_or(""));
+        workspace.gameFolder = absolutePath(line.game ? std::filesystem::path(*line.game)
+                                                      : std::filesystem::path(settings.text(setting::TorloPath).value_or("")));
         LoadedClock clock;   // the module with Qt is loaded only when a log line is written
         ActivityLog log(workspace.logFile(), clock);
         Asker ask = line.answer ? Asker([value = *line.answer](std::string_view) { return value; }) : terminalAsker(out);

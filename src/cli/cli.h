@@ -116,6 +116,10 @@ private:
     std::filesystem::path folder_, path_;
 };
 
+// A UTF-8 argument as game text (code page 437); nullopt (and the reason on standard error) for
+// malformed UTF-8 or a character that the game cannot hold.
+std::optional<std::string> gameTextArgument(Context& context, const std::string& utf8);
+
 // Takes "--name" from args when present; returns whether it was.
 bool takeFlag(Arguments& args, const std::string& name);
 // Takes "--name VALUE" from args when present.

@@ -5,7 +5,7 @@
 #include "formats/preview.h"
 #include "shell/settings.h"
 
-#include "formats/extension.h"
+#include "gameexe/extension.h"
 #include "formats/graphics_mod.h"
 #include "platform/files.h"
 #include "shell/outcome.h"
@@ -187,10 +187,11 @@ int preview(Context& context, const Arguments& given, const Command& command)
         context.out.write(reinterpret_cast<const char*>(shown.bitmap.data()), static_cast<std::streamsize>(shown.bitmap.size()));
         return context.out.flush() ? 0 : 1;
     }
-    if (!shown.status.empty())
-        context.out << shown.status << '\n';
+    // The bitmap is written before the status is printed: a failed write prints no success.
     if (args.size() == 2)
         writeFileAtomically(args[1], shown.bitmap);
+    if (!shown.status.empty())
+        context.out << shown.status << '\n';
     return 0;
 }
 

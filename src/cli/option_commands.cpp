@@ -122,7 +122,7 @@ int optionsSet(Context& context, const Arguments& args, const Command& self)
     std::vector<std::pair<const SettingEntry*, std::optional<std::int64_t>>> checked;
     for (const auto& [key, value] : assignments) {
         const auto* entry = std::find_if(AllSettings.begin(), AllSettings.end(),
-                                         [&key](const SettingEntry& e) { return key == e.name; });
+                                         [&name = key](const SettingEntry& e) { return name == e.name; });
         if (entry == AllSettings.end())
             return context.finish(Outcome::refused("Not a setting: " + key));
         std::optional<std::int64_t> number;

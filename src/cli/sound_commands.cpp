@@ -68,6 +68,14 @@ int import(Context& context, const Arguments& given, const Command& command)
     const int index = entryNumber(context, args[0]);
     if (index < 0)
         return 1;
+    // NEW.SND is settled before the sound is converted, and the import is reported only once
+    // the bank holding it is written.
+    Asker ask = context.ask;
+    if (to) {
+        if (auto refusal = refuseReplacing(*to, context.ask))
+            return context.finish(*refusal);
+        ask = [](std::string_view) { return true; };   // asked already
+    }
     auto bank = SoundBank::load(file);
     std::optional<StandardStreamFile> input;
     if (isStandardStream(args[1])) {
@@ -77,8 +85,10 @@ int import(Context& context, const Arguments& given, const Command& command)
     const auto imported = input ? input->naming(importSound(bank, index, input->path())) : importSound(bank, index, args[1]);
     if (!imported.succeeded())
         return context.finish(imported);
-    context.out << imported.status << '\n';
-    return context.finish(to ? saveSoundMod(bank, *to, context.ask) : saveSoundBank(bank, file));
+    const auto saved = to ? saveSoundMod(bank, *to, ask) : saveSoundBank(bank, file);
+    if (saved.succeeded())
+        context.out << imported.status << '\n';
+    return context.finish(saved);
 }
 
 } // namespace

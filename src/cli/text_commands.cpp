@@ -25,20 +25,6 @@ Outcome noSuchLine(const std::string& text)
     return Outcome::refused("Line " + text + " names no game text: lines run from 7 to 173");
 }
 
-// A UTF-8 argument as game text; nullopt (and the reason on standard error) for malformed
-// UTF-8 or a character that the game cannot hold.
-std::optional<std::string> gameTextArgument(Context& context, const std::string& utf8)
-{
-    try {
-        return utf8ToCp437(utf8);
-    } catch (const Utf8Error& error) {
-        context.err << error.what() << ". Nothing was written\n";
-    } catch (const CharacterError& error) {
-        context.err << error.what() << ". Nothing was written\n";
-    }
-    return std::nullopt;
-}
-
 int list(Context& context, const Arguments& args, const Command& self)
 {
     expectArguments(args, 0, 0, self);

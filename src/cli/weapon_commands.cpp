@@ -1,5 +1,6 @@
 // weapons ...: the weapon names and table.
 #include "cli/cli.h"
+#include "gameexe/cp437.h"
 #include "gameexe/number_text.h"
 #include "gameexe/places.h"
 #include "gameexe/weapon_names.h"
@@ -34,7 +35,7 @@ int show(Context& context, const Arguments& args, const Command& self)
         return context.finish(noSuchWeapon(args[0]));
     const auto data = loadWeapons(context.workspace);
     const auto page = showWeapon(data.table, *weapon);
-    context.out << WeaponNameKey << data.names[*weapon] << '\n';
+    context.out << WeaponNameKey << cp437ToUtf8(data.names[*weapon]) << '\n';
     for (auto k : fieldsInRecordOrder(WeaponFields))
         context.out << WeaponFields[k].pluginKey << recordText(WeaponFields[k].kind, page[k]) << '\n';
     return 0;
@@ -60,7 +61,9 @@ int set(Context& context, const Arguments& args, const Command& self)
     std::optional<std::string> name;
     for (const auto& a : assignments) {
         if (a.key == nameKey) {
-            name = a.value;
+            name = gameTextArgument(context, a.value);
+            if (!name)
+                return 1;
             continue;
         }
         const auto k = *weaponFieldByKey(a.key);
@@ -86,7 +89,7 @@ void addWeaponCommands(CommandTable& table)
         GameFile exe(context.workspace.torloExe());
         const auto names = readWeaponNames(exe);
         for (int i = 0; i < places::WeaponCount; ++i)
-            context.out << i << '\t' << names[i] << '\n';
+            context.out << i << '\t' << cp437ToUtf8(names[i]) << '\n';
         return 0;
     }, {}, {""}});
     table.push_back({"weapons show", "N",

@@ -11,20 +11,40 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <algorithm>
 
 namespace quorvex {
 
 namespace {
 
 constexpr int SwatchSide = 21;
-constexpr int NumberBoxWidth = 64;
+constexpr int NumberBoxWidth = 64;   // at least; wider for the widest value of the field
 
 QString fromView(std::string_view text)
 {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+void fitNumberBox(QLineEdit& edit, std::string_view widest)
+{
+    edit.setFixedWidth(std::max(NumberBoxWidth, lineEditWidthFor(edit, fromView(widest))));
+}
+
 } // namespace
+
+int lineEditWidthFor(const QLineEdit& edit, const QString& text)
+{
+    QStyleOptionFrame option;
+    option.initFrom(&edit);
+    option.lineWidth = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit);
+    const auto margins = edit.textMargins();
+    // QLineEdit keeps 2 pixels beside its text and 1 for the cursor.
+    const QSize textSize(edit.fontMetrics().horizontalAdvance(text) + 2 * 2 + 1 + margins.left() + margins.right(),
+                          edit.fontMetrics().height());
+    return edit.style()->sizeFromContents(QStyle::CT_LineEdit, &option, textSize, &edit).width();
+}
 
 FieldPanel::FieldPanel(PageHost& host, QObject* parent) : QObject(parent), host_(host) {}
 
@@ -74,7 +94,7 @@ QWidget* FieldPanel::buildControl(Field& field)
         return field.control = list;
     }
     auto* edit = new QLineEdit;
-    edit->setFixedWidth(NumberBoxWidth);
+    fitNumberBox(*edit, description.widest);
     if (description.maxLength > 0)
         edit->setMaxLength(description.maxLength);
     field.control = edit;
@@ -101,6 +121,10 @@ QWidget* FieldPanel::buildControl(Field& field)
 
 bool FieldPanel::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::FontChange)   // the font setting: the widest value must still fit
+        for (const auto& field : fields_)
+            if (field.control == watched && field.line)
+                fitNumberBox(*static_cast<QLineEdit*>(field.control), field.description.widest);
     if (event->type() != QEvent::FocusOut || handling_)
         return false;
     // Only a move to another control counts as leaving the field: focus taken away by another

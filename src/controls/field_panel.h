@@ -14,11 +14,16 @@ class QColor;
 class QFormLayout;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
+class QString;
 class QWidget;
 
 namespace quorvex {
 
 class PageHost;
+
+// The width a line edit needs to show text whole in its font and style.
+int lineEditWidthFor(const QLineEdit& edit, const QString& text);
 
 // What the builder needs of one row of a field table.
 struct FieldDescription {
@@ -28,13 +33,14 @@ struct FieldDescription {
     FieldKind kind = FieldKind::Number;
     std::span<const std::string_view> listRows{};   // the rows of a List
     int maxLength = 0;                              // of a number box's text; 0: no limit
+    std::string_view widest{};                      // the widest text a number box shows; empty: a short number
 };
 
 // The description of a row of any field table that names its caption, unit, control, kind and list.
 template <class Row>
 constexpr FieldDescription describeField(const Row& row)
 {
-    return {row.caption, row.unit, row.control, row.kind, valueListRows(row.list)};
+    return {row.caption, row.unit, row.control, row.kind, valueListRows(row.list), 0, widestShown(row.width)};
 }
 
 class FieldPanel : public QObject {
@@ -47,13 +53,6 @@ public:
     // Adds a field on the line of an earlier number box, its caption before it (two fields
     // that belong together, like a range's start and end).
     std::size_t addBeside(std::size_t field, const FieldDescription& description);
-    // Adds the rows of a whole table, in its order.
-    template <class Table>
-    void addRows(QFormLayout* rows, const Table& table)
-    {
-        for (const auto& row : table)
-            addRow(rows, describeField(row));
-    }
 
     std::size_t size() const { return fields_.size(); }
     QWidget* control(std::size_t field) const { return fields_[field].control; }

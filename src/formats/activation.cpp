@@ -1,11 +1,16 @@
 #include "formats/activation.h"
-#include "formats/extension.h"
+#include "gameexe/extension.h"
+#include "formats/file_formats.h"
 #include "formats/level.h"
 #include "formats/palette.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/places.h"
 #include "texts/translation.h"
+
+#include <utility>
+#include <algorithm>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -31,22 +36,46 @@ bool sameFolder(const fs::path& a, const fs::path& b)
     return fs::equivalent(a, b, error) || a.lexically_normal() == b.lexically_normal();
 }
 
-Activation activateLevel(const fs::path& file, const std::string& path, const fs::path& browsedFolder,
-                         const Workspace& workspace)
+// Whether NAME.LEV in the game folder is a file other than the level being installed: a copy of
+// the same bytes made by an earlier activation is the level's own and is replaced.
+bool takenByAnotherFile(const fs::path& level, const fs::path& gameFolder, const std::string& name)
 {
+    const auto candidate = findGameFile(gameFolder, name + ".LEV");
+    std::error_code error;
+    if (!isTaken(candidate) || fs::equivalent(candidate, level, error))
+        return false;
+    return !fs::is_regular_file(candidate, error) || fileSize(candidate) != fileSize(level) ||
+           readWholeFile(candidate) != readWholeFile(level);
+}
+
+} // namespace
+
+Activation activateLevel(const ActivationRequest& request)
+{
+    const auto& [file, path, browsedFolder, workspace, ask, pages] = request;
     GameFile level(file, GameFile::Access::ReadOnly);
     const auto form = levelForm(level.size());   // by size alone; the marker is not examined
     GameFile exe(workspace.torloExe());
     requirePalettePlace(exe);
     GameFile dat(workspace.torloDat());
-    const auto name = levelNameFor(file);
+    const auto stem = levelStem(file);
+    // The game, under DOS or DOSBox, finds a level by an 8.3 name only; a long name gets a DOS
+    // name of its own, since no short name that a file system or DOSBox invents can be known here.
+    const bool renamed = !isDosName(stem);
+    // The request, not its bindings: clang 14 cannot capture a structured binding.
+    const auto takenByAnother = [&request](const std::string& candidate) {
+        return takenByAnotherFile(request.file, request.workspace.gameFolder, candidate);
+    };
+    const auto name = renamed ? dosLevelName(stem, takenByAnother) : upperCase(stem);
+    if (name.empty())
+        return {Outcome::refused("No free DOS name for " + file.filename().string() + " in the game folder")};
     // The name's place must lie inside torlo.dat: a short file is refused, not grown.
     dat.requireSize(places::DatLevelName + 1 + name.size());
 
-    // A level from another folder goes into the game folder first, so the game never names a
-    // level it can not find.
-    if (!sameFolder(browsedFolder, workspace.gameFolder)) {
-        const auto target = findGameFile(workspace.gameFolder, file.filename().string());
+    // A level from another folder, or one whose name the game can not load, goes into the game
+    // folder first, so the game never names a level it can not find.
+    if (renamed || !sameFolder(browsedFolder, workspace.gameFolder)) {
+        const auto target = findGameFile(workspace.gameFolder, renamed ? name + ".LEV" : file.filename().string());
         std::error_code error;
         if (!fs::equivalent(file, target, error))
             copyFileAtomically(file, target);
@@ -61,12 +90,21 @@ Activation activateLevel(const fs::path& file, const std::string& path, const fs
     dat.seek(places::DatLevelName);
     dat.writeByte(static_cast<std::uint8_t>(name.size()));
     dat.write(name);
-    return {Outcome::done("Level activated", "Level " + path + " activated"), powerlevel,
+    auto changed = GameParts(GamePart::Level);
+    if (powerlevel)
+        changed |= GamePart::Palette;
+    if (form == LevelForm::Powerlevel2)
+        changed |= GamePart::Materials;
+    const std::string installedAs = renamed ? ", installed as " + name + ".LEV" : std::string();
+    return {Outcome::done("Level activated" + installedAs, "Level " + path + " activated" + installedAs).changing(changed),
+            powerlevel,
             form == LevelForm::Powerlevel2};
 }
 
+namespace {
+
 Activation activateMod(const fs::path& file, const std::string& path, const std::string& gameName,
-                       const fs::path& gameFile, const std::string& logKind)
+                       const fs::path& gameFile, const std::string& logKind, GamePart part)
 {
     std::string upperName = file.filename().string();
     for (auto& c : upperName)
@@ -82,11 +120,26 @@ Activation activateMod(const fs::path& file, const std::string& path, const std:
     } catch (const FileError& error) {
         return {Outcome::refused(std::string("Mod not activated: ") + error.what()), false};
     }
-    return {Outcome::done("Mod activated", logKind + path + " activated"), false};
+    return {Outcome::done("Mod activated", logKind + path + " activated").changing(part), false};
 }
 
-Activation activateRawPalette(const fs::path& file, const std::string& path, const Workspace& workspace)
+} // namespace
+
+Activation activateGraphicsMod(const ActivationRequest& request)
 {
+    return activateMod(request.file, request.path, "TORLO.CHR", request.workspace.torloChr(), "Graphic Mod ",
+                       GamePart::Graphics);
+}
+
+Activation activateSoundMod(const ActivationRequest& request)
+{
+    return activateMod(request.file, request.path, "TORLO.SND", request.workspace.torloSnd(), "Soundmod ",
+                       GamePart::Sounds);
+}
+
+Activation activateRawPalette(const ActivationRequest& request)
+{
+    const auto& [file, path, browsedFolder, workspace, ask, pages] = request;
     std::error_code error;
     const auto exePath = workspace.torloExe();
     if (exePath.empty() || !fs::exists(exePath, error))
@@ -98,11 +151,12 @@ Activation activateRawPalette(const fs::path& file, const std::string& path, con
     GameFile exe(workspace.torloExe());
     requirePalettePlace(exe);
     writeGamePalette(exe, palette.colours);
-    return {Outcome::done("Palette activated", "Palette " + path + " activated"), true};
+    return {Outcome::done("Palette activated", "Palette " + path + " activated").changing(GamePart::Palette), true};
 }
 
-Activation activatePalPalette(const fs::path& file, const std::string& path, const Workspace& workspace)
+Activation activatePalPalette(const ActivationRequest& request)
 {
+    const auto& [file, path, browsedFolder, workspace, ask, pages] = request;
     GameFile exe(workspace.torloExe());
     requirePalettePlace(exe);
     const auto bytes = readFileStart(file, TextPaletteMaxRead);
@@ -113,35 +167,67 @@ Activation activatePalPalette(const fs::path& file, const std::string& path, con
     if (!palette)
         return {Outcome::refused("Not a valid palette"), false};
     writeGamePalette(exe, palette->colours);
-    return {Outcome::done("Palette activated", "Palette " + path + " activated"), true};
+    return {Outcome::done("Palette activated", "Palette " + path + " activated").changing(GamePart::Palette), true};
 }
 
-Activation activatePlugin(const fs::path& file, const Workspace& workspace, const Asker& ask, PluginPages* pages)
+Activation activateWeaponPlugin(const ActivationRequest& request)
 {
+    const auto& [file, path, browsedFolder, workspace, ask, pages] = request;
     PluginPages fresh;
     auto installed = installPlugin(file, workspace, pages ? *pages : fresh, ask);
     if (installed.reports.empty())
         return {Outcome::nothing("The plugin holds no record"), false};
-    Activation activation{installed.reports.back(), false};
+    // One notification for the whole installation: the last report carries every part changed.
+    GameParts changed;
+    for (auto& report : installed.reports)
+        changed |= std::exchange(report.changed, {});
+    Activation activation{std::move(installed.reports.back()).changing(changed), false};
     installed.reports.pop_back();
     activation.earlier = std::move(installed.reports);
     activation.pluginWrote = installed.wrote;
     return activation;
 }
 
-} // namespace
-
-std::string levelNameFor(const fs::path& file)
+Activation activateTranslation(const ActivationRequest& request)
 {
-    std::string name = file.filename().string();
-    name = name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
-    // The short name the file system gives a long-named file.
-    if (name.size() > places::DatLevelNameMax)
-        name = name.substr(0, 6) + "~1";
-    for (auto& c : name)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return name;
+    return {importTranslation(request.file, request.workspace, request.ask), false};
+}
+
+std::string levelStem(const fs::path& file)
+{
+    const std::string name = file.filename().string();
+    return name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
+}
+
+bool isDosNameCharacter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           std::string_view("_-!#$%&'()@^{}~").find(c) != std::string_view::npos;
+}
+
+bool isDosName(std::string_view name)
+{
+    return !name.empty() && name.size() <= places::DatLevelNameMax &&
+           std::all_of(name.begin(), name.end(), isDosNameCharacter);
+}
+
+std::string dosLevelName(std::string_view stem, const std::function<bool(const std::string&)>& taken)
+{
+    std::string valid;
+    std::copy_if(stem.begin(), stem.end(), std::back_inserter(valid), isDosNameCharacter);
+    if (valid.empty())
+        valid = "LEVEL";   // a name of no DOS character at all (say, all accented letters)
+    valid = upperCase(valid);
+    const std::string whole = valid.substr(0, places::DatLevelNameMax);
+    if (!taken(whole))
+        return whole;
+    for (int number = 2; number < 1000000; ++number) {
+        const auto suffix = "~" + std::to_string(number);
+        const auto candidate = valid.substr(0, places::DatLevelNameMax - suffix.size()) + suffix;
+        if (!taken(candidate))
+            return candidate;
+    }
+    return {};
 }
 
 std::string levelNameIn(std::span<const std::uint8_t> dat)
@@ -158,23 +244,12 @@ Activation activateFile(const fs::path& file, const fs::path& browsedFolder, con
                         const Asker& ask, PluginPages* pages)
 {
     const auto extension = upperExtension(file);
-    const auto path = fs::absolute(file).string();
-
-    if (extension == ".LEV")
-        return activateLevel(file, path, browsedFolder, workspace);
-    if (extension == ".CHR")
-        return activateMod(file, path, "TORLO.CHR", workspace.torloChr(), "Graphic Mod ");
-    if (extension == ".SND")
-        return activateMod(file, path, "TORLO.SND", workspace.torloSnd(), "Soundmod ");
-    if (extension == ".ACT" || extension == ".LPL")
-        return activateRawPalette(file, path, workspace);
-    if (extension == ".PAL")
-        return activatePalPalette(file, path, workspace);
-    if (extension == ".LWP")
-        return activatePlugin(file, workspace, ask, pages);
-    if (extension == ".LLF")
-        return {importTranslation(file, workspace, ask), false};
-    return {Outcome::nothing("There is nothing to activate in a " + (extension.empty() ? std::string("file without extension") : extension + " file")), false};
+    const auto* format = fileFormatOf(extension);
+    if (!format || !format->activation)
+        return {Outcome::nothing("There is nothing to activate in a " + (extension.empty() ? std::string("file without extension") : extension + " file")), false};
+    auto activation = format->activation({file, fs::absolute(file).string(), browsedFolder, workspace, ask, pages});
+    activation.outcome.changed = activation.outcome.changed & format->changes;
+    return activation;
 }
 
 } // namespace quorvex

@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvex {
@@ -23,18 +25,45 @@ struct Activation {
     PluginWrites pluginWrote;      // the tables that a weapon plugin wrote
 };
 
-// Dispatches on the upper-cased extension: .LEV, .CHR, .SND, .ACT, .LPL, .PAL, .LWP. browsedFolder
+// Dispatches on the extension through the table of formats (formats/file_formats.h). browsedFolder
 // is the folder the browser shows (a level from elsewhere is copied into the game folder).
-// Successes carry the status text and the log message; .LFT and unknown kinds do nothing.
+// Successes carry the status text and the log message; formats without an activation do nothing.
 // A translation (.LLF) asks through ask before it writes.
 // A weapon plugin works on pages (the weapon table and the selected rows, changed in place);
 // without them it reads the weapons from torlo.exe and starts on the first row of each list.
 Activation activateFile(const std::filesystem::path& file, const std::filesystem::path& browsedFolder,
                         const Workspace& workspace, const Asker& ask, PluginPages* pages = nullptr);
 
-// The 8.3 name the game loads for a level file: the name less its last four characters, longer
-// than 8 cut to 6 + "~1", letters a to z in upper case.
-std::string levelNameFor(const std::filesystem::path& file);
+// What the activation of one format is given, and its function as a row of the table of
+// formats names it. The parts it reports are cut to the row's.
+struct ActivationRequest {
+    const std::filesystem::path& file;
+    std::string path;   // the file's absolute path, as the log names it
+    const std::filesystem::path& browsedFolder;
+    const Workspace& workspace;
+    const Asker& ask;
+    PluginPages* pages;
+};
+using ActivationFunction = Activation (*)(const ActivationRequest&);
+Activation activateLevel(const ActivationRequest& request);
+Activation activateGraphicsMod(const ActivationRequest& request);
+Activation activateSoundMod(const ActivationRequest& request);
+Activation activateRawPalette(const ActivationRequest& request);
+Activation activatePalPalette(const ActivationRequest& request);
+Activation activateWeaponPlugin(const ActivationRequest& request);
+Activation activateTranslation(const ActivationRequest& request);
+
+// A level's file name less its last four characters (".LEV").
+std::string levelStem(const std::filesystem::path& file);
+
+// Whether the game can load a level by this name as it is: 1 to 8 of the letters A-Z (any
+// case), digits and _-!#$%&'()@^{}~.
+bool isDosName(std::string_view name);
+
+// The DOS name a level of a long (or otherwise invalid) name is installed under: its valid
+// characters in upper case, cut to 8; when taken(name) says another file holds that name, its
+// first 6 with "~2", "~3" ... (the first free one). Empty when every name is taken.
+std::string dosLevelName(std::string_view stem, const std::function<bool(const std::string&)>& taken);
 
 // The level name that torlo.dat holds: its length byte (at most 8 characters are taken) and
 // characters; empty for a file too short to hold one.

@@ -1,5 +1,6 @@
 #include "formats/conversion.h"
-#include "formats/extension.h"
+#include "gameexe/extension.h"
+#include "formats/file_formats.h"
 #include "formats/graphics_mod.h"
 #include "formats/level.h"
 #include "formats/palette.h"
@@ -50,7 +51,7 @@ public:
     {
         // The source stays, so the picture is not forced to the disk: a conversion costs a copy.
         writeFileAtomically(target_, bytes, Durability::Cached);
-        return Outcome::done(status + inQuotes(target_));
+        return Outcome::done(status + inQuotes(target_)).changing(gamePartsIn(target_, workspace_.gameFolder));
     }
 
     ResourceFile resources() const { return ResourceFile(workspace_.resourceFile); }
@@ -88,78 +89,97 @@ Bytes readPrefix(const fs::path& file, std::size_t count)
 Outcome convertFile(const fs::path& source, const Workspace& workspace, const TargetAsker& askTarget,
                     bool createPowerlevel)
 {
-    const auto extension = upperExtension(source);
     const auto size = fileSize(source);
-    Conversion conversion(source, workspace, askTarget);
+    const auto* format = fileFormatOf(source.extension().string());
+    const ConversionRequest request{source, size, workspace, askTarget, createPowerlevel};
+    return (format && format->conversion ? format->conversion : refuseConversion)(request);
+}
 
-    if (extension == ".ACT") {
-        if (size != RawPaletteSize)
-            return Outcome::refused("Not a valid palette");
+Outcome convertRawPalette(const ConversionRequest& request)
+{
+    const auto& [source, size, workspace, askTarget, createPowerlevel] = request;
+    Conversion conversion(source, workspace, askTarget);
+    if (size != RawPaletteSize)
+        return Outcome::refused("Not a valid palette");
+    if (!conversion.chooseTarget(false))
+        return conversion.stopped();
+    const auto bitmap = buildPaletteBitmap(readRawPalette(readPrefix(source, RawPaletteSize)), conversion.resources());
+    return conversion.write(bitmap, "Palette converted to ");
+}
+
+Outcome convertLevel(const ConversionRequest& request)
+{
+    const auto& [source, size, workspace, askTarget, createPowerlevel] = request;
+    Conversion conversion(source, workspace, askTarget);
+    const auto form = levelForm(size);
+    if (form == LevelForm::Plain || form == LevelForm::PlainWithTail) {
         if (!conversion.chooseTarget(false))
             return conversion.stopped();
-        const auto bitmap = buildPaletteBitmap(readRawPalette(readPrefix(source, RawPaletteSize)), conversion.resources());
+        const auto resources = conversion.resources();
+        const auto level = readPrefix(source, LevelPixelsSize);
+        return conversion.write(levelToBitmap(level, resources.defaultColourTable(), resources), "Level converted to ");
+    }
+    if (form == LevelForm::Powerlevel) {
+        const auto level = readPrefix(source, PowerlevelSize);
+        if (!hasPowerlevelMarker(level))
+            return Outcome::refused("This is not a powerlevel!");
+        if (!conversion.chooseTarget(false))
+            return conversion.stopped();
+        const auto table = colourTableFrom6Bit(std::span(level).subspan(LevelPaletteAt, places::PaletteSize));
+        return conversion.write(levelToBitmap(level, table, conversion.resources()), "Powerlevel converted to ");
+    }
+    return Outcome::nothing("A level of " + std::to_string(size)
+                            + " bytes is not converted: only plain levels (176400 or 176402 bytes) and "
+                              "powerlevels (177178 bytes) become bitmaps");
+}
+
+Outcome convertBitmap(const ConversionRequest& request)
+{
+    const auto& [source, size, workspace, askTarget, createPowerlevel] = request;
+    Conversion conversion(source, workspace, askTarget);
+    // The dialog comes first for bitmaps; nothing is written until the bitmap is known good.
+    if (!conversion.chooseTarget(true))
+        return conversion.stopped();
+    if (isLevelBitmapSize(size))
+        return conversion.write(bitmapToLevel(readPrefix(source, LevelBitmapSize), createPowerlevel), "BMP converted to ");
+    if (isGraphicsBitmapSize(size)) {
+        const auto chr = graphicsPictureToChr(readPrefix(source, GraphicsPictureSize), gameChrForInverse(workspace));
+        return conversion.write(chr, "BMP converted to ");
+    }
+    return Outcome::refused("Not a 504x350x256 BMP file");
+}
+
+Outcome convertGraphicsMod(const ConversionRequest& request)
+{
+    const auto& [source, size, workspace, askTarget, createPowerlevel] = request;
+    Conversion conversion(source, workspace, askTarget);
+    if (size < places::ChrMinimumSize)
+        return Outcome::refused("Not a valid GFX Mod");
+    if (!conversion.chooseTarget(false))
+        return conversion.stopped();
+    const auto picture = buildGraphicsPicture(readPrefix(source, places::ChrMinimumSize), conversion.resources());
+    return conversion.write(picture, "Gfx mod converted to ");
+}
+
+Outcome convertPalPalette(const ConversionRequest& request)
+{
+    const auto& [source, size, workspace, askTarget, createPowerlevel] = request;
+    Conversion conversion(source, workspace, askTarget);
+    if (!conversion.chooseTarget(false))
+        return conversion.stopped();
+    if (size == RiffPaletteSize) {
+        const auto bitmap = buildPaletteBitmap(readRiffPalette(readPrefix(source, RiffPaletteSize)), conversion.resources());
         return conversion.write(bitmap, "Palette converted to ");
     }
+    // The whole palette is read before anything is written: a bad line leaves no target.
+    const auto text = readTextPalette(readFileStart(source, TextPaletteMaxRead));
+    if (!text)
+        return Outcome::refused("Not a valid palette");
+    return conversion.write(buildPaletteBitmap(*text, conversion.resources()), "Palette converted to ");
+}
 
-    if (extension == ".LEV") {
-        const auto form = levelForm(size);
-        if (form == LevelForm::Plain || form == LevelForm::PlainWithTail) {
-            if (!conversion.chooseTarget(false))
-                return conversion.stopped();
-            const auto resources = conversion.resources();
-            const auto level = readPrefix(source, LevelPixelsSize);
-            return conversion.write(levelToBitmap(level, resources.defaultColourTable(), resources), "Level converted to ");
-        }
-        if (form == LevelForm::Powerlevel) {
-            const auto level = readPrefix(source, PowerlevelSize);
-            if (!hasPowerlevelMarker(level))
-                return Outcome::refused("This is not a powerlevel!");
-            if (!conversion.chooseTarget(false))
-                return conversion.stopped();
-            const auto table = colourTableFrom6Bit(std::span(level).subspan(LevelPaletteAt, places::PaletteSize));
-            return conversion.write(levelToBitmap(level, table, conversion.resources()), "Powerlevel converted to ");
-        }
-        return Outcome::nothing("A level of " + std::to_string(size)
-                                + " bytes is not converted: only plain levels (176400 or 176402 bytes) and "
-                                  "powerlevels (177178 bytes) become bitmaps");
-    }
-
-    if (extension == ".BMP") {
-        // The dialog comes first for bitmaps; nothing is written until the bitmap is known good.
-        if (!conversion.chooseTarget(true))
-            return conversion.stopped();
-        if (isLevelBitmapSize(size))
-            return conversion.write(bitmapToLevel(readPrefix(source, LevelBitmapSize), createPowerlevel), "BMP converted to ");
-        if (isGraphicsBitmapSize(size)) {
-            const auto chr = graphicsPictureToChr(readPrefix(source, GraphicsPictureSize), gameChrForInverse(workspace));
-            return conversion.write(chr, "BMP converted to ");
-        }
-        return Outcome::refused("Not a 504x350x256 BMP file");
-    }
-
-    if (extension == ".CHR") {
-        if (size < places::ChrMinimumSize)
-            return Outcome::refused("Not a valid GFX Mod");
-        if (!conversion.chooseTarget(false))
-            return conversion.stopped();
-        const auto picture = buildGraphicsPicture(readPrefix(source, places::ChrMinimumSize), conversion.resources());
-        return conversion.write(picture, "Gfx mod converted to ");
-    }
-
-    if (extension == ".PAL") {
-        if (!conversion.chooseTarget(false))
-            return conversion.stopped();
-        if (size == RiffPaletteSize) {
-            const auto bitmap = buildPaletteBitmap(readRiffPalette(readPrefix(source, RiffPaletteSize)), conversion.resources());
-            return conversion.write(bitmap, "Palette converted to ");
-        }
-        // The whole palette is read before anything is written: a bad line leaves no target.
-        const auto text = readTextPalette(readFileStart(source, TextPaletteMaxRead));
-        if (!text)
-            return Outcome::refused("Not a valid palette");
-        return conversion.write(buildPaletteBitmap(*text, conversion.resources()), "Palette converted to ");
-    }
-
+Outcome refuseConversion(const ConversionRequest&)
+{
     return Outcome::refused("You can't convert this yet");
 }
 

@@ -2,7 +2,7 @@
 #include "formats/graphics_mod.h"
 #include "formats/level.h"
 #include "formats/palette.h"
-#include "formats/extension.h"
+#include "formats/file_formats.h"
 #include "gameexe/places.h"
 
 namespace fs = std::filesystem;
@@ -20,7 +20,9 @@ void clearReadOnly(const fs::path& file)
         fs::permissions(file, fs::perms::owner_write, fs::perm_options::add, error);
 }
 
-Preview levelPreview(const fs::path& file, const Workspace& workspace, bool useGamePalette)
+} // namespace
+
+Preview previewLevel(const fs::path& file, const Workspace& workspace, bool useGamePalette)
 {
     Preview preview{Preview::Kind::Level, {}, {}};
     const auto form = levelForm(fileSize(file));
@@ -52,6 +54,8 @@ Preview levelPreview(const fs::path& file, const Workspace& workspace, bool useG
     return preview;
 }
 
+namespace {
+
 Preview palettePreview(const PaletteFile& palette, const Workspace& workspace)
 {
     return {Preview::Kind::Palette, "Palette viewed", buildPaletteBitmap(palette, ResourceFile(workspace.resourceFile))};
@@ -62,46 +66,65 @@ Preview palettePreview(const PaletteFile& palette, const Workspace& workspace)
 Preview buildPreview(const fs::path& file, const Workspace& workspace, bool useGamePalette)
 {
     clearReadOnly(file);
-    const auto extension = upperExtension(file);
+    const auto* format = fileFormatOf(file.extension().string());
+    return (format ? format->preview : previewNothing)(file, workspace, useGamePalette);
+}
 
-    if (extension == ".BMP") {
-        const auto size = fileSize(file);
-        if (!isLevelBitmapSize(size) && size != LevelBitmap24Size)
-            return {Preview::Kind::LevelBitmap, "This is a not a level BMP", {}};
-        auto bitmap = readWholeFile(file);
-        if (!hasLevelBitmapHeader(bitmap))
-            return {Preview::Kind::LevelBitmap, "This is not a valid level BMP", {}};
-        return {Preview::Kind::LevelBitmap, "This is a level BMP", std::move(bitmap)};
-    }
-    if (extension == ".LEV")
-        return levelPreview(file, workspace, useGamePalette);
-    if (extension == ".ACT" || extension == ".LPL") {
-        if (fileSize(file) != RawPaletteSize)
-            return {Preview::Kind::Palette, "This is not a valid palette", {}};
-        return palettePreview(readRawPalette(readWholeFile(file)), workspace);
-    }
-    if (extension == ".PAL") {
-        const auto bytes = readFileStart(file, TextPaletteMaxRead);
-        if (auto text = readTextPalette(bytes))
-            return palettePreview(*text, workspace);
-        if (fileSize(file) == RiffPaletteSize)
-            return palettePreview(readRiffPalette(bytes), workspace);
-        return {Preview::Kind::Palette, "Not a PAL palette", {}};
-    }
-    if (extension == ".CHR") {
-        if (fileSize(file) < places::ChrMinimumSize)
-            return {Preview::Kind::Graphics, "Not a valid GFX Mod", {}};
-        GameFile chr(file, GameFile::Access::ReadOnly);
-        const auto data = chr.read(places::ChrMinimumSize);
-        return {Preview::Kind::Graphics, "GFX Mod viewed. Move your mouse across the picture to see detail",
-                buildGraphicsPicture(data, ResourceFile(workspace.resourceFile))};
-    }
-    if (extension == ".LWP")
-        return {Preview::Kind::None, "Press Activate to activate the weapon", {}};
-    if (extension == ".LLF")
-        return {Preview::Kind::None, "Press Activate to activate the translation", {}};
-    if (extension == ".LFT")
-        return {Preview::Kind::None, "Can not show fonts yet", {}};
+Preview previewBitmap(const fs::path& file, const Workspace&, bool)
+{
+    const auto size = fileSize(file);
+    if (!isLevelBitmapSize(size) && size != LevelBitmap24Size)
+        return {Preview::Kind::LevelBitmap, "This is a not a level BMP", {}};
+    auto bitmap = readWholeFile(file);
+    if (!hasLevelBitmapHeader(bitmap))
+        return {Preview::Kind::LevelBitmap, "This is not a valid level BMP", {}};
+    return {Preview::Kind::LevelBitmap, "This is a level BMP", std::move(bitmap)};
+}
+
+Preview previewRawPalette(const fs::path& file, const Workspace& workspace, bool)
+{
+    if (fileSize(file) != RawPaletteSize)
+        return {Preview::Kind::Palette, "This is not a valid palette", {}};
+    return palettePreview(readRawPalette(readWholeFile(file)), workspace);
+}
+
+Preview previewPalPalette(const fs::path& file, const Workspace& workspace, bool)
+{
+    const auto bytes = readFileStart(file, TextPaletteMaxRead);
+    if (auto text = readTextPalette(bytes))
+        return palettePreview(*text, workspace);
+    if (fileSize(file) == RiffPaletteSize)
+        return palettePreview(readRiffPalette(bytes), workspace);
+    return {Preview::Kind::Palette, "Not a PAL palette", {}};
+}
+
+Preview previewGraphicsMod(const fs::path& file, const Workspace& workspace, bool)
+{
+    if (fileSize(file) < places::ChrMinimumSize)
+        return {Preview::Kind::Graphics, "Not a valid GFX Mod", {}};
+    GameFile chr(file, GameFile::Access::ReadOnly);
+    const auto data = chr.read(places::ChrMinimumSize);
+    return {Preview::Kind::Graphics, "GFX Mod viewed. Move your mouse across the picture to see detail",
+            buildGraphicsPicture(data, ResourceFile(workspace.resourceFile))};
+}
+
+Preview previewWeaponPlugin(const fs::path&, const Workspace&, bool)
+{
+    return {Preview::Kind::None, "Press Activate to activate the weapon", {}};
+}
+
+Preview previewTranslation(const fs::path&, const Workspace&, bool)
+{
+    return {Preview::Kind::None, "Press Activate to activate the translation", {}};
+}
+
+Preview previewFont(const fs::path&, const Workspace&, bool)
+{
+    return {Preview::Kind::None, "Can not show fonts yet", {}};
+}
+
+Preview previewNothing(const fs::path&, const Workspace&, bool)
+{
     return {Preview::Kind::None, "Can not view this", {}};
 }
 

@@ -28,7 +28,7 @@ constexpr const char* GameFileNames[] = {"torlo.exe", "torlo.dat", "TORLO.CHR", 
 
 bool isLevel(const fs::path& path)
 {
-    return sameNameIgnoringCase(path.extension().string(), ".lev");
+    return sameNameIgnoringCase(path.extension().string(), std::string(KeptAnywhereExtension));
 }
 
 bool sameFolder(const fs::path& a, const fs::path& b)
@@ -155,6 +155,11 @@ void beforeFileChange(const fs::path& path)
     if (installed)
         installed->keep(path);
     GameLock::noteChange();   // other Quorvex processes learn of it when they next take the game
+}
+
+GameParts installedGamePartsIn(const fs::path& path)
+{
+    return installed ? gamePartsIn(path, installed->workspace_.gameFolder) : GameParts{};
 }
 
 BackupKeeper::BackupKeeper(const Workspace& workspace, Now now)
@@ -339,7 +344,8 @@ Outcome BackupKeeper::restoreBackup(const Backup& backup, const Asker& ask)
     const auto target = fileFor(backup);
     keepCopy(target, true);
     copyFileAtomically(backup.copy, target);
-    return Outcome::done("Backup restored", "Backup of " + fs::absolute(target).string() + " from " + backup.date + " restored");
+    return Outcome::done("Backup restored", "Backup of " + fs::absolute(target).string() + " from " + backup.date + " restored")
+        .changing(gamePartsIn(target, workspace_.gameFolder));
 }
 
 InstalledBackupKeeper::InstalledBackupKeeper(const Workspace& workspace, Now now)

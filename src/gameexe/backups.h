@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvex {
@@ -24,6 +25,14 @@ namespace quorvex {
 // the copy can not be written, so that the change does not happen. Without a keeper (tools,
 // most tests) nothing is kept.
 void beforeFileChange(const std::filesystem::path& path);
+
+// The parts of the installed keeper's game that the file holds (none without a keeper): what
+// deleting, renaming, copying or unpacking over it changes.
+GameParts installedGamePartsIn(const std::filesystem::path& path);
+
+// Files of this format are kept wherever they lie ("Save to PL2" rewrites any level); the table
+// of formats checks that it is the level format.
+inline constexpr std::string_view KeptAnywhereExtension = ".lev";
 
 // The data folder's folder for the backups of the workspace's game: backups/<game> (one per game
 // folder).
@@ -71,6 +80,7 @@ public:
     std::filesystem::path folder() const;
 
 private:
+    friend GameParts installedGamePartsIn(const std::filesystem::path& path);
     bool inGameFolder(const std::filesystem::path& path) const;
     bool restorable(const std::string& file) const;
     std::string fileKey(const std::filesystem::path& path) const;

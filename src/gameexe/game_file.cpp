@@ -58,8 +58,13 @@ void stopAtWriteWhenAsked()
         return given ? std::atol(given) : 0L;
     }();
     static long written = 0;
-    if (stopAt > 0 && ++written >= stopAt)
+    if (stopAt > 0 && ++written >= stopAt) {
+#ifdef SIGKILL
         std::raise(SIGKILL);
+#else
+        std::_Exit(137);   // Windows has no SIGKILL; _Exit runs no destructor either
+#endif
+    }
 }
 
 } // namespace

@@ -30,6 +30,15 @@ fs::path findGameFile(const fs::path& folder, const std::string& name)
     return exact;
 }
 
+fs::path absolutePath(const fs::path& path)
+{
+    if (path.empty())
+        return path;
+    std::error_code error;
+    const auto absolute = fs::absolute(path, error);
+    return error ? path : absolute.lexically_normal();
+}
+
 fs::path Workspace::existingTorloExe() const
 {
     auto exe = torloExe();

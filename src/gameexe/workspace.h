@@ -10,6 +10,10 @@ namespace quorvex {
 // ignores case). Falls back to folder / name when none exists, so opening reports "File not found".
 std::filesystem::path findGameFile(const std::filesystem::path& folder, const std::string& name);
 
+// path made absolute against the folder the program started in (which it never changes, so a
+// relative path means the same all run long), normalised; an empty path stays empty (no folder).
+std::filesystem::path absolutePath(const std::filesystem::path& path);
+
 // True when a file's name equals name without regard to ASCII case.
 bool sameNameIgnoringCase(const std::string& a, const std::string& b);
 

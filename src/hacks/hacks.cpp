@@ -267,7 +267,7 @@ Outcome saveHacks(const Workspace& workspace, const HackValues& values, bool str
         exe.seek(write.offset);
         exe.writeByte(write.value);
     }
-    auto outcome = Outcome::done("Hacks saved", "Hacks saved. Detailed information not yet available");
+    auto outcome = Outcome::done("Hacks saved", "Hacks saved. Detailed information not yet available").changing(GamePart::Hacks);
     outcome.logWithoutTime = true;
     return outcome;
 }

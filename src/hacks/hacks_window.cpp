@@ -76,10 +76,11 @@ TObjForm::TObjForm(PageHost& host, QWidget* parent, Build when)
     new QShortcut(QKeySequence::HelpContents, this, [this] { host_.showHelp("hacks"); });
     // What the window shows belongs to one game: another game is read afresh.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { host_.guarded([this] { readGame(); }); });
-    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {
-        if (parts & GameData::Hacks)
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
+        if (from != this && parts.has(GamePart::Hacks))
             host_.guarded([this] { readGame(); });
     });
+    host_.gameEvents().holdEdits(this, [this] { return settleEdits(); });
     if (when == Build::Now)
         build();
 }
@@ -223,6 +224,22 @@ void TObjForm::showValues(const HackValues& values)
     }
     riskHint_->setText(fromSystemText(riskHint(values.text[RiskItem])));
     showOwnership();
+    shown_ = this->values();
+}
+
+bool TObjForm::settleEdits()
+{
+    if (!fields_ || !shown_)
+        return true;
+    const auto now = values();
+    if (now.on == shown_->on && now.text == shown_->text)
+        return true;
+    switch (host_.prompts().askUnsaved("The special hacks have changes that are not saved. Save them?")) {
+    case Prompts::Unsaved::Save: return host_.guarded([this] { DoAllButtonClick(); });
+    case Prompts::Unsaved::Discard: return true;
+    case Prompts::Unsaved::Cancel: break;
+    }
+    return false;
 }
 
 // A field whose bytes belong to a switch that is on cannot be changed while it is on.
@@ -264,13 +281,18 @@ void TObjForm::DoAllButtonClick()
     if (!std::filesystem::exists(host_.workspace().torloExe()))
         hide();
     const auto outcome = saveHacks(host_.workspace(), values());
-    host_.report(outcome);
+    host_.report(outcome, this);
     hide();
+    // The game keeps a value in its own range (Digging 30 becomes 24): show what it holds.
+    readGame();
 }
 
+// What was not saved is dropped: the window shows the game again when it is next shown.
 void TObjForm::CancelButtonClick()
 {
     hide();
+    if (std::filesystem::exists(host_.workspace().torloExe()))
+        host_.guarded([this] { readGame(); });
 }
 
 } // namespace quorvex

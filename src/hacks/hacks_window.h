@@ -1,7 +1,7 @@
 #pragma once
 // TObjForm, "Special Hacks": the window of switches and numbers that patch the game's code,
-// built from the hack table. Filled from torlo.exe at start-up and whenever the game folder
-// changes; otherwise it keeps what the user set until "Do all !" writes it.
+// built from the hack table. Filled from torlo.exe at start-up, whenever the game folder
+// changes, after "Do all !" (what the game stored) and on "Cancel" (the edits are dropped).
 #include "hacks/hacks.h"
 
 #include <QWidget>
@@ -32,6 +32,9 @@ public:
 
     HackValues values() const;
     void showValues(const HackValues& values);
+    // Asks Save / Discard / Cancel when the fields differ from what was read; false when the
+    // user cancels or the save failed.
+    bool settleEdits();
 
 private:
     QGroupBox* buildGroup(HackGroup group);
@@ -47,6 +50,7 @@ private:
     std::vector<std::size_t> itemOf_;                 // field of the panel -> hack item
     QLabel* riskHint_ = nullptr;
     std::optional<HackValues> pending_;
+    std::optional<HackValues> shown_;   // what the fields showed when filled from the game
 };
 
 } // namespace quorvex

@@ -1,5 +1,5 @@
 #include "palette/palette_editor.h"
-#include "formats/extension.h"
+#include "gameexe/extension.h"
 #include "formats/level.h"
 #include "formats/palette.h"
 #include "gameexe/errors.h"
@@ -44,7 +44,7 @@ Outcome saveMaterials(const Workspace& workspace, const Materials& materials, co
     requireEditorPlaces(exe);
     exe.writeAt(places::Materials, materialsToBlock(materials));
     exe.writeAt(places::GamePalette, paletteTo6Bit(palette));
-    return Outcome::done("Materials and colors saved", "Materials and colors saved");
+    return Outcome::done("Materials and colors saved", "Materials and colors saved").changing(GamePart::Materials | GamePart::Palette);
 }
 
 Outcome exportGamePalette(const Workspace& workspace, const fs::path& chosen)
@@ -82,7 +82,7 @@ Outcome resetPalette(const Workspace& workspace)
     GameFile exe(workspace.torloExe());
     requireEditorPlaces(exe);
     exe.writeAt(places::GamePalette, paletteTo6Bit(original));
-    return Outcome::done("Original palette re-activated!", "Original palette reset");
+    return Outcome::done("Original palette re-activated!", "Original palette reset").changing(GamePart::Palette);
 }
 
 bool takesMaterials(std::uint64_t levelSize)

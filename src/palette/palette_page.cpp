@@ -183,9 +183,10 @@ PalettePage::PalettePage(PageHost& host, QWidget* tab) : QWidget(tab), host_(hos
     // The page holds game data: a new game folder or an activation that changed the palette or
     // the materials must replace it, or the next save would write stale data into the game.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this,
-            [this] { reload(GameData::Palette | GameData::Materials); });
+            [this] { reload(GamePart::Palette | GamePart::Materials); });
+    // Its own saves too: the grid then shows the values as the game keeps them (multiples of 4).
     connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this,
-            [this](unsigned parts) { reload(parts & (GameData::Palette | GameData::Materials)); });
+            [this](GameParts parts) { reload(parts & (GamePart::Palette | GamePart::Materials)); });
 }
 
 void PalettePage::guarded(void (PalettePage::*handler)())
@@ -225,14 +226,14 @@ void PalettePage::loadPalette()
     grid_->update();
 }
 
-void PalettePage::reload(unsigned parts)
+void PalettePage::reload(GameParts parts)
 {
-    if (parts == 0)
+    if (parts.empty())
         return;
     host_.guarded([&] {
-        if (parts & GameData::Materials)
+        if (parts.has(GamePart::Materials))
             readMaterials();
-        if (parts & GameData::Palette)
+        if (parts.has(GamePart::Palette))
             loadPalette();
         if (selected_ >= 0)
             PaletteGridSelectCell(selected_ % 16, selected_ / 16);
@@ -246,13 +247,18 @@ void PalettePage::PaletteGridSelectCell(int column, int row)
     grid_->setSelected(selected_);
     indexLabel_->setText(QString::number(selected_));
     selector_->setColor(rgbOf(colour));
-    red_->setText(QString("R: %1").arg(colour.red));
-    green_->setText(QString("G: %1").arg(colour.green));
-    blue_->setText(QString("B: %1").arg(colour.blue));
+    showChannels(colour);
     material_->setCurrentIndex(static_cast<int>(materialItemFor(materials_.kind[static_cast<std::size_t>(selected_)])));
     background_->setChecked(materials_.background[static_cast<std::size_t>(selected_)] == 1);
     shadow_->setChecked(materials_.shadow[static_cast<std::size_t>(selected_)] == 1);
     enableControls();
+}
+
+void PalettePage::showChannels(const Rgb& colour)
+{
+    red_->setText(QString("R: %1").arg(colour.red));
+    green_->setText(QString("G: %1").arg(colour.green));
+    blue_->setText(QString("B: %1").arg(colour.blue));
 }
 
 void PalettePage::ColorSelector1ChangeColor()
@@ -263,6 +269,7 @@ void PalettePage::ColorSelector1ChangeColor()
     palette_[static_cast<std::size_t>(selected_)] = {static_cast<std::uint8_t>(qRed(colour)),
                                                      static_cast<std::uint8_t>(qGreen(colour)),
                                                      static_cast<std::uint8_t>(qBlue(colour))};
+    showChannels(palette_[static_cast<std::size_t>(selected_)]);
     grid_->update();
 }
 
@@ -287,9 +294,6 @@ void PalettePage::BackGrBoxClick()
 void PalettePage::SaveMaterClick()
 {
     host_.report(saveMaterials(host_.workspace(), materials_, palette_));
-    // Everyone holding the palette, this page included, reloads it: the grid then shows the
-    // values as the game keeps them (multiples of 4).
-    host_.gameEvents().gameDataChanged(GameData::Palette);
 }
 
 void PalettePage::SavePalButClick()
@@ -308,7 +312,6 @@ void PalettePage::ResetPalButClick()
     if (outcome.kind == Outcome::Kind::Nothing)   // no game: nothing happens
         return;
     host_.report(outcome);
-    host_.gameEvents().gameDataChanged(GameData::Palette);
 }
 
 void PalettePage::PL2ButClick()

@@ -2,6 +2,7 @@
 // The "Material/Palette" page: the 16 by 16 grid of the working palette, the colour and the
 // material of the selected entry, and the four buttons that save, export, reset and embed them.
 // The page holds the working palette and the materials for the whole program.
+#include "gameexe/game_parts.h"
 #include "gameexe/resource_file.h"
 #include "palette/materials.h"
 
@@ -54,8 +55,6 @@ public:
 
     const Palette& workingPalette() const { return palette_; }
     const Materials& materials() const { return materials_; }
-    // The selected colour, -1 before any cell is selected.
-    int selectedIndex() const { return selected_; }
     PaletteGrid* grid() const { return grid_; }
     TColorSelector* colorSelector() const { return selector_; }
 
@@ -71,8 +70,9 @@ public:
     void PL2ButClick();
 
 private:
-    void reload(unsigned parts);
+    void reload(GameParts parts);
     void enableControls();
+    void showChannels(const Rgb& colour);   // the R, G and B labels
     void guarded(void (PalettePage::*handler)());
 
     PageHost& host_;

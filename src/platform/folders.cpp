@@ -1,4 +1,5 @@
 #include "platform/folders.h"
+#include "gameexe/places.h"
 #include "gameexe/resource_file.h"
 #include "platform/files.h"
 #include "platform/module_loader.h"
@@ -80,8 +81,11 @@ fs::path userDataFolder(const Environment& environment)
 fs::path dataFolder(const fs::path& program, const Environment& environment)
 {
     if (auto overridden = environment("QUORVEX_DATA_DIR"); !overridden.empty())
-        return overridden;
-    if (os::isWritable(program))
+        return absolutePath(overridden);
+    // A portable copy keeps quorvex.dat beside the program (as the build tree does); an
+    // installed one does not, and its program folder is no place for data, writable or not.
+    std::error_code error;
+    if (fs::exists(program / places::ResourceFileName, error) && os::isWritable(program))
         return program;
     return userDataFolder(environment);
 }
@@ -90,14 +94,14 @@ fs::path tempFolder(const Environment& environment)
 {
     for (const char* name : {"TEMP", "TMP"})
         if (auto folder = environment(name); !folder.empty())
-            return folder;
+            return absolutePath(folder);
 #ifdef _WIN32
     wchar_t buffer[MAX_PATH + 1];
     const auto length = ::GetTempPathW(MAX_PATH + 1, buffer);
     return fs::path(std::wstring(buffer, length));
 #else
     if (auto folder = environment("TMPDIR"); !folder.empty())
-        return folder;
+        return absolutePath(folder);
     return "/tmp";
 #endif
 }

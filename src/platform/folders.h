@@ -25,8 +25,9 @@ std::filesystem::path userConfigHome(const Environment& environment = environmen
 // %LOCALAPPDATA%\Morvane\Quorvex.
 std::filesystem::path userDataFolder(const Environment& environment = environmentPath);
 
-// The data folder: $QUORVEX_DATA_DIR when set, else the executable's folder when writable
-// (portable use), else the per-user data folder. Not created here: the writers into it do.
+// The data folder: $QUORVEX_DATA_DIR when set, else the executable's folder for a portable copy
+// (quorvex.dat beside the executable, and the folder writable), else the per-user data folder.
+// Always absolute. Not created here: the writers into it do.
 std::filesystem::path dataFolder(const std::filesystem::path& programFolder,
                                  const Environment& environment = environmentPath);
 

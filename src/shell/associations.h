@@ -2,6 +2,7 @@
 // File associations: the mod file kinds that Quorvex opens from the desktop, and the
 // freedesktop form of registering them (a shared-mime-info package, a desktop entry, icons
 // and the defaults in mimeapps.list), all per user.
+#include "formats/file_formats.h"
 #include "shell/outcome.h"
 
 #include <array>
@@ -18,39 +19,64 @@ namespace quorvex {
 struct AssociationKind {
     std::string_view caption;      // the box under " File extensions "
     std::string_view control;      // its objectName
-    std::string_view word;         // the CLI's name
-    std::array<std::string_view, 3> extensions;   // with their dots; unused slots empty
+    std::string_view word;         // the CLI's name, and the formats' association (formats/file_formats.h)
+    std::array<std::string_view, 3> extensions;   // of its formats, sorted, with their dots; unused slots empty
     std::string_view className;    // the Windows file class
     std::string_view description;
     std::string_view windowsIcon;  // beside the program, as "<name>,0"
-    std::string_view mimeType;
-    // The weight of the extension globs: below the desktop's own 50 for an extension that other
-    // programs' types claim (.snd is Sun audio, .lwp Lotus Word Pro), so that only files with
-    // this kind's mark become this type there.
-    int globWeight = 50;
-    // The kind's mark in shared-mime-info form (<match> elements, nested for "and"), written as
-    // magic of priority 90: above 80, so that the desktop's glob-first readers (File::MimeInfo)
-    // look at it before the globs too. Empty for kinds without one (raw palettes, levels,
-    // graphics mods), which are known by extension alone.
-    std::string_view magic = {};
+    std::string_view mimeType;     // of its formats
 };
 
+namespace association_rows {
+
+// A kind whose extensions and MIME type are its formats'.
+constexpr AssociationKind kind(std::string_view caption, std::string_view control, std::string_view word,
+                               std::string_view className, std::string_view description, std::string_view windowsIcon)
+{
+    AssociationKind made{caption, control, word, {}, className, description, windowsIcon, {}};
+    std::size_t count = 0;
+    for (const auto& format : FileFormats) {
+        if (format.association != word)
+            continue;
+        if (count == made.extensions.size() || (!made.mimeType.empty() && made.mimeType != format.mimeType))
+            throw "a kind holds at most three formats, all of one MIME type";
+        made.mimeType = format.mimeType;
+        auto at = count++;
+        for (; at > 0 && made.extensions[at - 1] > format.extension; --at)
+            made.extensions[at] = made.extensions[at - 1];
+        made.extensions[at] = format.extension;
+    }
+    if (count == 0)
+        throw "a kind without a format";
+    return made;
+}
+
+} // namespace association_rows
+
 inline constexpr std::array<AssociationKind, 6> AssociationKinds = {{
-    {"Levels", "LevBox", "levels", {".lev"}, "Quorvex.Level", "Torlo Level", "ic_lev.ico", "application/x-torlo-level"},
-    {"GFX Mods", "ChrBox", "gfx", {".chr"}, "Quorvex.GFXMod", "Torlo Graphics Mod", "ic_chr.ico", "application/x-torlo-gfxmod"},
-    // A bank's directory: 30 entries, the first sound right after them (2 + 30 * 16 = 482).
-    {"Sound Mods", "SndBox", "sounds", {".snd"}, "Quorvex.SoundMod", "Torlo Sound Mod", "ic_snd.ico", "application/x-torlo-soundmod",
-     40, R"(<match type="little16" value="30" offset="0"><match type="little32" value="482" offset="10"/></match>)"},
-    // A text palette's header (JASC) or a RIFF palette's; raw .ACT and .LPL have none.
-    {"Palettes", "PalBox", "palettes", {".act", ".lpl", ".pal"}, "Quorvex.Palette", "Palette", "ic_pal.ico", "application/x-torlo-palette",
-     50, R"(<match type="string" value="JASC-PAL" offset="0"/><match type="string" value="RIFF" offset="0"><match type="string" value="PAL " offset="8"/></match>)"},
-    // A plugin's first line, version 1 or 2.
-    {"Weapons", "LwpBox", "weapons", {".lwp"}, "Quorvex.Weapon", "Torlo Weapon", "ic_lwp.ico", "application/x-torlo-weapon",
-     40, R"(<match type="string" value="TORLOKIT:WEAPONPLUGIN" offset="0"/><match type="string" value="LWP\r\nVERSION:2" offset="0"/><match type="string" value="LWP\nVERSION:2" offset="0"/>)"},
-    // A translation's header.
-    {"Translations", "LlfBox", "translations", {".llf"}, "Quorvex.Translation", "Torlo Translation", "ic_llf.ico", "application/x-torlo-translation",
-     50, R"(<match type="string" value="Torlo Language File" offset="0"/>)"},
+    association_rows::kind("Levels", "LevBox", "levels", "Quorvex.Level", "Torlo Level", "ic_lev.ico"),
+    association_rows::kind("GFX Mods", "ChrBox", "gfx", "Quorvex.GFXMod", "Torlo Graphics Mod", "ic_chr.ico"),
+    association_rows::kind("Sound Mods", "SndBox", "sounds", "Quorvex.SoundMod", "Torlo Sound Mod", "ic_snd.ico"),
+    association_rows::kind("Palettes", "PalBox", "palettes", "Quorvex.Palette", "Palette", "ic_pal.ico"),
+    association_rows::kind("Weapons", "LwpBox", "weapons", "Quorvex.Weapon", "Torlo Weapon", "ic_lwp.ico"),
+    association_rows::kind("Translations", "LlfBox", "translations", "Quorvex.Translation", "Torlo Translation",
+                           "ic_llf.ico"),
 }};
+
+namespace association_rows {
+constexpr bool everyAssociatedFormatHasItsKind()
+{
+    for (const auto& format : FileFormats) {
+        bool found = format.association.empty();
+        for (const auto& kind : AssociationKinds)
+            found = found || kind.word == format.association;
+        if (!found)
+            return false;
+    }
+    return true;
+}
+} // namespace association_rows
+static_assert(association_rows::everyAssociatedFormatHasItsKind(), "a format's association names a kind");
 
 using AssociationSet = std::bitset<AssociationKinds.size()>;
 

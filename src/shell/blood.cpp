@@ -38,7 +38,7 @@ Outcome setBlood(const Workspace& workspace, std::int32_t typed)
         // Reported here rather than thrown: "Do all" goes on to the associations either way.
         return Outcome::refused("\"Torlo.Dat\": " + std::string(error.what()) + NotSet);
     }
-    return Outcome::done(std::to_string(amount));
+    return Outcome::done(std::to_string(amount)).changing(GamePart::Blood);
 }
 
 } // namespace quorvex

@@ -1,5 +1,7 @@
 #pragma once
 // What a core operation did, for the caller to show: the status text first, then the log line.
+#include "gameexe/game_parts.h"
+
 #include <filesystem>
 #include <string>
 
@@ -11,11 +13,13 @@ struct Outcome {
     std::string status;       // empty: the status bar keeps its text
     std::string logMessage;   // empty: no log entry
     bool logWithoutTime = false;   // the entry is "- " + message, with no time
+    GameParts changed;             // the parts of the game it changed, whatever its kind
 
-    static Outcome done(std::string status, std::string log = {}) { return {Kind::Done, std::move(status), std::move(log)}; }
-    static Outcome refused(std::string status) { return {Kind::Refused, std::move(status), {}}; }
-    static Outcome nothing(std::string why = {}) { return {Kind::Nothing, std::move(why), {}}; }
+    static Outcome done(std::string status, std::string log = {}) { return {Kind::Done, std::move(status), std::move(log), false, {}}; }
+    static Outcome refused(std::string status) { return {Kind::Refused, std::move(status), {}, false, {}}; }
+    static Outcome nothing(std::string why = {}) { return {Kind::Nothing, std::move(why), {}, false, {}}; }
     bool succeeded() const { return kind == Kind::Done; }
+    Outcome changing(GameParts parts) && { changed |= parts; return std::move(*this); }
 };
 
 // A file name as status texts show it: in double quotation marks.

@@ -21,6 +21,9 @@ public:
     virtual void error(const std::string& text) = 0;
     virtual bool askYesNo(const std::string& text) = 0;
     virtual Answer askYesNoCancel(const std::string& text) = 0;
+    // Before edits that are not saved would be dropped: "Save", "Discard" or "Cancel".
+    enum class Unsaved { Save, Discard, Cancel };
+    virtual Unsaved askUnsaved(const std::string& text) = 0;
     // filter in the "Caption|*.ext|Caption|*.*" form; empty result when cancelled. title says
     // what the dialog asks for.
     virtual std::optional<std::filesystem::path> openFile(const std::string& filter,

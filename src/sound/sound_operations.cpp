@@ -1,5 +1,5 @@
 #include "sound/sound_operations.h"
-#include "formats/extension.h"
+#include "gameexe/extension.h"
 #include "gameexe/errors.h"
 #include "gameexe/number_text.h"
 #include "gameexe/game_file.h"
@@ -54,15 +54,14 @@ std::optional<int> soundNumber(std::string_view text)
 
 Outcome exportSound(const SoundBank& bank, int index, const fs::path& target)
 {
-    const auto wav = soundToWav(bank.samples(index));
     if (isTaken(target))
         return Outcome::refused(inQuotes(target) + " already exists and was kept");
     // A new export replaces nothing, so like a copy it needs no flush to the disk.
-    writeFileAtomically(target, wav, Durability::Cached);
+    writeFileAtomically(target, soundToWav(bank.samples(index)), Durability::Cached);
     return Outcome::done("Saved as " + inQuotes(target));
 }
 
-Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std::function<void(int)>& progress)
+Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std::function<void(int, int)>& progress)
 {
     std::error_code error;
     if (!fs::is_directory(folder, error))
@@ -70,8 +69,6 @@ Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std
     int written = 0;
     std::vector<std::string> kept, damaged;
     for (int i = 0; i < SoundCount; ++i) {
-        if (progress)
-            progress(i);
         const auto target = soundExportPath(folder, i);
         if (!bank.entry(i).intact && !bank.changed(i))
             damaged.push_back(target.filename().string());
@@ -81,6 +78,8 @@ Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std
             writeFileAtomically(target, soundToWav(bank.samples(i)), Durability::Cached);   // new, as in exportSound
             ++written;
         }
+        if (progress)
+            progress(i, written);
     }
     std::string status = std::to_string(written) + " sounds saved as WAV in " + inQuotes(folder);
     if (!kept.empty())
@@ -115,17 +114,23 @@ Outcome saveSoundBank(SoundBank& bank, const fs::path& file)
     auto rebuilt = bank.rebuild();
     writeFileAtomically(file, rebuilt);
     bank = SoundBank::fromBytes(std::move(rebuilt));
-    return Outcome::done("Sounds saved", "Sound bank " + file.string() + " saved");
+    return Outcome::done("Sounds saved", "Sound bank " + file.string() + " saved").changing(GamePart::Sounds);
+}
+
+std::optional<Outcome> refuseReplacing(const fs::path& target, const Asker& ask)
+{
+    if (isTaken(target) && !(ask && ask(inQuotes(target) + " already exists. Replace it?")))
+        return Outcome::nothing(inQuotes(target) + " already exists and was kept");
+    return std::nullopt;
 }
 
 Outcome saveSoundMod(const SoundBank& bank, const fs::path& target, const Asker& ask)
 {
+    if (auto refusal = refuseReplacing(target, ask))
+        return *refusal;
     if (auto refusal = refuseDamaged(bank))
         return *refusal;
-    const auto rebuilt = bank.rebuild();
-    if (isTaken(target) && !(ask && ask(inQuotes(target) + " already exists. Replace it?")))
-        return Outcome::nothing(inQuotes(target) + " already exists and was kept");
-    writeFileAtomically(target, rebuilt);
+    writeFileAtomically(target, bank.rebuild());
     return Outcome::done("Soundmod saved as " + inQuotes(target));
 }
 

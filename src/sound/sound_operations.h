@@ -25,10 +25,11 @@ std::optional<int> soundNumber(std::string_view text);
 // reaches past the end of the bank throws "Read beyond end of file".
 Outcome exportSound(const SoundBank& bank, int index, const std::filesystem::path& target);
 
-// Writes every entry as SndN.wav in folder, in bank order; progress(N) before each. Existing
-// files are kept, entries past the end of the bank skipped; both are reported (and refused).
+// Writes every entry as SndN.wav in folder, in bank order; progress(N, saved) after each, with
+// the number of files written so far. Existing files are kept, entries past the end of the
+// bank skipped; both are reported (and refused).
 Outcome exportAllSounds(const SoundBank& bank, const std::filesystem::path& folder,
-                        const std::function<void(int)>& progress = {});
+                        const std::function<void(int index, int saved)>& progress = {});
 
 // Replaces entry index with the sound file's samples, in memory; a file that cannot be read
 // changes nothing and says why.
@@ -36,6 +37,10 @@ Outcome importSound(SoundBank& bank, int index, const std::filesystem::path& fil
 
 // Writes the bank with its imports over file in one step; the imports then count as saved.
 Outcome saveSoundBank(SoundBank& bank, const std::filesystem::path& file);
+
+// The answer for a new file at target: nothing when it is free or ask agrees to replace it, else
+// the refusal ("... already exists and was kept"). Asked before any work is done for the file.
+std::optional<Outcome> refuseReplacing(const std::filesystem::path& target, const Asker& ask);
 
 // Writes the bank with its imports as a new sound mod; an existing target is replaced only
 // when ask agrees. The bank in use is not touched.

@@ -1,6 +1,6 @@
 #include "sound/sound_page.h"
 #include "app/page_host.h"
-#include "formats/extension.h"
+#include "gameexe/extension.h"
 #include "gameexe/errors.h"
 #include "platform/module_loader.h"
 #include "platform/qt_platform.h"
@@ -86,6 +86,7 @@ SoundPage::SoundPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host)
     progress_->setRange(0, SoundCount);
     progress_->setValue(0);
     progress_->setFormat("%v of %m sounds saved");
+    progress_->hide();   // shown while "Save all as WAV" runs
     right->addWidget(progress_);
     right->addStretch();
     columns->addLayout(right);
@@ -100,8 +101,8 @@ SoundPage::SoundPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host)
         if (!selectedMod_)
             switchBank(host_.workspace().torloSnd(), false);
     });
-    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {
-        if (parts & GameData::Sounds)
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
+        if (from != this && parts.has(GamePart::Sounds))
             switchBank(bankPath_, true);
     });
 }
@@ -145,7 +146,7 @@ void SoundPage::switchBank(const fs::path& file, bool fileReplaced)
     if (bank_ && bank_->anyChanged()) {
         const auto question = "The imported sounds of " + inQuotes(bankPath_) + " are not saved. Save them now?";
         if (!fileReplaced && host_.prompts().askYesNo(question))
-            host_.guarded([this] { host_.report(saveSoundBank(*bank_, bankPath_)); });
+            host_.guarded([this] { host_.report(saveSoundBank(*bank_, bankPath_), this); });
         else
             host_.StatusShow("The imported sounds were dropped");
     }
@@ -308,16 +309,22 @@ void SoundPage::SaveAllButClick()
 {
     auto& sounds = bank();
     progress_->setValue(0);
-    const auto outcome = exportAllSounds(sounds, host_.workspace().dataFolder, [this](int index) {
+    progress_->show();
+    // The bar counts the files written; the status text says what was kept. It goes when done,
+    // also when the export stops on an error.
+    struct HideWhenDone {
+        QProgressBar* bar;
+        ~HideWhenDone() { bar->hide(); }
+    } hide{progress_};
+    const auto outcome = exportAllSounds(sounds, host_.workspace().dataFolder, [this](int index, int saved) {
         {
             const QSignalBlocker quiet(list_);
             list_->setCurrentRow(index);
         }
         showQuietly();
-        progress_->setValue(index);
+        progress_->setValue(saved);
         progress_->repaint();
     });
-    progress_->setValue(SoundCount);
     host_.report(outcome);
 }
 
@@ -341,7 +348,7 @@ void SoundPage::ImportWavButClick()
 void SoundPage::SaveSoundButClick()
 {
     stopPlaying();
-    host_.report(saveSoundBank(bank(), bankPath_));
+    host_.report(saveSoundBank(bank(), bankPath_), this);
     updateMarks();
 }
 

@@ -101,7 +101,7 @@ static_assert(gameTextOfLine(170)->typedLimit == 6);
 // What "Save" and a single write report: nothing shown, a log entry without time.
 Outcome textsSaved()
 {
-    auto outcome = Outcome::done({}, "New texts saved. Detailed information not yet available");
+    auto outcome = Outcome::done({}, "New texts saved. Detailed information not yet available").changing(GamePart::Texts);
     outcome.logWithoutTime = true;
     return outcome;
 }
@@ -134,11 +134,24 @@ void WriteGameText(GameFile& exe, std::uint32_t offset, std::string_view text)
     exe.write(text);
 }
 
+std::string filledField(std::string_view text, std::string_view stored)
+{
+    std::string filled(text);
+    const auto tilde = stored.find('~');
+    const auto room = tilde != std::string_view::npos && text.size() <= tilde ? tilde : stored.size();
+    if (filled.size() < room)
+        filled.resize(room, ' ');
+    return filled;
+}
+
 void writeGameTextEntry(GameFile& exe, const GameText& entry, std::string_view text)
 {
-    WriteGameText(exe, entry.offset, text);
-    if (entry.secondOffset)
-        WriteGameText(exe, entry.secondOffset, text);
+    for (const auto offset : {entry.offset, entry.secondOffset}) {
+        if (offset == 0)
+            continue;
+        const auto stored = exe.readAt(offset, entry.width);
+        WriteGameText(exe, offset, filledField(text, std::string_view(reinterpret_cast<const char*>(stored.data()), stored.size())));
+    }
 }
 
 GameTextValues designTexts()

@@ -13,10 +13,17 @@ namespace quorvex {
 
 // The text of one field: its width in bytes, cut before the first "~" when one of them is a "~".
 std::string ReadGameText(GameFile& exe, std::uint32_t offset, std::uint8_t width);
-// Stores text's bytes from offset on; the bytes after a short text keep what they hold.
+// Stores text's bytes from offset on; the bytes after a short text keep what they hold (the
+// primitive: the operations write whole fields through writeGameTextEntry).
 void WriteGameText(GameFile& exe, std::uint32_t offset, std::string_view text);
 
-// Writes one entry's text at its place, "Print Screen" at both.
+// What a field holds once text is stored over stored (its bytes): text padded with spaces to
+// the field's width, so that nothing of a longer old text shows behind it. A stored text that
+// ends at a "~" (the end of a text for every reader) keeps the "~" and what follows when text
+// fits before it: it is padded up to the "~" only.
+std::string filledField(std::string_view text, std::string_view stored);
+
+// Writes one entry's text at its place, "Print Screen" at both, as filledField fills it.
 void writeGameTextEntry(GameFile& exe, const GameText& entry, std::string_view text);
 
 // One text per entry of GameTexts, in table order.

@@ -2,6 +2,7 @@
 #include "app/page_host.h"
 #include "app/scheme_colours.h"
 #include "browser/file_operations.h"
+#include "controls/field_panel.h"
 #include "controls/game_text_edit.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
@@ -76,6 +77,12 @@ TTextForm::TTextForm(PageHost& host, QWidget* parent)
         if (isVisible())
             host_.guarded([this] { ReadStrings(); });
     });
+    // A translation activated or a backup restored while the window is open: the fields show
+    // the game's texts again, so that Save never writes the old ones back.
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
+        if (from != this && parts.has(GamePart::Texts) && isVisible())
+            host_.guarded([this] { ReadStrings(); });
+    });
 }
 
 void TTextForm::setVisible(bool visible)
@@ -122,19 +129,23 @@ GameTextEdit* TTextForm::buildField(std::size_t entry)
     auto* edit = new GameTextEdit(text.typedLimit);
     edit->setObjectName(text.line ? QString("Text%1").arg(text.line) : QString("ReadOnlyText%1").arg(entry - indexOfLine(173)));
     edit->putText(fromGameText(text.designText.substr(0, text.width)));
+    // Saving fills a shorter text up with spaces to the field's width.
+    QString tip = QString("%1 characters wide").arg(text.width);
+    if (text.typedLimit < text.width)
+        tip += QString(", %1 of them typed").arg(text.typedLimit);
+    edit->setToolTip(tip + (text.use.saved ? "; a shorter text is filled up with spaces" : ""));
     fields_[entry] = edit;
     return edit;
 }
 
 void TTextForm::fitToTexts()
 {
-    // Room in every field for its design-time text, so that it shows all of its characters;
-    // the window keeps the size that this gives.
-    const auto metrics = fontMetrics();
+    // Room in every field for its design-time text (at least three letters), as the field's
+    // style draws it, so that it shows all of its characters; the window keeps the size that
+    // this gives. A whole field of ordinary letters everywhere would not fit a 1024 pixel screen.
     for (std::size_t i = 0; i < GameTextCount; ++i) {
         const auto designed = fromGameText(GameTexts[i].designText.substr(0, GameTexts[i].width));
-        const auto room = std::max(metrics.horizontalAdvance(designed), metrics.averageCharWidth() * 3);
-        fields_[i]->setMinimumWidth(room + 12);
+        fields_[i]->setMinimumWidth(std::max(lineEditWidthFor(*fields_[i], designed), lineEditWidthFor(*fields_[i], "nnn")));
     }
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -349,7 +360,7 @@ void TTextForm::SaveButtonClick()
     if (!outcome.succeeded())
         host_.prompts().error(outcome.status);   // the main window's status bar is out of sight
     else
-        host_.report(outcome);
+        host_.report(outcome, this);
 }
 
 void TTextForm::SaveToFileButtonClick()

@@ -1,7 +1,8 @@
 #include "texts/translation.h"
-#include "formats/key_value.h"
+#include "gameexe/key_value.h"
 #include "gameexe/cp437.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -80,7 +81,9 @@ Outcome importTranslation(const fs::path& file, const Workspace& workspace, cons
         return Outcome::nothing();
 
     int cut = 0;
-    for (int number = FirstTextLine; number <= LastAppliedLine; ++number) {
+    // A file that ends early leaves the fields of the lines it lacks as they are.
+    const int lastLine = std::min(LastAppliedLine, static_cast<int>(lines.size()));
+    for (int number = FirstTextLine; number <= lastLine; ++number) {
         const auto& entry = *gameTextOfLine(number);
         auto text = lineAt(number);
         if (text.size() > entry.width) {
@@ -93,7 +96,7 @@ Outcome importTranslation(const fs::path& file, const Workspace& workspace, cons
     if (cut > 0)
         status += cut == 1 ? " (1 line was longer than its field and was cut to the field's width)"
                            : " (" + std::to_string(cut) + " lines were longer than their fields and were cut to their widths)";
-    return Outcome::done(status, "Translation " + fs::absolute(file).string() + " activated");
+    return Outcome::done(status, "Translation " + fs::absolute(file).string() + " activated").changing(GamePart::Texts);
 }
 
 } // namespace quorvex

@@ -60,7 +60,8 @@ Outcome saveEntry(const Workspace& workspace, const FieldArrays& table, int entr
         exe.writeAt(placeOf(table, field, entry), bytes);
     }
     return Outcome::done(std::string(table.savedStatus),
-                         std::string(table.logKind) + "\"" + std::string(table.names[entry]) + "\" saved");
+                         std::string(table.logKind) + "\"" + std::string(table.names[entry]) + "\" saved")
+        .changing(table.part);
 }
 
 } // namespace quorvex

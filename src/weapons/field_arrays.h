@@ -19,6 +19,7 @@ struct FieldArrays {
     std::span<const std::string_view> names;    // of the entries, as the page's list shows them
     std::string_view savedStatus;               // status text of Save; empty for none
     std::string_view logKind;                   // log line: kind, the name in quotes, " saved"
+    GamePart part;                              // what a save changes
 };
 
 // What the page's controls show, one value per field in the table's row order.

@@ -26,6 +26,13 @@ constexpr bool isNumberBox(FieldKind kind)
     return kind == FieldKind::Number || kind == FieldKind::Index || kind == FieldKind::Colour || kind == FieldKind::Frame;
 }
 
+// The widest text a number box shows for an entry of the width: bytes unsigned, 16-bit
+// entries signed, 32-bit entries unsigned.
+constexpr std::string_view widestShown(FieldWidth width)
+{
+    return width == FieldWidth::Byte ? "255" : width == FieldWidth::Word ? "-32768" : "4294967295";
+}
+
 // What a control holds: the text of a number box, the tick of a tick box, the row of a list
 // (-1 when the list shows nothing).
 struct FieldValue {

@@ -68,7 +68,7 @@ inline constexpr std::array<WeaponField, 28> Rows = {{
 inline constexpr const auto& ObjectFields = object_field_rows::Rows;
 
 inline constexpr FieldArrays ObjectArrays{places::ObjectTable, places::ObjectTableSize, places::ObjectCount,
-                                         ObjectFields, ObjectNames, "Object saved", "Object "};
+                                         ObjectFields, ObjectNames, "Object saved", "Object ", GamePart::Objects};
 
 static_assert(places::ObjectTable + places::ObjectTableSize == places::WeaponNames,
               "the object table runs up to the weapon names");

@@ -1,6 +1,7 @@
 #include "weapons/plugin.h"
-#include "formats/extension.h"
-#include "formats/key_value.h"
+#include "gameexe/extension.h"
+#include "gameexe/key_value.h"
+#include "gameexe/cp437.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/number_text.h"
@@ -113,7 +114,7 @@ public:
             std::size_t at = next_;
             while (at < lines_.size()) {
                 const auto [key, value] = splitKeyValue(lines_[at]);
-                if (key == PromptKey && !ask_(value)) {
+                if (key == PromptKey && !ask_(cp437ToUtf8(value))) {
                     say(Outcome::nothing("The plugin was not installed further: the question was answered No"));
                     return std::move(result_);
                 }
@@ -172,10 +173,10 @@ private:
             return selectedRow(kind);
         const auto number = tryStrToInt(value);
         if (!number)
-            throw Stop(at, ConvertError(std::string(value)).what());
+            throw Stop(at, ConvertError(cp437ToUtf8(value)).what());
         const int row = (*number & 0xFF) - kindOf(kind).firstNumber;
         if (row < 0 || row >= rowCount(kind))
-            throw Stop(at, "\"" + lines_[at] + "\" names no " + std::string(kindOf(kind).what) + " (they run from "
+            throw Stop(at, "\"" + cp437ToUtf8(lines_[at]) + "\" names no " + std::string(kindOf(kind).what) + " (they run from "
                                + std::to_string(kindOf(kind).firstNumber) + " to "
                                + std::to_string(rowCount(kind) - 1 + kindOf(kind).firstNumber) + ")");
         return row;
@@ -212,8 +213,8 @@ private:
                 page[k] = valueFromRecord(fields[k].kind, fields[k].list, value);
                 if (numbersChecked && isNumberBox(fields[k].kind))
                     strToInt(page[k].text);
-            } catch (const ConvertError& error) {
-                throw Stop(at, error.what());
+            } catch (const ConvertError& error) {   // quotes the value, game text
+                throw Stop(at, cp437ToUtf8(error.what()));
             }
         }
     }

@@ -2,7 +2,7 @@
 // Weapon plugins (.LWP): the records that "Save as plugin" and "Save in plugin" write from the
 // weapon, object and special-object pages, and the reader that installs a plugin through the
 // pages' own saves.
-#include "formats/conversion.h"
+#include "gameexe/target_asker.h"
 #include "gameexe/workspace.h"
 #include "shell/outcome.h"
 #include "shell/services.h"

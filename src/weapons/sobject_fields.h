@@ -49,7 +49,7 @@ inline constexpr const auto& SObjectFields = sobject_field_rows::Rows;
 // Save shows no status text; only the log records it.
 inline constexpr FieldArrays SObjectArrays{places::SpecialObjectTable, places::SpecialObjectTableSize,
                                           places::SpecialObjectCount, SObjectFields, SObjectNames, "",
-                                          "Special Object "};
+                                          "Special Object ", GamePart::SpecialObjects};
 
 static_assert(places::SpecialObjectTable + places::SpecialObjectTableSize == places::Materials,
               "the special-object table runs up to the materials");

@@ -25,11 +25,6 @@ QString fromView(std::string_view text)
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-unsigned dataFlag(RecordKind kind)
-{
-    return kind == RecordKind::Object ? GameData::Objects : GameData::SpecialObjects;
-}
-
 } // namespace
 
 const TablePage::Layout TablePage::Objects{ObjectArrays, RecordKind::Object, "ObjectPage", "ObjectList", "OSaveCurBut",
@@ -40,7 +35,8 @@ const TablePage::Layout TablePage::SObjects{SObjectArrays, RecordKind::SObject, 
 TablePage::TablePage(PageHost& host, QWidget* tab, const Layout& layout) : QWidget(tab), host_(host), layout_(layout)
 {
     setObjectName(layout.pageName);
-    auto [left, columns] = buildPageColumns(this, tab);
+    auto [leftColumn, columns] = buildPageColumns(this, tab);
+    auto* left = leftColumn;   // a variable, not a binding: clang 14 cannot capture a structured binding
     list_ = new QListWidget;
     list_->setObjectName(layout.listName);
     int widest = 0;
@@ -50,7 +46,14 @@ TablePage::TablePage(PageHost& host, QWidget* tab, const Layout& layout) : QWidg
     }
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setFixedWidth(widest + list_->verticalScrollBar()->sizeHint().width() + 2 * list_->frameWidth() + 12);
-    connect(list_, &QListWidget::currentRowChanged, this, [this] { guarded(&TablePage::listClick); });
+    connect(list_, &QListWidget::currentRowChanged, this, [this] {
+        // Another row drops the edits of the one shown: settled first, or the row stays.
+        if (shown_ >= 0 && shown_ != list_->currentRow() && !settleEdits()) {
+            selectRow(shown_);
+            return;
+        }
+        guarded(&TablePage::listClick);
+    });
     left->addWidget(list_, 1);
     auto button = [&](const char* name, const char* caption, void (TablePage::*handler)()) {
         auto* b = new QPushButton(caption);
@@ -80,8 +83,9 @@ TablePage::TablePage(PageHost& host, QWidget* tab, const Layout& layout) : QWidg
     // Nothing is held in memory but the controls: they must never show one game's entry to be
     // saved into another.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { guarded(&TablePage::showEntry); });
-    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {
-        if (parts & dataFlag(layout_.kind))
+    host_.gameEvents().holdEdits(this, [this] { return settleEdits(); });
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
+        if (from != this && parts.has(layout_.table.part))
             guarded(&TablePage::showEntry);
     });
 }
@@ -163,6 +167,32 @@ void TablePage::showEntry()
     for (std::size_t k = 0; k < values.size(); ++k)
         fields_->setValue(k, values[k]);
     shown_ = row;
+    shownValues_ = this->values();
+}
+
+bool TablePage::hasUnsavedEdits() const
+{
+    return shown_ >= 0 && values() != shownValues_;
+}
+
+bool TablePage::settleEdits()
+{
+    if (!hasUnsavedEdits())
+        return true;
+    const auto kind = layout_.kind == RecordKind::Object ? "object" : "special object";
+    const auto name = std::string(layout_.table.names[static_cast<std::size_t>(shown_)]);
+    switch (host_.prompts().askUnsaved("The " + std::string(kind) + " \"" + name + "\" has changes that are not saved. Save them?")) {
+    case Prompts::Unsaved::Save:
+        return host_.guarded([this] {
+            host_.report(saveEntry(host_.workspace(), layout_.table, shown_, values()));
+            shownValues_ = values();
+        });
+    case Prompts::Unsaved::Discard:
+        shownValues_ = values();   // asked once: the same edits are not asked about again
+        return true;
+    case Prompts::Unsaved::Cancel: break;
+    }
+    return false;
 }
 
 void TablePage::listClick()
@@ -181,8 +211,10 @@ bool TablePage::showsSelectedRow() const
 
 void TablePage::saveClick()
 {
-    if (showsSelectedRow())
-        host_.report(saveEntry(host_.workspace(), layout_.table, shown_, values()));
+    if (!showsSelectedRow())
+        return;
+    host_.report(saveEntry(host_.workspace(), layout_.table, shown_, values()), this);
+    shownValues_ = values();
 }
 
 PluginRecord TablePage::record() const

@@ -59,6 +59,11 @@ public:
     void selectRow(int row);
     int selectedRow() const;
     EntryValues values() const;
+    // The controls differ from the entry they were filled from.
+    bool hasUnsavedEdits() const;
+    // Asks Save / Discard / Cancel when there are unsaved edits; false when the user cancels
+    // or the save failed, and the edits stay.
+    bool settleEdits();
 
 private:
     QWidget* buildRows(int page);
@@ -74,6 +79,7 @@ private:
     QPushButton* pluginAs_ = nullptr;
     QPushButton* pluginIn_ = nullptr;
     int shown_ = -1;   // the row whose entry the controls were filled from
+    EntryValues shownValues_;   // what the controls showed then
 };
 
 // The frame of every page of fields: the page fills its tab in two columns; returns the left

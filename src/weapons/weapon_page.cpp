@@ -40,7 +40,8 @@ WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
 {
     setObjectName("WeaponPage");
     preview_.fill(Qt::black);
-    auto [left, columns] = buildPageColumns(this, tab);
+    auto [leftColumn, columns] = buildPageColumns(this, tab);
+    auto* left = leftColumn;   // a variable, not a binding: clang 14 cannot capture a structured binding
     list_ = new QListWidget;
     list_->setObjectName("WeaponList");
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -83,8 +84,9 @@ WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
 
     // The table is held in memory: a new game folder must never receive the old game's table.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { reload(); });
-    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](unsigned parts) {
-        if (parts & GameData::Weapons)
+    host_.gameEvents().holdEdits(this, [this] { return settleEdits(); });
+    connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
+        if (from != this && parts.has(GamePart::Weapons))
             reload();
     });
 }
@@ -92,6 +94,7 @@ WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
 void WeaponPage::reload()
 {
     loaded_ = false;
+    shown_ = -1;
     saveButton_->setEnabled(false);
     pluginButton_->setEnabled(false);
     host_.guarded([this] {
@@ -164,6 +167,7 @@ bool WeaponPage::eventFilter(QObject* watched, QEvent* event)
 void WeaponPage::Load()
 {
     data_ = loadWeapons(host_.workspace());
+    saved_ = data_.table;
     loaded_ = true;
     const QSignalBlocker quiet(list_);
     list_->clear();
@@ -199,6 +203,16 @@ void WeaponPage::selectWeapon(int row)
 
 void WeaponPage::WeaponListClick()
 {
+    // The table keeps the edits of the weapon shown before; a number that does not convert
+    // keeps that weapon selected.
+    if (shown_ >= 0 && shown_ != selectedWeapon()) {
+        try {
+            WapenVerander();
+        } catch (...) {
+            selectWeapon(shown_);
+            throw;
+        }
+    }
     // The fields are saved without the sprite picture, so nothing about it may keep these off.
     const bool selected = selectedWeapon() >= 0;
     saveButton_->setEnabled(selected);
@@ -215,6 +229,8 @@ void WeaponPage::LeesWapen()
     const auto page = showWeapon(data_.table, weapon);
     for (std::size_t k = 0; k < page.size(); ++k)
         setFieldValue(k, page[k]);
+    shown_ = weapon;
+    shownValues_ = pageValues();
     picture_.reset();
     const auto bitmap = host_.workspace().weaponBitmap();
     std::error_code error;
@@ -225,13 +241,36 @@ void WeaponPage::LeesWapen()
 
 void WeaponPage::WapenVerander()
 {
-    const int weapon = selectedWeapon();
-    if (weapon < 0)
+    if (shown_ < 0)
         return;
+    const auto page = pageValues();
+    copyPageToTable(data_.table, shown_, page);
+    shownValues_ = page;
+}
+
+WeaponPageValues WeaponPage::pageValues() const
+{
     WeaponPageValues page;
     for (std::size_t k = 0; k < page.size(); ++k)
         page[k] = fieldValue(k);
-    copyPageToTable(data_.table, weapon, page);
+    return page;
+}
+
+bool WeaponPage::hasUnsavedEdits() const
+{
+    return loaded_ && (data_.table.bytes != saved_.bytes || (shown_ >= 0 && pageValues() != shownValues_));
+}
+
+bool WeaponPage::settleEdits()
+{
+    if (!hasUnsavedEdits())
+        return true;
+    switch (host_.prompts().askUnsaved("The weapons have changes that are not saved. Save them?")) {
+    case Prompts::Unsaved::Save: return host_.guarded([this] { SaveCurrentButClick(); });
+    case Prompts::Unsaved::Discard: return true;
+    case Prompts::Unsaved::Cancel: break;
+    }
+    return false;
 }
 
 void WeaponPage::NameEditExit()
@@ -255,7 +294,7 @@ void WeaponPage::NameEditExit()
     }
     list_->item(weapon)->setText(shown);
     nameEdit_->setText(shown);
-    host_.report(renameWeapon(host_.workspace(), data_.names, weapon, typed));
+    host_.report(renameWeapon(host_.workspace(), data_.names, weapon, typed), this);
 }
 
 void WeaponPage::SaveCurrentButClick()
@@ -263,15 +302,13 @@ void WeaponPage::SaveCurrentButClick()
     if (!loaded_)
         return;
     WapenVerander();
-    host_.report(saveWeapons(host_.workspace(), data_.table));
+    host_.report(saveWeapons(host_.workspace(), data_.table), this);
+    saved_ = data_.table;
 }
 
 PluginRecord WeaponPage::pluginRecord(std::optional<int> weapon) const
 {
-    WeaponPageValues page;
-    for (std::size_t k = 0; k < page.size(); ++k)
-        page[k] = fieldValue(k);
-    return weaponRecord(toGameText(nameEdit_->text()), page, weapon);
+    return weaponRecord(toGameText(nameEdit_->text()), pageValues(), weapon);
 }
 
 void WeaponPage::LWPButClick()

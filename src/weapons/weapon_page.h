@@ -57,6 +57,11 @@ public:
     int selectedWeapon() const;
 
     const WeaponData& data() const { return data_; }
+    // The table or the controls differ from what torlo.exe holds.
+    bool hasUnsavedEdits() const;
+    // Asks Save / Discard / Cancel when there are unsaved edits; false when the user cancels
+    // or the save failed, and the edits stay.
+    bool settleEdits();
     // The 14 by 14 sprite preview (drawn doubled on screen).
     const QImage& preview() const { return preview_; }
 
@@ -67,12 +72,16 @@ private:
     QWidget* buildSubPage(int page);
     void drawPreview();
     PluginRecord pluginRecord(std::optional<int> weapon) const;
+    WeaponPageValues pageValues() const;
     // Runs a handler through the main window's error boundary.
     void guarded(void (WeaponPage::*handler)());
 
     PageHost& host_;
     WeaponData data_;
     bool loaded_ = false;                    // data_ holds what torlo.exe had
+    WeaponTable saved_;                      // the table as torlo.exe holds it
+    int shown_ = -1;                         // the weapon the controls were filled from
+    WeaponPageValues shownValues_{};         // what they showed then
     std::optional<WeaponPicture> picture_;   // weapon.bmp, re-read whenever a weapon is shown
     QImage preview_;
     bool handling_ = false;                  // a focus change caused by our own message box

@@ -1,4 +1,5 @@
 #include "weapons/weapon_table.h"
+#include "gameexe/cp437.h"
 #include "gameexe/errors.h"
 
 #include <algorithm>
@@ -80,7 +81,7 @@ Outcome renameWeapon(const Workspace& workspace, WeaponNames& names, int weapon,
     GameFile exe(workspace.torloExe());
     exe.requireSize(places::WeaponNames + places::WeaponNameSlot * places::WeaponCount);
     writeWeaponName(exe, weapon, name);
-    return Outcome::done("Weaponname changed", "Weaponname changed to " + name);
+    return Outcome::done("Weaponname changed", "Weaponname changed to " + cp437ToUtf8(name)).changing(GamePart::Weapons);
 }
 
 Outcome saveWeapons(const Workspace& workspace, const WeaponTable& table)
@@ -88,7 +89,7 @@ Outcome saveWeapons(const Workspace& workspace, const WeaponTable& table)
     GameFile exe(workspace.torloExe());
     exe.requireSize(places::WeaponTable + places::WeaponTableSize);
     exe.writeAt(places::WeaponTable, table.bytes);
-    return Outcome::done("Weapons saved", "Weapons saved to Torlo.exe");
+    return Outcome::done("Weapons saved", "Weapons saved to Torlo.exe").changing(GamePart::Weapons);
 }
 
 } // namespace quorvex

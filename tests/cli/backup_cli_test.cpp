@@ -159,6 +159,7 @@ TEST_F(BackupCliTest, ListsTheCopiesAndRestoresOneOrTheOriginal)
 // taken of, the rest is reported as damaged; an index that is no file is reported.
 TEST_F(BackupCliTest, ATamperedIndexNeverMakesARestoreWriteElsewhere)
 {
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("the tampered index names this system's paths, which Windows reads otherwise");
     ASSERT_EQ(cli({"blood", "1000"}).exitCode, 0);
     const auto ws = cliWorkspace();
     const auto folder = BackupKeeper(ws).folder();

@@ -15,10 +15,10 @@ TEST(Cli, InfoListsEachGameFileWithPathAndSize)
     // Windows finds the file under the name it is asked for.
     const std::string exeName = testsWindowsBuild() ? "torlo.exe" : "TORLO.EXE";
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find("Game folder: " + demo.game().string() + "\n"), std::string::npos);
-    EXPECT_NE(result.out.find("torlo.exe: " + joinedAsPrinted(demo.game(), exeName) + " (141312 bytes)\n"), std::string::npos);
-    EXPECT_NE(result.out.find("torlo.dat: " + joinedAsPrinted(demo.game(), "torlo.dat") + " (155 bytes)\n"), std::string::npos);
-    EXPECT_NE(result.out.find("TORLO.CHR: " + joinedAsPrinted(demo.game(), "TORLO.CHR") + " (35028 bytes)\n"), std::string::npos);
+    EXPECT_NE(result.out.find("Game folder: " + absoluteAsPrinted(demo.game()) + "\n"), std::string::npos);
+    EXPECT_NE(result.out.find("torlo.exe: " + absoluteAsPrinted(demo.game() / exeName) + " (141312 bytes)\n"), std::string::npos);
+    EXPECT_NE(result.out.find("torlo.dat: " + absoluteAsPrinted(demo.game() / "torlo.dat") + " (155 bytes)\n"), std::string::npos);
+    EXPECT_NE(result.out.find("TORLO.CHR: " + absoluteAsPrinted(demo.game() / "TORLO.CHR") + " (35028 bytes)\n"), std::string::npos);
     EXPECT_NE(result.out.find("TORLO.SND: missing\n"), std::string::npos);
 }
 
@@ -37,7 +37,7 @@ TEST(Cli, ErrorsAndUsageHaveTheirExitCodes)
     ScratchFolder empty;
     auto missing = runCli({"--game", empty.path().string(), "weapons", "list"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "quorvex-cli: torlo.exe was not found in " + empty.path().string() + "\n");
+    EXPECT_EQ(missing.err, "quorvex-cli: torlo.exe was not found in " + absoluteAsPrinted(empty.path()) + "\n");
     EXPECT_TRUE(missing.out.empty());
 
     EXPECT_EQ(runCli({"frobnicate"}).exitCode, 2);

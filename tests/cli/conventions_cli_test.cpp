@@ -2,6 +2,7 @@
 // and as --opt=value, "-" for standard output and input, every error after "quorvex-cli: ",
 // and the completion made from the command table.
 #include "cli/cli.h"
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -158,9 +159,9 @@ TEST_F(CliConventions, EveryErrorLineStartsWithTheProgramName)
     }
     // A game folder without the game is named.
     EXPECT_EQ(cli({"--game", empty.path().string(), "weapons", "list"}).err,
-              "quorvex-cli: torlo.exe was not found in " + empty.path().string() + "\n");
+              "quorvex-cli: torlo.exe was not found in " + absoluteAsPrinted(empty.path()) + "\n");
     EXPECT_EQ(cli({"--game", (empty / "none").string(), "hacks", "show"}).err,
-              "quorvex-cli: torlo.exe was not found in " + (empty / "none").string() + "\n");
+              "quorvex-cli: torlo.exe was not found in " + absoluteAsPrinted(empty / "none") + "\n");
 }
 
 // The desktop program answers --help and --version on the terminal, with no display to open.

@@ -72,6 +72,12 @@ TEST_F(FormatCli, PreviewThatDrawsNothingFails)
     EXPECT_EQ(odd.exitCode, 1);
     EXPECT_FALSE(odd.err.empty());
     EXPECT_FALSE(fs::exists(out / "odd.bmp"));
+
+    // A bitmap that can not be written: the failure, and no status of success before it.
+    const auto unwritable = cli({"preview", (mods / "MEADOW.LEV").string(), (out / "none" / "m.bmp").string()});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_EQ(unwritable.out, "");
+    EXPECT_FALSE(unwritable.err.empty());
 }
 
 TEST_F(FormatCli, ConvertLevelsBothWays)
@@ -123,6 +129,10 @@ TEST_F(FormatCli, ActivateLevelAndMods)
     EXPECT_TRUE(fs::exists(demo.game() / "SUNSET.LEV"));
     const auto log = test::readText(demo.workspace.logFile());
     EXPECT_NE(log.find(": Level " + test::absoluteAsPrinted(mods / "SUNSET.LEV") + " activated\r\n"), std::string::npos);
+    // A long name is installed under a DOS name, which the output names.
+    fs::copy_file(mods / "MEADOW.LEV", out / "Meadow At Dawn.lev");
+    EXPECT_EQ(cli({"activate", (out / "Meadow At Dawn.lev").string()}).out, "Level activated, installed as MEADOWAT.LEV\n");
+    EXPECT_TRUE(fs::exists(demo.game() / "MEADOWAT.LEV"));
 
     EXPECT_EQ(cli({"activate", (mods / "NEONGFX.CHR").string()}).out, "Mod activated\n");
     EXPECT_EQ(test::readBytes(demo.workspace.torloChr()), test::readBytes(mods / "NEONGFX.CHR"));

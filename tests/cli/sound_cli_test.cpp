@@ -76,6 +76,21 @@ TEST_F(SoundCli, ImportSavesInPlaceOrIntoANewModAndRefusesWhatItCannotRead)
     EXPECT_TRUE(std::ranges::equal(SoundBank::load(mod).samples(0), original.samples(7)));
 
     test::writeBytes(out / "bad.wav", {'R', 'I', 'F', 'F', 1, 2, 3});
+    // An existing NEW.SND is settled first: kept without a success line, before the sound file
+    // is even read (the bad one would be refused otherwise); replaced only when agreed.
+    const auto made = test::readBytes(mod);
+    for (const char* wav : {"exp.wav", "bad.wav"}) {
+        const auto kept = cli({"sounds", "import", "2", (out / wav).string(), "--to", mod.string()});
+        EXPECT_EQ(kept.exitCode, 1);
+        EXPECT_EQ(kept.out, "");
+        EXPECT_EQ(kept.err, "\"" + mod.string() + "\" already exists and was kept\n");
+        EXPECT_EQ(test::readBytes(mod), made);
+    }
+    const auto replaced = cli({"--yes", "sounds", "import", "2", (out / "exp.wav").string(), "--to", mod.string()});
+    EXPECT_EQ(replaced.out, "RIFLE replaced by \"" + (out / "exp.wav").string() + "\" (3040 frames / 138 milliseconds)\n"
+                            "Soundmod saved as \"" + mod.string() + "\"\n");
+    EXPECT_TRUE(std::ranges::equal(SoundBank::load(mod).samples(2), original.samples(7)));
+
     const auto bad = cli({"sounds", "import", "0", (out / "bad.wav").string()});
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_EQ(bad.err.rfind("quorvex-cli: Can not import \"" + (out / "bad.wav").string() + "\": ", 0), 0u) << bad.err;

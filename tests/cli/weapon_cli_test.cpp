@@ -1,6 +1,7 @@
 // quorvex-cli weapons show / set on a demo game: the record lines, the bytes written at the
 // weapon table's offsets, the status texts and log lines, and refusals that write nothing.
 #include "gameexe/places.h"
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -151,11 +152,29 @@ TEST_F(WeaponCliTest, RefusalsAndBadValuesWriteNothing)
     EXPECT_FALSE(fs::exists(data / "quorvex.log"));
 }
 
+TEST_F(WeaponCliTest, NamesAreCodePage437InTheGameAndUtf8InEveryListingAndTheLog)
+{
+    // "ï" is byte 0x8B of code page 437.
+    const auto result = cli({"weapons", "set", "5", "NAME=cha\u00efngun"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto bytes = readBytes(exe);
+    const auto slot = places::WeaponNames + places::WeaponNameSlot * 5;
+    EXPECT_EQ(std::string(bytes.begin() + slot, bytes.begin() + slot + 9), "\x08" "CHA\x8BNGUN");
+    EXPECT_EQ(lines(cli({"weapons", "list"}).out)[5], "5\tCHA\u00efNGUN");
+    EXPECT_EQ(lines(cli({"weapons", "show", "5"}).out)[0], "NAME:CHA\u00efNGUN");
+    EXPECT_NE(log().find(": Weaponname changed to CHA\u00efNGUN\r\n"), std::string::npos) << log();
+
+    const auto refused = cli({"weapons", "set", "5", "NAME=\u20acGUN"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("cannot be stored in the game's character set"), std::string::npos) << refused.err;
+    EXPECT_EQ(readBytes(exe), bytes);
+}
+
 TEST_F(WeaponCliTest, SetWithoutTorloExeFailsCleanly)
 {
     fs::remove(exe);
     const auto result = cli({"weapons", "set", "0", "SPEED=1"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "quorvex-cli: torlo.exe was not found in " + demo.game().string() + "\n");
+    EXPECT_EQ(result.err, "quorvex-cli: torlo.exe was not found in " + absoluteAsPrinted(demo.game()) + "\n");
     EXPECT_FALSE(fs::exists(exe));
 }

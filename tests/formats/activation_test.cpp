@@ -1,4 +1,5 @@
 #include "formats/activation.h"
+#include "gameexe/extension.h"
 #include "formats/level.h"
 #include "gameexe/errors.h"
 #include "gameexe/places.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -52,12 +54,68 @@ protected:
     }
 };
 
-TEST(LevelName, ShortNameOfTheLevelFile)
+TEST(LevelName, ADosNameIsKeptAndAnyOtherMadeFromItsValidCharacters)
 {
-    EXPECT_EQ(levelNameFor("/x/MYLEVEL.LEV"), "MYLEVEL");
-    EXPECT_EQ(levelNameFor("/x/mylevel1.lev"), "MYLEVEL1");
-    EXPECT_EQ(levelNameFor("/x/averylongname.lev"), "AVERYL~1");
-    EXPECT_EQ(levelNameFor("/x/a-b_c.lev"), "A-B_C");
+    const std::set<std::string> takenNames = {"LONGLEVE", "LONGLE~2", "AB", "LEVEL"};
+    const auto taken = [&](const std::string& name) { return takenNames.count(name) > 0; };
+    const struct {
+        const char* file;
+        bool dos;
+        const char* name;   // the name installed: the DOS name itself, or the one made
+    } cases[] = {
+        {"MYLEVEL.LEV", true, "MYLEVEL"},
+        {"mylevel1.lev", true, "MYLEVEL1"},
+        {"a-b_c.lev", true, "A-B_C"},
+        {"X.LEV", true, "X"},
+        {"!#$%&'()@.LEV", false, "!#$%&'()"},   // nine valid characters: one too many
+        {"@^{}~.LEV", true, "@^{}~"},
+        {"My Long Level Name.LEV", false, "MYLONGLE"},
+        {"averylongname.lev", false, "AVERYLON"},
+        {"LongLevelName.LEV", false, "LONGLE~3"},   // LONGLEVE and LONGLE~2 are taken
+        {"a b.LEV", false, "AB~2"},
+        {"my.lev.LEV", false, "MYLEV"},
+        {"Caf\xc3\xa9.LEV", false, "CAF"},
+        {"\xc3\xa9\xc3\xa9.LEV", false, "LEVEL~2"},   // nothing valid
+        {"ABCDEFGH1.LEV", false, "ABCDEFGH"},
+    };
+    for (const auto& c : cases) {
+        const auto stem = levelStem(fs::path("/x") / c.file);
+        EXPECT_EQ(isDosName(stem), c.dos) << c.file;
+        EXPECT_EQ(c.dos ? upperCase(stem) : dosLevelName(stem, taken), c.name) << c.file;
+    }
+    EXPECT_FALSE(isDosName(""));
+    // Past "~9" the suffix takes a character more of the eight.
+    std::set<std::string> many = {"LONGLEVE"};
+    for (int n = 2; n <= 9; ++n)
+        many.insert("LONGLE~" + std::to_string(n));
+    EXPECT_EQ(dosLevelName("LongLevelName", [&](const std::string& name) { return many.count(name) > 0; }), "LONGL~10");
+    EXPECT_EQ(dosLevelName("x", [](const std::string&) { return true; }), "");
+}
+
+TEST_F(ActivationTest, TwoLongNamesThatShareTheirStartGetTwoFilesAndTwoNames)
+{
+    const auto first = write("LongLevelName.LEV", test::readBytes(mods / "CANYON.LEV"));
+    const auto second = write("LongLevelOther.LEV", test::readBytes(mods / "MEADOW.LEV"));
+    const auto a = activate(first);
+    EXPECT_EQ(a.outcome.status, "Level activated, installed as LONGLEVE.LEV");
+    EXPECT_EQ(a.outcome.logMessage, "Level " + first.string() + " activated, installed as LONGLEVE.LEV");
+    EXPECT_EQ(levelName(), "LONGLEVE");
+    EXPECT_EQ(activate(second).outcome.status, "Level activated, installed as LONGLE~2.LEV");
+    EXPECT_EQ(levelName(), "LONGLE~2");
+    EXPECT_EQ(test::readBytes(demo.game() / "LONGLEVE.LEV"), test::readBytes(first));
+    EXPECT_EQ(test::readBytes(demo.game() / "LONGLE~2.LEV"), test::readBytes(second));
+    EXPECT_FALSE(fs::exists(demo.game() / "LongLevelName.LEV"));
+    // Activated again, the first finds its own copy and keeps its name.
+    EXPECT_EQ(activate(first).outcome.status, "Level activated, installed as LONGLEVE.LEV");
+    EXPECT_EQ(levelName(), "LONGLEVE");
+    EXPECT_FALSE(fs::exists(demo.game() / "LONGLE~3.LEV"));
+
+    // A long-named level in the game folder itself is copied to its DOS name too.
+    fs::copy_file(mods / "SUNSET.LEV", demo.game() / "Sunset Evening.lev");
+    EXPECT_EQ(activate(demo.game() / "Sunset Evening.lev").outcome.status, "Level activated, installed as SUNSETEV.LEV");
+    EXPECT_EQ(levelName(), "SUNSETEV");
+    EXPECT_EQ(test::readBytes(demo.game() / "SUNSETEV.LEV"), test::readBytes(mods / "SUNSET.LEV"));
+    EXPECT_TRUE(fs::exists(demo.game() / "Sunset Evening.lev"));
 }
 
 TEST_F(ActivationTest, PowerlevelTwoFromAnotherFolderInstallsEverything)
@@ -67,13 +125,13 @@ TEST_F(ActivationTest, PowerlevelTwoFromAnotherFolderInstallsEverything)
     level[LevelMaterialsAt] = 0xA5;
     const auto file = write("averylongname.lev", level);
     const auto result = activate(file);
-    EXPECT_EQ(result.outcome.status, "Level activated");
-    EXPECT_EQ(result.outcome.logMessage, "Level " + file.string() + " activated");
+    EXPECT_EQ(result.outcome.status, "Level activated, installed as AVERYLON.LEV");
+    EXPECT_EQ(result.outcome.logMessage, "Level " + file.string() + " activated, installed as AVERYLON.LEV");
     EXPECT_TRUE(result.paletteChanged);
     EXPECT_EQ(gamePalette(), Bytes(level.begin() + LevelPaletteAt, level.begin() + LevelPaletteAt + 768));
     EXPECT_EQ(materials(), Bytes(level.begin() + LevelMaterialsAt, level.end()));
-    EXPECT_EQ(levelName(), "AVERYL~1");
-    EXPECT_EQ(test::readBytes(demo.game() / "averylongname.lev"), level);
+    EXPECT_EQ(levelName(), "AVERYLON");
+    EXPECT_EQ(test::readBytes(demo.game() / "AVERYLON.LEV"), level);
     const auto dat = test::readBytes(demo.workspace.torloDat());
     EXPECT_EQ(dat.size(), places::DatSize);
 }

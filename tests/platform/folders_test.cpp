@@ -23,13 +23,18 @@ Environment environment(std::map<std::string, fs::path> values)
 
 } // namespace
 
-TEST(Folders, DataFolderIsTheOverrideElseAWritableProgramFolderElseThePerUserOne)
+TEST(Folders, DataFolderIsTheOverrideElseAPortableProgramFolderElseThePerUserOne)
 {
     ScratchFolder scratch;
     const auto program = scratch / "program";
     fs::create_directories(program);
     const auto home = environment({{"HOME", "/home/jo"}});
     EXPECT_EQ(dataFolder(program, environment({{"HOME", "/home/jo"}, {"QUORVEX_DATA_DIR", "/srv/q"}})), "/srv/q");
+    EXPECT_EQ(dataFolder(program, environment({{"QUORVEX_DATA_DIR", "rel/q"}})), fs::current_path() / "rel" / "q");
+    // An installed program (a writable bin/ without quorvex.dat, as under ~/.local or for root)
+    // keeps its data per user.
+    EXPECT_EQ(dataFolder(program, home), "/home/jo/.local/share/Morvane/Quorvex");
+    writeBytes(program / "quorvex.dat", {0});
     EXPECT_EQ(dataFolder(program, home), program);   // portable use
     const auto readOnly = scratch / "missing";        // a folder that cannot be written either
     EXPECT_EQ(dataFolder(readOnly, home), "/home/jo/.local/share/Morvane/Quorvex");
@@ -63,4 +68,5 @@ TEST(Folders, TempFolderIsTempElseTmpElseTheSystemOne)
     EXPECT_EQ(tempFolder(environment({{"TMP", "/b"}, {"TMPDIR", "/c"}})), "/b");
     EXPECT_EQ(tempFolder(environment({{"TMPDIR", "/c"}})), "/c");
     EXPECT_EQ(tempFolder(environment({})), "/tmp");
+    EXPECT_EQ(tempFolder(environment({{"TMP", "t"}})), fs::current_path() / "t");
 }

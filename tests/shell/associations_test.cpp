@@ -87,7 +87,7 @@ TEST(Associations, FreedesktopFilesForTheChosenKinds)
     EXPECT_NE(package.find("<mime-type type=\"application/x-torlo-level\">"), std::string::npos);
     EXPECT_NE(package.find("<comment>Palette</comment>"), std::string::npos);
     for (auto glob : {"*.lev", "*.act", "*.lpl", "*.pal"})
-        EXPECT_NE(package.find(std::string("<glob pattern=\"") + glob + "\" weight=\"50\"/>"), std::string::npos) << glob;
+        EXPECT_NE(package.find(std::string("<glob pattern=\"") + glob + "\" weight=\"60\"/>"), std::string::npos) << glob;
     EXPECT_EQ(package.find("soundmod"), std::string::npos);
 
     const auto entry = readText(desktop.store.desktopFile());

@@ -6,6 +6,9 @@
 #include "test_support.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -48,6 +51,16 @@ Widget* expectChild(QWidget* root, const char* name)
     auto* widget = find<Widget>(root, name);
     EXPECT_NE(widget, nullptr) << name;
     return widget;
+}
+
+// Whether a line edit has room to show text whole, in its font and style.
+inline bool hasRoomFor(const QLineEdit* edit, const QString& text)
+{
+    QStyleOptionFrame frame;
+    frame.initFrom(edit);
+    frame.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, edit);
+    const auto room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &frame, edit).width();
+    return room - 2 * 2 >= edit->fontMetrics().horizontalAdvance(text);   // QLineEdit keeps 2 pixels each side
 }
 
 } // namespace quorvex::test

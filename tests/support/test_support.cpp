@@ -117,6 +117,18 @@ Prompts::Answer ScriptedPrompts::askYesNoCancel(const std::string& text)
     return answer;
 }
 
+Prompts::Unsaved ScriptedPrompts::askUnsaved(const std::string& text)
+{
+    shown.push_back(text);
+    if (unsaved.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text;
+        return Unsaved::Discard;
+    }
+    const auto answer = unsaved.front();
+    unsaved.pop_front();
+    return answer;
+}
+
 std::optional<fs::path> ScriptedPrompts::openFile(const std::string& filter, const fs::path& initial,
                                                   const std::string& title)
 {

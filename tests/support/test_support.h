@@ -57,6 +57,7 @@ public:
     std::vector<std::string> shown;                                 // every text shown or asked
     std::deque<bool> yesNo;                                         // answers to askYesNo
     std::deque<Answer> yesNoCancel;
+    std::deque<Unsaved> unsaved;                                    // answers to askUnsaved
     std::deque<std::optional<std::filesystem::path>> files;         // answers to open/save dialogs
     std::vector<std::string> filters;                               // filters of the dialogs shown
     std::vector<std::filesystem::path> initialNames;
@@ -67,6 +68,7 @@ public:
     void error(const std::string& text) override { shown.push_back(text); }
     bool askYesNo(const std::string& text) override;
     Answer askYesNoCancel(const std::string& text) override;
+    Unsaved askUnsaved(const std::string& text) override;
     std::vector<std::string> titles;                                // titles of the open dialogs shown
     std::optional<std::filesystem::path> openFile(const std::string& filter, const std::filesystem::path& initial,
                                                   const std::string& title = "Open") override;

@@ -84,6 +84,52 @@ TEST_F(GameTextsTest, AShortWriteChangesOnlyItsOwnBytes)
     EXPECT_EQ(read(37), "ABW GAME");
 }
 
+TEST(FilledField, AShorterTextIsPaddedToTheWidthOrToAStoredTilde)
+{
+    const struct {
+        const char *text, *stored, *filled;
+    } cases[] = {
+        {"Silent", "Using no sound", "Silent        "},
+        {"Using no sound", "Using no sound", "Using no sound"},
+        {"", "OK", "  "},
+        {"Fixed", "Using~no~sound", "Fixed~no~sound"},   // fits before the "~": the rest stays
+        {"Fix", "Using~no~sound", "Fix  ~no~sound"},
+        {"Longer", "Using~no~sound", "Longer        "},   // reaches past it: the whole width
+        {"A", "~ab", "A  "},
+    };
+    for (const auto& c : cases) {
+        auto field = filledField(c.text, c.stored);
+        // What the field holds afterwards: the filled text over the stored bytes.
+        std::string after(c.stored);
+        after.replace(0, field.size(), field);
+        EXPECT_EQ(after, c.filled) << c.text << " over " << c.stored;
+        EXPECT_LE(field.size(), std::string_view(c.stored).size());
+    }
+}
+
+TEST_F(GameTextsTest, EveryWriterPadsAShorterTextAndTouchesNoByteOutsideItsField)
+{
+    // "Silent" over "Using no sound" (line 7: 6001, width 14) by Save and by a single write.
+    const auto writers = {
+        +[](const Workspace& workspace) {
+            auto values = readGameTexts(workspace);
+            values[indexOf(*gameTextOfLine(7))] = "Silent";
+            return saveGameTexts(workspace, values);
+        },
+        +[](const Workspace& workspace) { return setGameText(workspace, 7, "Silent"); },
+    };
+    const auto original = exe();
+    for (const auto& write : writers) {
+        test::writeBytes(exePath, original);
+        ASSERT_TRUE(write(demo.workspace).succeeded());
+        EXPECT_EQ(read(7), "Silent        ");
+        auto after = exe();
+        for (std::size_t i = 0; i < after.size(); ++i)
+            if (after[i] != original[i] && (i < 6001 || i >= 6015))
+                ADD_FAILURE() << "byte " << i << " outside the field changed";
+    }
+}
+
 TEST_F(GameTextsTest, SaveRightAfterReadingChangesOnlyFileNamesAndPrintScreen)
 {
     patch(49021, "NAMES.DAT");
@@ -148,17 +194,17 @@ TEST_F(GameTextsTest, SaveChecksEverythingBeforeTheFirstByte)
 
 TEST_F(GameTextsTest, SettingOneTextWritesItAsSaveDoes)
 {
-    EXPECT_TRUE(setGameText(demo.workspace, 145, "Print").succeeded());
+    EXPECT_TRUE(setGameText(demo.workspace, 145, "Print Screen").succeeded());
     EXPECT_EQ(at(135220, 12), "Print Screen");
     EXPECT_EQ(at(135389, 12), "Print Screen");
     EXPECT_TRUE(setGameText(demo.workspace, 145, "Druck").succeeded());
-    EXPECT_EQ(at(135220, 12), "Druck Screen");
-    EXPECT_EQ(at(135389, 12), "Druck Screen");
+    EXPECT_EQ(at(135220, 12), "Druck       ");
+    EXPECT_EQ(at(135389, 12), "Druck       ");
 
     const auto before = exe();
     EXPECT_FALSE(setGameText(demo.workspace, 170, "BLASTER").succeeded());   // typed: 6 at most
     EXPECT_TRUE(setGameText(demo.workspace, 170, "SOUNDS").succeeded());
-    EXPECT_EQ(at(65731, 7), "SOUNDSR");
+    EXPECT_EQ(at(65731, 7), "SOUNDS ");
     test::writeBytes(exePath, before);
     EXPECT_FALSE(setGameText(demo.workspace, 37, "NEW GAME!").succeeded());
     for (int line : {0, 6, 174, -1})

@@ -99,9 +99,9 @@ TEST_F(TranslationTest, AppliesLines7To170AndLogs)
     EXPECT_EQ(questions, std::vector<std::string>{"Are you sure you want to activate translation French?"});
     EXPECT_EQ(outcome.status, "Translation activated");
     EXPECT_EQ(outcome.logMessage, "Translation " + path.string() + " activated");
-    EXPECT_EQ(at(110747, 8), "NEU GAME");
-    EXPECT_EQ(at(135220, 12), "Druck Screen");
-    EXPECT_EQ(at(135389, 12), "Druck Screen");
+    EXPECT_EQ(at(110747, 8), "NEU     ");   // padded: nothing of "NEW GAME" is left behind
+    EXPECT_EQ(at(135220, 12), "Druck       ");
+    EXPECT_EQ(at(135389, 12), "Druck       ");
     EXPECT_EQ(at(49021, 9), "names.dat");
 }
 
@@ -112,13 +112,12 @@ TEST_F(TranslationTest, ShortFilesLoneLineFeedsAndLongLines)
     texts[37 - 7] = "ALT";
     auto before = exe();
     ASSERT_TRUE(importTranslation(write(file(texts, "\n")), demo.workspace, ask).succeeded());
-    EXPECT_EQ(at(110747, 8), "ALT GAME");
+    EXPECT_EQ(at(110747, 8), "ALT     ");
     auto expected = before;
-    const std::string current = "CURRENT";
+    const std::string current = "CURRENT                     ";   // padded to its 28
     std::copy(current.begin(), current.end(), expected.begin() + 59102);
-    expected[110747] = 'A';
-    expected[110748] = 'L';
-    expected[110749] = 'T';
+    const std::string alt = "ALT     ";
+    std::copy(alt.begin(), alt.end(), expected.begin() + 110747);
     EXPECT_TRUE(exe() == expected);
 
     // A file of exactly 170 lines is applied to its end; lines longer than their fields are cut
@@ -130,7 +129,7 @@ TEST_F(TranslationTest, ShortFilesLoneLineFeedsAndLongLines)
     EXPECT_EQ(outcome.status, "Translation activated (2 lines were longer than their fields and were cut to their widths)");
     EXPECT_EQ(at(110747, 8), "NEW GAME");
     EXPECT_EQ(at(110761, 7), "OPTIONS");
-    EXPECT_EQ(at(65731, 7), "XBLASTR");
+    EXPECT_EQ(at(65731, 7), "XBLAST ");
 }
 
 TEST_F(TranslationTest, NothingIsWrittenUnlessEveryFieldFits)

@@ -4,9 +4,13 @@
 #include "gameexe/backups.h"
 #include "gameexe/game_file.h"
 #include "main_form_fixture.h"
+#include "screenshot.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -90,4 +94,39 @@ TEST(BackupControl, ListsTheGamesBackupsAndRestoresTheChosenOneAfterAQuestion)
     form.reset();
     GameFile(ws.torloDat()).writeAt(0, std::vector<std::uint8_t>{7});
     EXPECT_EQ(BackupKeeper(ws).list().size(), 3u);
+}
+
+// A level kept from a deep folder shows the end of its path, its name, and the whole path in its
+// tip; the file column takes most of the list.
+TEST(BackupControl, ALongLevelPathIsCutInTheMiddle)
+{
+    MainFormFixture fixture;
+    auto form = fixture.create();
+    form->showPage(TMainForm::Page::Options);
+    form->resize(1024, 768);
+    form->show();
+    auto* list = find<QTreeWidget>(form.get(), "BackupList");
+    const auto folder = fixture.demo.scratch / "levels of the summer tournament" / "second round" / "finals";
+    fs::create_directories(folder);
+    const auto level = folder / "MEADOW.LEV";
+    fs::copy_file(fixture.demo.game() / "mods" / "MEADOW.LEV", level);
+    GameFile(level).writeAt(0, std::vector<std::uint8_t>{7});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->topLevelItemCount() == 1; }));
+    QCoreApplication::processEvents();
+
+    auto* item = list->topLevelItem(0);
+    EXPECT_EQ(item->toolTip(0), item->text(0));
+    EXPECT_TRUE(item->text(0).endsWith("finals/MEADOW.LEV")) << item->text(0).toStdString();
+    const int room = list->columnWidth(0) - 2 * list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) - 2;
+    ASSERT_LT(room, list->fontMetrics().horizontalAdvance(item->text(0))) << "the path is cut";
+    const auto shown = list->fontMetrics().elidedText(item->text(0), list->textElideMode(), room);
+    EXPECT_TRUE(shown.endsWith("MEADOW.LEV")) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(item->text(0).left(4))) << shown.toStdString();
+    EXPECT_GE(list->columnWidth(0), list->viewport()->width() / 2);
+    // However long the path, the window keeps fitting 1024 by 768.
+    EXPECT_FALSE(find<QScrollArea>(form.get(), "MainScroller")->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(find<QScrollArea>(form.get(), "MainScroller")->horizontalScrollBar()->isVisible());
+    list->setCurrentItem(item);
+    saveScreenshot(form.get(), "restore-list");
+    form->close();
 }

@@ -1,6 +1,7 @@
 // The file browser: folders, filter boxes and mask, sorting, and what a selection offers.
 #include "app/options_page.h"
 #include "browser/folder_list_control.h"
+#include "browser/mod_browser_control.h"
 #include "browser_support.h"
 
 #include <QCheckBox>
@@ -39,8 +40,21 @@ bool enabled(TMainForm& form, const char* button)
 TEST(BrowserList, StartsInTheGameFolderAndOpensFoldersFromTheFolderList)
 {
     MainFormFixture fixture;
-    auto form = fixture.create();
-    EXPECT_EQ(fs::path(QDir::currentPath().toStdString()), fixture.demo.game());
+    // Started elsewhere, with a relative path as xdg-open passes it: that file is selected, and
+    // browsing never moves the process's working folder.
+    const auto start = fixture.demo.scratch / "start";
+    fs::create_directories(start / "kinds");
+    fs::copy_file(fixture.demo.game() / "mods" / "CANYON.LEV", start / "kinds" / "CANYON.LEV");
+    const auto startedIn = fs::current_path();
+    fs::current_path(start);
+    auto form = fixture.create({"kinds/CANYON.LEV"});
+    const auto* browser = form->findChild<ModBrowserControl*>();
+    EXPECT_EQ(browser->folder(), start / "kinds");
+    ASSERT_EQ(fileList(form.get())->currentItem()->text(), "CANYON.LEV");
+    EXPECT_TRUE(fixture.shell.calls.empty());   // no help
+    EXPECT_EQ(fs::current_path(), start);
+    click(form.get(), "GoButton");
+    EXPECT_EQ(browser->folder(), fixture.demo.game());
     EXPECT_TRUE(listed(form.get()).contains("TORLO.SND"));
     EXPECT_FALSE(listed(form.get()).contains("torlo.exe"));
 
@@ -48,11 +62,13 @@ TEST(BrowserList, StartsInTheGameFolderAndOpensFoldersFromTheFolderList)
     const auto mods = folders->findItems("mods", Qt::MatchEndsWith);
     ASSERT_EQ(mods.size(), 1);
     emit folders->itemActivated(mods.front());
-    EXPECT_EQ(fs::path(QDir::currentPath().toStdString()), fixture.demo.game() / "mods");
+    EXPECT_EQ(browser->folder(), fixture.demo.game() / "mods");
     EXPECT_TRUE(listed(form.get()).contains("CANYON.LEV"));
 
     click(form.get(), "GoButton");
-    EXPECT_EQ(fs::path(QDir::currentPath().toStdString()), fixture.demo.game());
+    EXPECT_EQ(browser->folder(), fixture.demo.game());
+    EXPECT_EQ(fs::current_path(), start);
+    fs::current_path(startedIn);
 }
 
 // One read of a folder fills both lists; a new mask lists from it; Refresh and commands read again.

@@ -75,6 +75,10 @@ TEST(BrowserPreview, PalettesShowAGridAndNameTheColourUnderThePointer)
     EXPECT_EQ(colourText(form.get()), "Color: 147");
     moveMouse(picture, {503, 349});
     EXPECT_EQ(colourText(form.get()), "Color: 255");
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(picture, &leave);
+    EXPECT_EQ(colourText(form.get()), "Color:");
+    moveMouse(picture, {503, 349});
 
     for (const char* other : {"COOL.PAL", "WARM.PAL", "NIGHT.LPL"}) {
         ASSERT_TRUE(select(form.get(), other));

@@ -48,7 +48,7 @@ struct ChangesWindowTest : ::testing::Test {
         palette[5] = {200, 12, 4};
         ASSERT_TRUE(saveMaterials(ws, loadMaterials(ws), palette).succeeded());
         ASSERT_TRUE(setBlood(ws, 1000).succeeded());
-        emit form->gameEvents().gameDataChanged(GameData::All);   // made behind the pages' back
+        emit form->gameEvents().gameDataChanged(GameParts::all(), nullptr);   // made behind the pages' back
     }
     void open()
     {

@@ -1,4 +1,4 @@
-#include "app/qt_services.h"
+#include "app/desktop_services.h"
 #include "test_support.h"
 
 #include <QFileDialog>

@@ -3,6 +3,7 @@
 // and a new game folder read afresh.
 #include "hacks/hacks_window.h"
 #include "main_form_fixture.h"
+#include "screenshot.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -35,8 +36,7 @@ struct HacksWindowTest : ::testing::Test {
     }
     void TearDown() override
     {
-        if (window)
-            window->close();
+        window.reset();   // its edits, if any, are not the main window's to ask about
         if (form)
             form->close();
     }
@@ -110,14 +110,19 @@ TEST_F(HacksWindowTest, DoAllWritesEveryHackAndCancelWritesNothing)
 {
     open();
     const auto before = readBytes(exe);
+    const auto digging = control("DIGGING")->text();
     type("DIGGING", "30");
-    control<QCheckBox>("RUBBERWALLS")->setChecked(true);
+    control<QCheckBox>("GRAVITYBONUSES")->setChecked(true);
     click("CancelButton");
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(readBytes(exe) == before);
     window->show();
-    EXPECT_EQ(control("DIGGING")->text(), "30");   // kept as the user left it
+    // Cancel dropped the edits: the game's values again, and the next "Do all !" writes none.
+    EXPECT_EQ(control("DIGGING")->text(), digging);
+    EXPECT_FALSE(control<QCheckBox>("GRAVITYBONUSES")->isChecked());
 
+    type("DIGGING", "30");
+    control<QCheckBox>("RUBBERWALLS")->setChecked(true);
     type("SHELLS", "lots");
     click("DoAllButton");
     EXPECT_EQ(fixture.prompts.shown.back(), "'lots' is not a valid integer value");
@@ -130,6 +135,11 @@ TEST_F(HacksWindowTest, DoAllWritesEveryHackAndCancelWritesNothing)
     const auto after = readBytes(exe);
     EXPECT_EQ(after[16739], 24);
     EXPECT_EQ(after[14901], 1);
+    EXPECT_NE(after[29377], 109);   // "Bonuses" was cancelled
+    window->show();
+    EXPECT_EQ(control("DIGGING")->text(), "24");   // what the game stored, not what was typed
+    EXPECT_TRUE(control<QCheckBox>("RUBBERWALLS")->isChecked());
+    saveScreenshot(window.get(), "hacks-window-after-do-all");
     EXPECT_NE(readText(form->log().file()).find("- Hacks saved. Detailed information not yet available"),
               std::string::npos);
 }
@@ -142,7 +152,14 @@ TEST_F(HacksWindowTest, ANewGameFolderIsReadAfresh)
     auto bytes = readBytes(other.workspace.torloExe());
     bytes[15324] = 109;
     writeBytes(other.workspace.torloExe(), bytes);
-    form->setGameFolder(other.game());
+    // The edit is asked about first: kept, the folder stays; dropped, the new game is read.
+    const std::vector<std::string> question{"The special hacks have changes that are not saved. Save them?"};
+    fixture.prompts.unsaved = {Prompts::Unsaved::Cancel};
+    EXPECT_FALSE(form->setGameFolder(other.game()));
+    EXPECT_EQ(fixture.prompts.shown, question);
+    EXPECT_TRUE(control<QCheckBox>("JETPACK")->isChecked());
+    fixture.prompts.unsaved = {Prompts::Unsaved::Discard};
+    EXPECT_TRUE(form->setGameFolder(other.game()));
     EXPECT_FALSE(control<QCheckBox>("JETPACK")->isChecked());
     EXPECT_TRUE(control<QCheckBox>("GRAVITYWORMS")->isChecked());
 }

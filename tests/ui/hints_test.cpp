@@ -13,7 +13,7 @@ TEST(Hints, EveryHintedControlShowsItsHint)
     MainFormFixture fixture;
     auto form = fixture.create();
     // Labels that show a path or a long status text whole in their tooltip are not hints.
-    const QStringList showWhole{"BankLabel", "StatusText"};
+    const QStringList showWhole{"BankLabel", "StatusText", "BackupFolderLabel"};
     std::map<QString, QString> hints;
     for (auto* widget : form->findChildren<QWidget*>())
         if (!widget->toolTip().isEmpty() && !showWhole.contains(widget->objectName()))

@@ -311,6 +311,16 @@ TEST(MainForm, TheWindowFitsSmallScreens)
         }
         if (!shots.isEmpty())
             form->grab().save(QString("%1/main-window-%2x%3.png").arg(shots).arg(screen.width()).arg(screen.height()));
+        // Every page, not only the first: the tallest decides whether the window scrolls.
+        for (int page = 0; whole && page <= static_cast<int>(TMainForm::Page::Sounds); ++page) {
+            form->showPage(static_cast<TMainForm::Page>(page));
+            QCoreApplication::processEvents();
+            const auto name = pages->tabText(page).toStdString();
+            EXPECT_FALSE(scroller->verticalScrollBar()->isVisible()) << name << " at " << screen.width();
+            EXPECT_FALSE(scroller->horizontalScrollBar()->isVisible()) << name << " at " << screen.width();
+            EXPECT_LE(pages->tabBar()->sizeHint().width(), pages->width()) << name << " at " << screen.width();
+        }
+        form->showPage(TMainForm::Page::Graphics);
     }
     form->close();
 }
@@ -390,7 +400,7 @@ TEST(ProgramStart, OpensTheDemoGameWithoutAMessage)
 
 // Pages built after the first paint still get what the start-up gave them: the settings of the
 // Options page (which the browser's listing follows before the page exists), the CPU AI values
-// read at step 13, and the browser's selection from the command line (which shows the Sounds
+// read at start-up, and the browser's selection from the command line (which shows the Sounds
 // page, so it is built at once for a sound mod).
 TEST(MainForm, PagesBuiltAfterTheFirstPaintGetWhatTheStartUpGaveThem)
 {

@@ -117,6 +117,8 @@ TEST_F(OptionsPageTest, DoAllStoresTheSettingsAndBloodAndAssignsNothingUnticked)
     EXPECT_EQ(form->font().family(), "Courier");
     EXPECT_EQ(find<QLabel>(form.get(), "LevelImage")->geometry(), QRect(8, 1, 504, 420)) << "stretched at once";
     EXPECT_EQ(storedBlood(fixture.demo.workspace.torloDat()), 50u);
+    EXPECT_EQ(page->bloodEdit->text(), "50") << "the amount the game got";
+    EXPECT_EQ(status(), "Options saved, blood set to 50%");
     EXPECT_TRUE(classes.associated.empty());
     EXPECT_TRUE(fixture.prompts.shown.empty()) << "no box ticked: no message";
 

@@ -209,6 +209,7 @@ TEST_F(TablePageTest, SpecialObjectSaveSharesBlowAwayOfThirteenWithShadowOfZeroT
     clickRow("SpObjList", 0);
     clickRow("SpObjList", 5);
     EXPECT_EQ(control("Edit56")->text(), "4294967295");
+    EXPECT_TRUE(hasRoomFor(control("Edit56"), "4294967295")) << "all ten digits in view";
 
     clickRow("SpObjList", 13);
     type("Edit56", "16777217");   // bytes 1, 0, 0, 1
@@ -279,6 +280,7 @@ TEST_F(TablePageTest, PluginButtonsWriteEachPageAsItShowsIt)
     EXPECT_NE(appended.find("\r\n\r\nOBJECT:3\r\nBLOOD:"), std::string::npos);
     EXPECT_NE(appended.find("\r\n\r\nSOBJECT:5\r\nFIRSTSOUND:"), std::string::npos);
     EXPECT_EQ(appended.find("PROMPT:", 30), std::string::npos);
+    fixture.prompts.unsaved = {Prompts::Unsaved::Discard};   // closing asks about the object's unsaved edit
 }
 
 TEST_F(TablePageTest, ActivatingAPluginInstallsThroughTheSavesAndShowsWhatItWrote)
@@ -331,6 +333,80 @@ TEST_F(TablePageTest, PagesShowTheNewGameWhenTheGameFolderChanges)
     EXPECT_EQ(control("Edit55")->text(), "98");
     control<QPushButton>("OSaveCurBut")->click();
     EXPECT_EQ(readBytes(other.workspace.torloExe()), bytes);
+}
+
+// Edits not yet saved are asked about before they would be dropped: another row, another game
+// folder, closing the program. Save writes them into the old game, Discard drops them, Cancel
+// keeps them and stops what would have dropped them. The weapon table keeps the edits of every
+// row until "Save weapons", so only another game and closing ask there.
+TEST_F(TablePageTest, UnsavedEditsAreAskedAboutBeforeTheyAreDropped)
+{
+    struct Page {
+        TMainForm::Page page;
+        const char* list;
+        const char* field;
+        std::size_t place;   // of the field's entry of row 1
+        const char* question;
+    };
+    const Page pages[] = {
+        {TMainForm::Page::Objects, "ObjectList", "Edit40", at(ObjectArrays, objectField("HITDAMAGE"), 1),
+         "The object \"Worm 2 parts\" has changes that are not saved. Save them?"},
+        {TMainForm::Page::SpecialObjects, "SpObjList", "Edit55", at(SObjectArrays, sobjectField("HITDAMAGE"), 1),
+         "The special object \"Medium explosion\" has changes that are not saved. Save them?"},
+        {TMainForm::Page::Weapons, "WeaponList", "Edit17", places::WeaponTable + 1680 + 1,
+         "The weapons have changes that are not saved. Save them?"},
+    };
+    enum class Drop { Row, Folder, Close };
+    using U = Prompts::Unsaved;
+    DemoGame other;
+    int typed = 10;
+    for (const auto& page : pages)
+        for (const auto drop : {Drop::Row, Drop::Folder, Drop::Close})
+            for (const auto answer : {U::Save, U::Discard, U::Cancel}) {
+                const auto what = std::string(page.list) + " drop " + std::to_string(int(drop)) + " answer "
+                                  + std::to_string(int(answer));
+                form.reset();   // one window at a time: each installs the process's backup keeper
+                open(page.page);
+                clickRow(page.list, 1);
+                const auto before = readBytes(exe);
+                type(page.field, QString::number(++typed));
+                const bool weaponRow = page.page == TMainForm::Page::Weapons && drop == Drop::Row;
+                if (!weaponRow)
+                    fixture.prompts.unsaved = {answer};
+                fixture.prompts.shown.clear();
+                bool dropped = true;
+                switch (drop) {
+                case Drop::Row:
+                    clickRow(page.list, 2);
+                    dropped = control<QListWidget>(page.list)->currentRow() == 2;
+                    break;
+                case Drop::Folder: dropped = form->setGameFolder(other.game()); break;
+                case Drop::Close: dropped = form->close(); break;
+                }
+                if (weaponRow) {   // kept in the table, and asked about when the program closes
+                    EXPECT_TRUE(fixture.prompts.shown.empty()) << what;
+                    EXPECT_EQ(form->findChild<WeaponPage*>()->data().table.bytes[1680 + 1], typed) << what;
+                    fixture.prompts.unsaved = {U::Discard};
+                    EXPECT_TRUE(form->close()) << what;
+                    EXPECT_EQ(readBytes(exe), before) << what;
+                    continue;
+                }
+                EXPECT_EQ(fixture.prompts.shown, std::vector<std::string>{page.question}) << what;
+                EXPECT_EQ(dropped, answer != U::Cancel) << what;
+                auto expected = before;
+                if (answer == U::Save)
+                    expected[page.place] = static_cast<std::uint8_t>(typed);
+                EXPECT_EQ(readBytes(exe), expected) << what;
+                if (answer == U::Cancel) {   // the edit is still there, to be saved or dropped
+                    EXPECT_EQ(control(page.field)->text(), QString::number(typed)) << what;
+                    EXPECT_EQ(form->workspace().gameFolder, fixture.demo.game()) << what;
+                    fixture.prompts.unsaved = {U::Discard};
+                    EXPECT_TRUE(form->close()) << what;
+                } else if (drop != Drop::Close) {
+                    form->close();   // nothing left to ask about
+                }
+                EXPECT_TRUE(fixture.prompts.unsaved.empty()) << what;
+            }
 }
 
 TEST_F(TablePageTest, SaveAfterAStartUpWithoutTorloExeWritesNothing)

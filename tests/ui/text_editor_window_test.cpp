@@ -2,6 +2,7 @@
 // text table, reading when shown, the field limits, Load, Save, Save to file, Run Torlo, Help
 // and closing; and a picture of every page in two colour schemes when QUORVEX_SHOTS is set.
 #include "main_form_fixture.h"
+#include "screenshot.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
 #include "controls/game_text_edit.h"
@@ -161,6 +162,41 @@ TEST_F(TextEditorTest, FieldsTakeTheirWidthAndCodePage437Only)
     EXPECT_EQ(blaster->text(), "BLASTER");
     type(blaster, "ABCDEFGH");
     EXPECT_EQ(blaster->text(), "ABCDEF");
+
+    // Each field says how wide it is; a shorter text is saved filled up with spaces.
+    EXPECT_EQ(field(7)->toolTip(), "14 characters wide; a shorter text is filled up with spaces");
+    EXPECT_EQ(blaster->toolTip(), "7 characters wide, 6 of them typed; a shorter text is filled up with spaces");
+    type(field(7), "Silent");
+    click("SaveButton");
+    EXPECT_EQ(at(6001, 14), "Silent        ");
+    EXPECT_EQ(at(65731, 7), "ABCDEF ");
+}
+
+// Every field has room for what it shows, beside its neighbours and not over them, and the
+// window fits a 1024 by 768 screen (a larger one is squeezed, and its fields overlap).
+TEST_F(TextEditorTest, EveryFieldShowsItsWholeTextAndTheWindowFitsTheScreen)
+{
+    window->show();
+    for (int p = 0; p < window->pages()->count(); ++p) {
+        window->pages()->setCurrentIndex(p);
+        QApplication::processEvents();
+        std::vector<QRect> taken;
+        for (std::size_t i = 0; i < GameTextCount; ++i) {
+            auto* edit = window->field(i);
+            if (!edit->isVisible())
+                continue;
+            EXPECT_TRUE(hasRoomFor(edit, edit->text())) << edit->text().toStdString();
+            const QRect area(edit->mapTo(window.get(), QPoint(0, 0)), edit->size());
+            for (const auto& other : taken)
+                EXPECT_FALSE(area.intersects(other)) << edit->text().toStdString();
+            taken.push_back(area);
+        }
+    }
+    EXPECT_LE(window->width(), 1024);
+    EXPECT_LE(window->height(), 768 - 40);
+    window->pages()->setCurrentIndex(0);   // "Error with Himem" and its two long fields
+    QApplication::processEvents();
+    saveScreenshot(window.get(), "text-editor");
 }
 
 TEST_F(TextEditorTest, EveryByteButTildeGoesThroughTheFieldsUnchanged)
@@ -206,9 +242,9 @@ TEST_F(TextEditorTest, LoadAsksAndSaveWritesEveryWrittenEntry)
     window->field(GameTextCount - 1)->setText("changed");   // read-only: never written
     const auto before = at(92068, 38);
     click("SaveButton");
-    EXPECT_EQ(at(110747, 8), "NOW GAME");
-    EXPECT_EQ(at(135220, 12), "Dr\x81" "ck Screen");
-    EXPECT_EQ(at(135389, 12), "Dr\x81" "ck Screen");
+    EXPECT_EQ(at(110747, 8), "NO      ");   // filled up: nothing of "NEW GAME" stays behind
+    EXPECT_EQ(at(135220, 12), "Dr\x81" "ck       ");
+    EXPECT_EQ(at(135389, 12), "Dr\x81" "ck       ");
     EXPECT_EQ(at(49021, 9), "namen.dat");
     EXPECT_EQ(at(92068, 38), before);
     EXPECT_NE(log().find("- New texts saved. Detailed information not yet available\r\n"), std::string::npos);

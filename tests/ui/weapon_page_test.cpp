@@ -237,6 +237,7 @@ TEST_F(WeaponPageTest, LeavingAFieldCopiesThePageIntoTheShownWeaponOnly)
     clickRow(2);
     EXPECT_EQ(page->data().table.entry(WeaponFields[index("LASERSIGHT")], 1), ticked ? 0 : 1);
     EXPECT_EQ(readBytes(exe), before);   // edits reach the file only through "Save weapons"
+    fixture.prompts.unsaved = {Prompts::Unsaved::Discard};   // closing asks about them
 }
 
 TEST_F(WeaponPageTest, LeavingTheNameBoxRenamesInUpperCaseAtOnce)
@@ -340,6 +341,7 @@ TEST_F(WeaponPageTest, ColourBoxesClampTheirTextAndPaintTheSwatch)
     type(control("Edit31"), "300");
     EXPECT_EQ(control("Edit31")->text(), "255");
     EXPECT_EQ(swatch("Edit31Swatch"), defaultColour(255));
+    fixture.prompts.unsaved = {Prompts::Unsaved::Discard};   // closing asks about the unsaved edits
 }
 
 TEST_F(WeaponPageTest, MakeBulletPointsThePreviewBeyondThePicture)

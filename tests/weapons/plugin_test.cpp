@@ -152,6 +152,12 @@ TEST_F(PluginTest, TwoPromptsAskTwiceAndNoToEitherInstallsNothing)
     const auto installed = install(text);
     EXPECT_EQ(asked, (std::vector<std::string>{"First?", "Second: really?"}));   // the one inside the record is a key
     EXPECT_EQ(readBytes(exe)[at(ObjectArrays, "BLOW", 1)], 5);
+
+    // The file's text is code page 437: questions and messages quote it in UTF-8.
+    asked.clear();
+    const auto stopped = install("LWP\r\nVERSION:2\r\nPROMPT:Na\x8Bve?\r\nOBJECT:\x9B" "5\r\nBLOW:5\r\n");
+    EXPECT_EQ(asked, (std::vector<std::string>{"Na\u00efve?"}));
+    EXPECT_EQ(stopped.reports.back().status, "Plugin stopped at line 4: '\u00a25' is not a valid integer value");
 }
 
 TEST_F(PluginTest, NumberedRecordsKeepTheirOwnValuesAndKeysWinByTheLast)

@@ -1,4 +1,4 @@
-#include "app/qt_services.h"
+#include "app/desktop_services.h"
 #include "platform/qt_platform.h"
 
 #include <QColorDialog>
@@ -45,6 +45,13 @@ Prompts::Answer QtPrompts::askYesNoCancel(const std::string& text)
     const auto answer = QMessageBox::question(parent_, "Quorvex", fromSystemText(text),
                                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+Prompts::Unsaved QtPrompts::askUnsaved(const std::string& text)
+{
+    const auto answer = QMessageBox::question(parent_, "Quorvex", fromSystemText(text),
+                                              QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    return answer == QMessageBox::Save ? Unsaved::Save : answer == QMessageBox::Discard ? Unsaved::Discard : Unsaved::Cancel;
 }
 
 std::unique_ptr<QFileDialog> openFileDialog(QWidget* parent, const std::string& filter, const std::filesystem::path& initial,
