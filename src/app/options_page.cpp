@@ -63,9 +63,13 @@ OptionsPage::OptionsPage(PageHost& host, FileClassStore& fileClasses, Window win
     columns->addLayout(right, 1);
     layout->addLayout(columns);
 
-    groups_->addWidget(buildBloodGroup());
-    groups_->addWidget(buildPathGroup());
+    // Blood beside the path: the column then holds the programs and still fits 1024 by 768.
+    auto* firstRow = new QHBoxLayout;
+    firstRow->addWidget(buildBloodGroup());
+    firstRow->addWidget(buildPathGroup(), 1);
+    groups_->addLayout(firstRow);
     groups_->addWidget(buildAppearanceGroup());
+    groups_->addWidget(buildProgramsGroup());
     groups_->addStretch();
     // Under the shorter column, so that the page fits a 1024 by 768 screen.
     auto* doAll = button("Do all", "DoAllButton");
@@ -74,7 +78,6 @@ OptionsPage::OptionsPage(PageHost& host, FileClassStore& fileClasses, Window win
     auto* restore = new BackupControl(host_, this);   // the groups in reading order, the columns first
     right->addWidget(buildExtensionsGroup());
     right->addWidget(buildMiscGroup());
-    right->addWidget(buildProgramsGroup());
     right->addStretch();
     // The backups below both columns: the whole width for long level paths.
     layout->addWidget(restore, 1);

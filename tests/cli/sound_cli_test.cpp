@@ -83,7 +83,7 @@ TEST_F(SoundCli, ImportSavesInPlaceOrIntoANewModAndRefusesWhatItCannotRead)
         const auto kept = cli({"sounds", "import", "2", (out / wav).string(), "--to", mod.string()});
         EXPECT_EQ(kept.exitCode, 1);
         EXPECT_EQ(kept.out, "");
-        EXPECT_EQ(kept.err, "\"" + mod.string() + "\" already exists and was kept\n");
+        EXPECT_EQ(kept.err, "quorvex-cli: \"" + mod.string() + "\" already exists and was kept\n");
         EXPECT_EQ(test::readBytes(mod), made);
     }
     const auto replaced = cli({"--yes", "sounds", "import", "2", (out / "exp.wav").string(), "--to", mod.string()});
