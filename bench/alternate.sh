@@ -4,7 +4,8 @@
 # alternate RUNS NAME_A NAME_B -- A... -- B...
 # ALTERNATE_BEFORE, when set, is run (untimed) before every run of either command.
 # With ALTERNATE_UNTIL_REPORTED=1 a run ends at the time the command itself prints as
-# "painted MICROSECONDS" (see src/app/first_paint.h), so its teardown is not counted.
+# "painted MICROSECONDS" (see src/app/first_paint.h), so its teardown is not counted;
+# ALTERNATE_REPORT_A and ALTERNATE_REPORT_B name another word to read ("ready") for either side.
 alternate() {
     local runs=$1 name_a=$2 name_b=$3
     shift 3
@@ -21,9 +22,9 @@ alternate() {
         eval "$before"; "${b[@]}" >/dev/null 2>&1 || true
     done
     for ((i = 0; i < runs; ++i)); do
-        timed_run "$name_a" "${a[@]}" || return 1
+        report_word=${ALTERNATE_REPORT_A:-painted} timed_run "$name_a" "${a[@]}" || return 1
         times_a+=("$elapsed")
-        timed_run "$name_b" "${b[@]}" || return 1
+        report_word=${ALTERNATE_REPORT_B:-painted} timed_run "$name_b" "${b[@]}" || return 1
         times_b+=("$elapsed")
     done
     local median_a median_b
@@ -44,9 +45,9 @@ timed_run() {
     "$@" >"$report" 2>/dev/null || { echo "$name failed" >&2; return 1; }
     end=${EPOCHREALTIME/./}
     if [[ $report != /dev/null ]]; then
-        end=$(sed -n 's/^painted \([0-9]*\)$/\1/p' "$report")
+        end=$(sed -n "s/^${report_word:-painted} \([0-9]*\)\$/\1/p" "$report")
         rm -f "$report"
-        [[ -n $end ]] || { echo "$name did not report its first paint" >&2; return 1; }
+        [[ -n $end ]] || { echo "$name did not report \"${report_word:-painted}\"" >&2; return 1; }
     fi
     elapsed=$(( end - start ))
 }

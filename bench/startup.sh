@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Launch to the first painted window: Quorvex on the demo game beside a bare Qt window that
-# shows one label, both left the moment their window has been painted (no teardown), run
-# alternately. Any day will do: the greeting waits for the first paint.
+# Launch to the first painted window, and to ready for input (the work after the paint done),
+# of Quorvex on the demo game beside a bare Qt window that shows one label, both left the
+# moment they report it (no teardown), run alternately. Any day will do: the greeting waits
+# for the first paint.
 # Usage: bench/startup.sh [build dir] [runs]
 set -euo pipefail
 build="${1:-build}"
@@ -14,4 +15,8 @@ mkdir -p "$scratch/config/Morvane"
 printf '[General]\nTorloPath=%s\n' "$scratch/game" > "$scratch/config/Morvane/Quorvex.conf"
 export XDG_CONFIG_HOME="$scratch/config" QUORVEX_DATA_DIR="$scratch/data" QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 export QUORVEX_EXIT_WHEN_SHOWN=1 ALTERNATE_UNTIL_REPORTED=1
+echo "== launch to first paint"
 alternate "$runs" "quorvex to first paint" "bare window to first paint" -- "$build/bin/quorvex" -- "$build/bin/minimal_window"
+echo "== launch to ready for input, against the bare window's first paint"
+QUORVEX_EXIT_WHEN_SHOWN=ready ALTERNATE_REPORT_A=ready \
+    alternate "$runs" "quorvex to ready" "bare window to first paint" -- "$build/bin/quorvex" -- "$build/bin/minimal_window"

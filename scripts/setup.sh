@@ -2,7 +2,7 @@
 # Shared by run.sh and test.sh: installs the missing Debian packages, configures and builds.
 set -euo pipefail
 
-PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libzip-dev libsndfile1-dev libsamplerate0-dev
+PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libzip-dev libsndfile1-dev libsoxr-dev
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
           shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin libfile-mimeinfo-perl
           dpkg-dev lintian appstream bash-completion   # the Debian package (scripts/check_package.sh)

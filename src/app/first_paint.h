@@ -2,6 +2,7 @@
 // Work that waits until a window is on the screen: run once, right after the window's first
 // paint has been flushed. Header only and Qt only, so the start-up yardstick in bench/ uses the
 // very same hook as the program.
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
@@ -70,18 +71,28 @@ inline void afterFirstPaint(QWidget* window, std::function<void()> then,
 }
 
 // For start-up measurements (bench/startup.sh): when QUORVEX_EXIT_WHEN_SHOWN is set, print the
-// wall clock in microseconds the moment window has been painted and leave at once, so that the
-// measurement ends at the first paint and counts neither the work that waits for it nor the
-// teardown.
+// wall clock in microseconds the moment window has been painted ("painted N") and leave at
+// once, so that the measurement ends at the first paint and counts neither the work that waits
+// for it nor the teardown. Set to "ready", it goes on to the moment the work after the paint is
+// done and the program would wait for input ("ready N"), and leaves then.
 inline void exitAtFirstPaintWhenAsked(QWidget* window)
 {
     if (!qEnvironmentVariableIsSet("QUORVEX_EXIT_WHEN_SHOWN"))
         return;
-    afterFirstPaint(window, [] {
+    static const auto say = [](const char* what) {
         const auto now = std::chrono::system_clock::now().time_since_epoch();
-        std::printf("painted %lld\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
+        std::printf("%s %lld\n", what,
+                    static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
         std::fflush(stdout);
-        std::_Exit(0);
+    };
+    afterFirstPaint(window, [] {
+        say("painted");
+        if (qgetenv("QUORVEX_EXIT_WHEN_SHOWN") != "ready")
+            std::_Exit(0);
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [] {
+            say("ready");
+            std::_Exit(0);
+        });
     }, FirstPaintWatch::Order::First);
 }
 

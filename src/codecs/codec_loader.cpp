@@ -13,7 +13,7 @@ const codecs::Table& loadedTable()
 {
     static const codecs::Table& table = []() -> const codecs::Table& {
 #ifdef QUORVEX_NO_CODECS
-        // The Windows build: libzip, libsndfile and libsamplerate are not built for it.
+        // The Windows build: libzip, libsndfile and libsoxr are not built for it.
         throw ModuleError("zip archives and sound files are not available in this build of Quorvex");
 #endif
         const auto* loaded = moduleFunction<const codecs::Table*()>("quorvex-codecs", "quorvex_codecs")();

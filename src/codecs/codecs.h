@@ -1,6 +1,6 @@
 #pragma once
 // The boundary between the core and the module quorvex-codecs, which alone links libsndfile,
-// libsamplerate and libzip (and FLAC, Vorbis, Opus, mpg123, LAME, bz2, lzma, zstd behind them),
+// libsoxr and libzip (and FLAC, Vorbis, Opus, mpg123, LAME, bz2, lzma, zstd behind them),
 // so that a run which imports no sound and touches no archive never loads them.
 // Only primitives cross it; every check, limit, entry-name test and write decision stays in the
 // core, which also keeps the one backup keeper of the process. The module is built with the
@@ -9,14 +9,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quorvex::codecs {
 
 // Raised whenever the table below changes shape.
-inline constexpr int Version = 1;
+inline constexpr int Version = 2;
 
 // Handles owned by the module; the core only passes them back.
 struct SoundReader;
+struct Resampler;
 struct ZipArchive;
 struct ZipEntry;
 
@@ -44,10 +46,14 @@ struct Table {
     bool (*soundRead)(SoundReader* sound, std::string& error);
     void (*closeSound)(SoundReader* sound);
 
-    // One channel resampled by libsamplerate (best quality) by ratio into output; false with
-    // the reason on a failure.
-    bool (*resample)(const float* input, long inputFrames, float* output, long outputFrames, double ratio,
-                     long& generated, std::string& error);
+    // One channel resampled by libsoxr from inputRate to outputRate, block by block, so that
+    // a long sound can report its progress and stop between blocks.
+    Resampler* (*openResampler)(double inputRate, double outputRate, std::string& error);
+    // Appends to output what the block of input gives; a block of 0 frames is the end, which
+    // appends the rest. False, with the reason, on a failure.
+    bool (*resample)(Resampler* resampler, const float* input, std::size_t frames, std::vector<float>& output,
+                     std::string& error);
+    void (*closeResampler)(Resampler* resampler);
 
     // A zip archive on disk opened for reading, with libzip's consistency check when checked.
     ZipArchive* (*openZip)(const char* path, bool checked, ZipOpenFailure& failure);

@@ -1,9 +1,9 @@
-// The module quorvex-codecs: the only code that calls libsndfile, libsamplerate and libzip, as
+// The module quorvex-codecs: the only code that calls libsndfile, libsoxr and libzip, as
 // the primitives of codecs.h. It links none of the core, so it holds no state of its own.
 #include "codecs/codecs.h"
 
-#include <samplerate.h>
 #include <sndfile.h>
+#include <soxr.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -20,6 +20,11 @@ struct SoundReader {
     sf_count_t size;
     sf_count_t position = 0;
     SNDFILE* file = nullptr;
+};
+
+struct Resampler {
+    soxr_t soxr;
+    double ratio;   // output frames per input frame
 };
 
 struct ZipArchive {
@@ -92,24 +97,57 @@ void closeSound(SoundReader* sound)
     delete sound;
 }
 
-bool resample(const float* input, long inputFrames, float* output, long outputFrames, double ratio, long& generated,
+Resampler* openResampler(double inputRate, double outputRate, std::string& error)
+{
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    // Shaped after libsamplerate's best sinc converter, which the import used before at fifty
+    // times the cost: pass band to 93.35% of the lower rate's half, stop band from 99.8%. On
+    // noise and sweeps from 11025, 44100 and 48000 per second the 8-bit result is within one
+    // step of that converter's (72, 72 and 59 dB apart); the 16-bit recipe (SOXR_MQ) strays
+    // by two steps at 48000, near the top of the band.
+    soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    quality.passband_end = 0.9335;
+    quality.stopband_begin = 0.998;
+    // One thread: the import runs beside the window, not across the machine.
+    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+    soxr_error_t failed = nullptr;
+    soxr_t soxr = soxr_create(inputRate, outputRate, 1, &failed, &io, &quality, &runtime);
+    if (failed) {
+        error = failed;
+        soxr_delete(soxr);
+        return nullptr;
+    }
+    return new Resampler{soxr, outputRate / inputRate};
+}
+
+bool resample(Resampler* resampler, const float* input, std::size_t frames, std::vector<float>& output,
               std::string& error)
 {
-    SRC_DATA data{};
-    data.data_in = input;
-    data.input_frames = inputFrames;
-    data.data_out = output;
-    data.output_frames = outputFrames;
-    data.src_ratio = ratio;
-    // The faster converters' pass bands end lower (9.9 and 8.8 kHz against 10.7 of 11 kHz):
-    // on a sweep or noise their 8-bit results differ from this one's by up to 89 steps, so
-    // they would drop sound that the bank can hold. Below 8 kHz they agree within a step.
-    if (const int failed = src_simple(&data, SRC_SINC_BEST_QUALITY, 1)) {
-        error = src_strerror(failed);
-        return false;
+    const bool end = frames == 0;
+    // The room left in output is grown until soxr has taken the whole block (or, at the end,
+    // has nothing more to give).
+    for (;;) {
+        const std::size_t had = output.size();
+        output.resize(had + static_cast<std::size_t>(static_cast<double>(frames) * resampler->ratio) + 1024);
+        std::size_t taken = 0, made = 0;
+        if (const soxr_error_t failed = soxr_process(resampler->soxr, end ? nullptr : input, frames, &taken,
+                                                     output.data() + had, output.size() - had, &made)) {
+            output.resize(had);
+            error = failed;
+            return false;
+        }
+        output.resize(had + made);
+        input += taken;
+        frames -= taken;
+        if (end ? made == 0 : frames == 0)
+            return true;
     }
-    generated = data.output_frames_gen;
-    return true;
+}
+
+void closeResampler(Resampler* resampler)
+{
+    soxr_delete(resampler->soxr);
+    delete resampler;
 }
 
 std::string codeText(int code)
@@ -217,7 +255,7 @@ ZipAdd addToZip(const char* archive, const char* file, const char* name, std::st
 constexpr Table table{
     Version,
     openSound, readSound, soundRead, closeSound,
-    resample,
+    openResampler, resample, closeResampler,
     openZip, closeZip, zipError, zipEntryCount, zipEntryName, zipEntryIsLink, zipEntrySize,
     openZipEntry, readZipEntry, closeZipEntry,
     addToZip,

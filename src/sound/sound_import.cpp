@@ -12,64 +12,6 @@ namespace quorvex {
 
 namespace {
 
-// The sound as mono floats (-1 to 1) at its own rate, mixed down as the mean of the channels.
-std::vector<float> readMono(std::span<const std::uint8_t> bytes, int& rate)
-{
-    const auto& codecs = codecTable();
-    codecs::SoundInfo info;
-    std::string error;
-    const std::unique_ptr<codecs::SoundReader, void (*)(codecs::SoundReader*)> sound(
-        codecs.openSound(bytes.data(), bytes.size(), info, error), codecs.closeSound);
-    if (!sound)
-        throw SoundFileError(error);
-    if (info.channels < 1 || info.rate <= 0)
-        throw SoundFileError("No sound in this file");
-    // libsamplerate converts between 1/256 and 256 times the rate; above 192000 a ten-minute
-    // sound would hold gigabytes before it is resampled.
-    constexpr int MaxRate = 192000;
-    if (info.rate * 256.0 < SoundSampleRate || info.rate > MaxRate)
-        throw SoundFileError(std::to_string(info.rate) + " samples per second can not be converted");
-    rate = info.rate;
-    const auto channels = static_cast<std::size_t>(info.channels);
-    const std::uint64_t maxFrames = std::uint64_t{MaxImportSamples} * static_cast<std::uint64_t>(rate) / SoundSampleRate + 1;
-
-    if (info.frames > 0 && static_cast<std::uint64_t>(info.frames) > maxFrames)
-        throw SoundFileError("The sound is longer than ten minutes");
-    std::vector<float> mono;
-    std::vector<float> block(4096 * channels);
-    for (;;) {
-        const auto got = codecs.readSound(sound.get(), block.data(), 4096);
-        if (got <= 0)
-            break;
-        if (mono.size() + static_cast<std::size_t>(got) > maxFrames)
-            throw SoundFileError("The sound is longer than ten minutes");
-        for (std::int64_t frame = 0; frame < got; ++frame) {
-            double sum = 0;
-            for (std::size_t c = 0; c < channels; ++c)
-                sum += block[static_cast<std::size_t>(frame) * channels + c];
-            mono.push_back(static_cast<float>(sum / static_cast<double>(channels)));
-        }
-    }
-    if (!codecs.soundRead(sound.get(), error))
-        throw SoundFileError(error);
-    return mono;
-}
-
-std::vector<float> resampled(const std::vector<float>& input, int rate)
-{
-    if (rate == int(SoundSampleRate) || input.empty())
-        return input;
-    const double ratio = double(SoundSampleRate) / rate;
-    std::vector<float> output(static_cast<std::size_t>(std::ceil(static_cast<double>(input.size()) * ratio)) + 16);
-    long generated = 0;
-    std::string error;
-    if (!codecTable().resample(input.data(), static_cast<long>(input.size()), output.data(),
-                               static_cast<long>(output.size()), ratio, generated, error))
-        throw SoundFileError(error);
-    output.resize(static_cast<std::size_t>(generated));
-    return output;
-}
-
 // The inverse of the export rule: the WAV sample the value stands for, less 128.
 std::uint8_t toBankSample(float value)
 {
@@ -79,23 +21,72 @@ std::uint8_t toBankSample(float value)
 
 } // namespace
 
-Bytes bankSamplesFromSoundFile(std::span<const std::uint8_t> file)
+Bytes bankSamplesFromSoundFile(std::span<const std::uint8_t> file, const ImportProgress& progress)
 {
     if (file.empty())
         return {};
-    int rate = 0;
-    const auto original = readMono(file, rate);
-    const auto mono = resampled(original, rate);
-    if (mono.size() > MaxImportSamples)
+    const auto& codecs = codecTable();
+    codecs::SoundInfo info;
+    std::string error;
+    const std::unique_ptr<codecs::SoundReader, void (*)(codecs::SoundReader*)> sound(
+        codecs.openSound(file.data(), file.size(), info, error), codecs.closeSound);
+    if (!sound)
+        throw SoundFileError(error);
+    if (info.channels < 1 || info.rate <= 0)
+        throw SoundFileError("No sound in this file");
+    // Between 1/256 and 256 times the bank's rate; above 192000 a ten-minute sound would be
+    // gigabytes to read.
+    constexpr int MaxRate = 192000;
+    if (info.rate * 256.0 < SoundSampleRate || info.rate > MaxRate)
+        throw SoundFileError(std::to_string(info.rate) + " samples per second can not be converted");
+    const auto channels = static_cast<std::size_t>(info.channels);
+    const std::uint64_t maxFrames =
+        std::uint64_t{MaxImportSamples} * static_cast<std::uint64_t>(info.rate) / SoundSampleRate + 1;
+    if (info.frames > 0 && static_cast<std::uint64_t>(info.frames) > maxFrames)
         throw SoundFileError("The sound is longer than ten minutes");
-    Bytes samples(mono.size());
-    std::transform(mono.begin(), mono.end(), samples.begin(), toBankSample);
+
+    std::unique_ptr<codecs::Resampler, void (*)(codecs::Resampler*)> resampler(nullptr, codecs.closeResampler);
+    if (info.rate != int(SoundSampleRate)) {
+        resampler.reset(codecs.openResampler(info.rate, SoundSampleRate, error));
+        if (!resampler)
+            throw SoundFileError(error);
+    }
+    // Block by block: read, mixed down to mono as the mean of the channels, resampled.
+    constexpr std::int64_t BlockFrames = 16384;
+    std::vector<float> block(BlockFrames * channels), mono(BlockFrames), bank;
+    std::uint64_t read = 0;
+    for (;;) {
+        if (progress && !progress(info.frames > 0 ? static_cast<double>(read) / static_cast<double>(info.frames) : 0.0))
+            throw ImportStopped();
+        const auto got = codecs.readSound(sound.get(), block.data(), BlockFrames);
+        if (got > 0 && (read += static_cast<std::uint64_t>(got)) > maxFrames)
+            throw SoundFileError("The sound is longer than ten minutes");
+        mono.resize(static_cast<std::size_t>(got));
+        for (std::size_t frame = 0; frame < mono.size(); ++frame) {
+            double sum = 0;
+            for (std::size_t c = 0; c < channels; ++c)
+                sum += block[frame * channels + c];
+            mono[frame] = static_cast<float>(sum / static_cast<double>(channels));
+        }
+        if (!resampler)
+            bank.insert(bank.end(), mono.begin(), mono.end());
+        else if (!codecs.resample(resampler.get(), mono.data(), mono.size(), bank, error))
+            throw SoundFileError(error);
+        if (bank.size() > MaxImportSamples)
+            throw SoundFileError("The sound is longer than ten minutes");
+        if (got <= 0)
+            break;
+    }
+    if (!codecs.soundRead(sound.get(), error))
+        throw SoundFileError(error);
+    Bytes samples(bank.size());
+    std::transform(bank.begin(), bank.end(), samples.begin(), toBankSample);
     return samples;
 }
 
-Bytes bankSamplesFromSoundFile(const std::filesystem::path& file)
+Bytes bankSamplesFromSoundFile(const std::filesystem::path& file, const ImportProgress& progress)
 {
-    return bankSamplesFromSoundFile(readWholeFile(file));
+    return bankSamplesFromSoundFile(readWholeFile(file), progress);
 }
 
 } // namespace quorvex

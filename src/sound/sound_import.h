@@ -6,6 +6,7 @@
 #include "gameexe/game_file.h"
 
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <stdexcept>
 
@@ -17,14 +18,24 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// An import stopped by its progress callback.
+class ImportStopped : public std::runtime_error {
+public:
+    ImportStopped() : std::runtime_error("The import was stopped") {}
+};
+
+// Told now and then during a conversion how much of the file is done (0 to 1); false stops
+// the conversion, which then throws ImportStopped. Called on the converting thread.
+using ImportProgress = std::function<bool(double done)>;
+
 // The longest sound taken into the bank, in samples at 22050 per second (ten minutes).
 inline constexpr std::size_t MaxImportSamples = 22050u * 600u;
 
 // The bank samples of a sound file's bytes. An empty file is the empty sound (the export
 // writes an empty sound as an empty file). Throws SoundFileError, or ModuleError when the
-// codecs (codecs/codec_loader.h) cannot be loaded.
-Bytes bankSamplesFromSoundFile(std::span<const std::uint8_t> file);
+// codecs (codecs/codec_loader.h) cannot be loaded. Safe on any thread.
+Bytes bankSamplesFromSoundFile(std::span<const std::uint8_t> file, const ImportProgress& progress = {});
 // The same for a file on disk (the file errors when it cannot be opened).
-Bytes bankSamplesFromSoundFile(const std::filesystem::path& file);
+Bytes bankSamplesFromSoundFile(const std::filesystem::path& file, const ImportProgress& progress = {});
 
 } // namespace quorvex

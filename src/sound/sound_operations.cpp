@@ -4,7 +4,6 @@
 #include "gameexe/number_text.h"
 #include "gameexe/game_file.h"
 #include "platform/module_loader.h"
-#include "sound/sound_import.h"
 
 namespace fs = std::filesystem;
 
@@ -89,13 +88,13 @@ Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std
     return kept.empty() && damaged.empty() ? Outcome::done(status) : Outcome::refused(status);
 }
 
-Outcome importSound(SoundBank& bank, int index, const fs::path& file)
+std::variant<Bytes, Outcome> soundForImport(const fs::path& file, const ImportProgress& progress)
 {
     const auto refuse = [&](const std::exception& error) {
         return Outcome::refused("Can not import " + inQuotes(file) + ": " + error.what());
     };
     try {
-        bank.replace(index, bankSamplesFromSoundFile(file));
+        return bankSamplesFromSoundFile(file, progress);
     } catch (const SoundFileError& error) {
         return refuse(error);
     } catch (const FileError& error) {
@@ -103,8 +102,21 @@ Outcome importSound(SoundBank& bank, int index, const fs::path& file)
     } catch (const ModuleError& error) {   // the codecs could not be loaded
         return refuse(error);
     }
+}
+
+Outcome importSamples(SoundBank& bank, int index, const fs::path& file, Bytes samples)
+{
+    bank.replace(index, std::move(samples));
     return Outcome::done(std::string(SoundNames[static_cast<std::size_t>(index)]) + " replaced by " + inQuotes(file) + " ("
                          + soundLengthText(bank.length(index)) + ")");
+}
+
+Outcome importSound(SoundBank& bank, int index, const fs::path& file)
+{
+    auto read = soundForImport(file);
+    if (auto* refusal = std::get_if<Outcome>(&read))
+        return *refusal;
+    return importSamples(bank, index, file, std::get<Bytes>(std::move(read)));
 }
 
 Outcome saveSoundBank(SoundBank& bank, const fs::path& file)

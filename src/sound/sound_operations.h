@@ -5,10 +5,12 @@
 #include "shell/outcome.h"
 #include "shell/services.h"
 #include "sound/sound_bank.h"
+#include "sound/sound_import.h"
 
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <variant>
 
 namespace quorvex {
 
@@ -34,6 +36,12 @@ Outcome exportAllSounds(const SoundBank& bank, const std::filesystem::path& fold
 // Replaces entry index with the sound file's samples, in memory; a file that cannot be read
 // changes nothing and says why.
 Outcome importSound(SoundBank& bank, int index, const std::filesystem::path& file);
+// The same in two halves, so that the conversion can run beside the window: the file's bank
+// samples, or the refusal that says why it cannot be imported (any thread; progress as in
+// bankSamplesFromSoundFile, whose ImportStopped passes through)...
+std::variant<Bytes, Outcome> soundForImport(const std::filesystem::path& file, const ImportProgress& progress = {});
+// ...and entry index replaced by them.
+Outcome importSamples(SoundBank& bank, int index, const std::filesystem::path& file, Bytes samples);
 
 // Writes the bank with its imports over file in one step; the imports then count as saved.
 Outcome saveSoundBank(SoundBank& bank, const std::filesystem::path& file);

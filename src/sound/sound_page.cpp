@@ -13,9 +13,11 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <atomic>
 
 namespace fs = std::filesystem;
 
@@ -28,6 +30,15 @@ constexpr const char* SoundFileFilter =
 constexpr const char* SoundModFilter = "Sound mods|*.snd|All files|*.*";
 
 } // namespace
+
+struct SoundPage::Import {
+    int index;
+    fs::path file;
+    std::atomic<bool> stop = false;
+    std::atomic<int> percent = 0;
+    // Written by the import's thread before it ends; none when it stopped.
+    std::optional<std::variant<Bytes, Outcome>> result;
+};
 
 SoundPage::SoundPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host)
 {
@@ -75,10 +86,10 @@ SoundPage::SoundPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host)
     };
     play_ = add("PlayBut", "Play current sound", &SoundPage::PlayButClick);
     wav_ = add("WavBut", "Save as WAV", &SoundPage::WavButClick);
-    add("SaveAllBut", "Save all as WAV", &SoundPage::SaveAllButClick);
+    saveAll_ = add("SaveAllBut", "Save all as WAV", &SoundPage::SaveAllButClick);
     row = new QHBoxLayout;
     right->addLayout(row);
-    import_ = add("ImportWavBut", "Import WAV", &SoundPage::ImportWavButClick);
+    importButton_ = add("ImportWavBut", "Import WAV", &SoundPage::ImportWavButClick);
     saveSound_ = add("SaveSoundBut", "Save current sound", &SoundPage::SaveSoundButClick);
     saveMod_ = add("SaveModBut", "Save as soundmod", &SoundPage::SaveModButClick);
     progress_ = new QProgressBar;
@@ -88,11 +99,22 @@ SoundPage::SoundPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host)
     progress_->setFormat("%v of %m sounds saved");
     progress_->hide();   // shown while "Save all as WAV" runs
     right->addWidget(progress_);
+    // Shown while an import converts its file beside the window.
+    row = new QHBoxLayout;
+    right->addLayout(row);
+    importProgress_ = new QProgressBar;
+    importProgress_->setObjectName("ImportProgress");
+    importProgress_->setRange(0, 100);
+    importProgress_->setFormat("%p% imported");
+    row->addWidget(importProgress_);
+    cancelImport_ = add("CancelImportBut", "Cancel", &SoundPage::CancelImportButClick);
+    importProgress_->hide();
+    cancelImport_->hide();
     right->addStretch();
     columns->addLayout(right);
     columns->addStretch();
 
-    for (QPushButton* off : {play_, wav_, import_, saveSound_, saveMod_})
+    for (QPushButton* off : {play_, wav_, importButton_, saveSound_, saveMod_})
         off->setEnabled(false);
     drawPicture({}, {});
 
@@ -110,6 +132,9 @@ SoundPage::SoundPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host)
 SoundPage::~SoundPage()
 {
     stopPlaying();
+    cancelImport();
+    if (importThread_)
+        importThread_->wait();
 }
 
 QPushButton* SoundPage::button(const char* name, const char* caption, void (SoundPage::*handler)())
@@ -143,6 +168,7 @@ void SoundPage::switchBank(const fs::path& file, bool fileReplaced)
     if (file == bankPath_ && bank_ && !fileReplaced)
         return;
     stopPlaying();
+    cancelImport();   // it was meant for the bank that is left
     if (bank_ && bank_->anyChanged()) {
         const auto question = "The imported sounds of " + inQuotes(bankPath_) + " are not saved. Save them now?";
         if (!fileReplaced && host_.prompts().askYesNo(question))
@@ -190,7 +216,7 @@ void SoundPage::SoundListClick()
     const bool any = selected() >= 0;
     play_->setEnabled(any);
     wav_->setEnabled(any);
-    import_->setEnabled(any);
+    enableImport();
     if (any)
         ViewWavButClick();
 }
@@ -333,16 +359,81 @@ void SoundPage::SaveAllButClick()
 void SoundPage::ImportWavButClick()
 {
     const int index = selected();
-    if (index < 0)
+    if (index < 0 || import_)
         return;
-    auto& sounds = bank();
+    bank();   // a bank that cannot be read says so before a file is chosen
     const auto file = host_.prompts().openFile(SoundFileFilter, {});
     if (!file)
         return;
     stopPlaying();
-    host_.report(importSound(sounds, index, *file));
-    updateMarks();
-    showQuietly();
+    // A long sound takes a while to convert: the window goes on meanwhile, with the progress
+    // and a Cancel, and the bank is changed only when the conversion is complete.
+    auto import = std::make_shared<Import>(index, *file);
+    import_ = import;
+    importThread_ = QThread::create([import, bar = importProgress_] {
+        const auto progress = [&](double done) {
+            const int percent = static_cast<int>(done * 100);
+            if (import->percent.exchange(percent) != percent)
+                QMetaObject::invokeMethod(bar, [bar, percent] { bar->setValue(percent); }, Qt::QueuedConnection);
+            return !import->stop;
+        };
+        try {
+            import->result = soundForImport(import->file, progress);
+        } catch (const ImportStopped&) {
+        } catch (const std::exception& error) {   // out of memory: refused like a file that cannot be read
+            import->result = Outcome::refused("Can not import " + inQuotes(import->file) + ": " + error.what());
+        }
+    });
+    importThread_->setParent(this);
+    connect(importThread_, &QThread::finished, this, &SoundPage::finishImport);
+    importProgress_->setValue(0);
+    importProgress_->show();
+    cancelImport_->show();
+    enableImport();
+    importThread_->start();
+}
+
+void SoundPage::CancelImportButClick()
+{
+    cancelImport();
+}
+
+void SoundPage::cancelImport()
+{
+    if (!import_)
+        return;
+    import_->stop = true;
+    enableImport();
+}
+
+void SoundPage::enableImport()
+{
+    importButton_->setEnabled(selected() >= 0 && !import_);
+    cancelImport_->setEnabled(import_ && !import_->stop);
+}
+
+void SoundPage::finishImport()
+{
+    const auto import = std::move(import_);
+    importThread_->wait();
+    importThread_->deleteLater();
+    importThread_ = nullptr;
+    importProgress_->hide();
+    cancelImport_->hide();
+    enableImport();
+    if (import->stop || !import->result) {
+        host_.StatusShow("The import was cancelled");
+        return;
+    }
+    host_.guarded([&] {
+        if (const auto* refusal = std::get_if<Outcome>(&*import->result)) {
+            host_.report(*refusal);
+            return;
+        }
+        host_.report(importSamples(bank(), import->index, import->file, std::get<Bytes>(std::move(*import->result))));
+        updateMarks();
+        showQuietly();
+    });
 }
 
 void SoundPage::SaveSoundButClick()

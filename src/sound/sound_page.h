@@ -13,6 +13,7 @@ class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QThread;
 
 namespace quorvex {
 
@@ -33,6 +34,8 @@ public:
     void followBrowser(const QString& file);
 
     const std::filesystem::path& bankInUse() const { return bankPath_; }
+    // An import is converting its file beside the window ("Import WAV" to its end or Cancel).
+    bool importing() const { return import_ != nullptr; }
     bool isPlaying() const;
     // The picture of the sound shown now.
     const QImage& waveform() const { return picture_; }
@@ -46,6 +49,7 @@ public:
     void SaveSoundButClick();
     void SaveModButClick();
     void ImportWavButClick();
+    void CancelImportButClick();
 
 private:
     QPushButton* button(const char* name, const char* caption, void (SoundPage::*handler)());
@@ -60,6 +64,12 @@ private:
     void showBankName();
     void updateMarks();
     void stopPlaying();
+    // The end of the running import, on the window's thread: its samples into the bank unless
+    // it was cancelled or failed.
+    void finishImport();
+    // Asks the running import to stop; its result is dropped.
+    void cancelImport();
+    void enableImport();
 
     PageHost& host_;
     std::filesystem::path bankPath_;
@@ -71,8 +81,15 @@ private:
     QLabel* image_ = nullptr;
     QLabel* length_ = nullptr;
     QProgressBar* progress_ = nullptr;
-    QPushButton *play_ = nullptr, *wav_ = nullptr, *saveSound_ = nullptr, *saveMod_ = nullptr, *import_ = nullptr;
+    QProgressBar* importProgress_ = nullptr;
+    QPushButton *play_ = nullptr, *wav_ = nullptr, *saveAll_ = nullptr, *saveSound_ = nullptr, *saveMod_ = nullptr,
+                *importButton_ = nullptr, *cancelImport_ = nullptr;
     QImage picture_;
+
+    // The import converting beside the window, shared with its thread.
+    struct Import;
+    std::shared_ptr<Import> import_;
+    QThread* importThread_ = nullptr;
 
     // Made at the first play, which loads the module that plays.
     std::unique_ptr<SoundPlayer> player_;

@@ -62,7 +62,7 @@ TEST_F(SoundCli, ExportKeepsExistingFilesAndSaysWhich)
 
 TEST_F(SoundCli, ImportSavesInPlaceOrIntoANewModAndRefusesWhatItCannotRead)
 {
-    QUORVEX_SKIP_ON_WINDOWS_BUILD("no libsndfile and libsamplerate");
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("no libsndfile and libsoxr");
     const auto before = test::readBytes(bank);
     ASSERT_EQ(cli({"sounds", "export", "7", (out / "exp.wav").string()}).exitCode, 0);
 

@@ -283,6 +283,34 @@ TEST(SoundImport, OtherFormatsAreMixedDownAndResampledTo22050)
     EXPECT_EQ(fromFlac[11025], 127);
 }
 
+TEST(SoundImport, TheConverterKeepsTheBanksWholeBandAndDropsWhatItCannotHold)
+{
+    // Two seconds of a tone at 62.5 bank steps: up to 10.2 kHz (93% of the bank's 11025) it
+    // comes out within a step of the same tone at 22050 (a converter whose pass band ends
+    // lower, like libsamplerate's faster ones, loses it); above the bank's 11025 nothing
+    // comes out (a converter that lets it through folds it back as another tone).
+    const double pi = std::acos(-1.0);
+    const struct {
+        int rate;
+        double hertz;
+        double kept;   // the share of the amplitude that comes out
+    } tones[] = {{44100, 10200, 1}, {48000, 10200, 1}, {96000, 7000, 1}, {11025, 5000, 1}, {8000, 3000, 1},
+                 {44100, 11600, 0}, {48000, 13000, 0}, {96000, 30000, 0}};
+    for (const auto& tone : tones) {
+        std::vector<std::int32_t> mono;
+        for (int n = 0; n < 2 * tone.rate; ++n)
+            mono.push_back(static_cast<std::int32_t>(std::lround(16000 * std::sin(2 * pi * tone.hertz * n / tone.rate))));
+        const auto samples = bankSamplesFromSoundFile(pcmWav(1, tone.rate, 16, mono));
+        EXPECT_NEAR(static_cast<double>(samples.size()), 44100.0, 1.0) << tone.rate;
+        int worst = 0;
+        for (std::size_t n = 400; n + 400 < samples.size(); ++n) {
+            const double expected = tone.kept * 62.5 * std::sin(2 * pi * tone.hertz * static_cast<double>(n) / 22050.0);
+            worst = std::max(worst, std::abs(static_cast<std::int8_t>(samples[n]) - static_cast<int>(std::lround(expected))));
+        }
+        EXPECT_LE(worst, 1) << tone.hertz << " Hz at " << tone.rate;
+    }
+}
+
 TEST(SoundImport, AnOddLengthSoundThatBeginsLikeAWavFileImportsBack)
 {
     // Found by fuzzing (fuzz/regressions/sound_file): libsndfile skips the pad byte after an

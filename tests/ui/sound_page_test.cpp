@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
@@ -38,6 +39,12 @@ struct SoundPageTest : ::testing::Test {
     }
 
     void choose(int row) { list->setCurrentRow(row); }
+    // "Import WAV" to the end of its conversion, which runs beside the window.
+    void import()
+    {
+        click(form.get(), "ImportWavBut");
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !page->importing(); }, 20000));
+    }
     QString lengthText() const { return find<QLabel>(form.get(), "LengthLabel")->text(); }
     bool enabled(const char* name) const { return find<QPushButton>(form.get(), name)->isEnabled(); }
     // The pixels of the wave itself: below the text, off the centre line.
@@ -234,13 +241,13 @@ TEST_F(SoundPageTest, ImportMarksTheEntryUntilTheBankIsSaved)
     writeBytes(data / "broken.wav", {'R', 'I', 'F', 'F', 0, 0});
     fixture.prompts.files.push_back(data / "broken.wav");
     choose(22);
-    click(form.get(), "ImportWavBut");
+    import();
     EXPECT_EQ(statusText(form.get()).left(15), "Can not import ");
     EXPECT_EQ(list->item(22)->text(), "BEGIN");
     EXPECT_FALSE(enabled("SaveSoundBut"));
 
     fixture.prompts.files.push_back(data / "Snd7.wav");
-    click(form.get(), "ImportWavBut");
+    import();
     EXPECT_EQ(list->item(22)->text(), "BEGIN *");
     EXPECT_EQ(lengthText(), "3040 frames / 138 milliseconds");
     EXPECT_TRUE(enabled("SaveSoundBut"));
@@ -265,6 +272,77 @@ TEST_F(SoundPageTest, ImportMarksTheEntryUntilTheBankIsSaved)
     EXPECT_TRUE(fixture.prompts.shown.empty());
 }
 
+// Two minutes of 44.1 kHz 16-bit stereo take a while to convert: the window goes on
+// meanwhile (its timers fire, the progress and Cancel show), Cancel leaves the bank as it was,
+// and an import left to its end replaces the entry.
+TEST_F(SoundPageTest, AnImportRunsBesideTheWindowAndCancelLeavesTheBankUnchanged)
+{
+    open();
+    const auto before = readBytes(bank);
+    const auto wav = data / "long.wav";
+    {
+        constexpr std::uint32_t frames = 120 * 44100, size = frames * 4;
+        Bytes bytes(44);
+        const auto put32 = [&](std::size_t at, std::uint32_t value) {
+            for (int b = 0; b < 4; ++b)
+                bytes[at + static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(value >> (8 * b));
+        };
+        std::copy_n("RIFFxxxxWAVEfmt ", 16, bytes.begin());
+        put32(4, 36 + size);
+        put32(16, 16);
+        put32(20, 0x00020001);   // PCM, two channels
+        put32(24, 44100);
+        put32(28, 44100 * 4);
+        put32(32, 0x00100004);   // four bytes a frame, 16 bits
+        std::copy_n("data", 4, bytes.begin() + 36);
+        put32(40, size);
+        std::uint32_t noise = 1;
+        for (std::uint32_t i = 0; i < size; ++i)
+            bytes.push_back(static_cast<std::uint8_t>((noise = noise * 1664525u + 1013904223u) >> 24));
+        writeBytes(wav, bytes);
+    }
+    choose(3);
+    const auto shownBefore = picture();
+    const auto lengthBefore = lengthText();
+
+    // A timer of the window, started before the import: it fires while the import runs, and
+    // cancels it there.
+    bool firedDuringImport = false, barShown = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!page->importing() || firedDuringImport)
+            return;
+        firedDuringImport = true;
+        barShown = find<QProgressBar>(form.get(), "ImportProgress")->isVisible() && enabled("CancelImportBut")
+                   && !enabled("ImportWavBut");
+        click(form.get(), "CancelImportBut");
+    });
+    timer.start(0);
+    fixture.prompts.files.push_back(wav);
+    import();
+    timer.stop();
+    EXPECT_TRUE(firedDuringImport);
+    EXPECT_TRUE(barShown);
+    EXPECT_EQ(statusText(form.get()), "The import was cancelled");
+    EXPECT_EQ(list->item(3)->text(), "BAZOOKA");
+    EXPECT_FALSE(enabled("SaveSoundBut"));
+    EXPECT_FALSE(find<QProgressBar>(form.get(), "ImportProgress")->isVisible());
+    EXPECT_EQ(lengthText(), lengthBefore);
+    EXPECT_EQ(picture(), shownBefore);
+    const auto mod = fixture.demo.scratch / "AFTER.SND";
+    fixture.prompts.files.push_back(mod);
+    click(form.get(), "SaveModBut");
+    EXPECT_EQ(readBytes(mod), SoundBank::fromBytes(before).rebuild()) << "the bank in memory is unchanged";
+    EXPECT_EQ(readBytes(bank), before);
+
+    fixture.prompts.files.push_back(wav);
+    import();
+    EXPECT_EQ(list->item(3)->text(), "BAZOOKA *");
+    EXPECT_EQ(lengthText(), "2646000 frames / 120272 milliseconds");
+    EXPECT_TRUE(enabled("ImportWavBut"));
+    EXPECT_EQ(readBytes(bank), before) << "kept in memory until saved";
+}
+
 TEST_F(SoundPageTest, LeavingABankWithUnsavedImportsOffersToSaveThem)
 {
     open(openOnMods(fixture));
@@ -273,7 +351,7 @@ TEST_F(SoundPageTest, LeavingABankWithUnsavedImportsOffersToSaveThem)
     click(form.get(), "WavBut");
     fixture.prompts.files.push_back(data / "Snd1.wav");
     choose(0);
-    click(form.get(), "ImportWavBut");
+    import();
     ASSERT_EQ(list->item(0)->text(), "SHOTGUN *");
 
     fixture.prompts.yesNo.push_back(false);
