@@ -159,9 +159,9 @@ TEST_F(CliConventions, EveryErrorLineStartsWithTheProgramName)
     }
     // A game folder without the game is named.
     EXPECT_EQ(cli({"--game", empty.path().string(), "weapons", "list"}).err,
-              "quorvex-cli: torlo.exe was not found in " + test::absoluteAsPrinted(empty.path()) + "\n");
+              "quorvex-cli: torlo.exe was not found in " + empty.path().string() + "\n");
     EXPECT_EQ(cli({"--game", (empty / "none").string(), "hacks", "show"}).err,
-              "quorvex-cli: torlo.exe was not found in " + test::absoluteAsPrinted(empty / "none") + "\n");
+              "quorvex-cli: torlo.exe was not found in " + (empty / "none").string() + "\n");
 }
 
 // The desktop program answers --help and --version on the terminal, with no display to open.
