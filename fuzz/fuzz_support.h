@@ -4,7 +4,7 @@
 #include "gameexe/game_file.h"
 #include "gameexe/resource_file.h"
 #include "gameexe/workspace.h"
-#include "shell/services.h"
+#include "gameexe/services.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,5 +1,5 @@
 #include "ai/ai_page.h"
-#include "app/page_host.h"
+#include "host/page_host.h"
 #include "controls/field_panel.h"
 #include "platform/qt_platform.h"
 

@@ -3,7 +3,7 @@
 // saving, the presets, the "CPU AI" page and the CLI are derived. Rows run in the page's order.
 #include "gameexe/places.h"
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 
 #include <array>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #include "app/backup_control.h"
-#include "app/page_host.h"
+#include "host/page_host.h"
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "platform/qt_platform.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The real dialogs and shell of the desktop program.
-#include "shell/services.h"
+#include "gameexe/services.h"
 
 #include <QString>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "app/help_window.h"
 #include "platform/qt_platform.h"
-#include "shell/services.h"
+#include "gameexe/services.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -4,7 +4,7 @@
 #include "app/help_window.h"
 #include "app/options_page.h"
 #include "changes/changes_window.h"
-#include "app/scheme_colours.h"
+#include "host/scheme_colours.h"
 #include "browser/file_operations.h"
 #include "browser/mod_browser_control.h"
 #include "browser/file_filter.h"
@@ -17,6 +17,7 @@
 #include "gameexe/places.h"
 #include "palette/palette_page.h"
 #include "platform/file_classes.h"
+#include "platform/folders.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
 #include "weapons/table_page.h"
@@ -46,25 +47,65 @@ namespace fs = std::filesystem;
 
 namespace quorvex {
 
-namespace {
-
-
-struct PageInfo {
+// A page of the page control: its caption and tab, and what builds it. Only what the first
+// paint shows is built with the window; the other pages are built when first shown, or right
+// after the first paint (completeStartUp), and their builders hand them what the start-up held
+// for them.
+struct TMainForm::PageRow {
+    enum class Built { WithWindow, Later };
+    Page page;
     const char* caption;
     const char* objectName;
     const char* helpTopic;   // the help page that "Help" opens while the page is in front
+    Built built;
+    void (*build)(TMainForm& form, QWidget* tab);   // none: another part fills it (the browser's preview)
 };
-constexpr PageInfo Pages[] = {
-    {"Graphics", "GraphicsTab", "graphics"},       {"About", "AboutTab", "index"},
-    {"Options", "OptionsTab", "options"},          {"CPU AI", "AITab", "cpu-ai"},
-    {"Material/Palette", "PaletteTab", "palette"}, {"Weapons", "WeaponTab", "weapons"},
-    {"Objects", "ObjTab", "objects"},              {"Special objects", "SpecTab", "special-objects"},
-    {"Sounds", "SoundTab", "sounds"},
-};
-// One row per value of TMainForm::Page, in its order.
-static_assert(std::size(Pages) == static_cast<std::size_t>(TMainForm::Page::Sounds) + 1);
 
-} // namespace
+// The table of pages: a new page is its files and one row here (with its value of Page).
+const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows()
+{
+    using enum PageRow::Built;
+    static constexpr std::array<PageRow, PageCount> rows{{
+        {Page::Graphics, "Graphics", "GraphicsTab", "graphics", WithWindow, nullptr},
+        {Page::About, "About", "AboutTab", "index", WithWindow, [](TMainForm& form, QWidget* tab) { form.buildAboutPage(tab); }},
+        {Page::Options, "Options", "OptionsTab", "options", Later,
+         [](TMainForm& form, QWidget* tab) {
+             form.options_ = form.buildOptionsPage(tab);
+             form.applyOptionSettings();
+         }},
+        {Page::CpuAi, "CPU AI", "AITab", "cpu-ai", Later,
+         [](TMainForm& form, QWidget* tab) {
+             form.ai_ = new AiPage(form, tab);
+             if (form.aiAtStart_)
+                 form.ai_->showTexts(*std::exchange(form.aiAtStart_, std::nullopt));
+         }},
+        {Page::MaterialPalette, "Material/Palette", "PaletteTab", "palette", Later,
+         [](TMainForm& form, QWidget* tab) { form.palette_ = new PalettePage(form, tab); }},
+        {Page::Weapons, "Weapons", "WeaponTab", "weapons", Later,
+         [](TMainForm& form, QWidget* tab) { form.weapons_ = new WeaponPage(form, tab); }},
+        {Page::Objects, "Objects", "ObjTab", "objects", Later,
+         [](TMainForm& form, QWidget* tab) { form.objects_ = new TablePage(form, tab, TablePage::Objects); }},
+        {Page::SpecialObjects, "Special objects", "SpecTab", "special-objects", Later,
+         [](TMainForm& form, QWidget* tab) { form.sobjects_ = new TablePage(form, tab, TablePage::SObjects); }},
+        {Page::Sounds, "Sounds", "SoundTab", "sounds", Later,
+         [](TMainForm& form, QWidget* tab) {
+             form.sounds_ = new SoundPage(form, tab);
+             connect(form.browser_, &ModBrowserControl::fileSelected, form.sounds_, &SoundPage::followBrowser);
+             if (form.selectionForSounds_)
+                 form.sounds_->followBrowser(*std::exchange(form.selectionForSounds_, std::nullopt));
+         }},
+    }};
+    static_assert(
+        [] {
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                if (rows[i].page != static_cast<Page>(i) || !rows[i].caption || !rows[i].objectName ||
+                    (rows[i].built == Later && !rows[i].build))
+                    return false;
+            return true;
+        }(),
+        "one whole row per value of TMainForm::Page, in its order; a page built later has its builder");
+    return rows;
+}
 
 TMainForm::TMainForm(AppServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock),
@@ -107,10 +148,12 @@ void TMainForm::buildWindow()
 
     pages_ = new QTabWidget;
     pages_->setObjectName("PageControl");
-    for (const auto& info : Pages) {
-        auto* tab = std::string_view(info.objectName) == "AboutTab" ? buildAboutPage() : new QWidget;
-        tab->setObjectName(info.objectName);
-        pages_->addTab(tab, info.caption);
+    for (const auto& row : pageRows()) {
+        auto* tab = new QWidget;
+        tab->setObjectName(row.objectName);
+        pages_->addTab(tab, row.caption);
+        if (row.built == PageRow::Built::WithWindow)
+            ensurePage(row.page);
     }
     middle->addWidget(pages_, 1);
     columns->addLayout(middle, 4);
@@ -149,27 +192,19 @@ void TMainForm::buildWindow()
     resize(wanted);
 }
 
-void TMainForm::addPage(Page which, std::function<void(QWidget* tab)> build)
-{
-    static_assert(std::tuple_size_v<decltype(pendingPages_)> == std::size(Pages), "a place for each page's builder");
-    pendingPages_.at(static_cast<std::size_t>(which)) = std::move(build);
-    if (pages_->currentIndex() == static_cast<int>(which))
-        ensurePage(which);
-}
-
 void TMainForm::ensurePage(Page which)
 {
     const auto index = static_cast<std::size_t>(which);
-    if (index >= pendingPages_.size() || !pendingPages_[index])
+    if (index >= PageCount || built_[index])
         return;
-    const auto build = std::move(pendingPages_[index]);
-    pendingPages_[index] = nullptr;
-    build(page(which));
+    built_[index] = true;
+    if (const auto build = pageRows()[index].build)
+        build(*this, page(which));
 }
 
 void TMainForm::buildAllPages()
 {
-    for (std::size_t i = 0; i < pendingPages_.size(); ++i)
+    for (std::size_t i = 0; i < PageCount; ++i)
         ensurePage(static_cast<Page>(i));
 }
 
@@ -206,35 +241,14 @@ void TMainForm::buildPages()
         pointBrowserAt(services_.workspace.gameFolder);
         guarded([this] { buildWeaponPicture(); });
     });
-    // Pages not in view are registered and built when first shown, or right after the first
-    // paint: the window is on the screen before what the user cannot see yet.
-    // What the start-up gives them before then (the settings, the CPU AI values read at start-up, the
-    // browser's selection) is held here and handed over when they are built.
-    addPage(Page::Options, [this](QWidget* tab) {
-        options_ = buildOptionsPage(tab);
-        applyOptionSettings();
-    });
-    addPage(Page::Weapons, [this](QWidget* tab) { weapons_ = new WeaponPage(*this, tab); });
-    addPage(Page::MaterialPalette, [this](QWidget* tab) { palette_ = new PalettePage(*this, tab); });
-    addPage(Page::Objects, [this](QWidget* tab) { objects_ = new TablePage(*this, tab, TablePage::Objects); });
-    addPage(Page::SpecialObjects,
-            [this](QWidget* tab) { sobjects_ = new TablePage(*this, tab, TablePage::SObjects); });
-    addPage(Page::CpuAi, [this](QWidget* tab) {
-        ai_ = new AiPage(*this, tab);
-        if (aiAtStart_)
-            ai_->showTexts(*std::exchange(aiAtStart_, std::nullopt));
-    });
-    // Each subsystem puts its page (and its part of the window) in place here.
-    browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics)});
+    // The pages not in view are built by their rows (pageRows); what the start-up gives them
+    // before then (the settings, the CPU AI values read at start-up, the browser's selection) is
+    // held here and handed over when they are built.
+    // The browser puts its part of the window in place, and its preview on the "Graphics" page.
+    browser_ = new ModBrowserControl(*this, {leftColumn_, rightColumn_, headerLayout_, page(Page::Graphics), filterBoxes});
     connect(browser_, &ModBrowserControl::fileSelected, this, [this](const QString& file) {
         if (!sounds_)
             selectionForSounds_ = file;
-    });
-    addPage(Page::Sounds, [this](QWidget* tab) {
-        sounds_ = new SoundPage(*this, tab);
-        connect(browser_, &ModBrowserControl::fileSelected, sounds_, &SoundPage::followBrowser);
-        if (selectionForSounds_)
-            sounds_->followBrowser(*std::exchange(selectionForSounds_, std::nullopt));
     });
     connect(&events_, &GameEvents::filesChanged, browser_, &ModBrowserControl::RefreshButClick);
 }
@@ -268,9 +282,8 @@ QWidget* TMainForm::buildHeader()
     return header;
 }
 
-QWidget* TMainForm::buildAboutPage()
+void TMainForm::buildAboutPage(QWidget* about)
 {
-    auto* about = new QWidget;
     auto* layout = new QVBoxLayout(about);
     auto* names = new QPlainTextEdit("Quorvex " QUORVEX_VERSION "\nMod manager and data editor for Torlo\n\n"
                                      "Install levels, palettes, graphics and sound mods, weapon plugins "
@@ -290,9 +303,9 @@ QWidget* TMainForm::buildAboutPage()
     auto* help = new QPushButton("Click here to go to the helpfile");
     help->setObjectName("HelpFileButton");
     connect(help, &QPushButton::clicked, this, [this] { showHelp("index"); });
+    helpFileButton_ = help;
     layout->addWidget(help);
     layout->addStretch();
-    return about;
 }
 
 QWidget* TMainForm::page(Page which) const
@@ -303,6 +316,37 @@ QWidget* TMainForm::page(Page which) const
 void TMainForm::showPage(Page which)
 {
     pages_->setCurrentIndex(static_cast<int>(which));
+}
+
+void TMainForm::showPage(BrowserPage which)
+{
+    switch (which) {
+    case BrowserPage::Graphics: showPage(Page::Graphics); return;
+    case BrowserPage::Sounds: showPage(Page::Sounds); return;
+    case BrowserPage::Weapons: showPage(Page::Weapons); return;
+    case BrowserPage::About: break;
+    }
+    showPage(Page::About);
+}
+
+QWidget* TMainForm::editorWindow(Editor which)
+{
+    switch (which) {
+    case Editor::Hacks: return hacksWindow;
+    case Editor::Texts: return textEditorWindow;
+    case Editor::Changes: return changesWindow();
+    }
+    return nullptr;
+}
+
+void TMainForm::showColourText(const QString& text)
+{
+    colourText_->setText(text);
+}
+
+void TMainForm::focusHelpFileButton()
+{
+    helpFileButton_->setFocus();
 }
 
 QWidget* TMainForm::changesWindow()
@@ -489,6 +533,7 @@ void TMainForm::completeStartUp()
     if (startUpDone_)
         return;
     startUpDone_ = true;
+    browser_->listHeldFolder();
     buildAllPages();
     guarded([this] { showGreeting(); });
     if (!gameFound_) {
@@ -658,9 +703,14 @@ void TMainForm::showFirstEntries()
     sounds_->showFirst();
 }
 
+Outcome TMainForm::startGame()
+{
+    return start(services_.shell, gameLaunch(services_.workspace, services_.settings, environmentPath("HOME").string()));
+}
+
 void TMainForm::openHelp()
 {
-    showHelp(Pages[pages_->currentIndex()].helpTopic);
+    showHelp(pageRows()[static_cast<std::size_t>(pages_->currentIndex())].helpTopic);
 }
 
 void TMainForm::showHelp(const QString& topic)

@@ -2,12 +2,12 @@
 // TMainForm: the main window. Creation runs the start-up sequence, activation re-reads the
 // settings, closing removes the working files. Pages of each subsystem live in their folders.
 #include "ai/ai_values.h"
-#include "app/page_host.h"
+#include "host/browser_host.h"
 #include "gameexe/resource_file.h"
 #include "gameexe/workspace.h"
 #include "shell/activity_log.h"
-#include "shell/outcome.h"
-#include "shell/services.h"
+#include "gameexe/outcome.h"
+#include "gameexe/services.h"
 
 #include <QMainWindow>
 #include <array>
@@ -53,14 +53,15 @@ struct AppServices {
     FileClassStore* fileClasses = nullptr;   // the desktop's file classes; none: the platform's
 };
 
-class TMainForm : public QMainWindow, public PageHost {
+class TMainForm : public QMainWindow, public BrowserHost {
     Q_OBJECT
 public:
     explicit TMainForm(AppServices services, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // The pages, in the order of the page control.
-    enum class Page { Graphics, About, Options, CpuAi, MaterialPalette, Weapons, Objects, SpecialObjects, Sounds };
+    // The pages, in the order of the page control; each has its row in the table of pages
+    // (main_form.cpp).
+    enum class Page { Graphics, About, Options, CpuAi, MaterialPalette, Weapons, Objects, SpecialObjects, Sounds, Count };
     QWidget* page(Page which) const;
     void showPage(Page which);
 
@@ -77,22 +78,28 @@ public:
     void StatusShow(const QString& text) override;
     void report(const Outcome& outcome, const QObject* from = nullptr) override;
     bool guarded(const std::function<void()>& handler) override;
+    Outcome startGame() override;
+
+    // BrowserHost
+    QWidget& mainWindow() override { return *this; }
+    void showPage(BrowserPage page) override;
+    QWidget* editorWindow(Editor which) override;
+    void showColourText(const QString& text) override;
+    void focusHelpFileButton() override;
+    void openHelp() override;
 
     // Points the program at another game folder; when it differs, every holder of game data
     // is told once through gameEvents().gameFolderChanged, after unsaved edits were settled.
     bool setGameFolder(const std::filesystem::path& folder) override;
-    // What a weapon plugin works on: the weapon page's table and the rows of the three lists;
-    // after it, the pages select the rows it left and show what it wrote.
-    PluginPages pluginPages() const;
-    void pluginInstalled(const PluginPages& pages, const PluginWrites& wrote);
+    PluginPages pluginPages() const override;
+    void pluginInstalled(const PluginPages& pages, const PluginWrites& wrote) override;
 
     // The start-up steps that wait for the first paint (the greeting, the game's tables,
     // weapon.bmp, the first entries) and every page not built yet; at most once. Tests call it
     // to have the whole window at once.
     void completeStartUp();
-    // A page not in view is registered with its builder, which runs when the page is first
-    // shown or by completeStartUp.
-    void addPage(Page which, std::function<void(QWidget* tab)> build);
+    // Builds a page not built yet (its row's builder); pages not in view wait until they are
+    // first shown or completeStartUp.
     void ensurePage(Page which);
     void buildAllPages();
 
@@ -100,14 +107,14 @@ public:
     void ApplyColorScheme();
 
     AppServices& services() { return services_; }
-    std::mt19937& random() { return random_; }
-    bool powerlevelFlag() const { return powerlevel_; }
+    std::mt19937& random() override { return random_; }
+    bool powerlevelFlag() const override { return powerlevel_; }
 
     // The Options page, built when asked for.
     OptionsPage* optionsPage();
     // Ticks of the Options page, from the settings while the page waits to be built.
-    bool sortsByExtension() const;
-    bool previewsWithGamePalette() const;
+    bool sortsByExtension() const override;
+    bool previewsWithGamePalette() const override;
     std::array<QCheckBox*, 9> filterBoxes{};
     // The two editor windows, created hidden beside the main window and shown from "Editors".
     QWidget* hacksWindow = nullptr;
@@ -116,8 +123,6 @@ public:
     QWidget* changesWindow();
     // Brings the page of a change's entry to the front with the entry selected.
     void showChange(const Change& change);
-    // "Help": the topic of the page in front, in the help window.
-    void openHelp();
     void showHelp(const QString& topic) override;
 
 protected:
@@ -126,11 +131,15 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    static constexpr std::size_t PageCount = static_cast<std::size_t>(Page::Count);
+    struct PageRow;
+    static const std::array<PageRow, PageCount>& pageRows();
+
     void buildWindow();
     void buildPages();
     OptionsPage* buildOptionsPage(QWidget* tab);
     QWidget* buildFilterGroup();
-    QWidget* buildAboutPage();
+    void buildAboutPage(QWidget* tab);
     QWidget* buildHeader();
 
     void FormCreate();
@@ -160,7 +169,7 @@ private:
     bool statusSinceActivation_ = false;   // a status text was shown after the last activation
     bool gameFound_ = false;                // the start-up read torlo.exe
     bool startUpDone_ = false;
-    std::array<std::function<void(QWidget*)>, 9> pendingPages_{};
+    std::array<bool, PageCount> built_{};   // the pages built so far
     void showError(const std::string& message);
     std::optional<std::vector<std::string>> heldErrors_;   // while the holders reload a new game
     bool started_ = false;   // the start-up has read the game; a new folder must be announced
@@ -175,6 +184,7 @@ private:
     QVBoxLayout* headerLayout_ = nullptr;
     QLabel* statusText_ = nullptr;
     QLabel* colourText_ = nullptr;
+    QWidget* helpFileButton_ = nullptr;
     OptionsPage* options_ = nullptr;
     ModBrowserControl* browser_ = nullptr;
     WeaponPage* weapons_ = nullptr;

@@ -1,6 +1,6 @@
 #include "app/options_page.h"
 #include "app/backup_control.h"
-#include "app/page_host.h"
+#include "host/page_host.h"
 #include "gameexe/number_text.h"
 #include "platform/file_classes.h"
 #include "platform/qt_platform.h"

@@ -1,5 +1,4 @@
 #include "app/windows.h"
-#include "app/first_paint.h"
 
 #include <QOperatingSystemVersion>
 
@@ -9,8 +8,8 @@ Windows createWindows(AppServices services)
 {
     Windows windows;
     windows.main = std::make_unique<TMainForm>(std::move(services));
+    // Its fields are built when it is first shown: not needed for the first input.
     windows.hacks = std::make_unique<TObjForm>(*windows.main, nullptr, TObjForm::Build::Later);
-    afterFirstPaint(windows.main.get(), [hacks = windows.hacks.get()] { hacks->build(); });
     windows.main->guarded([&] { windows.hacks->FormCreate(); });
     windows.texts = std::make_unique<TTextForm>(*windows.main);
     windows.main->hacksWindow = windows.hacks.get();

@@ -3,7 +3,7 @@
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
-#include "platform/files.h"
+#include "os/files.h"
 #include "platform/module_loader.h"
 
 #include <algorithm>

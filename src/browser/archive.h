@@ -3,8 +3,8 @@
 // the browsed folder, with the command semantics of the old command-line archivers. libzip is
 // reached through the codecs module (codecs/codec_loader.h); when it cannot be loaded, both
 // operations are refused with the loader's text and write nothing.
-#include "shell/outcome.h"
-#include "shell/services.h"
+#include "gameexe/outcome.h"
+#include "gameexe/services.h"
 
 #include <filesystem>
 #include <string>

@@ -2,8 +2,8 @@
 // The browser's file commands: delete, rename and copy the selected file, and the outside
 // programs started for it (the game through DOSBox, editors, help, web sites).
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
-#include "shell/services.h"
+#include "gameexe/outcome.h"
+#include "gameexe/services.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,5 +1,6 @@
 #include "browser/folder_list_control.h"
 #include "controls/drawn_pictures.h"
+#include "controls/narrow_combo_box.h"
 #include "platform/qt_platform.h"
 
 #include <QApplication>
@@ -45,11 +46,9 @@ FolderListControl::FolderListControl(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    drives_ = new QComboBox;
-    drives_->setObjectName("DriveBox");
     // Long mount paths must not widen the browser column.
-    drives_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    drives_->setMinimumContentsLength(8);
+    drives_ = new NarrowComboBox(8);
+    drives_->setObjectName("DriveBox");
     folders_ = new QListWidget;
     folders_->setObjectName("FolderList");
     folders_->setToolTip("Select a directory here");
@@ -88,9 +87,21 @@ bool FolderListControl::setFolder(const fs::path& folder)
     const auto root = QStorageInfo(fromPath(folder_)).rootPath();
     if (const int index = drives_->findData(root); index >= 0)
         drives_->setCurrentIndex(index);
-    rescan();
+    if (held_) {
+        scan_ = {};
+        fillFolders();
+    } else {
+        rescan();
+    }
     emit folderChanged();
     return true;
+}
+
+void FolderListControl::holdScans(bool hold)
+{
+    held_ = hold;
+    if (!held_ && !folder_.empty())
+        rescan();
 }
 
 void FolderListControl::rescan()

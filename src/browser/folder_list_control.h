@@ -26,6 +26,9 @@ public:
     const FolderScan& scan() const { return scan_; }
     // Reads the folder again (after a command changed it) and refills the folder list.
     void rescan();
+    // While held, a new folder is shown as its path alone and not read: scan() is empty
+    // until the hold ends, which reads it.
+    void holdScans(bool hold);
     // How often a folder has been read, for the tests of the single read.
     int scans() const { return scans_; }
 
@@ -43,6 +46,7 @@ private:
     std::filesystem::path folder_;
     FolderScan scan_;
     int scans_ = 0;
+    bool held_ = false;
     QIcon openIcon_, closedIcon_;
 };
 

@@ -1,6 +1,5 @@
 #include "browser/mod_browser_control.h"
 #include "controls/drawn_pictures.h"
-#include "app/main_form.h"
 #include "browser/archive.h"
 #include "browser/file_filter.h"
 #include "browser/file_operations.h"
@@ -10,6 +9,7 @@
 #include "formats/conversion.h"
 #include "formats/palette.h"
 #include "formats/preview.h"
+#include "host/browser_host.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
 #include "platform/folders.h"
@@ -29,32 +29,15 @@ namespace fs = std::filesystem;
 
 namespace quorvex {
 
-namespace {
-
-TMainForm::Page pageFor(BrowserPage page)
-{
-    switch (page) {
-    case BrowserPage::Graphics: return TMainForm::Page::Graphics;
-    case BrowserPage::Sounds: return TMainForm::Page::Sounds;
-    case BrowserPage::Weapons: return TMainForm::Page::Weapons;
-    case BrowserPage::About: break;
-    }
-    return TMainForm::Page::About;
-}
-
-} // namespace
-
-ModBrowserControl::ModBrowserControl(TMainForm& main, Places places) : QObject(&main), main_(main)
+ModBrowserControl::ModBrowserControl(BrowserHost& host, Places places)
+    : QObject(&host.mainWindow()), host_(host), filterBoxes_(places.filterBoxes)
 {
     buildFileList(places.leftColumn);
     buildButtons(places.rightColumn);
     buildHeader(places.header);
     preview_ = new PreviewControl(places.graphicsPage);
-    connect(preview_, &PreviewControl::colourText, this, [this](const QString& text) {
-        if (auto* colour = main_.findChild<QLabel*>("ColorText"))
-            colour->setText(text);
-    });
-    for (QCheckBox* box : main_.filterBoxes)
+    connect(preview_, &PreviewControl::colourText, this, [this](const QString& text) { host_.showColourText(text); });
+    for (QCheckBox* box : filterBoxes_)
         if (box)
             connect(box, &QCheckBox::clicked, this, &ModBrowserControl::FilterButtonClick);
     FilesChange();
@@ -63,6 +46,7 @@ ModBrowserControl::ModBrowserControl(TMainForm& main, Places places) : QObject(&
 void ModBrowserControl::buildFileList(QBoxLayout* column)
 {
     folders_ = new FolderListControl;
+    folders_->holdScans(true);
     column->addWidget(folders_, 1);
     files_ = new QListWidget;
     files_->setObjectName("FileList");
@@ -149,8 +133,18 @@ const fs::path& ModBrowserControl::folder() const
     return folders_->folder();
 }
 
+void ModBrowserControl::listHeldFolder()
+{
+    if (!held_)
+        return;
+    held_ = false;
+    folders_->holdScans(false);
+    relist();
+}
+
 bool ModBrowserControl::selectFile(const std::string& name)
 {
+    listHeldFolder();
     const auto found = std::find(names_.begin(), names_.end(), name);
     if (found == names_.end())
         return false;
@@ -170,7 +164,7 @@ void ModBrowserControl::applyFilter()
 {
     FilterTicks ticked{};
     for (std::size_t i = 0; i < ticked.size(); ++i)
-        ticked[i] = main_.filterBoxes[i] && main_.filterBoxes[i]->isChecked();
+        ticked[i] = filterBoxes_[i] && filterBoxes_[i]->isChecked();
     mask_ = fileMask(ticked);
     relist();
 }
@@ -180,21 +174,24 @@ void ModBrowserControl::FilterButtonClick()
     applyFilter();
     FilterTicks ticked{};
     for (std::size_t i = 0; i < ticked.size(); ++i)
-        ticked[i] = main_.filterBoxes[i]->isChecked();
-    main_.services().settings.setInteger(setting::Filter, filterBitsFromTicks(ticked));
+        ticked[i] = filterBoxes_[i]->isChecked();
+    host_.settings().setInteger(setting::Filter, filterBitsFromTicks(ticked));
 }
 
 void ModBrowserControl::refresh(const std::optional<std::string>& keep)
 {
+    listHeldFolder();
     folders_->rescan();
     relist(keep);
 }
 
 void ModBrowserControl::relist(const std::optional<std::string>& keep)
 {
+    if (held_)
+        return;
     const auto before = selectedFile();
     const auto wanted = keep ? *keep : before ? before->filename().string() : std::string{};
-    const bool sortByExtension = main_.sortsByExtension();
+    const bool sortByExtension = host_.sortsByExtension();
     names_ = modFiles(folders_->scan().files, mask_, sortByExtension);
     QStringList captions;
     captions.reserve(static_cast<qsizetype>(names_.size()));
@@ -233,7 +230,7 @@ void ModBrowserControl::FilesChange()
     if (commands.convert)
         convert_->setEnabled(*commands.convert);
     if (commands.page)
-        main_.showPage(pageFor(*commands.page));
+        host_.showPage(*commands.page);
     emit fileSelected(fromPath(*file));
     ViewButtonClick();
 }
@@ -243,9 +240,9 @@ void ModBrowserControl::ViewButtonClick()
     const auto file = selectedFile();
     if (!file)
         return;
-    main_.guarded([&] {
-        const auto& workspace = main_.workspace();
-        const bool useGamePalette = main_.previewsWithGamePalette();
+    host_.guarded([&] {
+        const auto& workspace = host_.workspace();
+        const bool useGamePalette = host_.previewsWithGamePalette();
         const auto preview = buildPreview(*file, workspace, useGamePalette);
         if (!preview.bitmap.empty()) {
             writePreviewBitmap(workspace, preview);
@@ -254,7 +251,7 @@ void ModBrowserControl::ViewButtonClick()
             preview_->clear(preview.kind);
         }
         if (!preview.status.empty())
-            main_.StatusShow(fromSystemText(preview.status));
+            host_.StatusShow(fromSystemText(preview.status));
     });
 }
 
@@ -270,7 +267,7 @@ void ModBrowserControl::RefreshButClick()
 
 void ModBrowserControl::GoButtonClick()
 {
-    pointAt(main_.workspace().gameFolder);
+    pointAt(host_.workspace().gameFolder);
 }
 
 void ModBrowserControl::RandomButtonClick()
@@ -278,7 +275,7 @@ void ModBrowserControl::RandomButtonClick()
     if (names_.empty())
         return;
     std::uniform_int_distribution<int> pick(0, static_cast<int>(names_.size()) - 1);
-    const int row = pick(main_.random());
+    const int row = pick(host_.random());
     if (row == files_->currentRow())
         FilesChange();   // the same entry again is still a fresh selection
     else
@@ -293,11 +290,11 @@ void ModBrowserControl::show(const Outcome& outcome)
     // Nothing may carry a reason meant for the command line; the window stays quiet, and only
     // says what changed (a plugin stopped by a question after some records).
     if (outcome.kind != Outcome::Kind::Nothing) {
-        main_.report(outcome);
+        host_.report(outcome);
     } else if (!outcome.changed.empty()) {
         Outcome quiet;
         quiet.changed = outcome.changed;
-        main_.report(quiet);
+        host_.report(quiet);
     }
 }
 
@@ -306,17 +303,17 @@ void ModBrowserControl::ActivateButtonClick()
     const auto file = selectedFile();
     if (!file)
         return;
-    main_.guarded([&] {
-        auto& prompts = main_.services().prompts;
-        auto pages = main_.pluginPages();
-        const auto activation = activateFile(*file, folder(), main_.workspace(),
+    host_.guarded([&] {
+        auto& prompts = host_.prompts();
+        auto pages = host_.pluginPages();
+        const auto activation = activateFile(*file, folder(), host_.workspace(),
                                              [&](std::string_view question) { return prompts.askYesNo(std::string(question)); },
                                              &pages);
         for (const auto& step : activation.earlier)   // a weapon plugin's saves
-            main_.report(step);
+            host_.report(step);
         // The rows a plugin wrote are selected first, so that the pages reload them.
         if (activation.pluginWrote.any())
-            main_.pluginInstalled(pages, activation.pluginWrote);
+            host_.pluginInstalled(pages, activation.pluginWrote);
         show(activation.outcome);
     });
 }
@@ -326,13 +323,13 @@ void ModBrowserControl::ConvertButtonClick()
     const auto file = selectedFile();
     if (!file)
         return;
-    main_.guarded([&] {
-        auto& prompts = main_.services().prompts;
-        const auto outcome = convertFile(*file, main_.workspace(),
+    host_.guarded([&] {
+        auto& prompts = host_.prompts();
+        const auto outcome = convertFile(*file, host_.workspace(),
                                          [&](const std::string& filter, const fs::path& proposed) {
                                              return prompts.saveFile(filter, proposed, {});
                                          },
-                                         main_.powerlevelFlag());
+                                         host_.powerlevelFlag());
         refresh();
         show(outcome);
     });
@@ -341,9 +338,9 @@ void ModBrowserControl::ConvertButtonClick()
 void ModBrowserControl::DeleteButtonClick()
 {
     const auto file = selectedFile();
-    if (!file || main_.services().prompts.askYesNoCancel(deleteQuestion(*file)) != Prompts::Answer::Yes)
+    if (!file || host_.prompts().askYesNoCancel(deleteQuestion(*file)) != Prompts::Answer::Yes)
         return;
-    main_.guarded([&] {
+    host_.guarded([&] {
         const auto outcome = deleteModFile(*file, folder());
         refresh();
         show(outcome);
@@ -355,7 +352,7 @@ void ModBrowserControl::RenameButtonClick()
     const auto file = selectedFile();
     if (!file)
         return;
-    const auto chosen = main_.services().prompts.saveFile(AllFilesFilter, *file, {});
+    const auto chosen = host_.prompts().saveFile(AllFilesFilter, *file, {});
     if (!chosen)
         return;
     const auto target = withExtensionIfBare(*chosen, *file);
@@ -369,10 +366,10 @@ void ModBrowserControl::CopyButtonClick()
     const auto file = selectedFile();
     if (!file)
         return;
-    const auto chosen = main_.services().prompts.saveFile(AllFilesFilter, {}, {});
+    const auto chosen = host_.prompts().saveFile(AllFilesFilter, {}, {});
     if (!chosen)
         return;
-    main_.guarded([&] {
+    host_.guarded([&] {
         const auto outcome = copyModFile(*file, withExtensionIfBare(*chosen, *file));
         refresh();
         show(outcome);
@@ -384,8 +381,8 @@ void ModBrowserControl::ZipButtonClick()
     const auto file = selectedFile();
     if (!file)
         return;
-    main_.guarded([&] {
-        auto& prompts = main_.services().prompts;
+    host_.guarded([&] {
+        auto& prompts = host_.prompts();
         const auto outcome = upperExtension(*file) == ".ZIP"
                                  ? unpackArchive(*file, folder(), [&](std::string_view question) {
                                        return prompts.askYesNo(std::string(question));
@@ -394,8 +391,7 @@ void ModBrowserControl::ZipButtonClick()
         refresh();
         show(outcome);
     });
-    if (auto* help = main_.findChild<QWidget*>("HelpFileButton"))
-        help->setFocus();
+    host_.focusHelpFileButton();
 }
 
 void ModBrowserControl::EditButtonClick()
@@ -403,33 +399,34 @@ void ModBrowserControl::EditButtonClick()
     const auto file = selectedFile();
     if (!file)
         return;
-    if (const auto launch = editLaunch(*file, main_.services().settings, environmentPath("HOME").string()))
-        show(start(main_.services().shell, *launch));
+    if (const auto launch = editLaunch(*file, host_.settings(), environmentPath("HOME").string()))
+        show(start(host_.shell(), *launch));
 }
 
 void ModBrowserControl::RunButtonClick()
 {
-    show(start(main_.services().shell, gameLaunch(main_.workspace(), main_.services().settings, environmentPath("HOME").string())));
+    show(host_.startGame());
 }
 
 void ModBrowserControl::HelpButtonClick()
 {
-    main_.openHelp();
+    host_.openHelp();
 }
 
 void ModBrowserControl::TorloNetTextClick()
 {
-    show(start(main_.services().shell, webLaunch(CommunitySite)));
+    show(start(host_.shell(), webLaunch(CommunitySite)));
 }
 
 void ModBrowserControl::MVLogoClick()
 {
-    show(start(main_.services().shell, webLaunch(MakerSite)));
+    show(start(host_.shell(), webLaunch(MakerSite)));
 }
 
 void ModBrowserControl::EditorButtonClick()
 {
-    auto* menu = new QMenu(&main_);
+    auto& window = host_.mainWindow();
+    auto* menu = new QMenu(&window);
     menu->setObjectName("EditorMenu");
     menu->setAttribute(Qt::WA_DeleteOnClose);
     auto showWindow = [](QWidget* window) {
@@ -439,11 +436,13 @@ void ModBrowserControl::EditorButtonClick()
         window->raise();
         window->activateWindow();
     };
-    menu->addAction("Hacks", this, [this, showWindow] { showWindow(main_.hacksWindow); })->setObjectName("MenuHack");
-    menu->addAction("Text Editor", this, [this, showWindow] { showWindow(main_.textEditorWindow); })
-        ->setObjectName("MenuTextEdit");
-    menu->addAction("Changes", this, [this, showWindow] { showWindow(main_.changesWindow()); })->setObjectName("MenuChanges");
-    menu->popup(main_.pos() + QPoint(604, 504));
+    const auto item = [&](const char* caption, const char* name, BrowserHost::Editor editor) {
+        menu->addAction(caption, this, [this, showWindow, editor] { showWindow(host_.editorWindow(editor)); })->setObjectName(name);
+    };
+    item("Hacks", "MenuHack", BrowserHost::Editor::Hacks);
+    item("Text Editor", "MenuTextEdit", BrowserHost::Editor::Texts);
+    item("Changes", "MenuChanges", BrowserHost::Editor::Changes);
+    menu->popup(window.pos() + QPoint(604, 504));
 }
 
 } // namespace quorvex

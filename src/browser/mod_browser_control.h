@@ -1,26 +1,29 @@
 #pragma once
 // The mod file browser of the main window: folder and file lists with the filter, the preview
 // on the "Graphics" page, and the command buttons that act on the selected file.
+#include "browser/file_filter.h"
 #include "browser/file_list.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 
 #include <QObject>
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 class QBoxLayout;
+class QCheckBox;
 class QListWidget;
 class QPushButton;
 class QWidget;
 
 namespace quorvex {
 
+class BrowserHost;
 class FolderListControl;
 class PreviewControl;
-class TMainForm;
 
 class ModBrowserControl : public QObject {
     Q_OBJECT
@@ -31,12 +34,17 @@ public:
         QBoxLayout* rightColumn;
         QBoxLayout* header;
         QWidget* graphicsPage;
+        std::array<QCheckBox*, FilterBoxes.size()> filterBoxes;
     };
-    ModBrowserControl(TMainForm& main, Places places);
+    ModBrowserControl(BrowserHost& host, Places places);
 
     // Start-up and the command line.
     void pointAt(const std::filesystem::path& folder);
     bool selectFile(const std::string& name);
+    // The browser is made holding its listing: until this is called (after the first paint,
+    // or by the first selection) the folder and the filter are only noted, for a game folder
+    // of 200,000 files takes half a second to read and list.
+    void listHeldFolder();
     // Builds the mask from the ticked filter boxes and re-reads the folder.
     void applyFilter();
     void placeLevelPicture(bool stretched);
@@ -83,7 +91,8 @@ private:
     void relist(const std::optional<std::string>& keep = std::nullopt);
     void show(const Outcome& outcome);
 
-    TMainForm& main_;
+    BrowserHost& host_;
+    std::array<QCheckBox*, FilterBoxes.size()> filterBoxes_;
     FolderListControl* folders_ = nullptr;
     QListWidget* files_ = nullptr;
     PreviewControl* preview_ = nullptr;
@@ -93,6 +102,7 @@ private:
                 *copy_ = nullptr, *activate_ = nullptr;
     std::string mask_;
     std::vector<std::string> names_;   // the listed names as the file system gives them
+    bool held_ = true;                 // see listHeldFolder
 };
 
 } // namespace quorvex

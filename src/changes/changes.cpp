@@ -9,7 +9,7 @@
 #include "hacks/hacks.h"
 #include "palette/materials.h"
 #include "palette/palette_editor.h"
-#include "platform/files.h"
+#include "os/files.h"
 #include "shell/blood.h"
 #include "sound/sound_bank.h"
 #include "sound/sound_operations.h"

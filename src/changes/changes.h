@@ -6,7 +6,7 @@
 // editors' own saves and exported as a weapon plugin.
 #include "gameexe/game_file.h"
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 
 #include <array>
 #include <filesystem>

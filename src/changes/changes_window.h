@@ -1,7 +1,7 @@
 #pragma once
 // The "Changes" window (from "Editors"): every change of the game against its original or
 // another game folder, grouped by area, with a filter; "Revert" and "Save as plugin…".
-#include "app/page_host.h"
+#include "host/page_host.h"
 #include "changes/changes.h"
 
 #include <QWidget>

@@ -4,7 +4,7 @@
 #include "gameexe/errors.h"
 #include "gameexe/game_lock.h"
 #include "gameexe/utf8.h"
-#include "platform/files.h"
+#include "os/files.h"
 #include "platform/folders.h"
 #include "platform/qt_services.h"
 #include "shell/settings.h"

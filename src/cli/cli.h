@@ -2,8 +2,8 @@
 // quorvex-cli: every operation that reads, converts or changes game files, for scripts.
 #include "gameexe/workspace.h"
 #include "shell/activity_log.h"
-#include "shell/outcome.h"
-#include "shell/services.h"
+#include "gameexe/outcome.h"
+#include "gameexe/services.h"
 
 #include <functional>
 #include <iosfwd>

@@ -7,8 +7,8 @@
 
 #include "gameexe/extension.h"
 #include "formats/graphics_mod.h"
-#include "platform/files.h"
-#include "shell/outcome.h"
+#include "os/files.h"
+#include "gameexe/outcome.h"
 
 #include <algorithm>
 #include <atomic>

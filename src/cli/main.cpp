@@ -1,6 +1,6 @@
 #include "cli/cli.h"
 #include "gameexe/game_file.h"
-#include "platform/files.h"
+#include "os/files.h"
 
 #include <iostream>
 #include <vector>

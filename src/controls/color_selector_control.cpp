@@ -1,5 +1,5 @@
 #include "controls/color_selector_control.h"
-#include "shell/services.h"
+#include "gameexe/services.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

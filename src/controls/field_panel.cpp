@@ -1,6 +1,7 @@
 #include "controls/field_panel.h"
-#include "app/page_host.h"
+#include "host/page_host.h"
 #include "gameexe/resource_file.h"
+#include "controls/narrow_combo_box.h"
 #include "platform/qt_platform.h"
 
 #include <QCheckBox>
@@ -84,11 +85,9 @@ QWidget* FieldPanel::buildControl(Field& field)
     if (description.kind == FieldKind::Tick)
         return field.control = new QCheckBox;
     if (description.kind == FieldKind::List) {
-        auto* list = new QComboBox;
+        auto* list = new NarrowComboBox(16);
         for (auto text : description.listRows)
             list->addItem(fromView(text));
-        list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        list->setMinimumContentsLength(16);
         list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);   // long rows use the room there is
         list->setMaxVisibleItems(16);
         return field.control = list;

@@ -1,8 +1,8 @@
 #pragma once
 // "Activate": installs the selected mod file into the game.
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
-#include "shell/services.h"
+#include "gameexe/outcome.h"
+#include "gameexe/services.h"
 #include "weapons/plugin.h"
 
 #include <cstdint>

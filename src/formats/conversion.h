@@ -2,7 +2,7 @@
 // "Convert": palettes, levels and graphics mods to bitmaps, and bitmaps back to game files.
 #include "gameexe/target_asker.h"
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 
 #include <cstdint>
 #include <filesystem>

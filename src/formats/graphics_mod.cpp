@@ -127,7 +127,9 @@ Outcome buildWeaponBitmap(const Workspace& workspace)
     }
     const auto data = chr.read(places::ChrMinimumSize);
     const ResourceFile resources(workspace.resourceFile);
-    writeFileAtomically(workspace.weaponBitmap(), buildGraphicsPicture(data, resources));
+    // A working file, made again at each start and deleted at the end: no flush to the disk,
+    // which would hold up the start-up after the first paint.
+    writeFileAtomically(workspace.weaponBitmap(), buildGraphicsPicture(data, resources), Durability::Cached);
     return Outcome::done({});
 }
 

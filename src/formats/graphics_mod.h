@@ -4,7 +4,7 @@
 #include "gameexe/game_file.h"
 #include "gameexe/resource_file.h"
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 
 namespace quorvex {
 

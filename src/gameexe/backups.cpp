@@ -2,7 +2,7 @@
 #include "gameexe/errors.h"
 #include "gameexe/game_file.h"
 #include "gameexe/game_lock.h"
-#include "platform/files.h"
+#include "os/files.h"
 
 #include <algorithm>
 #include <cctype>

@@ -7,8 +7,8 @@
 // lists them. The first copy of a file is its "original" and is never removed; after it one
 // copy per day on which the file changed, the last KeptCopies of them.
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
-#include "shell/services.h"
+#include "gameexe/outcome.h"
+#include "gameexe/services.h"
 
 #include <cstdint>
 #include <ctime>

@@ -2,7 +2,7 @@
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
 #include "gameexe/game_lock.h"
-#include "platform/files.h"
+#include "os/files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -192,25 +192,11 @@ Bytes GameFile::read(std::size_t count)
     return bytes;
 }
 
-std::uint8_t GameFile::readByte()
-{
-    std::uint8_t value = 0;
-    read(std::span<std::uint8_t>(&value, 1));
-    return value;
-}
-
 std::int16_t GameFile::readInt16()
 {
     std::uint8_t b[2];
     read(std::span<std::uint8_t>(b));
     return static_cast<std::int16_t>(b[0] | (b[1] << 8));
-}
-
-std::uint32_t GameFile::readUInt32()
-{
-    std::uint8_t b[4];
-    read(std::span<std::uint8_t>(b));
-    return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
 
 void GameFile::write(std::span<const std::uint8_t> bytes)

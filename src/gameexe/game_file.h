@@ -38,9 +38,7 @@ public:
 
     void read(std::span<std::uint8_t> into);
     Bytes read(std::size_t count);
-    std::uint8_t readByte();
     std::int16_t readInt16();
-    std::uint32_t readUInt32();
 
     void write(std::span<const std::uint8_t> bytes);
     void write(std::string_view bytes);

@@ -1,7 +1,7 @@
 #include "gameexe/game_lock.h"
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
-#include "platform/files.h"
+#include "os/files.h"
 
 #include <cerrno>
 #include <chrono>

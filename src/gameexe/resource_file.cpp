@@ -75,11 +75,6 @@ std::span<const std::uint8_t> ResourceFile::levelHeader() const
     return std::span(bytes_).subspan(places::DatLevelHeader, places::BitmapHeaderSize);
 }
 
-std::span<const std::uint8_t> ResourceFile::levelHeaderAndPalette() const
-{
-    return std::span(bytes_).subspan(0, places::BitmapPixelsAt);
-}
-
 std::span<const std::uint8_t> ResourceFile::defaultColourTable() const
 {
     return std::span(bytes_).subspan(places::DatDefaultPalette, places::BitmapColourTableSize);

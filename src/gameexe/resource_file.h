@@ -29,7 +29,6 @@ public:
     explicit ResourceFile(const std::filesystem::path& path);
 
     std::span<const std::uint8_t> levelHeader() const;      // 54 bytes at 0
-    std::span<const std::uint8_t> levelHeaderAndPalette() const;  // 1078 bytes at 0
     std::span<const std::uint8_t> defaultColourTable() const;     // 1024 bytes at 54
     std::span<const std::uint8_t> paletteHeader() const;    // 54 bytes at 1078
     std::span<const std::uint8_t> graphicsHeader() const;   // 54 bytes at 1132

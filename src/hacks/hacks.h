@@ -3,7 +3,7 @@
 // places, written once as data. The window, the CLI and the demo game all derive from it.
 #include "gameexe/places.h"
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 
 #include <array>
 #include <cstdint>

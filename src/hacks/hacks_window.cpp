@@ -1,6 +1,6 @@
 #include "hacks/hacks_window.h"
-#include "app/page_host.h"
-#include "app/scheme_colours.h"
+#include "host/page_host.h"
+#include "host/scheme_colours.h"
 #include "controls/field_panel.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"

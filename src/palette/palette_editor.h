@@ -5,7 +5,7 @@
 #include "gameexe/resource_file.h"
 #include "gameexe/workspace.h"
 #include "palette/materials.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 
 #include <filesystem>
 

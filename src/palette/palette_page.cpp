@@ -1,5 +1,5 @@
 #include "palette/palette_page.h"
-#include "app/page_host.h"
+#include "host/page_host.h"
 #include "controls/color_selector_control.h"
 #include "formats/palette.h"
 #include "palette/palette_editor.h"

@@ -1,7 +1,7 @@
 #include "platform/folders.h"
 #include "gameexe/places.h"
 #include "gameexe/resource_file.h"
-#include "platform/files.h"
+#include "os/files.h"
 #include "platform/module_loader.h"
 
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // CLI reaches the store and the clock through the module of qt_services.h.
 #include "platform/folders.h"
 #include "platform/module_loader.h"
-#include "shell/services.h"
+#include "gameexe/services.h"
 
 #include <QFile>
 #include <QSettings>

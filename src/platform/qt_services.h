@@ -5,7 +5,7 @@
 // only when a command needs one of them, so that a conversion loads no Qt at all. Qt-free.
 #include "platform/settings_file.h"
 #include "shell/associations.h"
-#include "shell/services.h"
+#include "gameexe/services.h"
 
 #include <filesystem>
 #include <memory>

@@ -2,7 +2,7 @@
 // The settings store and the clock of Windows without Qt, for the CLI: the registry key that
 // the program's QSettings("Morvane", "Quorvex") uses, and the system's own date and time
 // formats. Windows only.
-#include "shell/services.h"
+#include "gameexe/services.h"
 
 #include <string>
 

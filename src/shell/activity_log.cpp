@@ -1,5 +1,5 @@
 #include "shell/activity_log.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 #include "gameexe/errors.h"
 
 #include <cerrno>

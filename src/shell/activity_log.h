@@ -1,6 +1,6 @@
 #pragma once
 // quorvex.log: a plain-text diary of the changes made to the game, CRLF line ends, appended to.
-#include "shell/services.h"
+#include "gameexe/services.h"
 
 #include <filesystem>
 #include <string>

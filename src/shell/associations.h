@@ -3,7 +3,7 @@
 // freedesktop form of registering them (a shared-mime-info package, a desktop entry, icons
 // and the defaults in mimeapps.list), all per user.
 #include "formats/file_formats.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 
 #include <array>
 #include <bitset>

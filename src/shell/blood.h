@@ -1,7 +1,7 @@
 #pragma once
 // The amount of blood, a 32-bit number at offset 14 of torlo.dat.
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 
 #include <cstdint>
 

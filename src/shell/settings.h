@@ -1,6 +1,6 @@
 #pragma once
 // The settings: every value, its first-run default, and typed reading over the store.
-#include "shell/services.h"
+#include "gameexe/services.h"
 
 #include <array>
 #include <cstdint>

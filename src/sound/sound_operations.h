@@ -2,8 +2,8 @@
 // What the "Sounds" page and `quorvex-cli sounds` do with a bank: export one or all sounds as
 // WAV files, import a sound file into an entry, save the bank in place or as a new sound mod.
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
-#include "shell/services.h"
+#include "gameexe/outcome.h"
+#include "gameexe/services.h"
 #include "sound/sound_bank.h"
 #include "sound/sound_import.h"
 

@@ -1,5 +1,5 @@
 #include "sound/sound_page.h"
-#include "app/page_host.h"
+#include "host/page_host.h"
 #include "gameexe/extension.h"
 #include "gameexe/errors.h"
 #include "platform/module_loader.h"

@@ -3,7 +3,7 @@
 // byte outside a field.
 #include "gameexe/game_file.h"
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 #include "texts/game_text_table.h"
 
 #include <string>

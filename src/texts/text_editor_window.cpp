@@ -1,6 +1,6 @@
 #include "texts/text_editor_window.h"
-#include "app/page_host.h"
-#include "app/scheme_colours.h"
+#include "host/page_host.h"
+#include "host/scheme_colours.h"
 #include "browser/file_operations.h"
 #include "controls/field_panel.h"
 #include "controls/game_text_edit.h"
@@ -381,7 +381,7 @@ void TTextForm::BackButtonClick()
 
 void TTextForm::RunTorloButtonClick()
 {
-    const auto outcome = start(host_.shell(), gameLaunch(host_.workspace(), host_.settings(), environmentPath("HOME").string()));
+    const auto outcome = host_.startGame();
     if (!outcome.status.empty())
         host_.prompts().error(outcome.status);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Translation files (.LLF): a complete set of game texts, one per line, that players share.
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
-#include "shell/services.h"
+#include "gameexe/outcome.h"
+#include "gameexe/services.h"
 #include "texts/game_texts.h"
 
 #include <filesystem>

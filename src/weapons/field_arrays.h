@@ -2,7 +2,7 @@
 // Tables of field arrays in torlo.exe that the pages read and write one entry at a time,
 // straight in the file (objects, special objects): no copy is kept in memory.
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 #include "weapons/weapon_fields.h"
 
 #include <span>

@@ -4,8 +4,8 @@
 // pages' own saves.
 #include "gameexe/target_asker.h"
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
-#include "shell/services.h"
+#include "gameexe/outcome.h"
+#include "gameexe/services.h"
 #include "weapons/field_arrays.h"
 #include "weapons/weapon_table.h"
 

@@ -1,5 +1,5 @@
 #include "weapons/table_page.h"
-#include "app/page_host.h"
+#include "host/page_host.h"
 #include "controls/field_panel.h"
 #include "weapons/object_fields.h"
 #include "weapons/sobject_fields.h"

@@ -1,5 +1,5 @@
 #include "weapons/weapon_page.h"
-#include "app/page_host.h"
+#include "host/page_host.h"
 #include "gameexe/cp437.h"
 #include "controls/field_panel.h"
 #include "gameexe/resource_file.h"

@@ -5,7 +5,7 @@
 #include "gameexe/places.h"
 #include "gameexe/weapon_names.h"
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
+#include "gameexe/outcome.h"
 #include "weapons/weapon_fields.h"
 
 #include <array>

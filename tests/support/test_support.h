@@ -1,7 +1,7 @@
 #pragma once
 // Test doubles of the platform services and a scratch game folder built by the demo generator.
 #include "gameexe/workspace.h"
-#include "shell/services.h"
+#include "gameexe/services.h"
 
 #include <deque>
 #include <filesystem>

@@ -1,5 +1,6 @@
 #include "app/options_page.h"
 #include "app/windows.h"
+#include "browser/folder_list_control.h"
 #include "platform/qt_platform.h"
 #include "main_form_fixture.h"
 
@@ -316,6 +317,8 @@ TEST(MainForm, TheWindowFitsSmallScreens)
             form->showPage(static_cast<TMainForm::Page>(page));
             QCoreApplication::processEvents();
             const auto name = pages->tabText(page).toStdString();
+            if (!shots.isEmpty())
+                form->grab().save(QString("%1/main-window-%2x%3-page-%4.png").arg(shots).arg(screen.width()).arg(screen.height()).arg(page + 1));
             EXPECT_FALSE(scroller->verticalScrollBar()->isVisible()) << name << " at " << screen.width();
             EXPECT_FALSE(scroller->horizontalScrollBar()->isVisible()) << name << " at " << screen.width();
             EXPECT_LE(pages->tabBar()->sizeHint().width(), pages->width()) << name << " at " << screen.width();
@@ -325,8 +328,9 @@ TEST(MainForm, TheWindowFitsSmallScreens)
     form->close();
 }
 
-// The window is painted first: the greeting, the game's tables, weapon.bmp and the pages not in
-// view wait for the first paint, in their order; a page shown earlier is built then.
+// The window is painted first: the reading and listing of the game folder, the greeting, the
+// game's tables, weapon.bmp and the pages not in view wait for the first paint, in their order;
+// a page shown earlier is built then.
 TEST(MainForm, WhatTheUserCannotSeeYetWaitsForTheFirstPaint)
 {
     MainFormFixture fixture;
@@ -340,9 +344,17 @@ TEST(MainForm, WhatTheUserCannotSeeYetWaitsForTheFirstPaint)
     EXPECT_FALSE(fs::exists(fixture.demo.workspace.weaponBitmap()));
     EXPECT_TRUE(fixture.prompts.shown.empty());
     EXPECT_EQ(filterTicks(form), (std::vector<bool>{true, true, true, true, true, true, true, true, false}));
+    auto* files = find<QListWidget>(&form, "FileList");
+    auto* folders = form.findChild<FolderListControl*>();
+    ASSERT_TRUE(files && folders);
+    EXPECT_EQ(folders->folder(), fixture.demo.game());
+    EXPECT_EQ(folders->scans(), 0);
+    EXPECT_EQ(files->count(), 0);
 
     form.show();
     QTRY_VERIFY(fs::exists(fixture.demo.workspace.weaponBitmap()));
+    EXPECT_EQ(folders->scans(), 1) << "one read, for the folder and the filter both";
+    EXPECT_GT(files->count(), 0);
     EXPECT_EQ(fixture.prompts.shown, std::vector<std::string>{"Today is the birthday of TorloNet!"});
     auto* weapons = find<QListWidget>(&form, "WeaponList");
     ASSERT_NE(weapons, nullptr);

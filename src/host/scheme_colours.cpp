@@ -1,5 +1,5 @@
-#include "app/scheme_colours.h"
-#include "shell/services.h"
+#include "host/scheme_colours.h"
+#include "gameexe/services.h"
 #include "shell/settings.h"
 
 #include <QApplication>

@@ -4,8 +4,8 @@
 // Pages include this header, never main_form.h.
 #include "formats/palette.h"
 #include "gameexe/workspace.h"
-#include "shell/outcome.h"
-#include "shell/services.h"
+#include "gameexe/outcome.h"
+#include "gameexe/services.h"
 
 #include <QObject>
 #include <QString>
@@ -80,6 +80,9 @@ public:
     virtual void report(const Outcome& outcome, const QObject* from = nullptr) = 0;
     // Runs a handler; any error is shown in a message box and abandons the handler.
     virtual bool guarded(const std::function<void()>& handler) = 0;
+    // Starts the game (through the emulator's command line); the outcome is refused, with the
+    // reason, when it could not be started.
+    virtual Outcome startGame() = 0;
     // Points the program at another game folder; when it differs, unsaved edits are settled
     // first (false: the user kept them, and the folder stays) and gameFolderChanged is raised.
     virtual bool setGameFolder(const std::filesystem::path& folder) = 0;

@@ -1,4 +1,4 @@
-#include "platform/files.h"
+#include "os/files.h"
 
 #include <cerrno>
 #include <cstdio>

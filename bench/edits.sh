@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# One edit of torlo.exe through quorvex-cli against cp of torlo.exe, run alternately: an
+# object's field (`objects set`) and a hack (`hacks set`). Both replace the game's program
+# whole and flush it to the disk, which cp does not: the last pair is against a copy that is
+# flushed too (dd conv=fsync).
+# Usage: bench/edits.sh [build dir] [runs]
+set -euo pipefail
+build="${1:-build}"
+runs="${2:-20}"
+source "$(dirname "$0")/alternate.sh"
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+cli="$build/bin/quorvex-cli"
+"$build/bin/quorvex-demo-game" "$scratch/game" >/dev/null
+mkdir -p "$scratch/config/Morvane"
+printf '[General]\nTorloPath=%s\nMakePL=no\n' "$scratch/game" > "$scratch/config/Morvane/Quorvex.conf"
+export XDG_CONFIG_HOME="$scratch/config" QUORVEX_DATA_DIR="$scratch/data"
+exe="$(find "$scratch/game" -maxdepth 1 -iname torlo.exe)"
+echo "== objects set 0 BLOOD=3"
+alternate "$runs" "quorvex-cli objects set" "cp torlo.exe" \
+    -- "$cli" objects set 0 BLOOD=3 -- cp "$exe" "$scratch/copy.exe"
+echo "== hacks set JETPACK=1"
+alternate "$runs" "quorvex-cli hacks set" "cp torlo.exe" \
+    -- "$cli" hacks set JETPACK=1 -- cp "$exe" "$scratch/copy.exe"
+echo "== objects set 0 BLOOD=3, against a flushed copy"
+alternate "$runs" "quorvex-cli objects set" "dd conv=fsync torlo.exe" \
+    -- "$cli" objects set 0 BLOOD=3 -- dd if="$exe" of="$scratch/copy.exe" conv=fsync status=none
