@@ -71,11 +71,10 @@ std::string extractEntry(const codecs::Table& codecs, codecs::ZipArchive* archiv
         return codecs.zipError(archive);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     std::vector<char> buffer(1 << 16);
-    std::string error;
     for (std::uint64_t written = 0;;) {
-        const auto got = codecs.readZipEntry(entry.get(), buffer.data(), buffer.size(), error);
+        const auto got = codecs.readZipEntry(entry.get(), buffer.data(), buffer.size());
         if (got < 0)
-            return error;
+            return codecs.lastError();
         if (got == 0)
             break;
         written += static_cast<std::uint64_t>(got);
@@ -93,12 +92,11 @@ std::string extractEntry(const codecs::Table& codecs, codecs::ZipArchive* archiv
 // The name that an archive opened without the consistency check holds twice.
 std::string nameHeldTwice(const codecs::Table& codecs, const fs::path& archivePath)
 {
-    codecs::ZipOpenFailure ignored;
+    bool ignored = false;
     const ZipHandle zip(codecs.openZip(archivePath.string().c_str(), false, ignored), codecs.closeZip);
     std::set<std::string> seen;
-    std::string name;
     for (std::int64_t i = 0; zip && i < codecs.zipEntryCount(zip.get()); ++i)
-        if (codecs.zipEntryName(zip.get(), static_cast<std::uint64_t>(i), name) && !seen.insert(name).second)
+        if (const char* name = codecs.zipEntryName(zip.get(), static_cast<std::uint64_t>(i)); name && !seen.insert(name).second)
             return name;
     return {};
 }
@@ -177,8 +175,10 @@ Outcome packFile(const fs::path& file, const fs::path& archive)
     std::string error;
     auto added = codecs::ZipAdd::NotOpened;
     try {
-        added = codecTable().addToZip(archive.string().c_str(), file.string().c_str(),
-                                      file.filename().string().c_str(), error);
+        const auto& table = codecTable();
+        added = table.addToZip(archive.string().c_str(), file.string().c_str(), file.filename().string().c_str());
+        if (added != codecs::ZipAdd::Added)
+            error = table.lastError();
     } catch (const ModuleError& failure) {   // the codecs could not be loaded
         error = failure.what();
     }
@@ -244,9 +244,10 @@ std::string planEntries(const codecs::Table& codecs, codecs::ZipArchive* zip, co
     const auto count = codecs.zipEntryCount(zip);
     for (std::int64_t i = 0; i < count; ++i) {
         const auto index = static_cast<std::uint64_t>(i);
-        std::string name;
-        if (!codecs.zipEntryName(zip, index, name))
+        const char* entryName = codecs.zipEntryName(zip, index);
+        if (!entryName)
             return codecs.zipError(zip);
+        std::string name = entryName;
         if (auto problem = entryNameProblem(name); !problem.empty())
             return problem;
         if (codecs.zipEntryIsLink(zip, index))
@@ -378,12 +379,12 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
         return refuse(failure.what());
     }
     const auto& codecs = *loaded;
-    codecs::ZipOpenFailure failure;
-    const ZipHandle zip(codecs.openZip(archivePath.string().c_str(), true, failure), codecs.closeZip);
-    if (!zip && failure.nameHeldTwice)
+    bool heldTwice = false;
+    const ZipHandle zip(codecs.openZip(archivePath.string().c_str(), true, heldTwice), codecs.closeZip);
+    if (!zip && heldTwice)
         return refuse("the archive holds the name " + inQuotes(nameHeldTwice(codecs, archivePath)) + " twice");
     if (!zip)
-        return refuse(failure.text);
+        return refuse(codecs.lastError());
 
     UnpackPlan plan;
     if (auto problem = planEntries(codecs, zip.get(), folder, plan); !problem.empty())

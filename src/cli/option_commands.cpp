@@ -80,7 +80,7 @@ int associate(Context& context, const Arguments& given, const Command& self)
     Arguments args = given;
     const bool remove = takeFlag(args, "--remove");
     expectArguments(args, 0, remove ? 0 : AssociationKinds.size(), self);
-    auto store = qtServices().desktopClassStore();
+    auto store = moduleFileClassStore();
     if (remove)
         return context.finish(removeExtensions(*store));
     AssociationSet kinds;

@@ -16,10 +16,7 @@ const codecs::Table& loadedTable()
         // The Windows build: libzip, libsndfile and libsoxr are not built for it.
         throw ModuleError("zip archives and sound files are not available in this build of Quorvex");
 #endif
-        const auto* loaded = moduleFunction<const codecs::Table*()>("quorvex-codecs", "quorvex_codecs")();
-        if (!loaded || loaded->version != codecs::Version)
-            throw ModuleError("The part \"quorvex-codecs\" of Quorvex is of another version");
-        return *loaded;
+        return moduleTable<codecs::Table>("quorvex-codecs", "quorvex_codecs", codecs::Version);
     }();
     return table;
 }

@@ -3,18 +3,17 @@
 // libsoxr and libzip (and FLAC, Vorbis, Opus, mpg123, LAME, bz2, lzma, zstd behind them),
 // so that a run which imports no sound and touches no archive never loads them.
 // Only primitives cross it; every check, limit, entry-name test and write decision stays in the
-// core, which also keeps the one backup keeper of the process. The module is built with the
-// program, so std::string crosses; exceptions do not: a failing call says so by its result and
-// leaves the text in the caller's error string (or in the handle's error text).
+// core, which also keeps the one backup keeper of the process. Only plain types cross it, since
+// the CLI links its own copy of the C++ library and the module the system's: handles made and
+// freed by the module, texts and blocks that the module keeps, and no exception: a failing call
+// says so by its result and leaves its text in lastError (or in the archive's zipError).
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 namespace quorvex::codecs {
 
 // Raised whenever the table below changes shape.
-inline constexpr int Version = 2;
+inline constexpr int Version = 3;
 
 // Handles owned by the module; the core only passes them back.
 struct SoundReader;
@@ -28,41 +27,45 @@ struct SoundInfo {
     std::int64_t frames = 0;   // 0 or less when the file does not say
 };
 
-struct ZipOpenFailure {
-    std::string text;
-    bool nameHeldTwice = false;   // the consistency check found a name held twice
-};
-
 enum class ZipAdd { Added, NotOpened, Failed };
 
 struct Table {
     int version;
 
-    // A sound file read by libsndfile from bytes that the caller keeps until closeSound.
-    SoundReader* (*openSound)(const std::uint8_t* bytes, std::size_t size, SoundInfo& info, std::string& error);
+    // The text of the last failure on this thread of a call that says "see lastError"; kept
+    // until the next such failure.
+    const char* (*lastError)();
+
+    // A sound file read by libsndfile from bytes that the caller keeps until closeSound; null
+    // on a failure (see lastError).
+    SoundReader* (*openSound)(const std::uint8_t* bytes, std::size_t size, SoundInfo& info);
     // Up to count frames of interleaved floats (-1 to 1); 0 at the end or on a failure.
     std::int64_t (*readSound)(SoundReader* sound, float* frames, std::int64_t count);
-    // After the reading: false, with the reason, when it stopped on a failure.
-    bool (*soundRead)(SoundReader* sound, std::string& error);
+    // After the reading: false when it stopped on a failure (see lastError).
+    bool (*soundRead)(SoundReader* sound);
     void (*closeSound)(SoundReader* sound);
 
     // One channel resampled by libsoxr from inputRate to outputRate, block by block, so that
-    // a long sound can report its progress and stop between blocks.
-    Resampler* (*openResampler)(double inputRate, double outputRate, std::string& error);
-    // Appends to output what the block of input gives; a block of 0 frames is the end, which
-    // appends the rest. False, with the reason, on a failure.
-    bool (*resample)(Resampler* resampler, const float* input, std::size_t frames, std::vector<float>& output,
-                     std::string& error);
+    // a long sound can report its progress and stop between blocks; null on a failure (see
+    // lastError).
+    Resampler* (*openResampler)(double inputRate, double outputRate);
+    // What the block of input gives, made frames of it, kept by the resampler until its next
+    // call; a block of 0 frames is the end, which gives the rest. Null on a failure (see
+    // lastError).
+    const float* (*resample)(Resampler* resampler, const float* input, std::size_t frames, std::size_t& made);
     void (*closeResampler)(Resampler* resampler);
 
-    // A zip archive on disk opened for reading, with libzip's consistency check when checked.
-    ZipArchive* (*openZip)(const char* path, bool checked, ZipOpenFailure& failure);
+    // A zip archive on disk opened for reading, with libzip's consistency check when checked;
+    // null on a failure (see lastError), with nameHeldTwice when the check found a name held
+    // twice.
+    ZipArchive* (*openZip)(const char* path, bool checked, bool& nameHeldTwice);
     void (*closeZip)(ZipArchive* zip);
-    // The archive's last failure.
-    std::string (*zipError)(ZipArchive* zip);
+    // The archive's last failure, kept by the archive.
+    const char* (*zipError)(ZipArchive* zip);
     std::int64_t (*zipEntryCount)(ZipArchive* zip);
-    // The entry's name in UTF-8 (guessed from its bytes), or false on a failure (see zipError).
-    bool (*zipEntryName)(ZipArchive* zip, std::uint64_t index, std::string& name);
+    // The entry's name in UTF-8 (guessed from its bytes), kept by the archive until it changes;
+    // null on a failure (see zipError).
+    const char* (*zipEntryName)(ZipArchive* zip, std::uint64_t index);
     // Whether the entry is a link made on Unix.
     bool (*zipEntryIsLink)(ZipArchive* zip, std::uint64_t index);
     // The size the entry declares, or false on a failure (see zipError).
@@ -70,15 +73,15 @@ struct Table {
     // An entry read from its start; null on a failure (see zipError). The CRC is checked when
     // the end is read.
     ZipEntry* (*openZipEntry)(ZipArchive* zip, std::uint64_t index);
-    // Up to size bytes; 0 at the end, below 0 on a failure (the reason in error).
-    std::int64_t (*readZipEntry)(ZipEntry* entry, char* into, std::size_t size, std::string& error);
+    // Up to size bytes; 0 at the end, below 0 on a failure (see lastError).
+    std::int64_t (*readZipEntry)(ZipEntry* entry, char* into, std::size_t size);
     void (*closeZipEntry)(ZipEntry* entry);
 
     // Adds file to archive as name (an entry of that name is replaced), creating the archive when
     // there is none. libzip writes the result to a temporary file beside the archive and renames
     // it over the archive only when everything went well. The file is read while the archive is
-    // written, so a big file never has to fit in memory.
-    ZipAdd (*addToZip)(const char* archive, const char* file, const char* name, std::string& error);
+    // written, so a big file never has to fit in memory. Not Added: see lastError.
+    ZipAdd (*addToZip)(const char* archive, const char* file, const char* name);
 };
 
 } // namespace quorvex::codecs

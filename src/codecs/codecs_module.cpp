@@ -11,6 +11,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace quorvex::codecs {
 
@@ -24,7 +26,8 @@ struct SoundReader {
 
 struct Resampler {
     soxr_t soxr;
-    double ratio;   // output frames per input frame
+    double ratio;                // output frames per input frame
+    std::vector<float> output;   // what the last block gave
 };
 
 struct ZipArchive {
@@ -36,6 +39,13 @@ struct ZipEntry {
 };
 
 namespace {
+
+// The text of the last failure on this thread, kept for lastError.
+thread_local std::string failureText;
+
+const char* lastError() { return failureText.c_str(); }
+
+void fail(std::string text) { failureText = std::move(text); }
 
 sf_count_t memoryLength(void* data) { return static_cast<SoundReader*>(data)->size; }
 
@@ -64,14 +74,14 @@ sf_count_t memoryRead(void* into, sf_count_t count, void* data)
 sf_count_t memoryWrite(const void*, sf_count_t, void*) { return 0; }
 sf_count_t memoryTell(void* data) { return static_cast<SoundReader*>(data)->position; }
 
-SoundReader* openSound(const std::uint8_t* bytes, std::size_t size, SoundInfo& info, std::string& error)
+SoundReader* openSound(const std::uint8_t* bytes, std::size_t size, SoundInfo& info)
 {
     auto sound = std::make_unique<SoundReader>(SoundReader{bytes, static_cast<sf_count_t>(size)});
     SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
     SF_INFO read{};
     sound->file = sf_open_virtual(&io, SFM_READ, &read, sound.get());
     if (!sound->file) {
-        error = sf_strerror(nullptr);
+        fail(sf_strerror(nullptr));
         return nullptr;
     }
     info = {read.channels, read.samplerate, read.frames};
@@ -83,11 +93,11 @@ std::int64_t readSound(SoundReader* sound, float* frames, std::int64_t count)
     return std::max<sf_count_t>(sf_readf_float(sound->file, frames, count), 0);
 }
 
-bool soundRead(SoundReader* sound, std::string& error)
+bool soundRead(SoundReader* sound)
 {
     if (sf_error(sound->file) == SF_ERR_NO_ERROR)
         return true;
-    error = sf_strerror(sound->file);
+    fail(sf_strerror(sound->file));
     return false;
 }
 
@@ -97,7 +107,7 @@ void closeSound(SoundReader* sound)
     delete sound;
 }
 
-Resampler* openResampler(double inputRate, double outputRate, std::string& error)
+Resampler* openResampler(double inputRate, double outputRate)
 {
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
     // Shaped after libsamplerate's best sinc converter, which the import used before at fifty
@@ -113,17 +123,19 @@ Resampler* openResampler(double inputRate, double outputRate, std::string& error
     soxr_error_t failed = nullptr;
     soxr_t soxr = soxr_create(inputRate, outputRate, 1, &failed, &io, &quality, &runtime);
     if (failed) {
-        error = failed;
+        fail(failed);
         soxr_delete(soxr);
         return nullptr;
     }
-    return new Resampler{soxr, outputRate / inputRate};
+    return new Resampler{soxr, outputRate / inputRate, {}};
 }
 
-bool resample(Resampler* resampler, const float* input, std::size_t frames, std::vector<float>& output,
-              std::string& error)
+const float* resample(Resampler* resampler, const float* input, std::size_t frames, std::size_t& madeFrames)
 {
     const bool end = frames == 0;
+    auto& output = resampler->output;
+    output.clear();
+    output.reserve(1);   // never null, even when the block gives nothing
     // The room left in output is grown until soxr has taken the whole block (or, at the end,
     // has nothing more to give).
     for (;;) {
@@ -133,14 +145,16 @@ bool resample(Resampler* resampler, const float* input, std::size_t frames, std:
         if (const soxr_error_t failed = soxr_process(resampler->soxr, end ? nullptr : input, frames, &taken,
                                                      output.data() + had, output.size() - had, &made)) {
             output.resize(had);
-            error = failed;
-            return false;
+            fail(failed);
+            return nullptr;
         }
         output.resize(had + made);
         input += taken;
         frames -= taken;
-        if (end ? made == 0 : frames == 0)
-            return true;
+        if (end ? made == 0 : frames == 0) {
+            madeFrames = output.size();
+            return output.data();
+        }
     }
 }
 
@@ -159,12 +173,13 @@ std::string codeText(int code)
     return text;
 }
 
-ZipArchive* openZip(const char* path, bool checked, ZipOpenFailure& failure)
+ZipArchive* openZip(const char* path, bool checked, bool& nameHeldTwice)
 {
     int code = 0;
     zip_t* zip = zip_open(path, checked ? ZIP_RDONLY | ZIP_CHECKCONS : ZIP_RDONLY, &code);
     if (!zip) {
-        failure = {codeText(code), code == ZIP_ER_EXISTS};
+        fail(codeText(code));
+        nameHeldTwice = code == ZIP_ER_EXISTS;
         return nullptr;
     }
     return new ZipArchive{zip};
@@ -176,16 +191,13 @@ void closeZip(ZipArchive* zip)
     delete zip;
 }
 
-std::string zipError(ZipArchive* zip) { return zip_strerror(zip->zip); }
+const char* zipError(ZipArchive* zip) { return zip_strerror(zip->zip); }
 
 std::int64_t zipEntryCount(ZipArchive* zip) { return zip_get_num_entries(zip->zip, 0); }
 
-bool zipEntryName(ZipArchive* zip, std::uint64_t index, std::string& name)
+const char* zipEntryName(ZipArchive* zip, std::uint64_t index)
 {
-    const char* found = zip_get_name(zip->zip, index, ZIP_FL_ENC_GUESS);
-    if (found)
-        name = found;
-    return found != nullptr;
+    return zip_get_name(zip->zip, index, ZIP_FL_ENC_GUESS);
 }
 
 bool zipEntryIsLink(ZipArchive* zip, std::uint64_t index)
@@ -213,11 +225,11 @@ ZipEntry* openZipEntry(ZipArchive* zip, std::uint64_t index)
     return file ? new ZipEntry{file} : nullptr;
 }
 
-std::int64_t readZipEntry(ZipEntry* entry, char* into, std::size_t size, std::string& error)
+std::int64_t readZipEntry(ZipEntry* entry, char* into, std::size_t size)
 {
     const auto got = zip_fread(entry->file, into, size);
     if (got < 0)
-        error = zip_file_strerror(entry->file);
+        fail(zip_file_strerror(entry->file));
     return got;
 }
 
@@ -227,25 +239,25 @@ void closeZipEntry(ZipEntry* entry)
     delete entry;
 }
 
-ZipAdd addToZip(const char* archive, const char* file, const char* name, std::string& error)
+ZipAdd addToZip(const char* archive, const char* file, const char* name)
 {
     // Without ZIP_TRUNCATE an existing archive keeps its entries.
     int code = 0;
     zip_t* zip = zip_open(archive, ZIP_CREATE, &code);
     if (!zip) {
-        error = codeText(code);
+        fail(codeText(code));
         return ZipAdd::NotOpened;
     }
     zip_source_t* source = zip_source_file(zip, file, 0, -1);   // -1: to the end
     if (!source || zip_file_add(zip, name, source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS) < 0) {
         if (source)
             zip_source_free(source);
-        error = zip_strerror(zip);
+        fail(zip_strerror(zip));
         zip_discard(zip);
         return ZipAdd::Failed;
     }
     if (zip_close(zip) != 0) {
-        error = zip_strerror(zip);
+        fail(zip_strerror(zip));
         zip_discard(zip);
         return ZipAdd::Failed;
     }
@@ -254,6 +266,7 @@ ZipAdd addToZip(const char* archive, const char* file, const char* name, std::st
 
 constexpr Table table{
     Version,
+    lastError,
     openSound, readSound, soundRead, closeSound,
     openResampler, resample, closeResampler,
     openZip, closeZip, zipError, zipEntryCount, zipEntryName, zipEntryIsLink, zipEntrySize,

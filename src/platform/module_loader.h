@@ -33,4 +33,16 @@ Entry* moduleFunction(const std::string& name, const char* symbol)
     return reinterpret_cast<Entry*>(moduleEntry(name, symbol));
 }
 
+// The table of functions that a module's entry point (extern "C" const Table* symbol()) returns,
+// checked to be of the version the caller was built with (its first member, `version`): a
+// module of another build fails here, not in a call. Throws ModuleError.
+template <typename Table>
+const Table& moduleTable(const std::string& name, const char* symbol, int version)
+{
+    const auto* table = moduleFunction<const Table*()>(name, symbol)();
+    if (!table || table->version != version)
+        throw ModuleError("The part \"" + name + "\" of Quorvex is of another version");
+    return *table;
+}
+
 } // namespace quorvex

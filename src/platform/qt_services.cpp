@@ -15,8 +15,107 @@ namespace quorvex {
 
 const QtServices& qtServices()
 {
-    static const QtServices* services = moduleFunction<QtServicesEntryPoint>(QtServicesModule, QtServicesEntry)();
-    return *services;
+    static const QtServices& services = moduleTable<QtServices>(QtServicesModule, QtServicesEntry, QtServicesVersion);
+    return services;
+}
+
+namespace {
+
+[[noreturn]] void raise(const QtFailure& failure)
+{
+    throw FileError(failure.text, failure.file);
+}
+
+class ModuleSettingsStore final : public SettingsStore {
+public:
+    explicit ModuleSettingsStore(const fs::path* iniFile)
+        : module_(qtServices()), settings_(module_.openSettings(iniFile ? iniFile->string().c_str() : nullptr))
+    {
+    }
+    ~ModuleSettingsStore() override { module_.closeSettings(settings_); }
+    ModuleSettingsStore(const ModuleSettingsStore&) = delete;
+    ModuleSettingsStore& operator=(const ModuleSettingsStore&) = delete;
+
+    bool contains(const std::string& name) const override { return module_.contains(settings_, name.c_str()); }
+    std::optional<std::string> text(const std::string& name) const override
+    {
+        std::size_t size = 0;
+        const char* value = module_.text(settings_, name.c_str(), &size);
+        return value ? std::optional<std::string>(std::string(value, size)) : std::nullopt;
+    }
+    std::optional<std::int64_t> integer(const std::string& name) const override
+    {
+        std::int64_t value = 0;
+        return module_.integer(settings_, name.c_str(), &value) ? std::optional(value) : std::nullopt;
+    }
+    void setText(const std::string& name, const std::string& value) override
+    {
+        if (const auto* failure = module_.setText(settings_, name.c_str(), value.data(), value.size()))
+            raise(*failure);
+    }
+    void setInteger(const std::string& name, std::int64_t value) override
+    {
+        if (const auto* failure = module_.setInteger(settings_, name.c_str(), value))
+            raise(*failure);
+    }
+
+private:
+    const QtServices& module_;
+    QtSettings* settings_;
+};
+
+class ModuleClock final : public Clock {
+public:
+    ModuleClock() : module_(qtServices()) {}
+    Date today() const override { return module_.today(); }
+    std::string shortDate() const override { return module_.shortDate(); }
+    std::string longTime() const override { return module_.longTime(); }
+
+private:
+    const QtServices& module_;
+};
+
+class ModuleFileClassStore final : public FileClassStore {
+public:
+    ModuleFileClassStore() : module_(qtServices()), classes_(module_.openFileClasses()) {}
+    ~ModuleFileClassStore() override { module_.closeFileClasses(classes_); }
+    ModuleFileClassStore(const ModuleFileClassStore&) = delete;
+    ModuleFileClassStore& operator=(const ModuleFileClassStore&) = delete;
+
+    std::string associate(AssociationSet kinds, const fs::path& program) override
+    {
+        const QtFailure* failure = nullptr;
+        const char* stopped = module_.associate(classes_, kinds.to_ullong(), program.string().c_str(), &failure);
+        if (!stopped)
+            raise(*failure);
+        return stopped;
+    }
+    void removeAssociations() override
+    {
+        if (const auto* failure = module_.removeAssociations(classes_))
+            raise(*failure);
+    }
+
+private:
+    const QtServices& module_;
+    QtFileClasses* classes_;
+};
+
+} // namespace
+
+std::unique_ptr<SettingsStore> moduleSettingsStore(const fs::path* iniFile)
+{
+    return std::make_unique<ModuleSettingsStore>(iniFile);
+}
+
+std::unique_ptr<Clock> moduleClock()
+{
+    return std::make_unique<ModuleClock>();
+}
+
+std::unique_ptr<FileClassStore> moduleFileClassStore()
+{
+    return std::make_unique<ModuleFileClassStore>();
 }
 
 LoadedSettingsStore::LoadedSettingsStore(std::optional<fs::path> iniFile) : iniFile_(std::move(iniFile)) {}
@@ -31,7 +130,7 @@ SettingsStore& LoadedSettingsStore::qt() const
         if (!iniFile_)
             return *(qt_ = std::make_unique<RegistrySettingsStore>());
 #endif
-        qt_ = qtServices().settingsStore(iniFile_ ? &*iniFile_ : nullptr);
+        qt_ = moduleSettingsStore(iniFile_ ? &*iniFile_ : nullptr);
     }
     return *qt_;
 }
@@ -167,7 +266,7 @@ const Clock& LoadedClock::clock() const
             clock_ = std::make_unique<WindowsClock>();
 #endif
         if (!clock_)
-            clock_ = timeFormatsAreC() ? cLocaleClock() : qtServices().clock();
+            clock_ = timeFormatsAreC() ? cLocaleClock() : moduleClock();
     } catch (const ModuleError& error) {
         throw FileError(error.what());
     }

@@ -7,26 +7,69 @@
 #include "shell/associations.h"
 #include "gameexe/services.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 
 namespace quorvex {
 
+// Only plain types cross the module's boundary, since the CLI links its own copy of the C++
+// library and the module the system's: handles made and freed by the module, texts as pointers
+// that the module keeps until the next call on the same handle (or, for the clock, on the same
+// thread), and no exception: a failure comes back as its text and file.
+struct QtSettings;
+struct QtFileClasses;
+struct QtFailure {
+    const char* text;
+    const char* file;
+};
+
+// Raised whenever the table below changes shape.
+inline constexpr int QtServicesVersion = 1;
+
 struct QtServices {
-    // The program's settings store, or one on the INI file given (tests).
-    std::unique_ptr<SettingsStore> (*settingsStore)(const std::filesystem::path* iniFile);
-    std::unique_ptr<Clock> (*clock)();
-    std::unique_ptr<FileClassStore> (*desktopClassStore)();
+    int version;
+
+    // The program's settings store, or one on the INI file given (tests; a path or null).
+    QtSettings* (*openSettings)(const char* iniFile);
+    void (*closeSettings)(QtSettings* settings);
+    bool (*contains)(QtSettings* settings, const char* name);
+    // The value's text and its size, or null when there is none.
+    const char* (*text)(QtSettings* settings, const char* name, std::size_t* size);
+    bool (*integer)(QtSettings* settings, const char* name, std::int64_t* value);
+    // Null when written, else why not.
+    const QtFailure* (*setText)(QtSettings* settings, const char* name, const char* value, std::size_t size);
+    const QtFailure* (*setInteger)(QtSettings* settings, const char* name, std::int64_t value);
+
+    // The clock with the system's date and time formats.
+    Date (*today)();
+    const char* (*shortDate)();
+    const char* (*longTime)();
+
+    // The desktop's file classes. associate returns what stopped it (empty when done), or null
+    // with the failure in failure.
+    QtFileClasses* (*openFileClasses)();
+    void (*closeFileClasses)(QtFileClasses* classes);
+    const char* (*associate)(QtFileClasses* classes, unsigned long long kinds, const char* program,
+                             const QtFailure** failure);
+    const QtFailure* (*removeAssociations)(QtFileClasses* classes);
 };
 
 // The module's entry point: extern "C" const QtServices* quorvex_qt_services().
 inline constexpr const char* QtServicesModule = "quorvex-qt-services";
 inline constexpr const char* QtServicesEntry = "quorvex_qt_services";
-using QtServicesEntryPoint = const QtServices*();
 
 // Loads the module at the first call; throws ModuleError.
 const QtServices& qtServices();
+
+// The module's services as the core's objects, which call into it (loaded at the first call;
+// throws ModuleError): the program's settings store or one on the INI file given (tests), the
+// clock with the system's formats, and the desktop's file classes.
+std::unique_ptr<SettingsStore> moduleSettingsStore(const std::filesystem::path* iniFile = nullptr);
+std::unique_ptr<Clock> moduleClock();
+std::unique_ptr<FileClassStore> moduleFileClassStore();
 
 // The settings for the CLI: read from the settings file without Qt, and through the module's
 // QSettings store from the first write on (QSettings keeps its own view of the file) and for

@@ -27,11 +27,10 @@ Bytes bankSamplesFromSoundFile(std::span<const std::uint8_t> file, const ImportP
         return {};
     const auto& codecs = codecTable();
     codecs::SoundInfo info;
-    std::string error;
     const std::unique_ptr<codecs::SoundReader, void (*)(codecs::SoundReader*)> sound(
-        codecs.openSound(file.data(), file.size(), info, error), codecs.closeSound);
+        codecs.openSound(file.data(), file.size(), info), codecs.closeSound);
     if (!sound)
-        throw SoundFileError(error);
+        throw SoundFileError(codecs.lastError());
     if (info.channels < 1 || info.rate <= 0)
         throw SoundFileError("No sound in this file");
     // Between 1/256 and 256 times the bank's rate; above 192000 a ten-minute sound would be
@@ -47,9 +46,9 @@ Bytes bankSamplesFromSoundFile(std::span<const std::uint8_t> file, const ImportP
 
     std::unique_ptr<codecs::Resampler, void (*)(codecs::Resampler*)> resampler(nullptr, codecs.closeResampler);
     if (info.rate != int(SoundSampleRate)) {
-        resampler.reset(codecs.openResampler(info.rate, SoundSampleRate, error));
+        resampler.reset(codecs.openResampler(info.rate, SoundSampleRate));
         if (!resampler)
-            throw SoundFileError(error);
+            throw SoundFileError(codecs.lastError());
     }
     // Block by block: read, mixed down to mono as the mean of the channels, resampled.
     constexpr std::int64_t BlockFrames = 16384;
@@ -68,17 +67,22 @@ Bytes bankSamplesFromSoundFile(std::span<const std::uint8_t> file, const ImportP
                 sum += block[frame * channels + c];
             mono[frame] = static_cast<float>(sum / static_cast<double>(channels));
         }
-        if (!resampler)
+        if (!resampler) {
             bank.insert(bank.end(), mono.begin(), mono.end());
-        else if (!codecs.resample(resampler.get(), mono.data(), mono.size(), bank, error))
-            throw SoundFileError(error);
+        } else {
+            std::size_t made = 0;
+            const float* given = codecs.resample(resampler.get(), mono.data(), mono.size(), made);
+            if (!given)
+                throw SoundFileError(codecs.lastError());
+            bank.insert(bank.end(), given, given + made);
+        }
         if (bank.size() > MaxImportSamples)
             throw SoundFileError("The sound is longer than ten minutes");
         if (got <= 0)
             break;
     }
-    if (!codecs.soundRead(sound.get(), error))
-        throw SoundFileError(error);
+    if (!codecs.soundRead(sound.get()))
+        throw SoundFileError(codecs.lastError());
     Bytes samples(bank.size());
     std::transform(bank.begin(), bank.end(), samples.begin(), toBankSample);
     return samples;

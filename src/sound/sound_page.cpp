@@ -308,7 +308,8 @@ void SoundPage::PlayButClick()
         return;
     if (!player_) {
         try {
-            player_.reset(moduleFunction<MakeSoundPlayer>(SoundModule, MakeSoundPlayerSymbol)());
+            const auto& audio = moduleTable<SoundModuleTable>(SoundModule, SoundModuleEntry, SoundPlayerVersion);
+            player_ = {audio.makePlayer(), FreePlayer{audio.freePlayer}};
         } catch (const ModuleError& error) {
             host_.StatusShow("The sound can not be played. " + fromSystemText(error.what()));
             return;
@@ -316,7 +317,7 @@ void SoundPage::PlayButClick()
     }
     std::vector<std::uint8_t> unsignedSamples(samples.size());
     std::transform(samples.begin(), samples.end(), unsignedSamples.begin(), wavSample);
-    const auto refused = player_->play(std::move(unsignedSamples), static_cast<int>(SoundSampleRate));
+    const std::string refused = player_->play(unsignedSamples.data(), unsignedSamples.size(), static_cast<int>(SoundSampleRate));
     if (!refused.empty())
         host_.StatusShow(fromSystemText(refused));
 }

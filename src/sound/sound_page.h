@@ -91,8 +91,12 @@ private:
     std::shared_ptr<Import> import_;
     QThread* importThread_ = nullptr;
 
-    // Made at the first play, which loads the module that plays.
-    std::unique_ptr<SoundPlayer> player_;
+    // Made at the first play, which loads the module that plays; made and freed by the module.
+    struct FreePlayer {
+        void (*free)(SoundPlayer* player);
+        void operator()(SoundPlayer* player) const { free(player); }
+    };
+    std::unique_ptr<SoundPlayer, FreePlayer> player_;
 };
 
 } // namespace quorvex

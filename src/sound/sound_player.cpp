@@ -12,10 +12,10 @@ namespace quorvex {
 namespace {
 
 // Bytes of 8-bit unsigned samples as 16-bit signed little-endian ones.
-QByteArray widened(const std::vector<std::uint8_t>& samples)
+QByteArray widened(const std::uint8_t* samples, std::size_t count)
 {
-    QByteArray wide(static_cast<qsizetype>(samples.size() * 2), Qt::Uninitialized);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
+    QByteArray wide(static_cast<qsizetype>(count * 2), Qt::Uninitialized);
+    for (std::size_t i = 0; i < count; ++i) {
         const auto value = static_cast<std::int16_t>((samples[i] - 128) * 256);
         wide[static_cast<qsizetype>(2 * i)] = static_cast<char>(value & 0xFF);
         wide[static_cast<qsizetype>(2 * i + 1)] = static_cast<char>((value >> 8) & 0xFF);
@@ -25,9 +25,9 @@ QByteArray widened(const std::vector<std::uint8_t>& samples)
 
 class QtSoundPlayer final : public SoundPlayer {
 public:
-    ~QtSoundPlayer() override { stop(); }
+    ~QtSoundPlayer() { stop(); }
 
-    std::string play(std::vector<std::uint8_t> samples, int rate) override
+    const char* play(const std::uint8_t* samples, std::size_t count, int rate) override
     {
         stop();
         // Without an output device Qt would report "playing" and play nothing.
@@ -44,8 +44,8 @@ public:
         sink_ = new QAudioSink(device, format);
         // The buffer lives as long as the sink that reads it.
         auto* source = new QBuffer(sink_);
-        source->setData(narrow ? QByteArray(reinterpret_cast<const char*>(samples.data()), static_cast<qsizetype>(samples.size()))
-                               : widened(samples));
+        source->setData(narrow ? QByteArray(reinterpret_cast<const char*>(samples), static_cast<qsizetype>(count))
+                               : widened(samples, count));
         source->open(QIODevice::ReadOnly);
         QObject::connect(sink_, &QAudioSink::stateChanged, sink_, [this](QAudio::State state) {
             if (state == QAudio::IdleState)
@@ -56,7 +56,7 @@ public:
             stop();
             return "The sound output could not be opened";
         }
-        return {};
+        return "";
     }
 
     void stop() override
@@ -80,7 +80,13 @@ private:
 
 } // namespace quorvex
 
-extern "C" Q_DECL_EXPORT quorvex::SoundPlayer* quorvexMakeSoundPlayer()
+extern "C" Q_DECL_EXPORT const quorvex::SoundModuleTable* quorvex_audio()
 {
-    return new quorvex::QtSoundPlayer;
+    using namespace quorvex;
+    static const SoundModuleTable table{
+        SoundPlayerVersion,
+        []() -> SoundPlayer* { return new QtSoundPlayer; },
+        [](SoundPlayer* player) { delete static_cast<QtSoundPlayer*>(player); },
+    };
+    return &table;
 }

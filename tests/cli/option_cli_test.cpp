@@ -126,7 +126,7 @@ TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhol
 
     // The program reads the settings through QSettings.
     const auto file = demo.scratch / "xdg-config" / "Morvane" / "Quorvex.conf";
-    const auto program = qtServices().settingsStore(&file);
+    const auto program = moduleSettingsStore(&file);
     EXPECT_EQ(program->text("MakePL"), "yes");
     EXPECT_EQ(program->integer("FG"), 2147483656LL);
     EXPECT_EQ(program->text("Username"), name);
