@@ -30,6 +30,7 @@ class AiPage;
 class ChangesWindow;
 struct Change;
 class FileClassStore;
+class HelpWindow;
 class HistoryWindow;
 class InstalledBackupKeeper;
 class OptionsPage;
@@ -79,7 +80,6 @@ public:
     void report(const Outcome& outcome, const QObject* from = nullptr) override;
     bool guarded(const std::function<void()>& handler) override;
     Outcome startGame() override;
-    Outcome startHelp() override;
 
     // BrowserHost
     QWidget& mainWindow() override { return *this; }
@@ -126,6 +126,7 @@ public:
     QWidget* historyWindow();
     // Brings the page of a change's entry to the front with the entry selected.
     void showChange(const Change& change);
+    void showHelp(const QString& topic) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -180,6 +181,7 @@ private:
     std::optional<QString> selectionForSounds_;      // the browser's last selection, for the Sounds page
 
     QTabWidget* pages_ = nullptr;
+    HelpWindow* help_ = nullptr;   // made at the first "Help"
     QVBoxLayout* leftColumn_ = nullptr;
     QVBoxLayout* rightColumn_ = nullptr;
     QVBoxLayout* headerLayout_ = nullptr;

@@ -39,11 +39,11 @@ void addHistoryCommands(CommandTable& table)
     table.push_back({"history", "",
                      "the steps that changed the game, newest first: ID, date and time, the files it changed "
                      "(comma-separated) and what it was, separated by tabs",
-                     list});
+                     list, {}, {""}});
     table.push_back({"undo", "", "puts the files of the newest step back as they were before it; refused when one "
                                  "was changed since by something other than Quorvex",
-                     undo});
-    table.push_back({"redo", "", "puts the files of the step undone last back as that step made them", redo});
+                     undo, {}, {""}});
+    table.push_back({"redo", "", "puts the files of the step undone last back as that step made them", redo, {}, {""}});
 }
 
 } // namespace quorvex::cli
