@@ -10,7 +10,7 @@ sudo=()
 
 deb="$(./package.sh | tail -n 1)"
 echo "Package: $deb"
-lintian --fail-on error --no-tag-display-limit "$deb"
+lintian --fail-on error --tag-display-limit 0 "$deb"
 
 "${sudo[@]}" dpkg -i "$deb" || DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -f install -y -q
 files="$(mktemp)"

@@ -65,7 +65,11 @@ void addChangeCommands(CommandTable& table)
                      "writes the weapon, object and special-object changes as a version 2 weapon plugin: one "
                      "record per changed entry with only its changed keys",
                      exportPlugin, {}, {"MYCHANGES.LWP"}, {}, "lwp"});
-    table.push_back({"changes revert", "AREA ENTRY [KEY] [--against DIR]",
+    // The areas spelled out, so that help and the shell's completion offer them.
+    std::string areas;
+    for (const auto& name : ChangeAreas)
+        areas += (areas.empty() ? "" : "|") + std::string(name.word);
+    table.push_back({"changes revert", areas + " ENTRY [KEY] [--against DIR]",
                      "puts one change (or every change of the entry) back to its value before, saved as its "
                      "editor saves",
                      revert, {"unknown torlo.exe 0-0"}, {"weapon 3 SPEED"}});

@@ -203,6 +203,7 @@ TEST_F(CliConventions, BashCompletionOffersCommandsOptionsKeysAndFilesByExtensio
         {"quorvex-cli --v", "--version"},
         {"quorvex-cli weapons set 3 SPE", "SPEED="},
         {"quorvex-cli ai preset g", "good"},
+        {"quorvex-cli changes revert s", "sobject sound"},
         {"quorvex-cli level add-pl2 ", "A.LEV b.lev"},
     };
     for (const auto& c : cases) {
