@@ -10,6 +10,8 @@ if command -v wine >/dev/null 2>&1 && command -v x86_64-w64-mingw32-g++-posix >/
 fi
 build
 (cd "${QUORVEX_BUILD_DIR:-build}" && ctest --output-on-failure -j "$(nproc)" "$@")
+# The Debian package: built, checked by lintian, installed, run from /usr/bin, removed without a trace.
+scripts/check_package.sh
 # Every reader of outside data, fuzzed for a few hundred runs (bench/fuzz.sh SECONDS for longer).
 # Then the sound import tests that it built under AddressSanitizer and UBSan.
 if command -v clang++ >/dev/null 2>&1; then

@@ -4,7 +4,8 @@ set -euo pipefail
 
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libzip-dev libsndfile1-dev libsoxr-dev
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
-          shared-mime-info desktop-file-utils xdg-utils
+          shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin libfile-mimeinfo-perl
+          dpkg-dev lintian appstream bash-completion   # the Debian package (scripts/check_package.sh)
           clang libclang-rt-14-dev    # the fuzz targets (bench/fuzz.sh)
           mingw-w64 g++-mingw-w64-x86-64-posix wine64   # the Windows build, tested under Wine
           dosbox)                     # runs the demo game's torlo.exe in the tests

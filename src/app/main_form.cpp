@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 #include "ai/ai_page.h"
 #include "app/first_paint.h"
+#include "app/help_window.h"
 #include "app/options_page.h"
 #include "changes/changes_window.h"
 #include "host/scheme_colours.h"
@@ -16,12 +17,14 @@
 #include "gameexe/places.h"
 #include "palette/palette_page.h"
 #include "platform/file_classes.h"
+#include "platform/folders.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
 #include "weapons/table_page.h"
 #include "sound/sound_page.h"
 #include "weapons/weapon_page.h"
 
+#include <QShortcut>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -53,6 +56,7 @@ struct TMainForm::PageRow {
     Page page;
     const char* caption;
     const char* objectName;
+    const char* helpTopic;   // the help page that "Help" opens while the page is in front
     Built built;
     void (*build)(TMainForm& form, QWidget* tab);   // none: another part fills it (the browser's preview)
 };
@@ -62,28 +66,28 @@ const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows(
 {
     using enum PageRow::Built;
     static constexpr std::array<PageRow, PageCount> rows{{
-        {Page::Graphics, "Graphics", "GraphicsTab", WithWindow, nullptr},
-        {Page::About, "About", "AboutTab", WithWindow, [](TMainForm& form, QWidget* tab) { form.buildAboutPage(tab); }},
-        {Page::Options, "Options", "OptionsTab", Later,
+        {Page::Graphics, "Graphics", "GraphicsTab", "graphics", WithWindow, nullptr},
+        {Page::About, "About", "AboutTab", "index", WithWindow, [](TMainForm& form, QWidget* tab) { form.buildAboutPage(tab); }},
+        {Page::Options, "Options", "OptionsTab", "options", Later,
          [](TMainForm& form, QWidget* tab) {
              form.options_ = form.buildOptionsPage(tab);
              form.applyOptionSettings();
          }},
-        {Page::CpuAi, "CPU AI", "AITab", Later,
+        {Page::CpuAi, "CPU AI", "AITab", "cpu-ai", Later,
          [](TMainForm& form, QWidget* tab) {
              form.ai_ = new AiPage(form, tab);
              if (form.aiAtStart_)
                  form.ai_->showTexts(*std::exchange(form.aiAtStart_, std::nullopt));
          }},
-        {Page::MaterialPalette, "Material/Palette", "PaletteTab", Later,
+        {Page::MaterialPalette, "Material/Palette", "PaletteTab", "palette", Later,
          [](TMainForm& form, QWidget* tab) { form.palette_ = new PalettePage(form, tab); }},
-        {Page::Weapons, "Weapons", "WeaponTab", Later,
+        {Page::Weapons, "Weapons", "WeaponTab", "weapons", Later,
          [](TMainForm& form, QWidget* tab) { form.weapons_ = new WeaponPage(form, tab); }},
-        {Page::Objects, "Objects", "ObjTab", Later,
+        {Page::Objects, "Objects", "ObjTab", "objects", Later,
          [](TMainForm& form, QWidget* tab) { form.objects_ = new TablePage(form, tab, TablePage::Objects); }},
-        {Page::SpecialObjects, "Special objects", "SpecTab", Later,
+        {Page::SpecialObjects, "Special objects", "SpecTab", "special-objects", Later,
          [](TMainForm& form, QWidget* tab) { form.sobjects_ = new TablePage(form, tab, TablePage::SObjects); }},
-        {Page::Sounds, "Sounds", "SoundTab", Later,
+        {Page::Sounds, "Sounds", "SoundTab", "sounds", Later,
          [](TMainForm& form, QWidget* tab) {
              form.sounds_ = new SoundPage(form, tab);
              connect(form.browser_, &ModBrowserControl::fileSelected, form.sounds_, &SoundPage::followBrowser);
@@ -109,6 +113,7 @@ TMainForm::TMainForm(AppServices services, QWidget* parent)
 {
     setObjectName("MainForm");
     setWindowTitle("Quorvex " QUORVEX_VERSION);
+    new QShortcut(QKeySequence::HelpContents, this, [this] { openHelp(); });
     buildWindow();
     setGameLockWaiting({true, [this] {
         StatusShow(fromSystemText(GameWaitText));
@@ -297,7 +302,7 @@ void TMainForm::buildAboutPage(QWidget* about)
     layout->addWidget(label);
     auto* help = new QPushButton("Click here to go to the helpfile");
     help->setObjectName("HelpFileButton");
-    connect(help, &QPushButton::clicked, this, [this] { openHelp(); });
+    connect(help, &QPushButton::clicked, this, [this] { showHelp("index"); });
     helpFileButton_ = help;
     layout->addWidget(help);
     layout->addStretch();
@@ -564,7 +569,7 @@ void TMainForm::firstRun()
         settings.setText(setting::TorloPath, chosen->parent_path().string());
     writeFirstRunDefaults(settings);
     setGameFolder(settings.text(setting::TorloPath).value_or(""));
-    openHelp();
+    showHelp("index");
 }
 
 void TMainForm::applyOptionSettings()
@@ -584,6 +589,8 @@ void TMainForm::applyOptionSettings()
     if (isYes(settings, setting::MakeLWP2))
         options_->lwp2Box->setChecked(true);
     options_->fontEdit->setText(QString::fromStdString(textOr(settings, setting::Font, "Tahoma")));
+    options_->runCommandEdit->setText(fromSystemText(textOr(settings, setting::RunCommand, DefaultRunCommand)));
+    options_->textEditorEdit->setText(fromSystemText(textOr(settings, setting::TextEditor, "")));
 }
 
 void TMainForm::pointBrowserAt(const fs::path& folder)
@@ -612,7 +619,7 @@ void TMainForm::handleCommandLine()
         return;
     const QFileInfo file(services_.arguments.front());
     if (!file.isFile()) {
-        openHelp();
+        showHelp("index");
         return;
     }
     browser_->pointAt(toPath(file.absolutePath()));
@@ -698,19 +705,19 @@ void TMainForm::showFirstEntries()
 
 Outcome TMainForm::startGame()
 {
-    return start(services_.shell, gameLaunch(services_.workspace, services_.settings));
-}
-
-Outcome TMainForm::startHelp()
-{
-    return start(services_.shell, helpLaunch(services_.workspace));
+    return start(services_.shell, gameLaunch(services_.workspace, services_.settings, environmentPath("HOME").string()));
 }
 
 void TMainForm::openHelp()
 {
-    const auto outcome = startHelp();
-    if (!outcome.status.empty())
-        StatusShow(fromSystemText(outcome.status));
+    showHelp(pageRows()[static_cast<std::size_t>(pages_->currentIndex())].helpTopic);
+}
+
+void TMainForm::showHelp(const QString& topic)
+{
+    if (!help_)
+        help_ = new HelpWindow(services_.shell, services_.workspace.resourceFile.parent_path() / "help", this);
+    help_->showTopic(topic);
 }
 
 // --- activation and close ----------------------------------------------------------------

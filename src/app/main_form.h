@@ -31,6 +31,7 @@ class AiPage;
 class ChangesWindow;
 struct Change;
 class FileClassStore;
+class HelpWindow;
 class InstalledBackupKeeper;
 class OptionsPage;
 class ModBrowserControl;
@@ -79,7 +80,6 @@ public:
     void report(const Outcome& outcome, const QObject* from = nullptr) override;
     bool guarded(const std::function<void()>& handler) override;
     Outcome startGame() override;
-    Outcome startHelp() override;
 
     // BrowserHost
     QWidget& mainWindow() override { return *this; }
@@ -124,6 +124,7 @@ public:
     QWidget* changesWindow();
     // Brings the page of a change's entry to the front with the entry selected.
     void showChange(const Change& change);
+    void showHelp(const QString& topic) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -178,6 +179,7 @@ private:
     std::optional<QString> selectionForSounds_;      // the browser's last selection, for the Sounds page
 
     QTabWidget* pages_ = nullptr;
+    HelpWindow* help_ = nullptr;   // made at the first "Help"
     QVBoxLayout* leftColumn_ = nullptr;
     QVBoxLayout* rightColumn_ = nullptr;
     QVBoxLayout* headerLayout_ = nullptr;

@@ -63,9 +63,13 @@ OptionsPage::OptionsPage(PageHost& host, FileClassStore& fileClasses, Window win
     columns->addLayout(right, 1);
     layout->addLayout(columns);
 
-    groups_->addWidget(buildBloodGroup());
-    groups_->addWidget(buildPathGroup());
+    // Blood beside the path: the column then holds the programs and still fits 1024 by 768.
+    auto* firstRow = new QHBoxLayout;
+    firstRow->addWidget(buildBloodGroup());
+    firstRow->addWidget(buildPathGroup(), 1);
+    groups_->addLayout(firstRow);
     groups_->addWidget(buildAppearanceGroup());
+    groups_->addWidget(buildProgramsGroup());
     groups_->addStretch();
     // Under the shorter column, so that the page fits a 1024 by 768 screen.
     auto* doAll = button("Do all", "DoAllButton");
@@ -134,6 +138,22 @@ QWidget* OptionsPage::buildAppearanceGroup()
     fontEdit = new QLineEdit("Tahoma");
     fontEdit->setObjectName("FontEdit");
     rows->addRow("Font:", fontEdit);
+    return group;
+}
+
+// The outside programs, as command lines (program and arguments, quotes keep blanks).
+QWidget* OptionsPage::buildProgramsGroup()
+{
+    auto* group = new QGroupBox(" Programs ");
+    group->setObjectName("ProgramsGroup");
+    auto* rows = new QFormLayout(group);
+    runCommandEdit = new QLineEdit(DefaultRunCommand);
+    runCommandEdit->setObjectName("RunCommandEdit");
+    rows->addRow("DOS emulator:", runCommandEdit);
+    textEditorEdit = new QLineEdit;
+    textEditorEdit->setObjectName("TextEditorEdit");
+    textEditorEdit->setPlaceholderText("the desktop's own");
+    rows->addRow("Text editor:", textEditorEdit);
     return group;
 }
 
@@ -227,6 +247,8 @@ void OptionsPage::storeSettings()
     settings.setText(setting::SortExt, yesNo(sortBox));
     settings.setText(setting::MakeLWP2, yesNo(lwp2Box));
     settings.setText(setting::Font, fontEdit->text().toStdString());
+    settings.setText(setting::RunCommand, toSystemText(runCommandEdit->text()));
+    settings.setText(setting::TextEditor, toSystemText(textEditorEdit->text()));
     window_.setFont(fontEdit->text());
 }
 

@@ -46,6 +46,8 @@ public:
     QLineEdit* pathEdit;
     QComboBox* colourCombo;
     QLineEdit* fontEdit;
+    QLineEdit* runCommandEdit;   // "RunCommand": the emulator's command line
+    QLineEdit* textEditorEdit;   // "TextEditor": empty for the system's opener
     std::array<QCheckBox*, AssociationKinds.size()> extensionBoxes{};
     QCheckBox* fontsBox;        // "Fonts", hidden and always clear
     QCheckBox* powerlevelBox;   // "Create Powerlevel"
@@ -59,6 +61,7 @@ private:
     QWidget* buildBloodGroup();
     QWidget* buildPathGroup();
     QWidget* buildAppearanceGroup();
+    QWidget* buildProgramsGroup();
     QWidget* buildExtensionsGroup();
     QWidget* buildMiscGroup();
     void storeSettings();

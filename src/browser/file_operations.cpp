@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -79,43 +80,100 @@ Outcome copyModFile(const fs::path& file, const fs::path& target)
     return Outcome::done("Copied " + target.string()).changing(installedGamePartsIn(target));
 }
 
-Launch gameLaunch(const Workspace& workspace, const SettingsStore& settings)
+std::vector<std::string> commandWords(std::string_view line, const std::string& home)
 {
-    auto emulator = textOr(settings, setting::RunCommand, DefaultRunCommand);
-    if (emulator.empty())
-        emulator = DefaultRunCommand;
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    char quote = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quote == '\'' ? c == '\'' : quote == '"' ? c == '"' : false) {
+            quote = 0;
+        } else if (quote != '\'' && c == '\\' && i + 1 < line.size()) {
+            word += line[++i];
+            inWord = true;
+        } else if (quote) {
+            word += c;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+            inWord = true;
+        } else if (c == ' ' || c == '\t') {
+            if (inWord)
+                words.push_back(std::exchange(word, {}));
+            inWord = false;
+        } else {
+            if (!inWord && c == '~' && i + 1 < line.size() && line[i + 1] == '/' && !home.empty())
+                word += home;   // the "/" follows
+            else
+                word += c;
+            inWord = true;
+        }
+    }
+    if (quote)
+        return {};
+    if (inWord)
+        words.push_back(word);
+    return words;
+}
+
+std::string parameterText(const std::vector<std::string>& words)
+{
+    // The Shell splits its parameter text as QProcess::splitCommand does: double quotes keep
+    // blanks, and a quote inside them is written three times.
+    std::string text;
+    for (const auto& word : words) {
+        if (!text.empty())
+            text += ' ';
+        if (!word.empty() && word.find_first_of(" \t\"") == std::string::npos) {
+            text += word;
+            continue;
+        }
+        text += '"';
+        for (const char c : word)
+            text += c == '"' ? std::string("\"\"\"") : std::string(1, c);
+        text += '"';
+    }
+    return text;
+}
+
+Launch gameLaunch(const Workspace& workspace, const SettingsStore& settings, const std::string& home)
+{
+    auto words = commandWords(textOr(settings, setting::RunCommand, DefaultRunCommand), home);
+    if (words.empty())
+        words = {DefaultRunCommand};
     // Mounting "." (the working folder) keeps spaces and quotes of the game's path out of the
     // emulator's command line.
     std::string game = "torlo.exe";
     if (isNo(settings, setting::DoSound))
         game += " /N";
-    return {emulator, "-c \"mount c .\" -c c: -c \"" + game + "\" -c exit", workspace.gameFolder,
-            Shell::Window::Maximised, "install DOSBox or set \"RunCommand\" to the emulator that runs the game"};
+    for (const auto& added : {"-c", "mount c .", "-c", "c:", "-c", game.c_str(), "-c", "exit"})
+        words.emplace_back(added);
+    const auto program = words.front();
+    words.erase(words.begin());
+    return {program, parameterText(words), workspace.gameFolder, Shell::Window::Maximised,
+            "install DOSBox or set the emulator's command on the Options page"};
 }
 
-std::optional<Launch> editLaunch(const fs::path& file, const SettingsStore& settings)
+std::optional<Launch> editLaunch(const fs::path& file, const SettingsStore& settings, const std::string& home)
 {
     const auto extension = upperExtension(file);
     if (extension == ".BMP" || extension == ".LEV")
         return Launch{file.string(), {}, {}, Shell::Window::Normal, "set a program to open such files"};
     if (extension != ".LWP" && extension != ".LLF")
         return std::nullopt;
-    const auto editor = textOr(settings, setting::TextEditor, "");
+    auto editor = commandWords(textOr(settings, setting::TextEditor, ""), home);
     if (editor.empty())
-        return Launch{file.string(), {}, {}, Shell::Window::Normal, "set \"TextEditor\" to your text editor"};
-    return Launch{editor, inQuotes(file), {}, Shell::Window::Normal, "install it or correct \"TextEditor\""};
+        return Launch{file.string(), {}, {}, Shell::Window::Normal, "set your text editor on the Options page"};
+    const auto program = editor.front();
+    editor.erase(editor.begin());
+    editor.push_back(file.string());
+    return Launch{program, parameterText(editor), {}, Shell::Window::Normal, "install it or correct the text editor on the Options page"};
 }
 
 Launch webLaunch(const std::string& address)
 {
     return {address, {}, {}, Shell::Window::Maximised, "install a web browser"};
-}
-
-Launch helpLaunch(const Workspace& workspace)
-{
-    const auto index = workspace.resourceFile.parent_path() / "help" / "index.html";
-    return {index.string(), {}, {}, Shell::Window::Maximised,
-            "the help pages are missing: reinstall Quorvex, or install a web browser to read them"};
 }
 
 Outcome start(Shell& shell, const Launch& launch)

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace quorvex {
 
@@ -39,15 +41,22 @@ struct Launch {
     std::string remedy;   // appended to the Shell's reason on failure
 };
 
-// Torlo under DOSBox ("RunCommand", default dosbox): the game folder mounted as C, torlo.exe
-// started there, "/N" when "DoSound" is "no".
-Launch gameLaunch(const Workspace& workspace, const SettingsStore& settings);
+// The words of a command line such as "RunCommand": split at blanks; double or single quotes
+// keep blanks in a word, a backslash outside single quotes takes the next character as it is,
+// and a word beginning "~/" starts in home. Empty for a line without words or with an
+// unclosed quote.
+std::vector<std::string> commandWords(std::string_view line, const std::string& home);
+// Words as the Shell's parameter text, each kept whole (quoted where needed).
+std::string parameterText(const std::vector<std::string>& words);
+
+// Torlo under DOSBox ("RunCommand", a command line, default dosbox): the game folder mounted as
+// C, torlo.exe started there, "/N" when "DoSound" is "no".
+Launch gameLaunch(const Workspace& workspace, const SettingsStore& settings, const std::string& home = {});
 // "Edit": .BMP and .LEV with the system's opener; .LWP and .LLF in the text editor
-// ("TextEditor", else the system's opener); nothing for other kinds.
-std::optional<Launch> editLaunch(const std::filesystem::path& file, const SettingsStore& settings);
+// ("TextEditor", a command line, else the system's opener); nothing for other kinds.
+std::optional<Launch> editLaunch(const std::filesystem::path& file, const SettingsStore& settings,
+                                 const std::string& home = {});
 Launch webLaunch(const std::string& address);
-// The help pages: help/index.html beside quorvex.dat, as installed with the program.
-Launch helpLaunch(const Workspace& workspace);
 
 // Starts it; Nothing on success, else refused with the Shell's reason and the remedy.
 Outcome start(Shell& shell, const Launch& launch);

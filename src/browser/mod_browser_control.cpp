@@ -12,6 +12,7 @@
 #include "host/browser_host.h"
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
+#include "platform/folders.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -398,7 +399,7 @@ void ModBrowserControl::EditButtonClick()
     const auto file = selectedFile();
     if (!file)
         return;
-    if (const auto launch = editLaunch(*file, host_.settings()))
+    if (const auto launch = editLaunch(*file, host_.settings(), environmentPath("HOME").string()))
         show(start(host_.shell(), *launch));
 }
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -32,6 +33,7 @@ ChangesWindow::ChangesWindow(PageHost& host, std::function<void(const Change&)> 
 {
     setObjectName("ChangesWindow");
     setWindowTitle("Changes");
+    new QShortcut(QKeySequence::HelpContents, this, [this] { host_.showHelp("changes"); });
     auto* layout = new QVBoxLayout(this);
 
     auto* top = new QHBoxLayout;

@@ -38,11 +38,11 @@ void addBackupCommands(CommandTable& table)
     table.push_back({"backups list", "",
                      "the copies kept of the game's files, newest first: ID, file, date, size in bytes, and "
                      "\"original\" for the first copy of a file, separated by tabs",
-                     list});
+                     list, {}, {""}});
     table.push_back({"backups restore", "ID | --original FILE",
                      "puts back the copy ID (or the original of FILE, e.g. torlo.exe) after asking; the file it "
                      "replaces is kept first, so a restore can be undone",
-                     restore, {"--original torlo.exe"}});
+                     restore, {"--original torlo.exe"}, {"3"}});
 }
 
 } // namespace quorvex::cli

@@ -60,15 +60,19 @@ void addChangeCommands(CommandTable& table)
                      "every field that differs from the game's originals (or from the game in DIR), one line "
                      "\"AREA<TAB>ENTRY<TAB>KEY<TAB>BEFORE<TAB>AFTER\" each, keys and values as the areas' show "
                      "commands print them; bytes outside every field as \"unknown\" ranges FIRST-LAST",
-                     list});
+                     list, {}, {"", "--against ~/torlo-original"}});
     table.push_back({"changes export", "FILE.LWP [--against DIR]",
                      "writes the weapon, object and special-object changes as a version 2 weapon plugin: one "
                      "record per changed entry with only its changed keys",
-                     exportPlugin});
-    table.push_back({"changes revert", "AREA ENTRY [KEY] [--against DIR]",
+                     exportPlugin, {}, {"MYCHANGES.LWP"}, {}, "lwp"});
+    // The areas spelled out, so that help and the shell's completion offer them.
+    std::string areas;
+    for (const auto& name : ChangeAreas)
+        areas += (areas.empty() ? "" : "|") + std::string(name.word);
+    table.push_back({"changes revert", areas + " ENTRY [KEY] [--against DIR]",
                      "puts one change (or every change of the entry) back to its value before, saved as its "
                      "editor saves",
-                     revert, {"unknown torlo.exe 0-0"}});
+                     revert, {"unknown torlo.exe 0-0"}, {"weapon 3 SPEED"}});
 }
 
 } // namespace quorvex::cli

@@ -10,7 +10,12 @@
 #include "shell/settings.h"
 
 #include <algorithm>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <sstream>
 
 namespace quorvex::cli {
 
@@ -86,11 +91,10 @@ std::vector<Assignment> takeAssignments(const Arguments& args, std::size_t from,
     return assignments;
 }
 
-namespace {
-
 CommandTable allCommands()
 {
     CommandTable table;
+    table.push_back({"help", "[COMMAND]", "this text, or the usage and examples of COMMAND", nullptr, {}, {"", "weapons set"}});
     addGameCommands(table);
     addWeaponCommands(table);
     addFormatCommands(table);
@@ -106,19 +110,130 @@ CommandTable allCommands()
     return table;
 }
 
+const std::vector<GlobalOption> GlobalOptions = {
+    {"--game", "", "DIR", "the game folder (default: the \"TorloPath\" setting)"},
+    {"--yes", "", "", "answer yes to every question an operation asks"},
+    {"--no", "", "", "answer no to every question (without --yes or --no: asked on the terminal; no terminal: no)"},
+    {"--help", "-h", "", "this text; with a command, its usage and examples"},
+    {"--no-wait", "", "", "refuse instead of waiting while another Quorvex changes the game"},
+    {"--version", "-V", "", "the version of quorvex-cli"},
+};
+
+std::vector<CommandOption> optionsOf(const Command& command)
+{
+    std::string words = command.usage;
+    for (auto& c : words)
+        if (c == '[' || c == ']' || c == '|')
+            c = ' ';
+    std::istringstream stream(words);
+    std::vector<std::string> tokens{std::istream_iterator<std::string>(stream), std::istream_iterator<std::string>()};
+    std::vector<CommandOption> options;
+    for (std::size_t i = 0; i < tokens.size(); ++i)
+        if (tokens[i].size() > 2 && tokens[i].rfind("--", 0) == 0) {
+            const bool value = i + 1 < tokens.size() && tokens[i + 1][0] >= 'A' && tokens[i + 1][0] <= 'Z';
+            options.push_back({tokens[i], value});
+        }
+    return options;
+}
+
+bool isStandardStream(const std::string& file)
+{
+    return file == "-";
+}
+
+StandardStreamFile::StandardStreamFile(const std::string& name)
+{
+    // A folder of its own, so that nothing of anyone else's is read or replaced.
+    std::random_device random;
+    for (int attempt = 0; folder_.empty(); ++attempt) {
+        auto candidate = std::filesystem::temp_directory_path() / ("quorvex-cli-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate))
+            folder_ = candidate;
+        else if (attempt > 100)
+            throw FileError("Could not make a scratch folder in " + std::filesystem::temp_directory_path().string());
+    }
+    path_ = folder_ / name;
+}
+
+StandardStreamFile::~StandardStreamFile()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+void StandardStreamFile::fillFromInput()
+{
+    std::ofstream file(path_, std::ios::binary);
+    file << std::cin.rdbuf();
+    if (!file)
+        throw FileError("Could not read standard input into " + path_.string());
+}
+
+int StandardStreamFile::finishToOutput(Context& context, const Outcome& outcome, const std::filesystem::path& written) const
+{
+    if (!outcome.succeeded())
+        return context.finish(naming(outcome));
+    std::ifstream file(written.empty() ? path_ : written, std::ios::binary);
+    context.out << file.rdbuf() << std::flush;
+    auto silent = outcome;
+    silent.status.clear();
+    return context.finish(silent);
+}
+
+Outcome StandardStreamFile::naming(Outcome outcome) const
+{
+    for (const auto& shown : {inQuotes(path_), path_.string()})
+        for (auto at = outcome.status.find(shown); at != std::string::npos; at = outcome.status.find(shown, at))
+            outcome.status.replace(at, shown.size(), "standard input");
+    return outcome;
+}
+
+namespace {
+
+// A stream buffer that puts "quorvex-cli: " before every line written through it.
+class PrefixedLines final : public std::streambuf {
+public:
+    PrefixedLines(std::streambuf* target, std::string prefix) : target_(target), prefix_(std::move(prefix)) {}
+
+protected:
+    int overflow(int c) override
+    {
+        if (c == traits_type::eof())
+            return traits_type::not_eof(c);
+        if (atLineStart_ && c != '\n')
+            target_->sputn(prefix_.data(), static_cast<std::streamsize>(prefix_.size()));
+        atLineStart_ = c == '\n';
+        return target_->sputc(static_cast<char>(c));
+    }
+    int sync() override { return target_->pubsync(); }
+
+private:
+    std::streambuf* target_;
+    std::string prefix_;
+    bool atLineStart_ = true;
+};
+
+std::string commandLine(const Command& command)
+{
+    return "quorvex-cli " + command.name + (command.usage.empty() ? "" : " " + command.usage);
+}
+
 void printHelp(const CommandTable& table, std::ostream& out)
 {
-    out << "usage: quorvex-cli [--game DIR] [--yes | --no] [--no-wait] COMMAND ...\n\n"
+    out << "usage: quorvex-cli [OPTION]... COMMAND [ARGUMENT]...\n\n"
            "Reads, converts and changes the files of a Torlo game folder.\n\n"
-           "Options:\n"
-           "  --game DIR   the game folder (default: the \"TorloPath\" setting)\n"
-           "  --yes, --no  the answer to every question an operation asks\n"
-           "               (without either: asked on the terminal; no terminal: no)\n"
-           "  --no-wait    refuse instead of waiting while another Quorvex changes the game\n"
-           "  --help       this text\n\n"
+           "Options (anywhere on the line; --game=DIR is --game DIR):\n";
+    for (const auto& option : GlobalOptions) {
+        std::string left = std::string(option.name) + (option.value.empty() ? "" : " " + std::string(option.value));
+        if (!option.shortName.empty())
+            left = std::string(option.shortName) + ", " + left;
+        out << "  " << left << std::string(left.size() < 16 ? 16 - left.size() : 1, ' ') << option.help << '\n';
+    }
+    out << "\nA file named \"-\" is standard output for the exports and previews, and standard input for\n"
+           "\"sounds import\"; write ./- for a file of that name.\n\n"
            "Before a command first changes a game file, a copy of the file is kept in the\n"
            "data folder (see \"backups list\").\n\n"
-           "Commands:\n";
+           "Commands (quorvex-cli help COMMAND for examples):\n";
     for (const auto& command : table) {
         std::string line = "  " + command.name + (command.usage.empty() ? "" : " " + command.usage);
         out << line << "\n      " << command.summary << '\n';
@@ -126,6 +241,20 @@ void printHelp(const CommandTable& table, std::ostream& out)
             out << "      changes the game, e.g. quorvex-cli " << command.name << ' ' << example << '\n';
     }
     out << "\nExit status: 0 done, 1 refused or failed, 2 wrong usage.\n";
+}
+
+void printCommandHelp(const Command& command, std::ostream& out)
+{
+    out << "usage: " << commandLine(command) << "\n\n" << command.summary << '\n';
+    std::vector<std::string> examples = command.gameChanges;
+    examples.insert(examples.end(), command.examples.begin(), command.examples.end());
+    if (!examples.empty()) {
+        out << "\nExamples:\n";
+        for (const auto& example : examples)
+            out << "  quorvex-cli " << command.name << (example.empty() ? "" : " " + example) << '\n';
+    }
+    if (!command.gameChanges.empty())
+        out << "\nIt changes the game's files; a copy of each is kept first (see \"backups list\").\n";
 }
 
 Asker terminalAsker(std::ostream& out)
@@ -140,84 +269,198 @@ Asker terminalAsker(std::ostream& out)
     };
 }
 
-} // namespace
-
-int run(int argc, char** argv, std::ostream& out, std::ostream& err)
-{
-    const auto table = allCommands();
-    Arguments args(argv + 1, argv + argc);
+// The line as given, with the options of quorvex-cli taken out and "--name=value" split.
+struct CommandLine {
     std::optional<std::string> game;
     std::optional<bool> answer;
-    bool wait = true;
-    try {
-        while (!args.empty() && args.front().rfind("--", 0) == 0) {
-            const auto option = args.front();
-            args.erase(args.begin());
-            if (option == "--help") {
-                printHelp(table, out);
-                return 0;
-            } else if (option == "--yes" || option == "--no") {
-                if (answer && *answer != (option == "--yes"))
-                    throw UsageError("--yes and --no exclude each other");
-                answer = option == "--yes";
-            } else if (option == "--no-wait") {
-                wait = false;
-            } else if (option == "--game") {
-                if (args.empty())
-                    throw UsageError("--game needs a folder");
-                game = args.front();
-                args.erase(args.begin());
-            } else {
-                throw UsageError("unknown option " + option);
-            }
-        }
-        if (args.empty())
-            throw UsageError("no command given; see quorvex-cli --help");
+    bool help = false, version = false, wait = true;
+    Arguments rest;
+};
 
-        const Command* chosen = nullptr;
-        std::size_t words = 0;
-        for (const auto& command : table) {
-            const auto n = static_cast<std::size_t>(std::count(command.name.begin(), command.name.end(), ' ') + 1);
-            if (n > args.size() || n <= words)
+CommandLine parseLine(const Arguments& given, const CommandTable& table)
+{
+    std::map<std::string, bool> commandOptions;   // name -> takes a value
+    for (const auto& command : table)
+        for (const auto& option : optionsOf(command))
+            commandOptions[option.name] = option.takesValue;
+
+    CommandLine line;
+    bool literal = false;   // after "--" nothing is an option
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const auto& word = given[i];
+        if (literal || word.size() < 2 || word[0] != '-') {
+            line.rest.push_back(word);
+            continue;
+        }
+        if (word == "--") {
+            literal = true;
+            line.rest.push_back(word);
+            continue;
+        }
+        const auto equals = word.rfind("--", 0) == 0 ? word.find('=') : std::string::npos;
+        const std::string name = word.substr(0, equals);
+        const auto inlineValue = equals == std::string::npos ? std::nullopt : std::optional(word.substr(equals + 1));
+        const auto global = std::find_if(GlobalOptions.begin(), GlobalOptions.end(),
+                                         [&](const GlobalOption& o) { return name == o.name || name == o.shortName; });
+        if (global != GlobalOptions.end()) {
+            if (!global->value.empty()) {
+                if (!inlineValue && i + 1 == given.size())
+                    throw UsageError(std::string(global->name) + " needs a folder");
+                line.game = inlineValue ? *inlineValue : given[++i];
                 continue;
-            std::string given = args[0];
-            for (std::size_t i = 1; i < n; ++i)
-                given += " " + args[i];
-            if (given == command.name) {
-                chosen = &command;
-                words = n;
             }
+            if (inlineValue)
+                throw UsageError(std::string(global->name) + " takes no value");
+            if (global->name == "--help")
+                line.help = true;
+            else if (global->name == "--version")
+                line.version = true;
+            else if (global->name == "--no-wait")
+                line.wait = false;
+            else {
+                const bool yes = global->name == "--yes";
+                if (line.answer && *line.answer != yes)
+                    throw UsageError("--yes and --no exclude each other");
+                line.answer = yes;
+            }
+            continue;
+        }
+        const auto known = commandOptions.find(name);
+        if (inlineValue && known != commandOptions.end()) {
+            if (!known->second)
+                throw UsageError(name + " takes no value");
+            line.rest.push_back(name);
+            line.rest.push_back(*inlineValue);
+            continue;
+        }
+        line.rest.push_back(word);
+        // The value of a command's option given before the command is not a command word.
+        if (known != commandOptions.end() && known->second && i + 1 < given.size())
+            line.rest.push_back(given[++i]);
+    }
+    return line;
+}
+
+// The command named by the first words of rest that are not options (or their values); its
+// words are taken out of rest. Null when none is named.
+const Command* takeCommand(Arguments& rest, const CommandTable& table)
+{
+    std::map<std::string, bool> commandOptions;
+    for (const auto& command : table)
+        for (const auto& option : optionsOf(command))
+            commandOptions[option.name] = option.takesValue;
+    // The words that are neither options nor their values; options may stand between them.
+    std::vector<std::size_t> positional;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (rest[i] == "--")
+            break;
+        if (rest[i].size() > 1 && rest[i][0] == '-') {
+            const auto known = commandOptions.find(rest[i]);
+            i += known != commandOptions.end() && known->second ? 1 : 0;
+            continue;
+        }
+        positional.push_back(i);
+    }
+    const Command* chosen = nullptr;
+    std::size_t words = 0;
+    for (const auto& command : table) {
+        const auto n = static_cast<std::size_t>(std::count(command.name.begin(), command.name.end(), ' ') + 1);
+        if (n > positional.size() || n <= words)
+            continue;
+        std::string given = rest[positional[0]];
+        for (std::size_t i = 1; i < n; ++i)
+            given += " " + rest[positional[i]];
+        if (given == command.name) {
+            chosen = &command;
+            words = n;
+        }
+    }
+    if (chosen) {
+        for (auto i = words; i-- > 0;)
+            rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(positional[i]));
+    } else if (!positional.empty()) {
+        // A group's first word alone ("weapons"): its commands.
+        const auto& first = rest[positional[0]];
+        std::string group;
+        for (const auto& command : table)
+            if (command.name.rfind(first + " ", 0) == 0)
+                group += (group.empty() ? "" : "|") + command.name.substr(first.size() + 1);
+        if (!group.empty())
+            throw UsageError("usage: quorvex-cli " + first + " " + group + " ...; see quorvex-cli help " + first + " "
+                             + group.substr(0, group.find('|')));
+        throw UsageError("unknown command " + first + "; see quorvex-cli --help");
+    }
+    return chosen;
+}
+
+// A missing torlo.exe named with the folder it was looked for in.
+std::string gameFileMessage(const FileError& error, const Workspace& workspace)
+{
+    const bool aboutTheGame = sameNameIgnoringCase(error.file(), "torlo.exe") || error.text().rfind("torlo.exe was not found", 0) == 0;
+    std::error_code ignored;
+    if (!aboutTheGame || std::filesystem::exists(workspace.torloExe(), ignored))
+        return error.what();
+    if (workspace.gameFolder.empty())
+        return "torlo.exe was not found: no game folder is set; give --game DIR or set TorloPath (quorvex-cli options set TorloPath=DIR)";
+    return "torlo.exe was not found in " + workspace.gameFolder.string();
+}
+
+} // namespace
+
+int run(int argc, char** argv, std::ostream& out, std::ostream& rawErr)
+{
+    PrefixedLines prefixed(rawErr.rdbuf(), "quorvex-cli: ");
+    std::ostream err(&prefixed);
+    const auto table = allCommands();
+    Workspace workspace;
+    try {
+        auto line = parseLine(Arguments(argv + 1, argv + argc), table);
+        if (line.version) {
+            out << "quorvex-cli " << QUORVEX_VERSION << '\n';
+            return 0;
+        }
+        auto& args = line.rest;
+        const Command* chosen = args.empty() ? nullptr : takeCommand(args, table);
+        if (chosen && chosen->name == "help") {
+            line.help = true;
+            chosen = args.empty() ? nullptr : takeCommand(args, table);
+        }
+        if (line.help) {
+            if (chosen)
+                printCommandHelp(*chosen, out);
+            else
+                printHelp(table, out);
+            return 0;
         }
         if (!chosen)
-            throw UsageError("unknown command " + args.front() + "; see quorvex-cli --help");
-        args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(words));
+            throw UsageError("no command given; see quorvex-cli --help");
 
         LoadedSettingsStore settings;
-        Workspace workspace = platformWorkspace();
-        workspace.gameFolder = absolutePath(game ? std::filesystem::path(*game)
-                                                 : std::filesystem::path(settings.text(setting::TorloPath).value_or("")));
+        workspace = platformWorkspace();
+        workspace.gameFolder = absolutePath(line.game ? std::filesystem::path(*line.game)
+                                                      : std::filesystem::path(settings.text(setting::TorloPath).value_or("")));
         LoadedClock clock;   // the module with Qt is loaded only when a log line is written
         ActivityLog log(workspace.logFile(), clock);
-        Asker ask = answer ? Asker([value = *answer](std::string_view) { return value; }) : terminalAsker(out);
-        Context context{workspace, settings, log, ask, out, err};
+        Asker ask = line.answer ? Asker([value = *line.answer](std::string_view) { return value; }) : terminalAsker(out);
+        Context context{workspace, settings, log, ask, out, err, rawErr};
         InstalledBackupKeeper backups(context.workspace);   // every change of a game file keeps a copy first
-        setGameLockWaiting({wait, [&err] { err << GameWaitText << '\n' << std::flush; }});
+        setGameLockWaiting({line.wait, [&err] { err << GameWaitText << '\n' << std::flush; }});
         GameChange change(context.workspace);   // from the first read of the game to the last write
         context.change = &change;
         const int code = chosen->run(context, args, *chosen);
         change.commit();
         return code;
     } catch (const UsageError& error) {
-        err << error.what() << '\n';
+        err << error.what() << std::endl;
         return 2;
     } catch (const FileError& error) {
-        err << error.what() << '\n';
+        err << gameFileMessage(error, workspace) << std::endl;
         return 1;
     } catch (const ConvertError& error) {
-        err << error.what() << '\n';
+        err << error.what() << std::endl;
         return 1;
     } catch (const std::exception& error) {
-        err << error.what() << '\n';
+        err << error.what() << std::endl;
         return 1;
     }
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <iosfwd>
 #include <optional>
+#include <string_view>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -30,7 +31,8 @@ struct Context {
     ActivityLog& log;
     Asker ask;
     std::ostream& out;
-    std::ostream& err;
+    std::ostream& err;        // every line starts with "quorvex-cli: "
+    std::ostream& terminal;   // standard error as it is, for progress on a terminal
     GameChange* change = nullptr;   // the command's change of the game, put in place before its result is shown
 
     // Shows an operation's result: status on standard output (success, exit 0) or standard
@@ -51,6 +53,12 @@ struct Command {
     // For a command that changes the game's files: argument lines that do so on the demo game
     // (paths relative to its folder). --help shows them; the backup test runs every one of them.
     std::vector<std::string> gameChanges = {};
+    // Further argument lines that "COMMAND --help" shows as examples.
+    std::vector<std::string> examples = {};
+    // The KEYs of a KEY=VALUE command, and the extensions of the files it takes ("lev|chr"),
+    // for the shell's completion.
+    std::vector<std::string> keys = {};
+    std::string files = {};
 };
 using CommandTable = std::vector<Command>;
 
@@ -67,6 +75,46 @@ void addObjectCommands(CommandTable& table);
 void addPluginCommands(CommandTable& table);
 void addBackupCommands(CommandTable& table);
 void addChangeCommands(CommandTable& table);
+
+// Every command, in the order --help lists them.
+CommandTable allCommands();
+
+// The options of quorvex-cli itself, given anywhere on the line.
+struct GlobalOption {
+    std::string_view name, shortName, value, help;
+};
+extern const std::vector<GlobalOption> GlobalOptions;
+
+// The options a command's usage names: "--bank FILE" takes a value, "--lwp2" does not.
+struct CommandOption {
+    std::string name;
+    bool takesValue;
+};
+std::vector<CommandOption> optionsOf(const Command& command);
+
+// "-" as a command's file: standard output for a file it writes, standard input for one it
+// reads. The operation works on a file of that name in a scratch folder; a real file named
+// "-" is "./-".
+bool isStandardStream(const std::string& file);
+class StandardStreamFile {
+public:
+    // name: the file name the operation gets (its extension may choose the format).
+    explicit StandardStreamFile(const std::string& name);
+    ~StandardStreamFile();
+    StandardStreamFile(const StandardStreamFile&) = delete;
+    StandardStreamFile& operator=(const StandardStreamFile&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    // Standard input into the file.
+    void fillFromInput();
+    // The operation's result: on success the bytes of written (default: path()) go to
+    // standard output and no status line is printed, since the output is the data.
+    int finishToOutput(Context& context, const Outcome& outcome, const std::filesystem::path& written = {}) const;
+    // The outcome's texts with the scratch path read as "standard input".
+    Outcome naming(Outcome outcome) const;
+
+private:
+    std::filesystem::path folder_, path_;
+};
 
 // A UTF-8 argument as game text (code page 437); nullopt (and the reason on standard error) for
 // malformed UTF-8 or a character that the game cannot hold.

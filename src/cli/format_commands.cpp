@@ -130,7 +130,7 @@ int convertAll(Context& context, const Arguments& given, const Command& command)
                 convertOne(job, context.workspace, createPowerlevel);
             if (progress) {
                 const std::lock_guard lock(printing);
-                context.err << "\r\033[K[" << ++finished << "/" << jobs.size() << "] "
+                context.terminal << "\r\033[K[" << ++finished << "/" << jobs.size() << "] "
                             << job.source.filename().string() << std::flush;
             }
         }
@@ -143,7 +143,7 @@ int convertAll(Context& context, const Arguments& given, const Command& command)
         work();
     }
     if (progress)
-        context.err << "\r\033[K";
+        context.terminal << "\r\033[K";
 
     std::size_t converted = 0, refused = 0, failed = 0;
     for (const auto& job : jobs) {
@@ -183,6 +183,10 @@ int preview(Context& context, const Arguments& given, const Command& command)
                     << '\n';
         return 1;
     }
+    if (args.size() == 2 && isStandardStream(args[1])) {   // the bitmap is the output; no status line
+        context.out.write(reinterpret_cast<const char*>(shown.bitmap.data()), static_cast<std::streamsize>(shown.bitmap.size()));
+        return context.out.flush() ? 0 : 1;
+    }
     // The bitmap is written before the status is printed: a failed write prints no success.
     if (args.size() == 2)
         writeFileAtomically(args[1], shown.bitmap);
@@ -198,23 +202,27 @@ void addFormatCommands(CommandTable& table)
     table.push_back({"convert", "SRC DST [--powerlevel | --no-powerlevel]",
                      "converts SRC as \"Convert\" does, DST being the name given to the save dialog; without an "
                      "option the \"MakePL\" setting decides whether a level bitmap becomes a powerlevel",
-                     convert});
+                     convert, {}, {"mods/MEADOW.LEV meadow.bmp", "meadow.bmp NEWLEVEL.LEV --powerlevel"}, {},
+                     "lev|bmp|act|pal|lpl|chr"});
     table.push_back({"convert-all", "SRC... --to DIR [--powerlevel | --no-powerlevel]",
                      "converts every SRC as \"Convert\" does into DIR (levels, palettes and graphics mods to "
                      ".bmp, level bitmaps to .lev, graphics bitmaps to .chr); prints a summary and each "
                      "refusal and failure with its reason; exit 1 when any was refused or failed",
-                     convertAll});
+                     convertAll, {}, {"mods/*.LEV --to pictures"}, {}, "lev|bmp|act|pal|lpl|chr"});
     table.push_back({"activate", "FILE",
                      "installs FILE into the game as \"Activate\" does (levels, graphics and sound mods, "
                      "palettes, weapon plugins); a level from another folder is copied into the game folder; a "
                      "plugin starts with weapon 0, object 0 and special object 0 selected, --yes/--no answer its "
                      "questions, and one stopped on a bad record exits 1",
                      activate,
-                     {"mods/MOSSYPL2.LEV", "mods/NEONGFX.CHR", "mods/CRUNCHY.SND", "mods/PASTEL.ACT", "mods/WARM.PAL"}});
+                     {"mods/MOSSYPL2.LEV", "mods/NEONGFX.CHR", "mods/CRUNCHY.SND", "mods/PASTEL.ACT", "mods/WARM.PAL"},
+                     {"--yes BLASTER.LWP"}, {}, "lev|chr|snd|act|pal|lpl|lwp|zip"});
     table.push_back({"preview", "FILE [OUT.bmp] [--default-palette]",
-                     "prints the preview's status text for FILE and writes the bitmap it shows to OUT.bmp; "
-                     "--default-palette shows plain levels without the game palette",
-                     preview});
+                     "prints the preview's status text for FILE and writes the bitmap it shows to OUT.bmp (- for "
+                     "standard output, without the status); --default-palette shows plain levels without the game "
+                     "palette",
+                     preview, {}, {"mods/MEADOW.LEV meadow.bmp", "mods/NEONGFX.CHR - | display"}, {},
+                     "lev|bmp|act|pal|lpl|chr|snd"});
 }
 
 } // namespace quorvex::cli

@@ -32,7 +32,7 @@ int info(Context& context, const Arguments& args, const Command& command)
 void addGameCommands(CommandTable& table)
 {
     table.push_back({"info", "", "the game folder and, for each game file, the path found and its size, or \"missing\"",
-                     info});
+                     info, {}, {"", "--game ~/torlo"}});
 }
 
 } // namespace quorvex::cli

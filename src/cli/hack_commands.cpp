@@ -61,11 +61,14 @@ void addHackCommands(CommandTable& table)
     table.push_back({"hacks show", "",
                      "every switch (0 or 1) and field of the Special Hacks window as KEY:VALUE lines, in the "
                      "window's order, as read from torlo.exe",
-                     show});
+                     show, {}, {""}});
     table.push_back({"hacks set", "KEY=VALUE ...",
                      "sets switches and fields by the keys of \"hacks show\" as if typed and left, then writes "
                      "every hack as \"Do all !\" does",
                      set, {"JETPACK=1 DIGGING=30"}});
+    for (const auto& hack : HackItems)
+        if (isListedHack(hack) && (hack.isSwitch || hack.write != HackWrite::Never))
+            table.back().keys.emplace_back(hack.key);
 }
 
 } // namespace quorvex::cli

@@ -75,19 +75,21 @@ void addTableCommands(CommandTable& table, const std::string& word, const FieldA
                      [&fields](Context& context, const Arguments& args, const Command& self) {
         expectArguments(args, 0, 0, self);
         return list(context, fields);
-    }});
+    }, {}, {""}});
     table.push_back({word + " show", "N",
                      std::string(what) + " N " + range + " as a plugin record carries it: one KEY:VALUE line per "
                      "field in record order, each value as the page shows it (list values as row numbers)",
                      [&fields, what](Context& context, const Arguments& args, const Command& self) {
         return show(context, args, self, fields, what);
-    }});
+    }, {}, {"0"}});
     table.push_back({word + " set", "N KEY=VALUE ...",
                      "sets fields of " + std::string(what) + " N by the keys of \"" + word
                          + " show\" (without the colon) as a plugin does, then saves it as \"Save current object\" does",
                      [&fields, what](Context& context, const Arguments& args, const Command& self) {
         return set(context, args, self, fields, what);
     }, {example}});
+    for (auto k : fieldsInRecordOrder(fields.fields))
+        table.back().keys.emplace_back(fields.fields[k].pluginKey.substr(0, fields.fields[k].pluginKey.size() - 1));
 }
 
 } // namespace

@@ -152,24 +152,28 @@ void addOptionCommands(CommandTable& table)
     std::string keys;
     for (const auto& field : AiFields)
         keys += (keys.empty() ? "" : ", ") + std::string(field.key);
-    table.push_back({"ai show", "", "the eleven CPU AI values as KEY:VALUE lines (" + keys + ")", aiShow});
+    table.push_back({"ai show", "", "the eleven CPU AI values as KEY:VALUE lines (" + keys + ")", aiShow, {}, {""}});
     table.push_back({"ai set", "KEY=VALUE...",
                      "changes CPU AI values and saves all eleven as the page's \"Save\" does (clamping included)", aiSet,
                      {"FIREPRESS=5"}});
+    for (const auto& field : AiFields)
+        table.back().keys.emplace_back(field.key);
     table.push_back({"ai preset", "standard|good", "saves the \"Standard\" or \"Good\" CPU AI values", aiPreset,
                      {"good"}});
     table.push_back({"associate", "[levels] [gfx] [sounds] [palettes] [weapons] [translations] | --remove",
                      "makes Quorvex open the kinds named (none named: all) from the desktop, or takes away "
                      "everything it registered",
-                     associate});
+                     associate, {}, {"", "levels palettes", "--remove"}});
     std::string names;
     for (const auto& entry : AllSettings)
         names += (names.empty() ? "" : ", ") + std::string(entry.name);
-    table.push_back({"options show", "", "the settings that are set, as NAME=VALUE lines", optionsShow});
+    table.push_back({"options show", "", "the settings that are set, as NAME=VALUE lines", optionsShow, {}, {""}});
     table.push_back({"options set", "NAME=VALUE...",
                      "stores settings as the options page does (" + names +
                          "; the yes/no ones take yes or no, FG, BG and Filter whole numbers)",
-                     optionsSet});
+                     optionsSet, {}, {"MakePL=yes Font=Tahoma", "TorloPath=$HOME/torlo"}});
+    for (const auto& entry : AllSettings)
+        table.back().keys.emplace_back(entry.name);
 }
 
 } // namespace quorvex::cli

@@ -69,6 +69,10 @@ int paletteSet(Context& context, const Arguments& args, const Command& self)
 int paletteExport(Context& context, const Arguments& args, const Command& self)
 {
     expectArguments(args, 1, 1, self);
+    if (isStandardStream(args[0])) {   // the raw form, as for a name without extension
+        const StandardStreamFile output("palette.act");
+        return output.finishToOutput(context, exportGamePalette(context.workspace, output.path()));
+    }
     return context.finish(exportGamePalette(context.workspace, args[0]));
 }
 
@@ -139,26 +143,27 @@ int levelAddPl2(Context& context, const Arguments& args, const Command& self)
 void addPaletteCommands(CommandTable& table)
 {
     table.push_back({"palette show", "", "the working palette: 256 lines \"I<TAB>R<TAB>G<TAB>B\" (8-bit values)",
-                     paletteShow});
+                     paletteShow, {}, {""}});
     table.push_back({"palette set", "I R G B",
                      "sets colour I (0-255) to R G B (0-255 each) and saves as \"Save Materials\" does", paletteSet,
                      {"5 200 10 3"}});
     table.push_back({"palette export", "FILE",
-                     "exports the game palette as \"Save palette\" does: .ACT (or no extension) raw, .PAL text",
-                     paletteExport});
+                     "exports the game palette as \"Save palette\" does: .ACT (or no extension) raw, .PAL text; - "
+                     "writes the raw form to standard output",
+                     paletteExport, {}, {"game.act", "game.pal", "- > game.act"}});
     table.push_back({"palette reset", "", "writes the default palette of quorvex.dat into the game (\"Reset palette\")",
-                     paletteReset});
+                     paletteReset, {}, {""}});
     table.push_back({"materials show", "",
                      "256 lines \"I<TAB>KIND<TAB>BACKGROUND<TAB>SHADOW\"; KIND 0 undefined, 1 brown dirt, 2 green dirt, "
                      "3 rock",
-                     materialsShow});
+                     materialsShow, {}, {""}});
     table.push_back({"materials set", "I [KIND=k] [BACKGROUND=0|1] [SHADOW=0|1]",
                      "changes the material of colour I and saves as \"Save Materials\" does", materialsSet,
-                     {"5 KIND=3"}});
+                     {"5 KIND=3"}, {"17 BACKGROUND=1 SHADOW=0"}, {"KIND", "BACKGROUND", "SHADOW"}});
     table.push_back({"level add-pl2", "LEVEL",
                      "\"Save Materials\", then \"Save to PL2\" on LEVEL: a plain level becomes a powerlevel 2, a "
                      "powerlevel takes the materials and keeps its palette",
-                     levelAddPl2, {"mods/MEADOW.LEV", "mods/SUNSET.LEV"}});
+                     levelAddPl2, {"mods/MEADOW.LEV", "mods/SUNSET.LEV"}, {}, {}, "lev"});
 }
 
 } // namespace quorvex::cli

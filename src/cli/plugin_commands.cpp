@@ -79,11 +79,11 @@ void addPluginCommands(CommandTable& table)
                      "writes a new weapon plugin FILE as \"Save as plugin\" does, for weapon N (0 to 39, recorded as "
                      "WEAPON:SELECTED), object N (0 to 23) or special object N (0 to 13); a FILE without any dot gets "
                      "\".LWP\"; version 2 with --lwp2, 1 with --lwp1, else as the \"MakeLWP2\" setting says",
-                     newPlugin});
+                     newPlugin, {}, {"BLASTER.LWP weapon 3 --lwp2"}, {}, "lwp"});
     table.push_back({"plugin append", "FILE weapon|object|sobject N",
                      "appends the record of weapon, object or special object N to the plugin FILE (which must end in "
                      ".LWP) as \"Save in plugin\" does; weapons and special objects are recorded counted from 1",
-                     appendToPlugin});
+                     appendToPlugin, {}, {"BLASTER.LWP object 5"}, {}, "lwp"});
 }
 
 } // namespace quorvex::cli

@@ -2,6 +2,7 @@
 #include "cli/cli.h"
 #include "sound/sound_operations.h"
 
+#include <optional>
 #include <ostream>
 
 namespace fs = std::filesystem;
@@ -43,6 +44,10 @@ int exportOne(Context& context, const Arguments& given, const Command& command)
     const int index = entryNumber(context, args[0]);
     if (index < 0)
         return 1;
+    if (isStandardStream(args[1])) {
+        const StandardStreamFile output("Snd" + args[0] + ".wav");
+        return output.finishToOutput(context, exportSound(SoundBank::load(file), index, output.path()));
+    }
     return context.finish(exportSound(SoundBank::load(file), index, args[1]));
 }
 
@@ -72,7 +77,12 @@ int import(Context& context, const Arguments& given, const Command& command)
         ask = [](std::string_view) { return true; };   // asked already
     }
     auto bank = SoundBank::load(file);
-    const auto imported = importSound(bank, index, args[1]);
+    std::optional<StandardStreamFile> input;
+    if (isStandardStream(args[1])) {
+        input.emplace("standard input");
+        input->fillFromInput();
+    }
+    const auto imported = input ? input->naming(importSound(bank, index, input->path())) : importSound(bank, index, args[1]);
     if (!imported.succeeded())
         return context.finish(imported);
     const auto saved = to ? saveSoundMod(bank, *to, ask) : saveSoundBank(bank, file);
@@ -86,15 +96,19 @@ int import(Context& context, const Arguments& given, const Command& command)
 void addSoundCommands(CommandTable& table)
 {
     table.push_back({"sounds list", "[--bank FILE]",
-                     "prints number, name and length in bytes of the 30 sounds of the game's bank (or FILE)", list});
+                     "prints number, name and length in bytes of the 30 sounds of the game's bank (or FILE)", list, {}, {"", "--bank mods/CRUNCHY.SND"}, {}, "snd"});
     table.push_back({"sounds export", "N OUT.wav [--bank FILE]",
-                     "writes sound N as an 8-bit mono WAV file; an existing OUT.wav is kept", exportOne});
+                     "writes sound N as an 8-bit mono WAV file; an existing OUT.wav is kept; - writes to standard output",
+                     exportOne, {}, {"3 bazooka.wav", "3 - | aplay"}, {}, "snd"});
     table.push_back({"sounds export-all", "DIR [--bank FILE]",
-                     "writes every sound as DIR/SndN.wav; existing files are kept and reported", exportAll});
+                     "writes every sound as DIR/SndN.wav; existing files are kept and reported", exportAll, {},
+                     {"sounds"}, {}, "snd"});
     table.push_back({"sounds import", "N IN [--bank FILE] [--to NEW.SND]",
                      "replaces sound N by the sound file IN (WAV, AIFF, FLAC, Ogg; mixed to mono and resampled to "
-                     "22050 per second) and saves the bank in place, or as NEW.SND leaving the bank as it was",
-                     import, {"3 mods/VOICE.WAV"}});
+                     "22050 per second) and saves the bank in place, or as NEW.SND leaving the bank as it was; - "
+                     "reads IN from standard input",
+                     import, {"3 mods/VOICE.WAV"}, {"3 voice.wav --to LOUD.SND", "3 - < voice.flac"}, {},
+                     "wav|aiff|aif|flac|ogg|snd"});
 }
 
 } // namespace quorvex::cli

@@ -65,14 +65,26 @@ int exportTexts(Context& context, const Arguments& given, const Command& self)
     Arguments args = given;
     const auto author = takeValue(args, "--author");
     const auto website = takeValue(args, "--website");
+    const auto language = takeValue(args, "--language");
     expectArguments(args, 1, 1, self);
     const auto authorText = gameTextArgument(context, author.value_or(textOr(context.settings, setting::Username, DesignAuthor)));
     const auto websiteText = gameTextArgument(context, website.value_or(textOr(context.settings, setting::Website, CommunitySite)));
     if (!authorText || !websiteText)
         return 1;
     // FILE stands in for the name chosen in the save dialog.
-    const auto name = translationName(args[0]);
+    std::optional<StandardStreamFile> output;
+    if (isStandardStream(args[0]))
+        output.emplace(language.value_or("Translation"));
+    auto name = translationName(output ? output->path() : std::filesystem::path(args[0]));
+    if (language) {
+        const auto languageText = gameTextArgument(context, *language);
+        if (!languageText)
+            return 1;
+        name.language = *languageText;
+    }
     const auto outcome = exportTranslation(name, *authorText, *websiteText, readGameTexts(context.workspace));
+    if (output)
+        return output->finishToOutput(context, outcome, name.file);
     if (outcome.succeeded())
         context.out << name.file.string() << '\n';
     return context.finish(outcome);
@@ -85,16 +97,17 @@ void addTextCommands(CommandTable& table)
     table.push_back({"texts list", "",
                      "prints every game text, one per line in table order: translation line (\"-\" for the "
                      "read-only ones), page, label, width and text, separated by tabs",
-                     list});
-    table.push_back({"texts get", "LINE", "prints the game text that line LINE (7 to 173) of a translation file carries", get});
+                     list, {}, {""}});
+    table.push_back({"texts get", "LINE", "prints the game text that line LINE (7 to 173) of a translation file carries", get, {}, {"7"}});
     table.push_back({"texts set", "LINE TEXT",
                      "writes TEXT as the game text of line LINE, as the text editor's \"Save\" writes it; a text "
                      "longer than its field or with a character outside code page 437 is refused",
                      set, {"7 Silent"}});
-    table.push_back({"texts export", "FILE [--author NAME] [--website URL]",
+    table.push_back({"texts export", "FILE [--author NAME] [--website URL] [--language NAME]",
                      "writes the game texts as a translation file, FILE being the name given to the save "
-                     "dialog (cut at its first dot, .LLF appended); prints the file written",
-                     exportTexts});
+                     "dialog (cut at its first dot, .LLF appended); prints the file written; the Language line "
+                     "is the file's name unless --language gives one (- writes to standard output)",
+                     exportTexts, {}, {"French --author Anne", "- --language French > French.LLF"}});
 }
 
 } // namespace quorvex::cli

@@ -91,15 +91,19 @@ void addWeaponCommands(CommandTable& table)
         for (int i = 0; i < places::WeaponCount; ++i)
             context.out << i << '\t' << cp437ToUtf8(names[i]) << '\n';
         return 0;
-    }});
+    }, {}, {""}});
     table.push_back({"weapons show", "N",
                      "weapon N (0 to 39) as a plugin record carries it: NAME:, ORDER:, then one KEY:VALUE "
                      "line per field, each value as the Weapons page shows it",
-                     show});
+                     show, {}, {"3"}});
     table.push_back({"weapons set", "N KEY=VALUE ...",
                      "sets fields of weapon N by the keys of \"weapons show\" (without the colon) as a plugin "
                      "does, NAME renames; then saves the weapon table as \"Save weapons\" does",
-                     set, {"3 NAME=BLASTER"}});
+                     set, {"3 NAME=BLASTER"}, {"0 SPEED=12 EXPLOSION=2"}});
+    auto& keys = table.back().keys;
+    keys.push_back(std::string(WeaponNameKey.substr(0, WeaponNameKey.size() - 1)));
+    for (auto k : fieldsInRecordOrder(WeaponFields))
+        keys.emplace_back(WeaponFields[k].pluginKey.substr(0, WeaponFields[k].pluginKey.size() - 1));
 }
 
 } // namespace quorvex::cli

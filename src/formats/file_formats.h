@@ -26,7 +26,9 @@ struct FileFormat {
     std::string_view association;     // the association kind (its CLI word); empty: none
     std::string_view mimeType;        // its type in the MIME package; empty: none
     int globWeight;                   // of its glob in the MIME package (shared-mime-info's default is 50)
-    std::string_view magic;           // the bytes its files begin with; empty: known by name only
+    // Its mark in shared-mime-info form (<match> elements, nested for "and"); empty: known by
+    // name only (raw palettes, levels, graphics mods).
+    std::string_view magic;
     bool edit;                        // "Edit" opens it in the text editor of the system
     std::optional<BrowserPage> page;  // none: the page in front stays
     PreviewFunction preview;
@@ -35,27 +37,38 @@ struct FileFormat {
     GameParts changes;                // what its activation may change
 };
 
-inline constexpr int OwnGlobWeight = 60;   // .snd and .lwp open in Quorvex, not as Sun audio or Lotus Word Pro
+inline constexpr int OwnGlobWeight = 60;
+// Below the desktop's own 50 for an extension that other programs' types claim (.snd is Sun
+// audio, .lwp Lotus Word Pro): only files with the format's mark become its type there.
+inline constexpr int SharedGlobWeight = 40;
 
 inline constexpr std::array<FileFormat, 11> FileFormats = {{
     {".lev", "Levels", "levels", "application/x-torlo-level", OwnGlobWeight, "", true, BrowserPage::Graphics,
      previewLevel, activateLevel, convertLevel, GamePart::Level | GamePart::Palette | GamePart::Materials},
-    {".snd", "Sound Mods", "sounds", "application/x-torlo-soundmod", OwnGlobWeight, "", false, BrowserPage::Sounds,
+    // A bank's directory: 30 entries, the first sound right after them (2 + 30 * 16 = 482).
+    {".snd", "Sound Mods", "sounds", "application/x-torlo-soundmod", SharedGlobWeight,
+     R"(<match type="little16" value="30" offset="0"><match type="little32" value="482" offset="10"/></match>)", false, BrowserPage::Sounds,
      previewNothing, activateSoundMod, nullptr, GamePart::Sounds},
     {".chr", "Graphic Mods", "gfx", "application/x-torlo-gfxmod", OwnGlobWeight, "", false, BrowserPage::Graphics,
      previewGraphicsMod, activateGraphicsMod, convertGraphicsMod, GamePart::Graphics},
     {".bmp", "Bitmaps", "", "", 0, "", true, BrowserPage::Graphics, previewBitmap, nullptr, convertBitmap, {}},
     {".act", "Palettes", "palettes", "application/x-torlo-palette", OwnGlobWeight, "", false, BrowserPage::Graphics,
      previewRawPalette, activateRawPalette, convertRawPalette, GamePart::Palette},
-    {".pal", "Palettes", "palettes", "application/x-torlo-palette", OwnGlobWeight, "", false, BrowserPage::Graphics,
+    // A text palette's header (JASC) or a RIFF palette's; raw .act and .lpl have none.
+    {".pal", "Palettes", "palettes", "application/x-torlo-palette", OwnGlobWeight,
+     R"(<match type="string" value="JASC-PAL" offset="0"/><match type="string" value="RIFF" offset="0"><match type="string" value="PAL " offset="8"/></match>)", false, BrowserPage::Graphics,
      previewPalPalette, activatePalPalette, convertPalPalette, GamePart::Palette},
     // Its button offers a conversion that the program does not do yet.
     {".lpl", "Palettes", "palettes", "application/x-torlo-palette", OwnGlobWeight, "", false, BrowserPage::Graphics,
      previewRawPalette, activateRawPalette, refuseConversion, GamePart::Palette},
     {".zip", "Zipped files", "", "", 0, "", false, std::nullopt, previewNothing, nullptr, nullptr, {}},
-    {".lwp", "Weapons", "weapons", "application/x-torlo-weapon", OwnGlobWeight, "", true, BrowserPage::Weapons,
+    // A plugin's first line, version 1 or 2.
+    {".lwp", "Weapons", "weapons", "application/x-torlo-weapon", SharedGlobWeight,
+     R"(<match type="string" value="TORLOKIT:WEAPONPLUGIN" offset="0"/><match type="string" value="LWP\r\nVERSION:2" offset="0"/><match type="string" value="LWP\nVERSION:2" offset="0"/>)", true, BrowserPage::Weapons,
      previewWeaponPlugin, activateWeaponPlugin, nullptr, GamePart::Weapons | GamePart::Objects | GamePart::SpecialObjects},
-    {".llf", "Translations", "translations", "application/x-torlo-translation", OwnGlobWeight, "", true,
+    // A translation's header.
+    {".llf", "Translations", "translations", "application/x-torlo-translation", OwnGlobWeight,
+     R"(<match type="string" value="Torlo Language File" offset="0"/>)", true,
      BrowserPage::About, previewTranslation, activateTranslation, nullptr, GamePart::Texts},
     {".lft", "Fonts", "", "", 0, "", false, BrowserPage::About, previewFont, nullptr, nullptr, {}},
 }};

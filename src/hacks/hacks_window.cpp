@@ -5,6 +5,7 @@
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
 
+#include <QShortcut>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -72,6 +73,7 @@ TObjForm::TObjForm(PageHost& host, QWidget* parent, Build when)
 {
     setObjectName("ObjForm");
     setWindowTitle("Special Hacks");
+    new QShortcut(QKeySequence::HelpContents, this, [this] { host_.showHelp("hacks"); });
     // What the window shows belongs to one game: another game is read afresh.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { host_.guarded([this] { readGame(); }); });
     connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {

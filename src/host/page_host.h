@@ -80,13 +80,14 @@ public:
     virtual void report(const Outcome& outcome, const QObject* from = nullptr) = 0;
     // Runs a handler; any error is shown in a message box and abandons the handler.
     virtual bool guarded(const std::function<void()>& handler) = 0;
-    // Starts the game (through DOSBox) or opens the help pages; the outcome is refused, with
-    // the reason, when it could not be started.
+    // Starts the game (through the emulator's command line); the outcome is refused, with the
+    // reason, when it could not be started.
     virtual Outcome startGame() = 0;
-    virtual Outcome startHelp() = 0;
     // Points the program at another game folder; when it differs, unsaved edits are settled
     // first (false: the user kept them, and the folder stays) and gameFolderChanged is raised.
     virtual bool setGameFolder(const std::filesystem::path& folder) = 0;
+    // Shows a help topic ("text-editor" for text-editor.html) in the help window.
+    virtual void showHelp(const QString& topic) = 0;
 };
 
 } // namespace quorvex

@@ -169,6 +169,14 @@ std::string mimePackage(AssociationSet kinds)
             if (!extension.empty())
                 xml += "    <glob pattern=\"*" + std::string(extension) + "\" weight=\""
                        + std::to_string(fileFormatOf(extension)->globWeight) + "\"/>\n";
+        // Magic of priority 90: above 80, so that the desktop's glob-first readers (File::MimeInfo)
+        // look at the mark before the globs too.
+        std::string magic;
+        for (const auto& format : FileFormats)
+            if (format.association == kind.word && magic.find(format.magic) == std::string::npos)
+                magic += format.magic;
+        if (!magic.empty())
+            xml += "    <magic priority=\"90\">" + magic + "</magic>\n";
         xml += "  </mime-type>\n";
     }
     return xml + "</mime-info>\n";

@@ -111,8 +111,8 @@ std::string_view iconSvg(std::string_view iconName);
 // quoting, "%%"); nothing when the entry has no Exec line or it cannot be read.
 std::optional<std::string> execProgram(std::string_view entry);
 
-// The shared-mime-info package declaring the kinds' types (globs ignore case and win over
-// other programs' globs of the same extension).
+// The shared-mime-info package declaring the kinds' types: a type by its mark where the kind
+// has one, and by extension (ignoring case) at the kind's glob weight.
 std::string mimePackage(AssociationSet kinds);
 // The kinds a package written by mimePackage declares.
 AssociationSet kindsInPackage(std::string_view package);

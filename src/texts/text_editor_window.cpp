@@ -7,6 +7,7 @@
 #include "platform/qt_platform.h"
 #include "shell/settings.h"
 #include "texts/translation.h"
+#include "platform/folders.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -387,9 +388,7 @@ void TTextForm::RunTorloButtonClick()
 
 void TTextForm::HelpButtonClick()
 {
-    const auto outcome = host_.startHelp();
-    if (!outcome.status.empty())
-        host_.prompts().error(outcome.status);
+    host_.showHelp("text-editor");
 }
 
 } // namespace quorvex

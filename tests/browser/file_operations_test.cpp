@@ -84,7 +84,7 @@ TEST(FileOperations, GameRunsThroughDosBoxInTheGameFolder)
     test::MemorySettings settings;
     auto launch = gameLaunch(workspace, settings);
     EXPECT_EQ(launch.target, "dosbox");
-    EXPECT_EQ(launch.parameters, "-c \"mount c .\" -c c: -c \"torlo.exe\" -c exit");
+    EXPECT_EQ(launch.parameters, "-c \"mount c .\" -c c: -c torlo.exe -c exit");
     EXPECT_EQ(launch.folder, fs::path("/games/torlo"));
     EXPECT_EQ(launch.window, Shell::Window::Maximised);
 
@@ -93,6 +93,37 @@ TEST(FileOperations, GameRunsThroughDosBoxInTheGameFolder)
     launch = gameLaunch(workspace, settings);
     EXPECT_EQ(launch.target, "/opt/dosbox-x");
     EXPECT_NE(launch.parameters.find("\"torlo.exe /N\""), std::string::npos);
+}
+
+// "RunCommand" and "TextEditor" are command lines: program and arguments, quotes respected.
+TEST(FileOperations, ProgramSettingsAreCommandLines)
+{
+    using Words = std::vector<std::string>;
+    const std::pair<std::string, Words> lines[] = {
+        {"dosbox -conf ~/torlo.conf", {"dosbox", "-conf", "/home/ann/torlo.conf"}},
+        {"  flatpak   run com.dosbox.DOSBox ", {"flatpak", "run", "com.dosbox.DOSBox"}},
+        {"\"/opt/my dosbox/dosbox\" -conf 'a \"b\".conf'", {"/opt/my dosbox/dosbox", "-conf", "a \"b\".conf"}},
+        {"dosbox a\\ b ~ann/x x~/y \"\"", {"dosbox", "a b", "~ann/x", "x~/y", ""}},
+        {"dosbox \"unclosed", {}},
+        {" \t ", {}},
+    };
+    for (const auto& [line, words] : lines)
+        EXPECT_EQ(commandWords(line, "/home/ann"), words) << line;
+
+    Workspace workspace;
+    workspace.gameFolder = "/games/torlo";
+    test::MemorySettings settings;
+    settings.setText(setting::RunCommand, "flatpak run \"com.dosbox.DOSBox\" -conf '/my conf/t.conf'");
+    const auto game = gameLaunch(workspace, settings, "/home/ann");
+    EXPECT_EQ(game.target, "flatpak");
+    EXPECT_EQ(game.parameters, "run com.dosbox.DOSBox -conf \"/my conf/t.conf\" -c \"mount c .\" -c c: -c torlo.exe -c exit");
+    settings.setText(setting::RunCommand, "\"unclosed");
+    EXPECT_EQ(gameLaunch(workspace, settings).target, "dosbox") << "a line without words runs the default";
+
+    settings.setText(setting::TextEditor, "\"/opt/Sublime Text/subl\" --new-window");
+    const auto edit = editLaunch("/m/my \"mod\".llf", settings);
+    EXPECT_EQ(edit->target, "/opt/Sublime Text/subl");
+    EXPECT_EQ(edit->parameters, "--new-window \"/m/my \"\"\"mod\"\"\".llf\"");
 }
 
 TEST(FileOperations, EditOpensByKindAndStartFailuresSayWhatToDo)
@@ -112,7 +143,7 @@ TEST(FileOperations, EditOpensByKindAndStartFailuresSayWhatToDo)
     shell.answer = "Could not start \"kate\"";
     const auto failed = start(shell, *text);
     EXPECT_EQ(failed.kind, Outcome::Kind::Refused);
-    EXPECT_NE(failed.status.find("TextEditor"), std::string::npos);
+    EXPECT_NE(failed.status.find("text editor on the Options page"), std::string::npos);
 }
 
 // A copy larger than the memory the process may still take: streamed, it goes through.

@@ -150,7 +150,7 @@ TEST_F(BackupCliTest, ListsTheCopiesAndRestoresOneOrTheOriginal)
 
     auto missing = cli({"--yes", "backups", "restore", "77"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "There is no backup 77 of this game\n");
+    EXPECT_EQ(missing.err, "quorvex-cli: There is no backup 77 of this game\n");
     EXPECT_EQ(cli({"backups", "restore"}).exitCode, 2);
     EXPECT_EQ(cli({"backups", "restore", "1", "2"}).exitCode, 2);
 }

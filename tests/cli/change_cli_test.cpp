@@ -67,7 +67,7 @@ TEST_F(ChangeCliTest, ListsRevertsAndExportsAsTheIssueSays)
     const auto now = readBytes(demo.workspace.torloExe());
     auto refused = cli({"changes", "revert", "weapon", "4"});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_EQ(refused.err, "No such change: weapon 4\n");
+    EXPECT_EQ(refused.err, "quorvex-cli: No such change: weapon 4\n");
     EXPECT_EQ(cli({"changes", "revert", "colour", "4"}).exitCode, 2);
     EXPECT_EQ(readBytes(demo.workspace.torloExe()), now);
 

@@ -37,7 +37,7 @@ TEST(Cli, ErrorsAndUsageHaveTheirExitCodes)
     ScratchFolder empty;
     auto missing = runCli({"--game", empty.path().string(), "weapons", "list"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "File not found: torlo.exe\n");
+    EXPECT_EQ(missing.err, "quorvex-cli: torlo.exe was not found in " + absoluteAsPrinted(empty.path()) + "\n");
     EXPECT_TRUE(missing.out.empty());
 
     EXPECT_EQ(runCli({"frobnicate"}).exitCode, 2);

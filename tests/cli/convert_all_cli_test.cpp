@@ -66,7 +66,7 @@ TEST_F(ConvertAllCli, ManyFilesSideBySideKeepTheirOrderAndTheirBackups)
         const auto name = "L" + std::to_string(i);
         if (i % 6 == 5) {
             test::writeBytes(demo.scratch / (name + ".BMP"), std::vector<std::uint8_t>(1000, 0));
-            expectedProblems += "refused: " + (demo.scratch / (name + ".BMP")).string() + ": Not a 504x350x256 BMP file\n";
+            expectedProblems += "quorvex-cli: refused: " + (demo.scratch / (name + ".BMP")).string() + ": Not a 504x350x256 BMP file\n";
         } else {
             fs::copy_file(mods / "ISLANDS.BMP", demo.scratch / (name + ".BMP"));
             fs::copy_file(mods / "MEADOW.LEV", out / (name + ".lev"));   // replaced, so kept first

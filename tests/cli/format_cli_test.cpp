@@ -66,7 +66,7 @@ TEST_F(FormatCli, PreviewThatDrawsNothingFails)
 {
     const auto snd = cli({"preview", (mods / "CRUNCHY.SND").string()});
     EXPECT_EQ(snd.exitCode, 1);
-    EXPECT_EQ(snd.err, "Can not view this\n");
+    EXPECT_EQ(snd.err, "quorvex-cli: Can not view this\n");
     test::writeBytes(out / "odd.lev", std::vector<std::uint8_t>(99, 0));
     const auto odd = cli({"preview", (out / "odd.lev").string(), (out / "odd.bmp").string()});
     EXPECT_EQ(odd.exitCode, 1);
@@ -104,7 +104,7 @@ TEST_F(FormatCli, ConvertSaysWhyNothingWasDone)
     EXPECT_NE(pl2.err.find("177338"), std::string::npos);
     const auto lpl = cli({"convert", (mods / "NIGHT.LPL").string(), (out / "x.bmp").string()});
     EXPECT_EQ(lpl.exitCode, 1);
-    EXPECT_EQ(lpl.err, "You can't convert this yet\n");
+    EXPECT_EQ(lpl.err, "quorvex-cli: You can't convert this yet\n");
     const auto self = cli({"convert", (mods / "ISLANDS.BMP").string(), (mods / "ISLANDS.BMP").string()});
     EXPECT_EQ(self.exitCode, 1);
     EXPECT_EQ(fs::file_size(mods / "ISLANDS.BMP"), static_cast<std::uintmax_t>(LevelBitmapSize));
@@ -141,7 +141,7 @@ TEST_F(FormatCli, ActivateLevelAndMods)
     test::writeBytes(out / "short.act", std::vector<std::uint8_t>(100, 0));
     const auto refused = cli({"activate", (out / "short.act").string()});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_EQ(refused.err, "Not a valid palette\n");
+    EXPECT_EQ(refused.err, "quorvex-cli: Not a valid palette\n");
 
     const auto nothing = cli({"activate", (out / "short.act").string() + ".lft"});
     EXPECT_EQ(nothing.exitCode, 1);
@@ -155,7 +155,7 @@ TEST_F(FormatCli, AChangeStaysASuccessWhenTheLogCannotBeWritten)
     const auto result = cli({"activate", (mods / "SUNSET.LEV").string()});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "Level activated\n");
-    EXPECT_EQ(result.err, "The change was made, but the activity log could not be written: Disk full: quorvex.log\n");
+    EXPECT_EQ(result.err, "quorvex-cli: The change was made, but the activity log could not be written: Disk full: quorvex.log\n");
     const auto dat = test::readBytes(demo.workspace.torloDat());
     EXPECT_EQ(std::string(dat.begin() + 147, dat.begin() + 147 + dat[146]), "SUNSET");
 }
@@ -171,7 +171,7 @@ TEST_F(FormatCli, AFileSizeLimitFailsLikeAFullDiskAndLeavesNoTemporaryFile)
     EXPECT_EQ(result.exitCode, 1);
     // The copy kept before the change is the first write to hit the limit.
     EXPECT_EQ(result.err,
-              "Mod not activated: Could not back up \"TORLO.CHR\" (Disk full: 1-TORLO.CHR), so it was not changed\n");
+              "quorvex-cli: Mod not activated: Could not back up \"TORLO.CHR\" (Disk full: 1-TORLO.CHR), so it was not changed\n");
     EXPECT_EQ(test::readBytes(demo.workspace.torloChr()), before);
     for (const auto& entry : fs::directory_iterator(demo.game()))
         EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
@@ -183,7 +183,7 @@ TEST_F(FormatCli, APipeIsRefusedInsteadOfWaitedFor)
     ASSERT_EQ(::mkfifo((out / "pipe.lev").c_str(), 0644), 0);
     const auto result = test::runCommand({"timeout", "20", quorvex::test::cliProgram(), "preview", (out / "pipe.lev").string()});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "Not a regular file: pipe.lev\n");
+    EXPECT_EQ(result.err, "quorvex-cli: Not a regular file: pipe.lev\n");
 }
 
 } // namespace

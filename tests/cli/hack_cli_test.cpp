@@ -77,7 +77,7 @@ TEST_F(HackCliTest, RefusalsWriteNothing)
     for (const auto& [args, message] : refusals) {
         const auto result = cli(args);
         EXPECT_EQ(result.exitCode, 1) << args.back();
-        EXPECT_EQ(result.err, message + "\n") << args.back();
+        EXPECT_EQ(result.err, "quorvex-cli: " + message + "\n") << args.back();
         EXPECT_TRUE(readBytes(exe) == before) << args.back();
     }
     EXPECT_FALSE(fs::exists(data / "quorvex.log"));

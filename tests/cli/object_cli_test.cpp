@@ -108,7 +108,7 @@ TEST_F(ObjectCliTest, PluginsFromEveryWriterInstallBackOntoAFreshGame)
     EXPECT_EQ(readText(file + ".LWP").substr(0, 16), "LWP\r\nVERSION:2\r\n");
     ASSERT_EQ(cli({"plugin", "append", file + ".LWP", "sobject", "6"}).out, "Object saved\n");
     ASSERT_EQ(cli({"plugin", "append", file + ".LWP", "weapon", "9"}).exitCode, 0);
-    EXPECT_EQ(cli({"plugin", "append", file, "weapon", "9"}).err, "No weapon selected\n");
+    EXPECT_EQ(cli({"plugin", "append", file, "weapon", "9"}).err, "quorvex-cli: No weapon selected\n");
 
     // The "MakeLWP2" setting decides without an option; a weapon record says SELECTED.
     fs::create_directories(config / "Morvane");
@@ -144,7 +144,7 @@ TEST_F(ObjectCliTest, AStoppedInstallationExitsOneKeepingEarlierRecords)
     const auto result = cli({"activate", file.string()});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "Object saved\nObject replaced\n");
-    EXPECT_EQ(result.err, "Plugin stopped at line 4: \"WEAPON:41\" names no weapon (they run from 1 to 40)\n");
+    EXPECT_EQ(result.err, "quorvex-cli: Plugin stopped at line 4: \"WEAPON:41\" names no weapon (they run from 1 to 40)\n");
     EXPECT_EQ(readBytes(exe)[111646 + 1], 77);
     EXPECT_EQ(cli({"weapons", "list"}).out.find("NOPE"), std::string::npos);
 }

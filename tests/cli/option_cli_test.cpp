@@ -51,13 +51,13 @@ TEST_F(OptionCliTest, BloodTakesNegativeNumbersAsValues)
     }
     const auto bad = cli({"blood", "ten"});
     EXPECT_EQ(bad.exitCode, 1);
-    EXPECT_EQ(bad.err, "'ten' is not a valid integer value\n");
+    EXPECT_EQ(bad.err, "quorvex-cli: 'ten' is not a valid integer value\n");
     EXPECT_EQ(blood(), 0u);
     EXPECT_EQ(cli({"blood"}).exitCode, 2);
     fs::remove(demo.workspace.torloDat());
     const auto missing = cli({"blood", "100"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "\"Torlo.Dat\" does not exist. Blood not set\n");
+    EXPECT_EQ(missing.err, "quorvex-cli: \"Torlo.Dat\" does not exist. Blood not set\n");
 }
 
 TEST_F(OptionCliTest, AiShowSetAndPreset)
@@ -79,8 +79,8 @@ TEST_F(OptionCliTest, AiShowSetAndPreset)
     EXPECT_NE(shown.find("CHANGERIGHT:50\n"), std::string::npos) << "the others start from the game's values";
 
     const auto before = readBytes(demo.workspace.torloExe());
-    EXPECT_EQ(cli({"ai", "set", "FIREPRESS=7", "CHANGELEFT=x"}).err, "'x' is not a valid integer value\n");
-    EXPECT_EQ(cli({"ai", "set", "NOSUCH=1"}).err, "Not an AI key: NOSUCH\n");
+    EXPECT_EQ(cli({"ai", "set", "FIREPRESS=7", "CHANGELEFT=x"}).err, "quorvex-cli: 'x' is not a valid integer value\n");
+    EXPECT_EQ(cli({"ai", "set", "NOSUCH=1"}).err, "quorvex-cli: Not an AI key: NOSUCH\n");
     EXPECT_EQ(cli({"ai", "set", "FIREPRESS"}).exitCode, 2);
     EXPECT_EQ(readBytes(demo.workspace.torloExe()), before);
 
@@ -144,7 +144,7 @@ TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhol
     for (const auto& [args, message] : refusals) {
         result = cli(args);
         EXPECT_EQ(result.exitCode, 1) << args[2];
-        EXPECT_EQ(result.err, message + "\n");
+        EXPECT_EQ(result.err, "quorvex-cli: " + message + "\n");
     }
     EXPECT_EQ(cli({"options", "set", "MakePL"}).exitCode, 2);
     EXPECT_EQ(readText(file), before);

@@ -132,7 +132,7 @@ TEST(ParallelChanges, LoseNothingAndKeepTheOriginal)
         script += "wait\n";
         ASSERT_EQ(runCommand({"sh", "-c", script}).exitCode, 0);
         for (const auto& line : lines(readText(scratch / "errors")))
-            EXPECT_EQ(line, GameWaitText);   // all that a command says on standard error
+            EXPECT_EQ(line, "quorvex-cli: " + std::string(GameWaitText));   // all that a command says on standard error
         fs::remove(scratch / "errors");
 
         const auto expected = gameFiles(inTurn.game);
@@ -224,7 +224,7 @@ TEST(GameLockCli, WaitsForAnotherQuorvexOrIsRefused)
 
     const auto refused = runCommand({"sh", "-c", game.commandLine({"--no-wait", "blood", "1000"})});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_EQ(refused.err, "The game is being changed by another Quorvex\n");
+    EXPECT_EQ(refused.err, "quorvex-cli: The game is being changed by another Quorvex\n");
     EXPECT_TRUE(gameFiles(game.game) == before);
 
     std::thread release([&] {
@@ -234,7 +234,7 @@ TEST(GameLockCli, WaitsForAnotherQuorvexOrIsRefused)
     const auto waited = game.cli({"blood", "1000"});
     release.join();
     EXPECT_EQ(waited.exitCode, 0) << waited.err;
-    EXPECT_EQ(waited.err, "Waiting for another Quorvex to finish changing the game...\n");
+    EXPECT_EQ(waited.err, "quorvex-cli: Waiting for another Quorvex to finish changing the game...\n");
     EXPECT_TRUE(gameFiles(game.game) != before);
 }
 

@@ -35,7 +35,7 @@ TEST_F(SoundCli, ListsTheThirtySoundsOfTheGameOrAnyBank)
     EXPECT_EQ(std::count(game.out.begin(), game.out.end(), '\n'), 30);
     const auto mod = cli({"sounds", "list", "--bank", (demo.game() / "mods" / "CRUNCHY.SND").string()});
     EXPECT_EQ(mod.out, game.out) << "the same layout";
-    EXPECT_EQ(cli({"sounds", "list", "--bank", (out / "none.snd").string()}).err, "File not found: none.snd\n");
+    EXPECT_EQ(cli({"sounds", "list", "--bank", (out / "none.snd").string()}).err, "quorvex-cli: File not found: none.snd\n");
 }
 
 TEST_F(SoundCli, ExportKeepsExistingFilesAndSaysWhich)
@@ -46,18 +46,18 @@ TEST_F(SoundCli, ExportKeepsExistingFilesAndSaysWhich)
     EXPECT_EQ(fs::file_size(out / "bazooka.wav"), 44u + 2160);
     const auto again = cli({"sounds", "export", "3", (out / "bazooka.wav").string()});
     EXPECT_EQ(again.exitCode, 1);
-    EXPECT_EQ(again.err, "\"" + (out / "bazooka.wav").string() + "\" already exists and was kept\n");
-    EXPECT_EQ(cli({"sounds", "export", "30", (out / "x.wav").string()}).err, "No sound 30: sound numbers run from 0 to 29\n");
+    EXPECT_EQ(again.err, "quorvex-cli: \"" + (out / "bazooka.wav").string() + "\" already exists and was kept\n");
+    EXPECT_EQ(cli({"sounds", "export", "30", (out / "x.wav").string()}).err, "quorvex-cli: No sound 30: sound numbers run from 0 to 29\n");
 
     test::writeBytes(out / "Snd4.wav", {9});
     const auto all = cli({"sounds", "export-all", out.string()});
     EXPECT_EQ(all.exitCode, 1);
-    EXPECT_EQ(all.err, "29 sounds saved as WAV in \"" + out.string() + "\"; kept existing Snd4.wav\n");
+    EXPECT_EQ(all.err, "quorvex-cli: 29 sounds saved as WAV in \"" + out.string() + "\"; kept existing Snd4.wav\n");
     EXPECT_EQ(test::readBytes(out / "Snd4.wav"), std::vector<std::uint8_t>{9});
     EXPECT_EQ(fs::file_size(out / "Snd28.wav"), 44u + 1500 + 220 * 28);
     const auto missing = cli({"sounds", "export-all", (out / "missing").string()});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "The folder \"" + (out / "missing").string() + "\" does not exist\n");
+    EXPECT_EQ(missing.err, "quorvex-cli: The folder \"" + (out / "missing").string() + "\" does not exist\n");
 }
 
 TEST_F(SoundCli, ImportSavesInPlaceOrIntoANewModAndRefusesWhatItCannotRead)
@@ -83,7 +83,7 @@ TEST_F(SoundCli, ImportSavesInPlaceOrIntoANewModAndRefusesWhatItCannotRead)
         const auto kept = cli({"sounds", "import", "2", (out / wav).string(), "--to", mod.string()});
         EXPECT_EQ(kept.exitCode, 1);
         EXPECT_EQ(kept.out, "");
-        EXPECT_EQ(kept.err, "\"" + mod.string() + "\" already exists and was kept\n");
+        EXPECT_EQ(kept.err, "quorvex-cli: \"" + mod.string() + "\" already exists and was kept\n");
         EXPECT_EQ(test::readBytes(mod), made);
     }
     const auto replaced = cli({"--yes", "sounds", "import", "2", (out / "exp.wav").string(), "--to", mod.string()});
@@ -93,7 +93,7 @@ TEST_F(SoundCli, ImportSavesInPlaceOrIntoANewModAndRefusesWhatItCannotRead)
 
     const auto bad = cli({"sounds", "import", "0", (out / "bad.wav").string()});
     EXPECT_EQ(bad.exitCode, 1);
-    EXPECT_EQ(bad.err.rfind("Can not import \"" + (out / "bad.wav").string() + "\": ", 0), 0u) << bad.err;
+    EXPECT_EQ(bad.err.rfind("quorvex-cli: Can not import \"" + (out / "bad.wav").string() + "\": ", 0), 0u) << bad.err;
     EXPECT_EQ(test::readBytes(bank), before);
 
     const auto in = cli({"sounds", "import", "1", (out / "exp.wav").string()});
@@ -122,7 +122,7 @@ TEST_F(SoundCli, WithoutTheCodecsModuleAnImportSaysSoAndChangesNothing)
     const std::string why = test::testsWindowsBuild()
                                 ? "zip archives and sound files are not available in this build of Quorvex"
                                 : "The part \"quorvex-codecs\" of Quorvex could not be loaded (it is not installed)";
-    EXPECT_EQ(refused.err, "Can not import \"" + (out / "exp.wav").string() + "\": " + why + "\n");
+    EXPECT_EQ(refused.err, "quorvex-cli: Can not import \"" + (out / "exp.wav").string() + "\": " + why + "\n");
     EXPECT_EQ(test::readBytes(bank), before);
 }
 

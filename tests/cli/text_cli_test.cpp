@@ -114,7 +114,7 @@ TEST_F(TextCliTest, ExportThenActivate)
     test::writeBytes(file, {'n', 'o', '\r', '\n'});
     result = cli({"--yes", "activate", file.string()});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "Invalid file\n");
+    EXPECT_EQ(result.err, "quorvex-cli: Invalid file\n");
 }
 
 } // namespace

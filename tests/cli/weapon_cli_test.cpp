@@ -175,6 +175,6 @@ TEST_F(WeaponCliTest, SetWithoutTorloExeFailsCleanly)
     fs::remove(exe);
     const auto result = cli({"weapons", "set", "0", "SPEED=1"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "torlo.exe was not found in " + absoluteAsPrinted(demo.game()) + " \u2014 set the game folder on the Options page\n");
+    EXPECT_EQ(result.err, "quorvex-cli: torlo.exe was not found in " + absoluteAsPrinted(demo.game()) + "\n");
     EXPECT_FALSE(fs::exists(exe));
 }

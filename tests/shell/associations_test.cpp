@@ -199,3 +199,44 @@ TEST(Associations, TheDesktopAnswersQuorvexForEachType)
     for (const auto& kind : AssociationKinds)
         EXPECT_EQ(desktop.xdgMime({"query", "default", std::string(kind.mimeType)}), "") << kind.mimeType;
 }
+
+// Quorvex claims a file by its mark where the kind has one; for the extensions that other types
+// use (.snd is Sun audio, .lwp Lotus Word Pro) the extension alone leaves the desktop's type.
+TEST(Associations, TheDesktopKnowsTorloFilesByTheirMarkAndLeavesOtherFilesBe)
+{
+    if (!installed("xdg-mime") || !installed("update-mime-database") || !installed("gio"))
+        GTEST_SKIP() << "xdg-utils, shared-mime-info or gio not installed";
+    ScratchDesktop desktop;
+    assignExtensions(desktop.store, AssociationSet().set(), desktop.program);
+    DemoGame demo;
+    const auto files = desktop.home / "files";
+    fs::create_directories(files);
+    fs::copy_file(demo.workspace.torloSnd(), files / "bank.snd");
+    // A real audio file: Sun audio, 8-bit mu-law, one channel, 8000 per second.
+    std::vector<std::uint8_t> sun{'.', 's', 'n', 'd', 0, 0, 0, 24, 0, 0, 0, 64, 0, 0, 0, 1, 0, 0, 0x1f, 0x40, 0, 0, 0, 1};
+    sun.resize(24 + 64, 0x7f);
+    writeBytes(files / "beep.snd", sun);
+    writeBytes(files / "noise.snd", std::vector<std::uint8_t>(600, 0x33));
+    const auto text = [&](const std::string& name, const std::string& content) {
+        writeBytes(files / name, std::vector<std::uint8_t>(content.begin(), content.end()));
+    };
+    text("gun.lwp", "TORLOKIT:WEAPONPLUGIN\r\nWEAPON:1\r\n");
+    text("gun2.lwp", "LWP\r\nVERSION:2\r\n");
+    text("letter.lwp", "a word processor's document");
+    text("french.llf", "Torlo Language File\r\nFormat created by Vandrel and Morvane\r\nLanguage: French\r\n");
+    text("warm.pal", "JASC-PAL\r\n0100\r\n256\r\n");
+    fs::copy_file(demo.game() / "mods" / "MEADOW.LEV", files / "MEADOW.LEV");
+    const std::pair<const char*, const char*> expected[] = {
+        {"bank.snd", "application/x-torlo-soundmod"}, {"beep.snd", "audio/basic"},
+        {"noise.snd", "audio/basic"},                 {"gun.lwp", "application/x-torlo-weapon"},
+        {"gun2.lwp", "application/x-torlo-weapon"},   {"letter.lwp", "application/vnd.lotus-wordpro"},
+        {"french.llf", "application/x-torlo-translation"}, {"warm.pal", "application/x-torlo-palette"},
+        {"MEADOW.LEV", "application/x-torlo-level"},
+    };
+    for (const auto& [name, type] : expected) {
+        EXPECT_EQ(desktop.xdgMime({"query", "filetype", (files / name).string()}), type) << name;
+        const auto gio = runCommand({"env", "XDG_DATA_HOME=" + desktop.folders.dataHome.string(), "gio", "info", "-a",
+                                     "standard::content-type", (files / name).string()});
+        EXPECT_NE(gio.out.find(std::string("standard::content-type: ") + type + "\n"), std::string::npos) << name << gio.out;
+    }
+}

@@ -4,6 +4,7 @@
 #include "platform/qt_platform.h"
 #include "main_form_fixture.h"
 
+#include <QTextBrowser>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QTest>
@@ -72,9 +73,11 @@ TEST(MainForm, FirstRunAsksForTheGameWritesDefaultsAndOpensHelp)
     EXPECT_EQ(fixture.settings.integer("Filter"), 255);
     EXPECT_EQ(fixture.settings.text("Font"), "Tahoma");
     EXPECT_EQ(fixture.settings.text("MakeLWP2"), "no");
-    ASSERT_EQ(fixture.shell.calls.size(), 1u);
-    EXPECT_NE(fixture.shell.calls[0].target.find("index.html"), std::string::npos);
-    EXPECT_EQ(fixture.shell.calls[0].window, Shell::Window::Maximised);
+    auto* help = find<QWidget>(form.get(), "HelpWindow");
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(find<QTextBrowser>(help, "HelpBrowser")->source().toLocalFile().endsWith("/help/index.html"));
+    EXPECT_TRUE(fixture.shell.calls.empty()) << "the help opens in Quorvex's own window";
     EXPECT_EQ(form->optionsPage()->pathEdit->text().toStdString(), fixture.demo.game().string());
     EXPECT_TRUE(fixture.prompts.shown.empty()) << fixture.prompts.shown.front();
 }
@@ -146,8 +149,9 @@ TEST(MainForm, CommandLineTextThatIsNoFileOpensHelp)
 {
     MainFormFixture fixture;
     auto form = fixture.create({"no-such-file.lev"});
-    ASSERT_EQ(fixture.shell.calls.size(), 1u);
-    EXPECT_NE(fixture.shell.calls[0].target.find("index.html"), std::string::npos);
+    auto* help = find<QWidget>(form.get(), "HelpWindow");
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(find<QTextBrowser>(help, "HelpBrowser")->source().toLocalFile().endsWith("/help/index.html"));
 }
 
 TEST(MainForm, SettingsDecideTheOptionBoxes)

@@ -73,8 +73,8 @@ TEST_F(OptionsPageTest, GroupsAndControlsAsTheUserSeesThem)
     QStringList groups;
     for (auto* group : page->findChildren<QGroupBox*>())
         groups << group->title();
-    EXPECT_EQ(groups, (QStringList{" Blood ", " Torlo Path ", " Appearance ", " Restore ", " File extensions ",
-                                   " Miscellaneous "}));
+    EXPECT_EQ(groups, (QStringList{" Blood ", " Torlo Path ", " Appearance ", " Programs ", " Restore ",
+                                   " File extensions ", " Miscellaneous "}));
     EXPECT_EQ(page->bloodEdit->text(), "100");
     EXPECT_EQ(page->bloodEdit->maxLength(), 5);
     EXPECT_EQ(page->colourCombo->placeholderText(), "[ Schemes ]");
