@@ -95,12 +95,12 @@ public:
     PluginPages pluginPages() const override;
     void pluginInstalled(const PluginPages& pages, const PluginWrites& wrote) override;
 
-    // The start-up steps that wait for the first paint (the greeting, the game's tables,
-    // weapon.bmp, the first entries) and every page not built yet; at most once. Tests call it
-    // to have the whole window at once.
+    // The start-up steps that wait for the first paint (the folder's listing, the greeting,
+    // weapon.bmp), at most once, and then every page not built yet. Tests call it to have the
+    // whole window at once.
     void completeStartUp();
-    // Builds a page not built yet (its row's builder); pages not in view wait until they are
-    // first shown or completeStartUp.
+    // Builds a page not built yet (its row's builder) and, once the start-up has read the game,
+    // reads its part of the game into it; pages not in view wait until they are first shown.
     void ensurePage(Page which);
     void buildAllPages();
 
@@ -152,14 +152,10 @@ private:
     void readCpuAiValues();
     void applyFilterBits();
     void handleCommandLine();
+    void startUpAfterPaint();
     void showGreeting();
-    void loadWeapons();
-    void paintSwatchesBlack();
-    void readMaterials();
-    void loadPalette();
     void applyWindows51Rule();
     void buildWeaponPicture();
-    void showFirstEntries();
 
     AppServices services_;
     ActivityLog log_;
@@ -169,6 +165,7 @@ private:
     bool powerlevel_ = false;
     bool statusSinceActivation_ = false;   // a status text was shown after the last activation
     bool gameFound_ = false;                // the start-up read torlo.exe
+    bool gameRead_ = false;                 // there is a game to read into a page when it is built
     bool startUpDone_ = false;
     std::array<bool, PageCount> built_{};   // the pages built so far
     void showError(const std::string& message);
