@@ -2,6 +2,7 @@
 // TMainForm: the main window. Creation runs the start-up sequence, activation re-reads the
 // settings, closing removes the working files. Pages of each subsystem live in their folders.
 #include "ai/ai_values.h"
+#include "browser/file_filter.h"
 #include "host/browser_host.h"
 #include "gameexe/resource_file.h"
 #include "gameexe/workspace.h"
@@ -115,7 +116,7 @@ public:
     // Ticks of the Options page, from the settings while the page waits to be built.
     bool sortsByExtension() const override;
     bool previewsWithGamePalette() const override;
-    std::array<QCheckBox*, 9> filterBoxes{};
+    std::array<QCheckBox*, FilterBoxes.size()> filterBoxes{};
     // The two editor windows, created hidden beside the main window and shown from "Editors".
     QWidget* hacksWindow = nullptr;
     QWidget* textEditorWindow = nullptr;
