@@ -50,9 +50,9 @@ namespace fs = std::filesystem;
 namespace quorvex {
 
 // A page of the page control: its caption and tab, and what builds it. Only what the first
-// paint shows is built with the window; the other pages are built when first shown, or right
-// after the first paint (completeStartUp), and their builders hand them what the start-up held
-// for them.
+// paint shows is built with the window; the other pages are built when first shown, and their
+// builders hand them what the start-up held for them. A page built once the start-up has read
+// the game reads its part of the game then (load), so it shows the game as it is at that moment.
 struct TMainForm::PageRow {
     enum class Built { WithWindow, Later };
     Page page;
@@ -61,6 +61,7 @@ struct TMainForm::PageRow {
     const char* helpTopic;   // the help page that "Help" opens while the page is in front
     Built built;
     void (*build)(TMainForm& form, QWidget* tab);   // none: another part fills it (the browser's preview)
+    void (*load)(TMainForm& form) = nullptr;         // none: the page reads nothing of the game at once
 };
 
 // The table of pages: a new page is its files and one row here (with its value of Page).
@@ -74,28 +75,47 @@ const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows(
          [](TMainForm& form, QWidget* tab) {
              form.options_ = form.buildOptionsPage(tab);
              form.applyOptionSettings();
-         }},
+         },
+         [](TMainForm& form) { form.applyWindows51Rule(); }},
         {Page::CpuAi, "CPU AI", "AITab", "cpu-ai", Later,
-         [](TMainForm& form, QWidget* tab) {
-             form.ai_ = new AiPage(form, tab);
+         [](TMainForm& form, QWidget* tab) { form.ai_ = new AiPage(form, tab); },
+         [](TMainForm& form) {
+             // The values read at start-up, while nothing has changed them since.
              if (form.aiAtStart_)
                  form.ai_->showTexts(*std::exchange(form.aiAtStart_, std::nullopt));
+             else
+                 form.ai_->SetAI();
          }},
         {Page::MaterialPalette, "Material/Palette", "PaletteTab", "palette", Later,
-         [](TMainForm& form, QWidget* tab) { form.palette_ = new PalettePage(form, tab); }},
+         [](TMainForm& form, QWidget* tab) { form.palette_ = new PalettePage(form, tab); },
+         [](TMainForm& form) {
+             form.palette_->readMaterials();
+             form.palette_->loadPalette();
+         }},
         {Page::Weapons, "Weapons", "WeaponTab", "weapons", Later,
-         [](TMainForm& form, QWidget* tab) { form.weapons_ = new WeaponPage(form, tab); }},
+         [](TMainForm& form, QWidget* tab) { form.weapons_ = new WeaponPage(form, tab); },
+         [](TMainForm& form) {
+             form.weapons_->Load();
+             form.weapons_->paintSwatchesBlack();
+             form.weapons_->showFirst();
+         }},
         {Page::Objects, "Objects", "ObjTab", "objects", Later,
-         [](TMainForm& form, QWidget* tab) { form.objects_ = new TablePage(form, tab, TablePage::Objects); }},
+         [](TMainForm& form, QWidget* tab) { form.objects_ = new TablePage(form, tab, TablePage::Objects); },
+         [](TMainForm& form) {
+             form.objects_->paintSwatchesBlack();
+             form.objects_->showFirst();
+         }},
         {Page::SpecialObjects, "Special objects", "SpecTab", "special-objects", Later,
-         [](TMainForm& form, QWidget* tab) { form.sobjects_ = new TablePage(form, tab, TablePage::SObjects); }},
+         [](TMainForm& form, QWidget* tab) { form.sobjects_ = new TablePage(form, tab, TablePage::SObjects); },
+         [](TMainForm& form) { form.sobjects_->showFirst(); }},
         {Page::Sounds, "Sounds", "SoundTab", "sounds", Later,
          [](TMainForm& form, QWidget* tab) {
              form.sounds_ = new SoundPage(form, tab);
              connect(form.browser_, &ModBrowserControl::fileSelected, form.sounds_, &SoundPage::followBrowser);
              if (form.selectionForSounds_)
                  form.sounds_->followBrowser(*std::exchange(form.selectionForSounds_, std::nullopt));
-         }},
+         },
+         [](TMainForm& form) { form.sounds_->showFirst(); }},
     }};
     static_assert(
         [] {
@@ -208,8 +228,11 @@ void TMainForm::ensurePage(Page which)
     if (index >= PageCount || built_[index])
         return;
     built_[index] = true;
-    if (const auto build = pageRows()[index].build)
-        build(*this, page(which));
+    const auto& row = pageRows()[index];
+    if (row.build)
+        row.build(*this, page(which));
+    if (row.load && gameRead_)
+        guarded([this, &row] { row.load(*this); });
 }
 
 void TMainForm::buildAllPages()
@@ -248,8 +271,18 @@ void TMainForm::buildPages()
 {
     // Connected before the pages, so that they find weapon.bmp rebuilt from the new game.
     connect(&events_, &GameEvents::gameFolderChanged, this, [this] {
+        aiAtStart_.reset();
         pointBrowserAt(services_.workspace.gameFolder);
-        guarded([this] { buildWeaponPicture(); });
+        // The pages not built yet read the new game when they are, if there is one.
+        gameRead_ = guarded([this] {
+            services_.workspace.existingTorloExe();
+            buildWeaponPicture();
+        });
+    });
+    // The values held for the CPU AI page are stale once anything changed them.
+    connect(&events_, &GameEvents::gameDataChanged, this, [this](GameParts parts) {
+        if (parts.has(GamePart::Ai))
+            aiAtStart_.reset();
     });
     // The pages not in view are built by their rows (pageRows); what the start-up gives them
     // before then (the settings, the CPU AI values read at start-up, the browser's selection) is
@@ -444,22 +477,25 @@ OptionsPage* TMainForm::optionsPage()
 
 PluginPages TMainForm::pluginPages() const
 {
+    // A page not built yet has nothing selected: the plugin reads the table from the game.
     PluginPages pages;
-    if (weapons_->selectedWeapon() >= 0)   // else the plugin reads the table from the game
+    const int weapon = weapons_ ? weapons_->selectedWeapon() : -1;
+    if (weapon >= 0)
         pages.weapons = weapons_->data();
-    pages.weapon = std::max(weapons_->selectedWeapon(), 0);
-    pages.object = std::max(objects_->selectedRow(), 0);
-    pages.sobject = std::max(sobjects_->selectedRow(), 0);
+    pages.weapon = std::max(weapon, 0);
+    pages.object = std::max(objects_ ? objects_->selectedRow() : -1, 0);
+    pages.sobject = std::max(sobjects_ ? sobjects_->selectedRow() : -1, 0);
     return pages;
 }
 
 void TMainForm::pluginInstalled(const PluginPages& pages, const PluginWrites& wrote)
 {
-    if (wrote.weapons)
+    // A page not built yet shows its first entry when it is.
+    if (wrote.weapons && weapons_)
         weapons_->selectWeapon(pages.weapon);
-    if (wrote.objects)
+    if (wrote.objects && objects_)
         objects_->selectRow(pages.object);
-    if (wrote.sobjects)
+    if (wrote.sobjects && sobjects_)
         sobjects_->selectRow(pages.sobject);
 }
 
@@ -544,31 +580,35 @@ void TMainForm::FormCreate()
         handleCommandLine();
     });
     // The rest waits until the window is on the screen; its order stays.
-    afterFirstPaint(this, [this] { completeStartUp(); });
+    afterFirstPaint(this, [this] { startUpAfterPaint(); });
 }
 
-void TMainForm::completeStartUp()
+void TMainForm::startUpAfterPaint()
 {
     if (startUpDone_)
         return;
     startUpDone_ = true;
     browser_->listHeldFolder();
-    buildAllPages();
     guarded([this] { showGreeting(); });
-    if (!gameFound_) {
-        started_ = true;
-        return;
+    if (gameFound_) {
+        guarded([this] {
+            applyWindows51Rule();
+            buildWeaponPicture();
+        });
+        // The pages built so far (shown from the command line) read the game now, the others
+        // when they are first shown.
+        gameRead_ = true;
+        for (const auto& row : pageRows())
+            if (row.load && built_[static_cast<std::size_t>(row.page)])
+                guarded([this, &row] { row.load(*this); });
     }
-    guarded([this] {
-        loadWeapons();
-        paintSwatchesBlack();
-        readMaterials();
-        loadPalette();
-        applyWindows51Rule();
-        buildWeaponPicture();
-        showFirstEntries();
-    });
     started_ = true;
+}
+
+void TMainForm::completeStartUp()
+{
+    startUpAfterPaint();
+    buildAllPages();
 }
 
 void TMainForm::readSettings()
@@ -651,27 +691,6 @@ void TMainForm::showGreeting()
         services_.prompts.information(*greeting);
 }
 
-void TMainForm::loadWeapons()
-{
-    weapons_->Load();
-}
-
-void TMainForm::paintSwatchesBlack()
-{
-    weapons_->paintSwatchesBlack();
-    objects_->paintSwatchesBlack();
-}
-
-void TMainForm::readMaterials()
-{
-    palette_->readMaterials();
-}
-
-void TMainForm::loadPalette()
-{
-    palette_->loadPalette();
-}
-
 const Palette& TMainForm::workingPalette() const
 {
     static const Palette notReadYet{};
@@ -704,22 +723,16 @@ void TMainForm::applyWindows51Rule()
 {
     if (!services_.isWindows51 || !services_.isWindows51())
         return;
+    services_.settings.setText(setting::DoSound, "no");
+    if (!options_)
+        return;   // its builder reads the setting, its load comes here again
     options_->soundBox->setChecked(false);
     options_->soundBox->setEnabled(false);
-    services_.settings.setText(setting::DoSound, "no");
 }
 
 void TMainForm::buildWeaponPicture()
 {
     report(buildWeaponBitmap(services_.workspace));
-}
-
-void TMainForm::showFirstEntries()
-{
-    weapons_->showFirst();
-    objects_->showFirst();
-    sobjects_->showFirst();
-    sounds_->showFirst();
 }
 
 Outcome TMainForm::startGame()

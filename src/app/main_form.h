@@ -2,6 +2,7 @@
 // TMainForm: the main window. Creation runs the start-up sequence, activation re-reads the
 // settings, closing removes the working files. Pages of each subsystem live in their folders.
 #include "ai/ai_values.h"
+#include "browser/file_filter.h"
 #include "host/browser_host.h"
 #include "gameexe/resource_file.h"
 #include "gameexe/workspace.h"
@@ -95,12 +96,12 @@ public:
     PluginPages pluginPages() const override;
     void pluginInstalled(const PluginPages& pages, const PluginWrites& wrote) override;
 
-    // The start-up steps that wait for the first paint (the greeting, the game's tables,
-    // weapon.bmp, the first entries) and every page not built yet; at most once. Tests call it
-    // to have the whole window at once.
+    // The start-up steps that wait for the first paint (the folder's listing, the greeting,
+    // weapon.bmp), at most once, and then every page not built yet. Tests call it to have the
+    // whole window at once.
     void completeStartUp();
-    // Builds a page not built yet (its row's builder); pages not in view wait until they are
-    // first shown or completeStartUp.
+    // Builds a page not built yet (its row's builder) and, once the start-up has read the game,
+    // reads its part of the game into it; pages not in view wait until they are first shown.
     void ensurePage(Page which);
     void buildAllPages();
 
@@ -116,7 +117,7 @@ public:
     // Ticks of the Options page, from the settings while the page waits to be built.
     bool sortsByExtension() const override;
     bool previewsWithGamePalette() const override;
-    std::array<QCheckBox*, 9> filterBoxes{};
+    std::array<QCheckBox*, FilterBoxes.size()> filterBoxes{};
     // The two editor windows, created hidden beside the main window and shown from "Editors".
     QWidget* hacksWindow = nullptr;
     QWidget* textEditorWindow = nullptr;
@@ -154,14 +155,10 @@ private:
     void readCpuAiValues();
     void applyFilterBits();
     void handleCommandLine();
+    void startUpAfterPaint();
     void showGreeting();
-    void loadWeapons();
-    void paintSwatchesBlack();
-    void readMaterials();
-    void loadPalette();
     void applyWindows51Rule();
     void buildWeaponPicture();
-    void showFirstEntries();
 
     AppServices services_;
     ActivityLog log_;
@@ -171,6 +168,7 @@ private:
     bool powerlevel_ = false;
     bool statusSinceActivation_ = false;   // a status text was shown after the last activation
     bool gameFound_ = false;                // the start-up read torlo.exe
+    bool gameRead_ = false;                 // there is a game to read into a page when it is built
     bool startUpDone_ = false;
     std::array<bool, PageCount> built_{};   // the pages built so far
     void showError(const std::string& message);

@@ -356,6 +356,8 @@ TEST(MainForm, WhatTheUserCannotSeeYetWaitsForTheFirstPaint)
     EXPECT_EQ(folders->scans(), 1) << "one read, for the folder and the filter both";
     EXPECT_GT(files->count(), 0);
     EXPECT_EQ(fixture.prompts.shown, std::vector<std::string>{"Today is the birthday of TorloNet!"});
+    EXPECT_EQ(form.findChild<QWidget*>("WeaponList"), nullptr) << "a page not in view waits until it is shown";
+    form.showPage(TMainForm::Page::Weapons);
     auto* weapons = find<QListWidget>(&form, "WeaponList");
     ASSERT_NE(weapons, nullptr);
     EXPECT_EQ(weapons->count(), 40);
@@ -371,6 +373,27 @@ TEST(MainForm, WhatTheUserCannotSeeYetWaitsForTheFirstPaint)
                                  [] { return false; }, [] { return 1920; }});
     unseen.showPage(TMainForm::Page::Weapons);
     EXPECT_NE(unseen.findChild<QWidget*>("WeaponList"), nullptr);
+}
+
+// A page first shown after an operation changed the game shows the game as it is then: the
+// CPU AI values the start-up read for the page are dropped by the change.
+TEST(MainForm, APageFirstShownAfterAChangeShowsTheChangedGame)
+{
+    MainFormFixture fixture;
+    Workspace workspace = fixture.demo.workspace;
+    workspace.gameFolder.clear();
+    TMainForm form(AppServices{fixture.prompts, fixture.shell, fixture.clock, fixture.settings, workspace, {},
+                               [] { return false; }, [] { return 1920; }});
+    form.show();
+    QTRY_VERIFY(fs::exists(fixture.demo.workspace.weaponBitmap()));
+    auto ai = readAiTexts(fixture.demo.workspace);
+    ai[0] = ai[0] == "33" ? "34" : "33";
+    EXPECT_TRUE(form.guarded([&] { form.report(saveAi(fixture.demo.workspace, ai)); }));
+    EXPECT_EQ(form.findChild<QWidget*>("Edit1"), nullptr);
+    form.showPage(TMainForm::Page::CpuAi);
+    EXPECT_EQ(expectChild<QLineEdit>(form.page(TMainForm::Page::CpuAi), "Edit1")->text().toStdString(), ai[0]);
+    EXPECT_TRUE(fixture.prompts.shown.empty()) << fixture.prompts.shown.front();
+    form.close();
 }
 
 TEST(ResourceFile, EveryBitmapKindOpensInQtsReader)
