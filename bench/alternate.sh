@@ -6,6 +6,20 @@
 # With ALTERNATE_UNTIL_REPORTED=1 a run ends at the time the command itself prints as
 # "painted MICROSECONDS" (see src/app/first_paint.h), so its teardown is not counted;
 # ALTERNATE_REPORT_A and ALTERNATE_REPORT_B name another word to read ("ready") for either side.
+# A scratch folder (removed on exit) holding the demo game at $scratch/game, set as the game
+# folder of a configuration of its own; sets scratch and cli. EXTRA_SETTINGS are lines added
+# to the configuration ("MakePL=no").
+with_demo_game() {
+    local build=$1 extra=${2-}
+    scratch="$(mktemp -d)"
+    trap 'rm -rf "$scratch"' EXIT
+    cli="$build/bin/quorvex-cli"
+    "$build/bin/quorvex-demo-game" "$scratch/game" >/dev/null
+    mkdir -p "$scratch/config/Morvane"
+    printf '[General]\nTorloPath=%s\n%s' "$scratch/game" "$extra" > "$scratch/config/Morvane/Quorvex.conf"
+    export XDG_CONFIG_HOME="$scratch/config" QUORVEX_DATA_DIR="$scratch/data"
+}
+
 alternate() {
     local runs=$1 name_a=$2 name_b=$3
     shift 3

@@ -7,13 +7,8 @@ set -euo pipefail
 build="${1:-build}"
 runs="${2:-40}"
 source "$(dirname "$0")/alternate.sh"
-scratch="$(mktemp -d)"
-trap 'rm -rf "$scratch"' EXIT
-cli="$build/bin/quorvex-cli"
-"$build/bin/quorvex-demo-game" "$scratch/game" >/dev/null
-mkdir -p "$scratch/config/Morvane" "$scratch/levels" "$scratch/bitmaps" "$scratch/out" "$scratch/copies"
-printf '[General]\nTorloPath=%s\nMakePL=no\n' "$scratch/game" > "$scratch/config/Morvane/Quorvex.conf"
-export XDG_CONFIG_HOME="$scratch/config" QUORVEX_DATA_DIR="$scratch/data"
+with_demo_game "$build" $'MakePL=no\n'
+mkdir -p "$scratch/levels" "$scratch/bitmaps" "$scratch/out" "$scratch/copies"
 level="$scratch/game/mods/MEADOW.LEV"
 "$cli" convert "$level" "$scratch/reference.bmp" >/dev/null
 for i in $(seq -w 1 1000); do

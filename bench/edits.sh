@@ -8,13 +8,7 @@ set -euo pipefail
 build="${1:-build}"
 runs="${2:-20}"
 source "$(dirname "$0")/alternate.sh"
-scratch="$(mktemp -d)"
-trap 'rm -rf "$scratch"' EXIT
-cli="$build/bin/quorvex-cli"
-"$build/bin/quorvex-demo-game" "$scratch/game" >/dev/null
-mkdir -p "$scratch/config/Morvane"
-printf '[General]\nTorloPath=%s\nMakePL=no\n' "$scratch/game" > "$scratch/config/Morvane/Quorvex.conf"
-export XDG_CONFIG_HOME="$scratch/config" QUORVEX_DATA_DIR="$scratch/data"
+with_demo_game "$build" $'MakePL=no\n'
 exe="$(find "$scratch/game" -maxdepth 1 -iname torlo.exe)"
 echo "== objects set 0 BLOOD=3"
 alternate "$runs" "quorvex-cli objects set" "cp torlo.exe" \

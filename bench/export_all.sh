@@ -7,13 +7,7 @@ set -euo pipefail
 build="${1:-build}"
 runs="${2:-20}"
 source "$(dirname "$0")/alternate.sh"
-scratch="$(mktemp -d)"
-trap 'rm -rf "$scratch"' EXIT
-cli="$build/bin/quorvex-cli"
-"$build/bin/quorvex-demo-game" "$scratch/game" >/dev/null
-mkdir -p "$scratch/config/Morvane"
-printf '[General]\nTorloPath=%s\nMakePL=no\n' "$scratch/game" > "$scratch/config/Morvane/Quorvex.conf"
-export XDG_CONFIG_HOME="$scratch/config" QUORVEX_DATA_DIR="$scratch/data"
+with_demo_game "$build" $'MakePL=no\n'
 bank="$(find "$scratch/game" -maxdepth 1 -iname torlo.snd)"
 echo "== sounds export-all, 30 sounds into an empty folder"
 ALTERNATE_BEFORE="rm -rf '$scratch/wavs' '$scratch/copy'; mkdir '$scratch/wavs' '$scratch/copy'; sync" \

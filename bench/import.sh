@@ -7,13 +7,7 @@ set -euo pipefail
 build="${1:-build}"
 runs="${2:-10}"
 source "$(dirname "$0")/alternate.sh"
-scratch="$(mktemp -d)"
-trap 'rm -rf "$scratch"' EXIT
-cli="$build/bin/quorvex-cli"
-"$build/bin/quorvex-demo-game" "$scratch/game" >/dev/null
-mkdir -p "$scratch/config/Morvane"
-printf '[General]\nTorloPath=%s\nMakePL=no\n' "$scratch/game" > "$scratch/config/Morvane/Quorvex.conf"
-export XDG_CONFIG_HOME="$scratch/config" QUORVEX_DATA_DIR="$scratch/data"
+with_demo_game "$build" $'MakePL=no\n'
 
 # A WAV header (little-endian fields) for 16-bit stereo at 44100 per second, then the frames.
 le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x$(printf %02x $(($1 >> 16 & 255)))\\x$(printf %02x $(($1 >> 24 & 255)))"; }

@@ -9,12 +9,8 @@ set -euo pipefail
 build="${1:-build}"
 runs="${2:-40}"
 source "$(dirname "$0")/alternate.sh"
-scratch="$(mktemp -d)"
-trap 'rm -rf "$scratch"' EXIT
-"$build/bin/quorvex-demo-game" "$scratch/game" >/dev/null
-mkdir -p "$scratch/config/Morvane"
-printf '[General]\nTorloPath=%s\n' "$scratch/game" > "$scratch/config/Morvane/Quorvex.conf"
-export XDG_CONFIG_HOME="$scratch/config" QUORVEX_DATA_DIR="$scratch/data" QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+with_demo_game "$build"
+export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 export QUORVEX_EXIT_WHEN_SHOWN=1 ALTERNATE_UNTIL_REPORTED=1
 echo "== launch to first paint"
 alternate "$runs" "quorvex to first paint" "bare window to first paint" -- "$build/bin/quorvex" -- "$build/bin/minimal_window"

@@ -196,23 +196,40 @@ namespace {
 class PrefixedLines final : public std::streambuf {
 public:
     PrefixedLines(std::streambuf* target, std::string prefix) : target_(target), prefix_(std::move(prefix)) {}
+    ~PrefixedLines() override { writeLine(); }
 
 protected:
+    // A whole line goes out in one write, so that the lines of two processes sharing a stream
+    // never run together.
     int overflow(int c) override
     {
         if (c == traits_type::eof())
             return traits_type::not_eof(c);
-        if (atLineStart_ && c != '\n')
-            target_->sputn(prefix_.data(), static_cast<std::streamsize>(prefix_.size()));
-        atLineStart_ = c == '\n';
-        return target_->sputc(static_cast<char>(c));
+        line_ += static_cast<char>(c);
+        if (c == '\n')
+            writeLine();
+        return c;
     }
-    int sync() override { return target_->pubsync(); }
+    int sync() override
+    {
+        writeLine();
+        return target_->pubsync();
+    }
 
 private:
+    void writeLine()
+    {
+        if (line_.empty())
+            return;
+        if (line_ != "\n")
+            line_.insert(0, prefix_);
+        target_->sputn(line_.data(), static_cast<std::streamsize>(line_.size()));
+        line_.clear();
+    }
+
     std::streambuf* target_;
     std::string prefix_;
-    bool atLineStart_ = true;
+    std::string line_;
 };
 
 std::string commandLine(const Command& command)

@@ -60,7 +60,7 @@ TEST(BackupControl, ListsTheGamesBackupsAndRestoresTheChosenOneAfterAQuestion)
     EXPECT_EQ(row(list, 0)[0], "torlo.exe");
     EXPECT_EQ(row(list, 0)[1].size(), 19);
 
-    const auto shots = qEnvironmentVariable("QUORVEX_SCREENSHOT_DIR");
+    const auto shots = qEnvironmentVariable("QUORVEX_SHOTS_DIR");
     list->setCurrentItem(list->topLevelItem(1));
     EXPECT_TRUE(restore->isEnabled());
     if (!shots.isEmpty())

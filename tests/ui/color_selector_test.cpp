@@ -200,9 +200,9 @@ TEST_F(ColorSelectorTest, EnterOpensAndLosingTheFocusCloses)
 
 TEST_F(ColorSelectorTest, ScreenshotsOfTheOpenDropDown)
 {
-    const auto shots = qEnvironmentVariable("QUORVEX_SCREENSHOT_DIR");
+    const auto shots = qEnvironmentVariable("QUORVEX_SHOTS_DIR");
     if (shots.isEmpty())
-        GTEST_SKIP() << "QUORVEX_SCREENSHOT_DIR not set";
+        GTEST_SKIP() << "QUORVEX_SHOTS_DIR not set";
     // Four times the size, so that single pixels can be told apart.
     const auto save = [&](QWidget* widget, const char* name) {
         const auto image = widget->grab().toImage();

@@ -282,7 +282,7 @@ TEST(MainForm, TheWindowFitsSmallScreens)
 {
     MainFormFixture fixture;
     auto form = fixture.create({QString::fromStdString((fixture.demo.game() / "mods" / "MEADOW.LEV").string())});
-    const auto shots = qEnvironmentVariable("QUORVEX_SCREENSHOT_DIR");
+    const auto shots = qEnvironmentVariable("QUORVEX_SHOTS_DIR");
     auto* scroller = find<QScrollArea>(form.get(), "MainScroller");
     auto* pages = find<QTabWidget>(form.get(), "PageControl");
     for (const QSize screen : {QSize(1024, 768), QSize(1366, 768), QSize(800, 600)}) {

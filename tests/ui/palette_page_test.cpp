@@ -310,7 +310,7 @@ TEST_F(PalettePageTest, SaveToPl2SavesTheMaterialsThenAddsThemToTheChosenLevel)
 
 TEST_F(PalettePageTest, ThePageFitsItsTabAndReadsInEveryColourScheme)
 {
-    const auto shots = qEnvironmentVariable("QUORVEX_SCREENSHOT_DIR");
+    const auto shots = qEnvironmentVariable("QUORVEX_SHOTS_DIR");
     const auto appPalette = QApplication::palette();
     struct Scheme {
         const char* name;

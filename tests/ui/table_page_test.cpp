@@ -423,7 +423,7 @@ TEST_F(TablePageTest, SaveAfterAStartUpWithoutTorloExeWritesNothing)
 
 TEST_F(TablePageTest, EveryPageAndSubPageShowsItsRowsWholeInTheWindow)
 {
-    const auto shots = qEnvironmentVariable("QUORVEX_SCREENSHOT_DIR");
+    const auto shots = qEnvironmentVariable("QUORVEX_SHOTS_DIR");
     open(TMainForm::Page::Objects);
     QCoreApplication::processEvents();
     auto check = [&](QWidget* page, const QString& name) {

@@ -418,7 +418,7 @@ TEST_F(WeaponPageTest, EverySubPageShowsItsRowsWholeInTheWindow)
 {
     open();
     auto* tabs = find<QTabWidget>(form.get(), "WeaponTabs");
-    const auto shots = qEnvironmentVariable("QUORVEX_SCREENSHOT_DIR");
+    const auto shots = qEnvironmentVariable("QUORVEX_SHOTS_DIR");
     // As the window lays the page out, and in the smallest room the page is meant for.
     for (const QSize room : {QSize(), QSize(540, 470)}) {
         if (room.isValid())
