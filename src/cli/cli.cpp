@@ -109,6 +109,7 @@ CommandTable allCommands()
     addBackupCommands(table);
     addChangeCommands(table);
     addHistoryCommands(table);
+    addProfileCommands(table);
     return table;
 }
 

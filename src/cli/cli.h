@@ -76,6 +76,7 @@ void addPluginCommands(CommandTable& table);
 void addBackupCommands(CommandTable& table);
 void addChangeCommands(CommandTable& table);
 void addHistoryCommands(CommandTable& table);
+void addProfileCommands(CommandTable& table);
 
 // Every command, in the order --help lists them.
 CommandTable allCommands();

@@ -3,6 +3,7 @@
 #include "gameexe/game_file.h"
 #include "gameexe/game_lock.h"
 #include "gameexe/history.h"
+#include "gameexe/profiles.h"
 #include "gameexe/sha256.h"
 #include "os/files.h"
 
@@ -267,6 +268,7 @@ VersionStore BackupKeeper::store() const
 std::set<std::string> BackupKeeper::versionsInUse() const
 {
     auto versions = historyVersions(*this);
+    versions.merge(profileVersions(folder()));
     for (const auto& b : readIndex(folder()))
         versions.insert(b.version);
     return versions;

@@ -95,7 +95,8 @@ public:
     std::filesystem::path folder() const;
     // The game's store of versions, which the backups, the history and the profiles share.
     VersionStore store() const;
-    // Every version that the backups or the history need (the caller holds the game's lock).
+    // Every version that the backups, the history or the profiles need (the caller holds the
+    // game's lock).
     std::set<std::string> versionsInUse() const;
 
     // How the backups and the history name a kept file: its name in the game folder, or the

@@ -100,6 +100,25 @@ void putFile(const fs::path& path, const std::optional<Bytes>& bytes)
 
 } // namespace
 
+void replaceAllOrNothing(const std::vector<Replacement>& files, const std::function<void()>& then)
+{
+    std::size_t written = 0;
+    try {
+        for (; written < files.size(); ++written)
+            putFile(files[written].path, files[written].wanted);
+        if (then)
+            then();
+    } catch (const FileError&) {
+        // The files already replaced return to what they were.
+        for (std::size_t i = written; i-- > 0;)
+            try {
+                putFile(files[i].path, files[i].now);
+            } catch (const FileError&) {
+            }
+        throw;
+    }
+}
+
 std::string Step::fileList() const
 {
     std::string list;
@@ -185,16 +204,12 @@ Outcome History::move(bool back)
     const char* done = back ? "undone" : "redone";
 
     // Every file is checked and read before the first is written.
-    struct Put {
-        fs::path path;
-        std::optional<Bytes> now, wanted;
-    };
-    std::vector<Put> puts;
+    std::vector<Replacement> puts;
     const auto store = keeper_.store();
     for (const auto& f : step.files) {
         if (!keeper_.restorable(f.file))
             return Outcome::refused("The history names " + f.file + ", not a file of this game, so nothing was " + done);
-        Put put{keeper_.fileFor(f.file), {}, {}};
+        Replacement put{keeper_.fileFor(f.file), {}, {}};
         std::error_code error;
         try {
             if (fs::exists(put.path, error))
@@ -210,19 +225,12 @@ Outcome History::move(bool back)
     }
 
     GameChange::leaveOutOfHistory();
-    std::size_t written = 0;
     try {
-        for (; written < puts.size(); ++written)
-            putFile(puts[written].path, puts[written].wanted);
-        step.undone = back;
-        writeSteps(keeper_.folder(), keeper_.workspace().gameFolder, steps);
+        replaceAllOrNothing(puts, [&] {
+            step.undone = back;
+            writeSteps(keeper_.folder(), keeper_.workspace().gameFolder, steps);
+        });
     } catch (const FileError& failure) {
-        // The files already put back return to what they were.
-        for (std::size_t i = written; i-- > 0;)
-            try {
-                putFile(puts[i].path, puts[i].now);
-            } catch (const FileError&) {
-            }
         return Outcome::refused(std::string(failure.what()) + ", so nothing was " + done);
     }
     GameParts parts;

@@ -8,6 +8,8 @@
 #include "gameexe/backups.h"
 #include "gameexe/game_lock.h"
 
+#include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -54,6 +56,15 @@ private:
 
     const BackupKeeper& keeper_;
 };
+
+// Files put in place together (an undo, a profile switch): every file as `wanted` (no file when
+// empty), then `then`; when any of it fails (FileError, thrown on) the files already replaced get
+// their bytes of `now` back.
+struct Replacement {
+    std::filesystem::path path;
+    std::optional<Bytes> now, wanted;
+};
+void replaceAllOrNothing(const std::vector<Replacement>& files, const std::function<void()>& then = {});
 
 // Every version that the history names (for dropping the store's unused entries).
 std::set<std::string> historyVersions(const BackupKeeper& keeper);

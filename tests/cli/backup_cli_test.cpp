@@ -219,3 +219,39 @@ TEST_F(BackupCliTest, ATamperedIndexNeverMakesARestoreWriteElsewhere)
     EXPECT_EQ(damaged.exitCode, 1);
     EXPECT_NE(damaged.err.find("The index of the backups is damaged"), std::string::npos) << damaged.err;
 }
+
+TEST_F(BackupCliTest, ProfilesAreSavedListedSwitchedToRenamedAndDeleted)
+{
+    const auto exe = demo.workspace.torloExe();
+    const auto original = readBytes(exe);
+    ASSERT_EQ(cli({"profiles", "save", "base"}).exitCode, 0);
+    ASSERT_EQ(cli({"weapons", "set", "3", "NAME=BLASTER"}).exitCode, 0);
+    auto fields = words(cli({"profiles", "list"}).out, '\t');
+    ASSERT_EQ(fields.size(), 3u);
+    EXPECT_EQ(fields[0], "base");
+    EXPECT_EQ(fields[1].size(), 19u);   // YYYY-MM-DD HH:MM:SS
+    EXPECT_EQ(fields[2], "torlo.exe\n");
+    EXPECT_EQ(cli({"profiles", "save", "base"}).exitCode, 1);   // replaced only with --yes
+
+    const auto switched = cli({"profiles", "switch", "base"});
+    ASSERT_EQ(switched.exitCode, 0) << switched.err;
+    EXPECT_EQ(switched.out, "Switched to the profile base (torlo.exe)\n");
+    EXPECT_EQ(readBytes(exe), original);
+    EXPECT_EQ(words(cli({"profiles", "list"}).out, '\t').at(2), "-\n");
+    EXPECT_NE(cli({"history"}).out.find("\ttorlo.exe\tSwitched to the profile base (torlo.exe)\n"), std::string::npos);
+    ASSERT_EQ(cli({"undo"}).exitCode, 0);
+    EXPECT_NE(readBytes(exe), original);
+
+    for (const auto& args : std::vector<std::vector<std::string>>{{"profiles", "switch", "nobody"},
+                                                                   {"profiles", "rename", "nobody", "x"},
+                                                                   {"profiles", "delete", "nobody"},
+                                                                   {"profiles", "save", "a/b"}}) {
+        const auto refused = cli(args);
+        EXPECT_EQ(refused.exitCode, 1) << args[1];
+        EXPECT_FALSE(refused.err.empty());
+    }
+    EXPECT_EQ(cli({"profiles", "rename", "base", "cup"}).exitCode, 0);
+    EXPECT_EQ(words(cli({"profiles", "list"}).out, '\t').at(0), "cup");
+    EXPECT_EQ(cli({"profiles", "delete", "cup"}).exitCode, 0);
+    EXPECT_EQ(cli({"profiles", "list"}).out, "");
+}

@@ -3,6 +3,7 @@
 #include "gameexe/game_file.h"
 #include "gameexe/game_lock.h"
 #include "gameexe/history.h"
+#include "gameexe/profiles.h"
 #include "gameexe/sha256.h"
 #include "hacks/hacks.h"
 #include "test_support.h"
@@ -286,4 +287,68 @@ TEST_F(HistoryTest, AHundredHackStepsTakeAFractionOfTheRoomOfCopies)
     const auto store = keeper.store().size();
     std::cout << "store after 100 hacks steps: " << store << " bytes; 100 copies of torlo.exe: " << copies << " bytes\n";
     EXPECT_LT(store, copies / 20);
+}
+
+// A profile saved, the game changed, switched back: byte-identical, and the switch is one step
+// that undo takes back. A switch that fails half way leaves every file as it was.
+TEST_F(HistoryTest, AProfileSwitchPutsBackEveryFileAllOrNothing)
+{
+    Profiles profiles(keeper, {exe, ws.torloDat(), ws.torloChr(), ws.torloSnd()});
+    const auto exe0 = readBytes(exe), chr0 = readBytes(ws.torloChr());
+    const auto yes = [](std::string_view) { return true; };
+    ASSERT_TRUE(profiles.save("original", yes).succeeded());
+    step("Hacks saved", {{exe, 1}, {ws.torloChr(), 2}});
+    const auto exe1 = readBytes(exe), chr1 = readBytes(ws.torloChr());
+    ASSERT_EQ(profiles.list().size(), 1u);
+    EXPECT_EQ(profiles.differing(profiles.list()[0]), (std::vector<std::string>{"torlo.exe", "TORLO.CHR"}));
+
+    fs::permissions(ws.torloChr(), fs::perms(0444));   // torlo.exe is replaced first, then this fails
+    {
+        GameChange change(ws);
+        EXPECT_EQ(profiles.switchTo("original").status, "File access denied: TORLO.CHR, so nothing was switched");
+        change.commit();
+    }
+    EXPECT_EQ(readBytes(exe), exe1);
+    EXPECT_EQ(readBytes(ws.torloChr()), chr1);
+    EXPECT_EQ(history.steps().size(), 1u);
+    fs::permissions(ws.torloChr(), fs::perms(0644));
+
+    {
+        GameChange change(ws);
+        const auto switched = profiles.switchTo("original");
+        EXPECT_EQ(switched.status, "Switched to the profile original (torlo.exe,TORLO.CHR)");
+        GameChange::describe(switched.status, true);
+        change.commit();
+    }
+    EXPECT_EQ(readBytes(exe), exe0);
+    EXPECT_EQ(readBytes(ws.torloChr()), chr0);
+    EXPECT_TRUE(profiles.differing(profiles.list()[0]).empty());
+    EXPECT_EQ(history.steps().at(0).what, "Switched to the profile original (torlo.exe,TORLO.CHR)");
+    ASSERT_TRUE(history.undo().succeeded());
+    EXPECT_EQ(readBytes(exe), exe1);
+}
+
+TEST_F(HistoryTest, ProfileNamesAndUnknownProfilesAreRefusedWithNothingWritten)
+{
+    Profiles profiles(keeper, {exe});
+    const auto yes = [](std::string_view) { return true; };
+    const auto no = [](std::string_view) { return false; };
+    for (const std::string bad : {std::string(), std::string(65, 'a'), std::string("a/b"), std::string("a\\b"),
+                                  std::string("a:b"), std::string("a*"), std::string("a?"), std::string("\"a\""),
+                                  std::string("<a>"), std::string("a|b"), std::string("a\tb"), std::string("a\x7f")}) {
+        const auto outcome = profiles.save(bad, yes);
+        EXPECT_EQ(outcome.kind, Outcome::Kind::Refused) << bad;
+        EXPECT_EQ(outcome.status, "A profile name is 1 to 64 characters, none of /\\:*?\"<>| and no control characters");
+    }
+    EXPECT_FALSE(fs::exists(keeper.folder() / "profiles.txt"));
+    EXPECT_TRUE(profiles.save(std::string(64, 'a'), yes).succeeded());
+    EXPECT_TRUE(profiles.save("Friend's gfx", yes).succeeded());
+    EXPECT_EQ(profiles.save("Friend's gfx", no).kind, Outcome::Kind::Refused);
+    for (const auto& refused : {profiles.switchTo("nobody"), profiles.rename("nobody", "x"), profiles.remove("nobody"),
+                                profiles.rename("Friend's gfx", std::string(64, 'a'))})
+        EXPECT_EQ(refused.kind, Outcome::Kind::Refused) << refused.status;
+    EXPECT_TRUE(profiles.rename("Friend's gfx", "Cup").succeeded());
+    EXPECT_TRUE(profiles.remove(std::string(64, 'a')).succeeded());
+    ASSERT_EQ(profiles.list().size(), 1u);
+    EXPECT_EQ(profiles.list()[0].name, "Cup");
 }

@@ -1,0 +1,88 @@
+// profiles ...: named setups of the game's files, saved, switched to, renamed and deleted.
+#include "cli/cli.h"
+#include "formats/activation.h"
+#include "gameexe/game_file.h"
+#include "gameexe/profiles.h"
+
+#include <ostream>
+
+namespace fs = std::filesystem;
+
+namespace quorvex::cli {
+
+namespace {
+
+// The files a profile holds: the game's four and the active level when it lies in the game folder.
+std::vector<fs::path> profileFiles(const Workspace& workspace)
+{
+    std::vector<fs::path> files{workspace.torloExe(), workspace.torloDat(), workspace.torloChr(), workspace.torloSnd()};
+    std::error_code error;
+    if (fs::is_regular_file(workspace.torloDat(), error))
+        if (const auto level = levelNameIn(readFileStart(workspace.torloDat(), 4096)); !level.empty())
+            if (const auto file = findGameFile(workspace.gameFolder, level + ".LEV"); fs::is_regular_file(file, error))
+                files.push_back(file);
+    return files;
+}
+
+template <typename Action>
+int withProfiles(Context& context, const Arguments& args, const Command& self, std::size_t count, Action action)
+{
+    expectArguments(args, count, count, self);
+    const BackupKeeper keeper(context.workspace);
+    Profiles profiles(keeper, profileFiles(context.workspace));
+    return action(profiles);
+}
+
+int list(Context& context, const Arguments& args, const Command& self)
+{
+    return withProfiles(context, args, self, 0, [&](Profiles& profiles) {
+        for (const auto& profile : profiles.list()) {
+            std::string differs;
+            for (const auto& file : profiles.differing(profile))
+                differs += (differs.empty() ? "" : ",") + file;
+            context.out << profile.name << '\t' << profile.date << '\t' << (differs.empty() ? "-" : differs) << '\n';
+        }
+        return 0;
+    });
+}
+
+int save(Context& context, const Arguments& args, const Command& self)
+{
+    return withProfiles(context, args, self, 1, [&](Profiles& p) { return context.finish(p.save(args[0], context.ask)); });
+}
+
+int switchTo(Context& context, const Arguments& args, const Command& self)
+{
+    return withProfiles(context, args, self, 1, [&](Profiles& p) { return context.finish(p.switchTo(args[0])); });
+}
+
+int rename(Context& context, const Arguments& args, const Command& self)
+{
+    return withProfiles(context, args, self, 2, [&](Profiles& p) { return context.finish(p.rename(args[0], args[1])); });
+}
+
+int remove(Context& context, const Arguments& args, const Command& self)
+{
+    return withProfiles(context, args, self, 1, [&](Profiles& p) { return context.finish(p.remove(args[0])); });
+}
+
+} // namespace
+
+void addProfileCommands(CommandTable& table)
+{
+    table.push_back({"profiles list", "",
+                     "the saved setups: name, date, and the files that differ from the game as it is "
+                     "(comma-separated, or -), separated by tabs",
+                     list, {}, {""}});
+    table.push_back({"profiles save", "NAME",
+                     "keeps torlo.exe, torlo.dat, TORLO.CHR, TORLO.SND and the active level as the profile NAME; "
+                     "one of that name is replaced only with --yes",
+                     save, {}, {"tournament"}});
+    table.push_back({"profiles switch", "NAME",
+                     "puts every file that differs back as the profile NAME holds it, all or nothing; undo goes back",
+                     switchTo, {}, {"tournament"}});
+    table.push_back({"profiles rename", "OLD NEW", "renames a profile", rename, {}, {"tournament cup"}});
+    table.push_back({"profiles delete", "NAME", "deletes a profile", remove, {}, {"tournament"}});
+}
+
+} // namespace quorvex::cli
