@@ -1,10 +1,14 @@
 #include "app/history_window.h"
 #include "host/page_host.h"
 #include "gameexe/errors.h"
+#include "formats/activation.h"
 #include "gameexe/history.h"
+#include "gameexe/profiles.h"
 #include "platform/qt_platform.h"
 
 #include <QFileSystemWatcher>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -32,7 +36,7 @@ HistoryWindow::HistoryWindow(PageHost& host, QWidget* parent) : QWidget(parent, 
 {
     setObjectName("HistoryWindow");
     setWindowTitle("History");
-    resize(640, 360);
+    resize(640, 520);
     auto* layout = new QVBoxLayout(this);
     list_ = new QTreeWidget;
     list_->setObjectName("HistoryList");
@@ -55,6 +59,51 @@ HistoryWindow::HistoryWindow(PageHost& host, QWidget* parent) : QWidget(parent, 
     buttons->addWidget(redoButton_);
     buttons->addStretch();
     layout->addLayout(buttons);
+
+    auto* group = new QGroupBox(" Profiles ");
+    group->setObjectName("ProfilesGroup");
+    auto* inside = new QVBoxLayout(group);
+    profileList_ = new QTreeWidget;
+    profileList_->setObjectName("ProfileList");
+    profileList_->setHeaderLabels({"Name", "Date", "Differs"});
+    profileList_->setRootIsDecorated(false);
+    profileList_->setUniformRowHeights(true);
+    profileList_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    inside->addWidget(profileList_, 1);
+    auto* line = new QHBoxLayout;
+    profileName_ = new QLineEdit;
+    profileName_->setObjectName("ProfileNameEdit");
+    profileName_->setPlaceholderText("Name of the setup");
+    profileName_->setMaxLength(64);
+    line->addWidget(profileName_, 1);
+    // Each button runs one operation of the profiles on the name typed or the profile chosen.
+    const auto button = [&](const char* caption, const char* name, auto operation) {
+        auto* b = new QPushButton(caption);
+        b->setObjectName(name);
+        line->addWidget(b);
+        connect(b, &QPushButton::clicked, this, [this, operation] {
+            const auto* chosen = profileList_->currentItem();
+            const auto selected = chosen ? chosen->text(0).toStdString() : std::string();
+            const auto typed = profileName_->text().toStdString();
+            host_.guarded([&] {
+                const BackupKeeper keeper(host_.workspace());
+                Profiles profiles(keeper, profileFiles(host_.workspace()));
+                host_.report(operation(profiles, selected, typed));
+            });
+            refresh();
+        });
+    };
+    const auto ask = [this](std::string_view question) { return host_.prompts().askYesNo(std::string(question)); };
+    button("Save setup as\u2026", "SaveProfileButton",
+           [ask](Profiles& p, const std::string&, const std::string& typed) { return p.save(typed, ask); });
+    button("Switch to", "SwitchProfileButton",
+           [](Profiles& p, const std::string& selected, const std::string&) { return p.switchTo(selected); });
+    button("Rename", "RenameProfileButton",
+           [](Profiles& p, const std::string& selected, const std::string& typed) { return p.rename(selected, typed); });
+    button("Delete", "DeleteProfileButton",
+           [](Profiles& p, const std::string& selected, const std::string&) { return p.remove(selected); });
+    inside->addLayout(line);
+    layout->addWidget(group, 1);
 
     connect(undoButton_, &QPushButton::clicked, this, [this] { moveInHistory(host_, true); });
     connect(redoButton_, &QPushButton::clicked, this, [this] { moveInHistory(host_, false); });
@@ -88,6 +137,23 @@ void HistoryWindow::refresh()
     }
     undoButton_->setEnabled(canUndo);
     redoButton_->setEnabled(canRedo);
+
+    const auto chosen = profileList_->currentItem() ? profileList_->currentItem()->text(0) : QString();
+    profileList_->clear();
+    try {
+        const Profiles profiles(keeper, profileFiles(host_.workspace()));
+        for (const auto& profile : profiles.list()) {
+            QStringList differs;
+            for (const auto& file : profiles.differing(profile))
+                differs << fromSystemText(file);
+            auto* item = new QTreeWidgetItem(profileList_, {QString::fromStdString(profile.name), QString::fromStdString(profile.date),
+                                                            differs.isEmpty() ? "-" : differs.join(", ")});
+            if (item->text(0) == chosen)
+                profileList_->setCurrentItem(item);
+        }
+    } catch (const FileError&) {
+        // A game file that can not be read lists no profiles; switching says why.
+    }
 
     if (!watcher_->directories().isEmpty())
         watcher_->removePaths(watcher_->directories());

@@ -1,11 +1,14 @@
 #pragma once
 // The "History" window (from "Editors"): the steps that changed the game, newest first (the
-// steps undone greyed above them), with "Undo" and "Redo". The main window's Ctrl+Z and
-// Ctrl+Shift+Z run the same through moveInHistory.
+// steps undone greyed above them), with "Undo" and "Redo"; below them the " Profiles " group:
+// the saved setups with their date and the files that differ from the game, "Save setup as…"
+// (the name typed beside it), "Switch to", "Rename" and "Delete". The main window's Ctrl+Z and
+// Ctrl+Shift+Z run undo and redo through moveInHistory.
 #include <QWidget>
 
 class QFileSystemWatcher;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTreeWidget;
 
@@ -32,6 +35,8 @@ private:
     QTreeWidget* list_;
     QPushButton* undoButton_;
     QPushButton* redoButton_;
+    QTreeWidget* profileList_;
+    QLineEdit* profileName_;
 };
 
 } // namespace quorvex

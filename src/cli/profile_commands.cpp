@@ -1,7 +1,6 @@
 // profiles ...: named setups of the game's files, saved, switched to, renamed and deleted.
 #include "cli/cli.h"
 #include "formats/activation.h"
-#include "gameexe/game_file.h"
 #include "gameexe/profiles.h"
 
 #include <ostream>
@@ -11,18 +10,6 @@ namespace fs = std::filesystem;
 namespace quorvex::cli {
 
 namespace {
-
-// The files a profile holds: the game's four and the active level when it lies in the game folder.
-std::vector<fs::path> profileFiles(const Workspace& workspace)
-{
-    std::vector<fs::path> files{workspace.torloExe(), workspace.torloDat(), workspace.torloChr(), workspace.torloSnd()};
-    std::error_code error;
-    if (fs::is_regular_file(workspace.torloDat(), error))
-        if (const auto level = levelNameIn(readFileStart(workspace.torloDat(), 4096)); !level.empty())
-            if (const auto file = findGameFile(workspace.gameFolder, level + ".LEV"); fs::is_regular_file(file, error))
-                files.push_back(file);
-    return files;
-}
 
 template <typename Action>
 int withProfiles(Context& context, const Arguments& args, const Command& self, std::size_t count, Action action)

@@ -240,6 +240,17 @@ std::string levelNameIn(std::span<const std::uint8_t> dat)
     return std::string(name.begin(), name.end());
 }
 
+std::vector<fs::path> profileFiles(const Workspace& workspace)
+{
+    std::vector<fs::path> files{workspace.torloExe(), workspace.torloDat(), workspace.torloChr(), workspace.torloSnd()};
+    std::error_code error;
+    if (fs::is_regular_file(workspace.torloDat(), error))
+        if (const auto level = levelNameIn(readFileStart(workspace.torloDat(), 4096)); !level.empty())
+            if (const auto file = findGameFile(workspace.gameFolder, level + ".LEV"); fs::is_regular_file(file, error))
+                files.push_back(file);
+    return files;
+}
+
 Activation activateFile(const fs::path& file, const fs::path& browsedFolder, const Workspace& workspace,
                         const Asker& ask, PluginPages* pages)
 {

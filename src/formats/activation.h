@@ -68,4 +68,7 @@ std::string dosLevelName(std::string_view stem, const std::function<bool(const s
 // The level name that torlo.dat holds: its length byte (at most 8 characters are taken) and
 // characters; empty for a file too short to hold one.
 std::string levelNameIn(std::span<const std::uint8_t> dat);
+// The files a profile holds (gameexe/profiles.h): the game's four and the active level when it
+// lies in the game folder.
+std::vector<std::filesystem::path> profileFiles(const Workspace& workspace);
 } // namespace quorvex

@@ -1,3 +1,4 @@
+#include "app/history_window.h"
 #include "app/main_form.h"
 #include "gameexe/game_file.h"
 #include "gameexe/history.h"
@@ -8,6 +9,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -86,4 +88,36 @@ TEST(HistoryWindow, UndoAndRedoFromTheWindowAndItsShortcut)
     EXPECT_EQ(find<QLabel>(form.get(), "StatusText")->text(),
               "torlo.exe was changed outside Quorvex since \"Hacks saved\", so nothing was undone");
     EXPECT_EQ(readBytes(exe), changed);
+}
+
+// The " Profiles " group: a setup saved under the name typed, the game changed, the profile
+// listed with the file that differs, and a switch that puts it back byte for byte.
+TEST(HistoryWindow, ProfilesAreSavedAndSwitchedToFromTheWindow)
+{
+    MainFormFixture fixture;
+    auto form = fixture.create();
+    const auto exe = fixture.demo.workspace.torloExe();
+    const auto original = readBytes(exe);
+    auto* window = form->historyWindow();
+    window->show();
+    expectChild<QLineEdit>(window, "ProfileNameEdit")->setText("Tournament");
+    expectChild<QPushButton>(window, "SaveProfileButton")->click();
+    form->guarded([&] {
+        auto values = readHacks(fixture.demo.workspace);
+        for (std::size_t i = 0; i < HackCount; ++i)
+            if (HackItems[i].key == "DIGGING")
+                values.text[i] = "9";
+        form->report(saveHacks(fixture.demo.workspace, values));
+    });
+    auto* list = expectChild<QTreeWidget>(window, "ProfileList");
+    qobject_cast<HistoryWindow*>(window)->refresh();
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "Tournament");
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "torlo.exe");
+    saveScreenshot(window, "history-window-profiles");
+    list->setCurrentItem(list->topLevelItem(0));
+    expectChild<QPushButton>(window, "SwitchProfileButton")->click();
+    EXPECT_EQ(find<QLabel>(form.get(), "StatusText")->text(), "Switched to the profile Tournament (torlo.exe)");
+    EXPECT_EQ(readBytes(exe), original);
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "-");
 }
