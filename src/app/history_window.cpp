@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -36,6 +37,7 @@ HistoryWindow::HistoryWindow(PageHost& host, QWidget* parent) : QWidget(parent, 
 {
     setObjectName("HistoryWindow");
     setWindowTitle("History");
+    new QShortcut(QKeySequence::HelpContents, this, [this] { host_.showHelp("history"); });
     resize(640, 520);
     auto* layout = new QVBoxLayout(this);
     list_ = new QTreeWidget;
@@ -77,11 +79,14 @@ HistoryWindow::HistoryWindow(PageHost& host, QWidget* parent) : QWidget(parent, 
     profileName_->setMaxLength(64);
     line->addWidget(profileName_, 1);
     // Each button runs one operation of the profiles on the name typed or the profile chosen.
-    const auto button = [&](const char* caption, const char* name, auto operation) {
+    // A switch replaces the game's files under every page: unsaved edits are asked about first.
+    const auto button = [&](const char* caption, const char* name, auto operation, bool replacesFiles = false) {
         auto* b = new QPushButton(caption);
         b->setObjectName(name);
         line->addWidget(b);
-        connect(b, &QPushButton::clicked, this, [this, operation] {
+        connect(b, &QPushButton::clicked, this, [this, operation, replacesFiles] {
+            if (replacesFiles && !host_.gameEvents().settleEdits())
+                return;
             const auto* chosen = profileList_->currentItem();
             const auto selected = chosen ? chosen->text(0).toStdString() : std::string();
             const auto typed = profileName_->text().toStdString();
@@ -97,7 +102,7 @@ HistoryWindow::HistoryWindow(PageHost& host, QWidget* parent) : QWidget(parent, 
     button("Save setup as\u2026", "SaveProfileButton",
            [ask](Profiles& p, const std::string&, const std::string& typed) { return p.save(typed, ask); });
     button("Switch to", "SwitchProfileButton",
-           [](Profiles& p, const std::string& selected, const std::string&) { return p.switchTo(selected); });
+           [](Profiles& p, const std::string& selected, const std::string&) { return p.switchTo(selected); }, true);
     button("Rename", "RenameProfileButton",
            [](Profiles& p, const std::string& selected, const std::string& typed) { return p.rename(selected, typed); });
     button("Delete", "DeleteProfileButton",

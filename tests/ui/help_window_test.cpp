@@ -67,11 +67,14 @@ TEST(Help, EveryPageAndWindowOpensItsOwnTopic)
         if (shortcut->key() == QKeySequence(QKeySequence::HelpContents))
             emit shortcut->activated();
     EXPECT_EQ(shownPage(form.get()), "hacks.html");
-    auto* changes = form->changesWindow();
-    for (auto* shortcut : changes->findChildren<QShortcut*>())
-        if (shortcut->key() == QKeySequence(QKeySequence::HelpContents))
-            emit shortcut->activated();
-    EXPECT_EQ(shownPage(form.get()), "changes.html");
+    const std::pair<QWidget*, QString> windows[] = {{form->changesWindow(), "changes.html"},
+                                                    {form->historyWindow(), "history.html"}};
+    for (const auto& [window, topic] : windows) {
+        for (auto* shortcut : window->findChildren<QShortcut*>())
+            if (shortcut->key() == QKeySequence(QKeySequence::HelpContents))
+                emit shortcut->activated();
+        EXPECT_EQ(shownPage(form.get()), topic);
+    }
     saveScreenshot(&texts, "page-text-editor");
     saveScreenshot(&hacks, "page-hacks");
     form->close();

@@ -116,7 +116,18 @@ TEST(HistoryWindow, ProfilesAreSavedAndSwitchedToFromTheWindow)
     EXPECT_EQ(list->topLevelItem(0)->text(2), "torlo.exe");
     saveScreenshot(window, "history-window-profiles");
     list->setCurrentItem(list->topLevelItem(0));
+    // Unsaved edits of a page are asked about first; kept (Cancel), the game stays as it is.
+    QObject editor;
+    int asked = 0;
+    bool keepEdits = true;
+    form->gameEvents().holdEdits(&editor, [&] { ++asked; return !keepEdits; });
+    const auto changed = readBytes(exe);
     expectChild<QPushButton>(window, "SwitchProfileButton")->click();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(readBytes(exe), changed);
+    keepEdits = false;
+    expectChild<QPushButton>(window, "SwitchProfileButton")->click();
+    EXPECT_EQ(asked, 2);
     EXPECT_EQ(find<QLabel>(form.get(), "StatusText")->text(), "Switched to the profile Tournament (torlo.exe)");
     EXPECT_EQ(readBytes(exe), original);
     EXPECT_EQ(list->topLevelItem(0)->text(2), "-");
