@@ -1,4 +1,5 @@
 #include "app/backup_control.h"
+#include "host/folder_watch.h"
 #include "host/page_host.h"
 #include "gameexe/backups.h"
 #include "gameexe/errors.h"
@@ -88,16 +89,7 @@ void BackupControl::refresh()
     folderLabel_->setToolTip(folderLabel_->text());
     restoreButton_->setEnabled(!list_->selectedItems().isEmpty());
 
-    // Watch the nearest folder that exists on the way to this game's backups: the first copy
-    // creates the rest.
-    if (!watcher_->directories().isEmpty())
-        watcher_->removePaths(watcher_->directories());
-    std::error_code error;
-    for (auto folder = keeper.folder(); folder.has_relative_path(); folder = folder.parent_path())
-        if (std::filesystem::is_directory(folder, error)) {
-            watcher_->addPath(fromPath(folder));
-            break;
-        }
+    watchNearestFolder(*watcher_, keeper.folder());
 }
 
 void BackupControl::RestoreButtonClick()

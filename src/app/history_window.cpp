@@ -1,4 +1,5 @@
 #include "app/history_window.h"
+#include "host/folder_watch.h"
 #include "host/page_host.h"
 #include "gameexe/errors.h"
 #include "formats/activation.h"
@@ -160,14 +161,7 @@ void HistoryWindow::refresh()
         // A game file that can not be read lists no profiles; switching says why.
     }
 
-    if (!watcher_->directories().isEmpty())
-        watcher_->removePaths(watcher_->directories());
-    std::error_code error;
-    for (auto folder = keeper.folder(); folder.has_relative_path(); folder = folder.parent_path())
-        if (std::filesystem::is_directory(folder, error)) {
-            watcher_->addPath(fromPath(folder));
-            break;
-        }
+    watchNearestFolder(*watcher_, keeper.folder());
 }
 
 } // namespace quorvex
