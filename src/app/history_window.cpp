@@ -150,7 +150,7 @@ void HistoryWindow::refresh()
         const Profiles profiles(keeper, profileFiles(host_.workspace()));
         for (const auto& profile : profiles.list()) {
             QStringList differs;
-            for (const auto& file : profiles.differing(profile))
+            for (const auto& file : profile.differs)
                 differs << fromSystemText(file);
             auto* item = new QTreeWidgetItem(profileList_, {QString::fromStdString(profile.name), QString::fromStdString(profile.date),
                                                             differs.isEmpty() ? "-" : differs.join(", ")});

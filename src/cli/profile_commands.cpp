@@ -25,7 +25,7 @@ int list(Context& context, const Arguments& args, const Command& self)
     return withProfiles(context, args, self, 0, [&](Profiles& profiles) {
         for (const auto& profile : profiles.list()) {
             std::string differs;
-            for (const auto& file : profiles.differing(profile))
+            for (const auto& file : profile.differs)
                 differs += (differs.empty() ? "" : ",") + file;
             context.out << profile.name << '\t' << profile.date << '\t' << (differs.empty() ? "-" : differs) << '\n';
         }

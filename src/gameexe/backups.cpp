@@ -52,6 +52,23 @@ bool sameFile(const std::string& a, const std::string& b)
 
 } // namespace
 
+std::vector<std::string> splitListLine(const std::string& line, int count)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (int i = 0; i < count; ++i) {
+        const auto tab = line.find('\t', start);
+        if (tab == std::string::npos)
+            return {};
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    if (start >= line.size())
+        return {};
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
 std::string dateText(std::time_t time)
 {
     const std::tm local = os::localTime(time);
@@ -96,25 +113,6 @@ long idNumber(const std::string& id)
     return number;
 }
 
-// The index line's fields, split at the first `count` tabs; the last field (the file) may hold
-// tabs. Empty when the line has fewer.
-std::vector<std::string> splitLine(const std::string& line, int count)
-{
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (int i = 0; i < count; ++i) {
-        const auto tab = line.find('\t', start);
-        if (tab == std::string::npos)
-            return {};
-        fields.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
-    if (start >= line.size())
-        return {};
-    fields.push_back(line.substr(start));
-    return fields;
-}
-
 // Reads an index, backups.txt (ID, date, size, "original" or nothing, version, file) or an
 // earlier Quorvex's index.txt (the same without the version, its copy named ID-file beside it).
 std::vector<Backup> readIndex(const fs::path& folder, const char* name = IndexName)
@@ -133,7 +131,7 @@ std::vector<Backup> readIndex(const fs::path& folder, const char* name = IndexNa
     for (std::string line; std::getline(in, line);) {
         if (line.empty() || line.front() == '#')
             continue;
-        const auto fields = splitLine(line, earlier ? 4 : 5);
+        const auto fields = splitListLine(line, earlier ? 4 : 5);
         if (fields.empty())
             continue;
         Backup backup;
@@ -160,7 +158,7 @@ void writeIndex(const fs::path& folder, const fs::path& gameFolder, const std::v
         text << b.id << '\t' << b.date << '\t' << b.size << '\t' << (b.original ? "original" : "") << '\t' << b.version
              << '\t' << b.file << '\n';
     const auto bytes = text.str();
-    writeFileAtomically(folder / IndexName, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    writeFileAtomically(folder / IndexName, bytes);
 }
 
 std::uint64_t sizeOrZero(const fs::path& path)

@@ -37,6 +37,11 @@ BackupKeeper* installedKeeper();
 // "YYYY-MM-DD HH:MM:SS" in local time: the dates of backups and history steps.
 std::string dateText(std::time_t time);
 
+// A line of the keeper's lists (backups.txt, history.txt, profiles.txt): its fields split at the
+// first `count` tabs, the last field (a file name, a text) holding any further tabs. Empty when
+// the line has fewer tabs or the last field is empty.
+std::vector<std::string> splitListLine(const std::string& line, int count);
+
 // The parts of the installed keeper's game that the file holds (none without a keeper): what
 // deleting, renaming, copying or unpacking over it changes.
 GameParts installedGamePartsIn(const std::filesystem::path& path);

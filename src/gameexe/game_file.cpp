@@ -399,6 +399,11 @@ void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, Du
 
 } // namespace
 
+void writeFileAtomically(const fs::path& path, std::string_view text, Durability durability)
+{
+    writeFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), durability);
+}
+
 void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes, Durability durability)
 {
     const auto [target, temporary, fd] = startReplacing(path, durability);

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,9 @@ bool isTaken(const std::filesystem::path& path);
 // that stay, such as conversions, which then cost what a copy costs.
 enum class Durability { Flushed, Cached };
 void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                         Durability durability = Durability::Flushed);
+// The same for a text, its bytes as they are.
+void writeFileAtomically(const std::filesystem::path& path, std::string_view text,
                          Durability durability = Durability::Flushed);
 // Replaces target with a copy of source in one step (same guarantee as above), streamed with
 // constant memory.

@@ -27,28 +27,21 @@ std::vector<Step> readSteps(const fs::path& folder)
     std::ifstream in(folder / HistoryName, std::ios::binary);
     const auto version = [](const std::string& field) { return field == "-" ? std::string() : field; };
     for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> fields;
-        std::size_t start = 0;
-        for (int i = 0; i < 4; ++i) {
-            const auto tab = line.find('\t', start);
-            if (tab == std::string::npos)
-                break;
-            fields.push_back(line.substr(start, tab - start));
-            start = tab + 1;
-        }
-        if (fields.empty() || start >= line.size())
+        const auto kind = line.substr(0, line.find('\t'));
+        const auto fields = splitListLine(line, kind == "S" ? 4 : 3);
+        if (fields.empty())
             continue;
-        if (fields[0] == "S" && fields.size() == 4) {
+        if (kind == "S") {
             Step step;
             const auto [end, error] = std::from_chars(fields[1].data(), fields[1].data() + fields[1].size(), step.id);
             if (error != std::errc() || step.id <= 0)
                 continue;
             step.date = fields[2];
             step.undone = fields[3] == "undone";
-            step.what = line.substr(start);
+            step.what = fields[4];
             steps.push_back(step);
-        } else if (fields[0] == "F" && fields.size() == 3 && !steps.empty()) {
-            steps.back().files.push_back({line.substr(start), version(fields[1]), version(fields[2])});
+        } else if (kind == "F" && !steps.empty()) {
+            steps.back().files.push_back({fields[3], version(fields[1]), version(fields[2])});
         }
     }
     // A step that lost its file lines puts nothing back; it is damaged and left out.
@@ -67,7 +60,7 @@ void writeSteps(const fs::path& folder, const fs::path& gameFolder, const std::v
             text << "F\t" << version(f.before) << '\t' << version(f.after) << '\t' << f.file << '\n';
     }
     const auto bytes = text.str();
-    writeFileAtomically(folder / HistoryName, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    writeFileAtomically(folder / HistoryName, bytes);
 }
 
 void addVersions(const Step& step, std::set<std::string>& versions)

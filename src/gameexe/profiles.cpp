@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -23,15 +24,13 @@ std::vector<Profile> readProfiles(const fs::path& folder)
     std::vector<Profile> profiles;
     std::ifstream in(folder / ProfilesName, std::ios::binary);
     for (std::string line; std::getline(in, line);) {
-        const auto first = line.find('\t');
-        const auto second = first == std::string::npos ? first : line.find('\t', first + 1);
-        if (second == std::string::npos)
+        const auto fields = splitListLine(line, 2);
+        if (fields.empty())
             continue;
-        const auto kind = line.substr(0, first), a = line.substr(first + 1, second - first - 1), b = line.substr(second + 1);
-        if (kind == "P" && profileNameProblem(a).empty())
-            profiles.push_back({a, b, {}});
-        else if (kind == "F" && !profiles.empty() && !b.empty())
-            profiles.back().files.emplace_back(b, a);
+        if (fields[0] == "P" && profileNameProblem(fields[1]).empty())
+            profiles.push_back({fields[1], fields[2], {}});
+        else if (fields[0] == "F" && !profiles.empty())
+            profiles.back().files.emplace_back(fields[2], fields[1]);
     }
     return profiles;
 }
@@ -45,7 +44,12 @@ void writeProfiles(const fs::path& folder, const std::vector<Profile>& profiles)
             text << "F\t" << version << '\t' << file << '\n';
     }
     const auto bytes = text.str();
-    writeFileAtomically(folder / ProfilesName, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    writeFileAtomically(folder / ProfilesName, bytes);
+}
+
+std::vector<Profile>::iterator named(std::vector<Profile>& profiles, const std::string& name)
+{
+    return std::find_if(profiles.begin(), profiles.end(), [&](const Profile& p) { return p.name == name; });
 }
 
 std::string names(const std::vector<std::string>& files)
@@ -83,16 +87,17 @@ std::vector<Profile> Profiles::list() const
     if (!fs::exists(keeper_.folder(), error))
         return {};
     const GameLock lock(keeper_.workspace());
-    return readProfiles(keeper_.folder());
-}
-
-std::vector<std::string> Profiles::differing(const Profile& profile) const
-{
-    std::vector<std::string> files;
-    for (const auto& [file, version] : profile.files)
-        if (versionOf(keeper_.fileFor(file)) != version)
-            files.push_back(file);
-    return files;
+    auto profiles = readProfiles(keeper_.folder());
+    std::map<std::string, std::string> now;   // file -> its version in the game
+    for (auto& profile : profiles)
+        for (const auto& [file, version] : profile.files) {
+            auto [current, added] = now.try_emplace(file);
+            if (added)
+                current->second = versionOf(keeper_.fileFor(file));
+            if (current->second != version)
+                profile.differs.push_back(file);
+        }
+    return profiles;
 }
 
 Outcome Profiles::save(const std::string& name, const Asker& replace)
@@ -101,7 +106,7 @@ Outcome Profiles::save(const std::string& name, const Asker& replace)
         return Outcome::refused(problem);
     const GameLock lock(keeper_.workspace());
     auto profiles = readProfiles(keeper_.folder());
-    const auto same = std::find_if(profiles.begin(), profiles.end(), [&](const Profile& p) { return p.name == name; });
+    const auto same = named(profiles, name);
     if (same != profiles.end() && !replace("Replace the profile " + name + "?"))
         return Outcome::refused("A profile named " + name + " exists; it is replaced only when you say so (--yes)");
     Profile profile{name, dateText(keeper_.now()), {}};
@@ -127,8 +132,8 @@ Outcome Profiles::save(const std::string& name, const Asker& replace)
 Outcome Profiles::switchTo(const std::string& name)
 {
     const GameLock lock(keeper_.workspace());
-    const auto profiles = readProfiles(keeper_.folder());
-    const auto found = std::find_if(profiles.begin(), profiles.end(), [&](const Profile& p) { return p.name == name; });
+    auto profiles = readProfiles(keeper_.folder());
+    const auto found = named(profiles, name);
     if (found == profiles.end())
         return Outcome::refused("There is no profile " + name);
     // Every file is checked and read before the first is replaced.
@@ -172,10 +177,10 @@ Outcome Profiles::rename(const std::string& from, const std::string& to)
         return Outcome::refused(problem);
     const GameLock lock(keeper_.workspace());
     auto profiles = readProfiles(keeper_.folder());
-    const auto found = std::find_if(profiles.begin(), profiles.end(), [&](const Profile& p) { return p.name == from; });
+    const auto found = named(profiles, from);
     if (found == profiles.end())
         return Outcome::refused("There is no profile " + from);
-    if (std::any_of(profiles.begin(), profiles.end(), [&](const Profile& p) { return p.name == to; }))
+    if (named(profiles, to) != profiles.end())
         return Outcome::refused("A profile named " + to + " exists already");
     found->name = to;
     writeProfiles(keeper_.folder(), profiles);
@@ -186,7 +191,7 @@ Outcome Profiles::remove(const std::string& name)
 {
     const GameLock lock(keeper_.workspace());
     auto profiles = readProfiles(keeper_.folder());
-    const auto found = std::find_if(profiles.begin(), profiles.end(), [&](const Profile& p) { return p.name == name; });
+    const auto found = named(profiles, name);
     if (found == profiles.end())
         return Outcome::refused("There is no profile " + name);
     std::set<std::string> dropped;

@@ -17,6 +17,7 @@ struct Profile {
     std::string name;
     std::string date;   // "YYYY-MM-DD HH:MM:SS", local time of the save
     std::vector<std::pair<std::string, std::string>> files;   // file as the backups name it, version
+    std::vector<std::string> differs;   // by list(): the files that differ from the game as it is
 };
 
 // A name is 1 to 64 characters, none of /\:*?"<>| and no control characters; empty when it is
@@ -29,9 +30,8 @@ public:
     Profiles(const BackupKeeper& keeper, std::vector<std::filesystem::path> files)
         : keeper_(keeper), files_(std::move(files)) {}
 
+    // The profiles with the files that differ from the game, each game file read once.
     std::vector<Profile> list() const;
-    // The files of a profile that differ from the game as it is, by name.
-    std::vector<std::string> differing(const Profile& profile) const;
 
     // Saves the game's files as name; a profile of that name is replaced only when `replace`
     // says yes.

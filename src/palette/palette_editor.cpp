@@ -64,7 +64,7 @@ Outcome exportGamePalette(const Workspace& workspace, const fs::path& chosen)
     }
     if (extension == ".PAL") {
         const auto text = textPaletteFromGame(game6);
-        writeFileAtomically(target, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+        writeFileAtomically(target, text);
     } else {
         writeFileAtomically(target, rawPaletteFromGame(game6));
     }

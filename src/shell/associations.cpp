@@ -91,7 +91,7 @@ std::string readTextFile(const fs::path& file)
 void writeTextFile(const fs::path& file, const std::string& text)
 {
     fs::create_directories(file.parent_path());
-    writeFileAtomically(file, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    writeFileAtomically(file, text);
 }
 
 // The desktop entry's quoting of one Exec argument, then the string escape of its backslashes.

@@ -58,7 +58,7 @@ Outcome exportTranslation(const TranslationName& name, const std::string& author
     if (lineBreakIn(author) || lineBreakIn(website))
         return Outcome::refused("The author or web site holds a line break. Nothing was written");
     const auto text = translationText(name.language, author, website, values);
-    writeFileAtomically(name.file, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    writeFileAtomically(name.file, text);
     return Outcome::done({});
 }
 

@@ -300,7 +300,7 @@ TEST_F(HistoryTest, AProfileSwitchPutsBackEveryFileAllOrNothing)
     step("Hacks saved", {{exe, 1}, {ws.torloChr(), 2}});
     const auto exe1 = readBytes(exe), chr1 = readBytes(ws.torloChr());
     ASSERT_EQ(profiles.list().size(), 1u);
-    EXPECT_EQ(profiles.differing(profiles.list()[0]), (std::vector<std::string>{"torlo.exe", "TORLO.CHR"}));
+    EXPECT_EQ(profiles.list()[0].differs, (std::vector<std::string>{"torlo.exe", "TORLO.CHR"}));
 
     fs::permissions(ws.torloChr(), fs::perms(0444));   // torlo.exe is replaced first, then this fails
     {
@@ -322,7 +322,7 @@ TEST_F(HistoryTest, AProfileSwitchPutsBackEveryFileAllOrNothing)
     }
     EXPECT_EQ(readBytes(exe), exe0);
     EXPECT_EQ(readBytes(ws.torloChr()), chr0);
-    EXPECT_TRUE(profiles.differing(profiles.list()[0]).empty());
+    EXPECT_TRUE(profiles.list()[0].differs.empty());
     EXPECT_EQ(history.steps().at(0).what, "Switched to the profile original (torlo.exe,TORLO.CHR)");
     ASSERT_TRUE(history.undo().succeeded());
     EXPECT_EQ(readBytes(exe), exe1);
