@@ -23,12 +23,9 @@ int withProfiles(Context& context, const Arguments& args, const Command& self, s
 int list(Context& context, const Arguments& args, const Command& self)
 {
     return withProfiles(context, args, self, 0, [&](Profiles& profiles) {
-        for (const auto& profile : profiles.list()) {
-            std::string differs;
-            for (const auto& file : profile.differs)
-                differs += (differs.empty() ? "" : ",") + file;
-            context.out << profile.name << '\t' << profile.date << '\t' << (differs.empty() ? "-" : differs) << '\n';
-        }
+        for (const auto& profile : profiles.list())
+            context.out << profile.name << '\t' << profile.date << '\t'
+                        << (profile.differs.empty() ? "-" : fileNames(profile.differs)) << '\n';
         return 0;
     });
 }

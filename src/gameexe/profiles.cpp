@@ -52,15 +52,15 @@ std::vector<Profile>::iterator named(std::vector<Profile>& profiles, const std::
     return std::find_if(profiles.begin(), profiles.end(), [&](const Profile& p) { return p.name == name; });
 }
 
-std::string names(const std::vector<std::string>& files)
+} // namespace
+
+std::string fileNames(const std::vector<std::string>& files)
 {
     std::string list;
     for (const auto& file : files)
         list += (list.empty() ? "" : ",") + file;
     return list;
 }
-
-} // namespace
 
 std::string profileNameProblem(const std::string& name)
 {
@@ -167,7 +167,7 @@ Outcome Profiles::switchTo(const std::string& name)
     } catch (const FileError& failure) {
         return Outcome::refused(std::string(failure.what()) + ", so nothing was switched");
     }
-    const auto text = "Switched to the profile " + name + " (" + names(changed) + ")";
+    const auto text = "Switched to the profile " + name + " (" + fileNames(changed) + ")";
     return Outcome::done(text, text).changing(parts);
 }
 

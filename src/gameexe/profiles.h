@@ -45,6 +45,9 @@ private:
     std::vector<std::filesystem::path> files_;
 };
 
+// Files as the lists name them: comma-separated.
+std::string fileNames(const std::vector<std::string>& files);
+
 // Every version that the profiles name (for dropping the store's unused entries).
 std::set<std::string> profileVersions(const std::filesystem::path& folder);
 
