@@ -4,7 +4,7 @@
 # alternate RUNS NAME_A NAME_B -- A... -- B...
 # ALTERNATE_BEFORE, when set, is run (untimed) before every run of either command.
 # With ALTERNATE_UNTIL_REPORTED=1 a run ends at the time the command itself prints as
-# "painted MICROSECONDS" (see src/app/first_paint.h), so its teardown is not counted;
+# "painted MICROSECONDS" (see src/gui/app/first_paint.h), so its teardown is not counted;
 # ALTERNATE_REPORT_A and ALTERNATE_REPORT_B name another word to read ("ready") for either side.
 # A scratch folder (removed on exit) holding the demo game at $scratch/game, set as the game
 # folder of a configuration of its own; sets scratch and cli. EXTRA_SETTINGS are lines added

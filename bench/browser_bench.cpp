@@ -4,8 +4,8 @@
 //   browser_bench                 Google Benchmark of both
 //   browser_bench --make DIR      writes the 20,000-file folder (for hyperfine against ls)
 //   browser_bench --list DIR      lists DIR as the browser does, one name a line
-#include "browser/file_filter.h"
-#include "browser/file_list.h"
+#include "core/browser/file_filter.h"
+#include "core/browser/file_list.h"
 
 #include <benchmark/benchmark.h>
 #include <dirent.h>

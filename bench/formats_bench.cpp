@@ -1,8 +1,8 @@
 // The format transforms beside a plain copy of the same number of bytes, in the same run, so
 // that each can be read as a ratio: the goal is every transform within twice its copy.
-#include "formats/graphics_mod.h"
-#include "formats/level.h"
-#include "formats/palette.h"
+#include "core/formats/graphics_mod.h"
+#include "core/formats/level.h"
+#include "core/formats/palette.h"
 #include "demo_game.h"
 #include "game_data.h"
 

@@ -1,6 +1,6 @@
 // The yardstick for Quorvex's start-up: a bare Qt window showing one label, left the moment it
 // has been painted, through the same hook as the program.
-#include "app/first_paint.h"
+#include "gui/app/first_paint.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // Exporting all 30 sounds of a bank as WAV files in memory beside a plain copy of the same
 // sample bytes: the export's only work beyond the copy is the header and the byte rule.
-#include "sound/sound_bank.h"
+#include "core/sound/sound_bank.h"
 #include "demo_game.h"
 
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 // The bitmap header reader behind the weapon sprites: any file is refused or read, and every
 // pixel asked for, inside the picture or not, comes from the file or is the colour of value 0.
 #include "fuzz_support.h"
-#include "gameexe/errors.h"
-#include "weapons/weapon_sprite.h"
+#include "core/base/errors.h"
+#include "core/weapons/weapon_sprite.h"
 
 using namespace quorvex;
 

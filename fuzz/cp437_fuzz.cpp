@@ -2,8 +2,8 @@
 // their UTF-8 form is valid and says the same. Any text (the input read as UTF-32) either
 // encodes to bytes that decode back to it, or is refused naming a character the page lacks.
 #include "fuzz_support.h"
-#include "gameexe/cp437.h"
-#include "gameexe/utf8.h"
+#include "core/text/cp437.h"
+#include "core/text/utf8.h"
 
 #include <iconv.h>
 

@@ -1,9 +1,9 @@
 #include "fuzz_support.h"
-#include "codecs/codec_loader.h"
+#include "core/codecs/codec_loader.h"
 #include "demo_game.h"
 #include "game_data.h"
-#include "hacks/hacks.h"
-#include "texts/game_text_table.h"
+#include "core/hacks/hacks.h"
+#include "core/texts/game_text_table.h"
 
 #include <algorithm>
 

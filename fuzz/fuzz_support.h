@@ -1,10 +1,10 @@
 #pragma once
 // What the libFuzzer targets share: a scratch folder for the process, quorvex.dat, and a check
 // that stops the run with a message (libFuzzer then keeps the input as a finding).
-#include "gameexe/game_file.h"
-#include "gameexe/resource_file.h"
-#include "gameexe/workspace.h"
-#include "gameexe/services.h"
+#include "core/gamefile/game_file.h"
+#include "core/gamefile/resource_file.h"
+#include "core/base/workspace.h"
+#include "core/base/services.h"
 
 #include <cstdint>
 #include <filesystem>

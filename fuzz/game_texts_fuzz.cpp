@@ -4,10 +4,10 @@
 // Screen" copied to the first, the file names' design texts). An exported text with a line
 // break is refused by the export, which then writes no file; the texts it does not export may
 // hold one.
-#include "formats/activation.h"
+#include "core/formats/activation.h"
 #include "fuzz_support.h"
-#include "texts/game_texts.h"
-#include "texts/translation.h"
+#include "core/texts/game_texts.h"
+#include "core/texts/translation.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // Graphics mods and graphics bitmaps: a .CHR through its picture and back gives its first 35028
 // bytes again; a picture through a .CHR and back gives every pixel the picture holds.
-#include "formats/graphics_mod.h"
+#include "core/formats/graphics_mod.h"
 #include "fuzz_support.h"
-#include "gameexe/places.h"
+#include "core/base/places.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 // (object counts capped at 24) and the same switches, for every switch whose bytes held its on
 // or its off bytes and that no other switch that is on overwrites.
 #include "fuzz_support.h"
-#include "gameexe/errors.h"
-#include "hacks/hacks.h"
+#include "core/base/errors.h"
+#include "core/hacks/hacks.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // Levels and level bitmaps: the form by size, the markers, and the two transforms, which must
 // give back the level's pixels (and a powerlevel's palette) exactly.
-#include "formats/level.h"
-#include "formats/palette.h"
+#include "core/formats/level.h"
+#include "core/formats/palette.h"
 #include "fuzz_support.h"
-#include "gameexe/places.h"
+#include "core/base/places.h"
 
 #include <algorithm>
 

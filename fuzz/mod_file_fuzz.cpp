@@ -2,11 +2,11 @@
 // the preview, the conversion and the activation of a demo game. The preview draws bitmaps of
 // the sizes of their kind, a conversion writes a whole target or none, and an activation that
 // is refused or fails leaves every game file as it was and never grows one.
-#include "formats/activation.h"
-#include "formats/conversion.h"
-#include "formats/preview.h"
+#include "core/formats/activation.h"
+#include "core/formats/conversion.h"
+#include "core/formats/preview.h"
 #include "fuzz_support.h"
-#include "gameexe/errors.h"
+#include "core/base/errors.h"
 
 #include <fstream>
 #include <map>

@@ -1,8 +1,8 @@
 // Number texts: strToInt refuses exactly what tryStrToInt does not read, a number read prints
 // and reads back the same, and the lenient reading never fails.
 #include "fuzz_support.h"
-#include "gameexe/errors.h"
-#include "gameexe/number_text.h"
+#include "core/base/errors.h"
+#include "core/text/number_text.h"
 
 #include <string>
 

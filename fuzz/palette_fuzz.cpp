@@ -1,8 +1,8 @@
 // Palette files in their three forms, and the palette bitmap built from each; a palette written
 // as text or raw reads back as it was.
-#include "formats/palette.h"
+#include "core/formats/palette.h"
 #include "fuzz_support.h"
-#include "gameexe/errors.h"
+#include "core/base/errors.h"
 
 using namespace quorvex;
 

@@ -2,11 +2,11 @@
 // installs no record writes nothing, and only the object, weapon and special-object tables and
 // the weapon names change. What was installed, written out again by the writers (each kind,
 // both versions, "Save as plugin" and "Save in plugin"), installs back to the same bytes.
-#include "formats/activation.h"
+#include "core/formats/activation.h"
 #include "fuzz_support.h"
-#include "weapons/object_fields.h"
-#include "weapons/plugin.h"
-#include "weapons/sobject_fields.h"
+#include "core/weapons/object_fields.h"
+#include "core/weapons/plugin.h"
+#include "core/weapons/sobject_fields.h"
 
 namespace fs = std::filesystem;
 using namespace quorvex;

@@ -1,15 +1,15 @@
 // Writes the samples the fuzz targets start from: the demo game with its mods, and a few files
 // the demo holds no sample of (an archive, a graphics bitmap, number texts, settings values,
 // sound files, weapon plugins, a translation, the bytes of the hacks and the text fields).
-#include "browser/archive.h"
+#include "core/browser/archive.h"
 #include "demo_game.h"
-#include "formats/graphics_mod.h"
+#include "core/formats/graphics_mod.h"
 #include "fuzz_support.h"
 #include "game_data.h"
-#include "texts/translation.h"
-#include "weapons/object_fields.h"
-#include "weapons/plugin.h"
-#include "weapons/sobject_fields.h"
+#include "core/texts/translation.h"
+#include "core/weapons/object_fields.h"
+#include "core/weapons/plugin.h"
+#include "core/weapons/sobject_fields.h"
 
 #include <sndfile.h>
 

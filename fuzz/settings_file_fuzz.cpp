@@ -1,9 +1,9 @@
 // The settings file as the CLI reads it without Qt: any bytes give settings whose texts are
 // valid UTF-8 and whose numbers come from their texts, and reading never fails.
 #include "fuzz_support.h"
-#include "gameexe/utf8.h"
-#include "platform/settings_file.h"
-#include "shell/settings.h"
+#include "core/text/utf8.h"
+#include "core/platform/settings_file.h"
+#include "core/shell/settings.h"
 
 #include <string_view>
 

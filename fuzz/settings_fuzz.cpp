@@ -1,9 +1,9 @@
 // The settings values read at start-up, one a line in the order of the table below: yes/no
 // texts, the filter bits, the colour scheme, the game folder, the emulator and the editor.
-#include "browser/file_filter.h"
-#include "browser/file_operations.h"
+#include "core/browser/file_filter.h"
+#include "core/browser/file_operations.h"
 #include "fuzz_support.h"
-#include "shell/settings.h"
+#include "core/shell/settings.h"
 
 #include <charconv>
 #include <map>

@@ -2,10 +2,10 @@
 // the rebuild keeps every sample, the header and the tail, and reads back to itself; an import
 // changes its own entry only; and every sample exported as WAV comes back byte for byte.
 #include "fuzz_support.h"
-#include "gameexe/errors.h"
-#include "gameexe/places.h"
-#include "sound/sound_bank.h"
-#include "sound/sound_import.h"
+#include "core/base/errors.h"
+#include "core/base/places.h"
+#include "core/sound/sound_bank.h"
+#include "core/sound/sound_import.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // at most ten minutes of samples, which export and import back unchanged and, imported into
 // the demo game's bank, change that entry only.
 #include "fuzz_support.h"
-#include "sound/sound_bank.h"
-#include "sound/sound_import.h"
+#include "core/sound/sound_bank.h"
+#include "core/sound/sound_import.h"
 
 #include <algorithm>
 

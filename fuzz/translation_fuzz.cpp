@@ -1,10 +1,10 @@
 // Translation files (.LLF) activated on a demo game: a refused or unanswered file writes
 // nothing, torlo.exe never changes size, and an accepted one writes lines 7 to 170, each cut to
 // its field, at their places and nowhere else (line 145 at both of its places).
-#include "formats/activation.h"
+#include "core/formats/activation.h"
 #include "fuzz_support.h"
-#include "texts/game_texts.h"
-#include "texts/translation.h"
+#include "core/texts/game_texts.h"
+#include "core/texts/translation.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // Zip archives: any archive unpacks whole or not at all, never outside its folder, keeps a file
 // the user chose to keep, and leaves no staging folder behind. Entry names are checked alone too.
-#include "browser/archive.h"
+#include "core/browser/archive.h"
 #include "fuzz_support.h"
 
 #include <algorithm>

@@ -1,43 +1,41 @@
 #!/usr/bin/env bash
-# The folders of src/ form layers: a core file includes only its own folder and folders below
-# it; a window or page (the user-interface files: *_page, *_form, *_window, *_control, and
-# every file of app/, host/ and controls/) includes the core, the shared host/ and controls/
-# folders and its own folder, never the main window (app/) nor another page. Run by CTest;
-# prints each include that breaks a layer and fails when there is one.
+# The folders of src/ form layers, and a file's folder tells its side: src/core/ (no Qt),
+# src/modules/ (parts loaded at first use), src/gui/ (the program's windows) and src/cli/. Arrows
+# run one way: modules -> core, gui -> modules and core, cli -> core; inside each, a folder
+# includes its own files and folders of a lower rank only, so two folders of one rank (two
+# pages) never include each other. A file under src/core/ that includes Qt fails too. Run by
+# CTest; prints each include that breaks a layer and fails when there is one.
 set -euo pipefail
 src="${1:-$(dirname "$0")/../src}"
 
-# The core layers, lowest first; a folder may include the folders of lower ranks.
+# Ranks of the folders, lowest first.
 declare -A rank=(
-    [os]=0
-    [gameexe]=1
-    [texts]=2 [weapons]=2 [ai]=2 [hacks]=2
-    [formats]=3
-    [palette]=4 [shell]=4
-    [platform]=5
-    [codecs]=6
-    [sound]=7 [browser]=7
-    [changes]=8
-    [cli]=9
+    [core]=0 [modules]=1 [gui]=2 [cli]=2
+    [core/os]=0
+    [core/base]=1
+    [core/text]=2
+    [core/gamefile]=3
+    [core/store]=4
+    [core/ai]=5 [core/hacks]=5 [core/texts]=5 [core/weapons]=5
+    [core/formats]=6
+    [core/palette]=7 [core/shell]=7
+    [core/platform]=8
+    [core/codecs]=9
+    [core/sound]=10 [core/browser]=10
+    [core/changes]=11
+    [modules/audio]=0 [modules/codecs]=0 [modules/desktop]=0
+    [gui/host]=0
+    [gui/controls]=1
+    [gui/ai]=2 [gui/browser]=2 [gui/changes]=2 [gui/hacks]=2 [gui/palette]=2 [gui/sound]=2
+    [gui/texts]=2 [gui/weapons]=2
+    [gui/app]=3
 )
-# User-interface folders, lowest first: each may include the ones before it.
-ui_folders=(host controls)
 # Arrows that break the layers and are still to be removed ("file: included header"); a new
 # arrow fails, and so does an entry here that no longer occurs.
-known=()
-
-is_ui_file() {   # folder file
-    case "$1" in app | host | controls) return 0 ;; esac
-    [[ "$2" =~ _(page|form|window|control)\.(h|cpp)$ ]]
-}
-
-ui_rank() {
-    local i
-    for i in "${!ui_folders[@]}"; do
-        [ "${ui_folders[$i]}" = "$1" ] && { echo "$i"; return; }
-    done
-    echo 99
-}
+known=(
+    "core/gamefile/game_file.cpp: core/store/backups.h"
+    "core/gamefile/game_lock.cpp: core/store/backups.h"
+)
 
 failures=0
 declare -A seen=()
@@ -53,32 +51,37 @@ fail() {
     failures=$((failures + 1))
 }
 
+folder_of() {   # path relative to src -> its layer folder: "cli", or "core/store" ...
+    case "$1" in
+        cli/*) echo cli ;;
+        */*/*) echo "${1%/*}" | cut -d/ -f1-2 ;;
+        *) echo "${1%%/*}" ;;
+    esac
+}
+
 while IFS= read -r file; do
     relative="${file#"$src"/}"
-    folder="${relative%%/*}"
-    name="${relative##*/}"
+    folder="$(folder_of "$relative")"
+    top="${folder%%/*}"
+    if [ -z "${rank[$folder]+set}" ]; then
+        fail "$relative" "-" "a folder without a layer (add it to scripts/check_includes.sh)"
+        continue
+    fi
+    if [ "$top" = core ] && grep -q '^#include <Q' "$file"; then
+        fail "$relative" "$(grep -m1 '^#include <Q' "$file" | sed 's/#include //')" "the core includes Qt"
+    fi
     while IFS= read -r included; do
-        target="${included%%/*}"
-        target_name="${included##*/}"
+        [ -e "$src/$included" ] || continue   # a generated or outside header
+        target="$(folder_of "$included")"
         [ "$target" = "$folder" ] && continue
-        [ -d "$src/$target" ] || continue   # a generated or outside header
-        if is_ui_file "$target" "$target_name"; then
-            # A user-interface header: only the main window assembles pages; pages reach the
-            # shared host/ and controls/ below them.
-            if [ "$folder" = app ]; then
-                continue
-            fi
-            if ! is_ui_file "$folder" "$name"; then
-                fail "$relative" "$included" "the core includes a window or page"
-            elif [ "$(ui_rank "$target")" -ge "$(ui_rank "$folder")" ]; then
-                fail "$relative" "$included" "a page includes the main window or another page"
-            fi
-        elif ! is_ui_file "$folder" "$name"; then
-            if [ -z "${rank[$folder]+set}" ] || [ -z "${rank[$target]+set}" ]; then
-                fail "$relative" "$included" "a folder without a layer (add it to scripts/check_includes.sh)"
-            elif [ "${rank[$target]}" -ge "${rank[$folder]}" ]; then
-                fail "$relative" "$included" "a folder includes one at or above its own layer"
-            fi
+        target_top="${target%%/*}"
+        if [ "$target_top" != "$top" ]; then
+            [ "${rank[$target_top]}" -lt "${rank[$top]}" ] ||
+                fail "$relative" "$included" "$top includes $target_top"
+        elif [ -z "${rank[$target]+set}" ]; then
+            fail "$relative" "$included" "a folder without a layer (add it to scripts/check_includes.sh)"
+        elif [ "${rank[$target]}" -ge "${rank[$folder]}" ]; then
+            fail "$relative" "$included" "a folder includes one at or above its own layer"
         fi
     done < <(sed -n 's/^#include "\([a-z_0-9]*\/[^"]*\)".*/\1/p' "$file")
 done < <(find "$src" -name '*.h' -o -name '*.cpp' -o -name '*.cpp.in' | sort)

@@ -1,6 +1,6 @@
 #pragma once
 // A complete, plausible game folder for working without the real game, and sample mods.
-#include "gameexe/game_file.h"
+#include "core/gamefile/game_file.h"
 
 #include <filesystem>
 #include <stdexcept>

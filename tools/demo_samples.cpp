@@ -1,10 +1,10 @@
 #include "demo_game.h"
-#include "formats/graphics_mod.h"
-#include "formats/level.h"
-#include "formats/palette.h"
+#include "core/formats/graphics_mod.h"
+#include "core/formats/level.h"
+#include "core/formats/palette.h"
 #include "game_data.h"
-#include "gameexe/places.h"
-#include "sound/sound_bank.h"
+#include "core/base/places.h"
+#include "core/sound/sound_bank.h"
 
 #include <algorithm>
 #include <cmath>

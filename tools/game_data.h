@@ -1,7 +1,7 @@
 #pragma once
 // The game's own defaults, embedded from data/ at build time: the default palette (6-bit),
 // the default materials and the weapon names. Used by the build tools, the demo game and tests.
-#include "gameexe/resource_file.h"
+#include "core/gamefile/resource_file.h"
 
 #include <array>
 #include <string>

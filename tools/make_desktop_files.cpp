@@ -1,6 +1,6 @@
 // Writes the desktop entry and the shared-mime-info package that "cmake --install" installs for
 // every user, from the same code that writes the per-user ones.
-#include "shell/associations.h"
+#include "core/shell/associations.h"
 
 #include <fstream>
 #include <iostream>

@@ -1,6 +1,6 @@
 // Writes quorvex.dat from the game's default palette.
 #include "game_data.h"
-#include "gameexe/errors.h"
+#include "core/base/errors.h"
 
 #include <iostream>
 

@@ -1,7 +1,7 @@
 // backups ...: the copies kept of the game's files, and putting one back.
 #include "cli/cli.h"
-#include "gameexe/backups.h"
-#include "shell/activity_log.h"
+#include "core/store/backups.h"
+#include "core/shell/activity_log.h"
 
 #include <ostream>
 

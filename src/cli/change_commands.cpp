@@ -1,5 +1,5 @@
 // changes ...: the game compared with its original or another game, revert, export.
-#include "changes/changes.h"
+#include "core/changes/changes.h"
 #include "cli/cli.h"
 
 #include <ostream>

@@ -1,13 +1,13 @@
 #include "cli/cli.h"
-#include "gameexe/backups.h"
-#include "gameexe/cp437.h"
-#include "gameexe/errors.h"
-#include "gameexe/game_lock.h"
-#include "gameexe/utf8.h"
-#include "os/files.h"
-#include "platform/folders.h"
-#include "platform/qt_services.h"
-#include "shell/settings.h"
+#include "core/store/backups.h"
+#include "core/text/cp437.h"
+#include "core/base/errors.h"
+#include "core/gamefile/game_lock.h"
+#include "core/text/utf8.h"
+#include "core/os/files.h"
+#include "core/platform/folders.h"
+#include "core/platform/qt_services.h"
+#include "core/shell/settings.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,9 +1,9 @@
 #pragma once
 // quorvex-cli: every operation that reads, converts or changes game files, for scripts.
-#include "gameexe/workspace.h"
-#include "shell/activity_log.h"
-#include "gameexe/outcome.h"
-#include "gameexe/services.h"
+#include "core/base/workspace.h"
+#include "core/shell/activity_log.h"
+#include "core/base/outcome.h"
+#include "core/base/services.h"
 
 #include <functional>
 #include <iosfwd>

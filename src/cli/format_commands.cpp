@@ -1,14 +1,14 @@
 // convert, activate, preview: the mod formats.
 #include "cli/cli.h"
-#include "formats/activation.h"
-#include "formats/conversion.h"
-#include "formats/preview.h"
-#include "shell/settings.h"
+#include "core/formats/activation.h"
+#include "core/formats/conversion.h"
+#include "core/formats/preview.h"
+#include "core/shell/settings.h"
 
-#include "gameexe/extension.h"
-#include "formats/graphics_mod.h"
-#include "os/files.h"
-#include "gameexe/outcome.h"
+#include "core/base/extension.h"
+#include "core/formats/graphics_mod.h"
+#include "core/os/files.h"
+#include "core/base/outcome.h"
 
 #include <algorithm>
 #include <atomic>

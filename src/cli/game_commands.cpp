@@ -1,6 +1,6 @@
 // info: where the game's files are.
 #include "cli/cli.h"
-#include "gameexe/game_file.h"
+#include "core/gamefile/game_file.h"
 
 #include <ostream>
 

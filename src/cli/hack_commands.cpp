@@ -1,7 +1,7 @@
 // hacks ...: the special hacks window's switches and fields.
 #include "cli/cli.h"
-#include "gameexe/number_text.h"
-#include "hacks/hacks.h"
+#include "core/text/number_text.h"
+#include "core/hacks/hacks.h"
 
 #include <ostream>
 

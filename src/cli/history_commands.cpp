@@ -1,6 +1,6 @@
 // history, undo, redo: the game's steps, and moving back and forth through them.
 #include "cli/cli.h"
-#include "gameexe/history.h"
+#include "core/store/history.h"
 
 #include <ostream>
 

@@ -1,6 +1,6 @@
 #include "cli/cli.h"
-#include "gameexe/game_file.h"
-#include "os/files.h"
+#include "core/gamefile/game_file.h"
+#include "core/os/files.h"
 
 #include <iostream>
 #include <vector>

@@ -1,8 +1,8 @@
 // objects ..., sobjects ...: the object and special-object tables, read and written in place.
 #include "cli/cli.h"
-#include "gameexe/number_text.h"
-#include "weapons/object_fields.h"
-#include "weapons/sobject_fields.h"
+#include "core/text/number_text.h"
+#include "core/weapons/object_fields.h"
+#include "core/weapons/sobject_fields.h"
 
 #include <optional>
 #include <ostream>

@@ -1,12 +1,12 @@
 // blood, ai ..., associate: the options page and the CPU AI page.
-#include "ai/ai_values.h"
+#include "core/ai/ai_values.h"
 #include "cli/cli.h"
-#include "gameexe/number_text.h"
-#include "platform/folders.h"
-#include "platform/qt_services.h"
-#include "shell/associations.h"
-#include "shell/blood.h"
-#include "shell/settings.h"
+#include "core/text/number_text.h"
+#include "core/platform/folders.h"
+#include "core/platform/qt_services.h"
+#include "core/shell/associations.h"
+#include "core/shell/blood.h"
+#include "core/shell/settings.h"
 
 #include <algorithm>
 #include <charconv>

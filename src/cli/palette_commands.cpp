@@ -1,8 +1,8 @@
 // palette ..., materials ..., level add-pl2: the palette and material editor.
 #include "cli/cli.h"
-#include "formats/palette.h"
-#include "gameexe/number_text.h"
-#include "palette/palette_editor.h"
+#include "core/formats/palette.h"
+#include "core/text/number_text.h"
+#include "core/palette/palette_editor.h"
 
 #include <optional>
 #include <ostream>

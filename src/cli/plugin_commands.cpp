@@ -1,11 +1,11 @@
 // plugin new, plugin append: weapon plugins written from the weapon, object and special-object
 // tables, as the pages' "Save as plugin" and "Save in plugin" write them.
 #include "cli/cli.h"
-#include "gameexe/number_text.h"
-#include "shell/settings.h"
-#include "weapons/object_fields.h"
-#include "weapons/plugin.h"
-#include "weapons/sobject_fields.h"
+#include "core/text/number_text.h"
+#include "core/shell/settings.h"
+#include "core/weapons/object_fields.h"
+#include "core/weapons/plugin.h"
+#include "core/weapons/sobject_fields.h"
 
 #include <filesystem>
 

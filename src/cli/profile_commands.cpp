@@ -1,7 +1,7 @@
 // profiles ...: named setups of the game's files, saved, switched to, renamed and deleted.
 #include "cli/cli.h"
-#include "formats/activation.h"
-#include "gameexe/profiles.h"
+#include "core/formats/activation.h"
+#include "core/store/profiles.h"
 
 #include <ostream>
 

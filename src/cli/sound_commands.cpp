@@ -1,6 +1,6 @@
 // sounds list, export, export-all, import: the sound bank.
 #include "cli/cli.h"
-#include "sound/sound_operations.h"
+#include "core/sound/sound_operations.h"
 
 #include <optional>
 #include <ostream>

@@ -1,11 +1,11 @@
 // texts ...: the game texts and translation files.
-#include "browser/file_operations.h"
+#include "core/browser/file_operations.h"
 #include "cli/cli.h"
-#include "gameexe/cp437.h"
-#include "gameexe/number_text.h"
-#include "gameexe/utf8.h"
-#include "shell/settings.h"
-#include "texts/translation.h"
+#include "core/text/cp437.h"
+#include "core/text/number_text.h"
+#include "core/text/utf8.h"
+#include "core/shell/settings.h"
+#include "core/texts/translation.h"
 
 #include <optional>
 #include <ostream>

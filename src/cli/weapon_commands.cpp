@@ -1,10 +1,10 @@
 // weapons ...: the weapon names and table.
 #include "cli/cli.h"
-#include "gameexe/cp437.h"
-#include "gameexe/number_text.h"
-#include "gameexe/places.h"
-#include "gameexe/weapon_names.h"
-#include "weapons/weapon_table.h"
+#include "core/text/cp437.h"
+#include "core/text/number_text.h"
+#include "core/base/places.h"
+#include "core/weapons/weapon_names.h"
+#include "core/weapons/weapon_table.h"
 
 #include <optional>
 #include <ostream>

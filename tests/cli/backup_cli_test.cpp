@@ -1,5 +1,5 @@
-#include "gameexe/backups.h"
-#include "gameexe/game_file.h"
+#include "core/store/backups.h"
+#include "core/gamefile/game_file.h"
 #include "programs.h"
 #include "test_support.h"
 

@@ -1,6 +1,6 @@
 // quorvex-cli changes, changes export and changes revert on a demo game: the lines, the exit
 // codes, refusals that write nothing, and reverts logged as the editors' saves.
-#include "gameexe/places.h"
+#include "core/base/places.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

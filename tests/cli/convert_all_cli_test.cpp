@@ -1,6 +1,6 @@
 // quorvex-cli convert-all: many files in one process, each by its own rule, with a summary; a
 // bad file never stops the others.
-#include "formats/level.h"
+#include "core/formats/level.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "formats/level.h"
-#include "gameexe/places.h"
+#include "core/formats/level.h"
+#include "core/base/places.h"
 #include "programs.h"
 #include "test_support.h"
 

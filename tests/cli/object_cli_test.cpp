@@ -1,7 +1,7 @@
 // quorvex-cli objects, sobjects, plugin and activate FILE.LWP on a demo game: record lines,
 // bytes written in place, status texts and log lines, plugins written by each writer and
 // installed back onto a fresh game, and refusals that write nothing.
-#include "gameexe/places.h"
+#include "core/base/places.h"
 #include "programs.h"
 #include "test_support.h"
 

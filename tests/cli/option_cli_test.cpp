@@ -1,8 +1,8 @@
 // quorvex-cli blood, ai and associate on a demo game: the values written, the status texts and
 // log lines, refusals that write nothing, and the associations in a scratch desktop.
-#include "gameexe/places.h"
-#include "platform/module_loader.h"
-#include "platform/qt_services.h"
+#include "core/base/places.h"
+#include "core/platform/module_loader.h"
+#include "core/platform/qt_services.h"
 #include "programs.h"
 #include "test_support.h"
 

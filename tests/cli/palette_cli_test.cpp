@@ -1,6 +1,6 @@
 // quorvex-cli palette ..., materials ..., level add-pl2 on a demo game.
-#include "formats/level.h"
-#include "gameexe/places.h"
+#include "core/formats/level.h"
+#include "core/base/places.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Two Quorvex processes at once and a stop at any moment: nothing lost, nothing torn.
-#include "gameexe/backups.h"
-#include "gameexe/game_lock.h"
+#include "core/store/backups.h"
+#include "core/gamefile/game_lock.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // quorvex-cli sounds: list, export (keeping existing files), export-all, import in place and
 // into a new sound mod, and a sound file that cannot be read.
-#include "sound/sound_bank.h"
+#include "core/sound/sound_bank.h"
 #include "programs.h"
 #include "test_support.h"
 

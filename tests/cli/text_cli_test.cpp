@@ -2,7 +2,7 @@
 // refusals that write nothing, the export and its import.
 #include "programs.h"
 #include "test_support.h"
-#include "texts/game_text_table.h"
+#include "core/texts/game_text_table.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

@@ -1,6 +1,6 @@
 // quorvex-cli weapons show / set on a demo game: the record lines, the bytes written at the
 // weapon table's offsets, the status texts and log lines, and refusals that write nothing.
-#include "gameexe/places.h"
+#include "core/base/places.h"
 #include "programs.h"
 #include "test_support.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // A main window on a demo game, with scripted dialogs, a recording shell, a fixed clock and
 // settings in memory. GUI tests build on it.
-#include "app/main_form.h"
-#include "shell/settings.h"
+#include "gui/app/main_form.h"
+#include "core/shell/settings.h"
 #include "test_support.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "test_support.h"
 #include "programs.h"
 #include "demo_game.h"
-#include "gameexe/errors.h"
-#include "gameexe/game_file.h"
+#include "core/base/errors.h"
+#include "core/gamefile/game_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Test doubles of the platform services and a scratch game folder built by the demo generator.
-#include "gameexe/workspace.h"
-#include "gameexe/services.h"
+#include "core/base/workspace.h"
+#include "core/base/services.h"
 
 #include <deque>
 #include <filesystem>

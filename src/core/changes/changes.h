@@ -1,0 +1,104 @@
+#pragma once
+// What changed: the game compared with its original (the first copy the backups keep of each
+// file) or with another game folder, field by field through the editors' own readers, every
+// value as its page and the area's `show` command show it; bytes that differ outside every
+// field are listed as ranges, so nothing changed is hidden. Changes are reverted through the
+// editors' own saves and exported as a weapon plugin.
+#include "core/gamefile/game_file.h"
+#include "core/base/workspace.h"
+#include "core/base/outcome.h"
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvex {
+
+enum class ChangeArea { Weapon, Object, SObject, Ai, Hack, Text, Palette, Material, Blood, Level, Graphics, Sound, Unknown };
+
+struct ChangeAreaName {
+    ChangeArea area;
+    std::string_view word;      // the CLI's AREA
+    std::string_view caption;   // the group of the "Changes" page
+};
+inline constexpr std::array<ChangeAreaName, 13> ChangeAreas = {{
+    {ChangeArea::Weapon, "weapon", "Weapons"},
+    {ChangeArea::Object, "object", "Objects"},
+    {ChangeArea::SObject, "sobject", "Special objects"},
+    {ChangeArea::Ai, "ai", "CPU AI"},
+    {ChangeArea::Hack, "hack", "Special hacks"},
+    {ChangeArea::Text, "text", "Texts"},
+    {ChangeArea::Palette, "palette", "Palette"},
+    {ChangeArea::Material, "material", "Materials"},
+    {ChangeArea::Blood, "blood", "Blood"},
+    {ChangeArea::Level, "level", "Level"},
+    {ChangeArea::Graphics, "graphics", "Graphics"},
+    {ChangeArea::Sound, "sound", "Sounds"},
+    {ChangeArea::Unknown, "unknown", "Unknown bytes"},
+}};
+std::string_view areaWord(ChangeArea area);
+std::string_view areaCaption(ChangeArea area);
+std::optional<ChangeArea> areaByWord(std::string_view word);
+
+// One field that differs. entry is the number the area's list/show commands use, or "-";
+// key and values are those of the area's show command.
+struct Change {
+    ChangeArea area;
+    std::string entry;
+    std::string key;
+    std::string before, after;
+    bool operator==(const Change&) const = default;
+};
+
+// "AREA<TAB>ENTRY<TAB>KEY<TAB>BEFORE<TAB>AFTER".
+std::string changeLine(const Change& change);
+
+// The game that the current one is compared with, as files the readers can open.
+class ComparedGame {
+public:
+    // The originals that the backups of workspace's game keep; a file never changed is its own
+    // original. Copies of torlo.exe and torlo.dat are laid into a folder of the temp folder for
+    // the readers, removed with this object.
+    static ComparedGame original(const Workspace& workspace);
+    // The game in another folder.
+    static ComparedGame folder(const Workspace& workspace, const std::filesystem::path& folder);
+
+    ComparedGame(ComparedGame&& other) noexcept;
+    ComparedGame& operator=(ComparedGame&&) = delete;
+    ~ComparedGame();
+
+    const Workspace& workspace() const { return workspace_; }
+    std::filesystem::path chr() const { return chr_; }
+    std::filesystem::path snd() const { return snd_; }
+    bool isOriginal() const { return !laidOut_.empty(); }
+
+private:
+    ComparedGame() = default;
+    Workspace workspace_;
+    std::filesystem::path chr_, snd_;
+    std::filesystem::path laidOut_;   // the temp folder of the originals, removed at the end
+};
+
+// Every change from before to the current game, in the areas' order and, inside an area, in
+// table order. A game file too short for its tables raises the readers' FileError.
+std::vector<Change> compareGames(const Workspace& current, const ComparedGame& before);
+
+// The changes that AREA ENTRY [KEY] names.
+std::vector<Change> changesNamed(std::span<const Change> changes, ChangeArea area, std::string_view entry,
+                                 std::optional<std::string_view> key);
+
+// Puts the changes back to their before values through the editors' own saves (each save
+// checks, keeps its backup and gives its report), one save per table or entry touched.
+// Returns the saves' reports in order; a refusal ends them.
+std::vector<Outcome> revertChanges(const Workspace& current, const ComparedGame& before, std::span<const Change> changes);
+
+// The weapon, object and special-object changes as a version 2 weapon plugin: one numbered
+// record per changed entry holding only its changed keys, at their after values. Refused, and
+// nothing written, when there is none.
+Outcome exportChanges(std::span<const Change> changes, const std::filesystem::path& file);
+
+} // namespace quorvex

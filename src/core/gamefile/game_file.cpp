@@ -1,0 +1,447 @@
+#include "core/gamefile/game_file.h"
+#include "core/store/backups.h"
+#include "core/base/errors.h"
+#include "core/gamefile/game_lock.h"
+#include "core/os/files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <random>
+#include <string_view>
+
+namespace fs = std::filesystem;
+
+namespace quorvex {
+
+FileError FileError::fromErrno(int code)
+{
+    switch (code) {
+    case ENOENT:
+    case ENOTDIR:
+        return notFound();
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ETXTBSY:
+        return accessDenied();
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+    case EFBIG:   // beyond the file-size limit: as full as the disk can be for this file
+        return diskFull();
+    default:
+        return io(code);
+    }
+}
+
+void ignoreFileSizeSignal()
+{
+#ifdef SIGXFSZ
+    static const bool ignored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
+    (void)ignored;
+#endif
+}
+
+namespace {
+
+// A test's way to stop the process at its Nth write to a file (QUORVEX_STOP_AT_WRITE=N), as a
+// kill or a power cut would: every write and every rename that puts a file in place counts.
+void stopAtWriteWhenAsked()
+{
+    static const long stopAt = [] {
+        const char* given = std::getenv("QUORVEX_STOP_AT_WRITE");
+        return given ? std::atol(given) : 0L;
+    }();
+    static long written = 0;
+    if (stopAt > 0 && ++written >= stopAt) {
+#ifdef SIGKILL
+        std::raise(SIGKILL);
+#else
+        std::_Exit(137);   // Windows has no SIGKILL; _Exit runs no destructor either
+#endif
+    }
+}
+
+} // namespace
+
+GameFile::GameFile(const fs::path& path, Access access) : path_(path), uncaught_(std::uncaught_exceptions())
+{
+    if (path.empty())
+        throw FileError::notFound();
+    ignoreFileSizeSignal();
+    // A file that the operation in progress has patched is read and patched further as patched.
+    if ((staged_ = GameChange::stagedIfAny(path)))
+        return;
+    fd_ = os::open(path, access == Access::Update ? os::Open::Update : os::Open::Read);
+    if (fd_ < 0)
+        throw failure(errno);
+    const auto refuse = [&](const FileError& error) {
+        os::close(fd_);
+        fd_ = -1;
+        throw error.naming(path);
+    };
+    os::Status info;
+    if (!os::status(fd_, info))
+        refuse(FileError::fromErrno(errno));
+    if (info.folder)
+        refuse(FileError::accessDenied());
+    if (!info.regular)
+        refuse(FileError::notRegular());
+    if (access == Access::Update && os::isReadOnly(path, info))
+        refuse(FileError::accessDenied());
+    if (access == Access::ReadOnly)
+        return;
+    const auto load = [&] {
+        Bytes bytes(static_cast<std::size_t>(info.size));
+        readFully(std::span<std::uint8_t>(bytes));
+        return bytes;
+    };
+    try {
+        staged_ = GameChange::staged(path, load);
+        if (!staged_) {
+            staged_ = std::make_shared<StagedFile>(StagedFile{path, load()});
+            ownsStaged_ = true;
+        }
+    } catch (...) {
+        os::close(fd_);
+        fd_ = -1;
+        throw;
+    }
+    os::close(fd_);
+    fd_ = -1;
+}
+
+FileError GameFile::failure(int code) const
+{
+    return FileError::fromErrno(code, path_);
+}
+
+GameFile::~GameFile() noexcept(false)
+{
+    if (fd_ >= 0)
+        os::close(fd_);
+    if (ownsStaged_ && staged_->dirty && std::uncaught_exceptions() == uncaught_)
+        commitStaged(*staged_);
+}
+
+std::uint64_t GameFile::size() const
+{
+    if (staged_)
+        return staged_->bytes.size();
+    os::Status info;
+    if (!os::status(fd_, info))
+        throw failure(errno);
+    return info.size;
+}
+
+void GameFile::requireSize(std::uint64_t end) const
+{
+    if (size() < end)
+        throw FileError::beyondEnd().naming(path_);
+}
+
+void GameFile::seek(std::uint64_t offset)
+{
+    if (!staged_ && !os::seek(fd_, offset))
+        throw failure(errno);
+    position_ = offset;
+}
+
+void GameFile::readFully(std::span<std::uint8_t> into)
+{
+    std::size_t done = 0;
+    while (done < into.size()) {
+        const auto got = os::read(fd_, into.data() + done, into.size() - done);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw failure(errno);
+        }
+        if (got == 0)
+            throw FileError::beyondEnd().naming(path_);
+        done += static_cast<std::size_t>(got);
+    }
+}
+
+void GameFile::read(std::span<std::uint8_t> into)
+{
+    if (!staged_) {
+        readFully(into);
+        position_ += into.size();
+        return;
+    }
+    const auto& bytes = staged_->bytes;
+    const auto available = position_ < bytes.size() ? bytes.size() - position_ : 0;
+    const auto count = std::min<std::uint64_t>(available, into.size());
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(position_ < bytes.size() ? position_ : bytes.size()), count,
+                into.begin());
+    position_ += count;
+    if (count < into.size())
+        throw FileError::beyondEnd().naming(path_);
+}
+
+Bytes GameFile::read(std::size_t count)
+{
+    Bytes bytes(count);
+    read(std::span<std::uint8_t>(bytes));
+    return bytes;
+}
+
+std::int16_t GameFile::readInt16()
+{
+    std::uint8_t b[2];
+    read(std::span<std::uint8_t>(b));
+    return static_cast<std::int16_t>(b[0] | (b[1] << 8));
+}
+
+void GameFile::write(std::span<const std::uint8_t> bytes)
+{
+    if (!staged_)
+        throw failure(EBADF);   // opened for reading only
+    if (bytes.empty())
+        return;
+    if (!staged_->kept) {
+        beforeFileChange(path_);
+        staged_->kept = true;
+    }
+    auto& content = staged_->bytes;
+    if (position_ + bytes.size() > content.size())
+        content.resize(static_cast<std::size_t>(position_ + bytes.size()));   // a gap reads as zeros, as in a file
+    std::copy(bytes.begin(), bytes.end(), content.begin() + static_cast<std::ptrdiff_t>(position_));
+    position_ += bytes.size();
+    staged_->dirty = true;
+}
+
+void GameFile::write(std::string_view bytes)
+{
+    write(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+}
+
+void GameFile::writeByte(std::uint8_t value)
+{
+    write(std::span<const std::uint8_t>(&value, 1));
+}
+
+void GameFile::writeInt16(std::int16_t value)
+{
+    const auto u = static_cast<std::uint16_t>(value);
+    const std::uint8_t b[2] = {static_cast<std::uint8_t>(u & 0xFF), static_cast<std::uint8_t>(u >> 8)};
+    write(std::span<const std::uint8_t>(b));
+}
+
+Bytes readWholeFile(const fs::path& path)
+{
+    GameFile file(path, GameFile::Access::ReadOnly);
+    return file.read(static_cast<std::size_t>(file.size()));
+}
+
+Bytes readFileStart(const fs::path& path, std::size_t most)
+{
+    GameFile file(path, GameFile::Access::ReadOnly);
+    return file.read(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), most)));
+}
+
+bool isTaken(const fs::path& path)
+{
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
+std::uint64_t fileSize(const fs::path& path)
+{
+    os::Status info;
+    if (!os::status(path, info))
+        throw FileError::fromErrno(errno, path);
+    if (!info.regular)
+        throw info.folder ? FileError::accessDenied().naming(path) : FileError::notRegular().naming(path);
+    return info.size;
+}
+
+namespace {
+
+std::string temporaryPrefix(const fs::path& target)
+{
+    return "." + target.filename().string() + ".";
+}
+
+// Temporary files of this target that a write killed half-way left behind (".NAME.123.tmp",
+// older than a minute, so that a write in progress elsewhere is left alone).
+void removeStaleTemporaries(const fs::path& folder, const fs::path& target)
+{
+    const auto prefix = temporaryPrefix(target);
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const auto name = it->path().filename().string();
+        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+            !name.ends_with(".tmp"))
+            continue;
+        const auto number = std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - 4);
+        std::error_code ignored;
+        if (number.find_first_not_of("0123456789") == std::string_view::npos && it->is_regular_file(ignored) &&
+            it->last_write_time(ignored) < old)
+            fs::remove(it->path(), ignored);
+    }
+}
+
+// Creates a fresh temporary file beside target; returns its path and open descriptor.
+std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs::path& target)
+{
+    thread_local std::mt19937_64 random{std::random_device{}()};   // writers may run side by side
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = folder / (temporaryPrefix(target) + std::to_string(random() % 1000000) + ".tmp");
+        const int fd = os::open(candidate, os::Open::CreateNew);
+        if (fd >= 0)
+            return {candidate, fd};
+        if (errno != EEXIST)
+            throw FileError::fromErrno(errno, target);
+    }
+    throw FileError::io(EEXIST).naming(target);
+}
+
+// Gives up a temporary file: closed, removed, and the error named after the target.
+[[noreturn]] void abandon(int fd, const fs::path& temporary, const fs::path& target, int code)
+{
+    os::close(fd);
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    throw FileError::fromErrno(code, target);
+}
+
+// The file that a change of path changes: the file a symbolic link points to, else path.
+fs::path followLinks(const fs::path& path)
+{
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(path, error)))
+        return path;
+    auto target = fs::canonical(path, error);
+    return error ? path : target;
+}
+
+struct Replacing {
+    fs::path target;      // where the new file goes (a link followed)
+    fs::path temporary;
+    int fd;
+};
+
+// A temporary file beside path (beside the file it links to), ready to take the new content: a
+// read-only target refused, the permissions of a replaced file kept, stale temporaries of
+// earlier killed writes removed, and the backup keeper asked first unless it was already.
+Replacing startReplacing(const fs::path& path, Durability durability, bool askKeeper = true)
+{
+    ignoreFileSizeSignal();
+    const auto target = followLinks(path);
+    const auto folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    os::Status existing;
+    const bool replaces = os::status(target, existing) && existing.regular;
+    if (replaces && os::isReadOnly(target, existing))
+        throw FileError::accessDenied().naming(path);
+    if (askKeeper) {
+        beforeFileChange(path);
+        GameChange::replacedWhole(path);
+    }
+    // Conversions leave it out: a scan of the whole folder for every target would make
+    // converting many files into one folder quadratic.
+    if (durability == Durability::Flushed)
+        removeStaleTemporaries(folder, target);
+    auto [temporary, fd] = createTemporaryBeside(folder, target);
+    if (replaces)
+        os::copyPermissions(fd, existing);
+    return {target, temporary, fd};
+}
+
+void writeAll(int fd, const fs::path& temporary, const fs::path& path, std::span<const std::uint8_t> bytes)
+{
+    for (std::size_t done = 0; done < bytes.size();) {
+        stopAtWriteWhenAsked();
+        const auto put = os::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0 && errno != EINTR)
+            abandon(fd, temporary, path, errno);
+        done += put > 0 ? static_cast<std::size_t>(put) : 0;
+    }
+}
+
+// Puts temporary in the place of an existing path by swapping the two names, then removes the
+// old file, now under the temporary name. Atomic like a rename, but ext4 writes the new data
+// out at once when a rename replaces a file; the swap leaves it to the page cache, which is
+// what Durability::Cached asks for. False, with nothing changed, where swapping is not
+// available (no such file to replace, another system or file system): the caller renames.
+bool exchangeInto(const fs::path& temporary, const fs::path& path)
+{
+    if (!os::exchange(temporary, path))
+        return false;
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return true;
+}
+
+// Flushes (when asked), closes and renames the finished temporary file over path.
+void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, Durability durability)
+{
+    if (durability == Durability::Flushed && !os::flush(fd))
+        abandon(fd, temporary, path, errno);
+    os::close(fd);
+    if (durability == Durability::Cached && exchangeInto(temporary, path))
+        return;
+    stopAtWriteWhenAsked();
+    if (!os::replace(temporary, path)) {
+        const int code = errno;
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        throw FileError::fromErrno(code, path);
+    }
+}
+
+} // namespace
+
+void writeFileAtomically(const fs::path& path, std::string_view text, Durability durability)
+{
+    writeFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), durability);
+}
+
+void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes, Durability durability)
+{
+    const auto [target, temporary, fd] = startReplacing(path, durability);
+    writeAll(fd, temporary, path, bytes);
+    finishReplacing(fd, temporary, target, durability);
+}
+
+void commitStaged(StagedFile& file)
+{
+    if (!file.dirty)
+        return;
+    const auto [target, temporary, fd] = startReplacing(file.path, Durability::Flushed, false);
+    writeAll(fd, temporary, file.path, file.bytes);
+    finishReplacing(fd, temporary, target, Durability::Flushed);
+    file.dirty = false;
+}
+
+void copyFileAtomically(const fs::path& source, const fs::path& target)
+{
+    // Streamed in blocks with constant memory: a mod archive may be larger than the memory.
+    GameFile from(source, GameFile::Access::ReadOnly);
+    auto remaining = from.size();
+    const auto [file, temporary, fd] = startReplacing(target, Durability::Flushed);
+    Bytes block(static_cast<std::size_t>(std::min<std::uint64_t>(remaining, std::uint64_t{1} << 20)));
+    while (remaining > 0) {
+        const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, block.size()));
+        try {
+            from.read(std::span<std::uint8_t>(block.data(), count));
+        } catch (const FileError&) {
+            os::close(fd);
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            throw;
+        }
+        writeAll(fd, temporary, target, std::span<const std::uint8_t>(block.data(), count));
+        remaining -= count;
+    }
+    finishReplacing(fd, temporary, file, Durability::Flushed);
+}
+
+} // namespace quorvex

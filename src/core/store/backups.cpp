@@ -1,0 +1,476 @@
+#include "core/store/backups.h"
+#include "core/base/errors.h"
+#include "core/gamefile/game_file.h"
+#include "core/gamefile/game_lock.h"
+#include "core/store/history.h"
+#include "core/store/profiles.h"
+#include "core/text/sha256.h"
+#include "core/os/files.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace quorvex {
+
+namespace {
+
+BackupKeeper* installed = nullptr;
+// Set while the keeper writes its own files, which are no game files.
+bool keeping = false;
+
+constexpr const char* BackupsFolderName = "backups";
+constexpr const char* IndexName = "backups.txt";
+constexpr const char* OldIndexName = "index.txt";   // an earlier Quorvex's, beside its copies
+constexpr const char* StoreFolderName = "store";
+constexpr const char* GameFileNames[] = {"torlo.exe", "torlo.dat", "TORLO.CHR", "TORLO.SND"};
+
+bool isLevel(const fs::path& path)
+{
+    return sameNameIgnoringCase(path.extension().string(), std::string(KeptAnywhereExtension));
+}
+
+bool sameFolder(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    return fs::equivalent(a, b, error) || fs::absolute(a).lexically_normal() == fs::absolute(b).lexically_normal();
+}
+
+// A name in the game folder is matched without regard to case, as the game's files are found.
+bool sameFile(const std::string& a, const std::string& b)
+{
+    const bool named = !fs::path(a).has_parent_path() && !fs::path(b).has_parent_path();
+    return named ? sameNameIgnoringCase(a, b) : a == b;
+}
+
+} // namespace
+
+std::vector<std::string> splitListLine(const std::string& line, int count)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (int i = 0; i < count; ++i) {
+        const auto tab = line.find('\t', start);
+        if (tab == std::string::npos)
+            return {};
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    if (start >= line.size())
+        return {};
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+std::string dateText(std::time_t time)
+{
+    const std::tm local = os::localTime(time);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+namespace {
+
+// One folder per game folder: its name for people, a hash of its full path so two games with
+// the same folder name never mix.
+std::string folderKey(const fs::path& gameFolder)
+{
+    std::error_code error;
+    auto full = gameFolder.empty() ? fs::path() : fs::weakly_canonical(fs::absolute(gameFolder), error);
+    if (error)
+        full = fs::absolute(gameFolder).lexically_normal();
+    auto text = full.string();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    std::uint64_t hash = 14695981039346656037ull;   // FNV-1a
+    for (unsigned char c : text)
+        hash = (hash ^ c) * 1099511628211ull;
+    std::string name;
+    for (char c : full.filename().string().substr(0, 40))
+        name += std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' ? c : '_';
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+    return (name.empty() || name.front() == '.' ? "game" : name) + "-" + digits;
+}
+
+std::string copyName(const std::string& id, const std::string& file)
+{
+    return id + "-" + fs::path(file).filename().string().substr(0, 100);
+}
+
+long idNumber(const std::string& id)
+{
+    long number = 0;
+    std::from_chars(id.data(), id.data() + id.size(), number);
+    return number;
+}
+
+// Reads an index, backups.txt (ID, date, size, "original" or nothing, version, file) or an
+// earlier Quorvex's index.txt (the same without the version, its copy named ID-file beside it).
+std::vector<Backup> readIndex(const fs::path& folder, const char* name = IndexName)
+{
+    const bool earlier = name == OldIndexName;
+    std::vector<Backup> backups;
+    std::error_code error;
+    const auto index = folder / name;
+    const auto kind = fs::status(index, error).type();
+    if (kind != fs::file_type::not_found && kind != fs::file_type::regular && kind != fs::file_type::none)
+        throw FileError("The index of the backups is damaged: " + index.string() + " is not a file");
+    std::ifstream in(index, std::ios::binary);
+    if (!in && fs::exists(index, error))
+        throw FileError::accessDenied();   // never start afresh over copies that are there
+    const VersionStore store(folder / StoreFolderName);
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line.front() == '#')
+            continue;
+        const auto fields = splitListLine(line, earlier ? 4 : 5);
+        if (fields.empty())
+            continue;
+        Backup backup;
+        backup.id = fields[0];
+        backup.date = fields[1];
+        const auto [end, error] = std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(), backup.size);
+        if (idNumber(backup.id) <= 0 || std::to_string(idNumber(backup.id)) != backup.id || error != std::errc())
+            continue;
+        backup.original = fields[3] == "original";
+        backup.file = fields.back();
+        backup.version = earlier ? std::string() : fields[4];
+        backup.copy = earlier ? folder / copyName(backup.id, backup.file)
+                              : backup.version.empty() ? fs::path() : store.entry(backup.version);
+        backups.push_back(backup);
+    }
+    return backups;
+}
+
+void writeIndex(const fs::path& folder, const fs::path& gameFolder, const std::vector<Backup>& backups)
+{
+    std::ostringstream text;
+    text << "# Backups of the game in " << fs::absolute(gameFolder).string() << '\n';
+    for (const auto& b : backups)
+        text << b.id << '\t' << b.date << '\t' << b.size << '\t' << (b.original ? "original" : "") << '\t' << b.version
+             << '\t' << b.file << '\n';
+    const auto bytes = text.str();
+    writeFileAtomically(folder / IndexName, bytes);
+}
+
+std::uint64_t sizeOrZero(const fs::path& path)
+{
+    std::error_code error;
+    const auto size = fs::file_size(path, error);
+    return error ? 0 : size;
+}
+
+// An earlier Quorvex kept each copy whole beside index.txt, named ID-file. Every copy goes into
+// the store under the same ID, date and file (a copy the index lost too, dated by the file), the
+// new index is written, and only then are the old files removed: a stop half-way moves them
+// again the next time, and nothing is lost. A copy whose size is not the listed one was damaged
+// already and stays listed as missing.
+void moveEarlierBackups(const fs::path& folder, const fs::path& gameFolder)
+{
+    std::error_code error;
+    std::vector<fs::path> copies;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const auto name = it->path().filename().string();
+        const auto dash = name.find('-');
+        if (dash != std::string::npos && dash > 0 && idNumber(name) > 0 && std::to_string(idNumber(name)) == name.substr(0, dash)
+            && it->is_regular_file(error))
+            copies.push_back(it->path());
+    }
+    if (copies.empty() && !fs::exists(folder / OldIndexName, error))
+        return;
+    const VersionStore store(folder / StoreFolderName);
+    auto backups = readIndex(folder);
+    const auto has = [&](const std::string& id) {
+        return std::any_of(backups.begin(), backups.end(), [&](const Backup& b) { return b.id == id; });
+    };
+    auto earlier = readIndex(folder, OldIndexName);
+    for (const auto& copy : copies) {
+        const auto name = copy.filename().string();
+        const auto id = name.substr(0, name.find('-'));
+        if (std::none_of(earlier.begin(), earlier.end(), [&](const Backup& b) { return b.id == id; })) {
+            const auto time = fs::last_write_time(copy, error);
+            const auto seconds = std::chrono::system_clock::to_time_t(
+                std::chrono::time_point_cast<std::chrono::system_clock::duration>(
+                    time - fs::file_time_type::clock::now() + std::chrono::system_clock::now()));
+            earlier.push_back({id, name.substr(name.find('-') + 1), dateText(seconds), sizeOrZero(copy), false, {}, copy});
+        }
+    }
+    for (auto& b : earlier) {
+        if (has(b.id))
+            continue;
+        if (fs::is_regular_file(b.copy, error) && sizeOrZero(b.copy) == b.size)
+            b.version = store.putWhole(readWholeFile(b.copy));
+        backups.push_back(b);
+    }
+    std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) { return idNumber(a.id) < idNumber(b.id); });
+    writeIndex(folder, gameFolder, backups);
+    fs::remove(folder / OldIndexName, error);
+    for (const auto& copy : copies)
+        fs::remove(copy, error);
+}
+
+} // namespace
+
+void beforeFileChange(const fs::path& path)
+{
+    // Writers may run side by side (a batch conversion); the keeper's index is one file.
+    // Recursive: keeping a copy writes the index, which passes here again.
+    static std::recursive_mutex serial;
+    const std::lock_guard lock(serial);
+    if (installed && !keeping && installed->keeps(path)) {
+        installed->keep(path);
+        // The history's step of the change in progress needs the file as it was.
+        GameChange::noteBefore(path, [&] { return installed->keepVersion(path); });
+    }
+    GameLock::noteChange();   // other Quorvex processes learn of it when they next take the game
+}
+
+BackupKeeper* installedKeeper()
+{
+    return installed;
+}
+
+GameParts installedGamePartsIn(const fs::path& path)
+{
+    return installed ? gamePartsIn(path, installed->workspace_.gameFolder) : GameParts{};
+}
+
+BackupKeeper::BackupKeeper(const Workspace& workspace, Now now)
+    : workspace_(workspace), now_(now ? std::move(now) : Now([] { return std::time(nullptr); }))
+{
+}
+
+fs::path backupFolder(const Workspace& workspace)
+{
+    return workspace.dataFolder / BackupsFolderName / folderKey(workspace.gameFolder);
+}
+
+fs::path BackupKeeper::folder() const
+{
+    return backupFolder(workspace_);
+}
+
+VersionStore BackupKeeper::store() const
+{
+    return VersionStore(folder() / StoreFolderName);
+}
+
+std::set<std::string> BackupKeeper::versionsInUse() const
+{
+    auto versions = historyVersions(*this);
+    versions.merge(profileVersions(folder()));
+    for (const auto& b : readIndex(folder()))
+        versions.insert(b.version);
+    return versions;
+}
+
+std::string BackupKeeper::keepVersion(const fs::path& path)
+{
+    std::error_code error;
+    if (!fs::exists(path, error))
+        return {};
+    const auto name = path.filename().string();
+    keeping = true;
+    struct Reset {
+        ~Reset() { keeping = false; }
+    } reset;
+    try {
+        const GameLock lock(workspace_);
+        return store().put(readWholeFile(path));
+    } catch (const FileError& failure) {
+        throw FileError("Could not back up " + inQuotes(name) + " (" + failure.what() + "), so it was not changed");
+    }
+}
+
+bool BackupKeeper::inGameFolder(const fs::path& path) const
+{
+    return !workspace_.gameFolder.empty()
+           && sameFolder(path.has_parent_path() ? path.parent_path() : fs::path("."), workspace_.gameFolder);
+}
+
+bool BackupKeeper::keeps(const fs::path& path) const
+{
+    if (isLevel(path))
+        return true;
+    if (!inGameFolder(path))
+        return false;
+    const auto name = path.filename().string();
+    return std::any_of(std::begin(GameFileNames), std::end(GameFileNames),
+                          [&](const char* game) { return sameNameIgnoringCase(name, game); });
+}
+
+std::string BackupKeeper::fileKey(const fs::path& path) const
+{
+    return inGameFolder(path) ? path.filename().string() : fs::absolute(path).lexically_normal().string();
+}
+
+fs::path BackupKeeper::fileFor(const std::string& name) const
+{
+    const fs::path file = name;
+    return file.has_parent_path() ? file : findGameFile(workspace_.gameFolder, name);
+}
+
+void BackupKeeper::keep(const fs::path& path)
+{
+    if (keeps(path))
+        keepCopy(path, false);
+}
+
+void BackupKeeper::keepCopy(const fs::path& path, bool always)
+{
+    std::error_code error;
+    if (keeping || !fs::is_regular_file(path, error))
+        return;   // nothing to keep yet: the change creates the file
+    keeping = true;
+    struct Reset {
+        ~Reset() { keeping = false; }
+    } reset;
+    const auto name = path.filename().string();
+    try {
+        // Another Quorvex keeping a copy at the same time would take the same ID.
+        const GameLock lock(workspace_);
+        const auto key = fileKey(path);
+        if (key.find('\n') != std::string::npos)
+            throw FileError("its name holds a line break");
+        const auto dir = folder();
+        moveEarlierBackups(dir, workspace_.gameFolder);
+        auto backups = readIndex(dir);
+        const auto date = dateText(now_());
+        const Backup* newest = nullptr;
+        long lastId = 0;
+        for (const auto& b : backups) {
+            lastId = std::max(lastId, idNumber(b.id));
+            if (!sameFile(b.file, key))
+                continue;
+            if (!always && b.date.compare(0, 10, date, 0, 10) == 0)
+                return;   // this day's state is kept already
+            if (!newest || idNumber(b.id) > idNumber(newest->id))
+                newest = &b;
+        }
+        const auto bytes = readWholeFile(path);
+        const auto store = this->store();
+        if (newest && !newest->version.empty() && newest->version == sha256Hex(bytes))
+            return;   // kept as it is
+
+        Backup backup{std::to_string(lastId + 1), key, date, bytes.size(), newest == nullptr, store.putWhole(bytes), {}};
+        backup.copy = store.entry(backup.version);
+        backups.push_back(backup);
+
+        // The original stays; of the other copies of this file the newest KeptCopies stay.
+        std::set<std::string> removed;
+        int later = 0;
+        for (auto it = backups.rbegin(); it != backups.rend(); ++it)
+            if (sameFile(it->file, key) && !it->original && ++later > KeptCopies)
+                removed.insert(it->id);
+        std::set<std::string> dropped;
+        for (const auto& b : backups)
+            if (removed.count(b.id))
+                dropped.insert(b.version);
+        std::erase_if(backups, [&](const Backup& b) { return removed.count(b.id) > 0; });
+        try {
+            writeIndex(dir, workspace_.gameFolder, backups);
+        } catch (const FileError&) {
+            store.drop({backup.version}, versionsInUse());
+            throw;
+        }
+        store.drop(dropped, versionsInUse());
+    } catch (const FileError& failure) {
+        throw FileError("Could not back up " + inQuotes(name) + " (" + failure.what() + "), so it was not changed");
+    }
+}
+
+bool BackupKeeper::restorable(const std::string& file) const
+{
+    const fs::path given = file;
+    if (file.empty() || file.find('\0') != std::string::npos)
+        return false;
+    if (!given.has_parent_path())
+        return given != "." && given != ".." && keeps(workspace_.gameFolder / given);
+    // A level kept where it lay, by the full path the keeper wrote: no "." or ".." in it.
+    return given.is_absolute() && given == given.lexically_normal() && isLevel(given);
+}
+
+std::vector<Backup> BackupKeeper::list() const
+{
+    std::error_code error;
+    if (!fs::exists(folder(), error))
+        return {};   // nothing kept yet: no folder made for the lock
+    const GameLock lock(workspace_);
+    moveEarlierBackups(folder(), workspace_.gameFolder);
+    auto backups = readIndex(folder());
+    std::erase_if(backups, [&](const Backup& b) { return !restorable(b.file); });
+    std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) { return idNumber(a.id) > idNumber(b.id); });
+    return backups;
+}
+
+std::vector<Backup> BackupKeeper::damaged() const
+{
+    std::error_code error;
+    if (!fs::exists(folder(), error))
+        return {};
+    const GameLock lock(workspace_);
+    moveEarlierBackups(folder(), workspace_.gameFolder);
+    auto backups = readIndex(folder());
+    std::erase_if(backups, [&](const Backup& b) { return restorable(b.file); });
+    return backups;
+}
+
+Outcome BackupKeeper::restore(const std::string& id, const Asker& ask)
+{
+    for (const auto& backup : list())
+        if (backup.id == id)
+            return restoreBackup(backup, ask);
+    for (const auto& backup : damaged())
+        if (backup.id == id)
+            return Outcome::refused("The backup " + id + " of " + backup.file + " is missing or damaged");
+    return Outcome::refused("There is no backup " + id + " of this game");
+}
+
+Outcome BackupKeeper::restoreOriginal(const std::string& file, const Asker& ask)
+{
+    const fs::path given = file;
+    const auto key = given.has_parent_path() ? fileKey(given) : file;
+    for (const auto& backup : list())
+        if (backup.original && sameFile(backup.file, key))
+            return restoreBackup(backup, ask);
+    return Outcome::refused("There is no original of " + file + " among the backups of this game");
+}
+
+Outcome BackupKeeper::restoreBackup(const Backup& backup, const Asker& ask)
+{
+    Bytes bytes;
+    try {
+        bytes = store().get(backup.version, backup.file);
+    } catch (const FileError&) {
+        return Outcome::refused("The backup " + backup.id + " of " + backup.file + " is missing or damaged");
+    }
+    if (!ask("Put back " + backup.file + " as it was on " + backup.date
+             + "? The file as it is now is kept as a backup first, so this can be undone."))
+        return Outcome::nothing();
+    const auto target = fileFor(backup.file);
+    keepCopy(target, true);
+    writeFileAtomically(target, bytes);
+    return Outcome::done("Backup restored", "Backup of " + fs::absolute(target).string() + " from " + backup.date + " restored")
+        .changing(gamePartsIn(target, workspace_.gameFolder));
+}
+
+InstalledBackupKeeper::InstalledBackupKeeper(const Workspace& workspace, Now now)
+    : BackupKeeper(workspace, std::move(now)), previous_(installed)
+{
+    installed = this;
+}
+
+InstalledBackupKeeper::~InstalledBackupKeeper()
+{
+    installed = previous_;
+}
+
+} // namespace quorvex

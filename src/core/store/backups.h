@@ -1,0 +1,142 @@
+#pragma once
+// The safety net: before Quorvex first changes a game file it keeps a copy of the file as it
+// was. Every writer reaches the keeper through GameFile and the whole-file writers of
+// game_file.h (beforeFileChange), so no operation has to remember it.
+//
+// Copies live in the game's store of versions (version_store.h) in the data folder,
+// backups/<one folder per game folder>/store/, listed by backups.txt beside it. The first copy of
+// a file is its "original" and is never removed; after it one copy per day on which the file
+// changed, the last KeptCopies of them. The folder of an earlier Quorvex (index.txt beside
+// copies named ID-file) is moved into the store at first use.
+#include "core/store/version_store.h"
+#include "core/base/workspace.h"
+#include "core/base/outcome.h"
+#include "core/base/services.h"
+
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvex {
+
+// Asks the installed keeper to keep a copy of path before it is patched (GameFile), replaced
+// whole (writeFileAtomically, copyFileAtomically, an unpacked archive) or deleted. Throws FileError when
+// the copy can not be written, so that the change does not happen. Without a keeper (tools,
+// most tests) nothing is kept.
+void beforeFileChange(const std::filesystem::path& path);
+
+// The keeper installed in this process, or null.
+class BackupKeeper;
+BackupKeeper* installedKeeper();
+
+// "YYYY-MM-DD HH:MM:SS" in local time: the dates of backups and history steps.
+std::string dateText(std::time_t time);
+
+// A line of the keeper's lists (backups.txt, history.txt, profiles.txt): its fields split at the
+// first `count` tabs, the last field (a file name, a text) holding any further tabs. Empty when
+// the line has fewer tabs or the last field is empty.
+std::vector<std::string> splitListLine(const std::string& line, int count);
+
+// The parts of the installed keeper's game that the file holds (none without a keeper): what
+// deleting, renaming, copying or unpacking over it changes.
+GameParts installedGamePartsIn(const std::filesystem::path& path);
+
+// Files of this format are kept wherever they lie ("Save to PL2" rewrites any level); the table
+// of formats checks that it is the level format.
+inline constexpr std::string_view KeptAnywhereExtension = ".lev";
+
+// The data folder's folder for the backups of the workspace's game: backups/<game> (one per game
+// folder).
+std::filesystem::path backupFolder(const Workspace& workspace);
+
+struct Backup {
+    std::string id;                  // unique within a game's backups; the CLI and the list use it
+    std::string file;                // the file's name in the game folder, or the full path of a level elsewhere
+    std::string date;                // "YYYY-MM-DD HH:MM:SS", local time of the copy
+    std::uint64_t size = 0;
+    bool original = false;
+    std::string version;             // its entry in the store; empty when an earlier Quorvex lost it
+    std::filesystem::path copy;      // where the copy lies
+};
+
+class BackupKeeper {
+public:
+    static constexpr int KeptCopies = 20;   // beside the original, per file
+    using Now = std::function<std::time_t()>;
+
+    // The keeper reads the workspace's game and data folder at each use, so it follows a
+    // change of the game folder.
+    explicit BackupKeeper(const Workspace& workspace, Now now = {});
+
+    // True for the files that are kept: torlo.exe, torlo.dat, TORLO.CHR and TORLO.SND of the
+    // game folder, and level files (.LEV) wherever they lie ("Save to PL2" rewrites any level).
+    bool keeps(const std::filesystem::path& path) const;
+    // Keeps a copy of path when it is kept, exists, has no copy of today yet and differs from
+    // its newest copy. Throws FileError when the copy can not be written.
+    void keep(const std::filesystem::path& path);
+    // Keeps path as it is now in the store, whatever the day's copies; returns its version, or
+    // empty when it does not exist. Throws FileError when it can not be kept.
+    std::string keepVersion(const std::filesystem::path& path);
+
+    // The backups of the current game, newest first. An index that is no file is reported
+    // (FileError); a line naming anything but a file that the keeper keeps of this game (a bare
+    // name in the game folder, or the full path of a level kept where it lay) is damaged and
+    // left out: a tampered index never makes a restore write elsewhere.
+    std::vector<Backup> list() const;
+    // The lines of the index left out of the list as damaged.
+    std::vector<Backup> damaged() const;
+    // Puts a copy back after asking; the file it replaces is kept first, so a restore can be
+    // undone by restoring that copy.
+    Outcome restore(const std::string& id, const Asker& ask);
+    // Restores the original of file (a name in the game folder, or a level's path).
+    Outcome restoreOriginal(const std::string& file, const Asker& ask);
+
+    // backups/<game> in the data folder.
+    std::filesystem::path folder() const;
+    // The game's store of versions, which the backups, the history and the profiles share.
+    VersionStore store() const;
+    // Every version that the backups, the history or the profiles need (the caller holds the
+    // game's lock).
+    std::set<std::string> versionsInUse() const;
+
+    // How the backups and the history name a kept file: its name in the game folder, or the
+    // full path of a level elsewhere; and the file such a name stands for.
+    std::string fileKey(const std::filesystem::path& path) const;
+    std::filesystem::path fileFor(const std::string& file) const;
+    // True for a name that stands for a file the keeper keeps of this game (a tampered index
+    // never makes a restore or an undo write elsewhere).
+    bool restorable(const std::string& file) const;
+    std::time_t now() const { return now_(); }
+    const Workspace& workspace() const { return workspace_; }
+
+private:
+    friend GameParts installedGamePartsIn(const std::filesystem::path& path);
+    bool inGameFolder(const std::filesystem::path& path) const;
+    // Keeps path whatever its kind; `always` also when this day has a copy (before a restore).
+    void keepCopy(const std::filesystem::path& path, bool always);
+    Outcome restoreBackup(const Backup& backup, const Asker& ask);
+
+    const Workspace& workspace_;
+    Now now_;
+};
+
+// A keeper that every change of a game file asks, for its lifetime; the keeper installed before
+// comes back afterwards. The main window, the CLI and the tests that want backups each hold one
+// for their workspace.
+class InstalledBackupKeeper : public BackupKeeper {
+public:
+    explicit InstalledBackupKeeper(const Workspace& workspace, Now now = {});
+    ~InstalledBackupKeeper();
+    InstalledBackupKeeper(const InstalledBackupKeeper&) = delete;
+    InstalledBackupKeeper& operator=(const InstalledBackupKeeper&) = delete;
+
+private:
+    BackupKeeper* previous_;
+};
+
+} // namespace quorvex

@@ -1,0 +1,242 @@
+#include "core/store/history.h"
+#include "core/base/errors.h"
+#include "core/gamefile/game_file.h"
+#include "core/gamefile/game_lock.h"
+#include "core/text/sha256.h"
+
+#include <algorithm>
+#include <charconv>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace quorvex {
+
+namespace {
+
+constexpr const char* HistoryName = "history.txt";
+
+// history.txt: a comment line naming the game folder, then per step a line
+// "S, ID, date, done or undone, what" followed by a line "F, before, after, file" per file
+// ("-" for a file that did not exist), separated by tabs; the file is last, so it may hold tabs.
+std::vector<Step> readSteps(const fs::path& folder)
+{
+    std::vector<Step> steps;
+    std::ifstream in(folder / HistoryName, std::ios::binary);
+    const auto version = [](const std::string& field) { return field == "-" ? std::string() : field; };
+    for (std::string line; std::getline(in, line);) {
+        const auto kind = line.substr(0, line.find('\t'));
+        const auto fields = splitListLine(line, kind == "S" ? 4 : 3);
+        if (fields.empty())
+            continue;
+        if (kind == "S") {
+            Step step;
+            const auto [end, error] = std::from_chars(fields[1].data(), fields[1].data() + fields[1].size(), step.id);
+            if (error != std::errc() || step.id <= 0)
+                continue;
+            step.date = fields[2];
+            step.undone = fields[3] == "undone";
+            step.what = fields[4];
+            steps.push_back(step);
+        } else if (kind == "F" && !steps.empty()) {
+            steps.back().files.push_back({fields[3], version(fields[1]), version(fields[2])});
+        }
+    }
+    // A step that lost its file lines puts nothing back; it is damaged and left out.
+    std::erase_if(steps, [](const Step& step) { return step.files.empty(); });
+    return steps;
+}
+
+void writeSteps(const fs::path& folder, const fs::path& gameFolder, const std::vector<Step>& steps)
+{
+    const auto version = [](const std::string& v) { return v.empty() ? std::string("-") : v; };
+    std::ostringstream text;
+    text << "# History of the game in " << fs::absolute(gameFolder).string() << '\n';
+    for (const auto& step : steps) {
+        text << "S\t" << step.id << '\t' << step.date << '\t' << (step.undone ? "undone" : "done") << '\t' << step.what << '\n';
+        for (const auto& f : step.files)
+            text << "F\t" << version(f.before) << '\t' << version(f.after) << '\t' << f.file << '\n';
+    }
+    const auto bytes = text.str();
+    writeFileAtomically(folder / HistoryName, bytes);
+}
+
+void addVersions(const Step& step, std::set<std::string>& versions)
+{
+    for (const auto& f : step.files) {
+        versions.insert(f.before);
+        versions.insert(f.after);
+    }
+}
+
+// A status text as one line of the history.
+std::string oneLine(std::string text)
+{
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    return text;
+}
+
+// Puts a file as given: the bytes, or no file.
+void putFile(const fs::path& path, const std::optional<Bytes>& bytes)
+{
+    if (bytes) {
+        writeFileAtomically(path, *bytes);
+        return;
+    }
+    beforeFileChange(path);
+    std::error_code error;
+    if (!fs::remove(path, error) && error)
+        throw FileError::fromErrno(error.value(), path);
+}
+
+} // namespace
+
+void replaceAllOrNothing(const std::vector<Replacement>& files, const std::function<void()>& then)
+{
+    std::size_t written = 0;
+    try {
+        for (; written < files.size(); ++written)
+            putFile(files[written].path, files[written].wanted);
+        if (then)
+            then();
+    } catch (const FileError&) {
+        // The files already replaced return to what they were.
+        for (std::size_t i = written; i-- > 0;)
+            try {
+                putFile(files[i].path, files[i].now);
+            } catch (const FileError&) {
+            }
+        throw;
+    }
+}
+
+std::string Step::fileList() const
+{
+    std::string list;
+    for (const auto& f : files)
+        list += (list.empty() ? "" : ",") + f.file;
+    return list;
+}
+
+std::set<std::string> historyVersions(const BackupKeeper& keeper)
+{
+    std::set<std::string> versions;
+    for (const auto& step : readSteps(keeper.folder()))
+        addVersions(step, versions);
+    return versions;
+}
+
+std::vector<Step> History::steps() const
+{
+    std::error_code error;
+    if (!fs::exists(keeper_.folder(), error))
+        return {};
+    const GameLock lock(keeper_.workspace());
+    auto steps = readSteps(keeper_.folder());
+    std::reverse(steps.begin(), steps.end());
+    return steps;
+}
+
+void History::record(const std::vector<NotedFile>& noted, const std::string& what)
+{
+    const GameLock lock(keeper_.workspace());
+    const auto store = keeper_.store();
+    Step step;
+    for (const auto& n : noted) {
+        std::error_code error;
+        const auto after = fs::exists(n.path, error) ? store.put(readWholeFile(n.path), n.before) : std::string();
+        if (after != n.before)
+            step.files.push_back({keeper_.fileKey(n.path), n.before, after});
+    }
+    if (step.files.empty())
+        return;
+    auto steps = readSteps(keeper_.folder());
+    std::set<std::string> dropped;
+    for (const auto& s : steps) {
+        step.id = std::max(step.id, s.id);
+        if (s.undone)
+            addVersions(s, dropped);
+    }
+    ++step.id;
+    std::erase_if(steps, [](const Step& s) { return s.undone; });   // a new step ends what redo could put back
+    step.date = dateText(keeper_.now());
+    step.what = oneLine(what.empty() ? "Changed " + step.fileList() : what);
+    steps.push_back(step);
+    while (steps.size() > KeptSteps) {
+        addVersions(steps.front(), dropped);
+        steps.erase(steps.begin());
+    }
+    writeSteps(keeper_.folder(), keeper_.workspace().gameFolder, steps);
+    store.drop(dropped, keeper_.versionsInUse());
+}
+
+Outcome History::undo()
+{
+    return move(true);
+}
+
+Outcome History::redo()
+{
+    return move(false);
+}
+
+Outcome History::move(bool back)
+{
+    const GameLock lock(keeper_.workspace());
+    auto steps = readSteps(keeper_.folder());
+    // Undone steps are the newest: undo takes the newest step still done, redo the oldest undone.
+    Step* found = nullptr;
+    for (auto& s : steps)
+        if (back ? !s.undone : s.undone && !found)
+            found = &s;
+    if (!found)
+        return Outcome::refused(back ? "There is nothing to undo" : "There is nothing to redo");
+    Step& step = *found;
+    const char* done = back ? "undone" : "redone";
+
+    // Every file is checked and read before the first is written.
+    std::vector<Replacement> puts;
+    const auto store = keeper_.store();
+    for (const auto& f : step.files) {
+        if (!keeper_.restorable(f.file))
+            return Outcome::refused("The history names " + f.file + ", not a file of this game, so nothing was " + done);
+        Replacement put{keeper_.fileFor(f.file), {}, {}};
+        std::error_code error;
+        try {
+            if (fs::exists(put.path, error))
+                put.now = readWholeFile(put.path);
+            if (const auto& wanted = back ? f.before : f.after; !wanted.empty())
+                put.wanted = store.get(wanted, f.file);
+        } catch (const FileError& failure) {
+            return Outcome::refused(std::string(failure.what()) + ", so nothing was " + done);
+        }
+        if ((put.now ? sha256Hex(*put.now) : std::string()) != (back ? f.after : f.before))
+            return Outcome::refused(f.file + " was changed outside Quorvex since \"" + step.what + "\", so nothing was " + done);
+        puts.push_back(std::move(put));
+    }
+
+    GameChange::leaveOutOfHistory();
+    try {
+        replaceAllOrNothing(puts, [&] {
+            step.undone = back;
+            writeSteps(keeper_.folder(), keeper_.workspace().gameFolder, steps);
+        });
+    } catch (const FileError& failure) {
+        return Outcome::refused(std::string(failure.what()) + ", so nothing was " + done);
+    }
+    GameParts parts;
+    for (const auto& put : puts)
+        parts |= gamePartsIn(put.path, keeper_.workspace().gameFolder);
+    const auto text = std::string(back ? "Undone: " : "Redone: ") + step.what + " (" + step.fileList() + ")";
+    return Outcome::done(text, text).changing(parts);
+}
+
+void recordInHistory(const std::vector<NotedFile>& noted, const std::string& what)
+{
+    if (const auto* keeper = installedKeeper())
+        History(*keeper).record(noted, what);
+}
+
+} // namespace quorvex

@@ -1,0 +1,89 @@
+#pragma once
+// Weapon plugins (.LWP): the records that "Save as plugin" and "Save in plugin" write from the
+// weapon, object and special-object pages, and the reader that installs a plugin through the
+// pages' own saves.
+#include "core/base/target_asker.h"
+#include "core/base/workspace.h"
+#include "core/base/outcome.h"
+#include "core/base/services.h"
+#include "core/weapons/field_arrays.h"
+#include "core/weapons/weapon_table.h"
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quorvex {
+
+enum class RecordKind { Weapon, Object, SObject };
+
+// A record as a writer makes it: its lines without line ends, and the question that "Save as
+// plugin" puts in front of it.
+struct PluginRecord {
+    RecordKind kind;
+    std::vector<std::string> lines;
+    std::string prompt;
+};
+
+// The weapon shown on the page: its name box and field controls. Without a weapon number the
+// record is that of "Save as plugin" ("WEAPON:SELECTED", "ORDER:", "NAME:", ...); with one it is
+// that of "Save in plugin" ("WEAPON:" and the number counted from 1, "NAME:", "ORDER:", ...).
+PluginRecord weaponRecord(std::string_view name, std::span<const FieldValue, WeaponFields.size()> page,
+                          std::optional<int> weapon);
+// Objects are numbered from 0, special objects from 1, in both writers.
+PluginRecord objectRecord(int object, std::span<const FieldValue> page);
+PluginRecord sobjectRecord(int sobject, std::span<const FieldValue> page);
+
+// The line that opens a record of kind for a list row ("WEAPON:" and the row + 1, ...).
+std::string sectionLine(RecordKind kind, int row);
+// Writes the records as a version 2 plugin, without a question, replacing an existing file.
+void writePlugin(const std::filesystem::path& file, std::span<const PluginRecord> records);
+
+// "Save as plugin": asks for the file (a name without any dot gets ".LWP"), then writes the
+// header of version 2 or 1, the prompt line and the record, replacing an existing file.
+// Status "Weapon saved" or "Object saved"; nothing is written when the dialog is cancelled.
+Outcome savePluginAs(const PluginRecord& record, bool version2, const TargetAsker& askTarget);
+
+// "Save in plugin": appends an empty line and the record to the file selected in the browser,
+// whose extension must be ".LWP" ("No weapon selected" otherwise). Status "Object saved".
+Outcome saveInPlugin(const std::optional<std::filesystem::path>& selected, const PluginRecord& record);
+
+// What the reader works on besides torlo.exe: the weapon page's names and table in memory
+// (read from torlo.exe when missing; a weapon record saves the whole table, as "Save weapons"
+// does) and the rows selected in the three lists, which the records change.
+struct PluginPages {
+    std::optional<WeaponData> weapons;
+    int weapon = 0;
+    int object = 0;
+    int sobject = 0;
+};
+
+struct PluginWrites {
+    bool weapons = false;
+    bool objects = false;
+    bool sobjects = false;
+    bool any() const { return weapons || objects || sobjects; }
+};
+
+// The largest plugin file installed: a real one is a few kilobytes.
+inline constexpr std::uint64_t MaxPluginSize = std::uint64_t{4} << 20;
+
+struct PluginInstall {
+    // In order: each save's own report, then "Weapon replaced", "Object replaced" or "Special
+    // object replaced" for each record. A refusal, last, names the line that stopped it; the
+    // records before it stay installed. Empty when nothing was installed and nothing is to say.
+    std::vector<Outcome> reports;
+    PluginWrites wrote;
+};
+
+// Installs a plugin: header check (nothing at all for another header), every "PROMPT:" asked
+// (No stops before the next record), and each record shown from the entry it names, then set
+// by its keys (any order, the last of a key wins) and saved through the page's save. A record
+// whose number names no row, or with a value that does not convert, installs nothing of itself
+// and stops the installation.
+PluginInstall installPlugin(const std::filesystem::path& file, const Workspace& workspace, PluginPages& pages,
+                            const Asker& ask);
+
+} // namespace quorvex

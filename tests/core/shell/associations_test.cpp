@@ -1,0 +1,242 @@
+#include "core/shell/associations.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+using namespace quorvex;
+using namespace quorvex::test;
+
+namespace {
+
+AssociationSet kindsNamed(std::initializer_list<const char*> words)
+{
+    AssociationSet kinds;
+    for (auto word : words)
+        kinds.set(*associationByWord(word));
+    return kinds;
+}
+
+bool installed(const std::string& tool)
+{
+    return runCommand({"sh", "-c", "command -v " + tool}).exitCode == 0;
+}
+
+// A store in a scratch home, running the desktop's update tools as the program does.
+struct ScratchDesktop {
+    ScratchFolder home;
+    DesktopFolders folders{home / "data", home / "config"};
+    std::vector<std::vector<std::string>> toolRuns;
+    std::optional<std::string> desktopAnswer;   // what xdg-mime answers instead of the real one
+    FreedesktopClassStore store{folders, [this](const std::vector<std::string>& command) -> std::optional<std::string> {
+                                    if (command.front() == "xdg-mime" && desktopAnswer)
+                                        return desktopAnswer;
+                                    toolRuns.push_back(command);
+                                    if (!installed(command.front()))
+                                        return std::nullopt;
+                                    if (command.front() == "xdg-mime")
+                                        return xdgMime({command.begin() + 1, command.end()});
+                                    return runCommand(command).out;
+                                }};
+    fs::path program = home / "Quorvex $1.8" / "quorvex";
+
+    std::string xdgMime(const std::vector<std::string>& arguments)
+    {
+        std::vector<std::string> command{"env", "XDG_DATA_HOME=" + folders.dataHome.string(),
+                                         "XDG_CONFIG_HOME=" + folders.configHome.string(), "xdg-mime"};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        auto out = runCommand(command).out;
+        while (!out.empty() && out.back() == '\n')
+            out.pop_back();
+        return out;
+    }
+};
+
+} // namespace
+
+TEST(Associations, TheKindsTableMatchesTheBoxesAndTheirClasses)
+{
+    ASSERT_EQ(AssociationKinds.size(), 6u);
+    EXPECT_EQ(AssociationKinds[3].caption, "Palettes");
+    EXPECT_EQ((AssociationKinds[3].extensions), (std::array<std::string_view, 3>{".act", ".lpl", ".pal"}));
+    EXPECT_EQ(AssociationKinds[1].className, "Quorvex.GFXMod");
+    EXPECT_EQ(AssociationKinds[1].description, "Torlo Graphics Mod");
+    for (const auto& kind : AssociationKinds)
+        EXPECT_FALSE(iconSvg(mimeIconName(kind)).empty()) << kind.caption;
+    EXPECT_NE(iconSvg(ProgramIconName).find("<svg"), std::string_view::npos);
+}
+
+TEST(Associations, NothingChosenWritesNothing)
+{
+    ScratchDesktop desktop;
+    const auto outcome = assignExtensions(desktop.store, {}, desktop.program);
+    EXPECT_EQ(outcome.kind, Outcome::Kind::Nothing);
+    EXPECT_TRUE(outcome.status.empty());
+    EXPECT_FALSE(fs::exists(desktop.home / "data"));
+    EXPECT_FALSE(fs::exists(desktop.home / "config"));
+    EXPECT_TRUE(desktop.toolRuns.empty());
+}
+
+TEST(Associations, FreedesktopFilesForTheChosenKinds)
+{
+    ScratchDesktop desktop;
+    const auto outcome = assignExtensions(desktop.store, kindsNamed({"levels", "palettes"}), desktop.program);
+    EXPECT_EQ(outcome.status, "Extension(s) assigned");
+
+    const auto package = readText(desktop.store.mimePackageFile());
+    EXPECT_NE(package.find("<mime-type type=\"application/x-torlo-level\">"), std::string::npos);
+    EXPECT_NE(package.find("<comment>Palette</comment>"), std::string::npos);
+    for (auto glob : {"*.lev", "*.act", "*.lpl", "*.pal"})
+        EXPECT_NE(package.find(std::string("<glob pattern=\"") + glob + "\" weight=\"60\"/>"), std::string::npos) << glob;
+    EXPECT_EQ(package.find("soundmod"), std::string::npos);
+
+    const auto entry = readText(desktop.store.desktopFile());
+    // A path with a space is quoted for the Exec line, its dollar escaped (twice: as an argument and as a string).
+    const auto quoted = desktop.home.path().string() + "/Quorvex \\\\$1.8/quorvex";
+    EXPECT_NE(entry.find("\nExec=\"" + quoted + "\" %f\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nMimeType=application/x-torlo-level;application/x-torlo-palette;\n"), std::string::npos);
+    if (installed("desktop-file-validate")) {
+        const auto check = runCommand({"desktop-file-validate", desktop.store.desktopFile().string()});
+        EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+        EXPECT_EQ(check.out + check.err, "");
+    }
+    EXPECT_TRUE(fs::exists(desktop.home / "data/icons/hicolor/scalable/mimetypes/application-x-torlo-level.svg"));
+    EXPECT_TRUE(fs::exists(desktop.home / "data/icons/hicolor/scalable/apps/quorvex.svg"));
+    EXPECT_FALSE(fs::exists(desktop.home / "data/icons/hicolor/scalable/mimetypes/application-x-torlo-weapon.svg"));
+    std::erase_if(desktop.toolRuns, [](const auto& run) { return run.front() == "xdg-mime"; });
+    ASSERT_EQ(desktop.toolRuns.size(), 2u);
+    EXPECT_EQ(desktop.toolRuns[0], (std::vector<std::string>{"update-mime-database", (desktop.home / "data/mime").string()}));
+    EXPECT_EQ(desktop.toolRuns[1].front(), "update-desktop-database");
+
+    // A later choice adds to what was registered before.
+    assignExtensions(desktop.store, kindsNamed({"weapons"}), desktop.program);
+    EXPECT_EQ(kindsInPackage(readText(desktop.store.mimePackageFile())), kindsNamed({"levels", "palettes", "weapons"}));
+    EXPECT_NE(readText(desktop.store.desktopFile()).find("application/x-torlo-weapon;"), std::string::npos);
+}
+
+TEST(Associations, ExecLineQuotingFollowsTheDesktopEntryRules)
+{
+    EXPECT_NE(desktopEntry(kindsNamed({"levels"}), "/opt/quorvex/quorvex").find("\nExec=/opt/quorvex/quorvex %f\n"),
+              std::string::npos);
+    // Inside quotes " ` $ \ are escaped, and then every backslash once more as a string value.
+    EXPECT_NE(desktopEntry(kindsNamed({"levels"}), "/opt/a$b\\c/q").find("\nExec=\"/opt/a\\\\$b\\\\\\\\c/q\" %f\n"),
+              std::string::npos)
+        << desktopEntry(kindsNamed({"levels"}), "/opt/a$b\\c/q");
+    EXPECT_TRUE(desktopEntry(kindsNamed({"levels"}), "/opt/new\nline/quorvex").empty());
+
+    // What an entry's Exec line starts, read back as the desktop reads it.
+    for (const char* path : {"/opt/quorvex/quorvex", "/opt/a$b\\c/q", "/home/j\xC3\xB6rg/Quorvex \"1.8\"/`q`", "/a b\tc"})
+        EXPECT_EQ(execProgram(desktopEntry(kindsNamed({"levels"}), path)), path) << path;
+    EXPECT_EQ(execProgram("[Desktop Entry]\nExec=\"/opt/open %f\n"), std::nullopt);
+    EXPECT_EQ(execProgram("[Desktop Entry]\nName=Quorvex\n"), std::nullopt);
+
+    // Paths the desktop cannot start (a line break; a percent sign, which GLib looks up before
+    // expanding "%%"; bytes that are not UTF-8) are refused before anything is written, and a
+    // desktop that names another program for a kind makes the assignment a failure.
+    for (const char* path : {"/tmp/a\nb", "/opt/100%/quorvex", "/opt/\xFF\xFE/quorvex"}) {
+        ScratchDesktop desktop;
+        EXPECT_EQ(assignExtensions(desktop.store, kindsNamed({"levels"}), path).kind, Outcome::Kind::Refused) << path;
+        EXPECT_FALSE(fs::exists(desktop.store.mimePackageFile()));
+    }
+    ScratchDesktop desktop;
+    desktop.desktopAnswer = "other.desktop\n";
+    const auto other = assignExtensions(desktop.store, kindsNamed({"levels"}), desktop.program);
+    EXPECT_EQ(other.kind, Outcome::Kind::Refused);
+    EXPECT_EQ(other.status, "The desktop does not open application/x-torlo-level with Quorvex: xdg-mime names \"other.desktop\"");
+}
+
+TEST(Associations, MimeAppsListKeepsEveryOtherProgramsLine)
+{
+    const std::string before = "# mine\n[Added Associations]\napplication/x-torlo-level=other.desktop;\n\n"
+                               "[Default Applications]\ntext/plain=gedit.desktop;\n"
+                               "application/x-torlo-level=other.desktop;quorvex.desktop;\n";
+    const auto after = withDefaults(before, {"application/x-torlo-level", "application/x-torlo-weapon"}, "quorvex.desktop");
+    EXPECT_EQ(after, "# mine\n[Added Associations]\napplication/x-torlo-level=other.desktop;\n\n"
+                     "[Default Applications]\napplication/x-torlo-weapon=quorvex.desktop;\ntext/plain=gedit.desktop;\n"
+                     "application/x-torlo-level=quorvex.desktop;other.desktop;\n");
+    EXPECT_EQ(withoutApplication(after, "quorvex.desktop"),
+              "# mine\n[Added Associations]\napplication/x-torlo-level=other.desktop;\n\n"
+              "[Default Applications]\ntext/plain=gedit.desktop;\napplication/x-torlo-level=other.desktop;\n");
+
+    // No file or no section yet: the section is added.
+    EXPECT_EQ(withDefaults("", {"a/b"}, "q.desktop"), "[Default Applications]\na/b=q.desktop;\n");
+    EXPECT_EQ(withDefaults("[Other]\nx=y\n", {"a/b"}, "q.desktop"), "[Other]\nx=y\n\n[Default Applications]\na/b=q.desktop;\n");
+    // A program whose name only begins like ours is not ours.
+    EXPECT_EQ(withoutApplication("[Default Applications]\na/b=quorvex.desktop.old;\n", "quorvex.desktop"),
+              "[Default Applications]\na/b=quorvex.desktop.old;\n");
+}
+
+TEST(Associations, RemovalTakesAwayOnlyWhatQuorvexWrote)
+{
+    ScratchDesktop desktop;
+    fs::create_directories(desktop.folders.configHome);
+    const std::string others = "[Default Applications]\ntext/plain=gedit.desktop;\n";
+    writeBytes(desktop.store.mimeAppsFile(), {others.begin(), others.end()});
+    const auto foreignIcon = desktop.home / "data/icons/hicolor/scalable/mimetypes/text-x-other.svg";
+    fs::create_directories(foreignIcon.parent_path());
+    writeBytes(foreignIcon, {'<'});
+    assignExtensions(desktop.store, AssociationSet().set(), desktop.program);
+
+    EXPECT_EQ(removeExtensions(desktop.store).status, "Associations removed");
+    EXPECT_FALSE(fs::exists(desktop.store.mimePackageFile()));
+    EXPECT_FALSE(fs::exists(desktop.store.desktopFile()));
+    EXPECT_FALSE(fs::exists(desktop.store.iconFile(ProgramIconName)));
+    for (const auto& kind : AssociationKinds)
+        EXPECT_FALSE(fs::exists(desktop.store.iconFile(mimeIconName(kind))));
+    EXPECT_TRUE(fs::exists(foreignIcon));
+    EXPECT_EQ(readText(desktop.store.mimeAppsFile()), "[Default Applications]\ntext/plain=gedit.desktop;\n");
+}
+
+TEST(Associations, TheDesktopAnswersQuorvexForEachType)
+{
+    if (!installed("xdg-mime") || !installed("update-mime-database"))
+        GTEST_SKIP() << "xdg-utils or shared-mime-info not installed";
+    ScratchDesktop desktop;
+    assignExtensions(desktop.store, AssociationSet().set(), desktop.program);
+    for (const auto& kind : AssociationKinds)
+        EXPECT_EQ(desktop.xdgMime({"query", "default", std::string(kind.mimeType)}), "quorvex.desktop") << kind.mimeType;
+    removeExtensions(desktop.store);
+    for (const auto& kind : AssociationKinds)
+        EXPECT_EQ(desktop.xdgMime({"query", "default", std::string(kind.mimeType)}), "") << kind.mimeType;
+}
+
+// Quorvex claims a file by its mark where the kind has one; for the extensions that other types
+// use (.snd is Sun audio, .lwp Lotus Word Pro) the extension alone leaves the desktop's type.
+TEST(Associations, TheDesktopKnowsTorloFilesByTheirMarkAndLeavesOtherFilesBe)
+{
+    if (!installed("xdg-mime") || !installed("update-mime-database") || !installed("gio"))
+        GTEST_SKIP() << "xdg-utils, shared-mime-info or gio not installed";
+    ScratchDesktop desktop;
+    assignExtensions(desktop.store, AssociationSet().set(), desktop.program);
+    DemoGame demo;
+    const auto files = desktop.home / "files";
+    fs::create_directories(files);
+    fs::copy_file(demo.workspace.torloSnd(), files / "bank.snd");
+    // A real audio file: Sun audio, 8-bit mu-law, one channel, 8000 per second.
+    std::vector<std::uint8_t> sun{'.', 's', 'n', 'd', 0, 0, 0, 24, 0, 0, 0, 64, 0, 0, 0, 1, 0, 0, 0x1f, 0x40, 0, 0, 0, 1};
+    sun.resize(24 + 64, 0x7f);
+    writeBytes(files / "beep.snd", sun);
+    writeBytes(files / "noise.snd", std::vector<std::uint8_t>(600, 0x33));
+    const auto text = [&](const std::string& name, const std::string& content) {
+        writeBytes(files / name, std::vector<std::uint8_t>(content.begin(), content.end()));
+    };
+    text("gun.lwp", "TORLOKIT:WEAPONPLUGIN\r\nWEAPON:1\r\n");
+    text("gun2.lwp", "LWP\r\nVERSION:2\r\n");
+    text("letter.lwp", "a word processor's document");
+    text("french.llf", "Torlo Language File\r\nFormat created by Vandrel and Morvane\r\nLanguage: French\r\n");
+    text("warm.pal", "JASC-PAL\r\n0100\r\n256\r\n");
+    fs::copy_file(demo.game() / "mods" / "MEADOW.LEV", files / "MEADOW.LEV");
+    const std::pair<const char*, const char*> expected[] = {
+        {"bank.snd", "application/x-torlo-soundmod"}, {"beep.snd", "audio/basic"},
+        {"noise.snd", "audio/basic"},                 {"gun.lwp", "application/x-torlo-weapon"},
+        {"gun2.lwp", "application/x-torlo-weapon"},   {"letter.lwp", "application/vnd.lotus-wordpro"},
+        {"french.llf", "application/x-torlo-translation"}, {"warm.pal", "application/x-torlo-palette"},
+        {"MEADOW.LEV", "application/x-torlo-level"},
+    };
+    for (const auto& [name, type] : expected) {
+        EXPECT_EQ(desktop.xdgMime({"query", "filetype", (files / name).string()}), type) << name;
+        const auto gio = runCommand({"env", "XDG_DATA_HOME=" + desktop.folders.dataHome.string(), "gio", "info", "-a",
+                                     "standard::content-type", (files / name).string()});
+        EXPECT_NE(gio.out.find(std::string("standard::content-type: ") + type + "\n"), std::string::npos) << name << gio.out;
+    }
+}
