@@ -59,7 +59,7 @@ TEST(OnScreen, TheFramedWindowFitsTheScreenAndItsContentScrolls)
         GTEST_SKIP() << "needs X11 with a window manager (CTest's OnScreen.* tests)";
     MainFormFixture fixture;
     auto form = fixture.create();
-    form->show();
+    form->showOnScreen();
     auto* screen = form->screen();
     const auto available = screen->availableGeometry();
     // The frame is there once the window manager has taken the window, and then it fits.

@@ -215,18 +215,26 @@ void TMainForm::buildWindow()
     statusBar()->addWidget(colourText_);
 
     // The scroll area hides the content's size from the window, and most pages are built only
-    // after the first paint: start at a size that holds every page, within the screen. The
-    // window manager's frame (title bar, borders) is known only once the window is on the
-    // screen, so a screen without room for that size and a frame gets the window maximised:
-    // the window manager then fits it frame and all, and the status line stays on the screen.
-    // Without a window manager there is no frame and the available size is the window's.
-    const QSize wanted(1280, 860);
-    const QSize frameRoom(16, 64);   // more than the title bar and borders of common frames
+    // after the first paint: start at a size that holds every page, within the screen.
+    resize(PreferredSize.boundedTo(availableScreenSize()));
+}
+
+QSize TMainForm::availableScreenSize()
+{
     const auto* screen = QGuiApplication::primaryScreen();
-    const QSize available = screen ? screen->availableSize() : wanted + frameRoom;
-    resize(wanted.boundedTo(available));
-    if ((wanted + frameRoom).boundedTo(available) != wanted + frameRoom)
+    return screen ? screen->availableSize() : PreferredSize + FrameRoom;
+}
+
+void TMainForm::showOnScreen()
+{
+    // The window manager's frame (title bar, borders) is known only once the window is on the
+    // screen, so a screen without room for the preferred size and a frame gets the window
+    // maximised: the window manager then fits it frame and all, and the status line stays on
+    // the screen. Without a window manager there is no frame and the window is its own size.
+    const auto available = availableScreenSize();
+    if ((PreferredSize + FrameRoom).boundedTo(available) != PreferredSize + FrameRoom)
         setWindowState(windowState() | Qt::WindowMaximized);
+    show();
 }
 
 void TMainForm::ensurePage(Page which)
