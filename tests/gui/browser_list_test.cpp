@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTabWidget>
 
 #include <fstream>
@@ -94,6 +95,39 @@ TEST(BrowserList, AFolderIsReadOnceForTheFolderListAndTheFileList)
     click(form.get(), "RefreshBut");
     EXPECT_EQ(folders->scans(), atStart + 2);
     EXPECT_TRUE(listed(form.get()).contains("NEW.LEV"));
+}
+
+// A folder listed off the window's thread fills the list in batches from the event loop, the
+// same list as one listed at once; a new folder chosen meanwhile is listed at once, and the
+// listing of the old one never reaches the list.
+TEST(BrowserList, AFolderListedInTheBackgroundFillsTheListAsOneListedAtOnce)
+{
+    MainFormFixture fixture;
+    for (int i = 0; i < 9000; ++i)   // more than a batch
+        std::ofstream(fixture.demo.game() / ("M" + std::to_string(100000 + (i * 7919) % 9000) + ".LEV"));
+    const auto atOnce = listed(fixture.create().get());
+    ASSERT_GT(atOnce.size(), 9000);
+
+    const auto wait = [](auto done) {
+        for (QElapsedTimer clock; clock.start(), !done() && clock.elapsed() < 20000;)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+    };
+    auto form = fixture.create({}, MainFormFixture::Start::Held);
+    auto* browser = form->findChild<ModBrowserControl*>();
+    browser->listHeldFolderInBackground();
+    wait([&] { return fileList(form.get())->count() == atOnce.size(); });
+    EXPECT_EQ(listed(form.get()), atOnce);
+    EXPECT_EQ(form->findChild<FolderListControl*>()->scans(), 1);
+
+    auto moved = fixture.create({}, MainFormFixture::Start::Held);
+    moved->findChild<ModBrowserControl*>()->listHeldFolderInBackground();
+    auto* folderList = find<QListWidget>(moved.get(), "FolderList");
+    emit folderList->itemActivated(folderList->findItems("mods", Qt::MatchEndsWith).front());
+    const auto mods = listed(moved.get());
+    EXPECT_TRUE(mods.contains("CANYON.LEV"));
+    int ticks = 0;
+    wait([&] { return ++ticks > 20; });
+    EXPECT_EQ(listed(moved.get()), mods);
 }
 
 TEST(BrowserList, FilterBoxesBuildTheMaskAndStoreTheirBits)

@@ -26,14 +26,17 @@ struct MainFormFixture {
 
     MainFormFixture() { settings.setText(setting::TorloPath, demo.game().string()); }
 
-    std::unique_ptr<TMainForm> create(QStringList arguments = {})
+    // Held: the window as it stands at its first paint, before the work that waits for it.
+    enum class Start { Complete, Held };
+    std::unique_ptr<TMainForm> create(QStringList arguments = {}, Start start = Start::Complete)
     {
         Workspace workspace = demo.workspace;
         workspace.gameFolder.clear();   // the settings decide
         AppServices services{prompts, shell, clock, settings, workspace, std::move(arguments),
                              [this] { return windows51; }, [this] { return screenWidth; }, fileClasses};
         auto form = std::make_unique<TMainForm>(std::move(services));
-        form->completeStartUp();   // what waits for the first paint, and every page
+        if (start == Start::Complete)
+            form->completeStartUp();   // what waits for the first paint, and every page
         return form;
     }
 };

@@ -603,7 +603,7 @@ void TMainForm::startUpAfterPaint()
     if (startUpDone_)
         return;
     startUpDone_ = true;
-    browser_->listHeldFolder();
+    browser_->listHeldFolderInBackground();
     guarded([this] { showGreeting(); });
     if (gameFound_) {
         guarded([this] {
@@ -623,6 +623,7 @@ void TMainForm::startUpAfterPaint()
 void TMainForm::completeStartUp()
 {
     startUpAfterPaint();
+    browser_->listHeldFolder();
     buildAllPages();
 }
 

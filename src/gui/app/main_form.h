@@ -97,8 +97,8 @@ public:
     void pluginInstalled(const PluginPages& pages, const PluginWrites& wrote) override;
 
     // The start-up steps that wait for the first paint (the folder's listing, the greeting,
-    // weapon.bmp), at most once, and then every page not built yet. Tests call it to have the
-    // whole window at once.
+    // weapon.bmp), at most once, the listing waited for, and then every page not built yet.
+    // Tests call it to have the whole window at once.
     void completeStartUp();
     // Builds a page not built yet (its row's builder) and, once the start-up has read the game,
     // reads its part of the game into it; pages not in view wait until they are first shown.

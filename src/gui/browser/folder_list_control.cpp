@@ -106,7 +106,13 @@ void FolderListControl::holdScans(bool hold)
 
 void FolderListControl::rescan()
 {
-    scan_ = scanFolder(folder_);
+    takeScan(scanFolder(folder_));
+}
+
+void FolderListControl::takeScan(FolderScan scan)
+{
+    held_ = false;
+    scan_ = std::move(scan);
     ++scans_;
     fillFolders();
 }

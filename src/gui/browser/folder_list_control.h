@@ -29,6 +29,8 @@ public:
     // While held, a new folder is shown as its path alone and not read: scan() is empty
     // until the hold ends, which reads it.
     void holdScans(bool hold);
+    // Ends the hold with a read of the folder made elsewhere (off the window's thread).
+    void takeScan(FolderScan scan);
     // How often a folder has been read, for the tests of the single read.
     int scans() const { return scans_; }
 

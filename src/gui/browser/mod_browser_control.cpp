@@ -22,12 +22,26 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTimer>
 
 #include <random>
 
 namespace fs = std::filesystem;
 
 namespace quorvex {
+
+namespace {
+
+QStringList captionsOf(const std::vector<std::string>& names)
+{
+    QStringList captions;
+    captions.reserve(static_cast<qsizetype>(names.size()));
+    for (const auto& name : names)
+        captions << fromSystemText(name);
+    return captions;
+}
+
+} // namespace
 
 ModBrowserControl::ModBrowserControl(BrowserHost& host, Places places)
     : QObject(&host.mainWindow()), host_(host), filterBoxes_(places.filterBoxes)
@@ -42,6 +56,9 @@ ModBrowserControl::ModBrowserControl(BrowserHost& host, Places places)
             connect(box, &QCheckBox::clicked, this, &ModBrowserControl::FilterButtonClick);
     FilesChange();
 }
+
+// A listing still under way is waited for: it reads only its own copies of the folder and mask.
+ModBrowserControl::~ModBrowserControl() = default;
 
 void ModBrowserControl::buildFileList(QBoxLayout* column)
 {
@@ -137,14 +154,43 @@ void ModBrowserControl::listHeldFolder()
 {
     if (!held_)
         return;
+    if (pending_.valid()) {
+        auto listing = pending_.get();
+        // Made for the folder and filter still shown: taken as it is; else listed afresh.
+        if (listing.folder == folder() && listing.mask == mask_ && listing.sortByExtension == host_.sortsByExtension()) {
+            held_ = false;
+            folders_->takeScan(std::move(listing.scan));
+            const auto before = selectedFile();
+            fill(std::move(listing.names), std::move(listing.captions), {}, Staged::Yes);
+            if (selectedFile() != before)
+                FilesChange();
+            return;
+        }
+    }
     held_ = false;
     folders_->holdScans(false);
     relist();
 }
 
+void ModBrowserControl::listHeldFolderInBackground()
+{
+    if (!held_ || pending_.valid() || folder().empty())
+        return;
+    pending_ = std::async(std::launch::async, [this, folder = folder(), mask = mask_,
+                                               sortByExtension = host_.sortsByExtension()] {
+        Listing listing{folder, mask, sortByExtension, scanFolder(folder), {}, {}};
+        listing.names = modFiles(listing.scan.files, mask, sortByExtension);
+        listing.captions = captionsOf(listing.names);
+        // Queued to the window's thread; dropped with this object if it goes first.
+        QMetaObject::invokeMethod(this, [this] { listHeldFolder(); }, Qt::QueuedConnection);
+        return listing;
+    });
+}
+
 bool ModBrowserControl::selectFile(const std::string& name)
 {
     listHeldFolder();
+    addRows(true);
     const auto found = std::find(names_.begin(), names_.end(), name);
     if (found == names_.end())
         return false;
@@ -187,26 +233,45 @@ void ModBrowserControl::refresh(const std::optional<std::string>& keep)
 
 void ModBrowserControl::relist(const std::optional<std::string>& keep)
 {
+    if (pending_.valid()) {   // a new folder or filter while the listing is under way
+        listHeldFolder();
+        return;
+    }
     if (held_)
         return;
     const auto before = selectedFile();
     const auto wanted = keep ? *keep : before ? before->filename().string() : std::string{};
-    const bool sortByExtension = host_.sortsByExtension();
-    names_ = modFiles(folders_->scan().files, mask_, sortByExtension);
-    QStringList captions;
-    captions.reserve(static_cast<qsizetype>(names_.size()));
-    for (const auto& name : names_)
-        captions << fromSystemText(name);
-    {
-        const QSignalBlocker quiet(files_);
-        files_->clear();
-        files_->addItems(captions);
-        const auto found = std::find(names_.begin(), names_.end(), wanted);
-        if (!wanted.empty() && found != names_.end())
-            files_->setCurrentRow(static_cast<int>(found - names_.begin()));
-    }
+    auto names = modFiles(folders_->scan().files, mask_, host_.sortsByExtension());
+    auto captions = captionsOf(names);
+    fill(std::move(names), std::move(captions), wanted);
     if (selectedFile() != before)
         FilesChange();
+}
+
+void ModBrowserControl::fill(std::vector<std::string> names, QStringList captions, const std::string& wanted, Staged staged)
+{
+    names_ = std::move(names);
+    captions_ = std::move(captions);
+    added_ = 0;
+    const QSignalBlocker quiet(files_);
+    files_->clear();
+    addRows(staged == Staged::No);
+    const auto found = std::find(names_.begin(), names_.end(), wanted);
+    if (!wanted.empty() && found != names_.end())
+        files_->setCurrentRow(static_cast<int>(found - names_.begin()));
+}
+
+void ModBrowserControl::addRows(bool all)
+{
+    // A batch costs the window a few milliseconds.
+    constexpr qsizetype Batch = 4000;
+    const auto count = all ? captions_.size() - added_ : std::min(Batch, captions_.size() - added_);
+    if (count <= 0)
+        return;
+    files_->addItems(added_ == 0 && all ? captions_ : captions_.mid(added_, count));
+    added_ += count;
+    if (added_ < captions_.size())
+        QTimer::singleShot(0, this, [this] { addRows(false); });
 }
 
 void ModBrowserControl::FilesChange()
@@ -272,6 +337,7 @@ void ModBrowserControl::GoButtonClick()
 
 void ModBrowserControl::RandomButtonClick()
 {
+    addRows(true);
     if (names_.empty())
         return;
     std::uniform_int_distribution<int> pick(0, static_cast<int>(names_.size()) - 1);

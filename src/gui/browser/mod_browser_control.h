@@ -6,9 +6,11 @@
 #include "core/base/outcome.h"
 
 #include <QObject>
+#include <QStringList>
 
 #include <array>
 #include <filesystem>
+#include <future>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,8 +45,14 @@ public:
     bool selectFile(const std::string& name);
     // The browser is made holding its listing: until this is called (after the first paint,
     // or by the first selection) the folder and the filter are only noted, for a game folder
-    // of 200,000 files takes half a second to read and list.
+    // of 200,000 files takes half a second to read and list. A listing under way in the
+    // background is waited for.
     void listHeldFolder();
+    // The same off the window's thread: the folder is read, matched and sorted there, and the
+    // list filled when that is done, so the window answers meanwhile. Anything that needs the
+    // list before then (a selection, a new folder or filter, Refresh) lists at once instead.
+    void listHeldFolderInBackground();
+    ~ModBrowserControl() override;
     // Builds the mask from the ticked filter boxes and re-reads the folder.
     void applyFilter();
     void placeLevelPicture(bool stretched);
@@ -90,6 +98,23 @@ private:
     // The file list from the folder's last read (a new folder, another mask).
     void relist(const std::optional<std::string>& keep = std::nullopt);
     void show(const Outcome& outcome);
+    // Shows names (the list's captions beside them) in the file list, keeping wanted selected
+    // when it is there. Staged, the list takes its first rows at once and the others a batch
+    // at a time from the event loop, so that 200,000 rows never stop the window for long.
+    enum class Staged { No, Yes };
+    void fill(std::vector<std::string> names, QStringList captions, const std::string& wanted, Staged staged = Staged::No);
+    // Adds the rows a staged fill has not added yet: the next batch, or all of them.
+    void addRows(bool all);
+
+    // A listing made off the window's thread, and what it was made for.
+    struct Listing {
+        std::filesystem::path folder;
+        std::string mask;
+        bool sortByExtension;
+        FolderScan scan;
+        std::vector<std::string> names;
+        QStringList captions;
+    };
 
     BrowserHost& host_;
     std::array<QCheckBox*, FilterBoxes.size()> filterBoxes_;
@@ -102,7 +127,10 @@ private:
                 *copy_ = nullptr, *activate_ = nullptr;
     std::string mask_;
     std::vector<std::string> names_;   // the listed names as the file system gives them
+    QStringList captions_;             // their captions, of which the list holds the first added_
+    qsizetype added_ = 0;
     bool held_ = true;                 // see listHeldFolder
+    std::future<Listing> pending_;     // see listHeldFolderInBackground
 };
 
 } // namespace quorvex
