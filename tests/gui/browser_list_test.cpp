@@ -120,9 +120,9 @@ TEST(BrowserList, AFolderListedInTheBackgroundFillsTheListAsOneListedAtOnce)
     EXPECT_EQ(form->findChild<FolderListControl*>()->scans(), 1);
 
     auto moved = fixture.create({}, MainFormFixture::Start::Held);
-    moved->findChild<ModBrowserControl*>()->listHeldFolderInBackground();
-    auto* folderList = find<QListWidget>(moved.get(), "FolderList");
-    emit folderList->itemActivated(folderList->findItems("mods", Qt::MatchEndsWith).front());
+    auto* movedBrowser = moved->findChild<ModBrowserControl*>();
+    movedBrowser->listHeldFolderInBackground();
+    movedBrowser->pointAt(fixture.demo.game() / "mods");
     const auto mods = listed(moved.get());
     EXPECT_TRUE(mods.contains("CANYON.LEV"));
     int ticks = 0;

@@ -150,7 +150,7 @@ const fs::path& ModBrowserControl::folder() const
     return folders_->folder();
 }
 
-void ModBrowserControl::listHeldFolder()
+void ModBrowserControl::listHeldFolder(Staged staged)
 {
     if (!held_)
         return;
@@ -161,7 +161,7 @@ void ModBrowserControl::listHeldFolder()
             held_ = false;
             folders_->takeScan(std::move(listing.scan));
             const auto before = selectedFile();
-            fill(std::move(listing.names), std::move(listing.captions), {}, Staged::Yes);
+            fill(std::move(listing.names), std::move(listing.captions), {}, staged);
             if (selectedFile() != before)
                 FilesChange();
             return;
@@ -182,7 +182,7 @@ void ModBrowserControl::listHeldFolderInBackground()
         listing.names = modFiles(listing.scan.files, mask, sortByExtension);
         listing.captions = captionsOf(listing.names);
         // Queued to the window's thread; dropped with this object if it goes first.
-        QMetaObject::invokeMethod(this, [this] { listHeldFolder(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { listHeldFolder(Staged::Yes); }, Qt::QueuedConnection);
         return listing;
     });
 }

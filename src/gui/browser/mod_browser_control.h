@@ -46,8 +46,9 @@ public:
     // The browser is made holding its listing: until this is called (after the first paint,
     // or by the first selection) the folder and the filter are only noted, for a game folder
     // of 200,000 files takes half a second to read and list. A listing under way in the
-    // background is waited for.
-    void listHeldFolder();
+    // background is waited for. Staged: see fill.
+    enum class Staged { No, Yes };
+    void listHeldFolder(Staged staged = Staged::No);
     // The same off the window's thread: the folder is read, matched and sorted there, and the
     // list filled when that is done, so the window answers meanwhile. Anything that needs the
     // list before then (a selection, a new folder or filter, Refresh) lists at once instead.
@@ -101,7 +102,6 @@ private:
     // Shows names (the list's captions beside them) in the file list, keeping wanted selected
     // when it is there. Staged, the list takes its first rows at once and the others a batch
     // at a time from the event loop, so that 200,000 rows never stop the window for long.
-    enum class Staged { No, Yes };
     void fill(std::vector<std::string> names, QStringList captions, const std::string& wanted, Staged staged = Staged::No);
     // Adds the rows a staged fill has not added yet: the next batch, or all of them.
     void addRows(bool all);
