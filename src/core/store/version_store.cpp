@@ -65,12 +65,12 @@ void write(const fs::path& entry, std::span<const std::uint8_t> bytes)
     }
 }
 
-// What a version of a kept file can be, by the file's name: the sizes it may have and how it
-// starts. A version of another file (a tampered list giving torlo.dat's version to TORLO.CHR)
-// or an entry grown huge is refused, by its size before a byte of it is read.
+// What a version of a kept file can be, by the file's name: the sizes it may have (its content
+// is anyone's: "changes revert" puts back any byte). A version of another file (a tampered list
+// giving torlo.dat's version to TORLO.CHR) or an entry grown huge is refused by its size, before
+// a byte of it is read.
 struct Kind {
     std::uint64_t least, most;
-    std::string_view start;
 };
 
 Kind kindOf(const std::string& file)
@@ -79,14 +79,14 @@ Kind kindOf(const std::string& file)
     const auto name = fs::path(file).filename().string();
     const auto is = [&](const char* game) { return sameNameIgnoringCase(name, game); };
     if (is("torlo.exe"))
-        return {places::GameTextsLast + 1, 16 * MiB, "MZ"};
+        return {places::GameTextsLast + 1, 16 * MiB};
     if (is("torlo.dat"))
-        return {places::DatSize, 64 * 1024, {}};
+        return {places::DatSize, 64 * 1024};
     if (is("TORLO.CHR"))
-        return {places::ChrMinimumSize, 16 * MiB, {}};
+        return {places::ChrMinimumSize, 16 * MiB};
     if (sameNameIgnoringCase(fs::path(name).extension().string(), ".lev"))
-        return {places::LevelSmallestSize, places::LevelLargestSize, {}};
-    return {0, VersionStore::MostSize, {}};   // TORLO.SND and the store's own tests
+        return {places::LevelSmallestSize, places::LevelLargestSize};
+    return {0, VersionStore::MostSize};   // TORLO.SND and the store's own tests
 }
 
 } // namespace
@@ -187,8 +187,7 @@ Bytes VersionStore::get(const std::string& version, const std::string& file, std
                 at += length;
             }
         }
-        const bool starts = bytes.size() >= kind.start.size() && std::equal(kind.start.begin(), kind.start.end(), bytes.begin());
-        if (!starts || sha256Hex(bytes) != version)
+        if (sha256Hex(bytes) != version)
             throw damaged();
         return bytes;
     } catch (const FileError&) {

@@ -31,8 +31,8 @@ public:
     static constexpr std::uint64_t MostSize = std::uint64_t{512} << 20;
 
     // The bytes of a version of `file` (as the lists name it); FileError naming it when the entry
-    // is missing or damaged, or is no version of such a file (its size, how it starts), or has
-    // not the size a list gives it. A store that is a link is refused.
+    // is missing or damaged, or is no version of such a file (by its size), or has not the size
+    // a list gives it. A store that is a link is refused.
     Bytes get(const std::string& version, const std::string& file, std::optional<std::uint64_t> size = {}) const;
     // Where a whole version's entry lies (a version kept as differences has none of its own).
     std::filesystem::path entry(const std::string& version) const { return folder_ / version; }

@@ -162,9 +162,9 @@ TEST_F(BackupsTest, TheOriginalStaysAndOneCopyADayOfTheLastTwentyDays)
 TEST_F(BackupsTest, RestorePutsTheCopyBackAndCanItselfBeUndone)
 {
     const auto original = readBytes(exe);
-    patch(exe, 2, 1);
+    patch(exe, 0, 1);
     time += Day;
-    patch(exe, 2, 2);
+    patch(exe, 0, 2);
     const auto changed = readBytes(exe);
 
     int asked = 0;
