@@ -137,8 +137,9 @@ void GameModel::takeOutsideChanges()
     const auto now = onDisk();
     std::array<bool, FileCount> changed{};
     GameParts parts;
+    // A file gone is no new version to show: what reads it says so when it is needed.
     for (std::size_t i = 0; i < FileCount; ++i)
-        if (now[i] != known_[i]) {
+        if (now[i].exists && now[i] != known_[i]) {
             changed[i] = true;
             parts |= GameFiles[i].parts;
         }

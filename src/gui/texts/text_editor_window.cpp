@@ -107,6 +107,8 @@ void TTextForm::build()
     pages_->tabBar()->setPalette(system);
     layout->addWidget(pages_);
     buildPages();
+    for (std::size_t i = 0; i < GameTextCount; ++i)   // the design-time texts, until the game's are read
+        read_[i] = fields_[i]->text();
     buildButtons();
     pages_->setCurrentIndex(pages_->count() - 1);   // " [ Your info ] " first
     applySettings();   // the font decides the window's size before it is first shown
