@@ -1,5 +1,6 @@
 // backups ...: the copies kept of the game's files, and putting one back.
 #include "cli/cli.h"
+#include "core/os/files.h"
 #include "core/store/backups.h"
 #include "core/shell/activity_log.h"
 
@@ -28,7 +29,7 @@ int restore(Context& context, const Arguments& given, const Command& self)
     const bool original = takeFlag(args, "--original");
     expectArguments(args, 1, 1, self);
     BackupKeeper keeper(context.workspace);
-    return context.finish(original ? keeper.restoreOriginal(args[0], context.ask) : keeper.restore(args[0], context.ask));
+    return context.finish(original ? keeper.restoreOriginal(os::pathFromText(args[0]), context.ask) : keeper.restore(args[0], context.ask));
 }
 
 } // namespace
@@ -42,7 +43,7 @@ void addBackupCommands(CommandTable& table)
     table.push_back({"backups restore", "ID | --original FILE",
                      "puts back the copy ID (or the original of FILE, e.g. torlo.exe) after asking; the file it "
                      "replaces is kept first, so a restore can be undone",
-                     restore, {"--original torlo.exe"}, {"3"}});
+                     restore, {"--original torlo.exe"}, {"3"}, {}, {}, "backups list"});
 }
 
 } // namespace quorvex::cli

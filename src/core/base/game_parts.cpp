@@ -1,4 +1,5 @@
 #include "core/base/game_parts.h"
+#include "core/os/files.h"
 #include "core/base/workspace.h"
 
 #include <string_view>
@@ -26,7 +27,7 @@ GameParts gamePartsIn(const fs::path& file, const fs::path& gameFolder)
         {"TORLO.SND", GamePart::Sounds},
     };
     for (const auto& [name, parts] : Files)
-        if (sameNameIgnoringCase(file.filename().string(), std::string(name)))
+        if (sameNameIgnoringCase(os::textOf(file.filename()), std::string(name)))
             return parts;
     return {};
 }

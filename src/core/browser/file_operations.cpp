@@ -1,4 +1,5 @@
 #include "core/browser/file_operations.h"
+#include "core/os/files.h"
 #include "core/browser/file_list.h"
 #include "core/store/backups.h"
 #include "core/base/errors.h"
@@ -31,14 +32,14 @@ Outcome deleteModFile(const fs::path& file, const fs::path& browsedFolder)
     fs::remove(file, error);
     if (error || isTaken(file))
         return Outcome::refused("Could not delete " + inQuotes(file) + ": " + (error ? error.message() : "it is still there"));
-    return Outcome::done({}, "File " + file.string() + " deleted from folder " + browsedFolder.string())
+    return Outcome::done({}, "File " + os::textOf(file) + " deleted from folder " + os::textOf(browsedFolder))
         .changing(installedGamePartsIn(file));
 }
 
 fs::path withExtensionIfBare(const fs::path& chosen, const fs::path& selected)
 {
     // Only the file name counts: a dot in a folder name (~/my.mods/b) must not suppress it.
-    if (chosen.filename().string().find('.') != std::string::npos)
+    if (os::textOf(chosen.filename()).find('.') != std::string::npos)
         return chosen;
     auto result = chosen;
     result += selected.extension();
@@ -64,7 +65,7 @@ Outcome renameModFile(const fs::path& file, const fs::path& target)
     }
     if (error)
         return Outcome::refused("Could not rename to " + inQuotes(target) + ": " + error.message());
-    return Outcome::done("Renamed " + target.string()).changing(installedGamePartsIn(file) | installedGamePartsIn(target));
+    return Outcome::done("Renamed " + os::textOf(target)).changing(installedGamePartsIn(file) | installedGamePartsIn(target));
 }
 
 Outcome copyModFile(const fs::path& file, const fs::path& target)
@@ -77,7 +78,7 @@ Outcome copyModFile(const fs::path& file, const fs::path& target)
     } catch (const FileError& copyError) {
         return Outcome::refused("Could not copy to " + inQuotes(target) + ": " + copyError.what());
     }
-    return Outcome::done("Copied " + target.string()).changing(installedGamePartsIn(target));
+    return Outcome::done("Copied " + os::textOf(target)).changing(installedGamePartsIn(target));
 }
 
 std::vector<std::string> commandWords(std::string_view line, const std::string& home)
@@ -159,15 +160,15 @@ std::optional<Launch> editLaunch(const fs::path& file, const SettingsStore& sett
 {
     const auto extension = upperExtension(file);
     if (extension == ".BMP" || extension == ".LEV")
-        return Launch{file.string(), {}, {}, Shell::Window::Normal, "set a program to open such files"};
+        return Launch{os::textOf(file), {}, {}, Shell::Window::Normal, "set a program to open such files"};
     if (extension != ".LWP" && extension != ".LLF")
         return std::nullopt;
     auto editor = commandWords(textOr(settings, setting::TextEditor, ""), home);
     if (editor.empty())
-        return Launch{file.string(), {}, {}, Shell::Window::Normal, "set your text editor on the Options page"};
+        return Launch{os::textOf(file), {}, {}, Shell::Window::Normal, "set your text editor on the Options page"};
     const auto program = editor.front();
     editor.erase(editor.begin());
-    editor.push_back(file.string());
+    editor.push_back(os::textOf(file));
     return Launch{program, parameterText(editor), {}, Shell::Window::Normal, "install it or correct the text editor on the Options page"};
 }
 

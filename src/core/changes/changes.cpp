@@ -75,7 +75,7 @@ ComparedGame ComparedGame::folder(const Workspace& workspace, const fs::path& fo
     game.workspace_ = workspace;
     game.workspace_.gameFolder = folder;
     if (!fs::is_regular_file(game.workspace_.torloExe()))
-        throw FileError("No game to compare with: torlo.exe was not found in " + folder.string());
+        throw FileError("No game to compare with: torlo.exe was not found in " + os::textOf(folder));
     game.chr_ = game.workspace_.torloChr();
     game.snd_ = game.workspace_.torloSnd();
     return game;
@@ -88,7 +88,7 @@ ComparedGame ComparedGame::original(const Workspace& workspace)
     // The original of a game file: its copy marked original, else the file itself.
     const auto originalOf = [&](const fs::path& file) {
         for (const auto& backup : backups)
-            if (backup.original && sameNameIgnoringCase(backup.file, file.filename().string()))
+            if (backup.original && sameNameIgnoringCase(backup.file, os::textOf(file.filename())))
                 return backup.copy;
         return file;
     };
@@ -96,7 +96,7 @@ ComparedGame ComparedGame::original(const Workspace& workspace)
     game.workspace_ = workspace;
     game.laidOut_ = os::makeUniqueFolder(workspace.tempFolder / "quorvex-original-");
     if (game.laidOut_.empty())
-        throw FileError("Could not make a folder in " + workspace.tempFolder.string() + " for the originals");
+        throw FileError("Could not make a folder in " + os::textOf(workspace.tempFolder) + " for the originals");
     game.workspace_.gameFolder = game.laidOut_;
     const auto exe = workspace.existingTorloExe();
     fs::copy_file(originalOf(exe), game.laidOut_ / "torlo.exe");
@@ -404,7 +404,7 @@ private:
             auto last = i;
             while (last + 1 < size && differs(last + 1) && !file.explained[last + 1])
                 ++last;
-            add(ChangeArea::Unknown, path.filename().string(), std::to_string(i) + "-" + std::to_string(last), "-", "-");
+            add(ChangeArea::Unknown, os::textOf(path.filename()), std::to_string(i) + "-" + std::to_string(last), "-", "-");
             i = last + 1;
         }
     }
@@ -601,7 +601,7 @@ private:
         if (!fs::exists(from))
             return say(Outcome::refused(inQuotes(to.filename()) + " has no file to be reverted to"));
         copyFileAtomically(from, to);
-        return say(Outcome::done(to.filename().string() + " reverted", to.filename().string() + " reverted to " + from.string())
+        return say(Outcome::done(os::textOf(to.filename()) + " reverted", os::textOf(to.filename()) + " reverted to " + os::textOf(from))
                        .changing(gamePartsIn(to, current_.gameFolder)));
     }
 
@@ -627,7 +627,7 @@ private:
         for (const auto& change : changes) {
             const auto dash = change.key.find('-');
             const auto first = std::stoull(change.key.substr(0, dash)), last = std::stoull(change.key.substr(dash + 1));
-            const bool exe = sameNameIgnoringCase(change.entry, current_.torloExe().filename().string());
+            const bool exe = sameNameIgnoringCase(change.entry, os::textOf(current_.torloExe().filename()));
             const auto from = exe ? before_.workspace().torloExe() : before_.workspace().torloDat();
             const auto to = exe ? current_.torloExe() : current_.torloDat();
             GameFile source(from, GameFile::Access::ReadOnly);

@@ -34,6 +34,8 @@ FileError FileError::fromErrno(int code)
 #endif
     case EFBIG:   // beyond the file-size limit: as full as the disk can be for this file
         return diskFull();
+    case ENAMETOOLONG:
+        return FileError("File name too long");
     default:
         return io(code);
     }
@@ -266,7 +268,7 @@ namespace {
 
 std::string temporaryPrefix(const fs::path& target)
 {
-    return "." + target.filename().string() + ".";
+    return "." + os::textOf(target.filename()) + ".";
 }
 
 // Temporary files of this target that a write killed half-way left behind (".NAME.123.tmp",
@@ -277,7 +279,7 @@ void removeStaleTemporaries(const fs::path& folder, const fs::path& target)
     const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(1);
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const auto name = it->path().filename().string();
+        const auto name = os::textOf(it->path().filename());
         if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
             !name.ends_with(".tmp"))
             continue;
@@ -298,6 +300,8 @@ std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs:
         const int fd = os::open(candidate, os::Open::CreateNew);
         if (fd >= 0)
             return {candidate, fd};
+        if (errno == ENOENT && !fs::is_directory(folder))   // not a missing file: a missing folder
+            throw FileError("No folder " + os::textOf(folder) + " for " + os::textOf(target));
         if (errno != EEXIST)
             throw FileError::fromErrno(errno, target);
     }
