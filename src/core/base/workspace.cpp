@@ -20,7 +20,7 @@ fs::path findGameFile(const fs::path& folder, const std::string& name)
 {
     if (folder.empty())
         return {};
-    const auto exact = folder / name;
+    const auto exact = folder / os::pathFromText(name);
     std::error_code error;
     if (fs::exists(exact, error))
         return exact;
