@@ -292,8 +292,8 @@ TEST_F(CliConventions, DoubleDashSuggestionsAndGroups)
         EXPECT_EQ(result.exitCode, 0) << line[0] << result.err;
         EXPECT_EQ(result.out.rfind("usage: quorvex-cli weapons COMMAND", 0), 0u) << line[0] << result.out;
         for (const auto* command : cli::commandGroup("weapons", cli::allCommands()))
-            EXPECT_NE(result.out.find("\n  " + command->name + " "), std::string::npos) << command->name;
-        EXPECT_EQ(result.out.find("objects"), std::string::npos);
+            EXPECT_NE(result.out.find("\n  " + command->name), std::string::npos) << command->name;
+        EXPECT_EQ(result.out.find("\n  objects"), std::string::npos);
     }
     EXPECT_EQ(cli({"weapons"}).exitCode, 2);
 }

@@ -294,10 +294,10 @@ TEST(Associations, RemovalPutsTheDesktopBackAsItWas)
         prepareDesktop(desktop);
         if (installed("update-desktop-database"))
             runCommand({"update-desktop-database", (desktop.folders.dataHome / "applications").string()});
-        const auto before = treeOf(desktop.home);
+        const auto before = treeOf(desktop.home.path());
         ASSERT_TRUE(assignExtensions(desktop.store, kindsNamed({"levels", "sounds"}), desktop.program, false).succeeded());
         ASSERT_TRUE(assignExtensions(desktop.store, AssociationSet().set(), desktop.program, true).succeeded());
-        EXPECT_NE(treeOf(desktop.home), before);
+        EXPECT_NE(treeOf(desktop.home.path()), before);
         if (userChangesTheList) {
             auto list = readText(desktop.store.mimeAppsFile()) + "text/plain=gedit.desktop;\n";
             writeBytes(desktop.store.mimeAppsFile(), {list.begin(), list.end()});
@@ -307,7 +307,7 @@ TEST(Associations, RemovalPutsTheDesktopBackAsItWas)
         if (userChangesTheList)
             expected["config/mimeapps.list"] = "# mine\n[Default Applications]\nimage/png=gimp.desktop\n"
                                                "application/x-torlo-palette=gimp.desktop;\ntext/plain=gedit.desktop;\n";
-        EXPECT_EQ(treeOf(desktop.home), expected) << userChangesTheList;
+        EXPECT_EQ(treeOf(desktop.home.path()), expected) << userChangesTheList;
         EXPECT_FALSE(fs::exists(desktop.folders.record));
     }
 }
@@ -317,12 +317,12 @@ TEST(Associations, AFailedAssociationLeavesEverythingAsItWas)
 {
     ScratchDesktop desktop;
     prepareDesktop(desktop);
-    const auto before = treeOf(desktop.home);
+    const auto before = treeOf(desktop.home.path());
     desktop.desktopAnswer = "gimp.desktop";
     const auto failed = assignExtensions(desktop.store, AssociationSet().set(), desktop.program, true);
     EXPECT_EQ(failed.kind, Outcome::Kind::Refused);
     EXPECT_NE(failed.status.find("xdg-mime names \"gimp.desktop\""), std::string::npos) << failed.status;
-    EXPECT_EQ(treeOf(desktop.home), before);
+    EXPECT_EQ(treeOf(desktop.home.path()), before);
     EXPECT_FALSE(fs::exists(desktop.folders.record / "before"));
 }
 
