@@ -337,6 +337,15 @@ void printHelp(const CommandTable& table, std::ostream& out)
     out << "\nExit status: 0 done, 1 refused or failed, 2 wrong usage.\n";
 }
 
+// "quorvex-cli weapons list|show|set ...".
+std::string groupUsage(const std::string& first, const std::vector<const Command*>& group)
+{
+    std::string verbs;
+    for (const auto* command : group)
+        verbs += (verbs.empty() ? "" : "|") + command->name.substr(first.size() + 1);
+    return "quorvex-cli " + first + " " + verbs + " ...";
+}
+
 void printCommandHelp(const Command& command, std::ostream& out)
 {
     out << "usage: " << commandLine(command) << "\n\n" << command.summary << '\n';
@@ -449,7 +458,8 @@ struct GroupRequest {
 };
 
 // The command named by the first words of rest that are not options (or their values); its
-// words are taken out of rest. Null when none is named.
+// words are taken out of rest. Null when none is named; a group's first word alone throws a
+// GroupRequest.
 const Command* takeCommand(Arguments& rest, const CommandTable& table)
 {
     std::map<std::string, bool> commandOptions;
@@ -527,10 +537,10 @@ std::string gameFileMessage(const FileError& error, const Workspace& workspace)
 void printGroupHelp(std::string_view word, const CommandTable& table, std::ostream& out)
 {
     const auto group = commandGroup(word, table);
-    out << "usage: quorvex-cli " << word << " COMMAND [ARGUMENT]...\n\nCommands (quorvex-cli help " << word
-        << " COMMAND for examples):\n";
+    out << "usage: " << groupUsage(std::string(word), group) << "\n\n";
     for (const auto* command : group)
         printCommandLine(*command, out);
+    out << "\nquorvex-cli help " << group[0]->name << " shows a command's examples.\n";
 }
 
 namespace {
@@ -553,8 +563,8 @@ int runLine(const Arguments& given, const CommandTable& table, Workspace& worksp
         }
     } catch (const GroupRequest& request) {
         if (!line.help)
-            throw UsageError("usage: quorvex-cli " + request.word + " COMMAND [ARGUMENT]...; see quorvex-cli help " +
-                             request.word);
+            throw UsageError("usage: " + groupUsage(request.word, commandGroup(request.word, table)) +
+                             "; see quorvex-cli help " + request.word);
         printGroupHelp(request.word, table, out);
         return 0;
     }
