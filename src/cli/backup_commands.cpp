@@ -29,7 +29,7 @@ int restore(Context& context, const Arguments& given, const Command& self)
     const bool original = takeFlag(args, "--original");
     expectArguments(args, 1, 1, self);
     BackupKeeper keeper(context.workspace);
-    return context.finish(original ? keeper.restoreOriginal(os::pathFromText(args[0]), context.ask) : keeper.restore(args[0], context.ask));
+    return context.finish(original ? keeper.restoreOriginal(args[0], context.ask) : keeper.restore(args[0], context.ask));
 }
 
 } // namespace
