@@ -115,8 +115,8 @@ std::string mostSimilar(std::string_view word, const std::vector<std::string>& c
     }
     if (found.empty())
         return {};
-    std::string text = found.size() == 1 ? "\n\nThe most similar " + std::string(what) + " is"
-                                         : "\n\nThe most similar " + std::string(what) + "s are";
+    std::string text = found.size() == 1 ? "\nThe most similar " + std::string(what) + " is"
+                                         : "\nThe most similar " + std::string(what) + "s are";
     for (const auto& candidate : found)
         text += "\n\t" + candidate;
     return text;

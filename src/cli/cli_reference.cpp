@@ -160,7 +160,7 @@ std::string bashCompletion(const CommandTable& table)
            "    # --option=VALUE: the value completed after the option and its \"=\".\n"
            "    if [[ $cur == --*=* ]]; then\n"
            "        case ${cur%%=*} in\n"
-           "            --game) COMPREPLY=($(compgen -d -P \"${cur%%=*}=\" -- \"${cur#*=}\")); compopt -o nospace; return ;;\n"
+           "            --game) COMPREPLY=($(compgen -d -P \"${cur%%=*}=\" -- \"${cur#*=}\")); compopt -o nospace 2>/dev/null; return 0 ;;\n"
            "            " << valueCase << ") COMPREPLY=($(compgen -f -P \"${cur%%=*}=\" -- \"${cur#*=}\")); return ;;\n"
            "        esac\n"
            "    fi\n"

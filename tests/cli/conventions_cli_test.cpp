@@ -198,9 +198,10 @@ TEST_F(CliConventions, BashCompletionOffersCommandsOptionsKeysAndFilesByExtensio
     test::writeBytes(out / "A.LEV", {1});
     test::writeBytes(out / "b.lev", {1});
     test::writeBytes(out / "c.txt", {1});
-    fs::create_directories(out / "sub");
-    test::writeBytes(out / "super.txt", {1});
-    test::writeBytes(out / "sup.lev", {1});
+    const auto g = demo.scratch / "g";   // beside the folder completed in, which lists only the cases' files
+    fs::create_directories(g / "sub");
+    test::writeBytes(g / "super.txt", {1});
+    test::writeBytes(g / "sup.lev", {1});
     struct Case {
         std::string line;   // the words typed, the last one being completed
         std::string offered;
@@ -216,8 +217,8 @@ TEST_F(CliConventions, BashCompletionOffersCommandsOptionsKeysAndFilesByExtensio
         {"quorvex-cli ai preset g", "good"},
         {"quorvex-cli changes revert s", "sobject sound"},
         {"quorvex-cli level add-pl2 ", "A.LEV b.lev"},
-        {"quorvex-cli --game=su", "--game=sub"},
-        {"quorvex-cli sounds list --bank=su", "--bank=sub --bank=sup.lev --bank=super.txt"},
+        {"quorvex-cli --game=../g/su", "--game=../g/sub"},
+        {"quorvex-cli sounds list --bank=../g/su", "--bank=../g/sub --bank=../g/sup.lev --bank=../g/super.txt"},
     };
     for (const auto& c : cases) {
         const std::string program = "source " + library.string() + " && source " + script.string() +
@@ -282,11 +283,11 @@ TEST_F(CliConventions, DoubleDashSuggestionsAndGroups)
         std::string said;
     };
     const Case cases[] = {
-        {{"wepons", "list"}, "quorvex-cli: unknown command wepons\n\nquorvex-cli: The most similar command is\nquorvex-cli: \tweapons\n"},
-        {{"weapons", "lsit"}, "quorvex-cli: unknown command weapons lsit\n\nquorvex-cli: The most similar command is\nquorvex-cli: \tweapons list\n"},
-        {{"--gmae", game, "info"}, "quorvex-cli: unknown option --gmae\n\nquorvex-cli: The most similar option is\nquorvex-cli: \t--game\n"},
+        {{"wepons", "list"}, "quorvex-cli: unknown command wepons\nquorvex-cli: The most similar command is\nquorvex-cli: \tweapons\n"},
+        {{"weapons", "lsit"}, "quorvex-cli: unknown command weapons lsit\nquorvex-cli: The most similar command is\nquorvex-cli: \tweapons list\n"},
+        {{"--gmae", game, "info"}, "quorvex-cli: unknown option --gmae\nquorvex-cli: The most similar option is\nquorvex-cli: \t--game\n"},
         {{"--game", game, "convert", "a.lev", "b.bmp", "--powerlvel"},
-         "quorvex-cli: unknown option --powerlvel\n\nquorvex-cli: The most similar option is\nquorvex-cli: \t--powerlevel\n"},
+         "quorvex-cli: unknown option --powerlvel\nquorvex-cli: The most similar option is\nquorvex-cli: \t--powerlevel\n"},
         {{"frobnicate"}, "quorvex-cli: unknown command frobnicate\nquorvex-cli: see quorvex-cli --help\n"},
     };
     for (const auto& c : cases) {

@@ -60,6 +60,12 @@ HANDLE handleOf(Descriptor file)
 
 Descriptor open(const fs::path& path, Open mode)
 {
+    // Windows says only that such a name is invalid.
+    for (const auto& part : path)
+        if (part.native().size() > 255) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
     // Shared for deleting as well, so that another writer may still replace the file by a
     // rename while it is open here, as on POSIX systems.
     const DWORD access = mode == Open::Read ? GENERIC_READ : mode == Open::CreateNew ? GENERIC_WRITE

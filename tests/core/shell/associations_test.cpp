@@ -74,6 +74,11 @@ void prepareDesktop(ScratchDesktop& desktop)
     write(desktop.folders.dataHome / "applications" / "gimp.desktop",
           "[Desktop Entry]\nType=Application\nName=GIMP\nExec=gimp %U\nMimeType=image/png;application/x-torlo-palette;\n");
     write(desktop.folders.dataHome / "icons" / "hicolor" / "scalable" / "apps" / "gimp.svg", "<svg/>");
+    // The desktop passes over an entry whose program is not there (xdg-mime reads the program's
+    // path up to the first space).
+    desktop.program = desktop.home / "bin" / "quorvex";
+    write(desktop.program, "#!/bin/sh\n");
+    fs::permissions(desktop.program, fs::perms::owner_all);
 }
 
 } // namespace
@@ -110,8 +115,11 @@ TEST(Associations, FreedesktopFilesForTheChosenKinds)
     const auto package = readText(desktop.store.mimePackageFile());
     EXPECT_NE(package.find("<mime-type type=\"application/x-torlo-level\">"), std::string::npos);
     EXPECT_NE(package.find("<comment>Palette</comment>"), std::string::npos);
-    for (auto glob : {"*.lev", "*.act", "*.lpl", "*.pal"})
-        EXPECT_NE(package.find(std::string("<glob pattern=\"") + glob + "\" weight=\"60\"/>"), std::string::npos) << glob;
+    // The game's own level by name; the generic palettes below the desktop's 50, .act not by name.
+    for (const auto& [glob, weight] : {std::pair{"*.lev", "60"}, {"*.lpl", "40"}, {"*.pal", "40"}})
+        EXPECT_NE(package.find(std::string("<glob pattern=\"") + glob + "\" weight=\"" + weight + "\"/>"), std::string::npos) << glob;
+    EXPECT_EQ(package.find("*.act"), std::string::npos);
+    EXPECT_NE(package.find("<magic priority=\"40\"><match type=\"string\" value=\"JASC-PAL\""), std::string::npos) << package;
     EXPECT_EQ(package.find("soundmod"), std::string::npos);
 
     const auto entry = readText(desktop.store.desktopFile());
