@@ -11,7 +11,8 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libglib2.0-
                clang libclang-rt-14-dev    # the fuzz targets (bench/fuzz.sh)
                mingw-w64 g++-mingw-w64-x86-64-posix wine64   # the Windows build, tested under Wine
                dosbox                      # runs the demo game's torlo.exe in the tests
-               openbox)                    # frames the windows of the on-screen GUI tests under Xvfb
+               openbox                     # frames the windows of the on-screen GUI tests under Xvfb
+               strace)                     # watches the order of the system calls of a replacing write
 
 # Installs those of the packages named that are missing; apt-get options (--no-install-recommends)
 # may come first.
