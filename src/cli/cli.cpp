@@ -110,6 +110,7 @@ CommandTable allCommands()
     addChangeCommands(table);
     addHistoryCommands(table);
     addProfileCommands(table);
+    addModCommands(table);
     return table;
 }
 

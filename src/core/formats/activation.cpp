@@ -7,6 +7,7 @@
 #include "core/gamefile/game_file.h"
 #include "core/base/places.h"
 #include "core/texts/translation.h"
+#include "core/store/backups.h"
 
 #include <utility>
 #include <algorithm>
@@ -185,6 +186,7 @@ Activation activateWeaponPlugin(const ActivationRequest& request)
     installed.reports.pop_back();
     activation.earlier = std::move(installed.reports);
     activation.pluginWrote = installed.wrote;
+    activation.pluginSet = std::move(installed.set);
     return activation;
 }
 
@@ -244,6 +246,8 @@ std::vector<fs::path> profileFiles(const Workspace& workspace)
 {
     std::vector<fs::path> files{workspace.torloExe(), workspace.torloDat(), workspace.torloChr(), workspace.torloSnd()};
     std::error_code error;
+    if (const auto list = BackupKeeper(workspace).modListFile(); fs::is_regular_file(list, error))
+        files.push_back(list);
     if (fs::is_regular_file(workspace.torloDat(), error))
         if (const auto level = levelNameIn(readFileStart(workspace.torloDat(), 4096)); !level.empty())
             if (const auto file = findGameFile(workspace.gameFolder, level + ".LEV"); fs::is_regular_file(file, error))

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -224,6 +225,13 @@ void GameChange::leaveOutOfHistory()
 {
     if (GameChange* change = outermost())
         change->inHistory_ = false;
+}
+
+OutsideGameChange::OutsideGameChange() : inside_(std::exchange(current, nullptr)) {}
+
+OutsideGameChange::~OutsideGameChange()
+{
+    current = inside_;
 }
 
 std::shared_ptr<StagedFile> GameChange::stagedIfAny(const fs::path& path)

@@ -3,6 +3,7 @@
 #include "core/gamefile/game_file.h"
 #include "core/gamefile/game_lock.h"
 #include "core/store/history.h"
+#include "core/store/mod_list.h"
 #include "core/store/profiles.h"
 #include "core/text/sha256.h"
 #include "core/os/files.h"
@@ -258,6 +259,11 @@ fs::path BackupKeeper::folder() const
     return backupFolder(workspace_);
 }
 
+fs::path BackupKeeper::modListFile() const
+{
+    return folder() / ModListName;
+}
+
 VersionStore BackupKeeper::store() const
 {
     return VersionStore(folder() / StoreFolderName);
@@ -267,6 +273,7 @@ std::set<std::string> BackupKeeper::versionsInUse() const
 {
     auto versions = historyVersions(*this);
     versions.merge(profileVersions(folder()));
+    versions.merge(modListVersions(readModList(modListFile())));
     for (const auto& b : readIndex(folder()))
         versions.insert(b.version);
     return versions;
@@ -309,11 +316,15 @@ bool BackupKeeper::keeps(const fs::path& path) const
 
 std::string BackupKeeper::fileKey(const fs::path& path) const
 {
+    if (path == modListFile())
+        return std::string(ModListName);
     return inGameFolder(path) ? path.filename().string() : fs::absolute(path).lexically_normal().string();
 }
 
 fs::path BackupKeeper::fileFor(const std::string& name) const
 {
+    if (name == ModListName)
+        return modListFile();
     const fs::path file = name;
     return file.has_parent_path() ? file : findGameFile(workspace_.gameFolder, name);
 }
@@ -392,6 +403,8 @@ bool BackupKeeper::restorable(const std::string& file) const
     const fs::path given = file;
     if (file.empty() || file.find('\0') != std::string::npos)
         return false;
+    if (file == ModListName)
+        return true;
     if (!given.has_parent_path())
         return given != "." && given != ".." && keeps(workspace_.gameFolder / given);
     // A level kept where it lay, by the full path the keeper wrote: no "." or ".." in it.
