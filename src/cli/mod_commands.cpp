@@ -119,15 +119,15 @@ void addModCommands(CommandTable& table)
     table.push_back({"mods add", "FILE",
                      "activates FILE as \"activate\" does, as a new entry on top of the list, and prints "
                      "\"N<TAB>NAME\"; a zip archive (a mod pack) adds one entry per mod inside, in its order",
-                     add, {"mods/MAP1.LEV"}, {"mods/STRONG.LWP"}, {}, "lev|chr|snd|act|pal|lpl|lwp|llf|zip"});
+                     add, {"mods/MEADOW.LEV"}, {"mods/NEONGFX.CHR"}, {}, "lev|chr|snd|act|pal|lpl|lwp|llf|zip"});
     table.push_back({"mods on", "N", "switches entry N on and rebuilds the game's files that change", switchOn,
-                     {"1"}});
+                     {}, {"1"}});
     table.push_back({"mods off", "N",
                      "switches entry N off: the game becomes its originals plus the other switched-on entries, "
                      "in order; only files whose bytes change are replaced, all or nothing, and undo goes back",
-                     switchOff, {"1"}});
-    table.push_back({"mods move", "N TO", "moves entry N to place TO (1 is applied first) and rebuilds", move, {"1 1"}});
-    table.push_back({"mods remove", "N", "removes entry N from the list and rebuilds", remove, {"1"}});
+                     switchOff, {}, {"1"}});
+    table.push_back({"mods move", "N TO", "moves entry N to place TO (1 is applied first) and rebuilds", move, {}, {"2 1"}});
+    table.push_back({"mods remove", "N", "removes entry N from the list and rebuilds", remove, {}, {"1"}});
     table.push_back({"mods show", "N",
                      "what entry N sets, as \"changes\" prints it: BEFORE what the entries below it give",
                      show, {}, {"1"}});

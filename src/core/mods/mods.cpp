@@ -292,6 +292,7 @@ fs::path rebuild(const GameState& game, const ModList& list, const ScratchFolder
     OutsideGameChange outside;
     // Every save of every entry is staged in memory and each file written once at the end.
     GameChange change(target);
+    GameChange::leaveOutOfHistory();
     long number = 0;
     for (const auto& entry : list.entries) {
         ++number;
@@ -475,11 +476,13 @@ ModAdded addMod(const fs::path& file, const fs::path& browsedFolder, const Works
         auto activation = [&] {
             const OutsideGameChange outside;
             GameChange change(target);
+            GameChange::leaveOutOfHistory();   // the scratch game's files are no step of the game's
             auto done = activateFile(file, browsedFolder, target, ask, pages);
             change.commit();
             return done;
         }();
-        if (!activation.outcome.succeeded())
+        // A plugin stopped by a bad record keeps the records before it: they are the entry.
+        if (!activation.outcome.succeeded() && keepFiles(game, made) == list.written)
             return {std::move(activation), 0};
 
         const auto originals = scratch.folder("originals");
@@ -500,7 +503,7 @@ ModAdded addMod(const fs::path& file, const fs::path& browsedFolder, const Works
         activation.outcome.changed |= replaced.parts & format->changes;
         return {std::move(activation), static_cast<long>(list.entries.size())};
     } catch (const FileError& failure) {
-        return {Activation(Outcome::refused(std::string(failure.what()) + ", so nothing was changed")), 0};
+        return {Activation(Outcome::refused("Mod not activated: " + std::string(failure.what()) + ", so nothing was changed")), 0};
     }
 }
 
