@@ -76,19 +76,22 @@ std::optional<Bytes> bytesIfAny(const fs::path& path)
     return readWholeFile(path);
 }
 
-// The files of a folder as versions kept in the store (each stored as its differences from the
-// file's version in `base` when there is one).
-std::vector<FileVersion> keepFiles(const GameState& game, const fs::path& folder, const std::vector<FileVersion>& base = {})
+// The versions of the game files in a folder; with `keep`, each is kept in the store (as its
+// differences from the file's version in `base` when there is one).
+enum class Keep { No, Yes };
+std::vector<FileVersion> versionsIn(const GameState& game, const fs::path& folder, Keep keep,
+                                    const std::vector<FileVersion>& base = {})
 {
-    std::vector<FileVersion> kept;
+    std::vector<FileVersion> versions;
     for (const auto& file : game.files) {
         const auto name = game.key(file);
         if (const auto bytes = bytesIfAny(findGameFile(folder, name))) {
             const auto from = std::find_if(base.begin(), base.end(), [&](const FileVersion& b) { return b.first == name; });
-            kept.emplace_back(name, game.store.put(*bytes, from != base.end() ? from->second : std::string()));
+            versions.emplace_back(name, keep == Keep::No ? sha256Hex(*bytes)
+                                                         : game.store.put(*bytes, from != base.end() ? from->second : std::string()));
         }
     }
-    return kept;
+    return versions;
 }
 
 // Versions as files of a folder, each checked by the store (a damaged one raises the FileError
@@ -179,9 +182,11 @@ void addChanges(ModEntry& entry, const std::vector<Change>& changes)
 // outside entry; before the list's first entry, all of it is what came before the list.
 void explainChanges(const GameState& game, ModList& list)
 {
-    ScratchFolder scratch(game.workspace);
-    const auto now = keepFiles(game, game.workspace.gameFolder);
     const bool starting = list.originals.empty();
+    if (!starting && versionsIn(game, game.workspace.gameFolder, Keep::No) == list.written)
+        return;   // the usual case, read without writing anything
+    ScratchFolder scratch(game.workspace);
+    const auto now = versionsIn(game, game.workspace.gameFolder, Keep::Yes);
     if (starting) {
         const auto backups = game.keeper.list();
         for (const auto& [file, version] : now) {
@@ -482,14 +487,14 @@ ModAdded addMod(const fs::path& file, const fs::path& browsedFolder, const Works
             return done;
         }();
         // A plugin stopped by a bad record keeps the records before it: they are the entry.
-        if (!activation.outcome.succeeded() && keepFiles(game, made) == list.written)
+        if (!activation.outcome.succeeded() && versionsIn(game, made, Keep::No) == list.written)
             return {std::move(activation), 0};
 
         const auto originals = scratch.folder("originals");
         layOut(game, list.originals, originals);
         auto entry = newEntry(game, list, *kind, name.empty() ? file.filename().string() : std::move(name));
         entry.sets = setsOfMod(game, *kind, activation, target, ComparedGame::folder(workspace, originals));
-        entry.game = keepFiles(game, made, list.originals);
+        entry.game = versionsIn(game, made, Keep::Yes, list.originals);
         if (*kind == ModKind::Level) {
             const auto level = findGameFile(made, levelNameIn(readWholeFile(findGameFile(made, "torlo.dat"))) + ".LEV");
             if (const auto bytes = bytesIfAny(level))

@@ -23,6 +23,7 @@
 #include "core/shell/settings.h"
 #include "gui/weapons/table_page.h"
 #include "gui/sound/sound_page.h"
+#include "gui/mods/mods_page.h"
 #include "gui/weapons/weapon_page.h"
 
 #include <QShortcut>
@@ -116,6 +117,8 @@ const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows(
                  form.sounds_->followBrowser(*std::exchange(form.selectionForSounds_, std::nullopt));
          },
          [](TMainForm& form) { form.sounds_->showFirst(); }},
+        {Page::Mods, "Mods", "ModsTab", "mods", Later, [](TMainForm& form, QWidget* tab) { form.mods_ = new ModsPage(form, tab); },
+         [](TMainForm& form) { form.mods_->reload(); }},
     }};
     static_assert(
         [] {
