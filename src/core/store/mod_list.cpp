@@ -1,5 +1,5 @@
 #include "core/store/mod_list.h"
-#include "core/gamefile/game_file.h"
+#include "core/store/data_list.h"
 
 #include <algorithm>
 #include <charconv>
@@ -50,11 +50,6 @@ std::vector<std::string> fields(const std::string& line)
     return out;
 }
 
-bool isVersion(const std::string& text)
-{
-    return text.size() == 64 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
-}
-
 // A file the list names: a bare name in the game folder (the originals, the entries' games and
 // levels all lie there), never a path.
 bool isFileName(const std::string& name)
@@ -65,7 +60,7 @@ bool isFileName(const std::string& name)
 
 std::optional<FileVersion> fileVersion(const std::vector<std::string>& f)
 {
-    if (f.size() < 3 || !isVersion(f[1]))
+    if (f.size() < 3 || !isVersionName(f[1]))
         return std::nullopt;
     // The file is last and may hold tabs.
     std::string file = f[2];
@@ -87,7 +82,7 @@ std::string oneField(std::string text)
 ModList readModList(const fs::path& file)
 {
     ModList list;
-    std::ifstream in(file, std::ios::binary);
+    DataList data(file);
     std::optional<ModEntry> entry;
     bool damaged = false;
     const auto close = [&] {
@@ -96,11 +91,7 @@ ModList readModList(const fs::path& file)
         entry.reset();
         damaged = false;
     };
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty() || line.front() == '#')
-            continue;
+    for (const auto& [number, line] : data.read()) {
         const auto f = fields(line);
         const auto& kind = f[0];
         if (kind == "E") {
@@ -141,7 +132,7 @@ ModList readModList(const fs::path& file)
             else if (v)
                 entry->level = *v;
         } else if (kind == "C") {
-            damaged = damaged || f.size() != 2 || !isVersion(f[1]);
+            damaged = damaged || f.size() != 2 || !isVersionName(f[1]);
             if (!damaged)
                 entry->copy = f[1];
         } else if (kind == "S") {

@@ -59,7 +59,8 @@ struct ModList {
     const ModEntry* numbered(long number) const;
 };
 
-// The list of a game's backups folder; an empty one when there is none.
+// The list of a game's backups folder; an empty one when there is none. FileError when it is a
+// link, no file or too large (data_list.h).
 ModList readModList(const std::filesystem::path& file);
 std::string modListText(const ModList& list, const std::filesystem::path& gameFolder);
 
