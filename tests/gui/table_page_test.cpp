@@ -346,15 +346,16 @@ TEST_F(TablePageTest, UnsavedEditsAreAskedAboutBeforeTheyAreDropped)
         const char* list;
         const char* field;
         std::size_t place;   // of the field's entry of row 1
-        const char* question;
+        const char* question;   // before another row
+        const char* caption;    // its entry in the window's list of unsaved edits
     };
     const Page pages[] = {
         {TMainForm::Page::Objects, "ObjectList", "Edit40", at(ObjectArrays, objectField("HITDAMAGE"), 1),
-         "The object \"Worm 2 parts\" has changes that are not saved. Save them?"},
+         "The object \"Worm 2 parts\" has changes that are not saved. Save them?", "Objects"},
         {TMainForm::Page::SpecialObjects, "SpObjList", "Edit55", at(SObjectArrays, sobjectField("HITDAMAGE"), 1),
-         "The special object \"Medium explosion\" has changes that are not saved. Save them?"},
+         "The special object \"Medium explosion\" has changes that are not saved. Save them?", "Special objects"},
         {TMainForm::Page::Weapons, "WeaponList", "Edit17", places::WeaponTable + 1680 + 1,
-         "The weapons have changes that are not saved. Save them?"},
+         "", "Weapons"},
     };
     enum class Drop { Row, Folder, Close };
     using U = Prompts::Unsaved;
@@ -391,7 +392,11 @@ TEST_F(TablePageTest, UnsavedEditsAreAskedAboutBeforeTheyAreDropped)
                     EXPECT_EQ(readBytes(exe), before) << what;
                     continue;
                 }
-                EXPECT_EQ(fixture.prompts.shown, std::vector<std::string>{page.question}) << what;
+                // Another row asks about the row; what drops every page's edits asks once for all.
+                const auto listed = std::string(page.caption) + ": " + control<QListWidget>(page.list)->item(1)->text().toStdString();
+                EXPECT_EQ(fixture.prompts.shown, std::vector<std::string>{drop == Drop::Row ? page.question
+                                                                          : "These edits are not saved:\n\n" + listed + "\n\nSave them all first?"})
+                    << what;
                 EXPECT_EQ(dropped, answer != U::Cancel) << what;
                 auto expected = before;
                 if (answer == U::Save)

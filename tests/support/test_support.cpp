@@ -117,9 +117,10 @@ Prompts::Answer ScriptedPrompts::askYesNoCancel(const std::string& text)
     return answer;
 }
 
-Prompts::Unsaved ScriptedPrompts::askUnsaved(const std::string& text)
+Prompts::Unsaved ScriptedPrompts::askUnsaved(const std::string& text, const UnsavedChoices& choices)
 {
     shown.push_back(text);
+    unsavedChoices.push_back(choices);
     if (unsaved.empty()) {
         ADD_FAILURE() << "unexpected question: " << text;
         return Unsaved::Discard;

@@ -69,7 +69,8 @@ public:
     void error(const std::string& text) override { shown.push_back(text); }
     bool askYesNo(const std::string& text) override;
     Answer askYesNoCancel(const std::string& text) override;
-    Unsaved askUnsaved(const std::string& text) override;
+    std::vector<UnsavedChoices> unsavedChoices;                     // the buttons of each askUnsaved
+    Unsaved askUnsaved(const std::string& text, const UnsavedChoices& choices = {}) override;
     std::vector<std::string> titles;                                // titles of the open dialogs shown
     std::optional<std::filesystem::path> openFile(const std::string& filter, const std::filesystem::path& initial,
                                                   const std::string& title = "Open") override;

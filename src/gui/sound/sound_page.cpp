@@ -124,7 +124,7 @@ SoundPage::SoundPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host)
             switchBank(host_.workspace().torloSnd(), false);
     });
     connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
-        if (from != this && parts.has(GamePart::Sounds))
+        if (host_.gameEvents().reloads(this, from) && parts.has(GamePart::Sounds))
             switchBank(bankPath_, true);
     });
 }
@@ -442,9 +442,39 @@ void SoundPage::finishImport()
 
 void SoundPage::SaveSoundButClick()
 {
+    host_.gameModel().save(*this);
+}
+
+std::optional<QString> SoundPage::unsavedEdits() const
+{
+    if (!bank_ || !bank_->anyChanged())
+        return std::nullopt;
+    QStringList imported;
+    for (int i = 0; i < SoundCount; ++i)
+        if (bank_->changed(i))
+            imported << QString(SoundNames[static_cast<std::size_t>(i)]) + " imported";
+    return imported.join(", ");
+}
+
+bool SoundPage::saveEdits()
+{
     stopPlaying();
-    host_.report(saveSoundBank(bank(), bankPath_), this);
+    bool saved = false;
+    host_.guarded([&] {
+        const auto outcome = saveSoundBank(bank(), bankPath_);
+        host_.report(outcome, this);
+        saved = outcome.succeeded();
+    });
     updateMarks();
+    return saved;
+}
+
+void SoundPage::discardEdits()
+{
+    stopPlaying();
+    bank_.reset();
+    updateMarks();
+    showQuietly();
 }
 
 void SoundPage::SaveModButClick()

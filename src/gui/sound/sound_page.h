@@ -3,6 +3,7 @@
 // else the game's TORLO.SND), the waveform and length of the selected one, playing, export to
 // WAV files, and imports into the bank that are saved in place or as a new sound mod.
 #include "core/sound/sound_bank.h"
+#include "gui/host/game_model.h"
 
 #include <QWidget>
 #include <filesystem>
@@ -20,7 +21,7 @@ namespace quorvex {
 class PageHost;
 class SoundPlayer;
 
-class SoundPage : public QWidget {
+class SoundPage : public QWidget, public EditHolder {
     Q_OBJECT
 public:
     // Builds itself into the main window's "Sounds" tab.
@@ -50,6 +51,11 @@ public:
     void SaveModButClick();
     void ImportWavButClick();
     void CancelImportButClick();
+
+    // The sounds imported and not saved ("BAZOOKA imported").
+    std::optional<QString> unsavedEdits() const override;
+    bool saveEdits() override;
+    void discardEdits() override;
 
 private:
     QPushButton* button(const char* name, const char* caption, void (SoundPage::*handler)());
