@@ -1,4 +1,5 @@
 #include "gui/mods/mods_page.h"
+#include "gui/host/game_model.h"
 #include "gui/host/page_host.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_lock.h"
@@ -211,7 +212,7 @@ void ModsPage::showEffect()
 void ModsPage::change(long select, std::function<Outcome(const Workspace&)> operation)
 {
     // A rebuild replaces what every page shows: unsaved edits are asked about first.
-    if (busy_ || !host_.gameEvents().settleEdits()) {
+    if (busy_ || !host_.gameModel().settle()) {
         reload();
         return;
     }
