@@ -79,14 +79,14 @@ std::optional<Bytes> bytesIfAny(const fs::path& path)
 // The versions of the game files in a folder; with `keep`, each is kept in the store (as its
 // differences from the file's version in `base` when there is one).
 enum class Keep { No, Yes };
-std::vector<FileVersion> versionsIn(const GameState& game, const fs::path& folder, Keep keep,
-                                    const std::vector<FileVersion>& base = {})
+std::vector<ModFile> versionsIn(const GameState& game, const fs::path& folder, Keep keep,
+                                    const std::vector<ModFile>& base = {})
 {
-    std::vector<FileVersion> versions;
+    std::vector<ModFile> versions;
     for (const auto& file : game.files) {
         const auto name = game.key(file);
         if (const auto bytes = bytesIfAny(findGameFile(folder, name))) {
-            const auto from = std::find_if(base.begin(), base.end(), [&](const FileVersion& b) { return b.first == name; });
+            const auto from = std::find_if(base.begin(), base.end(), [&](const ModFile& b) { return b.first == name; });
             versions.emplace_back(name, keep == Keep::No ? sha256Hex(*bytes)
                                                          : game.store.put(*bytes, from != base.end() ? from->second : std::string()));
         }
@@ -96,13 +96,13 @@ std::vector<FileVersion> versionsIn(const GameState& game, const fs::path& folde
 
 // Versions as files of a folder, each checked by the store (a damaged one raises the FileError
 // that names its file).
-void layOut(const GameState& game, const std::vector<FileVersion>& files, const fs::path& folder)
+void layOut(const GameState& game, const std::vector<ModFile>& files, const fs::path& folder)
 {
     for (const auto& [file, version] : files)
         writeFileAtomically(folder / file, game.store.get(version, file), Durability::Cached);
 }
 
-std::string versionIn(const std::vector<FileVersion>& files, const std::string& file)
+std::string versionIn(const std::vector<ModFile>& files, const std::string& file)
 {
     for (const auto& [name, version] : files)
         if (sameNameIgnoringCase(name, file))
@@ -136,9 +136,9 @@ ModEntry newEntry(const GameState& game, ModList& list, ModKind kind, std::strin
 
 // The versions of the game files that Quorvex itself last made: for each file, the version after
 // the newest step of the history that is not undone, when it is not the list's own.
-std::vector<FileVersion> lastWrittenByQuorvex(const GameState& game, const ModList& list)
+std::vector<ModFile> lastWrittenByQuorvex(const GameState& game, const ModList& list)
 {
-    std::vector<FileVersion> made = list.written;
+    std::vector<ModFile> made = list.written;
     std::set<std::string> seen;
     for (const auto& step : History(game.keeper).steps()) {
         if (step.undone)
@@ -155,8 +155,8 @@ std::vector<FileVersion> lastWrittenByQuorvex(const GameState& game, const ModLi
 }
 
 // The changes from one set of versions to another, field by field.
-std::vector<Change> changesBetween(const GameState& game, const ScratchFolder& scratch, const std::vector<FileVersion>& from,
-                                   const std::vector<FileVersion>& to, const std::string& name)
+std::vector<Change> changesBetween(const GameState& game, const ScratchFolder& scratch, const std::vector<ModFile>& from,
+                                   const std::vector<ModFile>& to, const std::string& name)
 {
     const auto before = scratch.folder(name + "-before"), after = scratch.folder(name + "-after");
     layOut(game, from, before);
@@ -498,7 +498,7 @@ ModAdded addMod(const fs::path& file, const fs::path& browsedFolder, const Works
         if (*kind == ModKind::Level) {
             const auto level = findGameFile(made, levelNameIn(readWholeFile(findGameFile(made, "torlo.dat"))) + ".LEV");
             if (const auto bytes = bytesIfAny(level))
-                entry.level = FileVersion{level.filename().string(), game.store.put(*bytes)};
+                entry.level = ModFile{level.filename().string(), game.store.put(*bytes)};
         }
         entry.copy = game.store.put(readWholeFile(file));
         for (auto& earlier : list.entries)

@@ -58,7 +58,7 @@ bool isFileName(const std::string& name)
            && name.find('\0') == std::string::npos;
 }
 
-std::optional<FileVersion> fileVersion(const std::vector<std::string>& f)
+std::optional<ModFile> fileVersion(const std::vector<std::string>& f)
 {
     if (f.size() < 3 || !isVersionName(f[1]))
         return std::nullopt;
@@ -68,7 +68,7 @@ std::optional<FileVersion> fileVersion(const std::vector<std::string>& f)
         file += '\t' + f[i];
     if (!isFileName(file))
         return std::nullopt;
-    return FileVersion{file, f[1]};
+    return ModFile{file, f[1]};
 }
 
 std::string oneField(std::string text)

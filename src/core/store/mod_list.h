@@ -25,7 +25,7 @@ std::optional<ModKind> modKindByWord(std::string_view word);
 
 // A file of the game as the lists name it (backups.h: a name in the game folder) and a version
 // of it in the store.
-using FileVersion = std::pair<std::string, std::string>;
+using ModFile = std::pair<std::string, std::string>;
 
 // One thing an entry sets, named as the changes view names it (area word, entry, key), with the
 // value the originals have there and the entry's own, as shown.
@@ -42,15 +42,15 @@ struct ModEntry {
     std::string date;                 // "YYYY-MM-DD HH:MM:SS", when it was made
     std::string name;                 // the mod file's name, "Edits", ...
     bool open = false;                // an edits entry that the next save joins
-    std::vector<FileVersion> game;    // the game files that hold the entry's values
+    std::vector<ModFile> game;    // the game files that hold the entry's values
     std::vector<ModSet> sets;
-    std::optional<FileVersion> level; // a level's file in the game folder
+    std::optional<ModFile> level; // a level's file in the game folder
     std::string copy;                 // the version of the mod file as installed; empty for edits
 };
 
 struct ModList {
-    std::vector<FileVersion> originals;   // what the game is rebuilt from
-    std::vector<FileVersion> written;     // the game's files as the list last made them
+    std::vector<ModFile> originals;   // what the game is rebuilt from
+    std::vector<ModFile> written;     // the game's files as the list last made them
     std::vector<ModEntry> entries;        // the first applied first
     long lastId = 0;
 
