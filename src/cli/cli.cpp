@@ -169,6 +169,7 @@ CommandTable allCommands()
     addChangeCommands(table);
     addHistoryCommands(table);
     addProfileCommands(table);
+    addModCommands(table);
     return table;
 }
 

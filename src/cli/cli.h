@@ -86,6 +86,7 @@ void addBackupCommands(CommandTable& table);
 void addChangeCommands(CommandTable& table);
 void addHistoryCommands(CommandTable& table);
 void addProfileCommands(CommandTable& table);
+void addModCommands(CommandTable& table);
 
 // Every command, in the order --help lists them.
 CommandTable allCommands();

@@ -5,6 +5,7 @@
 #include "core/formats/preview.h"
 #include "core/formats/file_formats.h"
 #include "core/formats/level.h"
+#include "core/mods/mods.h"
 #include "core/shell/settings.h"
 
 #include "core/base/extension.h"
@@ -183,7 +184,7 @@ int activate(Context& context, const Arguments& args, const Command& command)
     expectArguments(args, 1, 1, command);
     const fs::path file = fs::absolute(os::pathFromText(args[0]));
     // The folder that holds FILE plays the folder shown by the browser.
-    const auto activation = activateFile(file, file.parent_path(), context.workspace, context.ask);
+    const auto activation = addMod(file, file.parent_path(), context.workspace, context.ask).activation;
     for (const auto& step : activation.earlier)   // a weapon plugin's saves
         context.finish(step);
     return context.finish(activation.outcome);

@@ -366,7 +366,8 @@ std::string placeEntries(const UnpackPlan& plan, Placement& placement, const fs:
 
 } // namespace
 
-Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const Asker& askOverwrite)
+Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const Asker& askOverwrite,
+                      std::vector<std::string>* unpackedNames)
 {
     ignoreFileSizeSignal();
     const auto refuse = [&](const std::string& why) {
@@ -403,6 +404,10 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
     if (auto problem = placeEntries(plan, placement, staging.path, unpacked, changed); !problem.empty())
         return refuse(problem);
     placement.commit();
+    if (unpackedNames)
+        for (std::size_t i = 0; i < plan.entries.size(); ++i)
+            if (!plan.entries[i].folder && plan.keep[i])
+                unpackedNames->push_back(plan.entries[i].name);
     return Outcome::done("Unpacked " + std::to_string(unpacked) + " file(s) from " + inQuotes(archivePath.filename()))
         .changing(changed);
 }

@@ -8,6 +8,7 @@
 #include "core/gamefile/game_file.h"
 #include "core/base/places.h"
 #include "core/texts/translation.h"
+#include "core/store/backups.h"
 
 #include <utility>
 #include <algorithm>
@@ -186,6 +187,7 @@ Activation activateWeaponPlugin(const ActivationRequest& request)
     installed.reports.pop_back();
     activation.earlier = std::move(installed.reports);
     activation.pluginWrote = installed.wrote;
+    activation.pluginSet = std::move(installed.set);
     return activation;
 }
 
@@ -203,7 +205,7 @@ std::string levelStem(const fs::path& file)
 bool isDosNameCharacter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           std::string_view("_-!#$%&'()@^{}~").find(c) != std::string_view::npos;
+           std::string_view("_-!#$%&'()@^{}").find(c) != std::string_view::npos;
 }
 
 bool isDosName(std::string_view name)
@@ -223,7 +225,7 @@ std::string dosLevelName(std::string_view stem, const std::function<bool(const s
     if (!taken(whole))
         return whole;
     for (int number = 2; number < 1000000; ++number) {
-        const auto suffix = "~" + std::to_string(number);
+        const auto suffix = std::to_string(number);
         const auto candidate = valid.substr(0, places::DatLevelNameMax - suffix.size()) + suffix;
         if (!taken(candidate))
             return candidate;
@@ -245,6 +247,8 @@ std::vector<fs::path> profileFiles(const Workspace& workspace)
 {
     std::vector<fs::path> files{workspace.torloExe(), workspace.torloDat(), workspace.torloChr(), workspace.torloSnd()};
     std::error_code error;
+    if (const auto list = BackupKeeper(workspace).modListFile(); fs::is_regular_file(list, error))
+        files.push_back(list);
     if (fs::is_regular_file(workspace.torloDat(), error))
         if (const auto level = levelNameIn(readFileStart(workspace.torloDat(), 4096)); !level.empty())
             if (const auto file = findGameFile(workspace.gameFolder, level + ".LEV"); fs::is_regular_file(file, error))

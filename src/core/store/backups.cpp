@@ -4,6 +4,7 @@
 #include "core/gamefile/game_lock.h"
 #include "core/store/data_list.h"
 #include "core/store/history.h"
+#include "core/store/mod_list.h"
 #include "core/store/profiles.h"
 #include "core/text/sha256.h"
 #include "core/os/files.h"
@@ -260,6 +261,11 @@ fs::path BackupKeeper::folder() const
     return backupFolder(workspace_);
 }
 
+fs::path BackupKeeper::modListFile() const
+{
+    return folder() / ModListName;
+}
+
 VersionStore BackupKeeper::store() const
 {
     return VersionStore(folder() / StoreFolderName);
@@ -269,6 +275,7 @@ std::set<std::string> BackupKeeper::versionsInUse() const
 {
     auto versions = historyVersions(*this);
     versions.merge(profileVersions(folder()));
+    versions.merge(modListVersions(readModList(modListFile())));
     for (const auto& b : readIndex(folder()).backups)
         versions.insert(b.version);
     return versions;
@@ -311,11 +318,15 @@ bool BackupKeeper::keeps(const fs::path& path) const
 
 std::string BackupKeeper::fileKey(const fs::path& path) const
 {
+    if (path == modListFile())
+        return std::string(ModListName);
     return inGameFolder(path) ? os::textOf(path.filename()) : os::textOf(fs::absolute(path).lexically_normal());
 }
 
 fs::path BackupKeeper::fileFor(const std::string& name) const
 {
+    if (name == ModListName)
+        return modListFile();
     const fs::path file = os::pathFromText(name);
     return file.has_parent_path() ? file : findGameFile(workspace_.gameFolder, name);
 }
@@ -404,6 +415,8 @@ std::string BackupKeeper::notRestorable(const std::string& file) const
 {
     if (file.empty() || file.find('\0') != std::string::npos)
         return "not a file of this game";
+    if (file == ModListName)
+        return "";
     const fs::path given = os::pathFromText(file);
     if (!given.has_parent_path())
         return given != "." && given != ".." && keeps(workspace_.gameFolder / given) ? "" : "not a file of this game";

@@ -28,6 +28,8 @@ class QVBoxLayout;
 namespace quorvex {
 
 class AiPage;
+class EditHolder;
+class GameModel;
 class ChangesWindow;
 struct Change;
 class FileClassStore;
@@ -36,6 +38,7 @@ class HistoryWindow;
 class InstalledBackupKeeper;
 class OptionsPage;
 class ModBrowserControl;
+class ModsPage;
 class SoundPage;
 class PalettePage;
 class TablePage;
@@ -63,7 +66,7 @@ public:
 
     // The pages, in the order of the page control; each has its row in the table of pages
     // (main_form.cpp).
-    enum class Page { Graphics, About, Options, CpuAi, MaterialPalette, Weapons, Objects, SpecialObjects, Sounds, Count };
+    enum class Page { Graphics, About, Options, CpuAi, MaterialPalette, Weapons, Objects, SpecialObjects, Sounds, Mods, Count };
     QWidget* page(Page which) const;
     void showPage(Page which);
 
@@ -74,6 +77,7 @@ public:
     SettingsStore& settings() override { return services_.settings; }
     ActivityLog& log() override { return log_; }
     GameEvents& gameEvents() override { return events_; }
+    GameModel& gameModel() override { return *model_; }
     const Palette& workingPalette() const override;
     std::optional<std::filesystem::path> selectedModFile() const override;
     bool makeLwp2() const override;
@@ -171,6 +175,8 @@ private:
     ActivityLog log_;
     std::unique_ptr<InstalledBackupKeeper> backups_;   // every change of a game file keeps a copy first
     GameEvents events_;
+    std::unique_ptr<GameModel> model_;
+    bool inOperation_ = false;   // a handler runs inside guarded()
     std::mt19937 random_;
     bool powerlevel_ = false;
     bool statusSinceActivation_ = false;   // a status text was shown after the last activation
@@ -199,6 +205,7 @@ private:
     TablePage* objects_ = nullptr;
     TablePage* sobjects_ = nullptr;
     SoundPage* sounds_ = nullptr;
+    ModsPage* mods_ = nullptr;
     PalettePage* palette_ = nullptr;
     AiPage* ai_ = nullptr;
     std::unique_ptr<ChangesWindow> changes_;

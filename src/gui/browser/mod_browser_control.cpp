@@ -1,4 +1,5 @@
 #include "gui/browser/mod_browser_control.h"
+#include "core/mods/mods.h"
 #include "gui/controls/drawn_pictures.h"
 #include "core/browser/archive.h"
 #include "core/browser/file_filter.h"
@@ -9,6 +10,7 @@
 #include "core/formats/conversion.h"
 #include "core/formats/palette.h"
 #include "core/formats/preview.h"
+#include "gui/host/game_model.h"
 #include "gui/host/browser_host.h"
 #include "modules/desktop/qt_platform.h"
 #include "core/shell/settings.h"
@@ -301,14 +303,15 @@ void ModBrowserControl::show(const Outcome& outcome)
 void ModBrowserControl::ActivateButtonClick()
 {
     const auto file = selectedFile();
-    if (!file)
+    if (!file || !host_.gameModel().settle())
         return;
     host_.guarded([&] {
         auto& prompts = host_.prompts();
         auto pages = host_.pluginPages();
-        const auto activation = activateFile(*file, folder(), host_.workspace(),
-                                             [&](std::string_view question) { return prompts.askYesNo(std::string(question)); },
-                                             &pages);
+        // The mod becomes an entry of the mod list, which the Mods page shows.
+        const auto activation = addMod(*file, folder(), host_.workspace(),
+                                       [&](std::string_view question) { return prompts.askYesNo(std::string(question)); },
+                                       &pages).activation;
         for (const auto& step : activation.earlier)   // a weapon plugin's saves
             host_.report(step);
         // The rows a plugin wrote are selected first, so that the pages reload them.
