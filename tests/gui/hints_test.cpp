@@ -21,7 +21,14 @@ TEST(Hints, EveryHintedControlShowsItsHint)
     EXPECT_EQ(hints, (std::map<QString, QString>{{"FilterGroup", "Select which files to show"},
                                                  {"FileList", "Select a file to view"},
                                                  {"FolderList", "Select a directory here"},
-                                                 {"TorloNetText", "Click to go to TorloNet"}}));
+                                                 {"TorloNetText", "Click to go to TorloNet"},
+                                                 {"ModList", "Tick an entry to switch it on, untick it to switch it off; the game is its "
+                                                             "originals plus the ticked entries, from the top down, a later entry winning"},
+                                                 {"ModUpButton", "Applies the selected entry earlier: entries after it win over it"},
+                                                 {"ModDownButton", "Applies the selected entry later: it wins over the entries before it"},
+                                                 {"ModRemoveButton", "Removes the selected entry and rebuilds the game without it"},
+                                                 {"ModEffect", "Each field, file or level the entry sets: its value, the value it replaced "
+                                                               "(what the entries before it give), and the entry that wins where another one does"}}));
 }
 
 TEST(Hints, TheShadowFromWindowsNt51On)

@@ -2,6 +2,7 @@
 // save straight into torlo.exe with the edge cases, "Make Bullet", the plugin buttons of all
 // three pages, a plugin activated from the browser, and the layout of every (sub-)page.
 #include "browser_support.h"
+#include "core/base/places.h"
 #include "core/gamefile/resource_file.h"
 #include "core/weapons/object_fields.h"
 #include "core/weapons/sobject_fields.h"
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using namespace quorvex;
@@ -178,8 +180,7 @@ TEST_F(TablePageTest, ObjectSaveWritesOnlyTheShownEntryWithTheWrapAndListRules)
     set("BLOW", {0});
     set("ANIMSFRAME", {0});
     set("ANIMFRAMES", {0});
-    set("WORMEXPLODE", {0});
-    set("CREATEONHIT", {255});
+    // The tick byte 2 and the list's 15 that the page could not show stay: the user left them.
     EXPECT_EQ(readBytes(exe), expected);   // the weapon names after entry 23 untouched
 
     clickRow("ObjectList", 2);
@@ -202,9 +203,8 @@ TEST_F(TablePageTest, SpecialObjectSaveSharesBlowAwayOfThirteenWithShadowOfZeroT
     auto expected = before;
     for (int b = 0; b < 4; ++b)
         expected[115336 + b] = 255;
-    expected[at(SObjectArrays, sobjectField("FIRSTSOUND"), 5)] = 255;
-    EXPECT_EQ(readBytes(exe), expected);
-    EXPECT_EQ(status(), "Welcome to Quorvex !");   // the save shows no status text
+    EXPECT_EQ(readBytes(exe), expected);   // the sound 31 that the list could not show stays
+    EXPECT_EQ(status(), "Special object saved");
     EXPECT_NE(log().find(": Special Object \"Nuke smoke\" saved\r\n"), std::string::npos);
     clickRow("SpObjList", 0);
     clickRow("SpObjList", 5);
@@ -424,6 +424,45 @@ TEST_F(TablePageTest, SaveAfterAStartUpWithoutTorloExeWritesNothing)
     control<QPushButton>("OSaveCurBut")->click();
     control<QPushButton>("SOSaveCurBut")->click();
     EXPECT_EQ(readBytes(exe), bytes);
+}
+
+// Values the pages cannot show (tick bytes 2, list entries past their last row) in every
+// table: a Save with nothing changed leaves torlo.exe as it was, the same file, and says so.
+TEST_F(TablePageTest, ASaveWithNothingChangedChangesNoByte)
+{
+    patch(at(ObjectArrays, objectField("WORMREMOVE"), 0), 2);
+    patch(at(ObjectArrays, objectField("CREATEONHIT"), 0), 200);
+    patch(at(SObjectArrays, sobjectField("SHADOW"), 0), 2);
+    patch(at(SObjectArrays, sobjectField("MAPCHANGE"), 0), 200);
+    const auto weaponField = [](std::string_view key) {
+        const auto& field = WeaponFields[*fieldByKey(WeaponFields, key)];
+        return places::WeaponTable + field.position;   // of weapon 0
+    };
+    patch(weaponField("WORMREMOVE"), 2);
+    patch(weaponField("CREATEONHIT"), 200);
+    const auto bytes = readBytes(exe);
+    const auto inode = [&] {
+        struct stat status {};
+        return stat(exe.c_str(), &status) == 0 ? status.st_ino : 0;
+    };
+    const auto inodeBefore = inode();
+    open(TMainForm::Page::Objects);
+    const struct {
+        TMainForm::Page page;
+        const char* save;
+    } rows[] = {{TMainForm::Page::Objects, "OSaveCurBut"}, {TMainForm::Page::SpecialObjects, "SOSaveCurBut"},
+                {TMainForm::Page::Weapons, "SaveCurrentBut"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.save);
+        form->showPage(row.page);
+        const auto written = fs::last_write_time(exe);
+        control<QPushButton>(row.save)->click();
+        EXPECT_TRUE(readBytes(exe) == bytes);
+        EXPECT_EQ(fs::last_write_time(exe), written);
+        EXPECT_EQ(status(), "Nothing changed: the game already holds these values");
+    }
+    EXPECT_EQ(inode(), inodeBefore);
+    EXPECT_EQ(log().find(" saved"), std::string::npos);
 }
 
 TEST_F(TablePageTest, EveryPageAndSubPageShowsItsRowsWholeInTheWindow)

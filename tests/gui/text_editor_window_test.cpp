@@ -251,6 +251,7 @@ TEST_F(TextEditorTest, LoadAsksAndSaveWritesEveryWrittenEntry)
     EXPECT_EQ(at(49021, 9), "namen.dat");
     EXPECT_EQ(at(92068, 38), before);
     EXPECT_NE(log().find("- New texts saved. Detailed information not yet available\r\n"), std::string::npos);
+    EXPECT_EQ(form->findChild<QLabel*>("StatusText")->text(), "Texts saved");   // the history's step says it too
 }
 
 TEST_F(TextEditorTest, SaveThatCanNotWriteEveryFieldWritesNothing)

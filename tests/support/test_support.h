@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,11 @@ struct CommandResult {
     std::string out, err;
 };
 CommandResult runCommand(const std::vector<std::string>& arguments, const std::string& input = {});
+// Runs DOS commands in DOSBox with `folder` mounted as drive C: and current, sound and screen
+// off, HOME in `scratch` (DOSBox keeps its settings there); stopped after 60 s. Nullopt when
+// DOSBox is not installed.
+std::optional<CommandResult> runInDosBox(const std::filesystem::path& folder, const std::vector<std::string>& commands,
+                                         const std::filesystem::path& scratch);
 // Runs quorvex-cli with the arguments.
 CommandResult runCli(const std::vector<std::string>& arguments);
 // The same with the data folder (log, working files) in dataFolder.

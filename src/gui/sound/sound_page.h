@@ -66,7 +66,7 @@ private:
     // page's back); unsaved imports are offered for saving first unless they are dropped.
     void switchBank(const std::filesystem::path& file, bool fileReplaced);
     void showQuietly();
-    void drawPicture(const std::vector<int>& points, const QString& message);
+    void drawPicture(const std::vector<WaveColumn>& columns, const QString& message);
     void showBankName();
     void updateMarks();
     void stopPlaying();
