@@ -38,16 +38,18 @@ struct ChangesWindowTest : ::testing::Test {
     // keeps the originals.
     void changeTheGame()
     {
-        auto data = loadWeapons(ws);
-        ASSERT_TRUE(renameWeapon(ws, data.names, 3, "ZAPPER").succeeded());
-        auto texts = readAiTexts(ws);
-        texts[*aiFieldByKey("MINRANGE")] = "-7";
-        ASSERT_TRUE(saveAi(ws, texts).succeeded());
-        ASSERT_TRUE(setGameText(ws, 7, "Sound is off!!").succeeded());
-        auto palette = loadPalette(ws);
-        palette[5] = {200, 12, 4};
-        ASSERT_TRUE(saveMaterials(ws, loadMaterials(ws), palette).succeeded());
-        ASSERT_TRUE(setBlood(ws, 1000).succeeded());
+        test::asOperation(ws, [&] {   // as another Quorvex would, keeping the originals
+            auto data = loadWeapons(ws);
+            ASSERT_TRUE(renameWeapon(ws, data.names, 3, "ZAPPER").succeeded());
+            auto texts = readAiTexts(ws);
+            texts[*aiFieldByKey("MINRANGE")] = "-7";
+            ASSERT_TRUE(saveAi(ws, texts).succeeded());
+            ASSERT_TRUE(setGameText(ws, 7, "Sound is off!!").succeeded());
+            auto palette = loadPalette(ws);
+            palette[5] = {200, 12, 4};
+            ASSERT_TRUE(saveMaterials(ws, loadMaterials(ws), palette).succeeded());
+            ASSERT_TRUE(setBlood(ws, 1000).succeeded());
+        });
         emit form->gameEvents().gameDataChanged(GameParts::all(), nullptr);   // made behind the pages' back
     }
     void open()

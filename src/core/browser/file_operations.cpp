@@ -1,6 +1,6 @@
 #include "core/browser/file_operations.h"
 #include "core/browser/file_list.h"
-#include "core/store/backups.h"
+#include "core/store/game_change.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
 #include "core/shell/settings.h"
@@ -22,17 +22,15 @@ Outcome deleteModFile(const fs::path& file, const fs::path& browsedFolder)
 {
     if (!isTaken(file))
         return Outcome::refused("Could not delete " + inQuotes(file) + ": File not found");
+    const auto parts = gamePartsChangedBy(file);
     try {
-        beforeFileChange(file);   // deleting a game file is a change like any other
+        removeFile(file);   // deleting a game file is a change like any other
     } catch (const FileError& failure) {
         return Outcome::refused("Could not delete " + inQuotes(file) + ": " + failure.what());
     }
-    std::error_code error;
-    fs::remove(file, error);
-    if (error || isTaken(file))
-        return Outcome::refused("Could not delete " + inQuotes(file) + ": " + (error ? error.message() : "it is still there"));
-    return Outcome::done({}, "File " + file.string() + " deleted from folder " + browsedFolder.string())
-        .changing(installedGamePartsIn(file));
+    if (isTaken(file))
+        return Outcome::refused("Could not delete " + inQuotes(file) + ": it is still there");
+    return Outcome::done({}, "File " + file.string() + " deleted from folder " + browsedFolder.string()).changing(parts);
 }
 
 fs::path withExtensionIfBare(const fs::path& chosen, const fs::path& selected)
@@ -64,7 +62,7 @@ Outcome renameModFile(const fs::path& file, const fs::path& target)
     }
     if (error)
         return Outcome::refused("Could not rename to " + inQuotes(target) + ": " + error.message());
-    return Outcome::done("Renamed " + target.string()).changing(installedGamePartsIn(file) | installedGamePartsIn(target));
+    return Outcome::done("Renamed " + target.string()).changing(gamePartsChangedBy(file) | gamePartsChangedBy(target));
 }
 
 Outcome copyModFile(const fs::path& file, const fs::path& target)
@@ -77,7 +75,7 @@ Outcome copyModFile(const fs::path& file, const fs::path& target)
     } catch (const FileError& copyError) {
         return Outcome::refused("Could not copy to " + inQuotes(target) + ": " + copyError.what());
     }
-    return Outcome::done("Copied " + target.string()).changing(installedGamePartsIn(target));
+    return Outcome::done("Copied " + target.string()).changing(gamePartsChangedBy(target));
 }
 
 std::vector<std::string> commandWords(std::string_view line, const std::string& home)

@@ -14,7 +14,7 @@
 #include "core/store/backups.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
-#include "core/gamefile/game_lock.h"
+#include "core/store/game_change.h"
 #include "core/base/places.h"
 #include "gui/palette/palette_page.h"
 #include "modules/desktop/file_classes.h"
@@ -130,8 +130,7 @@ const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows(
 }
 
 TMainForm::TMainForm(AppServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock),
-      backups_(std::make_unique<InstalledBackupKeeper>(services_.workspace))
+    : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock)
 {
     setObjectName("MainForm");
     setWindowTitle("Quorvex " QUORVEX_VERSION);
@@ -508,7 +507,8 @@ void TMainForm::StatusShow(const QString& text)
 
 void TMainForm::report(const Outcome& outcome, const QObject* from)
 {
-    GameChange::describe(outcome.status, outcome.succeeded());   // the history's step of the handler
+    if (auto* change = GameChange::inProgress(services_.workspace))
+        change->describe(outcome.status, outcome.succeeded());   // the history's step of the handler
     if (!outcome.status.empty())
         StatusShow(fromSystemText(outcome.status));
     // The status text stays; a log that cannot be written is a warning, and the handler goes on.

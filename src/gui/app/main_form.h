@@ -33,7 +33,6 @@ struct Change;
 class FileClassStore;
 class HelpWindow;
 class HistoryWindow;
-class InstalledBackupKeeper;
 class OptionsPage;
 class ModBrowserControl;
 class SoundPage;
@@ -162,7 +161,6 @@ private:
 
     AppServices services_;
     ActivityLog log_;
-    std::unique_ptr<InstalledBackupKeeper> backups_;   // every change of a game file keeps a copy first
     GameEvents events_;
     std::mt19937 random_;
     bool powerlevel_ = false;

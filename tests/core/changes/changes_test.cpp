@@ -151,7 +151,6 @@ std::vector<std::string> sorted(std::vector<std::string> lines)
 struct ChangesTest : ::testing::Test {
     DemoGame demo;
     DemoGame untouched;
-    InstalledBackupKeeper keeper{demo.workspace};
     const Workspace& ws = demo.workspace;
 
     std::vector<Change> againstOriginal() { return compareGames(ws, ComparedGame::original(ws)); }
@@ -169,7 +168,7 @@ TEST_F(ChangesTest, AGameChangedThroughEveryEditorComparesAsExactlyThoseChangesA
 
     std::vector<std::vector<std::string>> expected;
     for (const auto& edit : edits()) {
-        edit.apply(ws);
+        test::asOperation(ws, [&] { edit.apply(ws); });
         expected.push_back(edit.expected(ws));
     }
     const auto all = [&](std::size_t from) {
@@ -216,8 +215,8 @@ TEST_F(ChangesTest, TwoIdenticalGamesCompareEmptyAndAMissingGameIsAnError)
 TEST_F(ChangesTest, TheExportedPluginGivesAFreshOriginalTheChangedTablesAndNamesOnlyChangedKeys)
 {
     for (std::size_t i = 0; i < 3; ++i)
-        edits()[i].apply(ws);
-    edits()[7].apply(ws);   // the blood is no table of a plugin
+        test::asOperation(ws, [&] { edits()[i].apply(ws); });
+    test::asOperation(ws, [&] { edits()[7].apply(ws); });   // the blood is no table of a plugin
     const auto plugin = demo.scratch / "CHANGES.LWP";
     ASSERT_TRUE(exportChanges(againstOriginal(), plugin).succeeded());
     EXPECT_EQ(lines(readText(plugin)),
