@@ -8,7 +8,8 @@ PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libzip-dev l
           dpkg-dev lintian appstream bash-completion   # the Debian package (scripts/check_package.sh)
           clang libclang-rt-14-dev    # the fuzz targets (bench/fuzz.sh)
           mingw-w64 g++-mingw-w64-x86-64-posix wine64   # the Windows build, tested under Wine
-          dosbox)                     # runs the demo game's torlo.exe in the tests
+          dosbox                      # runs the demo game's torlo.exe in the tests
+          openbox)                    # frames the windows of the on-screen GUI tests under Xvfb
 
 install_missing_packages() {
     local missing=()

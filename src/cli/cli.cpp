@@ -264,6 +264,25 @@ void printHelp(const CommandTable& table, std::ostream& out)
     out << "\nExit status: 0 done, 1 refused or failed, 2 wrong usage.\n";
 }
 
+// "quorvex-cli weapons list|show|set ...".
+std::string groupUsage(const std::string& first, const std::vector<const Command*>& group)
+{
+    std::string verbs;
+    for (const auto* command : group)
+        verbs += (verbs.empty() ? "" : "|") + command->name.substr(first.size() + 1);
+    return "quorvex-cli " + first + " " + verbs + " ...";
+}
+
+// A group's help: its usage, then each command's line and summary as the whole help lists them.
+void printGroupHelp(const std::vector<const Command*>& group, std::ostream& out)
+{
+    const auto first = group[0]->name.substr(0, group[0]->name.find(' '));
+    out << "usage: " << groupUsage(first, group) << "\n\n";
+    for (const auto* command : group)
+        out << "  " << commandLine(*command).substr(std::string("quorvex-cli ").size()) << "\n      " << command->summary << '\n';
+    out << "\nquorvex-cli help " << group[0]->name << " shows a command's examples.\n";
+}
+
 void printCommandHelp(const Command& command, std::ostream& out)
 {
     out << "usage: " << commandLine(command) << "\n\n" << command.summary << '\n';
@@ -362,9 +381,20 @@ CommandLine parseLine(const Arguments& given, const CommandTable& table)
     return line;
 }
 
+// The commands whose first word is `first` ("weapons": list, show, set).
+std::vector<const Command*> groupOf(const std::string& first, const CommandTable& table)
+{
+    std::vector<const Command*> group;
+    for (const auto& command : table)
+        if (command.name.rfind(first + " ", 0) == 0)
+            group.push_back(&command);
+    return group;
+}
+
 // The command named by the first words of rest that are not options (or their values); its
-// words are taken out of rest. Null when none is named.
-const Command* takeCommand(Arguments& rest, const CommandTable& table)
+// words are taken out of rest. Null when none is named. A group's first word alone is wrong
+// usage, unless `group` asks for its commands (help): they are put there, and null returned.
+const Command* takeCommand(Arguments& rest, const CommandTable& table, std::vector<const Command*>* group = nullptr)
 {
     std::map<std::string, bool> commandOptions;
     for (const auto& command : table)
@@ -402,13 +432,13 @@ const Command* takeCommand(Arguments& rest, const CommandTable& table)
     } else if (!positional.empty()) {
         // A group's first word alone ("weapons"): its commands.
         const auto& first = rest[positional[0]];
-        std::string group;
-        for (const auto& command : table)
-            if (command.name.rfind(first + " ", 0) == 0)
-                group += (group.empty() ? "" : "|") + command.name.substr(first.size() + 1);
-        if (!group.empty())
-            throw UsageError("usage: quorvex-cli " + first + " " + group + " ...; see quorvex-cli help " + first + " "
-                             + group.substr(0, group.find('|')));
+        const auto commands = groupOf(first, table);
+        if (!commands.empty() && group) {
+            *group = commands;
+            return nullptr;
+        }
+        if (!commands.empty())
+            throw UsageError("usage: " + groupUsage(first, commands) + "; see quorvex-cli help " + commands[0]->name);
         throw UsageError("unknown command " + first + "; see quorvex-cli --help");
     }
     return chosen;
@@ -441,14 +471,17 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& rawErr)
             return 0;
         }
         auto& args = line.rest;
-        const Command* chosen = args.empty() ? nullptr : takeCommand(args, table);
+        std::vector<const Command*> group;
+        const Command* chosen = args.empty() ? nullptr : takeCommand(args, table, line.help ? &group : nullptr);
         if (chosen && chosen->name == "help") {
             line.help = true;
-            chosen = args.empty() ? nullptr : takeCommand(args, table);
+            chosen = args.empty() ? nullptr : takeCommand(args, table, &group);
         }
         if (line.help) {
             if (chosen)
                 printCommandHelp(*chosen, out);
+            else if (!group.empty())
+                printGroupHelp(group, out);
             else
                 printHelp(table, out);
             return 0;

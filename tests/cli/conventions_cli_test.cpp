@@ -53,6 +53,14 @@ TEST_F(CliConventions, VersionAndHelpInEveryForm)
         EXPECT_EQ(result.out.rfind(usage, 0), 0u) << line[0] << ": " << result.out;
         EXPECT_NE(result.out.find("Examples:\n  quorvex-cli weapons set 3 NAME=BLASTER\n"), std::string::npos) << result.out;
     }
+    // A group's first word with --help: the group's usage and each of its commands.
+    for (const Line& line : {Line{"weapons", "--help"}, Line{"-h", "weapons"}, Line{"--game=" + game, "weapons", "-h"}}) {
+        const auto result = cli(line);
+        EXPECT_EQ(result.exitCode, 0) << line[0] << result.err;
+        EXPECT_EQ(result.out.rfind("usage: quorvex-cli weapons list|show|set ...\n", 0), 0u) << line[0] << ": " << result.out;
+        EXPECT_NE(result.out.find("\n  weapons set N KEY=VALUE ...\n"), std::string::npos) << result.out;
+    }
+    EXPECT_EQ(cli({"weapons"}).exitCode, 2);
     // Every command has its usage and at least one example.
     for (const auto& command : table) {
         Line line{"help"};

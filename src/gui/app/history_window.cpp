@@ -161,6 +161,10 @@ void HistoryWindow::refresh()
         // A game file that can not be read lists no profiles; switching says why.
     }
 
+    // Refilled lists whose columns size to their contents are not wholly repainted on X11: a
+    // row that went away stayed on the screen (a renamed and a deleted profile showed twice).
+    for (auto* shown : {list_, profileList_})
+        shown->viewport()->update();
     watchNearestFolder(*watcher_, keeper.folder());
 }
 

@@ -69,6 +69,6 @@ int main(int argc, char** argv)
     auto windows = quorvex::createWindows(std::move(services));
     prompts.setParent(windows.main.get());
     quorvex::exitAtFirstPaintWhenAsked(windows.main.get());
-    windows.main->show();
+    windows.main->showOnScreen();
     return app.exec();
 }

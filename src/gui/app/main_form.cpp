@@ -215,10 +215,25 @@ void TMainForm::buildWindow()
 
     // The scroll area hides the content's size from the window, and most pages are built only
     // after the first paint: start at a size that holds every page, within the screen.
-    QSize wanted(1280, 860);
-    if (auto* screen = QGuiApplication::primaryScreen())
-        wanted = wanted.boundedTo(screen->availableSize());
-    resize(wanted);
+    resize(PreferredSize.boundedTo(availableScreenSize()));
+}
+
+QSize TMainForm::availableScreenSize()
+{
+    const auto* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableSize() : PreferredSize + FrameRoom;
+}
+
+void TMainForm::showOnScreen()
+{
+    // The window manager's frame (title bar, borders) is known only once the window is on the
+    // screen, so a screen without room for the preferred size and a frame gets the window
+    // maximised: the window manager then fits it frame and all, and the status line stays on
+    // the screen. Without a window manager there is no frame and the window is its own size.
+    const auto available = availableScreenSize();
+    if ((PreferredSize + FrameRoom).boundedTo(available) != PreferredSize + FrameRoom)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    show();
 }
 
 void TMainForm::ensurePage(Page which)

@@ -104,6 +104,10 @@ public:
     void ensurePage(Page which);
     void buildAllPages();
 
+    // Shows the window as the program starts it: at its preferred size where that fits the
+    // screen with a frame around it, else maximised.
+    void showOnScreen();
+
     void FormActivate();
     void ApplyColorScheme();
 
@@ -137,6 +141,9 @@ private:
     static constexpr std::size_t PageCount = static_cast<std::size_t>(Page::Count);
     struct PageRow;
     static const std::array<PageRow, PageCount>& pageRows();
+    static constexpr QSize PreferredSize{1280, 860};
+    static constexpr QSize FrameRoom{16, 64};   // more than the title bar and borders of common frames
+    static QSize availableScreenSize();
 
     void buildWindow();
     void buildPages();
