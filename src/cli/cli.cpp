@@ -497,7 +497,10 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& rawErr)
         ActivityLog log(workspace.logFile(), clock);
         Asker ask = line.answer ? Asker([value = *line.answer](std::string_view) { return value; }) : terminalAsker(out);
         Context context{workspace, settings, log, ask, out, err, rawErr};
-        setGameLockWaiting({line.wait, [&err] { err << GameWaitText << '\n' << std::flush; }});
+        setGameLockWaiting({line.wait, [&err](const std::string& text) {
+            err << text << (text == GameWaitText ? "" : "; Ctrl+C stops waiting, and --no-wait refuses at once") << '\n'
+                << std::flush;
+        }});
         // From the first read of the game to the last write; it keeps a copy of every game file
         // before its first change.
         GameChange change(context.workspace);
