@@ -4,6 +4,8 @@
 
 #include <ostream>
 
+namespace fs = std::filesystem;
+
 namespace quorvex::cli {
 
 namespace {
@@ -30,7 +32,9 @@ int exportPlugin(Context& context, const Arguments& given, const Command& self)
     Arguments args = given;
     const auto before = comparedGame(context, args);
     expectArguments(args, 1, 1, self);
-    return context.finish(exportChanges(compareGames(context.workspace, before), args[0]));
+    const fs::path file = args[0];
+    return context.finish(exportChanges(compareGames(context.workspace, before), true,
+                                        [&](const std::string&, const fs::path&) { return std::optional(file); }));
 }
 
 int revert(Context& context, const Arguments& given, const Command& self)

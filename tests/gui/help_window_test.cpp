@@ -67,7 +67,8 @@ TEST(Help, EveryPageAndWindowOpensItsOwnTopic)
         if (shortcut->key() == QKeySequence(QKeySequence::HelpContents))
             emit shortcut->activated();
     EXPECT_EQ(shownPage(form.get()), "hacks.html");
-    const std::pair<QWidget*, QString> windows[] = {{form->changesWindow(), "changes.html"},
+    const std::pair<QWidget*, QString> windows[] = {{&texts, "text-editor.html"},
+                                                    {form->changesWindow(), "changes.html"},
                                                     {form->historyWindow(), "history.html"}};
     for (const auto& [window, topic] : windows) {
         for (auto* shortcut : window->findChildren<QShortcut*>())

@@ -58,7 +58,7 @@ TEST(OnScreen, TheFramedWindowFitsTheScreenAndItsContentScrolls)
     if (!onScreen())
         GTEST_SKIP() << "needs X11 with a window manager (CTest's OnScreen.* tests)";
     MainFormFixture fixture;
-    auto form = fixture.create();
+    auto form = fixture.create({QString::fromStdString((fixture.demo.game() / "mods" / "MEADOW.LEV").string())});
     form->showOnScreen();
     auto* screen = form->screen();
     const auto available = screen->availableGeometry();

@@ -1,4 +1,6 @@
 #include "core/browser/file_list.h"
+#include "core/base/extension.h"
+#include "core/weapons/plugin.h"
 
 #include <algorithm>
 #include <array>
@@ -151,6 +153,19 @@ FileCommands commandsFor(std::string_view extension)
     if (!format)
         return {};
     return {format->edit, format->activation != nullptr, format->conversion != nullptr, format->page};
+}
+
+FileCommands commandsForFile(const fs::path& file)
+{
+    auto commands = commandsFor(upperExtension(file));
+    if (commands.page == BrowserPage::Weapons) {
+        const auto kind = firstRecordKind(file);
+        if (kind == RecordKind::Object)
+            commands.page = BrowserPage::Objects;
+        else if (kind == RecordKind::SObject)
+            commands.page = BrowserPage::SpecialObjects;
+    }
+    return commands;
 }
 
 } // namespace quorvex

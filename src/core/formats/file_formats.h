@@ -18,7 +18,7 @@
 namespace quorvex {
 
 // The page the browser brings to the front when a file of the format is selected.
-enum class BrowserPage { Graphics, Sounds, Weapons, About };
+enum class BrowserPage { Graphics, Sounds, Weapons, Objects, SpecialObjects, About };
 
 struct FileFormat {
     std::string_view extension;       // lower case, with its dot

@@ -389,6 +389,8 @@ void TMainForm::showPage(BrowserPage which)
     case BrowserPage::Graphics: showPage(Page::Graphics); return;
     case BrowserPage::Sounds: showPage(Page::Sounds); return;
     case BrowserPage::Weapons: showPage(Page::Weapons); return;
+    case BrowserPage::Objects: showPage(Page::Objects); return;
+    case BrowserPage::SpecialObjects: showPage(Page::SpecialObjects); return;
     case BrowserPage::About: break;
     }
     showPage(Page::About);
@@ -518,7 +520,7 @@ void TMainForm::StatusShow(const QString& text)
 {
     statusText_->setText(text);
     statusText_->setToolTip(text);
-    statusSinceActivation_ = true;
+    statusShown_ = true;
 }
 
 void TMainForm::report(const Outcome& outcome, const QObject* from)
@@ -777,11 +779,11 @@ void TMainForm::FormActivate()
     powerlevel_ = isYes(settings, setting::MakePL);
     browser_->placeLevelPicture(isYes(settings, setting::Stretch));
     ApplyColorScheme();
-    // Activation also follows the program's own dialogs: a result shown since the last
-    // activation stays, so the user sees what happened.
-    if (!statusSinceActivation_)
-        StatusShow("Welcome to Quorvex !");
-    statusSinceActivation_ = false;
+    // Activation also follows every dialog, menu and other window of the program: the welcome
+    // stands only until the first result, which then stays until the next, so the user sees
+    // what happened.
+    if (!statusShown_)
+        statusText_->setText("Welcome to Quorvex !");
 }
 
 void TMainForm::ApplyColorScheme()

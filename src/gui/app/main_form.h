@@ -173,7 +173,7 @@ private:
     GameEvents events_;
     std::mt19937 random_;
     bool powerlevel_ = false;
-    bool statusSinceActivation_ = false;   // a status text was shown after the last activation
+    bool statusShown_ = false;              // a result has taken the welcome's place
     bool gameFound_ = false;                // the start-up read torlo.exe
     bool gameRead_ = false;                 // there is a game to read into a page when it is built
     bool startUpDone_ = false;
