@@ -3,6 +3,8 @@
 #include "core/formats/activation.h"
 #include "core/formats/conversion.h"
 #include "core/formats/preview.h"
+#include "core/formats/file_formats.h"
+#include "core/formats/level.h"
 #include "core/shell/settings.h"
 
 #include "core/base/extension.h"
@@ -178,7 +180,7 @@ int preview(Context& context, const Arguments& given, const Command& command)
     const auto shown = buildPreview(args[0], context.workspace, !defaultPalette);
     if (shown.bitmap.empty()) {
         // Nothing drawn: a refusal, a hint, or (for a level of another size) no status at all.
-        context.err << (shown.status.empty() ? std::string("Nothing to show: a level is 176400, 176402, 177178 or 177338 bytes")
+        context.err << (shown.status.empty() ? "Nothing to show: a level is " + levelSizesText() + " bytes"
                                              : shown.status)
                     << '\n';
         return 1;
@@ -195,6 +197,11 @@ int preview(Context& context, const Arguments& given, const Command& command)
     return 0;
 }
 
+// The formats each command takes, for the shell's completion.
+bool converts(const FileFormat& format) { return format.conversion != nullptr; }
+bool activates(const FileFormat& format) { return format.activation != nullptr; }
+bool previews(const FileFormat& format) { return format.preview != previewNothing; }
+
 } // namespace
 
 void addFormatCommands(CommandTable& table)
@@ -203,12 +210,12 @@ void addFormatCommands(CommandTable& table)
                      "converts SRC as \"Convert\" does, DST being the name given to the save dialog; without an "
                      "option the \"MakePL\" setting decides whether a level bitmap becomes a powerlevel",
                      convert, {}, {"mods/MEADOW.LEV meadow.bmp", "meadow.bmp NEWLEVEL.LEV --powerlevel"}, {},
-                     "lev|bmp|act|pal|lpl|chr"});
+                     formatExtensions(converts)});
     table.push_back({"convert-all", "SRC... --to DIR [--powerlevel | --no-powerlevel]",
                      "converts every SRC as \"Convert\" does into DIR (levels, palettes and graphics mods to "
                      ".bmp, level bitmaps to .lev, graphics bitmaps to .chr); prints a summary and each "
                      "refusal and failure with its reason; exit 1 when any was refused or failed",
-                     convertAll, {}, {"mods/*.LEV --to pictures"}, {}, "lev|bmp|act|pal|lpl|chr"});
+                     convertAll, {}, {"mods/*.LEV --to pictures"}, {}, formatExtensions(converts)});
     table.push_back({"activate", "FILE",
                      "installs FILE into the game as \"Activate\" does (levels, graphics and sound mods, "
                      "palettes, weapon plugins); a level from another folder is copied into the game folder; a "
@@ -216,13 +223,13 @@ void addFormatCommands(CommandTable& table)
                      "questions, and one stopped on a bad record exits 1",
                      activate,
                      {"mods/MOSSYPL2.LEV", "mods/NEONGFX.CHR", "mods/CRUNCHY.SND", "mods/PASTEL.ACT", "mods/WARM.PAL"},
-                     {"--yes BLASTER.LWP"}, {}, "lev|chr|snd|act|pal|lpl|lwp|zip"});
+                     {"--yes BLASTER.LWP"}, {}, formatExtensions(activates)});
     table.push_back({"preview", "FILE [OUT.bmp] [--default-palette]",
                      "prints the preview's status text for FILE and writes the bitmap it shows to OUT.bmp (- for "
                      "standard output, without the status); --default-palette shows plain levels without the game "
                      "palette",
                      preview, {}, {"mods/MEADOW.LEV meadow.bmp", "mods/NEONGFX.CHR - | display"}, {},
-                     "lev|bmp|act|pal|lpl|chr|snd"});
+                     formatExtensions(previews)});
 }
 
 } // namespace quorvex::cli

@@ -152,7 +152,7 @@ FileCommands commandsFor(std::string_view extension)
     const auto* format = fileFormatOf(extension);
     if (!format)
         return {};
-    return {format->edit, format->activation != nullptr, format->conversion != nullptr, format->page};
+    return {format->edit != EditWith::Nothing, format->activation != nullptr, format->conversion != nullptr, format->page};
 }
 
 FileCommands commandsForFile(const fs::path& file)

@@ -4,6 +4,7 @@
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
 #include "core/shell/settings.h"
+#include "core/formats/file_formats.h"
 
 #include <cerrno>
 #include <system_error>
@@ -157,11 +158,12 @@ Launch gameLaunch(const Workspace& workspace, const SettingsStore& settings, con
 
 std::optional<Launch> editLaunch(const fs::path& file, const SettingsStore& settings, const std::string& home)
 {
-    const auto extension = upperExtension(file);
-    if (extension == ".BMP" || extension == ".LEV")
-        return Launch{file.string(), {}, {}, Shell::Window::Normal, "set a program to open such files"};
-    if (extension != ".LWP" && extension != ".LLF")
+    const auto* format = fileFormatOf(file.extension().string());
+    const auto edit = format ? format->edit : EditWith::Nothing;
+    if (edit == EditWith::Nothing)
         return std::nullopt;
+    if (edit == EditWith::Opener)
+        return Launch{file.string(), {}, {}, Shell::Window::Normal, "set a program to open such files"};
     auto editor = commandWords(textOr(settings, setting::TextEditor, ""), home);
     if (editor.empty())
         return Launch{file.string(), {}, {}, Shell::Window::Normal, "set your text editor on the Options page"};

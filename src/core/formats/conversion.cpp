@@ -136,9 +136,10 @@ Outcome convertLevel(const ConversionRequest& request)
         const auto table = colourTableFrom6Bit(std::span(level).subspan(LevelPaletteAt, places::PaletteSize));
         return conversion.write(levelToBitmap(level, table, conversion.resources()), "Powerlevel converted to ");
     }
-    return Outcome::nothing("A level of " + std::to_string(size)
-                            + " bytes is not converted: only plain levels (176400 or 176402 bytes) and "
-                              "powerlevels (177178 bytes) become bitmaps");
+    return Outcome::nothing("A level of " + std::to_string(size) + " bytes is not converted: only plain levels ("
+                            + std::to_string(LevelPixelsSize) + " or " + std::to_string(LevelWithTailSize)
+                            + " bytes) and powerlevels (" + std::to_string(PowerlevelSize)
+                            + " bytes) become bitmaps");
 }
 
 Outcome convertBitmap(const ConversionRequest& request)

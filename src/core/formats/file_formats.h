@@ -13,9 +13,14 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace quorvex {
+
+// What "Edit" does with a file of the format: nothing, open it with the system's opener for its
+// type, or open it in the text editor of the Options page.
+enum class EditWith { Nothing, Opener, TextEditor };
 
 // The page the browser brings to the front when a file of the format is selected.
 enum class BrowserPage { Graphics, Sounds, Weapons, Objects, SpecialObjects, About };
@@ -29,7 +34,7 @@ struct FileFormat {
     // Its mark in shared-mime-info form (<match> elements, nested for "and"); empty: known by
     // name only (raw palettes, levels, graphics mods).
     std::string_view magic;
-    bool edit;                        // "Edit" opens it in the text editor of the system
+    EditWith edit;
     std::optional<BrowserPage> page;  // none: the page in front stays
     PreviewFunction preview;
     ActivationFunction activation;    // none: "Activate" is disabled
@@ -43,34 +48,34 @@ inline constexpr int OwnGlobWeight = 60;
 inline constexpr int SharedGlobWeight = 40;
 
 inline constexpr std::array<FileFormat, 11> FileFormats = {{
-    {".lev", "Levels", "levels", "application/x-torlo-level", OwnGlobWeight, "", true, BrowserPage::Graphics,
+    {".lev", "Levels", "levels", "application/x-torlo-level", OwnGlobWeight, "", EditWith::Opener, BrowserPage::Graphics,
      previewLevel, activateLevel, convertLevel, GamePart::Level | GamePart::Palette | GamePart::Materials},
     // A bank's directory: 30 entries, the first sound right after them (2 + 30 * 16 = 482).
     {".snd", "Sound Mods", "sounds", "application/x-torlo-soundmod", SharedGlobWeight,
-     R"(<match type="little16" value="30" offset="0"><match type="little32" value="482" offset="10"/></match>)", false, BrowserPage::Sounds,
+     R"(<match type="little16" value="30" offset="0"><match type="little32" value="482" offset="10"/></match>)", EditWith::Nothing, BrowserPage::Sounds,
      previewNothing, activateSoundMod, nullptr, GamePart::Sounds},
-    {".chr", "Graphic Mods", "gfx", "application/x-torlo-gfxmod", OwnGlobWeight, "", false, BrowserPage::Graphics,
+    {".chr", "Graphic Mods", "gfx", "application/x-torlo-gfxmod", OwnGlobWeight, "", EditWith::Nothing, BrowserPage::Graphics,
      previewGraphicsMod, activateGraphicsMod, convertGraphicsMod, GamePart::Graphics},
-    {".bmp", "Bitmaps", "", "", 0, "", true, BrowserPage::Graphics, previewBitmap, nullptr, convertBitmap, {}},
-    {".act", "Palettes", "palettes", "application/x-torlo-palette", OwnGlobWeight, "", false, BrowserPage::Graphics,
+    {".bmp", "Bitmaps", "", "", 0, "", EditWith::Opener, BrowserPage::Graphics, previewBitmap, nullptr, convertBitmap, {}},
+    {".act", "Palettes", "palettes", "application/x-torlo-palette", OwnGlobWeight, "", EditWith::Nothing, BrowserPage::Graphics,
      previewRawPalette, activateRawPalette, convertRawPalette, GamePart::Palette},
     // A text palette's header (JASC) or a RIFF palette's; raw .act and .lpl have none.
     {".pal", "Palettes", "palettes", "application/x-torlo-palette", OwnGlobWeight,
-     R"(<match type="string" value="JASC-PAL" offset="0"/><match type="string" value="RIFF" offset="0"><match type="string" value="PAL " offset="8"/></match>)", false, BrowserPage::Graphics,
+     R"(<match type="string" value="JASC-PAL" offset="0"/><match type="string" value="RIFF" offset="0"><match type="string" value="PAL " offset="8"/></match>)", EditWith::Nothing, BrowserPage::Graphics,
      previewPalPalette, activatePalPalette, convertPalPalette, GamePart::Palette},
     // Its button offers a conversion that the program does not do yet.
-    {".lpl", "Palettes", "palettes", "application/x-torlo-palette", OwnGlobWeight, "", false, BrowserPage::Graphics,
+    {".lpl", "Palettes", "palettes", "application/x-torlo-palette", OwnGlobWeight, "", EditWith::Nothing, BrowserPage::Graphics,
      previewRawPalette, activateRawPalette, refuseConversion, GamePart::Palette},
-    {".zip", "Zipped files", "", "", 0, "", false, std::nullopt, previewNothing, nullptr, nullptr, {}},
+    {".zip", "Zipped files", "", "", 0, "", EditWith::Nothing, std::nullopt, previewNothing, nullptr, nullptr, {}},
     // A plugin's first line, version 1 or 2.
     {".lwp", "Weapons", "weapons", "application/x-torlo-weapon", SharedGlobWeight,
-     R"(<match type="string" value="TORLOKIT:WEAPONPLUGIN" offset="0"/><match type="string" value="LWP\r\nVERSION:2" offset="0"/><match type="string" value="LWP\nVERSION:2" offset="0"/>)", true, BrowserPage::Weapons,
+     R"(<match type="string" value="TORLOKIT:WEAPONPLUGIN" offset="0"/><match type="string" value="LWP\r\nVERSION:2" offset="0"/><match type="string" value="LWP\nVERSION:2" offset="0"/>)", EditWith::TextEditor, BrowserPage::Weapons,
      previewWeaponPlugin, activateWeaponPlugin, nullptr, GamePart::Weapons | GamePart::Objects | GamePart::SpecialObjects},
     // A translation's header.
     {".llf", "Translations", "translations", "application/x-torlo-translation", OwnGlobWeight,
-     R"(<match type="string" value="Torlo Language File" offset="0"/>)", true,
+     R"(<match type="string" value="Torlo Language File" offset="0"/>)", EditWith::TextEditor,
      BrowserPage::About, previewTranslation, activateTranslation, nullptr, GamePart::Texts},
-    {".lft", "Fonts", "", "", 0, "", false, BrowserPage::About, previewFont, nullptr, nullptr, {}},
+    {".lft", "Fonts", "", "", 0, "", EditWith::Nothing, BrowserPage::About, previewFont, nullptr, nullptr, {}},
 }};
 
 // The row of an extension (with its dot, in any case); none for a file Quorvex does not know.
@@ -87,6 +92,16 @@ constexpr const FileFormat* fileFormatOf(std::string_view extension)
             return &format;
     }
     return nullptr;
+}
+
+// The extensions of the formats a test picks, as the shell's completion takes them: "lev|bmp|chr".
+inline std::string formatExtensions(bool (*picked)(const FileFormat&))
+{
+    std::string extensions;
+    for (const auto& format : FileFormats)
+        if (picked(format))
+            extensions += (extensions.empty() ? "" : "|") + std::string(format.extension.substr(1));
+    return extensions;
 }
 
 // True for a format whose preview is a palette (the pointer then names the colour under it).

@@ -7,6 +7,12 @@
 
 namespace quorvex {
 
+std::string levelSizesText()
+{
+    return std::to_string(LevelPixelsSize) + ", " + std::to_string(LevelWithTailSize) + ", "
+           + std::to_string(PowerlevelSize) + " or " + std::to_string(Powerlevel2Size);
+}
+
 LevelForm levelForm(std::uint64_t size)
 {
     switch (size) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace quorvex {
 
@@ -28,6 +29,8 @@ enum class LevelForm { NotALevel, Plain, PlainWithTail, Powerlevel, Powerlevel2 
 
 // The form by size alone; markers are tested only where a reader asks for it.
 LevelForm levelForm(std::uint64_t size);
+// The sizes of the level forms, for messages: "176400, 176402, 177178 or 177338".
+std::string levelSizesText();
 // "POWERLEV", then "E" or "L", then "L" or "2" (what the preview accepts).
 bool hasAnyPowerlevelMarker(std::span<const std::uint8_t> level);
 // Exactly "POWERLEVEL" (what conversion to a bitmap accepts).
