@@ -4,12 +4,16 @@
 #include "game_data.h"
 #include "core/hacks/hacks.h"
 #include "core/texts/game_text_table.h"
+#include "core/base/places.h"
+#include "core/gamefile/game_lock.h"
+#include "core/store/profiles.h"
 
 #include <algorithm>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -159,6 +163,77 @@ Asker answersFrom(std::span<const std::uint8_t> input)
 {
     const unsigned bits = input.empty() ? 0xFFu : ~input.back() & 0xFFu;
     return [bits, asked = 0u](std::string_view) mutable { return ((bits >> (asked++ % 8)) & 1) != 0; };
+}
+
+namespace {
+
+// What the lists' game holds as made: every file of its game folder and of its lists' folder.
+std::map<fs::path, Bytes> madeFiles;
+
+std::map<fs::path, Bytes> filesIn(const fs::path& folder)
+{
+    std::map<fs::path, Bytes> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[entry.path()] = readWholeFile(entry.path());
+    return files;
+}
+
+} // namespace
+
+const ListsGame& listsGame()
+{
+    static const ListsGame game = [] {
+        const auto top = scratch() / "lists";
+        ListsGame made;
+        made.workspace.gameFolder = top / "game";
+        made.workspace.dataFolder = top / "data";
+        made.workspace.tempFolder = top / "temp";
+        made.workspace.resourceFile = resourcePath();
+        made.outside = top / "outside";
+        demo::writeGameFolder(made.workspace.gameFolder, true);
+        for (const auto& folder : {made.workspace.dataFolder, made.workspace.tempFolder, made.outside})
+            fs::create_directories(folder);
+        const auto& ws = made.workspace;
+        const InstalledBackupKeeper keeper(ws, [] { return std::time_t{1767225600}; });
+        const auto step = [&](const fs::path& file, std::uint32_t offset, const char* what) {
+            GameChange change(ws);
+            GameFile(file).writeAt(offset, std::vector<std::uint8_t>{0x5A});
+            GameChange::describe(what, true);
+            change.commit();
+        };
+        step(ws.torloDat(), places::DatBlood, "Blood set");
+        step(ws.torloExe(), places::Hacks[0], "Hacks saved");
+        Profiles(keeper, {ws.torloExe(), ws.torloDat(), ws.torloChr(), ws.torloSnd()}).save("Cup", [](std::string_view) { return true; });
+        made.lists = keeper.folder();
+        madeFiles = filesIn(ws.gameFolder);
+        madeFiles.merge(filesIn(made.lists));
+        return made;
+    }();
+    return game;
+}
+
+void writeList(const std::string& name, std::span<const std::uint8_t> input)
+{
+    const auto& game = listsGame();
+    std::string text(input.begin(), input.end());
+    for (const auto& [token, path] : {std::pair{std::string("@GAME@"), game.workspace.gameFolder}, {"@OUT@", game.outside}})
+        for (auto at = text.find(token); at != std::string::npos; at = text.find(token, at))
+            text.replace(at, token.size(), path.string());
+    writeFileAtomically(game.lists / name, text);
+}
+
+void checkAndRestoreListsGame()
+{
+    const auto& game = listsGame();
+    check(fs::is_empty(game.outside), "a file was written outside the game and data folders");
+    check(fileSize(game.workspace.torloExe()) == demoExe().size(), "torlo.exe changed size");
+    for (const auto& folder : {game.workspace.gameFolder, game.lists})
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            if (entry.is_regular_file() && !madeFiles.count(entry.path()))
+                fs::remove(entry.path());
+    for (const auto& [path, bytes] : madeFiles)
+        writeInput(path, bytes);
 }
 
 } // namespace quorvex::fuzz

@@ -7,6 +7,7 @@
 #include "core/base/services.h"
 
 #include <cstdint>
+#include <string>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -49,5 +50,22 @@ Bytes demoExeWith(std::span<const std::uint8_t> input, const std::vector<std::ui
 // A question answered by the input: bit n of the input's last byte answers the n-th question
 // (a clear bit is a yes, so a file ending in a line feed answers its first question yes).
 Asker answersFrom(std::span<const std::uint8_t> input);
+
+// A demo game whose data folder holds a history of two steps (torlo.dat, then torlo.exe), their
+// backups and a profile "Cup" (made once; the same steps give the same versions in every
+// process, so the seeds written from it name versions its store holds), and an empty folder
+// beside it that nothing may ever write into.
+struct ListsGame {
+    Workspace workspace;
+    std::filesystem::path lists;     // the data folder's folder of this game's lists and store
+    std::filesystem::path outside;
+};
+const ListsGame& listsGame();
+// Lays the input over one list of the lists' game (@GAME@ and @OUT@ in it standing for the game
+// folder and the outside folder, so that paths in a seed mean the same in every process).
+void writeList(const std::string& name, std::span<const std::uint8_t> input);
+// After a run: nothing lies outside, torlo.exe kept its size; then the game files and the lists
+// are put back as they were made.
+void checkAndRestoreListsGame();
 
 } // namespace quorvex::fuzz

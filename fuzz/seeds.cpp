@@ -27,6 +27,12 @@ void writeText(const fs::path& file, const std::string& text)
     std::ofstream(file, std::ios::binary) << text;
 }
 
+std::string readText(const fs::path& file)
+{
+    const auto bytes = readWholeFile(file);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 // A short tone in a format libsndfile writes.
 void writeSound(const fs::path& file, int format, int channels, int rate)
 {
@@ -67,6 +73,32 @@ void writePlaces(const fs::path& file, const Bytes& exe, const std::vector<std::
 }
 
 } // namespace
+
+// The lists of the data folder as Quorvex writes them for the fuzzing's lists game (whose store
+// holds the versions they name), with CRLF line ends, and tampered with: a level outside the
+// game folder (@OUT@, which the targets lay over their outside folder), a damaged step.
+void writeListSeeds(const fs::path& extra)
+{
+    const auto& lists = fuzz::listsGame().lists;
+    for (const char* name : {"history.txt", "profiles.txt", "backups.txt"}) {
+        const auto text = readText(lists / name);
+        const auto stem = fs::path(name).stem().string();
+        writeText(extra / name, text);
+        std::string crlf;
+        for (char c : text)
+            crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        writeText(extra / (stem + "-crlf.txt"), crlf);
+    }
+    const auto history = readText(lists / "history.txt");
+    const auto version = history.substr(history.rfind("\nF\t") + 3, 64);
+    writeText(extra / "history-outside.txt", history + "S\t3\t2026-01-01 00:00:00\tundone\tEvil\nF\t-\t" + version + "\t@OUT@/EVIL.LEV\n");
+    writeText(extra / "history-damaged.txt", history + "S\t0\t2026-01-01 00:00:00\tdone\tEvil\nF\t-\t" + version + "\tTORLO.CHR\n");
+    writeText(extra / "profiles-outside.txt", readText(lists / "profiles.txt") + "P\tEvil\t2026-01-01 00:00:00\nF\t" + version + "\t@OUT@/EVIL.LEV\n");
+    writeText(extra / "backups-outside.txt", readText(lists / "backups.txt") + "9\t2026-01-01 00:00:00\t155\t\t" + version + "\t@GAME@/../outside/EVIL.LEV\n"
+                                             "10\t2026-01-01 00:00:00\t155\t\t" + version + "\t@OUT@/EVIL.LEV\n");
+    // Differences: at 10, 4 bytes; at 4000, 2 bytes.
+    writeText(extra / "store.bin", std::string("\x0a\0\0\0\x04\0\0\0ABCD\xa0\x0f\0\0\x02\0\0\0yz", 22));
+}
 
 int main(int argc, char** argv)
 {
@@ -112,5 +144,6 @@ int main(int argc, char** argv)
                                       "Font=\"Tahoma, Arial\"\r\nMakePL=no\r\nRunCommand=dosbox -c \\\"x\\\"\r\n"
                                       "TorloPath=/games/t\\xf6rlo\r\nUsername=@@me ; comment\r\n"
                                       "Website=@ByteArray(http://a)\r\nTextEditor=a, b\r\n\r\n[Other]\r\nx=@Invalid()\r\n");
+    writeListSeeds(extra);
     return 0;
 }

@@ -9,7 +9,8 @@ PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libzip-dev l
           clang libclang-rt-14-dev    # the fuzz targets (bench/fuzz.sh)
           mingw-w64 g++-mingw-w64-x86-64-posix wine64   # the Windows build, tested under Wine
           dosbox                      # runs the demo game's torlo.exe in the tests
-          openbox)                    # frames the windows of the on-screen GUI tests under Xvfb
+          openbox                     # frames the windows of the on-screen GUI tests under Xvfb
+          strace)                     # watches the order of the system calls of a replacing write
 
 install_missing_packages() {
     local missing=()

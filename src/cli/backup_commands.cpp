@@ -19,6 +19,8 @@ int list(Context& context, const Arguments& args, const Command& self)
     for (const auto& b : keeper.damaged())
         context.err << "The backup " << b.id << " is damaged and skipped: it names " << escapedText(b.file)
                     << ", not a file of this game\n";
+    if (const auto damage = keeper.damage(); !damage.empty())
+        context.err << damage << "; those lines are left out\n";
     return 0;
 }
 

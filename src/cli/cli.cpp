@@ -497,7 +497,10 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& rawErr)
         Asker ask = line.answer ? Asker([value = *line.answer](std::string_view) { return value; }) : terminalAsker(out);
         Context context{workspace, settings, log, ask, out, err, rawErr};
         InstalledBackupKeeper backups(context.workspace);   // every change of a game file keeps a copy first
-        setGameLockWaiting({line.wait, [&err] { err << GameWaitText << '\n' << std::flush; }});
+        setGameLockWaiting({line.wait, [&err](const std::string& text) {
+            err << text << (text == GameWaitText ? "" : "; Ctrl+C stops waiting, and --no-wait refuses at once") << '\n'
+                << std::flush;
+        }});
         GameChange change(context.workspace);   // from the first read of the game to the last write
         context.change = &change;
         // A command that shows no status of its own is named in the history by its line.

@@ -12,9 +12,12 @@ int list(Context& context, const Arguments& args, const Command& self)
 {
     expectArguments(args, 0, 0, self);
     const BackupKeeper keeper(context.workspace);
-    for (const auto& step : History(keeper).steps())
+    const History history(keeper);
+    for (const auto& step : history.steps())
         if (!step.undone)
             context.out << step.id << '\t' << step.date << '\t' << step.fileList() << '\t' << step.what << '\n';
+    if (const auto damage = history.damage(); !damage.empty())
+        context.err << damage << "; those steps are left out\n";
     return 0;
 }
 

@@ -26,6 +26,8 @@ int list(Context& context, const Arguments& args, const Command& self)
         for (const auto& profile : profiles.list())
             context.out << profile.name << '\t' << profile.date << '\t'
                         << (profile.differs.empty() ? "-" : fileNames(profile.differs)) << '\n';
+        if (const auto damage = profiles.damage(); !damage.empty())
+            context.err << damage << "; those profiles are left out\n";
         return 0;
     });
 }

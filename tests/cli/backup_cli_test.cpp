@@ -1,10 +1,12 @@
 #include "core/store/backups.h"
 #include "core/gamefile/game_file.h"
+#include "core/text/sha256.h"
 #include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -217,7 +219,115 @@ TEST_F(BackupCliTest, ATamperedIndexNeverMakesARestoreWriteElsewhere)
     fs::create_directory(folder / "backups.txt");
     const auto damaged = cli({"backups", "list"});
     EXPECT_EQ(damaged.exitCode, 1);
-    EXPECT_NE(damaged.err.find("The index of the backups is damaged"), std::string::npos) << damaged.err;
+    EXPECT_NE(damaged.err.find("backups.txt is damaged"), std::string::npos) << damaged.err;
+}
+
+// The data folder's lists tampered with, one way each: the command refuses with a text that
+// names the damage, and writes nothing, neither in the game folder nor anywhere outside it.
+TEST(TamperedDataFolder, EveryTamperingIsRefusedByNameAndWritesNothing)
+{
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("the tampered lists name this system's paths and links");
+    struct Lists {
+        fs::path folder, outside;
+        std::string datBefore, exeBefore, exeAfter, chrNow;
+        void append(const std::string& list, const std::string& text) const
+        {
+            const auto all = readText(folder / list) + text;
+            writeBytes(folder / list, std::vector<std::uint8_t>(all.begin(), all.end()));
+        }
+        void replace(const std::string& list, const std::string& from, const std::string& to) const
+        {
+            auto text = readText(folder / list);
+            for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+                text.replace(at, from.size(), to);
+            writeBytes(folder / list, std::vector<std::uint8_t>(text.begin(), text.end()));
+        }
+        void linkTo(const std::string& name, const fs::path& target) const
+        {
+            if (fs::exists(folder / name) && target.parent_path() == outside)
+                fs::rename(folder / name, target);
+            fs::remove_all(folder / name);
+            fs::create_symlink(target, folder / name);
+        }
+        std::string evil() const { return (outside / "EVIL.LEV").string(); }
+    };
+    const std::string date = "2026-01-01 00:00:00";
+    struct Case {
+        std::string what;
+        std::function<void(const Lists&)> tamper;
+        std::vector<std::string> command;
+        int exitCode;
+        std::string expected;   // in what the command says (on standard output when it exits 0)
+    };
+    const Case cases[] = {
+        {"an absolute level path in backups.txt",
+         [&](const Lists& l) { l.append("backups.txt", "9\t" + date + "\t141312\t\t" + l.exeBefore + "\t" + l.evil() + "\n"); },
+         {"--yes", "backups", "restore", "9"}, 1, "EVIL.LEV, outside the game folder; Quorvex puts files back only inside it"},
+        {"an absolute level path in a history step",
+         [&](const Lists& l) { l.append("history.txt", "S\t3\t" + date + "\tundone\tEvil\nF\t-\t" + l.exeAfter + "\t" + l.evil() + "\n"); },
+         {"redo"}, 1, "EVIL.LEV, outside the game folder, so nothing was redone"},
+        {"an absolute level path in a profile",
+         [&](const Lists& l) { l.append("profiles.txt", "P\tEvil\t" + date + "\nF\t" + l.exeAfter + "\t" + l.evil() + "\n"); },
+         {"profiles", "switch", "Evil"}, 1, "EVIL.LEV, outside the game folder, so nothing was switched"},
+        {"a step with ID 0 before a file line",
+         [&](const Lists& l) { l.append("history.txt", "S\t0\t" + date + "\tdone\tEvil\nF\t" + l.datBefore + "\t" + l.chrNow + "\tTORLO.CHR\n"); },
+         {"undo"}, 1, "history.txt is damaged at line 6 and 1 more line, so nothing was undone"},
+        {"another file's version in a step",
+         [&](const Lists& l) { l.append("history.txt", "S\t3\t" + date + "\tdone\tEvil\nF\t" + l.datBefore + "\t" + l.chrNow + "\tTORLO.CHR\n"); },
+         {"undo"}, 1, "The kept version of TORLO.CHR is missing or damaged ("},
+        {"a damaged profile line before a file line",
+         [&](const Lists& l) { l.append("profiles.txt", "P\ta/b\t" + date + "\nF\t" + l.datBefore + "\tTORLO.CHR\n"); },
+         {"profiles", "list"}, 0, "and 1 more line; those profiles are left out"},
+        {"a garbage version",
+         [&](const Lists& l) { l.replace("history.txt", l.exeBefore, "garbage"); },
+         {"undo"}, 1, "history.txt is damaged at line 4 and 1 more line, so nothing was undone"},
+        {"random bytes in history.txt",
+         [&](const Lists& l) {
+             std::vector<std::uint8_t> noise(4000);
+             for (std::size_t i = 0; i < noise.size(); ++i)
+                 noise[i] = i % 61 == 60 ? '\n' : static_cast<std::uint8_t>(0x80 + (i * 37) % 0x80);
+             writeBytes(l.folder / "history.txt", noise);
+         },
+         {"undo"}, 1, "history.txt is damaged at line 1 and 65 more lines, so nothing was undone"},
+        {"CRLF line ends", [&](const Lists& l) { l.replace("history.txt", "\n", "\r\n"); }, {"undo"}, 0, "Undone: "},
+        {"history.txt a link to /dev/zero", [&](const Lists& l) { l.linkTo("history.txt", "/dev/zero"); },
+         {"history"}, 1, "history.txt is a link; Quorvex never reads or writes its lists and store through one"},
+        {"profiles.txt a link to /dev/zero", [&](const Lists& l) { l.linkTo("profiles.txt", "/dev/zero"); },
+         {"profiles", "list"}, 1, "profiles.txt is a link"},
+        {"history.txt a link elsewhere", [&](const Lists& l) { l.linkTo("history.txt", l.outside / "history.txt"); },
+         {"undo"}, 1, "history.txt is a link"},
+        {"backups.txt a link elsewhere", [&](const Lists& l) { l.linkTo("backups.txt", l.outside / "backups.txt"); },
+         {"blood", "2000"}, 1, "backups.txt is a link"},
+        {"store/ a link elsewhere", [&](const Lists& l) { l.linkTo("store", l.outside / "store"); },
+         {"texts", "set", "7", "Quiet"}, 1, "store is a link"},
+        {"a store entry of 1 GB where the list gives 141,312 bytes",
+         [&](const Lists& l) { fs::resize_file(l.folder / "store" / l.exeBefore, std::uintmax_t{1} << 30); },
+         {"--yes", "backups", "restore", "2"}, 1, "The backup 2 of torlo.exe is missing or damaged"},
+    };
+    const auto sha = [](const fs::path& file) { return sha256Hex(readBytes(file)); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CliGame game;
+        const auto ws = game.cliWorkspace();
+        Lists lists{BackupKeeper(ws).folder(), game.demo.scratch / "outside", sha(ws.torloDat()), sha(ws.torloExe()), {}, {}};
+        ASSERT_EQ(game.cli({"blood", "1000"}).exitCode, 0);
+        ASSERT_EQ(game.cli({"weapons", "set", "3", "NAME=BLASTER"}).exitCode, 0);
+        ASSERT_EQ(game.cli({"profiles", "save", "A"}).exitCode, 0);
+        lists.exeAfter = sha(ws.torloExe());
+        lists.chrNow = sha(ws.torloChr());
+        fs::create_directories(lists.outside);
+        c.tamper(lists);
+        const auto game0 = snapshot(ws.gameFolder), outside0 = snapshot(lists.outside);
+
+        const auto result = game.cli(c.command);
+        const bool undone = c.expected.rfind("Undone", 0) == 0;
+        EXPECT_EQ(result.exitCode, c.exitCode) << result.out;
+        EXPECT_NE((undone ? result.out : result.err).find(c.expected), std::string::npos) << result.err;
+        EXPECT_TRUE(snapshot(lists.outside) == outside0) << "written outside";
+        EXPECT_FALSE(fs::exists(lists.evil()));
+        if (!undone)
+            EXPECT_TRUE(snapshot(ws.gameFolder) == game0) << "written in the game folder";
+    }
 }
 
 TEST_F(BackupCliTest, ProfilesAreSavedListedSwitchedToRenamedAndDeleted)
@@ -254,4 +364,16 @@ TEST_F(BackupCliTest, ProfilesAreSavedListedSwitchedToRenamedAndDeleted)
     EXPECT_EQ(words(cli({"profiles", "list"}).out, '\t').at(0), "cup");
     EXPECT_EQ(cli({"profiles", "delete", "cup"}).exitCode, 0);
     EXPECT_EQ(cli({"profiles", "list"}).out, "");
+
+    // The active level is a file of the profile: a changed level is named, and put back.
+    ASSERT_EQ(cli({"activate", "mods/MEADOW.LEV"}).exitCode, 0);
+    ASSERT_EQ(cli({"profiles", "save", "level"}).exitCode, 0);
+    const auto level = findGameFile(demo.game(), "MEADOW.LEV");
+    const auto levelBytes = readBytes(level);
+    auto changed = levelBytes;
+    changed[100] ^= 0xFF;
+    writeBytes(level, changed);
+    EXPECT_EQ(words(cli({"profiles", "list"}).out, '\t').at(2), "MEADOW.LEV\n");
+    EXPECT_EQ(cli({"profiles", "switch", "level"}).out, "Switched to the profile level (MEADOW.LEV)\n");
+    EXPECT_EQ(readBytes(level), levelBytes);
 }

@@ -9,6 +9,8 @@
 #include <map>
 #include <thread>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 using namespace quorvex;
 using namespace quorvex::test;
@@ -212,8 +214,45 @@ TEST(StopAtAnyWrite, LeavesEveryGameFileOldOrNew)
     }
 }
 
-// While another Quorvex changes the game, a command waits (and says so after a moment), or with
-// --no-wait is refused and changes nothing.
+// A replaced game file outlives a power cut: its new copy is written, flushed, renamed over it,
+// and then its folder is flushed, in that order, as the system calls of a change show.
+TEST(StopAtAnyWrite, AReplacedFileIsWrittenFlushedRenamedAndItsFolderFlushed)
+{
+    if (runCommand({"strace", "-o", "/dev/null", "true"}).exitCode != 0)
+        GTEST_SKIP() << "strace cannot trace here";
+    DemoGame pristine;
+    ScratchFolder scratch;
+    GameCopy game(pristine, scratch / "copy");
+    const auto trace = scratch / "trace";
+    ASSERT_EQ(game.cli({"blood", "1000"}, "strace -f -qq -y -s 0 -o " + quoted(trace.string())
+                                            + " -e trace=write,fsync,fdatasync,rename,renameat,renameat2")
+                  .exitCode,
+              0);
+    const auto folder = fs::canonical(game.game).string();
+    const auto calls = lines(readText(trace));
+    const auto renamed = std::find_if(calls.begin(), calls.end(), [&](const std::string& call) {
+        return call.find("rename") != std::string::npos && call.find("\"" + folder + "/torlo.dat\"") != std::string::npos;
+    });
+    ASSERT_NE(renamed, calls.end()) << readText(trace);
+    const auto from = renamed->find('"') + 1;
+    const auto temporary = renamed->substr(from, renamed->find('"', from) - from);
+    const auto last = [&](const std::string& call, auto end) {
+        return std::find_if(std::make_reverse_iterator(end), calls.rend(), [&](const std::string& c) {
+            return c.find(" " + call + "(") != std::string::npos && c.find("<" + temporary + ">") != std::string::npos;
+        });
+    };
+    const auto flushed = last("fsync", renamed), written = last("write", renamed);
+    ASSERT_NE(flushed, calls.rend()) << "the new copy is not flushed before it is renamed";
+    ASSERT_NE(written, calls.rend());
+    EXPECT_LT(flushed, written) << "the new copy is written after its flush";   // reverse: nearer the rename
+    EXPECT_TRUE(std::any_of(renamed, calls.end(), [&](const std::string& c) {
+        return c.find(" fsync(") != std::string::npos && c.find("<" + folder + ">") != std::string::npos;
+    })) << "the folder is not flushed after the rename";
+}
+
+// While another Quorvex changes the game, a command waits (and says so after a moment, and
+// after a while which process holds the game and how to stop waiting), or with --no-wait is
+// refused and changes nothing.
 TEST(GameLockCli, WaitsForAnotherQuorvexOrIsRefused)
 {
     DemoGame pristine;
@@ -227,15 +266,47 @@ TEST(GameLockCli, WaitsForAnotherQuorvexOrIsRefused)
     EXPECT_EQ(refused.err, "quorvex-cli: The game is being changed by another Quorvex\n");
     EXPECT_TRUE(gameFiles(game.game) == before);
 
-    std::thread release([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-        held.reset();
-    });
-    const auto waited = game.cli({"blood", "1000"});
-    release.join();
-    EXPECT_EQ(waited.exitCode, 0) << waited.err;
-    EXPECT_EQ(waited.err, "quorvex-cli: Waiting for another Quorvex to finish changing the game...\n");
+    // Let go once the waiter has named this process.
+    const auto said = scratch / "said";
+    std::thread waiter([&] { runCommand({"sh", "-c", game.commandLine({"blood", "1000"}) + " 2>" + quoted(said.string())}); });
+    const auto named = "(process " + std::to_string(::getpid()) + ")";
+    for (int i = 0; i < 300 && readText(said).find(named) == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    held.reset();
+    waiter.join();
+    EXPECT_EQ(readText(said), "quorvex-cli: Waiting for another Quorvex to finish changing the game...\n"
+                              "quorvex-cli: Another Quorvex " + named + " has been changing the game for 5 seconds; if it "
+                              "hangs, end it; Ctrl+C stops waiting, and --no-wait refuses at once\n");
     EXPECT_TRUE(gameFiles(game.game) != before);
+}
+
+// Only a change needs write access: a game folder that can only be read is shown and compared,
+// and a change of it is refused.
+TEST(ReadOnlyGame, IsShownAndComparedAndOnlyAChangeIsRefused)
+{
+    DemoGame pristine;
+    ScratchFolder scratch;
+    GameCopy game(pristine, scratch / "copy");
+    // As root every file can be written: the commands run as nobody then.
+    const std::string as = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+    fs::permissions(scratch.path(), fs::perms(0755));
+    fs::permissions(scratch / "copy", fs::perms(0755));
+    fs::permissions(game.data, fs::perms(0777));
+    for (const auto& entry : fs::directory_iterator(game.game))
+        if (entry.is_regular_file())
+            fs::permissions(entry.path(), fs::perms(0444));
+    fs::permissions(game.game, fs::perms(0555));
+    const auto before = gameFiles(game.game);
+    for (const auto& command : {"hacks show", "weapons show 0", "changes"}) {
+        const auto shown = game.cli(words(command), as);
+        EXPECT_EQ(shown.exitCode, 0) << command << ": " << shown.err;
+        EXPECT_EQ(shown.err, "") << command;
+    }
+    const auto changed = game.cli({"blood", "1000"}, as);
+    EXPECT_EQ(changed.exitCode, 1);
+    EXPECT_NE(changed.err.find("File access denied"), std::string::npos) << changed.err;
+    EXPECT_TRUE(gameFiles(game.game) == before);
+    fs::permissions(game.game, fs::perms(0755));
 }
 
 // Game files that are symbolic links to files elsewhere are changed where they point by every

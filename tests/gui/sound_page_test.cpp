@@ -309,8 +309,9 @@ TEST_F(SoundPageTest, AnImportRunsBesideTheWindowAndCancelLeavesTheBankUnchanged
     // cancels it there.
     bool firedDuringImport = false, barShown = false;
     QTimer timer;
+    const auto* bar = find<QProgressBar>(form.get(), "ImportProgress");
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (!page->importing() || firedDuringImport)
+        if (!page->importing() || firedDuringImport || bar->value() <= 10)   // once the progress passed 10%
             return;
         firedDuringImport = true;
         barShown = find<QProgressBar>(form.get(), "ImportProgress")->isVisible() && enabled("CancelImportBut")

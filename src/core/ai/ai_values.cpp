@@ -46,7 +46,7 @@ std::optional<AiPreset> aiPresetByName(std::string_view name)
 
 AiTexts readAiTexts(const Workspace& workspace)
 {
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace.torloExe(), GameFile::Access::ReadOnly);
     AiTexts texts;
     for (std::size_t k = 0; k < AiFields.size(); ++k) {
         const auto& field = AiFields[k];

@@ -80,6 +80,10 @@ inline constexpr std::uint32_t SndEntrySize = 16;
 inline constexpr std::uint32_t SndSampleOffset = 10;  // 32-bit at 10 + 16i
 inline constexpr std::uint32_t SndSampleLength = 14;  // 32-bit at 14 + 16i
 
+// --- levels (.LEV): the 176400 pixels, with a tail, a palette or the materials after them ---
+inline constexpr std::uint32_t LevelSmallestSize = 176400;
+inline constexpr std::uint32_t LevelLargestSize = 177338;
+
 // --- quorvex.dat (read-only resource) ----------------------------------------------------
 inline constexpr std::uint32_t DatLevelHeader = 0;        // 54 bytes: 504x350x8 bitmap headers
 inline constexpr std::uint32_t DatDefaultPalette = 54;    // 1024 bytes: blue, green, red, index

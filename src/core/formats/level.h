@@ -1,6 +1,7 @@
 #pragma once
 // Levels: the 504x350 pixel block in its three file forms and the level bitmap through which
 // levels are painted in ordinary paint programs.
+#include "core/base/places.h"
 #include "core/gamefile/game_file.h"
 #include "core/gamefile/resource_file.h"
 
@@ -12,10 +13,10 @@ namespace quorvex {
 
 inline constexpr std::uint32_t LevelWidth = 504;
 inline constexpr std::uint32_t LevelHeight = 350;
-inline constexpr std::uint32_t LevelPixelsSize = 176400;
+inline constexpr std::uint32_t LevelPixelsSize = places::LevelSmallestSize;
 inline constexpr std::uint32_t LevelWithTailSize = 176402;
 inline constexpr std::uint32_t PowerlevelSize = 177178;
-inline constexpr std::uint32_t Powerlevel2Size = 177338;
+inline constexpr std::uint32_t Powerlevel2Size = places::LevelLargestSize;
 inline constexpr std::uint32_t LevelMarkerAt = 176400;    // 10 bytes, "POWERLEVEL" or "POWERLEVL2"
 inline constexpr std::uint32_t LevelMarkerSize = 10;
 inline constexpr std::uint32_t LevelPaletteAt = 176410;   // 768 bytes, 6-bit red, green, blue

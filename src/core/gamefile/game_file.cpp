@@ -269,25 +269,46 @@ std::string temporaryPrefix(const fs::path& target)
     return "." + target.filename().string() + ".";
 }
 
-// Temporary files of this target that a write killed half-way left behind (".NAME.123.tmp",
-// older than a minute, so that a write in progress elsewhere is left alone).
+// A temporary file of a whole-file write: ".NAME.123.tmp", of the target NAME when one is given.
+bool isTemporaryName(const std::string& name, const std::string& prefix = ".")
+{
+    if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 || !name.ends_with(".tmp"))
+        return false;
+    const auto rest = std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - 4);
+    const auto dot = prefix == "." ? rest.rfind('.') : std::string_view::npos;
+    const auto number = dot == std::string_view::npos ? rest : rest.substr(dot + 1);
+    return (prefix != "." || (dot != std::string_view::npos && dot > 0)) && !number.empty()
+           && number.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Temporary files of this target that a write killed half-way left behind, older than a minute,
+// so that a write in progress elsewhere is left alone.
 void removeStaleTemporaries(const fs::path& folder, const fs::path& target)
 {
     const auto prefix = temporaryPrefix(target);
     const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(1);
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const auto name = it->path().filename().string();
-        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
-            !name.ends_with(".tmp"))
-            continue;
-        const auto number = std::string_view(name).substr(prefix.size(), name.size() - prefix.size() - 4);
         std::error_code ignored;
-        if (number.find_first_not_of("0123456789") == std::string_view::npos && it->is_regular_file(ignored) &&
+        if (isTemporaryName(it->path().filename().string(), prefix) && it->is_regular_file(ignored) &&
             it->last_write_time(ignored) < old)
             fs::remove(it->path(), ignored);
     }
 }
+
+} // namespace
+
+void removeLeftTemporaries(const fs::path& folder)
+{
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code ignored;
+        if (isTemporaryName(it->path().filename().string()) && it->is_regular_file(ignored))
+            fs::remove(it->path(), ignored);
+    }
+}
+
+namespace {
 
 // Creates a fresh temporary file beside target; returns its path and open descriptor.
 std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs::path& target)
@@ -395,6 +416,9 @@ void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, Du
         fs::remove(temporary, ignored);
         throw FileError::fromErrno(code, path);
     }
+    // The file is replaced; a folder that cannot be flushed (some file systems) changes nothing.
+    if (durability == Durability::Flushed)
+        os::flushFolder(path.has_parent_path() ? path.parent_path() : fs::path("."));
 }
 
 } // namespace

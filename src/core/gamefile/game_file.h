@@ -90,6 +90,9 @@ void writeFileAtomically(const std::filesystem::path& path, std::span<const std:
 // The same for a text, its bytes as they are.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view text,
                          Durability durability = Durability::Flushed);
+// Removes every temporary file that a killed whole-file write left in folder, whatever its age:
+// for a caller that holds the lock of everything written there (the game's lock).
+void removeLeftTemporaries(const std::filesystem::path& folder);
 // Replaces target with a copy of source in one step (same guarantee as above), streamed with
 // constant memory.
 void copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);

@@ -1,6 +1,7 @@
 #include "core/gamefile/game_lock.h"
 #include "core/store/backups.h"
 #include "core/base/errors.h"
+#include "core/gamefile/game_file.h"
 #include "core/os/files.h"
 
 #include <cerrno>
@@ -37,20 +38,43 @@ std::map<std::string, std::uint64_t> seen;   // the generation when this process
 std::string innermost;                       // the lock of the operation in progress
 GameLockWaiting waiting;
 
-std::uint64_t readGeneration(int fd)
+// The lock file: the generation on its first line and, while the lock is held, the holder's
+// process id on its second, which a waiter names.
+struct LockState {
+    std::uint64_t generation = 0;
+    unsigned long holder = 0;
+};
+
+LockState readState(int fd)
 {
-    char text[24] = {};
+    char text[48] = {};
     if (!os::seek(fd, 0))
-        return 0;
+        return {};
     const auto got = os::read(fd, text, sizeof text - 1);
-    return got > 0 ? std::strtoull(text, nullptr, 10) : 0;
+    if (got <= 0)
+        return {};
+    char* end = nullptr;
+    LockState state{std::strtoull(text, &end, 10), 0};
+    if (*end == '\n')
+        state.holder = std::strtoul(end + 1, nullptr, 10);
+    return state;
 }
 
-void writeGeneration(int fd, std::uint64_t generation)
+void writeState(int fd, LockState state)
 {
-    const auto text = std::to_string(generation) + "\n";
+    auto text = std::to_string(state.generation) + "\n";
+    if (state.holder)
+        text += std::to_string(state.holder) + "\n";
     if (os::seek(fd, 0) && os::write(fd, text.data(), text.size()) == static_cast<std::ptrdiff_t>(text.size()))
         os::resize(fd, text.size());
+}
+
+// What a waiter says after a long wait: who holds the game, when the lock file tells.
+std::string heldText(int fd, std::chrono::seconds waited)
+{
+    const auto holder = readState(fd).holder;
+    return std::string("Another Quorvex") + (holder ? " (process " + std::to_string(holder) + ")" : "")
+           + " has been changing the game for " + std::to_string(waited.count()) + " seconds; if it hangs, end it";
 }
 
 int openLockFile(const fs::path& file)
@@ -62,6 +86,18 @@ int openLockFile(const fs::path& file)
         fd = os::open(file, os::Open::Keep);
     }
     return fd;
+}
+
+// The temporary files that writes killed half-way left in the game folder and beside its
+// backups: removed when this process first takes the game's lock, as no one writes there then.
+void tidy(const Workspace& workspace)
+{
+    removeLeftTemporaries(workspace.gameFolder);
+    const BackupKeeper keeper(workspace);
+    removeLeftTemporaries(keeper.folder());
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(keeper.store().folder(), error)))   // refused, never cleaned through
+        removeLeftTemporaries(keeper.store().folder());
 }
 
 thread_local GameChange* current = nullptr;
@@ -109,23 +145,32 @@ GameLock::GameLock(const Workspace& workspace)
             held.erase(key_);
             throw FileError(GameBusyText);
         }
-        // A moment's wait goes by unremarked; a longer one is told once.
+        // A moment's wait goes by unremarked; a longer one is told, and a wait behind a holder
+        // that may hang names it.
         const auto start = std::chrono::steady_clock::now();
         const auto notice = waiting.notice;
+        const auto patience = waiting.patience;
         lock.unlock();
-        bool locked = false;
-        while (!locked && std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        bool locked = false, told = false, toldHeld = false;
+        while (!locked) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(told ? 50 : 10));
             locked = lockFile(mine.fd, Try::Now);
+            const auto waited = std::chrono::steady_clock::now() - start;
+            if (!locked && !told && waited >= std::chrono::milliseconds(300) && notice)
+                notice(GameWaitText);
+            told = told || waited >= std::chrono::milliseconds(300);
+            if (!locked && !toldHeld && waited >= patience && notice)
+                notice(heldText(mine.fd, std::chrono::duration_cast<std::chrono::seconds>(patience)));
+            toldHeld = toldHeld || waited >= patience;
         }
-        if (!locked && notice)
-            notice();
-        if (!locked)
-            lockFile(mine.fd, Try::Wait);
         lock.lock();
     }
-    if (mine.fd >= 0)
-        mine.generation = readGeneration(mine.fd);
+    if (mine.fd >= 0) {
+        mine.generation = readState(mine.fd).generation;
+        writeState(mine.fd, {mine.generation, os::processId()});
+    }
+    if (mine.fd >= 0 && !seen.count(key_))
+        tidy(workspace);
     const auto last = seen.find(key_);
     changedElsewhere_ = last != seen.end() && last->second != mine.generation;
     innermost = key_;
@@ -140,8 +185,7 @@ GameLock::~GameLock()
     if (--mine.count > 0)
         return;
     if (mine.fd >= 0) {
-        if (mine.changed)
-            writeGeneration(mine.fd, ++mine.generation);
+        writeState(mine.fd, {mine.changed ? ++mine.generation : mine.generation, 0});
         os::close(mine.fd);   // lets go of the lock
     }
     seen[key_] = mine.generation;

@@ -7,6 +7,7 @@
 // stop at any moment leaves the old file or the new one.
 #include "core/base/workspace.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -23,11 +24,13 @@ inline constexpr const char* GameBusyText = "The game is being changed by anothe
 inline constexpr const char* GameWaitText = "Waiting for another Quorvex to finish changing the game...";
 
 // How this process meets a game that another Quorvex is changing: it waits, telling `notice`
-// once when the wait lasts a moment, or (wait false: the CLI's --no-wait) is refused with a
-// FileError of GameBusyText.
+// GameWaitText once when the wait lasts a moment, and after `patience` which process holds the
+// game ("Another Quorvex (process 1234) has been changing the game for 5 seconds; if it hangs,
+// end it"); or (wait false: the CLI's --no-wait) it is refused with a FileError of GameBusyText.
 struct GameLockWaiting {
     bool wait = true;
-    std::function<void()> notice;
+    std::function<void(const std::string& text)> notice;
+    std::chrono::milliseconds patience{5000};
 };
 void setGameLockWaiting(GameLockWaiting waiting);
 

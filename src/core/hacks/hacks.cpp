@@ -92,7 +92,7 @@ class ExeBytes {
 public:
     explicit ExeBytes(const Workspace& workspace)
     {
-        GameFile exe(workspace.torloExe());
+        GameFile exe(workspace.torloExe(), GameFile::Access::ReadOnly);
         exe.requireSize(lastByteOfAll() + 1);
         bytes_ = exe.readAt(0, lastByteOfAll() + 1);
     }

@@ -33,12 +33,17 @@ std::ptrdiff_t write(Descriptor file, const void* bytes, std::size_t count);
 bool seek(Descriptor file, std::uint64_t offset);
 // Writes the file's data through to the disk.
 bool flush(Descriptor file);
+// Flushes a folder's entries to the disk, so that a rename in it outlives a power cut (on Windows
+// the replacing rename writes through already).
+bool flushFolder(const std::filesystem::path& folder);
 // Cuts or extends the file to size bytes.
 bool resize(Descriptor file, std::uint64_t size);
 // Takes the advisory lock of the whole file for this open file (flock; LockFileEx), waiting
 // for it or not; false with errno set when it is not taken.
 enum class Wait { No, Yes };
 bool lock(Descriptor file, Wait wait);
+// This process's id, as the system shows it (ps, the task manager).
+unsigned long processId();
 
 struct Status {
     bool regular = false;

@@ -49,9 +49,24 @@ bool flush(Descriptor file)
     return ::fsync(file) == 0;
 }
 
+bool flushFolder(const fs::path& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool flushed = ::fsync(fd) == 0;
+    ::close(fd);
+    return flushed;
+}
+
 bool resize(Descriptor file, std::uint64_t size)
 {
     return ::ftruncate(file, static_cast<off_t>(size)) == 0;
+}
+
+unsigned long processId()
+{
+    return static_cast<unsigned long>(::getpid());
 }
 
 bool lock(Descriptor file, Wait wait)

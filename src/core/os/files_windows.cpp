@@ -116,6 +116,16 @@ bool resize(Descriptor file, std::uint64_t size)
     return ::SetFilePointerEx(handle, was, nullptr, FILE_BEGIN) || failed();
 }
 
+bool flushFolder(const fs::path&)
+{
+    return true;   // MOVEFILE_WRITE_THROUGH: the replacing rename is on the disk when it returns
+}
+
+unsigned long processId()
+{
+    return ::GetCurrentProcessId();
+}
+
 bool lock(Descriptor file, Wait wait)
 {
     OVERLAPPED whole{};

@@ -2,6 +2,7 @@
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
 #include "core/gamefile/game_lock.h"
+#include "core/store/data_list.h"
 #include "core/store/history.h"
 #include "core/store/profiles.h"
 #include "core/text/sha256.h"
@@ -113,52 +114,52 @@ long idNumber(const std::string& id)
     return number;
 }
 
-// Reads an index, backups.txt (ID, date, size, "original" or nothing, version, file) or an
-// earlier Quorvex's index.txt (the same without the version, its copy named ID-file beside it).
-std::vector<Backup> readIndex(const fs::path& folder, const char* name = IndexName)
+// An index: backups.txt (ID, date, size, "original" or nothing, version, file) or an earlier
+// Quorvex's index.txt (the same without the version, its copy named ID-file beside it). A line
+// that does not read as such is damaged and left out.
+struct Index {
+    DataList list;
+    std::vector<Backup> backups;
+};
+
+Index readIndex(const fs::path& folder, const char* name = IndexName)
 {
     const bool earlier = name == OldIndexName;
-    std::vector<Backup> backups;
-    std::error_code error;
-    const auto index = folder / name;
-    const auto kind = fs::status(index, error).type();
-    if (kind != fs::file_type::not_found && kind != fs::file_type::regular && kind != fs::file_type::none)
-        throw FileError("The index of the backups is damaged: " + index.string() + " is not a file");
-    std::ifstream in(index, std::ios::binary);
-    if (!in && fs::exists(index, error))
-        throw FileError::accessDenied();   // never start afresh over copies that are there
+    Index read{DataList(folder / name), {}};
     const VersionStore store(folder / StoreFolderName);
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line.front() == '#')
-            continue;
+    for (const auto& [number, line] : read.list.read()) {
         const auto fields = splitListLine(line, earlier ? 4 : 5);
-        if (fields.empty())
-            continue;
         Backup backup;
-        backup.id = fields[0];
-        backup.date = fields[1];
-        const auto [end, error] = std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(), backup.size);
-        if (idNumber(backup.id) <= 0 || std::to_string(idNumber(backup.id)) != backup.id || error != std::errc())
+        if (!fields.empty()) {
+            backup.id = fields[0];
+            backup.date = fields[1];
+            backup.original = fields[3] == "original";
+            backup.file = fields.back();
+            backup.version = earlier ? std::string() : fields[4];
+        }
+        const auto [end, error] = fields.empty() ? std::from_chars_result{nullptr, std::errc::invalid_argument}
+                                                 : std::from_chars(fields[2].data(), fields[2].data() + fields[2].size(), backup.size);
+        if (fields.empty() || idNumber(backup.id) <= 0 || std::to_string(idNumber(backup.id)) != backup.id
+            || error != std::errc() || end != fields[2].data() + fields[2].size() || (!backup.original && !fields[3].empty())
+            || (!backup.version.empty() && !isVersionName(backup.version))) {
+            read.list.damaged(number);
             continue;
-        backup.original = fields[3] == "original";
-        backup.file = fields.back();
-        backup.version = earlier ? std::string() : fields[4];
+        }
         backup.copy = earlier ? folder / copyName(backup.id, backup.file)
                               : backup.version.empty() ? fs::path() : store.entry(backup.version);
-        backups.push_back(backup);
+        read.backups.push_back(backup);
     }
-    return backups;
+    return read;
 }
 
-void writeIndex(const fs::path& folder, const fs::path& gameFolder, const std::vector<Backup>& backups)
+void writeIndex(Index& index, const fs::path& gameFolder)
 {
     std::ostringstream text;
     text << "# Backups of the game in " << fs::absolute(gameFolder).string() << '\n';
-    for (const auto& b : backups)
+    for (const auto& b : index.backups)
         text << b.id << '\t' << b.date << '\t' << b.size << '\t' << (b.original ? "original" : "") << '\t' << b.version
              << '\t' << b.file << '\n';
-    const auto bytes = text.str();
-    writeFileAtomically(folder / IndexName, bytes);
+    index.list.write(text.str());
 }
 
 std::uint64_t sizeOrZero(const fs::path& path)
@@ -187,11 +188,12 @@ void moveEarlierBackups(const fs::path& folder, const fs::path& gameFolder)
     if (copies.empty() && !fs::exists(folder / OldIndexName, error))
         return;
     const VersionStore store(folder / StoreFolderName);
-    auto backups = readIndex(folder);
+    auto index = readIndex(folder);
+    auto& backups = index.backups;
     const auto has = [&](const std::string& id) {
         return std::any_of(backups.begin(), backups.end(), [&](const Backup& b) { return b.id == id; });
     };
-    auto earlier = readIndex(folder, OldIndexName);
+    auto earlier = readIndex(folder, OldIndexName).backups;
     for (const auto& copy : copies) {
         const auto name = copy.filename().string();
         const auto id = name.substr(0, name.find('-'));
@@ -211,7 +213,7 @@ void moveEarlierBackups(const fs::path& folder, const fs::path& gameFolder)
         backups.push_back(b);
     }
     std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) { return idNumber(a.id) < idNumber(b.id); });
-    writeIndex(folder, gameFolder, backups);
+    writeIndex(index, gameFolder);
     fs::remove(folder / OldIndexName, error);
     for (const auto& copy : copies)
         fs::remove(copy, error);
@@ -267,7 +269,7 @@ std::set<std::string> BackupKeeper::versionsInUse() const
 {
     auto versions = historyVersions(*this);
     versions.merge(profileVersions(folder()));
-    for (const auto& b : readIndex(folder()))
+    for (const auto& b : readIndex(folder()).backups)
         versions.insert(b.version);
     return versions;
 }
@@ -342,7 +344,8 @@ void BackupKeeper::keepCopy(const fs::path& path, bool always)
             throw FileError("its name holds a line break");
         const auto dir = folder();
         moveEarlierBackups(dir, workspace_.gameFolder);
-        auto backups = readIndex(dir);
+        auto index = readIndex(dir);
+        auto& backups = index.backups;
         const auto date = dateText(now_());
         const Backup* newest = nullptr;
         long lastId = 0;
@@ -376,7 +379,7 @@ void BackupKeeper::keepCopy(const fs::path& path, bool always)
                 dropped.insert(b.version);
         std::erase_if(backups, [&](const Backup& b) { return removed.count(b.id) > 0; });
         try {
-            writeIndex(dir, workspace_.gameFolder, backups);
+            writeIndex(index, workspace_.gameFolder);
         } catch (const FileError&) {
             store.drop({backup.version}, versionsInUse());
             throw;
@@ -387,16 +390,50 @@ void BackupKeeper::keepCopy(const fs::path& path, bool always)
     }
 }
 
-bool BackupKeeper::restorable(const std::string& file) const
+namespace {
+
+// A level kept where it lay, by the full path the keeper wrote: no "." or ".." in it.
+bool isLevelPath(const fs::path& given)
+{
+    return given.is_absolute() && given == given.lexically_normal() && isLevel(given);
+}
+
+} // namespace
+
+std::string BackupKeeper::notRestorable(const std::string& file) const
 {
     const fs::path given = file;
     if (file.empty() || file.find('\0') != std::string::npos)
-        return false;
+        return "not a file of this game";
     if (!given.has_parent_path())
-        return given != "." && given != ".." && keeps(workspace_.gameFolder / given);
-    // A level kept where it lay, by the full path the keeper wrote: no "." or ".." in it.
-    return given.is_absolute() && given == given.lexically_normal() && isLevel(given);
+        return given != "." && given != ".." && keeps(workspace_.gameFolder / given) ? "" : "not a file of this game";
+    if (!isLevelPath(given))
+        return "not a file of this game";
+    // The lists can be edited: a path read from one is written only inside the game folder,
+    // through no link that leads out of it.
+    std::error_code error;
+    const auto game = fs::weakly_canonical(fs::absolute(workspace_.gameFolder), error);
+    const auto folder = fs::weakly_canonical(given.parent_path(), error);
+    const bool inside = !error && !workspace_.gameFolder.empty()
+                        && std::mismatch(game.begin(), game.end(), folder.begin(), folder.end()).first == game.end();
+    return inside ? "" : "outside the game folder";
 }
+
+bool BackupKeeper::restorable(const std::string& file) const
+{
+    return notRestorable(file).empty();
+}
+
+namespace {
+
+// The backups the list shows: those the keeper can have written (a level outside the game
+// folder included, which is shown but not put back).
+bool listed(const BackupKeeper& keeper, const Backup& backup)
+{
+    return keeper.restorable(backup.file) || isLevelPath(backup.file);
+}
+
+} // namespace
 
 std::vector<Backup> BackupKeeper::list() const
 {
@@ -405,8 +442,8 @@ std::vector<Backup> BackupKeeper::list() const
         return {};   // nothing kept yet: no folder made for the lock
     const GameLock lock(workspace_);
     moveEarlierBackups(folder(), workspace_.gameFolder);
-    auto backups = readIndex(folder());
-    std::erase_if(backups, [&](const Backup& b) { return !restorable(b.file); });
+    auto backups = readIndex(folder()).backups;
+    std::erase_if(backups, [&](const Backup& b) { return !listed(*this, b); });
     std::sort(backups.begin(), backups.end(), [](const Backup& a, const Backup& b) { return idNumber(a.id) > idNumber(b.id); });
     return backups;
 }
@@ -418,9 +455,18 @@ std::vector<Backup> BackupKeeper::damaged() const
         return {};
     const GameLock lock(workspace_);
     moveEarlierBackups(folder(), workspace_.gameFolder);
-    auto backups = readIndex(folder());
-    std::erase_if(backups, [&](const Backup& b) { return restorable(b.file); });
+    auto backups = readIndex(folder()).backups;
+    std::erase_if(backups, [&](const Backup& b) { return listed(*this, b); });
     return backups;
+}
+
+std::string BackupKeeper::damage() const
+{
+    std::error_code error;
+    if (!fs::exists(folder(), error))
+        return {};
+    const GameLock lock(workspace_);
+    return readIndex(folder()).list.damage();
 }
 
 Outcome BackupKeeper::restore(const std::string& id, const Asker& ask)
@@ -446,9 +492,12 @@ Outcome BackupKeeper::restoreOriginal(const std::string& file, const Asker& ask)
 
 Outcome BackupKeeper::restoreBackup(const Backup& backup, const Asker& ask)
 {
+    if (const auto why = notRestorable(backup.file); !why.empty())
+        return Outcome::refused("The backup " + backup.id + " is of " + backup.file + ", " + why
+                                + "; Quorvex puts files back only inside it (the copy is " + backup.copy.string() + ")");
     Bytes bytes;
     try {
-        bytes = store().get(backup.version, backup.file);
+        bytes = store().get(backup.version, backup.file, backup.size);
     } catch (const FileError&) {
         return Outcome::refused("The backup " + backup.id + " of " + backup.file + " is missing or damaged");
     }

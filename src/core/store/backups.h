@@ -83,13 +83,16 @@ public:
     // empty when it does not exist. Throws FileError when it can not be kept.
     std::string keepVersion(const std::filesystem::path& path);
 
-    // The backups of the current game, newest first. An index that is no file is reported
-    // (FileError); a line naming anything but a file that the keeper keeps of this game (a bare
-    // name in the game folder, or the full path of a level kept where it lay) is damaged and
-    // left out: a tampered index never makes a restore write elsewhere.
+    // The backups of the current game, newest first. An index that is a link or no file is
+    // refused (FileError); a line naming anything but a file that the keeper keeps of this game
+    // (a bare name in the game folder, or the full path of a level kept where it lay) is damaged
+    // and left out: a tampered index never makes a restore write elsewhere.
     std::vector<Backup> list() const;
     // The lines of the index left out of the list as damaged.
     std::vector<Backup> damaged() const;
+    // The lines of the index that do not read as backups ("backups.txt is damaged at line 3"), or
+    // empty; they are left out, and dropped when the index is next written (a copy of it kept).
+    std::string damage() const;
     // Puts a copy back after asking; the file it replaces is kept first, so a restore can be
     // undone by restoring that copy.
     Outcome restore(const std::string& id, const Asker& ask);
@@ -108,9 +111,13 @@ public:
     // full path of a level elsewhere; and the file such a name stands for.
     std::string fileKey(const std::filesystem::path& path) const;
     std::filesystem::path fileFor(const std::string& file) const;
-    // True for a name that stands for a file the keeper keeps of this game (a tampered index
-    // never makes a restore or an undo write elsewhere).
+    // True for a name that stands for a file the keeper keeps of this game inside its folder: a
+    // name read from a list (which anyone may have edited) is never written anywhere else. A
+    // level kept where it lay outside the game folder is listed, and its copy named, but not
+    // put back by a restore, an undo or a profile.
     bool restorable(const std::string& file) const;
+    // Why a name is not restorable ("not a file of this game", "outside the game folder"), or empty.
+    std::string notRestorable(const std::string& file) const;
     std::time_t now() const { return now_(); }
     const Workspace& workspace() const { return workspace_; }
 

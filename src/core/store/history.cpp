@@ -2,6 +2,7 @@
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
 #include "core/gamefile/game_lock.h"
+#include "core/store/data_list.h"
 #include "core/text/sha256.h"
 
 #include <algorithm>
@@ -21,46 +22,69 @@ constexpr const char* HistoryName = "history.txt";
 // history.txt: a comment line naming the game folder, then per step a line
 // "S, ID, date, done or undone, what" followed by a line "F, before, after, file" per file
 // ("-" for a file that did not exist), separated by tabs; the file is last, so it may hold tabs.
-std::vector<Step> readSteps(const fs::path& folder)
-{
+// A step with a damaged line is dropped whole, its file lines with it.
+struct Steps {
+    DataList list;
     std::vector<Step> steps;
-    std::ifstream in(folder / HistoryName, std::ios::binary);
-    const auto version = [](const std::string& field) { return field == "-" ? std::string() : field; };
-    for (std::string line; std::getline(in, line);) {
+};
+
+Steps readSteps(const fs::path& folder)
+{
+    Steps read{DataList(folder / HistoryName), {}};
+    const auto version = [](const std::string& field, std::string& into) {
+        into = field == "-" ? std::string() : field;
+        return field == "-" || isVersionName(field);
+    };
+    std::optional<Step> step;   // the step being read, while its lines are sound
+    std::vector<int> lines;     // the lines of the step being read
+    bool damaged = false;
+    const auto end = [&] {
+        if (step && !damaged && !step->files.empty() && (read.steps.empty() || step->id > read.steps.back().id))
+            read.steps.push_back(std::move(*step));
+        else
+            for (const int line : lines)
+                read.list.damaged(line);
+        step.reset();
+        lines.clear();
+        damaged = false;
+    };
+    for (const auto& [number, line] : read.list.read()) {
         const auto kind = line.substr(0, line.find('\t'));
+        if (kind != "F")
+            end();
+        lines.push_back(number);
         const auto fields = splitListLine(line, kind == "S" ? 4 : 3);
-        if (fields.empty())
-            continue;
-        if (kind == "S") {
-            Step step;
-            const auto [end, error] = std::from_chars(fields[1].data(), fields[1].data() + fields[1].size(), step.id);
-            if (error != std::errc() || step.id <= 0)
-                continue;
-            step.date = fields[2];
-            step.undone = fields[3] == "undone";
-            step.what = fields[4];
-            steps.push_back(step);
-        } else if (kind == "F" && !steps.empty()) {
-            steps.back().files.push_back({fields[3], version(fields[1]), version(fields[2])});
+        if (kind == "S" && !fields.empty()) {
+            step.emplace();
+            const auto [last, error] = std::from_chars(fields[1].data(), fields[1].data() + fields[1].size(), step->id);
+            step->date = fields[2];
+            step->undone = fields[3] == "undone";
+            step->what = fields[4];
+            damaged = error != std::errc() || last != fields[1].data() + fields[1].size() || step->id <= 0
+                      || (fields[3] != "done" && !step->undone);
+        } else if (kind == "F" && !fields.empty() && step) {
+            StepFile file{fields[3], {}, {}};
+            damaged = !version(fields[1], file.before) || !version(fields[2], file.after) || damaged;
+            step->files.push_back(std::move(file));
+        } else {
+            damaged = true;
         }
     }
-    // A step that lost its file lines puts nothing back; it is damaged and left out.
-    std::erase_if(steps, [](const Step& step) { return step.files.empty(); });
-    return steps;
+    end();
+    return read;
 }
 
-void writeSteps(const fs::path& folder, const fs::path& gameFolder, const std::vector<Step>& steps)
+void writeSteps(Steps& read, const fs::path& gameFolder)
 {
     const auto version = [](const std::string& v) { return v.empty() ? std::string("-") : v; };
     std::ostringstream text;
     text << "# History of the game in " << fs::absolute(gameFolder).string() << '\n';
-    for (const auto& step : steps) {
+    for (const auto& step : read.steps) {
         text << "S\t" << step.id << '\t' << step.date << '\t' << (step.undone ? "undone" : "done") << '\t' << step.what << '\n';
         for (const auto& f : step.files)
             text << "F\t" << version(f.before) << '\t' << version(f.after) << '\t' << f.file << '\n';
     }
-    const auto bytes = text.str();
-    writeFileAtomically(folder / HistoryName, bytes);
+    read.list.write(text.str());
 }
 
 void addVersions(const Step& step, std::set<std::string>& versions)
@@ -123,7 +147,7 @@ std::string Step::fileList() const
 std::set<std::string> historyVersions(const BackupKeeper& keeper)
 {
     std::set<std::string> versions;
-    for (const auto& step : readSteps(keeper.folder()))
+    for (const auto& step : readSteps(keeper.folder()).steps)
         addVersions(step, versions);
     return versions;
 }
@@ -134,9 +158,18 @@ std::vector<Step> History::steps() const
     if (!fs::exists(keeper_.folder(), error))
         return {};
     const GameLock lock(keeper_.workspace());
-    auto steps = readSteps(keeper_.folder());
+    auto steps = readSteps(keeper_.folder()).steps;
     std::reverse(steps.begin(), steps.end());
     return steps;
+}
+
+std::string History::damage() const
+{
+    std::error_code error;
+    if (!fs::exists(keeper_.folder(), error))
+        return {};
+    const GameLock lock(keeper_.workspace());
+    return readSteps(keeper_.folder()).list.damage();
 }
 
 void History::record(const std::vector<NotedFile>& noted, const std::string& what)
@@ -152,7 +185,8 @@ void History::record(const std::vector<NotedFile>& noted, const std::string& wha
     }
     if (step.files.empty())
         return;
-    auto steps = readSteps(keeper_.folder());
+    auto read = readSteps(keeper_.folder());
+    auto& steps = read.steps;
     std::set<std::string> dropped;
     for (const auto& s : steps) {
         step.id = std::max(step.id, s.id);
@@ -168,7 +202,7 @@ void History::record(const std::vector<NotedFile>& noted, const std::string& wha
         addVersions(steps.front(), dropped);
         steps.erase(steps.begin());
     }
-    writeSteps(keeper_.folder(), keeper_.workspace().gameFolder, steps);
+    writeSteps(read, keeper_.workspace().gameFolder);
     store.drop(dropped, keeper_.versionsInUse());
 }
 
@@ -185,7 +219,12 @@ Outcome History::redo()
 Outcome History::move(bool back)
 {
     const GameLock lock(keeper_.workspace());
-    auto steps = readSteps(keeper_.folder());
+    auto read = readSteps(keeper_.folder());
+    auto& steps = read.steps;
+    const char* done = back ? "undone" : "redone";
+    // Which step comes next is not known in a damaged history: the damaged one may be it.
+    if (const auto damage = read.list.damage(); !damage.empty())
+        return Outcome::refused(damage + ", so nothing was " + done);
     // Undone steps are the newest: undo takes the newest step still done, redo the oldest undone.
     Step* found = nullptr;
     for (auto& s : steps)
@@ -194,14 +233,13 @@ Outcome History::move(bool back)
     if (!found)
         return Outcome::refused(back ? "There is nothing to undo" : "There is nothing to redo");
     Step& step = *found;
-    const char* done = back ? "undone" : "redone";
 
     // Every file is checked and read before the first is written.
     std::vector<Replacement> puts;
     const auto store = keeper_.store();
     for (const auto& f : step.files) {
-        if (!keeper_.restorable(f.file))
-            return Outcome::refused("The history names " + f.file + ", not a file of this game, so nothing was " + done);
+        if (const auto why = keeper_.notRestorable(f.file); !why.empty())
+            return Outcome::refused("The history names " + f.file + ", " + why + ", so nothing was " + done);
         Replacement put{keeper_.fileFor(f.file), {}, {}};
         std::error_code error;
         try {
@@ -221,7 +259,7 @@ Outcome History::move(bool back)
     try {
         replaceAllOrNothing(puts, [&] {
             step.undone = back;
-            writeSteps(keeper_.folder(), keeper_.workspace().gameFolder, steps);
+            writeSteps(read, keeper_.workspace().gameFolder);
         });
     } catch (const FileError& failure) {
         return Outcome::refused(std::string(failure.what()) + ", so nothing was " + done);

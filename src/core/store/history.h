@@ -41,6 +41,10 @@ public:
 
     // Every step kept, newest first; the undone ones (which redo puts back) come first.
     std::vector<Step> steps() const;
+    // What is damaged in the list of steps ("history.txt is damaged at line 3"), or empty. A
+    // damaged step is left out of steps(), and undo and redo are refused until a new step
+    // rewrites the list (keeping a copy of it as it was).
+    std::string damage() const;
     // Adds the step of a change: the noted files whose version changed (none: no step).
     void record(const std::vector<NotedFile>& noted, const std::string& what);
 

@@ -2,12 +2,14 @@
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
 #include "core/gamefile/game_lock.h"
+#include "core/store/data_list.h"
 #include "core/store/history.h"
 #include "core/text/sha256.h"
 
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -18,33 +20,60 @@ namespace {
 
 constexpr const char* ProfilesName = "profiles.txt";
 
-// profiles.txt: per profile "P, name, date", then "F, version, file" per file, by tabs.
-std::vector<Profile> readProfiles(const fs::path& folder)
-{
+// profiles.txt: per profile "P, name, date", then "F, version, file" per file, by tabs. A
+// profile with a damaged line is dropped whole, its file lines with it.
+struct ProfileList {
+    DataList list;
     std::vector<Profile> profiles;
-    std::ifstream in(folder / ProfilesName, std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
+};
+
+ProfileList readProfiles(const fs::path& folder)
+{
+    ProfileList read{DataList(folder / ProfilesName), {}};
+    std::optional<Profile> profile;
+    std::vector<int> lines;
+    bool damaged = false;
+    const auto end = [&] {
+        const auto taken = [&] {
+            return std::any_of(read.profiles.begin(), read.profiles.end(), [&](const Profile& p) { return p.name == profile->name; });
+        };
+        if (profile && !damaged && !profile->files.empty() && !taken())
+            read.profiles.push_back(std::move(*profile));
+        else
+            for (const int line : lines)
+                read.list.damaged(line);
+        profile.reset();
+        lines.clear();
+        damaged = false;
+    };
+    for (const auto& [number, line] : read.list.read()) {
         const auto fields = splitListLine(line, 2);
-        if (fields.empty())
-            continue;
-        if (fields[0] == "P" && profileNameProblem(fields[1]).empty())
-            profiles.push_back({fields[1], fields[2], {}});
-        else if (fields[0] == "F" && !profiles.empty())
-            profiles.back().files.emplace_back(fields[2], fields[1]);
+        if (fields.empty() || fields[0] != "F")
+            end();
+        lines.push_back(number);
+        if (!fields.empty() && fields[0] == "P") {
+            profile = Profile{fields[1], fields[2], {}};
+            damaged = !profileNameProblem(fields[1]).empty();
+        } else if (!fields.empty() && fields[0] == "F" && profile) {
+            profile->files.emplace_back(fields[2], fields[1]);
+            damaged = damaged || !isVersionName(fields[1]);
+        } else {
+            damaged = true;
+        }
     }
-    return profiles;
+    end();
+    return read;
 }
 
-void writeProfiles(const fs::path& folder, const std::vector<Profile>& profiles)
+void writeProfiles(ProfileList& read)
 {
     std::ostringstream text;
-    for (const auto& profile : profiles) {
+    for (const auto& profile : read.profiles) {
         text << "P\t" << profile.name << '\t' << profile.date << '\n';
         for (const auto& [file, version] : profile.files)
             text << "F\t" << version << '\t' << file << '\n';
     }
-    const auto bytes = text.str();
-    writeFileAtomically(folder / ProfilesName, bytes);
+    read.list.write(text.str());
 }
 
 std::vector<Profile>::iterator named(std::vector<Profile>& profiles, const std::string& name)
@@ -75,7 +104,7 @@ std::string profileNameProblem(const std::string& name)
 std::set<std::string> profileVersions(const fs::path& folder)
 {
     std::set<std::string> versions;
-    for (const auto& profile : readProfiles(folder))
+    for (const auto& profile : readProfiles(folder).profiles)
         for (const auto& [file, version] : profile.files)
             versions.insert(version);
     return versions;
@@ -87,12 +116,13 @@ std::vector<Profile> Profiles::list() const
     if (!fs::exists(keeper_.folder(), error))
         return {};
     const GameLock lock(keeper_.workspace());
-    auto profiles = readProfiles(keeper_.folder());
+    auto read = readProfiles(keeper_.folder());
+    auto& profiles = read.profiles;
     std::map<std::string, std::string> now;   // file -> its version in the game
     for (auto& profile : profiles)
         for (const auto& [file, version] : profile.files) {
             auto [current, added] = now.try_emplace(file);
-            if (added)
+            if (added && keeper_.restorable(file))   // a name from the list is read only in the game folder
                 current->second = versionOf(keeper_.fileFor(file));
             if (current->second != version)
                 profile.differs.push_back(file);
@@ -100,12 +130,22 @@ std::vector<Profile> Profiles::list() const
     return profiles;
 }
 
+std::string Profiles::damage() const
+{
+    std::error_code error;
+    if (!fs::exists(keeper_.folder(), error))
+        return {};
+    const GameLock lock(keeper_.workspace());
+    return readProfiles(keeper_.folder()).list.damage();
+}
+
 Outcome Profiles::save(const std::string& name, const Asker& replace)
 {
     if (const auto problem = profileNameProblem(name); !problem.empty())
         return Outcome::refused(problem);
     const GameLock lock(keeper_.workspace());
-    auto profiles = readProfiles(keeper_.folder());
+    auto read = readProfiles(keeper_.folder());
+    auto& profiles = read.profiles;
     const auto same = named(profiles, name);
     if (same != profiles.end() && !replace("Replace the profile " + name + "?"))
         return Outcome::refused("A profile named " + name + " exists; it is replaced only when you say so (--yes)");
@@ -124,7 +164,7 @@ Outcome Profiles::save(const std::string& name, const Asker& replace)
     } else {
         profiles.push_back(profile);
     }
-    writeProfiles(keeper_.folder(), profiles);
+    writeProfiles(read);
     store.drop(dropped, keeper_.versionsInUse());
     return Outcome::done("Profile " + name + " saved", "Profile " + name + " saved");
 }
@@ -132,18 +172,19 @@ Outcome Profiles::save(const std::string& name, const Asker& replace)
 Outcome Profiles::switchTo(const std::string& name)
 {
     const GameLock lock(keeper_.workspace());
-    auto profiles = readProfiles(keeper_.folder());
+    auto read = readProfiles(keeper_.folder());
+    auto& profiles = read.profiles;
     const auto found = named(profiles, name);
     if (found == profiles.end())
-        return Outcome::refused("There is no profile " + name);
+        return Outcome::refused("There is no profile " + name + (read.list.damage().empty() ? "" : "; " + read.list.damage()));
     // Every file is checked and read before the first is replaced.
     std::vector<Replacement> files;
     std::vector<std::string> changed;
     GameParts parts;
     const auto store = keeper_.store();
     for (const auto& [file, version] : found->files) {
-        if (!keeper_.restorable(file))
-            return Outcome::refused("The profile " + name + " names " + file + ", not a file of this game, so nothing was switched");
+        if (const auto why = keeper_.notRestorable(file); !why.empty())
+            return Outcome::refused("The profile " + name + " names " + file + ", " + why + ", so nothing was switched");
         const auto path = keeper_.fileFor(file);
         if (versionOf(path) == version)
             continue;
@@ -176,21 +217,23 @@ Outcome Profiles::rename(const std::string& from, const std::string& to)
     if (const auto problem = profileNameProblem(to); !problem.empty())
         return Outcome::refused(problem);
     const GameLock lock(keeper_.workspace());
-    auto profiles = readProfiles(keeper_.folder());
+    auto read = readProfiles(keeper_.folder());
+    auto& profiles = read.profiles;
     const auto found = named(profiles, from);
     if (found == profiles.end())
         return Outcome::refused("There is no profile " + from);
     if (named(profiles, to) != profiles.end())
         return Outcome::refused("A profile named " + to + " exists already");
     found->name = to;
-    writeProfiles(keeper_.folder(), profiles);
+    writeProfiles(read);
     return Outcome::done("Profile " + from + " renamed " + to, "Profile " + from + " renamed " + to);
 }
 
 Outcome Profiles::remove(const std::string& name)
 {
     const GameLock lock(keeper_.workspace());
-    auto profiles = readProfiles(keeper_.folder());
+    auto read = readProfiles(keeper_.folder());
+    auto& profiles = read.profiles;
     const auto found = named(profiles, name);
     if (found == profiles.end())
         return Outcome::refused("There is no profile " + name);
@@ -198,7 +241,7 @@ Outcome Profiles::remove(const std::string& name)
     for (const auto& [file, version] : found->files)
         dropped.insert(version);
     profiles.erase(found);
-    writeProfiles(keeper_.folder(), profiles);
+    writeProfiles(read);
     keeper_.store().drop(dropped, keeper_.versionsInUse());
     return Outcome::done("Profile " + name + " deleted", "Profile " + name + " deleted");
 }

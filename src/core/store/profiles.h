@@ -32,6 +32,9 @@ public:
 
     // The profiles with the files that differ from the game, each game file read once.
     std::vector<Profile> list() const;
+    // What is damaged in profiles.txt ("profiles.txt is damaged at line 3"), or empty; a damaged
+    // profile is left out of the list.
+    std::string damage() const;
 
     // Saves the game's files as name; a profile of that name is replaced only when `replace`
     // says yes.

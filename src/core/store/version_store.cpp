@@ -1,8 +1,12 @@
 #include "core/store/version_store.h"
 #include "core/base/errors.h"
+#include "core/base/places.h"
+#include "core/base/workspace.h"
 #include "core/gamefile/game_file.h"
+#include "core/store/data_list.h"
 #include "core/text/sha256.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace fs = std::filesystem;
@@ -61,9 +65,28 @@ void write(const fs::path& entry, std::span<const std::uint8_t> bytes)
     }
 }
 
-bool isVersion(const std::string& name)
+// What a version of a kept file can be, by the file's name: the sizes it may have (its content
+// is anyone's: "changes revert" puts back any byte). A version of another file (a tampered list
+// giving torlo.dat's version to TORLO.CHR) or an entry grown huge is refused by its size, before
+// a byte of it is read.
+struct Kind {
+    std::uint64_t least, most;
+};
+
+Kind kindOf(const std::string& file)
 {
-    return name.size() == 64 && name.find_first_not_of("0123456789abcdef") == std::string::npos;
+    constexpr std::uint64_t MiB = 1 << 20;
+    const auto name = fs::path(file).filename().string();
+    const auto is = [&](const char* game) { return sameNameIgnoringCase(name, game); };
+    if (is("torlo.exe"))
+        return {places::GameTextsLast + 1, 16 * MiB};
+    if (is("torlo.dat"))
+        return {places::DatSize, 64 * 1024};
+    if (is("TORLO.CHR"))
+        return {places::ChrMinimumSize, 16 * MiB};
+    if (sameNameIgnoringCase(fs::path(name).extension().string(), ".lev"))
+        return {places::LevelSmallestSize, places::LevelLargestSize};
+    return {0, VersionStore::MostSize};   // TORLO.SND and the store's own tests
 }
 
 } // namespace
@@ -78,6 +101,7 @@ std::string versionOf(const fs::path& path)
 
 std::string VersionStore::put(std::span<const std::uint8_t> bytes, const std::string& base) const
 {
+    refuseLink(folder_);
     const auto version = sha256Hex(bytes);
     std::error_code error;
     if (fs::is_regular_file(entry(version), error) || fs::is_regular_file(folder_ / (version + DiffSuffix), error))
@@ -99,6 +123,7 @@ std::string VersionStore::put(std::span<const std::uint8_t> bytes, const std::st
 
 std::string VersionStore::putWhole(std::span<const std::uint8_t> bytes) const
 {
+    refuseLink(folder_);
     const auto version = sha256Hex(bytes);
     std::error_code error;
     if (fs::is_regular_file(entry(version), error))
@@ -119,26 +144,37 @@ std::string VersionStore::baseOf(const std::string& version) const
         return {};
     const auto start = readFileStart(folder_ / (version + DiffSuffix), 65);
     const std::string base(start.begin(), start.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(start.size(), 64)));
-    return start.size() == 65 && start[64] == '\n' && isVersion(base) ? base : std::string();
+    return start.size() == 65 && start[64] == '\n' && isVersionName(base) ? base : std::string();
 }
 
-Bytes VersionStore::get(const std::string& version, const std::string& file) const
+Bytes VersionStore::get(const std::string& version, const std::string& file, std::optional<std::uint64_t> size) const
 {
     const auto damaged = [&] {
         return FileError("The kept version of " + file + " is missing or damaged (" + version.substr(0, 12) + ")");
     };
-    if (!isVersion(version))
+    if (!isVersionName(version))
         throw damaged();
+    refuseLink(folder_);
+    const auto kind = kindOf(file);
+    // Sizes are checked before anything is read: an entry may have been replaced by anything.
+    const auto fits = [&](const fs::path& entry) {
+        std::error_code error;
+        const auto bytes = fs::file_size(entry, error);
+        return !error && bytes >= kind.least && bytes <= kind.most && (!size || bytes == *size);
+    };
     std::error_code error;
     try {
         Bytes bytes;
         if (fs::is_regular_file(entry(version), error)) {
+            if (!fits(entry(version)))
+                throw damaged();
             bytes = readWholeFile(entry(version));
         } else {
-            const auto diff = readWholeFile(folder_ / (version + DiffSuffix));
+            const auto differences = folder_ / (version + DiffSuffix);
             const auto base = baseOf(version);
-            if (base.empty() || !fs::is_regular_file(entry(base), error))
+            if (base.empty() || !fits(entry(base)) || fileSize(differences) > kind.most)
                 throw damaged();
+            const auto diff = readWholeFile(differences);
             bytes = readWholeFile(entry(base));
             for (std::size_t at = 65; at < diff.size();) {
                 if (diff.size() - at < 8)
@@ -161,13 +197,15 @@ Bytes VersionStore::get(const std::string& version, const std::string& file) con
 
 void VersionStore::drop(const std::set<std::string>& dropped, const std::set<std::string>& inUse) const
 {
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(folder_, error)))
+        return;   // never removes through a link (put and get refuse it)
     std::set<std::string> needed = inUse;
     for (const auto& version : inUse)
         if (const auto base = baseOf(version); !base.empty())
             needed.insert(base);
-    std::error_code error;
     for (const auto& version : dropped)
-        if (isVersion(version) && !needed.count(version)) {
+        if (isVersionName(version) && !needed.count(version)) {
             fs::remove(entry(version), error);
             fs::remove(folder_ / (version + DiffSuffix), error);
         }

@@ -7,6 +7,7 @@
 // name of the game file it was kept for, never put back.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -26,8 +27,13 @@ public:
     std::string put(std::span<const std::uint8_t> bytes, const std::string& base = {}) const;
     // The same, always as a whole entry at entry(version), which a backup hands out as its copy.
     std::string putWhole(std::span<const std::uint8_t> bytes) const;
-    // The bytes of a version; FileError naming `file` when its entry is missing or damaged.
-    Bytes get(const std::string& version, const std::string& file) const;
+    // The largest version kept of any file.
+    static constexpr std::uint64_t MostSize = std::uint64_t{512} << 20;
+
+    // The bytes of a version of `file` (as the lists name it); FileError naming it when the entry
+    // is missing or damaged, or is no version of such a file (by its size), or has not the size
+    // a list gives it. A store that is a link is refused.
+    Bytes get(const std::string& version, const std::string& file, std::optional<std::uint64_t> size = {}) const;
     // Where a whole version's entry lies (a version kept as differences has none of its own).
     std::filesystem::path entry(const std::string& version) const { return folder_ / version; }
     // Removes the entries of `dropped` that no version of `inUse` needs.

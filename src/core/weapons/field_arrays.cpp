@@ -27,7 +27,7 @@ bool isEntryOf(const FieldArrays& table, int entry)
 
 EntryValues showEntry(const Workspace& workspace, const FieldArrays& table, int entry)
 {
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace.torloExe(), GameFile::Access::ReadOnly);
     requireTable(exe, table);
     EntryValues values;
     values.reserve(table.fields.size());

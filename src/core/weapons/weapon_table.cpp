@@ -33,7 +33,7 @@ void WeaponTable::setEntry(const WeaponField& field, int weapon, int value)
 
 WeaponData loadWeapons(const Workspace& workspace)
 {
-    GameFile exe(workspace.existingTorloExe());
+    GameFile exe(workspace.existingTorloExe(), GameFile::Access::ReadOnly);
     WeaponData data;
     data.names = readWeaponNames(exe);
     exe.seek(places::WeaponTable);

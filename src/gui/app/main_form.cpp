@@ -145,8 +145,8 @@ TMainForm::TMainForm(AppServices services, QWidget* parent)
         connect(action, &QAction::triggered, this, [this, back] { moveInHistory(*this, back); });
         addAction(action);
     }
-    setGameLockWaiting({true, [this] {
-        StatusShow(fromSystemText(GameWaitText));
+    setGameLockWaiting({true, [this](const std::string& text) {
+        StatusShow(fromSystemText(text));
         statusText_->repaint();
     }});
     FormCreate();

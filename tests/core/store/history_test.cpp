@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 using namespace quorvex;
 using test::readBytes;
 using test::writeBytes;
+using test::readText;
 
 namespace {
 
@@ -194,20 +195,29 @@ TEST_F(HistoryTest, ARefusedOrFailedUndoLeavesEveryFileAsItWas)
     }
 }
 
+// The steps after an edit outside Quorvex keep their versions as differences from the edited
+// file, which no backup holds: dropping the oldest steps must keep it while a difference needs it.
 TEST_F(HistoryTest, KeepsTheLast200StepsAndOnlyTheVersionsTheyNeed)
 {
+    step("Before", {{exe, 1}});   // the original is kept as a backup
+    auto edited = readBytes(exe);
+    edited[17] ^= 0xFF;
+    writeBytes(exe, edited);
     std::vector<Bytes> states{readBytes(exe)};
     for (int i = 1; i <= 205; ++i) {
-        step("Step " + std::to_string(i), {{exe, static_cast<std::uint8_t>(i)}});
+        step("Step " + std::to_string(i), {{exe, static_cast<std::uint8_t>(i + 1)}});
         states.push_back(readBytes(exe));
     }
     const auto steps = history.steps();
     ASSERT_EQ(steps.size(), History::KeptSteps);
-    EXPECT_EQ(steps.front().id, 205);
-    EXPECT_EQ(steps.back().id, 6);
-    const auto inUse = keeper.versionsInUse();
+    EXPECT_EQ(steps.front().id, 206);
+    EXPECT_EQ(steps.back().id, 7);
+    auto needed = keeper.versionsInUse();   // and the whole versions their differences rest on
+    for (const auto& version : keeper.versionsInUse())
+        if (fs::exists(keeper.store().entry(version + ".diff")))
+            needed.insert(readText(keeper.store().entry(version + ".diff")).substr(0, 64));
     for (const auto& entry : fs::directory_iterator(keeper.store().folder()))
-        EXPECT_TRUE(inUse.count(entry.path().stem().string())) << entry.path() << " is kept for nothing";
+        EXPECT_TRUE(needed.count(entry.path().stem().string())) << entry.path() << " is kept for nothing";
     for (int i = 0; i < 200; ++i)
         ASSERT_TRUE(history.undo().succeeded()) << i;
     EXPECT_EQ(readBytes(exe), states[5]);
@@ -220,7 +230,9 @@ TEST_F(HistoryTest, AnEarlierBackupsFolderIsMovedIntoTheStoreWithNothingLost)
 {
     const auto folder = keeper.folder();
     fs::create_directories(folder);
-    const Bytes original = readBytes(exe), second = {1, 2, 3}, chr = {4, 5}, lost = {6, 6, 6}, damaged = {7, 7};
+    const Bytes original = readBytes(exe), chr = {4, 5}, lost = {6, 6, 6}, damaged = {7, 7};
+    auto second = original;   // put back later: a version of torlo.exe can only be one that could be it
+    second[2] ^= 0xFF;
     writeBytes(folder / "1-torlo.exe", original);
     writeBytes(folder / "2-TORLO.CHR", chr);
     writeBytes(folder / "3-torlo.exe", second);
@@ -229,7 +241,7 @@ TEST_F(HistoryTest, AnEarlierBackupsFolderIsMovedIntoTheStoreWithNothingLost)
     const std::string index = "# Backups of the game in " + ws.gameFolder.string() + "\n"
                               "1\t2026-01-01 10:00:00\t" + std::to_string(original.size()) + "\toriginal\ttorlo.exe\n"
                               "2\t2026-01-01 10:00:01\t2\toriginal\tTORLO.CHR\n"
-                              "3\t2026-01-02 10:00:00\t3\t\ttorlo.exe\n"
+                              "3\t2026-01-02 10:00:00\t" + std::to_string(second.size()) + "\t\ttorlo.exe\n"
                               "4\t2026-01-03 10:00:00\t9\toriginal\ttorlo.dat\n";
     writeBytes(folder / "index.txt", Bytes(index.begin(), index.end()));
 
@@ -301,6 +313,17 @@ TEST_F(HistoryTest, AProfileSwitchPutsBackEveryFileAllOrNothing)
     const auto exe1 = readBytes(exe), chr1 = readBytes(ws.torloChr());
     ASSERT_EQ(profiles.list().size(), 1u);
     EXPECT_EQ(profiles.list()[0].differs, (std::vector<std::string>{"torlo.exe", "TORLO.CHR"}));
+
+    // A kept version that cannot be read stops the switch before any file is replaced.
+    const auto kept = profiles.list()[0].files;
+    const auto exeEntry = keeper.store().entry(std::find_if(kept.begin(), kept.end(), [](const auto& f) {
+                                                   return f.first == "torlo.exe";
+                                               })->second);
+    const auto exeKept = readBytes(exeEntry);
+    writeBytes(exeEntry, {'M', 'Z'});
+    EXPECT_EQ(profiles.switchTo("original").kind, Outcome::Kind::Refused);
+    EXPECT_EQ(readBytes(ws.torloChr()), chr1);
+    writeBytes(exeEntry, exeKept);
 
     fs::permissions(ws.torloChr(), fs::perms(0444));   // torlo.exe is replaced first, then this fails
     {
