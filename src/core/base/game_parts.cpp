@@ -15,17 +15,7 @@ GameParts gamePartsIn(const fs::path& file, const fs::path& gameFolder)
     const auto folder = fs::absolute(file, error).parent_path();
     if (!fs::equivalent(folder, gameFolder, error) && folder.lexically_normal() != fs::absolute(gameFolder, error).lexically_normal())
         return {};
-    struct GameFileParts {
-        std::string_view name;
-        GameParts parts;
-    };
-    static constexpr GameFileParts Files[] = {
-        {"torlo.exe", GameParts::inTorloExe()},
-        {"torlo.dat", GamePart::Blood | GamePart::Level},
-        {"TORLO.CHR", GamePart::Graphics},
-        {"TORLO.SND", GamePart::Sounds},
-    };
-    for (const auto& [name, parts] : Files)
+    for (const auto& [name, parts] : GameFiles)
         if (sameNameIgnoringCase(file.filename().string(), std::string(name)))
             return parts;
     return {};

@@ -18,6 +18,9 @@ struct Outcome {
     static Outcome done(std::string status, std::string log = {}) { return {Kind::Done, std::move(status), std::move(log), false, {}}; }
     static Outcome refused(std::string status) { return {Kind::Refused, std::move(status), {}, false, {}}; }
     static Outcome nothing(std::string why = {}) { return {Kind::Nothing, std::move(why), {}, false, {}}; }
+    // An edit that found every value already in place: it wrote nothing, adds no step to the
+    // history and logs nothing, and says so.
+    static Outcome unchanged() { return done("Nothing changed: the game already holds these values"); }
     bool succeeded() const { return kind == Kind::Done; }
     Outcome changing(GameParts parts) && { changed |= parts; return std::move(*this); }
 };

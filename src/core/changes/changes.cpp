@@ -523,7 +523,7 @@ private:
             const auto before = showEntry(before_.workspace(), fields, entry);
             for (auto k : keys)
                 page[k] = before[k];
-            if (!say(saveEntry(current_, fields, entry, page)))
+            if (!say(saveEntry(current_, fields, entry, page, keys)))
                 return false;
         }
         return true;
@@ -541,12 +541,14 @@ private:
     {
         auto values = readHacks(current_);
         const auto before = readHacks(before_.workspace());
+        std::vector<std::size_t> named;
         for (const auto& change : changes) {
             const auto i = *hackByKey(change.key);
             values.on[i] = before.on[i];
             values.text[i] = before.text[i];
+            named.push_back(i);
         }
-        return say(saveHacks(current_, values, true));
+        return say(saveHacks(current_, values, true, named));
     }
 
     // The field's bytes as the compared game holds them, so that what follows a "~" comes back too.
@@ -593,7 +595,8 @@ private:
         GameFile target(current_.torloDat());
         target.requireSize(end);
         target.writeAt(places::DatLevelName, std::span(before).subspan(places::DatLevelName, end - places::DatLevelName));
-        return say(Outcome::done("Level name reverted", "Level name reverted to " + name).changing(GamePart::Level));
+        const auto named = name.empty() ? std::string("an empty name") : cp437ToUtf8(name);   // a game's own torlo.dat names none
+        return say(Outcome::done("Level name reverted", "Level name reverted to " + named).changing(GamePart::Level));
     }
 
     bool wholeFile(const fs::path& from, const fs::path& to)

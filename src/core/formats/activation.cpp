@@ -206,7 +206,7 @@ std::string levelStem(const fs::path& file)
 bool isDosNameCharacter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           std::string_view("_-!#$%&'()@^{}~").find(c) != std::string_view::npos;
+           std::string_view("_-!#$%&'()@^{}").find(c) != std::string_view::npos;
 }
 
 bool isDosName(std::string_view name)
@@ -226,7 +226,7 @@ std::string dosLevelName(std::string_view stem, const std::function<bool(const s
     if (!taken(whole))
         return whole;
     for (int number = 2; number < 1000000; ++number) {
-        const auto suffix = "~" + std::to_string(number);
+        const auto suffix = std::to_string(number);
         const auto candidate = valid.substr(0, places::DatLevelNameMax - suffix.size()) + suffix;
         if (!taken(candidate))
             return candidate;

@@ -203,18 +203,22 @@ void GameFile::write(std::span<const std::uint8_t> bytes)
 {
     if (!staged_)
         throw failure(EBADF);   // opened for reading only
-    if (bytes.empty())
+    auto& content = staged_->bytes;
+    const bool within = position_ + bytes.size() <= content.size();
+    if (bytes.empty() || (within && std::equal(bytes.begin(), bytes.end(), content.begin() + static_cast<std::ptrdiff_t>(position_)))) {
+        position_ += bytes.size();   // the bytes already there: no change, no copy kept, no file replaced
         return;
+    }
     if (!staged_->kept) {
         beforeFileChange(path_);
         staged_->kept = true;
     }
-    auto& content = staged_->bytes;
-    if (position_ + bytes.size() > content.size())
+    if (!within)
         content.resize(static_cast<std::size_t>(position_ + bytes.size()));   // a gap reads as zeros, as in a file
     std::copy(bytes.begin(), bytes.end(), content.begin() + static_cast<std::ptrdiff_t>(position_));
     position_ += bytes.size();
     staged_->dirty = true;
+    changed_ = true;
 }
 
 void GameFile::write(std::string_view bytes)

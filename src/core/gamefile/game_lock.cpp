@@ -73,8 +73,8 @@ void writeState(int fd, LockState state)
 std::string heldText(int fd, std::chrono::seconds waited)
 {
     const auto holder = readState(fd).holder;
-    return std::string("Another Quorvex") + (holder ? " (process " + std::to_string(holder) + ")" : "")
-           + " has been changing the game for " + std::to_string(waited.count()) + " seconds; if it hangs, end it";
+    return "Still waiting after " + std::to_string(waited.count()) + " seconds: another Quorvex"
+           + (holder ? " (process " + std::to_string(holder) + ")" : "") + " holds the game; if it hangs, end it";
 }
 
 int openLockFile(const fs::path& file)

@@ -50,6 +50,11 @@ struct Status {
     bool folder = false;
     std::uint64_t size = 0;
     unsigned permissions = 0;   // POSIX mode bits; on Windows 0644, or 0444 when read-only
+    // With the size, what tells one version of a file from the next: its last write in
+    // nanoseconds and which file the name leads to (the inode; on Windows the file index, 0 by
+    // a path), since a replaced file is a new one.
+    std::int64_t modified = 0;
+    std::uint64_t identity = 0;
 };
 bool status(Descriptor file, Status& into);
 bool status(const std::filesystem::path& path, Status& into);

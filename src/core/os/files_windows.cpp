@@ -135,12 +135,13 @@ bool lock(Descriptor file, Wait wait)
 
 namespace {
 
-Status fromAttributes(DWORD attributes, DWORD sizeHigh, DWORD sizeLow)
+Status fromAttributes(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, FILETIME written)
 {
     const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const auto ticks = (static_cast<std::int64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
     return {!folder && (attributes & FILE_ATTRIBUTE_DEVICE) == 0, folder,
             (static_cast<std::uint64_t>(sizeHigh) << 32) | sizeLow,
-            (attributes & FILE_ATTRIBUTE_READONLY) ? 0444u : 0644u};
+            (attributes & FILE_ATTRIBUTE_READONLY) ? 0444u : 0644u, ticks * 100};
 }
 
 } // namespace
@@ -155,7 +156,8 @@ bool status(Descriptor file, Status& into)
     }
     if (!::GetFileInformationByHandle(handle, &info))
         return failed();
-    into = fromAttributes(info.dwFileAttributes, info.nFileSizeHigh, info.nFileSizeLow);
+    into = fromAttributes(info.dwFileAttributes, info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
+    into.identity = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
 }
 
@@ -164,7 +166,7 @@ bool status(const fs::path& path, Status& into)
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
         return failed();
-    into = fromAttributes(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow);
+    into = fromAttributes(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
     return true;
 }
 

@@ -267,7 +267,11 @@ Outcome History::move(bool back)
     GameParts parts;
     for (const auto& put : puts)
         parts |= gamePartsIn(put.path, keeper_.workspace().gameFolder);
-    const auto text = std::string(back ? "Undone: " : "Redone: ") + step.what + " (" + step.fileList() + ")";
+    // The files named once: a step whose text names each of them already (a profile switch, a
+    // change without a status) gets no list of its own.
+    const bool named = std::all_of(step.files.begin(), step.files.end(),
+                                   [&](const auto& f) { return step.what.find(f.file) != std::string::npos; });
+    const auto text = std::string(back ? "Undone: " : "Redone: ") + step.what + (named ? "" : " (" + step.fileList() + ")");
     return Outcome::done(text, text).changing(parts);
 }
 

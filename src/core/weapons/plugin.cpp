@@ -203,11 +203,13 @@ private:
         return keys;
     }
 
-    // Sets the controls of the keys the record carries over the values shown; a value that
-    // does not convert stops before anything is written.
-    static void applyKeys(std::span<const WeaponField> fields, std::span<FieldValue> page,
-                          const std::map<std::string, KeyLine>& keys, bool numbersChecked)
+    // Sets the controls of the keys the record carries over the values shown, and returns their
+    // fields: the ones the save stores. A value that does not convert stops before anything is
+    // written.
+    static std::vector<std::size_t> applyKeys(std::span<const WeaponField> fields, std::span<FieldValue> page,
+                                              const std::map<std::string, KeyLine>& keys, bool numbersChecked)
     {
+        std::vector<std::size_t> named;
         for (std::size_t k = 0; k < fields.size(); ++k) {
             const auto found = keys.find(std::string(fields[k].pluginKey));
             if (found == keys.end())
@@ -220,7 +222,9 @@ private:
             } catch (const ConvertError& error) {   // quotes the value, game text
                 throw Stop(at, cp437ToUtf8(error.what()));
             }
+            named.push_back(k);
         }
+        return named;
     }
 
     // Installs the record whose section line is at `at`; returns the line that ends it.
@@ -249,11 +253,12 @@ private:
         auto& data = *pages_.weapons;
         // The record starts from the weapon it names and is checked whole before the rename.
         auto page = showWeapon(data.table, weapon);
-        applyKeys(WeaponFields, page, keys, true);
+        const auto named = applyKeys(WeaponFields, page, keys, true);
         const auto name = keys.find(std::string(WeaponNameKey));
         const std::string typed = name != keys.end() ? name->second.value : data.names[weapon];
-        copyPageToTable(data.table, weapon, page);
-        say(renameWeapon(workspace_, data.names, weapon, typed));
+        copyPageToTable(data.table, weapon, page, named);
+        if (weaponNameFromTyped(typed) != data.names[weapon])
+            say(renameWeapon(workspace_, data.names, weapon, typed));
         say(saveWeapons(workspace_, data.table));
         result_.wrote.weapons = true;
     }
@@ -261,8 +266,8 @@ private:
     void installEntry(RecordKind kind, const FieldArrays& table, int entry, const std::map<std::string, KeyLine>& keys)
     {
         auto page = showEntry(workspace_, table, entry);
-        applyKeys(table.fields, page, keys, false);
-        say(saveEntry(workspace_, table, entry, page));
+        const auto named = applyKeys(table.fields, page, keys, false);
+        say(saveEntry(workspace_, table, entry, page, named));
         (kind == RecordKind::Object ? result_.wrote.objects : result_.wrote.sobjects) = true;
     }
 

@@ -1,6 +1,7 @@
 #include "gui/app/desktop_services.h"
 #include "modules/desktop/qt_platform.h"
 
+#include <QAbstractButton>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -49,10 +50,14 @@ Prompts::Answer QtPrompts::askYesNoCancel(const std::string& text)
     return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
 }
 
-Prompts::Unsaved QtPrompts::askUnsaved(const std::string& text)
+Prompts::Unsaved QtPrompts::askUnsaved(const std::string& text, const UnsavedChoices& choices)
 {
-    const auto answer = QMessageBox::question(parent_, "Quorvex", fromSystemText(text),
-                                              QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    QMessageBox box(QMessageBox::Question, "Quorvex", fromSystemText(text),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent_);
+    box.button(QMessageBox::Save)->setText(fromSystemText(choices.save));
+    box.button(QMessageBox::Discard)->setText(fromSystemText(choices.discard));
+    box.setDefaultButton(QMessageBox::Cancel);
+    const auto answer = box.exec();
     return answer == QMessageBox::Save ? Unsaved::Save : answer == QMessageBox::Discard ? Unsaved::Discard : Unsaved::Cancel;
 }
 

@@ -5,6 +5,7 @@
 #include "gui/app/history_window.h"
 #include "gui/app/options_page.h"
 #include "gui/changes/changes_window.h"
+#include "gui/host/game_model.h"
 #include "gui/host/scheme_colours.h"
 #include "core/browser/file_operations.h"
 #include "gui/browser/mod_browser_control.h"
@@ -62,6 +63,10 @@ struct TMainForm::PageRow {
     Built built;
     void (*build)(TMainForm& form, QWidget* tab);   // none: another part fills it (the browser's preview)
     void (*load)(TMainForm& form) = nullptr;         // none: the page reads nothing of the game at once
+    // The parts of the game the page shows and may hold edited, and the page as the model asks
+    // it about them (what is unsaved, save, discard): every page that holds game data has both.
+    GameParts holds = {};
+    EditHolder* (*edits)(TMainForm& form) = nullptr;
 };
 
 // The table of pages: a new page is its files and one row here (with its value of Page).
@@ -82,32 +87,37 @@ const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows(
          [](TMainForm& form) {
              // The values read at start-up, while nothing has changed them since.
              if (form.aiAtStart_)
-                 form.ai_->showTexts(*std::exchange(form.aiAtStart_, std::nullopt));
+                 form.ai_->showGameTexts(*std::exchange(form.aiAtStart_, std::nullopt));
              else
                  form.ai_->SetAI();
-         }},
+         },
+         GamePart::Ai, [](TMainForm& form) -> EditHolder* { return form.ai_; }},
         {Page::MaterialPalette, "Material/Palette", "PaletteTab", "palette", Later,
          [](TMainForm& form, QWidget* tab) { form.palette_ = new PalettePage(form, tab); },
          [](TMainForm& form) {
              form.palette_->readMaterials();
              form.palette_->loadPalette();
-         }},
+         },
+         GamePart::Palette | GamePart::Materials, [](TMainForm& form) -> EditHolder* { return form.palette_; }},
         {Page::Weapons, "Weapons", "WeaponTab", "weapons", Later,
          [](TMainForm& form, QWidget* tab) { form.weapons_ = new WeaponPage(form, tab); },
          [](TMainForm& form) {
              form.weapons_->Load();
              form.weapons_->paintSwatchesBlack();
              form.weapons_->showFirst();
-         }},
+         },
+         GamePart::Weapons, [](TMainForm& form) -> EditHolder* { return form.weapons_; }},
         {Page::Objects, "Objects", "ObjTab", "objects", Later,
          [](TMainForm& form, QWidget* tab) { form.objects_ = new TablePage(form, tab, TablePage::Objects); },
          [](TMainForm& form) {
              form.objects_->paintSwatchesBlack();
              form.objects_->showFirst();
-         }},
+         },
+         GamePart::Objects, [](TMainForm& form) -> EditHolder* { return form.objects_; }},
         {Page::SpecialObjects, "Special objects", "SpecTab", "special-objects", Later,
          [](TMainForm& form, QWidget* tab) { form.sobjects_ = new TablePage(form, tab, TablePage::SObjects); },
-         [](TMainForm& form) { form.sobjects_->showFirst(); }},
+         [](TMainForm& form) { form.sobjects_->showFirst(); },
+         GamePart::SpecialObjects, [](TMainForm& form) -> EditHolder* { return form.sobjects_; }},
         {Page::Sounds, "Sounds", "SoundTab", "sounds", Later,
          [](TMainForm& form, QWidget* tab) {
              form.sounds_ = new SoundPage(form, tab);
@@ -115,23 +125,25 @@ const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows(
              if (form.selectionForSounds_)
                  form.sounds_->followBrowser(*std::exchange(form.selectionForSounds_, std::nullopt));
          },
-         [](TMainForm& form) { form.sounds_->showFirst(); }},
+         [](TMainForm& form) { form.sounds_->showFirst(); },
+         GamePart::Sounds, [](TMainForm& form) -> EditHolder* { return form.sounds_; }},
     }};
     static_assert(
         [] {
             for (std::size_t i = 0; i < rows.size(); ++i)
                 if (rows[i].page != static_cast<Page>(i) || !rows[i].caption || !rows[i].objectName ||
-                    (rows[i].built == Later && !rows[i].build))
+                    (rows[i].built == Later && !rows[i].build) || rows[i].holds.empty() != !rows[i].edits)
                     return false;
             return true;
         }(),
-        "one whole row per value of TMainForm::Page, in its order; a page built later has its builder");
+        "one whole row per value of TMainForm::Page, in its order; a page built later has its builder; "
+        "a page that holds game data says how it reports unsaved edits");
     return rows;
 }
 
 TMainForm::TMainForm(AppServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock),
-      backups_(std::make_unique<InstalledBackupKeeper>(services_.workspace))
+      backups_(std::make_unique<InstalledBackupKeeper>(services_.workspace)), model_(std::make_unique<GameModel>(*this))
 {
     setObjectName("MainForm");
     setWindowTitle("Quorvex " QUORVEX_VERSION);
@@ -246,6 +258,10 @@ void TMainForm::ensurePage(Page which)
     const auto& row = pageRows()[index];
     if (row.build)
         row.build(*this, page(which));
+    if (row.edits) {
+        auto* edits = row.edits(*this);
+        model_->hold(dynamic_cast<QObject*>(edits), *edits, row.caption, row.holds);
+    }
     if (row.load && gameRead_)
         guarded([this, &row] { row.load(*this); });
 }
@@ -539,19 +555,33 @@ void TMainForm::report(const Outcome& outcome, const QObject* from)
 
 bool TMainForm::guarded(const std::function<void()>& handler)
 {
+    // The outermost handler first takes in what another program replaced since the window last
+    // looked, and afterwards knows the files as its own writes left them; the watch waits
+    // meanwhile, as nothing but this handler changes the game while it holds the lock.
+    const bool outermost = !std::exchange(inOperation_, true);
+    struct Finish {
+        TMainForm& form;
+        bool outermost;
+        ~Finish()
+        {
+            if (!outermost)
+                return;
+            form.model_->noteOwnWrites();
+            form.model_->setWatching(true);
+            form.inOperation_ = false;
+        }
+    } finish{*this, outermost};
     try {
         // Every handler holds the game's lock and puts its patches in place at its end.
-        bool changedElsewhere = false;
-        {
-            GameChange change(services_.workspace);
-            handler();
-            change.commit();
-            changedElsewhere = change.changedElsewhere();
+        GameChange change(services_.workspace);
+        if (outermost) {
+            model_->setWatching(false);
+            model_->takeOutsideChanges();
         }
-        // Another Quorvex changed the game since this window last held it: what it changed is
-        // not known, so everything read from the game is read again.
-        if (changedElsewhere)
-            events_.gameDataChanged(GameParts::all(), nullptr);
+        handler();
+        change.commit();
+        if (outermost)
+            model_->noteOwnWrites();   // still inside the lock
         return true;
     } catch (const FileError& error) {
         showError(error.what());
@@ -589,6 +619,7 @@ void TMainForm::FormCreate()
     readSettings();                                                 // the first run asks for the game
     setFont(settingFont(services_.settings, font()));               // the option boxes wait for the Options page
     pointBrowserAt(services_.workspace.gameFolder);
+    model_->gameFolderRead();
     gameFound_ = guarded([this] { readCpuAiValues(); });            // the first access to torlo.exe
     // The filter boxes, the command line and the greeting need no game: without one the
     // browser still lists files, and a stored "Filter" is not overwritten by empty boxes.
@@ -720,7 +751,7 @@ bool TMainForm::setGameFolder(const fs::path& given)
     if (folder == services_.workspace.gameFolder)
         return true;
     // Edits of the old game are saved into it or dropped, never carried into the new one.
-    if (started_ && !events_.settleEdits())
+    if (started_ && !model_->settle())
         return false;
     services_.workspace.gameFolder = folder;
     // During the start-up nothing has been read from a game yet; its own steps read the new one.
@@ -728,6 +759,7 @@ bool TMainForm::setGameFolder(const fs::path& given)
         return true;
     // Every holder reloads; a game that is not there is said once, not once per holder.
     heldErrors_.emplace();
+    model_->gameFolderRead();
     events_.gameFolderChanged();
     const auto errors = std::move(*heldErrors_);
     heldErrors_.reset();
@@ -824,10 +856,15 @@ void TMainForm::FormClose()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (!events_.settleEdits()) {
+    if (!model_->settle()) {
         event->ignore();
         return;
     }
+    // No tool window outlives the main window: the program ends with it.
+    for (QWidget* tool : {hacksWindow, textEditorWindow, static_cast<QWidget*>(changes_.get()),
+                          static_cast<QWidget*>(history_.get()), static_cast<QWidget*>(help_)})
+        if (tool && tool->isVisible())
+            tool->close();
     FormClose();
     QMainWindow::closeEvent(event);
 }

@@ -28,6 +28,8 @@ class QVBoxLayout;
 namespace quorvex {
 
 class AiPage;
+class EditHolder;
+class GameModel;
 class ChangesWindow;
 struct Change;
 class FileClassStore;
@@ -74,6 +76,7 @@ public:
     SettingsStore& settings() override { return services_.settings; }
     ActivityLog& log() override { return log_; }
     GameEvents& gameEvents() override { return events_; }
+    GameModel& gameModel() override { return *model_; }
     const Palette& workingPalette() const override;
     std::optional<std::filesystem::path> selectedModFile() const override;
     bool makeLwp2() const override;
@@ -171,6 +174,8 @@ private:
     ActivityLog log_;
     std::unique_ptr<InstalledBackupKeeper> backups_;   // every change of a game file keeps a copy first
     GameEvents events_;
+    std::unique_ptr<GameModel> model_;
+    bool inOperation_ = false;   // a handler runs inside guarded()
     std::mt19937 random_;
     bool powerlevel_ = false;
     bool statusShown_ = false;              // a result has taken the welcome's place

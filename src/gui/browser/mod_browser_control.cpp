@@ -9,6 +9,7 @@
 #include "core/formats/conversion.h"
 #include "core/formats/palette.h"
 #include "core/formats/preview.h"
+#include "gui/host/game_model.h"
 #include "gui/host/browser_host.h"
 #include "modules/desktop/qt_platform.h"
 #include "core/shell/settings.h"
@@ -308,7 +309,7 @@ void ModBrowserControl::show(const Outcome& outcome)
 void ModBrowserControl::ActivateButtonClick()
 {
     const auto file = selectedFile();
-    if (!file)
+    if (!file || !host_.gameModel().settle())
         return;
     host_.guarded([&] {
         auto& prompts = host_.prompts();

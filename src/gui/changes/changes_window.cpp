@@ -1,4 +1,5 @@
 #include "gui/changes/changes_window.h"
+#include "gui/host/game_model.h"
 #include "modules/desktop/qt_platform.h"
 
 #include <QComboBox>
@@ -216,6 +217,8 @@ void ChangesWindow::RevertButClick()
         host_.StatusShow("Select the changes to revert");
         return;
     }
+    if (!host_.gameModel().settle())
+        return;
     host_.guarded([&] {
         auto reports = revertChanges(host_.workspace(), comparedGame(), picked);
         // One notification for the whole revert, with the last report: the pages reload what

@@ -213,6 +213,20 @@ TEST_F(ChangesTest, TwoIdenticalGamesCompareEmptyAndAMissingGameIsAnError)
     EXPECT_NE(errorText([&] { ComparedGame::folder(ws, demo.scratch / "nowhere"); }), "no error");
 }
 
+// A game whose torlo.dat names no level (as the game's own does) is named so in the log.
+TEST_F(ChangesTest, ALevelNameRevertedToAnEmptyOneIsLoggedSo)
+{
+    auto dat = readBytes(untouched.workspace.torloDat());
+    dat[places::DatLevelName] = 0;
+    writeBytes(untouched.workspace.torloDat(), dat);
+    const auto reports = revertChanges(ws, ComparedGame::folder(ws, untouched.game()),
+                                       changesNamed(compareGames(ws, ComparedGame::folder(ws, untouched.game())),
+                                                    ChangeArea::Level, "-", std::nullopt));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].logMessage, "Level name reverted to an empty name");
+    EXPECT_EQ(readBytes(ws.torloDat()), dat);
+}
+
 TEST_F(ChangesTest, TheExportedPluginGivesAFreshOriginalTheChangedTablesAndNamesOnlyChangedKeys)
 {
     for (std::size_t i = 0; i < 3; ++i)
