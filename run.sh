@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, creates the demo game when needed and starts Quorvex on it.
+# Installs what the program needs, builds the program (no tests), creates the demo game when
+# needed and starts Quorvex on it. ./test.sh sets up and builds the rest.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
-install_missing_packages
-build
+install_missing_packages --no-install-recommends "${PROGRAM_PACKAGES[@]}"
+build_program
 bin="${QUORVEX_BUILD_DIR:-build}/bin"
 demo="$PWD/demo-game"
 [ -e "$demo/torlo.exe" ] || "$bin/quorvex-demo-game" "$demo"

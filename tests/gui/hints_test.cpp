@@ -36,7 +36,14 @@ TEST(Hints, EveryHintedControlShowsItsHint)
                          {"HelpButton", "Open the help on the page in front"},
                          {"ActivateButton", "Install the selected file into the game"},
                          {"RunButton", "Start the game"},
-                         {"EditorButton", "Open the hacks, the text editor, the changes or the history"}}));
+                         {"EditorButton", "Open the hacks, the text editor, the changes or the history"},
+                         {"ModList", "Tick an entry to switch it on, untick it to switch it off; the game is its "
+                                     "originals plus the ticked entries, from the top down, a later entry winning"},
+                         {"ModUpButton", "Applies the selected entry earlier: entries after it win over it"},
+                         {"ModDownButton", "Applies the selected entry later: it wins over the entries before it"},
+                         {"ModRemoveButton", "Removes the selected entry and rebuilds the game without it"},
+                         {"ModEffect", "Each field, file or level the entry sets: its value, the value it replaced "
+                                       "(what the entries before it give), and the entry that wins where another one does"}}));
 }
 
 TEST(Hints, TheShadowFromWindowsNt51On)

@@ -1,4 +1,5 @@
 #include "core/base/game_parts.h"
+#include "core/os/files.h"
 #include "core/base/workspace.h"
 
 #include <string_view>
@@ -16,7 +17,7 @@ GameParts gamePartsIn(const fs::path& file, const fs::path& gameFolder)
     if (!fs::equivalent(folder, gameFolder, error) && folder.lexically_normal() != fs::absolute(gameFolder, error).lexically_normal())
         return {};
     for (const auto& [name, parts] : GameFiles)
-        if (sameNameIgnoringCase(file.filename().string(), std::string(name)))
+        if (sameNameIgnoringCase(os::textOf(file.filename()), std::string(name)))
             return parts;
     return {};
 }

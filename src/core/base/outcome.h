@@ -1,6 +1,7 @@
 #pragma once
 // What a core operation did, for the caller to show: the status text first, then the log line.
 #include "core/base/game_parts.h"
+#include "core/os/files.h"
 
 #include <filesystem>
 #include <string>
@@ -28,7 +29,7 @@ struct Outcome {
 // A file name as status texts show it: in double quotation marks.
 inline std::string inQuotes(const std::filesystem::path& path)
 {
-    return "\"" + path.string() + "\"";
+    return "\"" + os::textOf(path) + "\"";
 }
 
 } // namespace quorvex

@@ -1,5 +1,6 @@
 #include "core/browser/file_list.h"
 #include "core/base/extension.h"
+#include "core/os/files.h"
 #include "core/weapons/plugin.h"
 
 #include <algorithm>
@@ -74,7 +75,7 @@ FolderScan scanFolder(const fs::path& folder)
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code typeError;
-        auto name = it->path().filename().string();
+        auto name = os::textOf(it->path().filename());
         if (it->is_directory(typeError) && name.front() != '.')
             scan.folders.push_back(std::move(name));
         else if (it->is_regular_file(typeError))

@@ -85,8 +85,10 @@ private:
 };
 
 // Every change from before to the current game, in the areas' order and, inside an area, in
-// table order. A game file too short for its tables raises the readers' FileError.
-std::vector<Change> compareGames(const Workspace& current, const ComparedGame& before);
+// table order. A game file too short for its tables raises the readers' FileError. In the
+// `every` areas each field is listed, changed or not (what a mod sets, whatever the game held).
+std::vector<Change> compareGames(const Workspace& current, const ComparedGame& before,
+                                 std::span<const ChangeArea> every = {});
 
 // The changes that AREA ENTRY [KEY] names.
 std::vector<Change> changesNamed(std::span<const Change> changes, ChangeArea area, std::string_view entry,

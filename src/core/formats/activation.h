@@ -23,6 +23,7 @@ struct Activation {
     bool materialsChanged = false; // and the materials (a powerlevel 2)
     std::vector<Outcome> earlier;  // reported before outcome: the saves that a weapon plugin ran
     PluginWrites pluginWrote;      // the tables that a weapon plugin wrote
+    std::vector<PluginSet> pluginSet;   // and the keys its records set
 };
 
 // Dispatches on the extension through the table of formats (core/formats/file_formats.h). browsedFolder
@@ -70,7 +71,7 @@ std::string dosLevelName(std::string_view stem, const std::function<bool(const s
 // The level name that torlo.dat holds: its length byte (at most 8 characters are taken) and
 // characters; empty for a file too short to hold one.
 std::string levelNameIn(std::span<const std::uint8_t> dat);
-// The files a profile holds (core/store/profiles.h): the game's four and the active level when it
-// lies in the game folder.
+// The files a profile holds (core/store/profiles.h): the game's four, the active level when it
+// lies in the game folder, and the game's mod list.
 std::vector<std::filesystem::path> profileFiles(const Workspace& workspace);
 } // namespace quorvex

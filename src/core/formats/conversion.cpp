@@ -1,4 +1,5 @@
 #include "core/formats/conversion.h"
+#include "core/os/files.h"
 #include "core/base/extension.h"
 #include "core/formats/file_formats.h"
 #include "core/formats/graphics_mod.h"
@@ -43,7 +44,7 @@ public:
             return false;
         }
         // A name typed without an extension becomes a bitmap; a bitmap's target is taken as typed.
-        if (!bitmapSource && target_.filename().string().find('.') == std::string::npos)
+        if (!bitmapSource && os::textOf(target_.filename()).find('.') == std::string::npos)
             target_ += ".bmp";
         std::error_code error;
         if (fs::equivalent(source_, target_, error)) {
@@ -98,7 +99,7 @@ Outcome convertFile(const fs::path& source, const Workspace& workspace, const Ta
                     bool createPowerlevel)
 {
     const auto size = fileSize(source);
-    const auto* format = fileFormatOf(source.extension().string());
+    const auto* format = fileFormatOf(os::textOf(source.extension()));
     const ConversionRequest request{source, size, workspace, askTarget, createPowerlevel};
     return (format && format->conversion ? format->conversion : refuseConversion)(request);
 }

@@ -34,6 +34,8 @@ FileError FileError::fromErrno(int code)
 #endif
     case EFBIG:   // beyond the file-size limit: as full as the disk can be for this file
         return diskFull();
+    case ENAMETOOLONG:
+        return FileError("File name too long");
     default:
         return io(code);
     }
@@ -270,7 +272,7 @@ namespace {
 
 std::string temporaryPrefix(const fs::path& target)
 {
-    return "." + target.filename().string() + ".";
+    return "." + os::textOf(target.filename()) + ".";
 }
 
 // A temporary file of a whole-file write: ".NAME.123.tmp", of the target NAME when one is given.
@@ -294,7 +296,7 @@ void removeStaleTemporaries(const fs::path& folder, const fs::path& target)
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code ignored;
-        if (isTemporaryName(it->path().filename().string(), prefix) && it->is_regular_file(ignored) &&
+        if (isTemporaryName(os::textOf(it->path().filename()), prefix) && it->is_regular_file(ignored) &&
             it->last_write_time(ignored) < old)
             fs::remove(it->path(), ignored);
     }
@@ -307,7 +309,7 @@ void removeLeftTemporaries(const fs::path& folder)
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code ignored;
-        if (isTemporaryName(it->path().filename().string()) && it->is_regular_file(ignored))
+        if (isTemporaryName(os::textOf(it->path().filename())) && it->is_regular_file(ignored))
             fs::remove(it->path(), ignored);
     }
 }
@@ -323,6 +325,8 @@ std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs:
         const int fd = os::open(candidate, os::Open::CreateNew);
         if (fd >= 0)
             return {candidate, fd};
+        if (errno == ENOENT && !fs::is_directory(folder))   // not a missing file: a missing folder
+            throw FileError("No folder " + os::textOf(folder) + " for " + os::textOf(target));
         if (errno != EEXIST)
             throw FileError::fromErrno(errno, target);
     }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -104,14 +105,14 @@ thread_local GameChange* current = nullptr;
 
 std::string nameKey(const fs::path& path)
 {
-    return path.string();
+    return os::textOf(path);
 }
 
 std::string fileKey(const fs::path& path)
 {
     std::error_code error;
     auto full = fs::weakly_canonical(fs::absolute(path), error);
-    return error ? fs::absolute(path).lexically_normal().string() : full.string();
+    return error ? os::textOf(fs::absolute(path).lexically_normal()) : os::textOf(full);
 }
 
 } // namespace
@@ -125,7 +126,7 @@ void setGameLockWaiting(GameLockWaiting given)
 fs::path gameLockFile(const Workspace& workspace)
 {
     auto folder = backupFolder(workspace);
-    return folder.replace_filename(folder.filename().string() + ".lock");
+    return folder.replace_filename(os::pathFromText(os::textOf(folder.filename()) + ".lock"));
 }
 
 GameLock::GameLock(const Workspace& workspace)
@@ -133,7 +134,7 @@ GameLock::GameLock(const Workspace& workspace)
     if (workspace.gameFolder.empty() || workspace.dataFolder.empty())
         return;
     const auto file = gameLockFile(workspace);
-    key_ = file.string();
+    key_ = os::textOf(file);
     std::unique_lock lock(heldMutex);
     auto& mine = held[key_];
     if (mine.count++ > 0)
@@ -268,6 +269,13 @@ void GameChange::leaveOutOfHistory()
 {
     if (GameChange* change = outermost())
         change->inHistory_ = false;
+}
+
+OutsideGameChange::OutsideGameChange() : inside_(std::exchange(current, nullptr)) {}
+
+OutsideGameChange::~OutsideGameChange()
+{
+    current = inside_;
 }
 
 std::shared_ptr<StagedFile> GameChange::stagedIfAny(const fs::path& path)

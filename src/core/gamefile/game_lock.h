@@ -123,6 +123,20 @@ private:
     bool inHistory_ = true;
 };
 
+// For its lifetime this thread works outside the change in progress: files written meanwhile
+// (a scratch copy of the game in the temp folder) are put in place by their own GameFile, not
+// staged into the change, and note nothing for its step.
+class OutsideGameChange {
+public:
+    OutsideGameChange();
+    ~OutsideGameChange();
+    OutsideGameChange(const OutsideGameChange&) = delete;
+    OutsideGameChange& operator=(const OutsideGameChange&) = delete;
+
+private:
+    GameChange* inside_;
+};
+
 // Writes the step of a change that ended (history.cpp), through the installed keeper.
 void recordInHistory(const std::vector<NotedFile>& noted, const std::string& what);
 

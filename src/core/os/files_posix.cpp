@@ -153,6 +153,16 @@ std::tm localTime(std::time_t moment)
     return local;
 }
 
+fs::path pathFromText(std::string_view utf8)
+{
+    return fs::path(std::string(utf8));
+}
+
+std::string textOf(const fs::path& path)
+{
+    return path.string();
+}
+
 std::vector<std::string> arguments(int argc, char** argv)
 {
     return {argv, argv + argc};

@@ -4,6 +4,7 @@
 #include "core/gamefile/game_lock.h"
 #include "core/store/data_list.h"
 #include "core/store/history.h"
+#include "core/store/mod_list.h"
 #include "core/store/profiles.h"
 #include "core/text/sha256.h"
 #include "core/os/files.h"
@@ -35,7 +36,7 @@ constexpr const char* GameFileNames[] = {"torlo.exe", "torlo.dat", "TORLO.CHR", 
 
 bool isLevel(const fs::path& path)
 {
-    return sameNameIgnoringCase(path.extension().string(), std::string(KeptAnywhereExtension));
+    return sameNameIgnoringCase(os::textOf(path.extension()), std::string(KeptAnywhereExtension));
 }
 
 bool sameFolder(const fs::path& a, const fs::path& b)
@@ -47,7 +48,7 @@ bool sameFolder(const fs::path& a, const fs::path& b)
 // A name in the game folder is matched without regard to case, as the game's files are found.
 bool sameFile(const std::string& a, const std::string& b)
 {
-    const bool named = !fs::path(a).has_parent_path() && !fs::path(b).has_parent_path();
+    const bool named = !os::pathFromText(a).has_parent_path() && !os::pathFromText(b).has_parent_path();
     return named ? sameNameIgnoringCase(a, b) : a == b;
 }
 
@@ -88,14 +89,14 @@ std::string folderKey(const fs::path& gameFolder)
     auto full = gameFolder.empty() ? fs::path() : fs::weakly_canonical(fs::absolute(gameFolder), error);
     if (error)
         full = fs::absolute(gameFolder).lexically_normal();
-    auto text = full.string();
+    auto text = os::textOf(full);
     while (text.size() > 1 && text.back() == '/')
         text.pop_back();
     std::uint64_t hash = 14695981039346656037ull;   // FNV-1a
     for (unsigned char c : text)
         hash = (hash ^ c) * 1099511628211ull;
     std::string name;
-    for (char c : full.filename().string().substr(0, 40))
+    for (char c : os::textOf(full.filename()).substr(0, 40))
         name += std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' ? c : '_';
     char digits[17];
     std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
@@ -104,7 +105,7 @@ std::string folderKey(const fs::path& gameFolder)
 
 std::string copyName(const std::string& id, const std::string& file)
 {
-    return id + "-" + fs::path(file).filename().string().substr(0, 100);
+    return id + "-" + os::textOf(os::pathFromText(file).filename()).substr(0, 100);
 }
 
 long idNumber(const std::string& id)
@@ -155,7 +156,7 @@ Index readIndex(const fs::path& folder, const char* name = IndexName)
 void writeIndex(Index& index, const fs::path& gameFolder)
 {
     std::ostringstream text;
-    text << "# Backups of the game in " << fs::absolute(gameFolder).string() << '\n';
+    text << "# Backups of the game in " << os::textOf(fs::absolute(gameFolder)) << '\n';
     for (const auto& b : index.backups)
         text << b.id << '\t' << b.date << '\t' << b.size << '\t' << (b.original ? "original" : "") << '\t' << b.version
              << '\t' << b.file << '\n';
@@ -179,7 +180,7 @@ void moveEarlierBackups(const fs::path& folder, const fs::path& gameFolder)
     std::error_code error;
     std::vector<fs::path> copies;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const auto name = it->path().filename().string();
+        const auto name = os::textOf(it->path().filename());
         const auto dash = name.find('-');
         if (dash != std::string::npos && dash > 0 && idNumber(name) > 0 && std::to_string(idNumber(name)) == name.substr(0, dash)
             && it->is_regular_file(error))
@@ -195,7 +196,7 @@ void moveEarlierBackups(const fs::path& folder, const fs::path& gameFolder)
     };
     auto earlier = readIndex(folder, OldIndexName).backups;
     for (const auto& copy : copies) {
-        const auto name = copy.filename().string();
+        const auto name = os::textOf(copy.filename());
         const auto id = name.substr(0, name.find('-'));
         if (std::none_of(earlier.begin(), earlier.end(), [&](const Backup& b) { return b.id == id; })) {
             const auto time = fs::last_write_time(copy, error);
@@ -260,6 +261,11 @@ fs::path BackupKeeper::folder() const
     return backupFolder(workspace_);
 }
 
+fs::path BackupKeeper::modListFile() const
+{
+    return folder() / ModListName;
+}
+
 VersionStore BackupKeeper::store() const
 {
     return VersionStore(folder() / StoreFolderName);
@@ -269,6 +275,7 @@ std::set<std::string> BackupKeeper::versionsInUse() const
 {
     auto versions = historyVersions(*this);
     versions.merge(profileVersions(folder()));
+    versions.merge(modListVersions(readModList(modListFile())));
     for (const auto& b : readIndex(folder()).backups)
         versions.insert(b.version);
     return versions;
@@ -279,7 +286,7 @@ std::string BackupKeeper::keepVersion(const fs::path& path)
     std::error_code error;
     if (!fs::exists(path, error))
         return {};
-    const auto name = path.filename().string();
+    const auto name = os::textOf(path.filename());
     keeping = true;
     struct Reset {
         ~Reset() { keeping = false; }
@@ -304,19 +311,23 @@ bool BackupKeeper::keeps(const fs::path& path) const
         return true;
     if (!inGameFolder(path))
         return false;
-    const auto name = path.filename().string();
+    const auto name = os::textOf(path.filename());
     return std::any_of(std::begin(GameFileNames), std::end(GameFileNames),
                           [&](const char* game) { return sameNameIgnoringCase(name, game); });
 }
 
 std::string BackupKeeper::fileKey(const fs::path& path) const
 {
-    return inGameFolder(path) ? path.filename().string() : fs::absolute(path).lexically_normal().string();
+    if (path == modListFile())
+        return std::string(ModListName);
+    return inGameFolder(path) ? os::textOf(path.filename()) : os::textOf(fs::absolute(path).lexically_normal());
 }
 
 fs::path BackupKeeper::fileFor(const std::string& name) const
 {
-    const fs::path file = name;
+    if (name == ModListName)
+        return modListFile();
+    const fs::path file = os::pathFromText(name);
     return file.has_parent_path() ? file : findGameFile(workspace_.gameFolder, name);
 }
 
@@ -335,7 +346,7 @@ void BackupKeeper::keepCopy(const fs::path& path, bool always)
     struct Reset {
         ~Reset() { keeping = false; }
     } reset;
-    const auto name = path.filename().string();
+    const auto name = os::textOf(path.filename());
     try {
         // Another Quorvex keeping a copy at the same time would take the same ID.
         const GameLock lock(workspace_);
@@ -402,9 +413,11 @@ bool isLevelPath(const fs::path& given)
 
 std::string BackupKeeper::notRestorable(const std::string& file) const
 {
-    const fs::path given = file;
     if (file.empty() || file.find('\0') != std::string::npos)
         return "not a file of this game";
+    if (file == ModListName)
+        return "";
+    const fs::path given = os::pathFromText(file);
     if (!given.has_parent_path())
         return given != "." && given != ".." && keeps(workspace_.gameFolder / given) ? "" : "not a file of this game";
     if (!isLevelPath(given))
@@ -482,7 +495,7 @@ Outcome BackupKeeper::restore(const std::string& id, const Asker& ask)
 
 Outcome BackupKeeper::restoreOriginal(const std::string& file, const Asker& ask)
 {
-    const fs::path given = file;
+    const fs::path given = os::pathFromText(file);
     const auto key = given.has_parent_path() ? fileKey(given) : file;
     for (const auto& backup : list())
         if (backup.original && sameFile(backup.file, key))
@@ -494,7 +507,7 @@ Outcome BackupKeeper::restoreBackup(const Backup& backup, const Asker& ask)
 {
     if (const auto why = notRestorable(backup.file); !why.empty())
         return Outcome::refused("The backup " + backup.id + " is of " + backup.file + ", " + why
-                                + "; Quorvex puts files back only inside it (the copy is " + backup.copy.string() + ")");
+                                + "; Quorvex puts files back only inside it (the copy is " + os::textOf(backup.copy) + ")");
     Bytes bytes;
     try {
         bytes = store().get(backup.version, backup.file, backup.size);
@@ -507,7 +520,7 @@ Outcome BackupKeeper::restoreBackup(const Backup& backup, const Asker& ask)
     const auto target = fileFor(backup.file);
     keepCopy(target, true);
     writeFileAtomically(target, bytes);
-    return Outcome::done("Backup restored", "Backup of " + fs::absolute(target).string() + " from " + backup.date + " restored")
+    return Outcome::done("Backup restored", "Backup of " + os::textOf(fs::absolute(target)) + " from " + backup.date + " restored")
         .changing(gamePartsIn(target, workspace_.gameFolder));
 }
 

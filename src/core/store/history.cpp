@@ -1,4 +1,5 @@
 #include "core/store/history.h"
+#include "core/os/files.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
 #include "core/gamefile/game_lock.h"
@@ -78,7 +79,7 @@ void writeSteps(Steps& read, const fs::path& gameFolder)
 {
     const auto version = [](const std::string& v) { return v.empty() ? std::string("-") : v; };
     std::ostringstream text;
-    text << "# History of the game in " << fs::absolute(gameFolder).string() << '\n';
+    text << "# History of the game in " << os::textOf(fs::absolute(gameFolder)) << '\n';
     for (const auto& step : read.steps) {
         text << "S\t" << step.id << '\t' << step.date << '\t' << (step.undone ? "undone" : "done") << '\t' << step.what << '\n';
         for (const auto& f : step.files)

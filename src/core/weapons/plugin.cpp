@@ -242,6 +242,15 @@ private:
             throw Stop(section, error.what());
         }
         selectedRow(kind) = row;
+        const auto noteSet = [&](std::string_view key) {
+            if (keys.count(std::string(key)))
+                result_.set.push_back({kind, row, key});
+        };
+        if (kind == RecordKind::Weapon)
+            noteSet(WeaponNameKey);
+        for (const auto& field : kind == RecordKind::Weapon ? std::span<const WeaponField>(WeaponFields)
+                                 : kind == RecordKind::Object ? ObjectArrays.fields : SObjectArrays.fields)
+            noteSet(field.pluginKey);
         say(Outcome::done(std::string(kindOf(kind).replaced)));
         return at;
     }

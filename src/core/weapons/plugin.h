@@ -78,12 +78,20 @@ struct PluginWrites {
 // The largest plugin file installed: a real one is a few kilobytes.
 inline constexpr std::uint64_t MaxPluginSize = std::uint64_t{4} << 20;
 
+// A key that an installed record set: on the row it names, whatever value the row held.
+struct PluginSet {
+    RecordKind kind;
+    int row;
+    std::string_view key;   // the plugin's key, with its colon ("ORDER:")
+};
+
 struct PluginInstall {
     // In order: each save's own report, then "Weapon replaced", "Object replaced" or "Special
     // object replaced" for each record. A refusal, last, names the line that stopped it; the
     // records before it stay installed. Empty when nothing was installed and nothing is to say.
     std::vector<Outcome> reports;
     PluginWrites wrote;
+    std::vector<PluginSet> set;   // the keys of the installed records, in order
 };
 
 // Installs a plugin: header check (nothing at all for another header), every "PROMPT:" asked

@@ -123,6 +123,25 @@ std::optional<std::uint32_t> QtPrompts::chooseColour(std::uint32_t initial)
     return static_cast<std::uint32_t>(colour.red() | (colour.green() << 8) | (colour.blue() << 16));
 }
 
+namespace {
+
+// Whether the desktop has a web browser: the program it starts for https addresses. Without
+// one a page would open in whatever takes text/html, such as a text editor.
+bool hasWebBrowser()
+{
+#ifdef Q_OS_WIN
+    return true;
+#else
+    QProcess query;
+    query.start("xdg-mime", {"query", "default", "x-scheme-handler/https"});
+    if (!query.waitForFinished())
+        return true;   // no xdg-mime to ask: the opener decides
+    return !query.readAllStandardOutput().trimmed().isEmpty();
+#endif
+}
+
+} // namespace
+
 std::string QtShell::open(const std::string& target, const std::string& parameters,
                           const std::filesystem::path& workingFolder, Window)
 {
@@ -133,6 +152,9 @@ std::string QtShell::open(const std::string& target, const std::string& paramete
         const auto url = qTarget.contains("://") ? QUrl(qTarget) : QUrl::fromLocalFile(qTarget);
         if (!QFileInfo::exists(qTarget) && url.isLocalFile())
             return "\"" + target + "\" does not exist";
+        const bool webPage = url.scheme().startsWith("http") || qTarget.endsWith(".html", Qt::CaseInsensitive);
+        if (webPage && !hasWebBrowser())
+            return "No web browser was found";
         if (!QDesktopServices::openUrl(url))
             return "No program to open \"" + target + "\"; install a desktop opener (xdg-utils)";
         return {};

@@ -24,6 +24,7 @@
 #include "core/shell/settings.h"
 #include "gui/weapons/table_page.h"
 #include "gui/sound/sound_page.h"
+#include "gui/mods/mods_page.h"
 #include "gui/weapons/weapon_page.h"
 
 #include <QShortcut>
@@ -127,6 +128,8 @@ const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows(
          },
          [](TMainForm& form) { form.sounds_->showFirst(); },
          GamePart::Sounds, [](TMainForm& form) -> EditHolder* { return form.sounds_; }},
+        {Page::Mods, "Mods", "ModsTab", "mods", Later, [](TMainForm& form, QWidget* tab) { form.mods_ = new ModsPage(form, tab); },
+         [](TMainForm& form) { form.mods_->reload(); }},
     }};
     static_assert(
         [] {

@@ -38,6 +38,7 @@ class HistoryWindow;
 class InstalledBackupKeeper;
 class OptionsPage;
 class ModBrowserControl;
+class ModsPage;
 class SoundPage;
 class PalettePage;
 class TablePage;
@@ -65,7 +66,7 @@ public:
 
     // The pages, in the order of the page control; each has its row in the table of pages
     // (main_form.cpp).
-    enum class Page { Graphics, About, Options, CpuAi, MaterialPalette, Weapons, Objects, SpecialObjects, Sounds, Count };
+    enum class Page { Graphics, About, Options, CpuAi, MaterialPalette, Weapons, Objects, SpecialObjects, Sounds, Mods, Count };
     QWidget* page(Page which) const;
     void showPage(Page which);
 
@@ -204,6 +205,7 @@ private:
     TablePage* objects_ = nullptr;
     TablePage* sobjects_ = nullptr;
     SoundPage* sounds_ = nullptr;
+    ModsPage* mods_ = nullptr;
     PalettePage* palette_ = nullptr;
     AiPage* ai_ = nullptr;
     std::unique_ptr<ChangesWindow> changes_;

@@ -1,4 +1,5 @@
 #include "gui/browser/mod_browser_control.h"
+#include "core/mods/mods.h"
 #include "gui/controls/drawn_pictures.h"
 #include "core/browser/archive.h"
 #include "core/browser/file_filter.h"
@@ -314,9 +315,10 @@ void ModBrowserControl::ActivateButtonClick()
     host_.guarded([&] {
         auto& prompts = host_.prompts();
         auto pages = host_.pluginPages();
-        const auto activation = activateFile(*file, folder(), host_.workspace(),
-                                             [&](std::string_view question) { return prompts.askYesNo(std::string(question)); },
-                                             &pages);
+        // The mod becomes an entry of the mod list, which the Mods page shows.
+        const auto activation = addMod(*file, folder(), host_.workspace(),
+                                       [&](std::string_view question) { return prompts.askYesNo(std::string(question)); },
+                                       &pages).activation;
         for (const auto& step : activation.earlier)   // a weapon plugin's saves
             host_.report(step);
         // The rows a plugin wrote are selected first, so that the pages reload them.
