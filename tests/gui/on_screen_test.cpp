@@ -73,6 +73,8 @@ TEST(OnScreen, TheFramedWindowFitsTheScreenAndItsContentScrolls)
     EXPECT_TRUE(fits) << "frame " << form->frameGeometry().width() << "x" << form->frameGeometry().height() << " on "
                       << available.width() << "x" << available.height();
     EXPECT_TRUE(available.contains(globalRect(form->statusBar()))) << "the status line is on the screen";
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QTest::qWait(100);   // the first paint after the exposure
     saveScreen(screen, QString("main-window-framed-%1x%2").arg(screen->size().width()).arg(screen->size().height()));
 
     auto* scroller = find<QScrollArea>(form.get(), "MainScroller");

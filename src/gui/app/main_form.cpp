@@ -5,6 +5,7 @@
 #include "gui/app/history_window.h"
 #include "gui/app/options_page.h"
 #include "gui/changes/changes_window.h"
+#include "gui/controls/compact_tab_widget.h"
 #include "gui/host/game_model.h"
 #include "gui/host/scheme_colours.h"
 #include "core/browser/file_operations.h"
@@ -191,7 +192,7 @@ void TMainForm::buildWindow()
     top->addWidget(buildHeader());
     middle->addLayout(top);
 
-    pages_ = new QTabWidget;
+    pages_ = new CompactTabWidget;
     pages_->setObjectName("PageControl");
     for (const auto& row : pageRows()) {
         auto* tab = new QWidget;
