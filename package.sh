@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
-install_missing_packages
+install_missing_packages "${PROGRAM_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 build_dir="${QUORVEX_PACKAGE_DIR:-build-package}"
 # Hardening (stack protector, fortified functions, read-only relocations) as dpkg-buildflags gives it.
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \

@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
-install_missing_packages
+install_missing_packages "${PROGRAM_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 # The Windows build first, so that the CLI tests run against it under Wine as well.
 if command -v wine >/dev/null 2>&1 && command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1; then
     build_windows

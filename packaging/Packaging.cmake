@@ -17,7 +17,6 @@ endif()
 
 set(QUORVEX_PACKAGING_DIR ${CMAKE_BINARY_DIR}/packaging)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quorvex.1.in ${QUORVEX_PACKAGING_DIR}/quorvex.1 @ONLY)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${QUORVEX_PACKAGING_DIR}/changelog @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/net.morvane.quorvex.metainfo.xml.in
   ${QUORVEX_PACKAGING_DIR}/net.morvane.quorvex.metainfo.xml @ONLY)
 
@@ -25,7 +24,7 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/net.morvane.quorvex.metainfo.xml.in
 # time inside, so the package is the same every time).
 find_program(GZIP gzip REQUIRED)
 set(QUORVEX_COMPRESSED)
-foreach(file ${QUORVEX_PACKAGING_DIR}/quorvex.1 ${QUORVEX_CLI_REFERENCE_DIR}/quorvex-cli.1 ${QUORVEX_PACKAGING_DIR}/changelog)
+foreach(file ${QUORVEX_PACKAGING_DIR}/quorvex.1 ${QUORVEX_CLI_REFERENCE_DIR}/quorvex-cli.1 ${CMAKE_CURRENT_LIST_DIR}/changelog)
   get_filename_component(name ${file} NAME)
   set(compressed ${QUORVEX_PACKAGING_DIR}/${name}.gz)
   add_custom_command(OUTPUT ${compressed}
@@ -36,7 +35,7 @@ endforeach()
 add_custom_target(quorvex_compressed_docs ALL DEPENDS ${QUORVEX_COMPRESSED})
 
 # File associations for every user: the desktop entry, the MIME types and their icons.
-install(FILES ${QUORVEX_DESKTOP_DIR}/quorvex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${QUORVEX_DESKTOP_DIR}/net.morvane.quorvex.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${QUORVEX_DESKTOP_DIR}/quorvex.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 install(FILES ${CMAKE_SOURCE_DIR}/data/icons/quorvex.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/mimetypes
@@ -72,6 +71,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Searched for the modules' own libraries, which shlibdeps would otherwise look for in vain.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
 # The game runs in DOSBox; the desktop's MIME and menu caches follow by their triggers.
+# associate runs update-mime-database, update-desktop-database and xdg-mime.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "shared-mime-info, desktop-file-utils, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "dosbox")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion")
 include(CPack)

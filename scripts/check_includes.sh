@@ -23,11 +23,12 @@ declare -A rank=(
     [core/codecs]=9
     [core/sound]=10 [core/browser]=10
     [core/changes]=11
+    [core/mods]=12
     [modules/audio]=0 [modules/codecs]=0 [modules/desktop]=0
     [gui/host]=0
     [gui/controls]=1
     [gui/ai]=2 [gui/browser]=2 [gui/changes]=2 [gui/hacks]=2 [gui/palette]=2 [gui/sound]=2
-    [gui/texts]=2 [gui/weapons]=2
+    [gui/texts]=2 [gui/weapons]=2 [gui/mods]=2
     [gui/app]=3
 )
 # Arrows that break the layers and are still to be removed ("file: included header"); a new

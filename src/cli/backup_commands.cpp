@@ -1,5 +1,6 @@
 // backups ...: the copies kept of the game's files, and putting one back.
 #include "cli/cli.h"
+#include "core/os/files.h"
 #include "core/store/backups.h"
 #include "core/shell/activity_log.h"
 
@@ -44,7 +45,7 @@ void addBackupCommands(CommandTable& table)
     table.push_back({"backups restore", "ID | --original FILE",
                      "puts back the copy ID (or the original of FILE, e.g. torlo.exe) after asking; the file it "
                      "replaces is kept first, so a restore can be undone",
-                     restore, {"--original torlo.exe"}, {"3"}});
+                     restore, {"--original torlo.exe"}, {"3"}, {}, {}, "backups list"});
 }
 
 } // namespace quorvex::cli

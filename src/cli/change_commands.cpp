@@ -1,8 +1,11 @@
 // changes ...: the game compared with its original or another game, revert, export.
 #include "core/changes/changes.h"
 #include "cli/cli.h"
+#include "core/os/files.h"
 
 #include <ostream>
+
+namespace fs = std::filesystem;
 
 namespace quorvex::cli {
 
@@ -12,7 +15,7 @@ namespace {
 ComparedGame comparedGame(Context& context, Arguments& args)
 {
     const auto against = takeValue(args, "--against");
-    return against ? ComparedGame::folder(context.workspace, *against) : ComparedGame::original(context.workspace);
+    return against ? ComparedGame::folder(context.workspace, os::pathFromText(*against)) : ComparedGame::original(context.workspace);
 }
 
 int list(Context& context, const Arguments& given, const Command& self)
@@ -30,7 +33,9 @@ int exportPlugin(Context& context, const Arguments& given, const Command& self)
     Arguments args = given;
     const auto before = comparedGame(context, args);
     expectArguments(args, 1, 1, self);
-    return context.finish(exportChanges(compareGames(context.workspace, before), args[0]));
+    const fs::path file = os::pathFromText(args[0]);
+    return context.finish(exportChanges(compareGames(context.workspace, before), true,
+                                        [&](const std::string&, const fs::path&) { return std::optional(file); }));
 }
 
 int revert(Context& context, const Arguments& given, const Command& self)

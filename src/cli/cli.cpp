@@ -10,6 +10,8 @@
 #include "core/shell/settings.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -52,30 +54,87 @@ std::optional<std::string> gameTextArgument(Context& context, const std::string&
 
 bool takeFlag(Arguments& args, const std::string& name)
 {
-    const auto it = std::find(args.begin(), args.end(), name);
-    if (it == args.end())
+    const auto end = args.begin() + static_cast<std::ptrdiff_t>(args.optionEnd());
+    const auto it = std::find(args.begin(), end, name);
+    if (it == end)
         return false;
     args.erase(it);
+    if (args.literalFrom != std::string::npos)
+        --args.literalFrom;
     return true;
 }
 
 std::optional<std::string> takeValue(Arguments& args, const std::string& name)
 {
-    const auto it = std::find(args.begin(), args.end(), name);
-    if (it == args.end())
+    const auto end = args.begin() + static_cast<std::ptrdiff_t>(args.optionEnd());
+    const auto it = std::find(args.begin(), end, name);
+    if (it == end)
         return std::nullopt;
     if (it + 1 == args.end())
         throw UsageError(name + " needs a value");
     std::string value = *(it + 1);
     args.erase(it, it + 2);
+    if (args.literalFrom != std::string::npos)
+        args.literalFrom -= std::min<std::size_t>(args.literalFrom, 2);
     return value;
 }
 
+namespace {
+
+// Damerau-Levenshtein distance (adjacent swaps count one), as git measures a mistyped command.
+std::size_t editDistance(std::string_view a, std::string_view b)
+{
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i)
+        d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i)
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[a.size()][b.size()];
+}
+
+// git's hint for a mistyped word: the nearest candidates, or nothing when none is near.
+std::string mostSimilar(std::string_view word, const std::vector<std::string>& candidates, std::string_view what)
+{
+    // Close enough to be a slip of the fingers: a few edits, or the start of the word.
+    const auto limit = std::max<std::size_t>(2, word.size() / 3);
+    std::size_t best = limit + 1;
+    std::vector<std::string> found;
+    for (const auto& candidate : candidates) {
+        const auto distance = candidate.starts_with(word) && word.size() > 1 ? 0 : editDistance(word, candidate);
+        if (distance < best) {
+            best = distance;
+            found.clear();
+        }
+        if (distance == best && std::find(found.begin(), found.end(), candidate) == found.end())
+            found.push_back(candidate);
+    }
+    if (found.empty())
+        return {};
+    std::string text = found.size() == 1 ? "\nThe most similar " + std::string(what) + " is"
+                                         : "\nThe most similar " + std::string(what) + "s are";
+    for (const auto& candidate : found)
+        text += "\n\t" + candidate;
+    return text;
+}
+
+} // namespace
+
 void expectArguments(const Arguments& args, std::size_t min, std::size_t max, const Command& command)
 {
-    for (const auto& arg : args)
-        if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-')
-            throw UsageError("unknown option " + arg + "\nusage: quorvex-cli " + command.name + " " + command.usage);
+    for (std::size_t i = 0; i < args.optionEnd(); ++i)
+        if (args[i].size() > 2 && args[i].starts_with("--")) {
+            std::vector<std::string> names;
+            for (const auto& option : optionsOf(command))
+                names.push_back(option.name);
+            throw UsageError("unknown option " + args[i] + mostSimilar(args[i], names, "option") +
+                             "\nusage: quorvex-cli " + command.name + " " + command.usage);
+        }
     if (args.size() < min || args.size() > max)
         throw UsageError("usage: quorvex-cli " + command.name + " " + command.usage);
 }
@@ -111,6 +170,7 @@ CommandTable allCommands()
     addChangeCommands(table);
     addHistoryCommands(table);
     addProfileCommands(table);
+    addModCommands(table);
     return table;
 }
 
@@ -140,6 +200,15 @@ std::vector<CommandOption> optionsOf(const Command& command)
     return options;
 }
 
+std::vector<const Command*> commandGroup(std::string_view word, const CommandTable& table)
+{
+    std::vector<const Command*> group;
+    for (const auto& command : table)
+        if (command.name.size() > word.size() && command.name.starts_with(word) && command.name[word.size()] == ' ')
+            group.push_back(&command);
+    return group;
+}
+
 bool isStandardStream(const std::string& file)
 {
     return file == "-";
@@ -154,7 +223,7 @@ StandardStreamFile::StandardStreamFile(const std::string& name)
         if (std::filesystem::create_directory(candidate))
             folder_ = candidate;
         else if (attempt > 100)
-            throw FileError("Could not make a scratch folder in " + std::filesystem::temp_directory_path().string());
+            throw FileError("Could not make a scratch folder in " + os::textOf(std::filesystem::temp_directory_path()));
     }
     path_ = folder_ / name;
 }
@@ -170,7 +239,7 @@ void StandardStreamFile::fillFromInput()
     std::ofstream file(path_, std::ios::binary);
     file << std::cin.rdbuf();
     if (!file)
-        throw FileError("Could not read standard input into " + path_.string());
+        throw FileError("Could not read standard input into " + os::textOf(path_));
 }
 
 int StandardStreamFile::finishToOutput(Context& context, const Outcome& outcome, const std::filesystem::path& written) const
@@ -186,7 +255,7 @@ int StandardStreamFile::finishToOutput(Context& context, const Outcome& outcome,
 
 Outcome StandardStreamFile::naming(Outcome outcome) const
 {
-    for (const auto& shown : {inQuotes(path_), path_.string()})
+    for (const auto& shown : {inQuotes(path_), os::textOf(path_)})
         for (auto at = outcome.status.find(shown); at != std::string::npos; at = outcome.status.find(shown, at))
             outcome.status.replace(at, shown.size(), "standard input");
     return outcome;
@@ -239,6 +308,15 @@ std::string commandLine(const Command& command)
     return "quorvex-cli " + command.name + (command.usage.empty() ? "" : " " + command.usage);
 }
 
+// A command's entry in a list of commands: its usage, its summary and how it changes the game.
+void printCommandLine(const Command& command, std::ostream& out)
+{
+    out << "  " << command.name << (command.usage.empty() ? "" : " " + command.usage) << "\n      " << command.summary
+        << '\n';
+    for (const auto& example : command.gameChanges)
+        out << "      changes the game, e.g. quorvex-cli " << command.name << ' ' << example << '\n';
+}
+
 void printHelp(const CommandTable& table, std::ostream& out)
 {
     out << "usage: quorvex-cli [OPTION]... COMMAND [ARGUMENT]...\n\n"
@@ -250,17 +328,14 @@ void printHelp(const CommandTable& table, std::ostream& out)
             left = std::string(option.shortName) + ", " + left;
         out << "  " << left << std::string(left.size() < 16 ? 16 - left.size() : 1, ' ') << option.help << '\n';
     }
-    out << "\nA file named \"-\" is standard output for the exports and previews, and standard input for\n"
-           "\"sounds import\"; write ./- for a file of that name.\n\n"
+    out << "\nA file named \"-\" is standard output for the exports, previews and conversions, and standard\n"
+           "input for \"sounds import\"; write ./- for a file of that name. \"--\" ends the options: what\n"
+           "follows it is an argument even when it starts with \"-\".\n\n"
            "Before a command first changes a game file, a copy of the file is kept in the\n"
            "data folder (see \"backups list\").\n\n"
            "Commands (quorvex-cli help COMMAND for examples):\n";
-    for (const auto& command : table) {
-        std::string line = "  " + command.name + (command.usage.empty() ? "" : " " + command.usage);
-        out << line << "\n      " << command.summary << '\n';
-        for (const auto& example : command.gameChanges)
-            out << "      changes the game, e.g. quorvex-cli " << command.name << ' ' << example << '\n';
-    }
+    for (const auto& command : table)
+        printCommandLine(command, out);
     out << "\nExit status: 0 done, 1 refused or failed, 2 wrong usage.\n";
 }
 
@@ -271,16 +346,6 @@ std::string groupUsage(const std::string& first, const std::vector<const Command
     for (const auto* command : group)
         verbs += (verbs.empty() ? "" : "|") + command->name.substr(first.size() + 1);
     return "quorvex-cli " + first + " " + verbs + " ...";
-}
-
-// A group's help: its usage, then each command's line and summary as the whole help lists them.
-void printGroupHelp(const std::vector<const Command*>& group, std::ostream& out)
-{
-    const auto first = group[0]->name.substr(0, group[0]->name.find(' '));
-    out << "usage: " << groupUsage(first, group) << "\n\n";
-    for (const auto* command : group)
-        out << "  " << commandLine(*command).substr(std::string("quorvex-cli ").size()) << "\n      " << command->summary << '\n';
-    out << "\nquorvex-cli help " << group[0]->name << " shows a command's examples.\n";
 }
 
 void printCommandHelp(const Command& command, std::ostream& out)
@@ -373,6 +438,14 @@ CommandLine parseLine(const Arguments& given, const CommandTable& table)
             line.rest.push_back(*inlineValue);
             continue;
         }
+        if (known == commandOptions.end() && word.starts_with("--")) {
+            std::vector<std::string> names;
+            for (const auto& option : GlobalOptions)
+                names.emplace_back(option.name);
+            for (const auto& option : commandOptions)
+                names.push_back(option.first);
+            throw UsageError("unknown option " + name + mostSimilar(name, names, "option") + "\nsee quorvex-cli --help");
+        }
         line.rest.push_back(word);
         // The value of a command's option given before the command is not a command word.
         if (known != commandOptions.end() && known->second && i + 1 < given.size())
@@ -381,20 +454,15 @@ CommandLine parseLine(const Arguments& given, const CommandTable& table)
     return line;
 }
 
-// The commands whose first word is `first` ("weapons": list, show, set).
-std::vector<const Command*> groupOf(const std::string& first, const CommandTable& table)
-{
-    std::vector<const Command*> group;
-    for (const auto& command : table)
-        if (command.name.rfind(first + " ", 0) == 0)
-            group.push_back(&command);
-    return group;
-}
+// A group's first word given alone, where a command was expected.
+struct GroupRequest {
+    std::string word;
+};
 
 // The command named by the first words of rest that are not options (or their values); its
-// words are taken out of rest. Null when none is named. A group's first word alone is wrong
-// usage, unless `group` asks for its commands (help): they are put there, and null returned.
-const Command* takeCommand(Arguments& rest, const CommandTable& table, std::vector<const Command*>* group = nullptr)
+// words are taken out of rest. Null when none is named; a group's first word alone throws a
+// GroupRequest.
+const Command* takeCommand(Arguments& rest, const CommandTable& table)
 {
     std::map<std::string, bool> commandOptions;
     for (const auto& command : table)
@@ -429,18 +497,28 @@ const Command* takeCommand(Arguments& rest, const CommandTable& table, std::vect
     if (chosen) {
         for (auto i = words; i-- > 0;)
             rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(positional[i]));
-    } else if (!positional.empty()) {
-        // A group's first word alone ("weapons"): its commands.
-        const auto& first = rest[positional[0]];
-        const auto commands = groupOf(first, table);
-        if (!commands.empty() && group) {
-            *group = commands;
-            return nullptr;
-        }
-        if (!commands.empty())
-            throw UsageError("usage: " + groupUsage(first, commands) + "; see quorvex-cli help " + commands[0]->name);
-        throw UsageError("unknown command " + first + "; see quorvex-cli --help");
+        return chosen;
     }
+    if (positional.empty())
+        return nullptr;
+    const auto& first = rest[positional[0]];
+    const auto group = commandGroup(first, table);
+    if (!group.empty()) {
+        // A group's first word alone ("weapons") is a request for its commands; with a word that
+        // names none of them, that word is the mistake.
+        if (positional.size() < 2)
+            throw GroupRequest{first};
+        std::vector<std::string> names;
+        for (const auto* command : group)
+            names.push_back(command->name);
+        const auto given = first + " " + rest[positional[1]];
+        throw UsageError("unknown command " + given + mostSimilar(given, names, "command") + "\nsee quorvex-cli help " +
+                         first);
+    }
+    std::vector<std::string> names;
+    for (const auto& command : table)
+        names.push_back(command.name.substr(0, command.name.find(' ')));
+    throw UsageError("unknown command " + first + mostSimilar(first, names, "command") + "\nsee quorvex-cli --help");
     return chosen;
 }
 
@@ -453,7 +531,83 @@ std::string gameFileMessage(const FileError& error, const Workspace& workspace)
         return error.what();
     if (workspace.gameFolder.empty())
         return "torlo.exe was not found: no game folder is set; give --game DIR or set TorloPath (quorvex-cli options set TorloPath=DIR)";
-    return "torlo.exe was not found in " + workspace.gameFolder.string();
+    return "torlo.exe was not found in " + os::textOf(workspace.gameFolder);
+}
+
+} // namespace
+
+void printGroupHelp(std::string_view word, const CommandTable& table, std::ostream& out)
+{
+    const auto group = commandGroup(word, table);
+    out << "usage: " << groupUsage(std::string(word), group) << "\n\n";
+    for (const auto* command : group)
+        printCommandLine(*command, out);
+    out << "\nquorvex-cli help " << group[0]->name << " shows a command's examples.\n";
+}
+
+namespace {
+
+int runLine(const Arguments& given, const CommandTable& table, Workspace& workspace, std::ostream& out,
+            std::ostream& err, std::ostream& rawErr)
+{
+    auto line = parseLine(given, table);
+    if (line.version) {
+        out << "quorvex-cli " << QUORVEX_VERSION << '\n';
+        return 0;
+    }
+    auto& args = line.rest;
+    const Command* chosen = nullptr;
+    try {
+        chosen = args.empty() ? nullptr : takeCommand(args, table);
+        if (chosen && chosen->name == "help") {
+            line.help = true;
+            chosen = args.empty() ? nullptr : takeCommand(args, table);
+        }
+    } catch (const GroupRequest& request) {
+        if (!line.help)
+            throw UsageError("usage: " + groupUsage(request.word, commandGroup(request.word, table)) +
+                             "; see quorvex-cli help " + request.word);
+        printGroupHelp(request.word, table, out);
+        return 0;
+    }
+    if (line.help) {
+        if (chosen)
+            printCommandHelp(*chosen, out);
+        else
+            printHelp(table, out);
+        return 0;
+    }
+    if (!chosen)
+        throw UsageError("no command given; see quorvex-cli --help");
+    // "--" ends the options: what follows is an argument even when it starts with "-".
+    if (const auto end = std::find(args.begin(), args.end(), "--"); end != args.end()) {
+        args.literalFrom = static_cast<std::size_t>(end - args.begin());
+        args.erase(end);
+    }
+
+    LoadedSettingsStore settings;
+    workspace = platformWorkspace();
+    workspace.gameFolder = absolutePath(os::pathFromText(line.game ? *line.game : settings.text(setting::TorloPath).value_or("")));
+    LoadedClock clock;   // the module with Qt is loaded only when a log line is written
+    ActivityLog log(workspace.logFile(), clock);
+    Asker ask = line.answer ? Asker([value = *line.answer](std::string_view) { return value; }) : terminalAsker(out);
+    Context context{workspace, settings, log, ask, out, err, rawErr};
+    setGameLockWaiting({line.wait, [&err](const std::string& text) {
+        err << text << (text == GameWaitText ? "" : "; Ctrl+C stops waiting, and --no-wait refuses at once") << '\n'
+            << std::flush;
+    }});
+    // From the first read of the game to the last write; it keeps a copy of every game file
+    // before its first change.
+    GameChange change(context.workspace);
+    context.change = &change;
+    // A command that shows no status of its own is named in the history by its line.
+    std::string named = chosen->name;
+    for (const auto& arg : args)
+        named += " " + arg;
+    change.describe(named, false);
+    const int code = chosen->run(context, args, *chosen);
+    change.commit();
+    return code;
 }
 
 } // namespace
@@ -464,68 +618,30 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& rawErr)
     std::ostream err(&prefixed);
     const auto table = allCommands();
     Workspace workspace;
+    int code = 0;
     try {
-        auto line = parseLine(Arguments(argv + 1, argv + argc), table);
-        if (line.version) {
-            out << "quorvex-cli " << QUORVEX_VERSION << '\n';
-            return 0;
-        }
-        auto& args = line.rest;
-        std::vector<const Command*> group;
-        const Command* chosen = args.empty() ? nullptr : takeCommand(args, table, line.help ? &group : nullptr);
-        if (chosen && chosen->name == "help") {
-            line.help = true;
-            chosen = args.empty() ? nullptr : takeCommand(args, table, &group);
-        }
-        if (line.help) {
-            if (chosen)
-                printCommandHelp(*chosen, out);
-            else if (!group.empty())
-                printGroupHelp(group, out);
-            else
-                printHelp(table, out);
-            return 0;
-        }
-        if (!chosen)
-            throw UsageError("no command given; see quorvex-cli --help");
-
-        LoadedSettingsStore settings;
-        workspace = platformWorkspace();
-        workspace.gameFolder = absolutePath(line.game ? std::filesystem::path(*line.game)
-                                                      : std::filesystem::path(settings.text(setting::TorloPath).value_or("")));
-        LoadedClock clock;   // the module with Qt is loaded only when a log line is written
-        ActivityLog log(workspace.logFile(), clock);
-        Asker ask = line.answer ? Asker([value = *line.answer](std::string_view) { return value; }) : terminalAsker(out);
-        Context context{workspace, settings, log, ask, out, err, rawErr};
-        setGameLockWaiting({line.wait, [&err](const std::string& text) {
-            err << text << (text == GameWaitText ? "" : "; Ctrl+C stops waiting, and --no-wait refuses at once") << '\n'
-                << std::flush;
-        }});
-        // From the first read of the game to the last write; it keeps a copy of every game file
-        // before its first change.
-        GameChange change(context.workspace);
-        context.change = &change;
-        // A command that shows no status of its own is named in the history by its line.
-        std::string named = chosen->name;
-        for (const auto& arg : args)
-            named += " " + arg;
-        change.describe(named, false);
-        const int code = chosen->run(context, args, *chosen);
-        change.commit();
-        return code;
+        code = runLine(Arguments(argv + 1, argv + argc), table, workspace, out, err, rawErr);
     } catch (const UsageError& error) {
         err << error.what() << std::endl;
-        return 2;
+        code = 2;
     } catch (const FileError& error) {
         err << gameFileMessage(error, workspace) << std::endl;
-        return 1;
-    } catch (const ConvertError& error) {
-        err << error.what() << std::endl;
-        return 1;
+        code = 1;
     } catch (const std::exception& error) {
         err << error.what() << std::endl;
+        code = 1;
+    }
+    // What could not be written is a failure, as with coreutils: a script must not take a cut
+    // listing for a whole one.
+    // Flushed even when the stream already failed, so that errno names the cause.
+    errno = 0;
+    const bool flushed = out.rdbuf()->pubsync() == 0;
+    if (!flushed || !out.good()) {
+        const int cause = errno;
+        err << "write error" << (cause ? std::string(": ") + std::strerror(cause) : std::string()) << std::endl;
         return 1;
     }
+    return code;
 }
 
 } // namespace quorvex::cli

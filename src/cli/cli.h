@@ -5,6 +5,7 @@
 #include "core/base/outcome.h"
 #include "core/base/services.h"
 
+#include <algorithm>
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -41,7 +42,13 @@ struct Context {
     int finish(const Outcome& outcome);
 };
 
-using Arguments = std::vector<std::string>;
+// The words after a command's name. Those from literalFrom on came after "--": never options.
+struct Arguments : std::vector<std::string> {
+    using std::vector<std::string>::vector;
+    std::size_t literalFrom = std::string::npos;
+    // The words that may be options: those before literalFrom.
+    std::size_t optionEnd() const { return std::min(literalFrom, size()); }
+};
 
 struct Command;
 
@@ -59,6 +66,8 @@ struct Command {
     // for the shell's completion.
     std::vector<std::string> keys = {};
     std::string files = {};
+    // The command whose listing's first column completes the arguments ("profiles list").
+    std::string completedFrom = {};
 };
 using CommandTable = std::vector<Command>;
 
@@ -77,6 +86,7 @@ void addBackupCommands(CommandTable& table);
 void addChangeCommands(CommandTable& table);
 void addHistoryCommands(CommandTable& table);
 void addProfileCommands(CommandTable& table);
+void addModCommands(CommandTable& table);
 
 // Every command, in the order --help lists them.
 CommandTable allCommands();
@@ -121,6 +131,11 @@ private:
 // A UTF-8 argument as game text (code page 437); nullopt (and the reason on standard error) for
 // malformed UTF-8 or a character that the game cannot hold.
 std::optional<std::string> gameTextArgument(Context& context, const std::string& utf8);
+
+// The group of commands whose first word is word ("weapons"), in the order of the table.
+std::vector<const Command*> commandGroup(std::string_view word, const CommandTable& table);
+// A group's help: its commands with their usage and summary.
+void printGroupHelp(std::string_view word, const CommandTable& table, std::ostream& out);
 
 // Takes "--name" from args when present; returns whether it was.
 bool takeFlag(Arguments& args, const std::string& name);

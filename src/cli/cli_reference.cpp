@@ -79,7 +79,7 @@ std::string joined(const std::vector<std::string>& words)
 std::string manPage(const CommandTable& table)
 {
     std::ostringstream out;
-    out << ".TH QUORVEX\\-CLI 1 \"\" \"Quorvex " << QUORVEX_VERSION << "\" \"User Commands\"\n"
+    out << ".TH QUORVEX\\-CLI 1 \"" << QUORVEX_RELEASE_DATE << "\" \"Quorvex " << QUORVEX_VERSION << "\" \"User Commands\"\n"
         << ".SH NAME\nquorvex\\-cli \\- read, convert and change the files of a Torlo game folder\n"
         << ".SH SYNOPSIS\n.B quorvex\\-cli\n[\\fIOPTION\\fR]... \\fICOMMAND\\fR [\\fIARGUMENT\\fR]...\n"
         << ".SH DESCRIPTION\n"
@@ -125,7 +125,7 @@ std::string bashCompletion(const CommandTable& table)
     std::string global;
     for (const auto& option : GlobalOptions)
         global += (global.empty() ? "" : " ") + std::string(option.name) + (option.shortName.empty() ? "" : " " + std::string(option.shortName));
-    std::ostringstream options, keys, words, files;
+    std::ostringstream options, keys, words, files, listings;
     for (const auto& command : table) {
         std::vector<std::string> names;
         for (const auto& option : optionsOf(command)) {
@@ -140,6 +140,8 @@ std::string bashCompletion(const CommandTable& table)
             words << "        [\"" << command.name << "\"]=\"" << joined(literal) << "\"\n";
         if (!command.files.empty())
             files << "        [\"" << command.name << "\"]=\"" << command.files << "\"\n";
+        if (!command.completedFrom.empty())
+            listings << "        [\"" << command.name << "\"]=\"" << command.completedFrom << "\"\n";
     }
     std::string valueCase;
     for (const auto& option : valueOptions)
@@ -153,7 +155,15 @@ std::string bashCompletion(const CommandTable& table)
            "    local -A options=(\n" << options.str() << "    )\n"
            "    local -A keys=(\n" << keys.str() << "    )\n"
            "    local -A literal=(\n" << words.str() << "    )\n"
-           "    local -A files=(\n" << files.str() << "    )\n\n"
+           "    local -A files=(\n" << files.str() << "    )\n"
+           "    local -A listing=(\n" << listings.str() << "    )\n\n"
+           "    # --option=VALUE: the value completed after the option and its \"=\".\n"
+           "    if [[ $cur == --*=* ]]; then\n"
+           "        case ${cur%%=*} in\n"
+           "            --game) COMPREPLY=($(compgen -d -P \"${cur%%=*}=\" -- \"${cur#*=}\")); compopt -o nospace 2>/dev/null; return 0 ;;\n"
+           "            " << valueCase << ") COMPREPLY=($(compgen -f -P \"${cur%%=*}=\" -- \"${cur#*=}\")); return ;;\n"
+           "        esac\n"
+           "    fi\n"
            "    case $prev in\n"
            "        --game) _filedir -d; return ;;\n"
            "        " << valueCase << ") _filedir; return ;;\n"
@@ -196,6 +206,19 @@ std::string bashCompletion(const CommandTable& table)
            "    fi\n\n"
            "    if [[ $cur == -* ]]; then\n"
            "        COMPREPLY=($(compgen -W \"${options[$command]} $global\" -- \"$cur\"))\n"
+           "        return\n"
+           "    fi\n"
+           "    # Names the game holds (profiles, backup IDs): the first column of a listing of the game on the line.\n"
+           "    if [[ -n ${listing[$command]} ]]; then\n"
+           "        local game=() j list=(${listing[$command]})\n"
+           "        for ((j = 1; j < cword; j++)); do\n"
+           "            case ${words[j]} in\n"
+           "                --game) game=(--game \"${words[j + 1]}\") ;;\n"
+           "                --game=*) game=(\"${words[j]}\") ;;\n"
+           "            esac\n"
+           "        done\n"
+           "        local IFS=$'\\n'\n"
+           "        COMPREPLY=($(compgen -W \"$(\"${words[0]}\" \"${game[@]}\" \"${list[@]}\" 2>/dev/null | cut -f1)\" -- \"$cur\"))\n"
            "        return\n"
            "    fi\n"
            "    if [[ -n ${keys[$command]} && $cur != *=* ]]; then\n"

@@ -5,6 +5,7 @@
 #include "core/formats/preview.h"
 #include "core/formats/file_formats.h"
 #include "core/formats/level.h"
+#include "core/mods/mods.h"
 #include "core/shell/settings.h"
 
 #include "core/base/extension.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <limits>
 #include <map>
 #include <mutex>
@@ -42,12 +44,19 @@ int convert(Context& context, const Arguments& given, const Command& command)
     Arguments args = given;
     const bool createPowerlevel = powerlevelChoice(context, args);
     expectArguments(args, 2, 2, command);
-    // DST stands in for the save dialog's answer.
-    const fs::path target = args[1];
+    // DST stands in for the save dialog's answer; "-" is a scratch file of the kind the dialog
+    // expects, whose bytes go to standard output.
+    std::optional<StandardStreamFile> output;
     const auto outcome = convertFile(
-        args[0], context.workspace, [&](const std::string&, const fs::path&) { return std::optional(target); },
+        os::pathFromText(args[0]), context.workspace,
+        [&](const std::string& filter, const fs::path& source) -> std::optional<fs::path> {
+            if (!isStandardStream(args[1]))
+                return os::pathFromText(args[1]);
+            output.emplace(os::textOf(source.stem()) + (filter == BitmapTargetFilter ? ".bmp" : ".out"));
+            return output->path();
+        },
         createPowerlevel);
-    return context.finish(outcome);
+    return output ? output->finishToOutput(context, outcome) : context.finish(outcome);
 }
 
 // The target in DIR of each source kind: pictures of levels, palettes and graphics mods become
@@ -96,7 +105,7 @@ int convertAll(Context& context, const Arguments& given, const Command& command)
     const auto to = std::find(args.begin(), args.end(), "--to");
     if (to == args.end() || to + 1 == args.end())
         throw UsageError("--to DIR is needed\nusage: quorvex-cli " + command.name + " " + command.usage);
-    const fs::path folder = *(to + 1);
+    const fs::path folder = os::pathFromText(*(to + 1));
     args.erase(to, to + 2);
     expectArguments(args, 1, std::numeric_limits<std::size_t>::max(), command);
     std::error_code error;
@@ -112,7 +121,7 @@ int convertAll(Context& context, const Arguments& given, const Command& command)
     std::vector<Job> jobs;
     std::map<fs::path, fs::path> claimed;   // target -> the source it was made from
     for (const auto& arg : args) {
-        Job job{arg, batchTarget(arg, folder)};
+        Job job{os::pathFromText(arg), batchTarget(os::pathFromText(arg), folder)};
         const auto [owner, fresh] = claimed.emplace(job.target.lexically_normal(), job.source);
         if (!fresh) {
             job.result = Job::Result::Refused;
@@ -122,7 +131,16 @@ int convertAll(Context& context, const Arguments& given, const Command& command)
     }
 
     // The files are independent: they are converted on every core, each job by one worker.
-    const bool progress = os::errorIsTerminal();
+    // Progress overwrites its own line with spaces: no control sequences, which a dumb
+    // terminal (TERM=dumb: an editor's shell) would show as they are.
+    const char* term = std::getenv("TERM");
+    const bool progress = os::errorIsTerminal() && !(term && std::string_view(term) == "dumb");
+    std::size_t shown = 0;
+    const auto showProgress = [&](const std::string& text) {
+        context.terminal << '\r' << text << std::string(shown > text.size() ? shown - text.size() : 0, ' ')
+                         << (text.empty() ? "\r" : "") << std::flush;
+        shown = text.size();
+    };
     std::mutex printing;
     std::atomic<std::size_t> next{0}, finished{0};
     auto work = [&] {
@@ -132,8 +150,8 @@ int convertAll(Context& context, const Arguments& given, const Command& command)
                 convertOne(job, context.workspace, createPowerlevel);
             if (progress) {
                 const std::lock_guard lock(printing);
-                context.terminal << "\r\033[K[" << ++finished << "/" << jobs.size() << "] "
-                            << job.source.filename().string() << std::flush;
+                showProgress("[" + std::to_string(++finished) + "/" + std::to_string(jobs.size()) + "] " +
+                             os::textOf(job.source.filename()));
             }
         }
     };
@@ -145,7 +163,7 @@ int convertAll(Context& context, const Arguments& given, const Command& command)
         work();
     }
     if (progress)
-        context.terminal << "\r\033[K";
+        showProgress("");
 
     std::size_t converted = 0, refused = 0, failed = 0;
     for (const auto& job : jobs) {
@@ -155,7 +173,7 @@ int convertAll(Context& context, const Arguments& given, const Command& command)
         }
         const bool wasRefused = job.result == Job::Result::Refused;
         ++(wasRefused ? refused : failed);
-        context.err << (wasRefused ? "refused: " : "failed: ") << job.source.string() << ": " << job.reason << '\n';
+        context.err << (wasRefused ? "refused: " : "failed: ") << os::textOf(job.source) << ": " << job.reason << '\n';
     }
     context.out << "Converted " << converted << ", refused " << refused << ", failed " << failed << '\n';
     return refused + failed == 0 ? 0 : 1;
@@ -164,9 +182,9 @@ int convertAll(Context& context, const Arguments& given, const Command& command)
 int activate(Context& context, const Arguments& args, const Command& command)
 {
     expectArguments(args, 1, 1, command);
-    const fs::path file = fs::absolute(args[0]);
+    const fs::path file = fs::absolute(os::pathFromText(args[0]));
     // The folder that holds FILE plays the folder shown by the browser.
-    const auto activation = activateFile(file, file.parent_path(), context.workspace, context.ask);
+    const auto activation = addMod(file, file.parent_path(), context.workspace, context.ask).activation;
     for (const auto& step : activation.earlier)   // a weapon plugin's saves
         context.finish(step);
     return context.finish(activation.outcome);
@@ -177,7 +195,7 @@ int preview(Context& context, const Arguments& given, const Command& command)
     Arguments args = given;
     const bool defaultPalette = takeFlag(args, "--default-palette");
     expectArguments(args, 1, 2, command);
-    const auto shown = buildPreview(args[0], context.workspace, !defaultPalette);
+    const auto shown = buildPreview(os::pathFromText(args[0]), context.workspace, !defaultPalette);
     if (shown.bitmap.empty()) {
         // Nothing drawn: a refusal, a hint, or (for a level of another size) no status at all.
         context.err << (shown.status.empty() ? "Nothing to show: a level is " + levelSizesText() + " bytes"
@@ -191,7 +209,7 @@ int preview(Context& context, const Arguments& given, const Command& command)
     }
     // The bitmap is written before the status is printed: a failed write prints no success.
     if (args.size() == 2)
-        writeFileAtomically(args[1], shown.bitmap);
+        writeFileAtomically(os::pathFromText(args[1]), shown.bitmap);
     if (!shown.status.empty())
         context.out << shown.status << '\n';
     return 0;
@@ -207,9 +225,10 @@ bool previews(const FileFormat& format) { return format.preview != previewNothin
 void addFormatCommands(CommandTable& table)
 {
     table.push_back({"convert", "SRC DST [--powerlevel | --no-powerlevel]",
-                     "converts SRC as \"Convert\" does, DST being the name given to the save dialog; without an "
-                     "option the \"MakePL\" setting decides whether a level bitmap becomes a powerlevel",
-                     convert, {}, {"mods/MEADOW.LEV meadow.bmp", "meadow.bmp NEWLEVEL.LEV --powerlevel"}, {},
+                     "converts SRC as \"Convert\" does, DST being the name given to the save dialog (- for standard "
+                     "output); without an option the \"MakePL\" setting decides whether a level bitmap becomes a "
+                     "powerlevel",
+                     convert, {}, {"mods/MEADOW.LEV meadow.bmp", "meadow.bmp NEWLEVEL.LEV --powerlevel", "mods/WARM.PAL - | display"}, {},
                      formatExtensions(converts)});
     table.push_back({"convert-all", "SRC... --to DIR [--powerlevel | --no-powerlevel]",
                      "converts every SRC as \"Convert\" does into DIR (levels, palettes and graphics mods to "

@@ -1,5 +1,6 @@
 // info: where the game's files are.
 #include "cli/cli.h"
+#include "core/os/files.h"
 #include "core/gamefile/game_file.h"
 
 #include <ostream>
@@ -14,13 +15,13 @@ int info(Context& context, const Arguments& args, const Command& command)
 {
     expectArguments(args, 0, 0, command);
     const auto& ws = context.workspace;
-    context.out << "Game folder: " << (ws.gameFolder.empty() ? std::string("(not set)") : ws.gameFolder.string()) << '\n';
+    context.out << "Game folder: " << (ws.gameFolder.empty() ? std::string("(not set)") : os::textOf(ws.gameFolder)) << '\n';
     const std::pair<const char*, fs::path> files[] = {
         {"torlo.exe", ws.torloExe()}, {"torlo.dat", ws.torloDat()}, {"TORLO.CHR", ws.torloChr()}, {"TORLO.SND", ws.torloSnd()}};
     for (const auto& [name, path] : files) {
         std::error_code error;
         if (!path.empty() && fs::is_regular_file(path, error))
-            context.out << name << ": " << path.string() << " (" << fs::file_size(path, error) << " bytes)\n";
+            context.out << name << ": " << os::textOf(path) << " (" << fs::file_size(path, error) << " bytes)\n";
         else
             context.out << name << ": missing\n";
     }

@@ -20,8 +20,8 @@ int show(Context& context, const Arguments& args, const Command& self)
     return 0;
 }
 
-// Each value as if typed into its field and left, then "Do all !"; every key and value is
-// checked first, and a typo never becomes 0.
+// Each value as if typed into its field and left, then "Do all !" of the items named (the
+// others keep their bytes); every key and value is checked first, and a typo never becomes 0.
 int set(Context& context, const Arguments& args, const Command& self)
 {
     if (args.empty())
@@ -51,7 +51,10 @@ int set(Context& context, const Arguments& args, const Command& self)
         if (!HackItems[item].isSwitch && isOwned(values, item))
             return context.finish(Outcome::refused(a.key + " cannot be set while a switch that is on owns its bytes"));
     }
-    return context.finish(saveHacks(context.workspace, values, true));
+    std::vector<std::size_t> named;
+    for (const auto& a : assignments)
+        named.push_back(*hackByKey(a.key));
+    return context.finish(saveHacks(context.workspace, values, true, named));
 }
 
 } // namespace

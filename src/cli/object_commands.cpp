@@ -45,7 +45,8 @@ int show(Context& context, const Arguments& args, const Command& self, const Fie
     return 0;
 }
 
-// Sets the entry's controls as a plugin record would, then saves as the page does. Every key
+// Sets the entry's controls as a plugin record would, then saves the fields named, as the
+// page saves: a field not named keeps its bytes, even one its control cannot show. Every key
 // and value is checked before anything is written.
 int set(Context& context, const Arguments& args, const Command& self, const FieldArrays& table, std::string_view what)
 {
@@ -60,11 +61,13 @@ int set(Context& context, const Arguments& args, const Command& self, const Fiel
             return context.finish(Outcome::refused("Not a" + std::string(what == "object" ? "n " : " ") + std::string(what)
                                                    + " key: " + a.key));
     auto page = showEntry(context.workspace, table, *entry);
+    std::vector<std::size_t> named;
     for (const auto& a : assignments) {
         const auto k = *fieldByKey(table.fields, a.key);
         page[k] = valueFromRecord(table.fields[k].kind, table.fields[k].list, a.value);   // a list value that is no number stops here
+        named.push_back(k);
     }
-    return context.finish(saveEntry(context.workspace, table, *entry, page));
+    return context.finish(saveEntry(context.workspace, table, *entry, page, named));
 }
 
 void addTableCommands(CommandTable& table, const std::string& word, const FieldArrays& fields, std::string_view what,

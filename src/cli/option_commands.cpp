@@ -22,12 +22,9 @@ std::string usageOf(const Command& self)
     return "usage: quorvex-cli " + self.name + " " + self.usage;
 }
 
-int blood(Context& context, const Arguments& given, const Command& self)
+int blood(Context& context, const Arguments& args, const Command& self)
 {
     // A negative amount is a value, not an option: "blood -60" and "blood -- -60" both work.
-    Arguments args = given;
-    if (!args.empty() && args.front() == "--")
-        args.erase(args.begin());
     if (args.size() != 1)
         throw UsageError(usageOf(self));
     return context.finish(setBlood(context.workspace, strToInt(args[0])));
@@ -79,6 +76,7 @@ int associate(Context& context, const Arguments& given, const Command& self)
 {
     Arguments args = given;
     const bool remove = takeFlag(args, "--remove");
+    const bool force = !remove && takeFlag(args, "--force");
     expectArguments(args, 0, remove ? 0 : AssociationKinds.size(), self);
     auto store = moduleFileClassStore();
     if (remove)
@@ -92,7 +90,7 @@ int associate(Context& context, const Arguments& given, const Command& self)
     }
     if (kinds.none())
         kinds.set();
-    return context.finish(assignExtensions(*store, kinds, desktopProgram()));
+    return context.finish(assignExtensions(*store, kinds, desktopProgram(), force));
 }
 
 int optionsShow(Context& context, const Arguments& args, const Command& self)
@@ -160,10 +158,10 @@ void addOptionCommands(CommandTable& table)
         table.back().keys.emplace_back(field.key);
     table.push_back({"ai preset", "standard|good", "saves the \"Standard\" or \"Good\" CPU AI values", aiPreset,
                      {"good"}});
-    table.push_back({"associate", "[levels] [gfx] [sounds] [palettes] [weapons] [translations] | --remove",
-                     "makes Quorvex open the kinds named (none named: all) from the desktop, or takes away "
-                     "everything it registered",
-                     associate, {}, {"", "levels palettes", "--remove"}});
+    table.push_back({"associate", "[levels] [gfx] [sounds] [palettes] [weapons] [translations] [--force] | --remove",
+                     "makes Quorvex open the kinds named (none named: all) from the desktop, leaving a kind you gave "
+                     "another program to it unless --force; or puts the desktop's files back as they were before",
+                     associate, {}, {"", "levels palettes", "--force palettes", "--remove"}});
     std::string names;
     for (const auto& entry : AllSettings)
         names += (names.empty() ? "" : ", ") + std::string(entry.name);

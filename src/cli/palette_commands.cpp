@@ -1,5 +1,6 @@
 // palette ..., materials ..., level add-pl2: the palette and material editor.
 #include "cli/cli.h"
+#include "core/os/files.h"
 #include "core/formats/palette.h"
 #include "core/text/number_text.h"
 #include "core/palette/palette_editor.h"
@@ -73,7 +74,7 @@ int paletteExport(Context& context, const Arguments& args, const Command& self)
         const StandardStreamFile output("palette.act");
         return output.finishToOutput(context, exportGamePalette(context.workspace, output.path()));
     }
-    return context.finish(exportGamePalette(context.workspace, args[0]));
+    return context.finish(exportGamePalette(context.workspace, os::pathFromText(args[0])));
 }
 
 int paletteReset(Context& context, const Arguments& args, const Command& self)
@@ -129,7 +130,7 @@ int materialsSet(Context& context, const Arguments& args, const Command& self)
 int levelAddPl2(Context& context, const Arguments& args, const Command& self)
 {
     expectArguments(args, 1, 1, self);
-    const fs::path level = args[0];
+    const fs::path level = os::pathFromText(args[0]);
     // The level is known before anything is written: a wrong one leaves the game as it was.
     if (!takesMaterials(fileSize(level)))
         return context.finish(Outcome::refused("Chosen level isn't a valid level"));

@@ -1,6 +1,7 @@
 // plugin new, plugin append: weapon plugins written from the weapon, object and special-object
 // tables, as the pages' "Save as plugin" and "Save in plugin" write them.
 #include "cli/cli.h"
+#include "core/os/files.h"
 #include "core/text/number_text.h"
 #include "core/shell/settings.h"
 #include "core/weapons/object_fields.h"
@@ -57,7 +58,7 @@ int newPlugin(Context& context, const Arguments& given, const Command& self)
         return context.finish(noSuchEntry(args[1], args[2]));
     const bool version2 = lwp2 || (!lwp1 && isYes(context.settings, setting::MakeLWP2));
     // FILE stands in for the save dialog's answer.
-    const fs::path file = args[0];
+    const fs::path file = os::pathFromText(args[0]);
     return context.finish(savePluginAs(*record, version2, [&](const std::string&, const fs::path&) { return std::optional(file); }));
 }
 
@@ -68,7 +69,7 @@ int appendToPlugin(Context& context, const Arguments& args, const Command& self)
     if (!record)
         return context.finish(noSuchEntry(args[1], args[2]));
     // FILE plays the file selected in the browser.
-    return context.finish(saveInPlugin(fs::path(args[0]), *record));
+    return context.finish(saveInPlugin(os::pathFromText(args[0]), *record));
 }
 
 } // namespace

@@ -66,9 +66,9 @@ void addProfileCommands(CommandTable& table)
                      save, {}, {"tournament"}});
     table.push_back({"profiles switch", "NAME",
                      "puts every file that differs back as the profile NAME holds it, all or nothing; undo goes back",
-                     switchTo, {}, {"tournament"}});
-    table.push_back({"profiles rename", "OLD NEW", "renames a profile", rename, {}, {"tournament cup"}});
-    table.push_back({"profiles delete", "NAME", "deletes a profile", remove, {}, {"tournament"}});
+                     switchTo, {}, {"tournament"}, {}, {}, "profiles list"});
+    table.push_back({"profiles rename", "OLD NEW", "renames a profile", rename, {}, {"tournament cup"}, {}, {}, "profiles list"});
+    table.push_back({"profiles delete", "NAME", "deletes a profile", remove, {}, {"tournament"}, {}, {}, "profiles list"});
 }
 
 } // namespace quorvex::cli

@@ -1,5 +1,6 @@
 // sounds list, export, export-all, import: the sound bank.
 #include "cli/cli.h"
+#include "core/os/files.h"
 #include "core/sound/sound_operations.h"
 
 #include <optional>
@@ -15,7 +16,7 @@ namespace {
 fs::path bankFile(Context& context, Arguments& args)
 {
     const auto given = takeValue(args, "--bank");
-    return given ? fs::path(*given) : soundBankInUse(context.workspace, std::nullopt);
+    return given ? os::pathFromText(*given) : soundBankInUse(context.workspace, std::nullopt);
 }
 
 int entryNumber(Context& context, const std::string& text)
@@ -48,7 +49,7 @@ int exportOne(Context& context, const Arguments& given, const Command& command)
         const StandardStreamFile output("Snd" + args[0] + ".wav");
         return output.finishToOutput(context, exportSound(SoundBank::load(file), index, output.path()));
     }
-    return context.finish(exportSound(SoundBank::load(file), index, args[1]));
+    return context.finish(exportSound(SoundBank::load(file), index, os::pathFromText(args[1])));
 }
 
 int exportAll(Context& context, const Arguments& given, const Command& command)
@@ -56,7 +57,7 @@ int exportAll(Context& context, const Arguments& given, const Command& command)
     Arguments args = given;
     const auto file = bankFile(context, args);
     expectArguments(args, 1, 1, command);
-    return context.finish(exportAllSounds(SoundBank::load(file), args[0]));
+    return context.finish(exportAllSounds(SoundBank::load(file), os::pathFromText(args[0])));
 }
 
 int import(Context& context, const Arguments& given, const Command& command)
@@ -82,7 +83,7 @@ int import(Context& context, const Arguments& given, const Command& command)
         input.emplace("standard input");
         input->fillFromInput();
     }
-    const auto imported = input ? input->naming(importSound(bank, index, input->path())) : importSound(bank, index, args[1]);
+    const auto imported = input ? input->naming(importSound(bank, index, input->path())) : importSound(bank, index, os::pathFromText(args[1]));
     if (!imported.succeeded())
         return context.finish(imported);
     const auto saved = to ? saveSoundMod(bank, *to, ask) : saveSoundBank(bank, file);

@@ -1,5 +1,6 @@
 // texts ...: the game texts and translation files.
 #include "core/browser/file_operations.h"
+#include "core/os/files.h"
 #include "cli/cli.h"
 #include "core/text/cp437.h"
 #include "core/text/number_text.h"
@@ -75,7 +76,7 @@ int exportTexts(Context& context, const Arguments& given, const Command& self)
     std::optional<StandardStreamFile> output;
     if (isStandardStream(args[0]))
         output.emplace(language.value_or("Translation"));
-    auto name = translationName(output ? output->path() : std::filesystem::path(args[0]));
+    auto name = translationName(output ? output->path() : os::pathFromText(args[0]));
     if (language) {
         const auto languageText = gameTextArgument(context, *language);
         if (!languageText)
@@ -86,7 +87,7 @@ int exportTexts(Context& context, const Arguments& given, const Command& self)
     if (output)
         return output->finishToOutput(context, outcome, name.file);
     if (outcome.succeeded())
-        context.out << name.file.string() << '\n';
+        context.out << os::textOf(name.file) << '\n';
     return context.finish(outcome);
 }
 

@@ -41,8 +41,9 @@ int show(Context& context, const Arguments& args, const Command& self)
     return 0;
 }
 
-// Sets the weapon's controls as a plugin record would, then renames and saves as the page
-// does. Every key and value is checked before anything is written.
+// Sets the weapon's fields named as a plugin record would (a field not named keeps its bytes,
+// even one its control cannot show), then renames and saves as the page does. Every key and
+// value is checked before anything is written.
 int set(Context& context, const Arguments& args, const Command& self)
 {
     if (args.size() < 2)
@@ -57,7 +58,9 @@ int set(Context& context, const Arguments& args, const Command& self)
             return context.finish(Outcome::refused("Not a weapon key: " + a.key));
 
     auto data = loadWeapons(context.workspace);
+    const auto before = data.table.bytes;
     auto page = showWeapon(data.table, *weapon);
+    std::vector<std::size_t> named;
     std::optional<std::string> name;
     for (const auto& a : assignments) {
         if (a.key == nameKey) {
@@ -68,12 +71,15 @@ int set(Context& context, const Arguments& args, const Command& self)
         }
         const auto k = *weaponFieldByKey(a.key);
         page[k] = valueFromRecord(WeaponFields[k].kind, WeaponFields[k].list, a.value);
+        named.push_back(k);
     }
-    copyPageToTable(data.table, *weapon, page);   // a value that is no number stops here
+    copyPageToTable(data.table, *weapon, page, named);   // a value that is no number stops here
 
-    if (name) {
+    // As on the page, a name left as it is is not written again; nor, after a rename, a table
+    // that did not change.
+    if (name && weaponNameFromTyped(*name) != data.names[*weapon]) {
         const int renamed = context.finish(renameWeapon(context.workspace, data.names, *weapon, *name));
-        if (renamed != 0)
+        if (renamed != 0 || data.table.bytes == before)
             return renamed;
     }
     return context.finish(saveWeapons(context.workspace, data.table));

@@ -117,13 +117,21 @@ TEST(BackupWalk, EveryCommandThatChangesTheGameLeavesABackupOfEachFileItChangedA
         const auto keptBefore = keptOf(before), after = keptFiles();
         const auto history = words(game.cli({"history"}).out, '\n');
         ASSERT_EQ(history.size(), 1u);
-        // What: a status the command showed, or its line when it showed none.
+        // What: the status text the command printed, as every command that changes the game does.
         const auto what = words(history[0], '\t').at(3);
         const auto shown = words(result.out, '\n');
-        EXPECT_TRUE(shown.empty() ? what == example : std::count(shown.begin(), shown.end(), what) == 1) << what;
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), what), 1) << what << " not among\n" << result.out;
         const auto undone = game.cli({"undo"});
         ASSERT_EQ(undone.exitCode, 0) << undone.err;
         EXPECT_EQ(undone.out.rfind("Undone: ", 0), 0u) << undone.out;
+        // Each file the step changed is named once.
+        for (const auto& [file, bytes] : keptOf(after))
+            if (keptBefore.count(file) == 0 || keptBefore.at(file) != bytes) {
+                const auto name = file.filename().string();
+                const auto first = undone.out.find(name);
+                EXPECT_TRUE(first != std::string::npos && undone.out.find(name, first + 1) == std::string::npos)
+                    << name << " in " << undone.out;
+            }
         EXPECT_TRUE(keptFiles() == keptBefore) << "undo did not put back every file";
         EXPECT_EQ(game.cli({"history"}).out, "");
         const auto redone = game.cli({"redo"});

@@ -68,3 +68,73 @@ TEST(DemoGame, NeverOverwritesAnExistingGameWithoutForce)
     EXPECT_EQ(fs::file_size(scratch / "game" / "torlo.exe"), 141312u);
     EXPECT_TRUE(fs::is_directory(scratch / "game" / "mods"));
 }
+
+// Names with letters outside ASCII reach the files as given and come back in the messages as
+// given, on Windows too (where a path's narrow form is not UTF-8 by itself).
+TEST(Cli, NamesOutsideAsciiAreTheFilesTheyName)
+{
+    for (const std::string name : {"Torl\xC3\xB6", "Caf\xC3\xA9", "Gar\xC3\xA7on", "\xE4\xB8\xAD"}) {
+        DemoGame demo;
+        const auto game = demo.scratch / name;
+        fs::rename(demo.game(), game);
+        auto result = runCli({"--game", game.string(), "info"});
+        EXPECT_EQ(result.exitCode, 0) << name << result.err;
+        EXPECT_NE(result.out.find("Game folder: " + absoluteAsPrinted(game) + "\n"), std::string::npos) << name << result.out;
+        EXPECT_NE(result.out.find(" (141312 bytes)\n"), std::string::npos) << name << result.out;
+
+        const auto wav = demo.scratch / ("snd-" + name + ".wav");
+        result = runCli({"--game", game.string(), "sounds", "export", "3", wav.string()});
+        EXPECT_EQ(result.exitCode, 0) << name << result.err;
+        EXPECT_TRUE(fs::is_regular_file(wav)) << name;
+        EXPECT_NE(result.out.find(name + ".wav"), std::string::npos) << name << result.out;
+
+        const auto level = game / "mods" / (name + ".LEV");
+        fs::copy_file(game / "mods" / "MEADOW.LEV", level);
+        result = runCli({"--game", game.string(), "--yes", "activate", level.string()});
+        EXPECT_EQ(result.exitCode, 0) << name << result.err;
+        EXPECT_EQ(result.out.rfind("Level activated", 0), 0u) << name << result.out;
+    }
+}
+
+// Standard input that is no terminal (a file, /dev/null, NUL on Windows) is never asked.
+TEST(Cli, NoQuestionWithoutATerminal)
+{
+    DemoGame demo;
+    ASSERT_EQ(runCli({"--game", demo.game().string(), "blood", "50"}).exitCode, 0);
+    const auto result = runCommand({"sh", "-c", "exec \"$0\" \"$@\" </dev/null", cliProgram(), "--game", demo.game().string(),
+                                    "backups", "restore", "--original", "torlo.dat"});
+    EXPECT_EQ(result.out.find("[y/N]"), std::string::npos) << result.out;
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+}
+
+// What cannot be written is an error, as with coreutils: a script never takes a cut output for
+// a whole one.
+TEST(Cli, WriteErrorsFailTheCommand)
+{
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("no /dev/full");
+    DemoGame demo;
+    for (const std::vector<std::string>& line :
+         {std::vector<std::string>{"--help"}, {"weapons", "list"}, {"sounds", "export", "3", "-"}, {"help", "weapons"}}) {
+        std::vector<std::string> command{"sh", "-c", "exec \"$0\" \"$@\" >/dev/full", cliProgram(), "--game", demo.game().string()};
+        command.insert(command.end(), line.begin(), line.end());
+        const auto result = runCommand(command);
+        EXPECT_EQ(result.exitCode, 1) << line[0];
+        EXPECT_EQ(result.err, "quorvex-cli: write error: No space left on device\n") << line[0];
+    }
+}
+
+// Errors name what is wrong in the user's words.
+TEST(Cli, FileErrorsSayWhatIsWrong)
+{
+    DemoGame demo;
+    const auto game = demo.game().string();
+    const auto tooLong = (demo.scratch / (std::string(300, 'x') + ".wav")).string();
+    auto result = runCli({"--game", game, "sounds", "export", "3", tooLong});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("File name too long"), std::string::npos) << result.err;
+
+    const auto missing = demo.scratch / "nodir" / "x.wav";
+    result = runCli({"--game", game, "sounds", "export", "3", missing.string()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "quorvex-cli: No folder " + missing.parent_path().string() + " for " + missing.string() + "\n");
+}

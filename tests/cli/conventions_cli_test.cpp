@@ -198,6 +198,10 @@ TEST_F(CliConventions, BashCompletionOffersCommandsOptionsKeysAndFilesByExtensio
     test::writeBytes(out / "A.LEV", {1});
     test::writeBytes(out / "b.lev", {1});
     test::writeBytes(out / "c.txt", {1});
+    const auto g = demo.scratch / "g";   // beside the folder completed in, which lists only the cases' files
+    fs::create_directories(g / "sub");
+    test::writeBytes(g / "super.txt", {1});
+    test::writeBytes(g / "sup.lev", {1});
     struct Case {
         std::string line;   // the words typed, the last one being completed
         std::string offered;
@@ -213,6 +217,8 @@ TEST_F(CliConventions, BashCompletionOffersCommandsOptionsKeysAndFilesByExtensio
         {"quorvex-cli ai preset g", "good"},
         {"quorvex-cli changes revert s", "sobject sound"},
         {"quorvex-cli level add-pl2 ", "A.LEV b.lev"},
+        {"quorvex-cli --game=../g/su", "--game=../g/sub"},
+        {"quorvex-cli sounds list --bank=../g/su", "--bank=../g/sub --bank=../g/sup.lev --bank=../g/super.txt"},
     };
     for (const auto& c : cases) {
         const std::string program = "source " + library.string() + " && source " + script.string() +
@@ -222,6 +228,94 @@ TEST_F(CliConventions, BashCompletionOffersCommandsOptionsKeysAndFilesByExtensio
         const auto result = test::runCommand({"bash", "-c", program});
         EXPECT_EQ(result.out, c.offered + "\n") << c.line << result.err;
     }
+}
+
+// Names that only the game knows (its profiles, its backups) come from the program itself, for
+// the game named on the line.
+TEST_F(CliConventions, BashCompletionOffersTheGamesProfilesAndBackups)
+{
+    const fs::path script = fs::path(QUORVEX_CLI_PATH).parent_path().parent_path() / "cli-reference" / "quorvex-cli.bash";
+    const fs::path library = "/usr/share/bash-completion/bash_completion";
+    if (!fs::exists(library))
+        GTEST_SKIP() << "bash-completion is not installed";
+    ASSERT_EQ(cli({"--game", game, "--yes", "profiles", "save", "tournament"}).exitCode, 0);
+    ASSERT_EQ(cli({"--game", game, "--yes", "profiles", "save", "training"}).exitCode, 0);
+    ASSERT_EQ(cli({"--game", game, "blood", "50"}).exitCode, 0);
+    const auto backups = cli({"--game", game, "backups", "list"}).out;
+    ASSERT_FALSE(backups.empty());
+    const auto firstId = backups.substr(0, backups.find('\t'));
+    const std::string program = QUORVEX_CLI_PATH;
+    const std::pair<std::string, std::string> cases[] = {
+        {program + " --game " + game + " profiles switch t", "tournament training"},
+        {program + " --game=" + game + " profiles delete tr", "training"},
+        {program + " --game " + game + " backups restore " + firstId, firstId},
+    };
+    for (const auto& [line, offered] : cases) {
+        const std::string bash = "export QUORVEX_DATA_DIR=" + (demo.scratch / "data").string() + " && source " + library.string() +
+                                 " && source " + script.string() + " && COMP_WORDS=(" + line + ") && COMP_CWORD=$((${#COMP_WORDS[@]} - 1))"
+                                 " && COMP_LINE=\"" + line + "\" && COMP_POINT=${#COMP_LINE} && _quorvex_cli && printf '%s\\n' \"${COMPREPLY[@]}\" | sort | paste -sd' '";
+        const auto result = test::runCommand({"bash", "-c", bash});
+        EXPECT_EQ(result.out, offered + "\n") << line << result.err;
+    }
+}
+
+// "--" ends the options of every command; a mistyped command or option is named with the
+// nearest one, as git does; a group's name asks for its commands.
+TEST_F(CliConventions, DoubleDashSuggestionsAndGroups)
+{
+    // After "--" a word that starts with "-" is an argument.
+    auto result = cli({"--game", game, "convert", (mods / "MEADOW.LEV").string(), "--odd.bmp"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err.rfind("quorvex-cli: unknown option --odd.bmp\n", 0), 0u) << result.err;
+    result = test::runCommand({"env", "-C", out.string(), "QUORVEX_DATA_DIR=" + (demo.scratch / "data").string(), QUORVEX_CLI_PATH,
+                               "--game", game, "convert", "--", (mods / "MEADOW.LEV").string(), "--odd.bmp"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(fs::exists(out / "--odd.bmp"));
+    result = cli({"--game", game, "texts", "set", "7", "--", "-hello-"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(cli({"--game", game, "texts", "get", "7"}).out.rfind("-hello-", 0), 0u);
+    result = cli({"--game", game, "blood", "--", "-60"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "50\n");
+
+    struct Case {
+        Line line;
+        std::string said;
+    };
+    const Case cases[] = {
+        {{"wepons", "list"}, "quorvex-cli: unknown command wepons\nquorvex-cli: The most similar command is\nquorvex-cli: \tweapons\n"},
+        {{"weapons", "lsit"}, "quorvex-cli: unknown command weapons lsit\nquorvex-cli: The most similar command is\nquorvex-cli: \tweapons list\n"},
+        {{"--gmae", game, "info"}, "quorvex-cli: unknown option --gmae\nquorvex-cli: The most similar option is\nquorvex-cli: \t--game\n"},
+        {{"--game", game, "convert", "a.lev", "b.bmp", "--powerlvel"},
+         "quorvex-cli: unknown option --powerlvel\nquorvex-cli: The most similar option is\nquorvex-cli: \t--powerlevel\n"},
+        {{"frobnicate"}, "quorvex-cli: unknown command frobnicate\nquorvex-cli: see quorvex-cli --help\n"},
+    };
+    for (const auto& c : cases) {
+        result = cli(c.line);
+        EXPECT_EQ(result.exitCode, 2) << c.line[0];
+        EXPECT_EQ(result.err.substr(0, c.said.size()), c.said) << c.line[0];
+    }
+
+    for (const Line& line : {Line{"help", "weapons"}, Line{"weapons", "--help"}, Line{"-h", "weapons"}}) {
+        result = cli(line);
+        EXPECT_EQ(result.exitCode, 0) << line[0] << result.err;
+        EXPECT_EQ(result.out.rfind("usage: quorvex-cli weapons list|show|set ...\n", 0), 0u) << line[0] << result.out;
+        for (const auto* command : cli::commandGroup("weapons", cli::allCommands()))
+            EXPECT_NE(result.out.find("\n  " + command->name), std::string::npos) << command->name;
+        EXPECT_EQ(result.out.find("\n  objects"), std::string::npos);
+    }
+    EXPECT_EQ(cli({"weapons"}).exitCode, 2);
+}
+
+// "convert X -" writes the converted file to standard output, as the exports do.
+TEST_F(CliConventions, ConvertToStandardOutput)
+{
+    ASSERT_EQ(cli({"--game", game, "convert", (mods / "MEADOW.LEV").string(), (out / "m.bmp").string()}).exitCode, 0);
+    const auto result = cli({"--game", game, "convert", (mods / "MEADOW.LEV").string(), "-"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const auto bytes = test::readBytes(out / "m.bmp");
+    EXPECT_TRUE(result.out == std::string(bytes.begin(), bytes.end()));
+    EXPECT_FALSE(fs::exists("-.bmp"));
 }
 
 } // namespace

@@ -169,9 +169,8 @@ TEST_F(FormatCli, AFileSizeLimitFailsLikeAFullDiskAndLeavesNoTemporaryFile)
                                           "--game", demo.game().string(), "activate",
                                           (mods / "NEONGFX.CHR").string()});
     EXPECT_EQ(result.exitCode, 1);
-    // The copy kept before the change is the first write to hit the limit.
-    EXPECT_EQ(result.err,
-              "quorvex-cli: Mod not activated: Could not back up \"TORLO.CHR\" (Disk full), so it was not changed\n");
+    // The scratch copy the mod is installed on first is the first write to hit the limit.
+    EXPECT_EQ(result.err, "quorvex-cli: Mod not activated: Disk full, so nothing was changed\n");
     EXPECT_EQ(test::readBytes(demo.workspace.torloChr()), before);
     for (const auto& entry : fs::directory_iterator(demo.game()))
         EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();

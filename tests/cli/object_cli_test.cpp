@@ -74,7 +74,7 @@ TEST_F(ObjectCliTest, ListShowAndSetWorkInPlaceWithThePagesRules)
 
     result = cli({"sobjects", "set", "13", "BLOW=4294967295"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, "");   // the special-object save has no status text, only its log line
+    EXPECT_EQ(result.out, "Special object saved\n");
     EXPECT_NE(log().find(": Special Object \"Undefined, but changeable\" saved"), std::string::npos);
     after = readBytes(exe);
     for (int b = 0; b < 4; ++b)
@@ -124,7 +124,7 @@ TEST_F(ObjectCliTest, PluginsFromEveryWriterInstallBackOntoAFreshGame)
     // On a fresh game: the three records give the bytes of the game they came from.
     result = cli({"--yes", "activate", file + ".LWP"}, &fresh);
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, "Object saved\nObject replaced\nSpecial object replaced\nWeaponname changed\nWeapons saved\n"
+    EXPECT_EQ(result.out, "Object saved\nObject replaced\nSpecial object saved\nSpecial object replaced\nWeaponname changed\nWeapons saved\n"
                           "Weapon replaced\n");
     EXPECT_EQ(readBytes(fresh.workspace.torloExe()), readBytes(exe));
 

@@ -92,7 +92,7 @@ TEST_F(OptionCliTest, AiShowSetAndPreset)
 TEST_F(OptionCliTest, AssociateAndRemove)
 {
     QUORVEX_SKIP_ON_WINDOWS_BUILD("the desktop's file classes are Linux's");
-    const auto apps = demo.scratch / "xdg-data/applications/quorvex.desktop";
+    const auto apps = demo.scratch / "xdg-data/applications/net.morvane.quorvex.desktop";
     const auto package = demo.scratch / "xdg-data/mime/packages/quorvex.xml";
     auto result = cli({"associate", "sounds", "weapons"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -111,7 +111,9 @@ TEST_F(OptionCliTest, AssociateAndRemove)
     EXPECT_EQ(result.out, "Associations removed\n");
     EXPECT_FALSE(fs::exists(apps));
     EXPECT_FALSE(fs::exists(package));
-    EXPECT_EQ(readText(demo.scratch / "xdg-config/mimeapps.list"), "[Default Applications]\n");
+    // Put back as it was: there was no mimeapps.list, nor any of the folders.
+    EXPECT_FALSE(fs::exists(demo.scratch / "xdg-config/mimeapps.list"));
+    EXPECT_FALSE(fs::exists(demo.scratch / "xdg-data"));
 }
 
 TEST_F(OptionCliTest, OptionsSetStoresWhatTheProgramReadsAndRefusesBadValuesWhole)

@@ -59,6 +59,7 @@ TEST_F(TextCliTest, GetAndSetSingleTextsInUtf8)
     EXPECT_EQ(cli({"texts", "get", "37"}).out, "NEW GAME\n");
     auto result = cli({"texts", "set", "37", "NÉ"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Texts saved\n");
     EXPECT_EQ(at(110747, 8), "N\x90      ");   // filled up to the field's width
     EXPECT_EQ(cli({"texts", "get", "37"}).out, "NÉ      \n");
     EXPECT_NE(log().find("- New texts saved. Detailed information not yet available\r\n"), std::string::npos);

@@ -3,11 +3,9 @@
 // editor). After each operation every holder must show what a program opened afresh on the
 // changed game shows; a holder that missed the change would write its stale data back.
 #include "gui/controls/game_text_edit.h"
-#include "gui/hacks/hacks_window.h"
 #include "main_form_fixture.h"
 #include "gui/palette/palette_page.h"
 #include "core/texts/game_texts.h"
-#include "gui/texts/text_editor_window.h"
 #include "core/texts/translation.h"
 #include "core/weapons/plugin.h"
 #include "core/weapons/weapon_table.h"
@@ -33,50 +31,6 @@ using namespace quorvex::test;
 namespace {
 
 using Page = TMainForm::Page;
-constexpr Page HolderPages[] = {Page::CpuAi, Page::MaterialPalette, Page::Weapons, Page::Objects, Page::SpecialObjects,
-                                Page::Sounds};
-
-// The program with its two editor windows, the text editor open.
-struct Program {
-    std::unique_ptr<TMainForm> main;
-    std::unique_ptr<TObjForm> hacks;
-    std::unique_ptr<TTextForm> texts;
-
-    // dataFolder: the data folder of this program (the programs opened to compare keep their log,
-    // working files and backups apart from the walked one's).
-    Program(MainFormFixture& fixture, const fs::path& dataFolder, QStringList arguments)
-    {
-        Workspace workspace = fixture.demo.workspace;
-        workspace.gameFolder.clear();   // the settings decide
-        workspace.dataFolder = dataFolder;
-        fs::create_directories(dataFolder);
-        AppServices services{fixture.prompts, fixture.shell, fixture.clock, fixture.settings, workspace,
-                             std::move(arguments), [] { return false; }, [] { return 1920; }, nullptr};
-        main = std::make_unique<TMainForm>(std::move(services));
-        main->completeStartUp();
-        hacks = std::make_unique<TObjForm>(*main);
-        hacks->FormCreate();
-        texts = std::make_unique<TTextForm>(*main);
-        texts->show();
-        main->hacksWindow = hacks.get();
-        main->textEditorWindow = texts.get();
-    }
-    ~Program()
-    {
-        texts->hide();
-        hacks->hide();
-        main->close();
-    }
-
-    // Every holder of game data, by name.
-    std::map<std::string, QWidget*> holders() const
-    {
-        std::map<std::string, QWidget*> all{{"hacks window", hacks.get()}, {"text editor", texts.get()}};
-        for (const auto page : HolderPages)
-            all[main->page(page)->objectName().toStdString()] = main->page(page);
-        return all;
-    }
-};
 
 // What a holder shows: the value of every named control in it.
 std::map<QString, QString> shown(QWidget* holder)

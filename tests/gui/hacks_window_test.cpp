@@ -153,7 +153,7 @@ TEST_F(HacksWindowTest, ANewGameFolderIsReadAfresh)
     bytes[15324] = 109;
     writeBytes(other.workspace.torloExe(), bytes);
     // The edit is asked about first: kept, the folder stays; dropped, the new game is read.
-    const std::vector<std::string> question{"The special hacks have changes that are not saved. Save them?"};
+    const std::vector<std::string> question{"These edits are not saved:\n\nSpecial hacks\n\nSave them all first?"};
     fixture.prompts.unsaved = {Prompts::Unsaved::Cancel};
     EXPECT_FALSE(form->setGameFolder(other.game()));
     EXPECT_EQ(fixture.prompts.shown, question);

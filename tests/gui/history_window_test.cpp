@@ -1,3 +1,4 @@
+#include "gui/host/game_model.h"
 #include "gui/app/history_window.h"
 #include "gui/app/main_form.h"
 #include "core/gamefile/game_file.h"
@@ -117,17 +118,23 @@ TEST(HistoryWindow, ProfilesAreSavedAndSwitchedToFromTheWindow)
     saveScreenshot(window, "history-window-profiles");
     list->setCurrentItem(list->topLevelItem(0));
     // Unsaved edits of a page are asked about first; kept (Cancel), the game stays as it is.
-    QObject editor;
-    int asked = 0;
-    bool keepEdits = true;
-    form->gameEvents().holdEdits(&editor, [&] { ++asked; return !keepEdits; });
+    struct Editor final : EditHolder {
+        bool edited = true;
+        std::optional<QString> unsavedEdits() const override { return edited ? std::optional(QString()) : std::nullopt; }
+        bool saveEdits() override { return false; }
+        void discardEdits() override { edited = false; }
+    } editor;
+    QObject owner;
+    form->gameModel().hold(&owner, editor, "Editor", GamePart::Hacks);
+    fixture.prompts.unsaved = {Prompts::Unsaved::Cancel, Prompts::Unsaved::Discard};
     const auto changed = readBytes(exe);
     expectChild<QPushButton>(window, "SwitchProfileButton")->click();
-    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(fixture.prompts.unsaved.size(), 1u);
+    EXPECT_TRUE(editor.edited);
     EXPECT_EQ(readBytes(exe), changed);
-    keepEdits = false;
     expectChild<QPushButton>(window, "SwitchProfileButton")->click();
-    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(fixture.prompts.unsaved.empty());
+    EXPECT_FALSE(editor.edited);
     EXPECT_EQ(find<QLabel>(form.get(), "StatusText")->text(), "Switched to the profile Tournament (torlo.exe)");
     EXPECT_EQ(readBytes(exe), original);
     EXPECT_EQ(list->topLevelItem(0)->text(2), "-");

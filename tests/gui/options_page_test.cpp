@@ -30,7 +30,7 @@ class RecordingClassStore final : public FileClassStore {
 public:
     std::vector<std::pair<AssociationSet, fs::path>> associated;
     int removed = 0;
-    std::string associate(AssociationSet kinds, const fs::path& program) override
+    AssociationResult associate(AssociationSet kinds, const fs::path& program, bool) override
     {
         associated.emplace_back(kinds, program);
         return {};

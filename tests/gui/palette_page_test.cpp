@@ -284,6 +284,7 @@ TEST_F(PalettePageTest, ResetPaletteKeepsTheMaterialSettings)
     const ResourceFile resources(fixture.demo.workspace.resourceFile);
     EXPECT_EQ(page->workingPalette()[3].green, to8Bit(to6Bit(resources.defaultColour(3).green)));
     EXPECT_TRUE(fixture.prompts.shown.empty());
+    fixture.prompts.unsaved = {Prompts::Unsaved::Discard};   // closing asks about the unsaved material
 }
 
 TEST_F(PalettePageTest, SaveToPl2SavesTheMaterialsThenAddsThemToTheChosenLevel)

@@ -2,6 +2,7 @@
 // save straight into torlo.exe with the edge cases, "Make Bullet", the plugin buttons of all
 // three pages, a plugin activated from the browser, and the layout of every (sub-)page.
 #include "browser_support.h"
+#include "core/base/places.h"
 #include "core/gamefile/resource_file.h"
 #include "core/weapons/object_fields.h"
 #include "core/weapons/sobject_fields.h"
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using namespace quorvex;
@@ -178,8 +180,7 @@ TEST_F(TablePageTest, ObjectSaveWritesOnlyTheShownEntryWithTheWrapAndListRules)
     set("BLOW", {0});
     set("ANIMSFRAME", {0});
     set("ANIMFRAMES", {0});
-    set("WORMEXPLODE", {0});
-    set("CREATEONHIT", {255});
+    // The tick byte 2 and the list's 15 that the page could not show stay: the user left them.
     EXPECT_EQ(readBytes(exe), expected);   // the weapon names after entry 23 untouched
 
     clickRow("ObjectList", 2);
@@ -202,9 +203,8 @@ TEST_F(TablePageTest, SpecialObjectSaveSharesBlowAwayOfThirteenWithShadowOfZeroT
     auto expected = before;
     for (int b = 0; b < 4; ++b)
         expected[115336 + b] = 255;
-    expected[at(SObjectArrays, sobjectField("FIRSTSOUND"), 5)] = 255;
-    EXPECT_EQ(readBytes(exe), expected);
-    EXPECT_EQ(status(), "Welcome to Quorvex !");   // the save shows no status text
+    EXPECT_EQ(readBytes(exe), expected);   // the sound 31 that the list could not show stays
+    EXPECT_EQ(status(), "Special object saved");
     EXPECT_NE(log().find(": Special Object \"Nuke smoke\" saved\r\n"), std::string::npos);
     clickRow("SpObjList", 0);
     clickRow("SpObjList", 5);
@@ -298,10 +298,13 @@ TEST_F(TablePageTest, ActivatingAPluginInstallsThroughTheSavesAndShowsWhatItWrot
     click(form.get(), "ActivateButton");
     EXPECT_EQ(fixture.prompts.shown.back(), "Sure?");
     EXPECT_EQ(status(), "Special object replaced");
-    for (const char* line : {": Weaponname changed to ZAPPER\r\n", ": Weapons saved to Torlo.exe\r\n",
-                             ": Object \"Particle (large damage)\" saved\r\n",
-                             ": Special Object \"Undefined, but changeable\" saved\r\n"})
+    // Each save's own line, then the plugin's.
+    for (const std::string line : std::initializer_list<std::string>{": Weaponname changed to ZAPPER\r\n", ": Weapons saved to Torlo.exe\r\n",
+                                   ": Object \"Particle (large damage)\" saved\r\n",
+                                   ": Special Object \"Undefined, but changeable\" saved\r\n",
+                                   ": Weapon plugin " + (mods / "MIX.LWP").string() + " activated\r\n"})
         EXPECT_NE(log().find(line), std::string::npos) << line;
+    EXPECT_GT(log().find(": Weapon plugin "), log().find(": Special Object ")) << "the last line names the plugin";
 
     // The pages show the rows the records named, with what was installed; the rest of each
     // entry kept its own values.
@@ -346,15 +349,16 @@ TEST_F(TablePageTest, UnsavedEditsAreAskedAboutBeforeTheyAreDropped)
         const char* list;
         const char* field;
         std::size_t place;   // of the field's entry of row 1
-        const char* question;
+        const char* question;   // before another row
+        const char* caption;    // its entry in the window's list of unsaved edits
     };
     const Page pages[] = {
         {TMainForm::Page::Objects, "ObjectList", "Edit40", at(ObjectArrays, objectField("HITDAMAGE"), 1),
-         "The object \"Worm 2 parts\" has changes that are not saved. Save them?"},
+         "The object \"Worm 2 parts\" has changes that are not saved. Save them?", "Objects"},
         {TMainForm::Page::SpecialObjects, "SpObjList", "Edit55", at(SObjectArrays, sobjectField("HITDAMAGE"), 1),
-         "The special object \"Medium explosion\" has changes that are not saved. Save them?"},
+         "The special object \"Medium explosion\" has changes that are not saved. Save them?", "Special objects"},
         {TMainForm::Page::Weapons, "WeaponList", "Edit17", places::WeaponTable + 1680 + 1,
-         "The weapons have changes that are not saved. Save them?"},
+         "", "Weapons"},
     };
     enum class Drop { Row, Folder, Close };
     using U = Prompts::Unsaved;
@@ -391,7 +395,11 @@ TEST_F(TablePageTest, UnsavedEditsAreAskedAboutBeforeTheyAreDropped)
                     EXPECT_EQ(readBytes(exe), before) << what;
                     continue;
                 }
-                EXPECT_EQ(fixture.prompts.shown, std::vector<std::string>{page.question}) << what;
+                // Another row asks about the row; what drops every page's edits asks once for all.
+                const auto listed = std::string(page.caption) + ": " + control<QListWidget>(page.list)->item(1)->text().toStdString();
+                EXPECT_EQ(fixture.prompts.shown, std::vector<std::string>{drop == Drop::Row ? page.question
+                                                                          : "These edits are not saved:\n\n" + listed + "\n\nSave them all first?"})
+                    << what;
                 EXPECT_EQ(dropped, answer != U::Cancel) << what;
                 auto expected = before;
                 if (answer == U::Save)
@@ -419,6 +427,45 @@ TEST_F(TablePageTest, SaveAfterAStartUpWithoutTorloExeWritesNothing)
     control<QPushButton>("OSaveCurBut")->click();
     control<QPushButton>("SOSaveCurBut")->click();
     EXPECT_EQ(readBytes(exe), bytes);
+}
+
+// Values the pages cannot show (tick bytes 2, list entries past their last row) in every
+// table: a Save with nothing changed leaves torlo.exe as it was, the same file, and says so.
+TEST_F(TablePageTest, ASaveWithNothingChangedChangesNoByte)
+{
+    patch(at(ObjectArrays, objectField("WORMREMOVE"), 0), 2);
+    patch(at(ObjectArrays, objectField("CREATEONHIT"), 0), 200);
+    patch(at(SObjectArrays, sobjectField("SHADOW"), 0), 2);
+    patch(at(SObjectArrays, sobjectField("MAPCHANGE"), 0), 200);
+    const auto weaponField = [](std::string_view key) {
+        const auto& field = WeaponFields[*fieldByKey(WeaponFields, key)];
+        return places::WeaponTable + field.position;   // of weapon 0
+    };
+    patch(weaponField("WORMREMOVE"), 2);
+    patch(weaponField("CREATEONHIT"), 200);
+    const auto bytes = readBytes(exe);
+    const auto inode = [&] {
+        struct stat status {};
+        return stat(exe.c_str(), &status) == 0 ? status.st_ino : 0;
+    };
+    const auto inodeBefore = inode();
+    open(TMainForm::Page::Objects);
+    const struct {
+        TMainForm::Page page;
+        const char* save;
+    } rows[] = {{TMainForm::Page::Objects, "OSaveCurBut"}, {TMainForm::Page::SpecialObjects, "SOSaveCurBut"},
+                {TMainForm::Page::Weapons, "SaveCurrentBut"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.save);
+        form->showPage(row.page);
+        const auto written = fs::last_write_time(exe);
+        control<QPushButton>(row.save)->click();
+        EXPECT_TRUE(readBytes(exe) == bytes);
+        EXPECT_EQ(fs::last_write_time(exe), written);
+        EXPECT_EQ(status(), "Nothing changed: the game already holds these values");
+    }
+    EXPECT_EQ(inode(), inodeBefore);
+    EXPECT_EQ(log().find(" saved"), std::string::npos);
 }
 
 TEST_F(TablePageTest, EveryPageAndSubPageShowsItsRowsWholeInTheWindow)

@@ -128,8 +128,11 @@ TEST_F(TextEditorTest, ReadsWhenShownAndKeepsEditsWhileOpen)
     window->show();
     EXPECT_EQ(field(37)->text(), "HALLO");
 
-    // Shown again from the "Editors" menu after "Back to QVX": read afresh.
+    // Shown again from the "Editors" menu after "Back to QVX" (which asks about the typed text
+    // first): read afresh.
+    fixture.prompts.unsaved = {Prompts::Unsaved::Discard};
     click("BackButton");
+    EXPECT_EQ(fixture.prompts.shown.back(), "These edits are not saved:\n\nText editor\n\nSave them first?");
     EXPECT_FALSE(window->isVisible());
     form->textEditorWindow = window.get();
     QTest::mouseClick(find<QPushButton>(form.get(), "EditorButton"), Qt::LeftButton);
@@ -248,13 +251,17 @@ TEST_F(TextEditorTest, LoadAsksAndSaveWritesEveryWrittenEntry)
     EXPECT_EQ(at(49021, 9), "namen.dat");
     EXPECT_EQ(at(92068, 38), before);
     EXPECT_NE(log().find("- New texts saved. Detailed information not yet available\r\n"), std::string::npos);
+    EXPECT_EQ(form->findChild<QLabel*>("StatusText")->text(), "Texts saved");   // the history's step says it too
 }
 
 TEST_F(TextEditorTest, SaveThatCanNotWriteEveryFieldWritesNothing)
 {
     window->show();
     type(field(37), "NO");
-    // Too short for the last fields: refused before the first byte.
+    // Too short for the last fields: refused before the first byte. Cut behind the window's back,
+    // the file is asked about first (saved over), and then again when it is gone; closing asks
+    // about the text still not saved.
+    fixture.prompts.unsaved = {Prompts::Unsaved::Save, Prompts::Unsaved::Save, Prompts::Unsaved::Discard};
     auto bytes = readBytes(exe);
     bytes.resize(135700);
     writeBytes(exe, bytes);

@@ -2,6 +2,8 @@
 // A main window on a demo game, with scripted dialogs, a recording shell, a fixed clock and
 // settings in memory. GUI tests build on it.
 #include "gui/app/main_form.h"
+#include "gui/hacks/hacks_window.h"
+#include "gui/texts/text_editor_window.h"
 #include "core/shell/settings.h"
 #include "test_support.h"
 
@@ -10,6 +12,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 
 namespace quorvex::test {
@@ -35,6 +38,53 @@ struct MainFormFixture {
         auto form = std::make_unique<TMainForm>(std::move(services));
         form->completeStartUp();   // what waits for the first paint, and every page
         return form;
+    }
+};
+
+// The pages that hold game data.
+inline constexpr TMainForm::Page HolderPages[] = {TMainForm::Page::CpuAi, TMainForm::Page::MaterialPalette,
+                                                  TMainForm::Page::Weapons, TMainForm::Page::Objects,
+                                                  TMainForm::Page::SpecialObjects, TMainForm::Page::Sounds};
+
+// The program with its two editor windows, the text editor open.
+struct Program {
+    std::unique_ptr<TMainForm> main;
+    std::unique_ptr<TObjForm> hacks;
+    std::unique_ptr<TTextForm> texts;
+
+    // dataFolder: the data folder of this program (programs opened beside it keep their log,
+    // working files and backups apart, or share them).
+    Program(MainFormFixture& fixture, const std::filesystem::path& dataFolder, QStringList arguments = {})
+    {
+        Workspace workspace = fixture.demo.workspace;
+        workspace.gameFolder.clear();   // the settings decide
+        workspace.dataFolder = dataFolder;
+        std::filesystem::create_directories(dataFolder);
+        AppServices services{fixture.prompts, fixture.shell, fixture.clock, fixture.settings, workspace,
+                             std::move(arguments), [] { return false; }, [] { return 1920; }, nullptr};
+        main = std::make_unique<TMainForm>(std::move(services));
+        main->completeStartUp();
+        hacks = std::make_unique<TObjForm>(*main);
+        hacks->FormCreate();
+        texts = std::make_unique<TTextForm>(*main);
+        texts->show();
+        main->hacksWindow = hacks.get();
+        main->textEditorWindow = texts.get();
+    }
+    ~Program()
+    {
+        texts->hide();
+        hacks->hide();
+        main->close();
+    }
+
+    // Every holder of game data, by name.
+    std::map<std::string, QWidget*> holders() const
+    {
+        std::map<std::string, QWidget*> all{{"hacks window", hacks.get()}, {"text editor", texts.get()}};
+        for (const auto page : HolderPages)
+            all[main->page(page)->objectName().toStdString()] = main->page(page);
+        return all;
     }
 };
 

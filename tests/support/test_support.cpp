@@ -22,6 +22,15 @@ namespace quorvex::test {
 
 ScratchFolder::ScratchFolder()
 {
+    // Screenshots for the help and the README show the folder in the browser: there it has a
+    // plain name, the first free one of Torlo, Torlo2, Torlo3 ...
+    if (std::getenv("QUORVEX_SHOTS_DIR")) {
+        for (int n = 1;; ++n) {
+            path_ = fs::temp_directory_path() / (n == 1 ? std::string("Torlo") : "Torlo" + std::to_string(n));
+            if (fs::create_directory(path_))
+                return;
+        }
+    }
     static std::mt19937_64 random{std::random_device{}()};
     path_ = fs::temp_directory_path() / ("quorvex-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
     fs::create_directories(path_);
@@ -117,9 +126,10 @@ Prompts::Answer ScriptedPrompts::askYesNoCancel(const std::string& text)
     return answer;
 }
 
-Prompts::Unsaved ScriptedPrompts::askUnsaved(const std::string& text)
+Prompts::Unsaved ScriptedPrompts::askUnsaved(const std::string& text, const UnsavedChoices& choices)
 {
     shown.push_back(text);
+    unsavedChoices.push_back(choices);
     if (unsaved.empty()) {
         ADD_FAILURE() << "unexpected question: " << text;
         return Unsaved::Discard;
@@ -179,6 +189,27 @@ void writeBytes(const fs::path& file, const std::vector<std::uint8_t>& bytes)
 {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::optional<CommandResult> runInDosBox(const std::filesystem::path& folder, const std::vector<std::string>& commands,
+                                         const std::filesystem::path& scratch)
+{
+    std::stringstream path(std::getenv("PATH") ? std::getenv("PATH") : "");
+    std::filesystem::path dosbox;
+    for (std::string entry; dosbox.empty() && std::getline(path, entry, ':');)
+        if (!entry.empty() && std::filesystem::exists(std::filesystem::path(entry) / "dosbox"))
+            dosbox = std::filesystem::path(entry) / "dosbox";
+    if (dosbox.empty())
+        return std::nullopt;
+    std::string settings = "[sdl]\nfullscreen=false\n[mixer]\nnosound=true\n[speaker]\npcspeaker=false\n"
+                           "[autoexec]\nmount c \"" + folder.string() + "\"\nc:\n";
+    for (const auto& command : commands)
+        settings += command + "\n";
+    settings += "exit\n";
+    const auto config = scratch / "dosbox.conf";
+    writeBytes(config, std::vector<std::uint8_t>(settings.begin(), settings.end()));
+    return runCommand({"env", "HOME=" + scratch.string(), "SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "timeout", "60",
+                       dosbox.string(), "-conf", config.string()});
 }
 
 CommandResult runCommand(const std::vector<std::string>& arguments, const std::string& input)

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -70,7 +71,8 @@ public:
     void error(const std::string& text) override { shown.push_back(text); }
     bool askYesNo(const std::string& text) override;
     Answer askYesNoCancel(const std::string& text) override;
-    Unsaved askUnsaved(const std::string& text) override;
+    std::vector<UnsavedChoices> unsavedChoices;                     // the buttons of each askUnsaved
+    Unsaved askUnsaved(const std::string& text, const UnsavedChoices& choices = {}) override;
     std::vector<std::string> titles;                                // titles of the open dialogs shown
     std::optional<std::filesystem::path> openFile(const std::string& filter, const std::filesystem::path& initial,
                                                   const std::string& title = "Open") override;
@@ -109,6 +111,11 @@ struct CommandResult {
     std::string out, err;
 };
 CommandResult runCommand(const std::vector<std::string>& arguments, const std::string& input = {});
+// Runs DOS commands in DOSBox with `folder` mounted as drive C: and current, sound and screen
+// off, HOME in `scratch` (DOSBox keeps its settings there); stopped after 60 s. Nullopt when
+// DOSBox is not installed.
+std::optional<CommandResult> runInDosBox(const std::filesystem::path& folder, const std::vector<std::string>& commands,
+                                         const std::filesystem::path& scratch);
 // Runs quorvex-cli with the arguments.
 CommandResult runCli(const std::vector<std::string>& arguments);
 // The same with the data folder (log, working files) in dataFolder.

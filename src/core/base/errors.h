@@ -1,5 +1,7 @@
 #pragma once
 // The two error kinds that abandon a handler; their texts are shown to the user as they are.
+#include "core/os/files.h"
+
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -15,7 +17,7 @@ public:
     const std::string& text() const { return text_; }
     const std::string& file() const { return file_; }
     // The same error naming the file (its name without the folder).
-    FileError naming(const std::filesystem::path& path) const { return FileError(text_, path.filename().string()); }
+    FileError naming(const std::filesystem::path& path) const { return FileError(text_, os::textOf(path.filename())); }
 
     static FileError notFound() { return FileError("File not found"); }
     static FileError accessDenied() { return FileError("File access denied"); }

@@ -1,5 +1,7 @@
 #pragma once
 // The extension on which preview, activation and conversion dispatch: with its dot, upper case.
+#include "core/os/files.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -18,7 +20,7 @@ inline std::string upperCase(std::string_view text)
 
 inline std::string upperExtension(const std::filesystem::path& file)
 {
-    return upperCase(file.extension().string());
+    return upperCase(os::textOf(file.extension()));
 }
 
 } // namespace quorvex

@@ -1,4 +1,5 @@
 #include "core/base/game_parts.h"
+#include "core/os/files.h"
 #include "core/base/workspace.h"
 
 #include <string_view>
@@ -15,18 +16,8 @@ GameParts gamePartsIn(const fs::path& file, const fs::path& gameFolder)
     const auto folder = fs::absolute(file, error).parent_path();
     if (!fs::equivalent(folder, gameFolder, error) && folder.lexically_normal() != fs::absolute(gameFolder, error).lexically_normal())
         return {};
-    struct GameFileParts {
-        std::string_view name;
-        GameParts parts;
-    };
-    static constexpr GameFileParts Files[] = {
-        {"torlo.exe", GameParts::inTorloExe()},
-        {"torlo.dat", GamePart::Blood | GamePart::Level},
-        {"TORLO.CHR", GamePart::Graphics},
-        {"TORLO.SND", GamePart::Sounds},
-    };
-    for (const auto& [name, parts] : Files)
-        if (sameNameIgnoringCase(file.filename().string(), std::string(name)))
+    for (const auto& [name, parts] : GameFiles)
+        if (sameNameIgnoringCase(os::textOf(file.filename()), std::string(name)))
             return parts;
     return {};
 }

@@ -54,6 +54,18 @@ constexpr GameParts GameParts::inTorloExe()
            | GamePart::Materials | GamePart::Texts | GamePart::Hacks | GamePart::Ai;
 }
 
+// The whole files of the game folder (found without regard to case) and the parts each holds.
+struct GameFileParts {
+    const char* name;
+    GameParts parts;
+};
+inline constexpr GameFileParts GameFiles[] = {
+    {"torlo.exe", GameParts::inTorloExe()},
+    {"torlo.dat", GamePart::Blood | GamePart::Level},
+    {"TORLO.CHR", GamePart::Graphics},
+    {"TORLO.SND", GamePart::Sounds},
+};
+
 // The parts a whole file of the game folder holds: torlo.exe, torlo.dat, TORLO.CHR or
 // TORLO.SND (found without regard to case); nothing for any other file.
 GameParts gamePartsIn(const std::filesystem::path& file, const std::filesystem::path& gameFolder);

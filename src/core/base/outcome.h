@@ -1,6 +1,7 @@
 #pragma once
 // What a core operation did, for the caller to show: the status text first, then the log line.
 #include "core/base/game_parts.h"
+#include "core/os/files.h"
 
 #include <filesystem>
 #include <string>
@@ -18,6 +19,9 @@ struct Outcome {
     static Outcome done(std::string status, std::string log = {}) { return {Kind::Done, std::move(status), std::move(log), false, {}}; }
     static Outcome refused(std::string status) { return {Kind::Refused, std::move(status), {}, false, {}}; }
     static Outcome nothing(std::string why = {}) { return {Kind::Nothing, std::move(why), {}, false, {}}; }
+    // An edit that found every value already in place: it wrote nothing, adds no step to the
+    // history and logs nothing, and says so.
+    static Outcome unchanged() { return done("Nothing changed: the game already holds these values"); }
     bool succeeded() const { return kind == Kind::Done; }
     Outcome changing(GameParts parts) && { changed |= parts; return std::move(*this); }
 };
@@ -25,7 +29,7 @@ struct Outcome {
 // A file name as status texts show it: in double quotation marks.
 inline std::string inQuotes(const std::filesystem::path& path)
 {
-    return "\"" + path.string() + "\"";
+    return "\"" + os::textOf(path) + "\"";
 }
 
 } // namespace quorvex

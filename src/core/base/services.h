@@ -13,6 +13,12 @@ namespace quorvex {
 // A yes/no question asked by a core operation; true means yes.
 using Asker = std::function<bool(std::string_view question)>;
 
+// The captions of the first two answers to a question about unsaved edits.
+struct UnsavedChoices {
+    std::string save = "Save";
+    std::string discard = "Discard";
+};
+
 class Prompts {
 public:
     enum class Answer { Yes, No, Cancel };
@@ -21,9 +27,10 @@ public:
     virtual void error(const std::string& text) = 0;
     virtual bool askYesNo(const std::string& text) = 0;
     virtual Answer askYesNoCancel(const std::string& text) = 0;
-    // Before edits that are not saved would be dropped: "Save", "Discard" or "Cancel".
+    // Before edits that are not saved would be dropped: "Save", "Discard" or "Cancel"; the
+    // choices name the first two otherwise ("Save all"; "Save over it" and "Reload").
     enum class Unsaved { Save, Discard, Cancel };
-    virtual Unsaved askUnsaved(const std::string& text) = 0;
+    virtual Unsaved askUnsaved(const std::string& text, const UnsavedChoices& choices = {}) = 0;
     // filter in the "Caption|*.ext|Caption|*.*" form; empty result when cancelled. title says
     // what the dialog asks for.
     virtual std::optional<std::filesystem::path> openFile(const std::string& filter,

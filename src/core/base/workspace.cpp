@@ -1,4 +1,5 @@
 #include "core/base/workspace.h"
+#include "core/os/files.h"
 #include "core/base/errors.h"
 #include "core/base/places.h"
 
@@ -19,12 +20,12 @@ fs::path findGameFile(const fs::path& folder, const std::string& name)
 {
     if (folder.empty())
         return {};
-    const auto exact = folder / name;
+    const auto exact = folder / os::pathFromText(name);
     std::error_code error;
     if (fs::exists(exact, error))
         return exact;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (sameNameIgnoringCase(it->path().filename().string(), name))
+        if (sameNameIgnoringCase(os::textOf(it->path().filename()), name))
             return it->path();
     }
     return exact;
@@ -48,7 +49,7 @@ fs::path Workspace::existingTorloExe() const
     const std::string remedy = " \u2014 set the game folder on the Options page";
     if (gameFolder.empty())
         throw FileError("torlo.exe was not found: no game folder is set" + remedy);
-    throw FileError("torlo.exe was not found in " + gameFolder.string() + remedy);
+    throw FileError("torlo.exe was not found in " + os::textOf(gameFolder) + remedy);
 }
 
 fs::path Workspace::weaponBitmap() const { return dataFolder / places::WeaponBitmapName; }

@@ -82,17 +82,17 @@ std::string extractEntry(const codecs::Table& codecs, codecs::ZipArchive* archiv
                    " bytes it declares";
         out.write(buffer.data(), got);
         if (!out)
-            return "could not write " + file.string();
+            return "could not write " + os::textOf(file);
     }
     out.close();
-    return out ? std::string{} : "could not write " + file.string();
+    return out ? std::string{} : "could not write " + os::textOf(file);
 }
 
 // The name that an archive opened without the consistency check holds twice.
 std::string nameHeldTwice(const codecs::Table& codecs, const fs::path& archivePath)
 {
     bool ignored = false;
-    const ZipHandle zip(codecs.openZip(archivePath.string().c_str(), false, ignored), codecs.closeZip);
+    const ZipHandle zip(codecs.openZip(os::textOf(archivePath).c_str(), false, ignored), codecs.closeZip);
     std::set<std::string> seen;
     for (std::int64_t i = 0; zip && i < codecs.zipEntryCount(zip.get()); ++i)
         if (const char* name = codecs.zipEntryName(zip.get(), static_cast<std::uint64_t>(i)); name && !seen.insert(name).second)
@@ -178,7 +178,7 @@ private:
 
 fs::path archiveFor(const fs::path& file, const fs::path& folder)
 {
-    return folder / (file.stem().string() + ".zip");
+    return folder / (os::textOf(file.stem()) + ".zip");
 }
 
 Outcome packFile(const fs::path& file, const fs::path& archive)
@@ -188,7 +188,7 @@ Outcome packFile(const fs::path& file, const fs::path& archive)
     auto added = codecs::ZipAdd::NotOpened;
     try {
         const auto& table = codecTable();
-        added = table.addToZip(archive.string().c_str(), file.string().c_str(), file.filename().string().c_str());
+        added = table.addToZip(os::textOf(archive).c_str(), os::textOf(file).c_str(), os::textOf(file.filename()).c_str());
         if (added != codecs::ZipAdd::Added)
             error = table.lastError();
     } catch (const ModuleError& failure) {   // the codecs could not be loaded
@@ -197,7 +197,7 @@ Outcome packFile(const fs::path& file, const fs::path& archive)
     if (added != codecs::ZipAdd::Added)
         return Outcome::refused("Could not pack into " + inQuotes(archive) + ": " + error +
                                 (added == codecs::ZipAdd::NotOpened ? "; it was left as it was" : ""));
-    return Outcome::done("Packed " + file.filename().string() + " into " + inQuotes(archive));
+    return Outcome::done("Packed " + os::textOf(file.filename()) + " into " + inQuotes(archive));
 }
 
 std::string entryNameProblem(const std::string& raw)
@@ -215,9 +215,9 @@ std::string entryNameProblem(const std::string& raw)
     for (const auto& part : fs::path(name)) {
         if (part == "..")
             return "the entry " + inQuotes(raw) + " climbs out of the folder";
-        if (part.string().size() > NameMax)
+        if (os::textOf(part).size() > NameMax)
             return "the entry " + inQuotes(raw) + " has a name too long for the folder";
-        if (part.string().starts_with(StagingPrefix))
+        if (os::textOf(part).starts_with(StagingPrefix))
             return "the entry " + inQuotes(raw) + " uses a name that Quorvex keeps for unpacking";
     }
     return {};
@@ -272,7 +272,7 @@ std::string planEntries(const codecs::Table& codecs, codecs::ZipArchive* zip, co
         if (error || !isInside(root, target) || !isInside(root, resolved) || (target == root && !isFolder))
             return "the entry " + inQuotes(name) + " would land outside " + inQuotes(folder);
         const auto key = isFolder && !target.has_filename() ? target.parent_path() : target;
-        if (key.string().size() > PathMax)
+        if (os::textOf(key).size() > PathMax)
             return "the entry " + inQuotes(name) + " has a name too long for the folder";
         if (!isFolder && fs::is_directory(target, error))
             return "the entry " + inQuotes(name) + " would replace a folder";
@@ -382,7 +382,8 @@ std::string placeEntries(const UnpackPlan& plan, Placement& placement, const fs:
 
 } // namespace
 
-Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const Asker& askOverwrite)
+Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const Asker& askOverwrite,
+                      std::vector<std::string>* unpackedNames)
 {
     ignoreFileSizeSignal();
     const auto refuse = [&](const std::string& why) {
@@ -396,7 +397,7 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
     }
     const auto& codecs = *loaded;
     bool heldTwice = false;
-    const ZipHandle zip(codecs.openZip(archivePath.string().c_str(), true, heldTwice), codecs.closeZip);
+    const ZipHandle zip(codecs.openZip(os::textOf(archivePath).c_str(), true, heldTwice), codecs.closeZip);
     if (!zip && heldTwice)
         return refuse("the archive holds the name " + inQuotes(nameHeldTwice(codecs, archivePath)) + " twice");
     if (!zip)
@@ -419,6 +420,10 @@ Outcome unpackArchive(const fs::path& archivePath, const fs::path& folder, const
     if (auto problem = placeEntries(plan, placement, staging.path, unpacked, changed); !problem.empty())
         return refuse(problem);
     placement.commit();
+    if (unpackedNames)
+        for (std::size_t i = 0; i < plan.entries.size(); ++i)
+            if (!plan.entries[i].folder && plan.keep[i])
+                unpackedNames->push_back(plan.entries[i].name);
     return Outcome::done("Unpacked " + std::to_string(unpacked) + " file(s) from " + inQuotes(archivePath.filename()))
         .changing(changed);
 }

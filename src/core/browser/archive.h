@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace quorvex {
 
@@ -30,6 +31,8 @@ std::string entryNameProblem(const std::string& name);
 // more than it declares, or the archive is damaged; a move that fails in the final step undoes
 // the moves before it. Replacing an existing file is asked first; a No keeps that file and
 // skips its entry.
-Outcome unpackArchive(const std::filesystem::path& archive, const std::filesystem::path& folder, const Asker& askOverwrite);
+// unpacked: the names of the files unpacked, in the archive's order.
+Outcome unpackArchive(const std::filesystem::path& archive, const std::filesystem::path& folder, const Asker& askOverwrite,
+                      std::vector<std::string>* unpacked = nullptr);
 
 } // namespace quorvex

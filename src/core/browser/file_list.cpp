@@ -1,4 +1,7 @@
 #include "core/browser/file_list.h"
+#include "core/base/extension.h"
+#include "core/os/files.h"
+#include "core/weapons/plugin.h"
 
 #include <algorithm>
 #include <array>
@@ -72,7 +75,7 @@ FolderScan scanFolder(const fs::path& folder)
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code typeError;
-        auto name = it->path().filename().string();
+        auto name = os::textOf(it->path().filename());
         if (it->is_directory(typeError) && name.front() != '.')
             scan.folders.push_back(std::move(name));
         else if (it->is_regular_file(typeError))
@@ -151,6 +154,19 @@ FileCommands commandsFor(std::string_view extension)
     if (!format)
         return {};
     return {format->edit != EditWith::Nothing, format->activation != nullptr, format->conversion != nullptr, format->page};
+}
+
+FileCommands commandsForFile(const fs::path& file)
+{
+    auto commands = commandsFor(upperExtension(file));
+    if (commands.page == BrowserPage::Weapons) {
+        const auto kind = firstRecordKind(file);
+        if (kind == RecordKind::Object)
+            commands.page = BrowserPage::Objects;
+        else if (kind == RecordKind::SObject)
+            commands.page = BrowserPage::SpecialObjects;
+    }
+    return commands;
 }
 
 } // namespace quorvex

@@ -1,4 +1,5 @@
 #include "core/browser/file_operations.h"
+#include "core/os/files.h"
 #include "core/browser/file_list.h"
 #include "core/store/game_change.h"
 #include "core/base/errors.h"
@@ -31,13 +32,13 @@ Outcome deleteModFile(const fs::path& file, const fs::path& browsedFolder)
     }
     if (isTaken(file))
         return Outcome::refused("Could not delete " + inQuotes(file) + ": it is still there");
-    return Outcome::done({}, "File " + file.string() + " deleted from folder " + browsedFolder.string()).changing(parts);
+    return Outcome::done({}, "File " + os::textOf(file) + " deleted from folder " + os::textOf(browsedFolder)).changing(parts);
 }
 
 fs::path withExtensionIfBare(const fs::path& chosen, const fs::path& selected)
 {
     // Only the file name counts: a dot in a folder name (~/my.mods/b) must not suppress it.
-    if (chosen.filename().string().find('.') != std::string::npos)
+    if (os::textOf(chosen.filename()).find('.') != std::string::npos)
         return chosen;
     auto result = chosen;
     result += selected.extension();
@@ -63,7 +64,7 @@ Outcome renameModFile(const fs::path& file, const fs::path& target)
     }
     if (error)
         return Outcome::refused("Could not rename to " + inQuotes(target) + ": " + error.message());
-    return Outcome::done("Renamed " + target.string()).changing(gamePartsChangedBy(file) | gamePartsChangedBy(target));
+    return Outcome::done("Renamed " + os::textOf(target)).changing(gamePartsChangedBy(file) | gamePartsChangedBy(target));
 }
 
 Outcome copyModFile(const fs::path& file, const fs::path& target)
@@ -76,7 +77,7 @@ Outcome copyModFile(const fs::path& file, const fs::path& target)
     } catch (const FileError& copyError) {
         return Outcome::refused("Could not copy to " + inQuotes(target) + ": " + copyError.what());
     }
-    return Outcome::done("Copied " + target.string()).changing(gamePartsChangedBy(target));
+    return Outcome::done("Copied " + os::textOf(target)).changing(gamePartsChangedBy(target));
 }
 
 std::vector<std::string> commandWords(std::string_view line, const std::string& home)
@@ -156,18 +157,18 @@ Launch gameLaunch(const Workspace& workspace, const SettingsStore& settings, con
 
 std::optional<Launch> editLaunch(const fs::path& file, const SettingsStore& settings, const std::string& home)
 {
-    const auto* format = fileFormatOf(file.extension().string());
+    const auto* format = fileFormatOf(os::textOf(file.extension()));
     const auto edit = format ? format->edit : EditWith::Nothing;
     if (edit == EditWith::Nothing)
         return std::nullopt;
     if (edit == EditWith::Opener)
-        return Launch{file.string(), {}, {}, Shell::Window::Normal, "set a program to open such files"};
+        return Launch{os::textOf(file), {}, {}, Shell::Window::Normal, "set a program to open such files"};
     auto editor = commandWords(textOr(settings, setting::TextEditor, ""), home);
     if (editor.empty())
-        return Launch{file.string(), {}, {}, Shell::Window::Normal, "set your text editor on the Options page"};
+        return Launch{os::textOf(file), {}, {}, Shell::Window::Normal, "set your text editor on the Options page"};
     const auto program = editor.front();
     editor.erase(editor.begin());
-    editor.push_back(file.string());
+    editor.push_back(os::textOf(file));
     return Launch{program, parameterText(editor), {}, Shell::Window::Normal, "install it or correct the text editor on the Options page"};
 }
 

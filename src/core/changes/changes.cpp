@@ -75,7 +75,7 @@ ComparedGame ComparedGame::folder(const Workspace& workspace, const fs::path& fo
     game.workspace_ = workspace;
     game.workspace_.gameFolder = folder;
     if (!fs::is_regular_file(game.workspace_.torloExe()))
-        throw FileError("No game to compare with: torlo.exe was not found in " + folder.string());
+        throw FileError("No game to compare with: torlo.exe was not found in " + os::textOf(folder));
     game.chr_ = game.workspace_.torloChr();
     game.snd_ = game.workspace_.torloSnd();
     return game;
@@ -88,7 +88,7 @@ ComparedGame ComparedGame::original(const Workspace& workspace)
     // The original of a game file: its copy marked original, else the file itself.
     const auto originalOf = [&](const fs::path& file) {
         for (const auto& backup : backups)
-            if (backup.original && sameNameIgnoringCase(backup.file, file.filename().string()))
+            if (backup.original && sameNameIgnoringCase(backup.file, os::textOf(file.filename())))
                 return backup.copy;
         return file;
     };
@@ -96,7 +96,7 @@ ComparedGame ComparedGame::original(const Workspace& workspace)
     game.workspace_ = workspace;
     game.laidOut_ = os::makeUniqueFolder(workspace.tempFolder / "quorvex-original-");
     if (game.laidOut_.empty())
-        throw FileError("Could not make a folder in " + workspace.tempFolder.string() + " for the originals");
+        throw FileError("Could not make a folder in " + os::textOf(workspace.tempFolder) + " for the originals");
     game.workspace_.gameFolder = game.laidOut_;
     const auto exe = workspace.existingTorloExe();
     fs::copy_file(originalOf(exe), game.laidOut_ / "torlo.exe");
@@ -148,15 +148,19 @@ std::string sizeText(const fs::path& file)
 
 class Comparison {
 public:
-    Comparison(const Workspace& current, const ComparedGame& before)
-        : current_(current), before_(before), exe_(before.workspace().torloExe(), current.existingTorloExe()),
+    Comparison(const Workspace& current, const ComparedGame& before, std::span<const ChangeArea> every)
+        : current_(current), before_(before), every_(every.begin(), every.end()), exe_(before.workspace().torloExe(), current.existingTorloExe()),
           dat_(before.workspace().torloDat(), current.torloDat())
     {
     }
 
     std::vector<Change> run()
     {
-        if (!exe_.same()) {
+        const auto anyOf = [&](std::initializer_list<ChangeArea> areas) {
+            return std::any_of(areas.begin(), areas.end(), [&](ChangeArea a) { return all(a); });
+        };
+        if (!exe_.same() || anyOf({ChangeArea::Weapon, ChangeArea::Object, ChangeArea::SObject, ChangeArea::Ai,
+                                   ChangeArea::Hack, ChangeArea::Text, ChangeArea::Palette, ChangeArea::Material})) {
             weapons();
             table(ChangeArea::Object, ObjectArrays);
             table(ChangeArea::SObject, SObjectArrays);
@@ -166,7 +170,7 @@ public:
             palette();
             materials();
         }
-        if (!dat_.same()) {
+        if (!dat_.same() || anyOf({ChangeArea::Blood, ChangeArea::Level})) {
             blood();
             level();
         }
@@ -188,18 +192,20 @@ private:
     void field(FileBytes& file, std::uint64_t offset, std::uint64_t count, ChangeArea area, std::string entry,
                std::string key, std::string before, std::string after)
     {
-        if (before == after)
+        if (before == after && !all(area))
             return;
-        file.explain(offset, count);
+        if (before != after)
+            file.explain(offset, count);
         add(area, std::move(entry), std::move(key), std::move(before), std::move(after));
     }
 
     bool blockDiffers(std::uint32_t offset, std::uint32_t size) const { return exe_.differs(offset, size); }
+    bool all(ChangeArea area) const { return std::find(every_.begin(), every_.end(), area) != every_.end(); }
 
     void weapons()
     {
         const auto namesAt = places::WeaponNames, namesSize = places::WeaponNameSlot * places::WeaponCount;
-        if (!blockDiffers(namesAt, namesSize) && !blockDiffers(places::WeaponTable, places::WeaponTableSize))
+        if (!all(ChangeArea::Weapon) && !blockDiffers(namesAt, namesSize) && !blockDiffers(places::WeaponTable, places::WeaponTableSize))
             return;
         const auto before = loadWeapons(before_.workspace()), after = loadWeapons(current_);
         for (int w = 0; w < places::WeaponCount; ++w) {
@@ -219,7 +225,7 @@ private:
 
     void table(ChangeArea area, const FieldArrays& fields)
     {
-        if (!blockDiffers(fields.offset, fields.size))
+        if (!all(area) && !blockDiffers(fields.offset, fields.size))
             return;
         for (int e = 0; e < fields.entries; ++e) {
             const auto pageBefore = showEntry(before_.workspace(), fields, e), pageAfter = showEntry(current_, fields, e);
@@ -236,7 +242,7 @@ private:
     void ai()
     {
         const auto width = [](const AiField& f) { return f.store == AiStore::SignedByte ? 1u : 2u; };
-        bool any = false;
+        bool any = all(ChangeArea::Ai);
         for (const auto& f : AiFields)
             any = any || blockDiffers(f.offset, width(f));
         if (!any)
@@ -269,7 +275,7 @@ private:
 
     void hacks()
     {
-        bool any = false;
+        bool any = all(ChangeArea::Hack);
         for (const auto& item : HackItems)
             forEachHackByte(item, [&](std::uint32_t at) { any = any || blockDiffers(at, 1); });
         if (!any)
@@ -282,8 +288,11 @@ private:
             const auto shown = [&](const HackValues& values) {
                 return item.isSwitch ? std::string(values.on[i] ? "1" : "0") : values.text[i];
             };
-            if (shown(before) == shown(after))
+            if (shown(before) == shown(after)) {
+                if (all(ChangeArea::Hack))
+                    add(ChangeArea::Hack, "-", std::string(item.key), shown(before), shown(after));
                 continue;
+            }
             forEachHackByte(item, [&](std::uint32_t at) { exe_.explain(at, 1); });
             add(ChangeArea::Hack, "-", std::string(item.key), shown(before), shown(after));
         }
@@ -291,14 +300,15 @@ private:
 
     void texts()
     {
-        if (!blockDiffers(places::GameTextsFirst, places::GameTextsLast - places::GameTextsFirst))
+        if (!all(ChangeArea::Text) && !blockDiffers(places::GameTextsFirst, places::GameTextsLast - places::GameTextsFirst))
             return;
         const auto before = readGameTexts(before_.workspace()), after = readGameTexts(current_);
         for (std::size_t i = 0; i < GameTextCount; ++i) {
             const auto& entry = GameTexts[i];
-            if (!entry.use.read || entry.line == 0 || before[i] == after[i])
+            if (!entry.use.read || entry.line == 0 || (before[i] == after[i] && !all(ChangeArea::Text)))
                 continue;
-            exe_.explain(entry.offset, entry.width);
+            if (before[i] != after[i])
+                exe_.explain(entry.offset, entry.width);
             if (entry.secondOffset)
                 exe_.explain(entry.secondOffset, entry.width);
             add(ChangeArea::Text, std::to_string(entry.line), "TEXT", cp437ToUtf8(before[i]), cp437ToUtf8(after[i]));
@@ -307,7 +317,7 @@ private:
 
     void palette()
     {
-        if (!blockDiffers(places::GamePalette, places::PaletteSize))
+        if (!all(ChangeArea::Palette) && !blockDiffers(places::GamePalette, places::PaletteSize))
             return;
         const auto before = loadPalette(before_.workspace()), after = loadPalette(current_);
         const auto rgb = [](const Rgb& c) {
@@ -320,13 +330,16 @@ private:
 
     void materials()
     {
-        if (!blockDiffers(places::Materials, places::MaterialsSize))
+        if (!all(ChangeArea::Material) && !blockDiffers(places::Materials, places::MaterialsSize))
             return;
         const auto before = loadMaterials(before_.workspace()), after = loadMaterials(current_);
         for (std::size_t i = 0; i < 256; ++i) {
             const auto one = [&](std::string key, int was, int is, std::uint32_t firstSet, std::uint32_t sets) {
-                if (was == is)
+                if (was == is) {
+                    if (all(ChangeArea::Material))
+                        add(ChangeArea::Material, std::to_string(i), std::move(key), std::to_string(was), std::to_string(is));
                     return;
+                }
                 for (auto set = firstSet; set < firstSet + sets; ++set)
                     exe_.explain(places::Materials + set * places::MaterialSetSize + i / 8, 1);
                 add(ChangeArea::Material, std::to_string(i), std::move(key), std::to_string(was), std::to_string(is));
@@ -362,7 +375,7 @@ private:
     void graphics()
     {
         const auto after = current_.torloChr();
-        if (FileBytes::readOrEmpty(before_.chr()) != FileBytes::readOrEmpty(after))
+        if (all(ChangeArea::Graphics) || FileBytes::readOrEmpty(before_.chr()) != FileBytes::readOrEmpty(after))
             add(ChangeArea::Graphics, "-", "FILE", sizeText(before_.chr()), sizeText(after));
     }
 
@@ -370,10 +383,10 @@ private:
     {
         const auto afterFile = current_.torloSnd();
         const FileBytes file(before_.snd(), afterFile);
-        if (file.same())
+        if (file.same() && !all(ChangeArea::Sound))
             return;
         add(ChangeArea::Sound, "-", "FILE", sizeText(before_.snd()), sizeText(afterFile));
-        if (file.before.empty() || file.after.empty())
+        if (file.same() || file.before.empty() || file.after.empty())
             return;
         const auto before = SoundBank::fromBytes(file.before), after = SoundBank::fromBytes(file.after);
         for (int i = 0; i < SoundCount; ++i) {
@@ -404,22 +417,23 @@ private:
             auto last = i;
             while (last + 1 < size && differs(last + 1) && !file.explained[last + 1])
                 ++last;
-            add(ChangeArea::Unknown, path.filename().string(), std::to_string(i) + "-" + std::to_string(last), "-", "-");
+            add(ChangeArea::Unknown, os::textOf(path.filename()), std::to_string(i) + "-" + std::to_string(last), "-", "-");
             i = last + 1;
         }
     }
 
     const Workspace& current_;
     const ComparedGame& before_;
+    std::vector<ChangeArea> every_;
     FileBytes exe_, dat_;
     std::vector<Change> changes_;
 };
 
 } // namespace
 
-std::vector<Change> compareGames(const Workspace& current, const ComparedGame& before)
+std::vector<Change> compareGames(const Workspace& current, const ComparedGame& before, std::span<const ChangeArea> every)
 {
-    return Comparison(current, before).run();
+    return Comparison(current, before, every).run();
 }
 
 std::vector<Change> changesNamed(std::span<const Change> changes, ChangeArea area, std::string_view entry,
@@ -523,7 +537,7 @@ private:
             const auto before = showEntry(before_.workspace(), fields, entry);
             for (auto k : keys)
                 page[k] = before[k];
-            if (!say(saveEntry(current_, fields, entry, page)))
+            if (!say(saveEntry(current_, fields, entry, page, keys)))
                 return false;
         }
         return true;
@@ -541,12 +555,14 @@ private:
     {
         auto values = readHacks(current_);
         const auto before = readHacks(before_.workspace());
+        std::vector<std::size_t> named;
         for (const auto& change : changes) {
             const auto i = *hackByKey(change.key);
             values.on[i] = before.on[i];
             values.text[i] = before.text[i];
+            named.push_back(i);
         }
-        return say(saveHacks(current_, values, true));
+        return say(saveHacks(current_, values, true, named));
     }
 
     // The field's bytes as the compared game holds them, so that what follows a "~" comes back too.
@@ -593,7 +609,8 @@ private:
         GameFile target(current_.torloDat());
         target.requireSize(end);
         target.writeAt(places::DatLevelName, std::span(before).subspan(places::DatLevelName, end - places::DatLevelName));
-        return say(Outcome::done("Level name reverted", "Level name reverted to " + name).changing(GamePart::Level));
+        const auto named = name.empty() ? std::string("an empty name") : cp437ToUtf8(name);   // a game's own torlo.dat names none
+        return say(Outcome::done("Level name reverted", "Level name reverted to " + named).changing(GamePart::Level));
     }
 
     bool wholeFile(const fs::path& from, const fs::path& to)
@@ -601,7 +618,7 @@ private:
         if (!fs::exists(from))
             return say(Outcome::refused(inQuotes(to.filename()) + " has no file to be reverted to"));
         copyFileAtomically(from, to);
-        return say(Outcome::done(to.filename().string() + " reverted", to.filename().string() + " reverted to " + from.string())
+        return say(Outcome::done(os::textOf(to.filename()) + " reverted", os::textOf(to.filename()) + " reverted to " + os::textOf(from))
                        .changing(gamePartsIn(to, current_.gameFolder)));
     }
 
@@ -627,7 +644,7 @@ private:
         for (const auto& change : changes) {
             const auto dash = change.key.find('-');
             const auto first = std::stoull(change.key.substr(0, dash)), last = std::stoull(change.key.substr(dash + 1));
-            const bool exe = sameNameIgnoringCase(change.entry, current_.torloExe().filename().string());
+            const bool exe = sameNameIgnoringCase(change.entry, os::textOf(current_.torloExe().filename()));
             const auto from = exe ? before_.workspace().torloExe() : before_.workspace().torloDat();
             const auto to = exe ? current_.torloExe() : current_.torloDat();
             GameFile source(from, GameFile::Access::ReadOnly);
@@ -656,7 +673,7 @@ std::vector<Outcome> revertChanges(const Workspace& current, const ComparedGame&
 
 // --- export --------------------------------------------------------------------------------
 
-Outcome exportChanges(std::span<const Change> changes, const fs::path& file)
+Outcome exportChanges(std::span<const Change> changes, bool version2, const TargetAsker& askTarget)
 {
     std::vector<PluginRecord> records;
     const Change* previous = nullptr;
@@ -674,8 +691,11 @@ Outcome exportChanges(std::span<const Change> changes, const fs::path& file)
     }
     if (records.empty())
         return Outcome::refused("No weapon, object or special-object change to save as a plugin");
-    writePlugin(file, records);
-    return Outcome::done("Changes saved as plugin " + inQuotes(file));
+    const auto file = askPluginFile(RecordKind::Weapon, askTarget);
+    if (!file)
+        return Outcome::nothing("No plugin file was chosen");
+    writePlugin(*file, records, version2);
+    return Outcome::done("Changes saved as plugin " + inQuotes(*file));
 }
 
 } // namespace quorvex

@@ -7,6 +7,7 @@
 #include "core/gamefile/game_file.h"
 #include "core/base/workspace.h"
 #include "core/base/outcome.h"
+#include "core/base/target_asker.h"
 
 #include <array>
 #include <filesystem>
@@ -84,8 +85,10 @@ private:
 };
 
 // Every change from before to the current game, in the areas' order and, inside an area, in
-// table order. A game file too short for its tables raises the readers' FileError.
-std::vector<Change> compareGames(const Workspace& current, const ComparedGame& before);
+// table order. A game file too short for its tables raises the readers' FileError. In the
+// `every` areas each field is listed, changed or not (what a mod sets, whatever the game held).
+std::vector<Change> compareGames(const Workspace& current, const ComparedGame& before,
+                                 std::span<const ChangeArea> every = {});
 
 // The changes that AREA ENTRY [KEY] names.
 std::vector<Change> changesNamed(std::span<const Change> changes, ChangeArea area, std::string_view entry,
@@ -96,9 +99,9 @@ std::vector<Change> changesNamed(std::span<const Change> changes, ChangeArea are
 // Returns the saves' reports in order; a refusal ends them.
 std::vector<Outcome> revertChanges(const Workspace& current, const ComparedGame& before, std::span<const Change> changes);
 
-// The weapon, object and special-object changes as a version 2 weapon plugin: one numbered
-// record per changed entry holding only its changed keys, at their after values. Refused, and
-// nothing written, when there is none.
-Outcome exportChanges(std::span<const Change> changes, const std::filesystem::path& file);
+// The weapon, object and special-object changes as a weapon plugin of version 2 or 1: one
+// numbered record per changed entry holding only its changed keys, at their after values.
+// Refused before the file is asked for, and nothing written, when there is none.
+Outcome exportChanges(std::span<const Change> changes, bool version2, const TargetAsker& askTarget);
 
 } // namespace quorvex

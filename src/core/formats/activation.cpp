@@ -1,4 +1,5 @@
 #include "core/formats/activation.h"
+#include "core/os/files.h"
 #include "core/base/extension.h"
 #include "core/formats/file_formats.h"
 #include "core/formats/level.h"
@@ -7,6 +8,7 @@
 #include "core/gamefile/game_file.h"
 #include "core/base/places.h"
 #include "core/texts/translation.h"
+#include "core/store/backups.h"
 
 #include <utility>
 #include <algorithm>
@@ -68,14 +70,14 @@ Activation activateLevel(const ActivationRequest& request)
     };
     const auto name = renamed ? dosLevelName(stem, takenByAnother) : upperCase(stem);
     if (name.empty())
-        return {Outcome::refused("No free DOS name for " + file.filename().string() + " in the game folder")};
+        return {Outcome::refused("No free DOS name for " + os::textOf(file.filename()) + " in the game folder")};
     // The name's place must lie inside torlo.dat: a short file is refused, not grown.
     dat.requireSize(places::DatLevelName + 1 + name.size());
 
     // A level from another folder, or one whose name the game can not load, goes into the game
     // folder first, so the game never names a level it can not find.
     if (renamed || !sameFolder(browsedFolder, workspace.gameFolder)) {
-        const auto target = findGameFile(workspace.gameFolder, renamed ? name + ".LEV" : file.filename().string());
+        const auto target = findGameFile(workspace.gameFolder, renamed ? name + ".LEV" : os::textOf(file.filename()));
         std::error_code error;
         if (!fs::equivalent(file, target, error))
             copyFileAtomically(file, target);
@@ -106,7 +108,7 @@ namespace {
 Activation activateMod(const fs::path& file, const std::string& path, const std::string& gameName,
                        const fs::path& gameFile, const std::string& logKind, GamePart part)
 {
-    std::string upperName = file.filename().string();
+    std::string upperName = os::textOf(file.filename());
     for (auto& c : upperName)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
@@ -181,10 +183,15 @@ Activation activateWeaponPlugin(const ActivationRequest& request)
     GameParts changed;
     for (auto& report : installed.reports)
         changed |= std::exchange(report.changed, {});
-    Activation activation{std::move(installed.reports.back()).changing(changed), false};
+    // The installation's last word names the plugin in the log, after the saves' own lines.
+    auto& last = installed.reports.back();
+    if (last.succeeded() && last.logMessage.empty())
+        last.logMessage = "Weapon plugin " + path + " activated";
+    Activation activation{std::move(last).changing(changed), false};
     installed.reports.pop_back();
     activation.earlier = std::move(installed.reports);
     activation.pluginWrote = installed.wrote;
+    activation.pluginSet = std::move(installed.set);
     return activation;
 }
 
@@ -195,14 +202,14 @@ Activation activateTranslation(const ActivationRequest& request)
 
 std::string levelStem(const fs::path& file)
 {
-    const std::string name = file.filename().string();
+    const std::string name = os::textOf(file.filename());
     return name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
 }
 
 bool isDosNameCharacter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           std::string_view("_-!#$%&'()@^{}~").find(c) != std::string_view::npos;
+           std::string_view("_-!#$%&'()@^{}").find(c) != std::string_view::npos;
 }
 
 bool isDosName(std::string_view name)
@@ -222,7 +229,7 @@ std::string dosLevelName(std::string_view stem, const std::function<bool(const s
     if (!taken(whole))
         return whole;
     for (int number = 2; number < 1000000; ++number) {
-        const auto suffix = "~" + std::to_string(number);
+        const auto suffix = std::to_string(number);
         const auto candidate = valid.substr(0, places::DatLevelNameMax - suffix.size()) + suffix;
         if (!taken(candidate))
             return candidate;
@@ -244,6 +251,8 @@ std::vector<fs::path> profileFiles(const Workspace& workspace)
 {
     std::vector<fs::path> files{workspace.torloExe(), workspace.torloDat(), workspace.torloChr(), workspace.torloSnd()};
     std::error_code error;
+    if (const auto list = BackupKeeper(workspace).modListFile(); fs::is_regular_file(list, error))
+        files.push_back(list);
     if (fs::is_regular_file(workspace.torloDat(), error))
         if (const auto level = levelNameIn(readFileStart(workspace.torloDat(), 4096)); !level.empty())
             if (const auto file = findGameFile(workspace.gameFolder, level + ".LEV"); fs::is_regular_file(file, error))
@@ -258,7 +267,7 @@ Activation activateFile(const fs::path& file, const fs::path& browsedFolder, con
     const auto* format = fileFormatOf(extension);
     if (!format || !format->activation)
         return {Outcome::nothing("There is nothing to activate in a " + (extension.empty() ? std::string("file without extension") : extension + " file")), false};
-    auto activation = format->activation({file, fs::absolute(file).string(), browsedFolder, workspace, ask, pages});
+    auto activation = format->activation({file, os::textOf(fs::absolute(file)), browsedFolder, workspace, ask, pages});
     activation.outcome.changed = activation.outcome.changed & format->changes;
     return activation;
 }

@@ -23,6 +23,7 @@ struct Activation {
     bool materialsChanged = false; // and the materials (a powerlevel 2)
     std::vector<Outcome> earlier;  // reported before outcome: the saves that a weapon plugin ran
     PluginWrites pluginWrote;      // the tables that a weapon plugin wrote
+    std::vector<PluginSet> pluginSet;   // and the keys its records set
 };
 
 // Dispatches on the extension through the table of formats (core/formats/file_formats.h). browsedFolder
@@ -57,18 +58,20 @@ Activation activateTranslation(const ActivationRequest& request);
 std::string levelStem(const std::filesystem::path& file);
 
 // Whether the game can load a level by this name as it is: 1 to 8 of the letters A-Z (any
-// case), digits and _-!#$%&'()@^{}~.
+// case), digits and _-!#$%&'()@^{}. Never a "~": DOSBox gives the long-named files of a folder
+// names of the form MYLONG~1 itself, and a file of ours by such a name would stand for another.
 bool isDosName(std::string_view name);
 
 // The DOS name a level of a long (or otherwise invalid) name is installed under: its valid
-// characters in upper case, cut to 8; when taken(name) says another file holds that name, its
-// first 6 with "~2", "~3" ... (the first free one). Empty when every name is taken.
+// characters in upper case, cut to 8; when taken(name) says another file holds that name, it
+// ends in a number instead of its last characters, MYLONGL2 ... MYLONGL9, MYLONG10 ... (the first
+// free one). Empty when every name is taken.
 std::string dosLevelName(std::string_view stem, const std::function<bool(const std::string&)>& taken);
 
 // The level name that torlo.dat holds: its length byte (at most 8 characters are taken) and
 // characters; empty for a file too short to hold one.
 std::string levelNameIn(std::span<const std::uint8_t> dat);
-// The files a profile holds (core/store/profiles.h): the game's four and the active level when it
-// lies in the game folder.
+// The files a profile holds (core/store/profiles.h): the game's four, the active level when it
+// lies in the game folder, and the game's mod list.
 std::vector<std::filesystem::path> profileFiles(const Workspace& workspace);
 } // namespace quorvex

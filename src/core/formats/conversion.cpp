@@ -1,4 +1,5 @@
 #include "core/formats/conversion.h"
+#include "core/os/files.h"
 #include "core/base/extension.h"
 #include "core/formats/file_formats.h"
 #include "core/formats/graphics_mod.h"
@@ -7,6 +8,8 @@
 #include "core/gamefile/game_file.h"
 #include "core/base/places.h"
 #include "core/gamefile/resource_file.h"
+
+#include <algorithm>
 
 namespace fs = std::filesystem;
 
@@ -21,10 +24,16 @@ public:
     {
     }
 
-    // Asks for the target name. False (with the outcome set) when the conversion ends here.
-    bool chooseTarget(bool bitmapSource)
+    // Asks for the target name, proposing the source's name with the target's extension
+    // (".bmp", ".lev", ".chr") in the case of the source's own. False (with the outcome set)
+    // when the conversion ends here.
+    bool chooseTarget(bool bitmapSource, std::string_view targetExtension = ".bmp")
     {
-        const auto chosen = askTarget_(bitmapSource ? AnyTargetFilter : BitmapTargetFilter, source_);
+        const auto sourceExtension = source_.extension().string();
+        const bool upper = std::none_of(sourceExtension.begin(), sourceExtension.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+        auto proposed = source_;
+        proposed.replace_extension(upper ? upperCase(targetExtension) : std::string(targetExtension));
+        const auto chosen = askTarget_(bitmapSource ? AnyTargetFilter : BitmapTargetFilter, proposed);
         if (!chosen) {
             stop_ = Outcome::nothing("Conversion cancelled: no target chosen");
             return false;
@@ -35,7 +44,7 @@ public:
             return false;
         }
         // A name typed without an extension becomes a bitmap; a bitmap's target is taken as typed.
-        if (!bitmapSource && target_.filename().string().find('.') == std::string::npos)
+        if (!bitmapSource && os::textOf(target_.filename()).find('.') == std::string::npos)
             target_ += ".bmp";
         std::error_code error;
         if (fs::equivalent(source_, target_, error)) {
@@ -90,7 +99,7 @@ Outcome convertFile(const fs::path& source, const Workspace& workspace, const Ta
                     bool createPowerlevel)
 {
     const auto size = fileSize(source);
-    const auto* format = fileFormatOf(source.extension().string());
+    const auto* format = fileFormatOf(os::textOf(source.extension()));
     const ConversionRequest request{source, size, workspace, askTarget, createPowerlevel};
     return (format && format->conversion ? format->conversion : refuseConversion)(request);
 }
@@ -139,7 +148,7 @@ Outcome convertBitmap(const ConversionRequest& request)
     const auto& [source, size, workspace, askTarget, createPowerlevel] = request;
     Conversion conversion(source, workspace, askTarget);
     // The dialog comes first for bitmaps; nothing is written until the bitmap is known good.
-    if (!conversion.chooseTarget(true))
+    if (!conversion.chooseTarget(true, isGraphicsBitmapSize(size) ? ".chr" : ".lev"))
         return conversion.stopped();
     if (isLevelBitmapSize(size))
         return conversion.write(bitmapToLevel(readPrefix(source, LevelBitmapSize), createPowerlevel), "BMP converted to ");

@@ -23,14 +23,14 @@ namespace quorvex {
 enum class EditWith { Nothing, Opener, TextEditor };
 
 // The page the browser brings to the front when a file of the format is selected.
-enum class BrowserPage { Graphics, Sounds, Weapons, About };
+enum class BrowserPage { Graphics, Sounds, Weapons, Objects, SpecialObjects, About };
 
 struct FileFormat {
     std::string_view extension;       // lower case, with its dot
     std::string_view filterBox;       // the caption of the filter box that lists it
     std::string_view association;     // the association kind (its CLI word); empty: none
     std::string_view mimeType;        // its type in the MIME package; empty: none
-    int globWeight;                   // of its glob in the MIME package (shared-mime-info's default is 50)
+    int globWeight;                   // of its glob in the MIME package (shared-mime-info's default is 50); 0: no glob
     // Its mark in shared-mime-info form (<match> elements, nested for "and"); empty: known by
     // name only (raw palettes, levels, graphics mods).
     std::string_view magic;
@@ -44,8 +44,12 @@ struct FileFormat {
 
 inline constexpr int OwnGlobWeight = 60;
 // Below the desktop's own 50 for an extension that other programs' types claim (.snd is Sun
-// audio, .lwp Lotus Word Pro): only files with the format's mark become its type there.
+// audio, .lwp Lotus Word Pro, .pal the generic palettes): only files with the format's mark
+// become its type there.
 inline constexpr int SharedGlobWeight = 40;
+// Not claimed by its name at all: .act is Adobe's colour table, which any file of that name
+// may be (a text file too), and the game's raw palettes have no mark of their own.
+inline constexpr int NoGlob = 0;
 
 inline constexpr std::array<FileFormat, 11> FileFormats = {{
     {".lev", "Levels", "levels", "application/x-torlo-level", OwnGlobWeight, "", EditWith::Opener, BrowserPage::Graphics,
@@ -57,14 +61,14 @@ inline constexpr std::array<FileFormat, 11> FileFormats = {{
     {".chr", "Graphic Mods", "gfx", "application/x-torlo-gfxmod", OwnGlobWeight, "", EditWith::Nothing, BrowserPage::Graphics,
      previewGraphicsMod, activateGraphicsMod, convertGraphicsMod, GamePart::Graphics},
     {".bmp", "Bitmaps", "", "", 0, "", EditWith::Opener, BrowserPage::Graphics, previewBitmap, nullptr, convertBitmap, {}},
-    {".act", "Palettes", "palettes", "application/x-torlo-palette", OwnGlobWeight, "", EditWith::Nothing, BrowserPage::Graphics,
+    {".act", "Palettes", "palettes", "application/x-torlo-palette", NoGlob, "", EditWith::Nothing, BrowserPage::Graphics,
      previewRawPalette, activateRawPalette, convertRawPalette, GamePart::Palette},
     // A text palette's header (JASC) or a RIFF palette's; raw .act and .lpl have none.
-    {".pal", "Palettes", "palettes", "application/x-torlo-palette", OwnGlobWeight,
+    {".pal", "Palettes", "palettes", "application/x-torlo-palette", SharedGlobWeight,
      R"(<match type="string" value="JASC-PAL" offset="0"/><match type="string" value="RIFF" offset="0"><match type="string" value="PAL " offset="8"/></match>)", EditWith::Nothing, BrowserPage::Graphics,
      previewPalPalette, activatePalPalette, convertPalPalette, GamePart::Palette},
     // Its button offers a conversion that the program does not do yet.
-    {".lpl", "Palettes", "palettes", "application/x-torlo-palette", OwnGlobWeight, "", EditWith::Nothing, BrowserPage::Graphics,
+    {".lpl", "Palettes", "palettes", "application/x-torlo-palette", SharedGlobWeight, "", EditWith::Nothing, BrowserPage::Graphics,
      previewRawPalette, activateRawPalette, refuseConversion, GamePart::Palette},
     {".zip", "Zipped files", "", "", 0, "", EditWith::Nothing, std::nullopt, previewNothing, nullptr, nullptr, {}},
     // A plugin's first line, version 1 or 2.
@@ -128,8 +132,8 @@ constexpr bool rowsWhole()
         const auto& row = FileFormats[i];
         if (!lowerDotted(row.extension) || row.filterBox.empty() || !row.preview)
             return false;
-        // A kind on the desktop has a type and a glob that wins; a format without one has neither.
-        if (row.association.empty() != row.mimeType.empty() || row.association.empty() != (row.globWeight == 0))
+        // A kind on the desktop has a type; a format without one has neither type nor glob.
+        if (row.association.empty() != row.mimeType.empty() || (row.association.empty() && row.globWeight != 0))
             return false;
         // What an activation changes is said exactly when there is one.
         if ((row.activation != nullptr) == row.changes.empty())

@@ -1,4 +1,5 @@
 #include "core/formats/preview.h"
+#include "core/os/files.h"
 #include "core/formats/graphics_mod.h"
 #include "core/formats/level.h"
 #include "core/formats/palette.h"
@@ -66,7 +67,7 @@ Preview palettePreview(const PaletteFile& palette, const Workspace& workspace)
 Preview buildPreview(const fs::path& file, const Workspace& workspace, bool useGamePalette)
 {
     clearReadOnly(file);
-    const auto* format = fileFormatOf(file.extension().string());
+    const auto* format = fileFormatOf(os::textOf(file.extension()));
     return (format ? format->preview : previewNothing)(file, workspace, useGamePalette);
 }
 

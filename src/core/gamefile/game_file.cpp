@@ -32,6 +32,8 @@ FileError FileError::fromErrno(int code)
 #endif
     case EFBIG:   // beyond the file-size limit: as full as the disk can be for this file
         return diskFull();
+    case ENAMETOOLONG:
+        return FileError("File name too long");
     default:
         return io(code);
     }
@@ -67,14 +69,14 @@ void stopAtWriteWhenAsked()
 
 std::string nameKey(const fs::path& path)
 {
-    return path.string();
+    return os::textOf(path);
 }
 
 std::string fileKey(const fs::path& path)
 {
     std::error_code error;
     auto full = fs::weakly_canonical(fs::absolute(path), error);
-    return error ? fs::absolute(path).lexically_normal().string() : full.string();
+    return error ? os::textOf(fs::absolute(path).lexically_normal()) : os::textOf(full);
 }
 
 // The operations open in this process, the latest last.
@@ -305,19 +307,23 @@ void GameFile::write(std::span<const std::uint8_t> bytes)
 {
     if (!staged_)
         throw failure(EBADF);   // opened for reading only
-    if (bytes.empty())
+    auto& content = staged_->bytes;
+    const bool within = position_ + bytes.size() <= content.size();
+    if (bytes.empty() || (within && std::equal(bytes.begin(), bytes.end(), content.begin() + static_cast<std::ptrdiff_t>(position_)))) {
+        position_ += bytes.size();   // the bytes already there: no change, no copy kept, no file replaced
         return;
+    }
     if (!staged_->announced) {
         if (changes_)
             changes_->observer().beforeChange(path_);
         staged_->announced = true;
     }
-    auto& content = staged_->bytes;
-    if (position_ + bytes.size() > content.size())
+    if (!within)
         content.resize(static_cast<std::size_t>(position_ + bytes.size()));   // a gap reads as zeros, as in a file
     std::copy(bytes.begin(), bytes.end(), content.begin() + static_cast<std::ptrdiff_t>(position_));
     position_ += bytes.size();
     staged_->dirty = true;
+    changed_ = true;
 }
 
 void GameFile::write(std::string_view bytes)
@@ -369,7 +375,7 @@ namespace {
 
 std::string temporaryPrefix(const fs::path& target)
 {
-    return "." + target.filename().string() + ".";
+    return "." + os::textOf(target.filename()) + ".";
 }
 
 // A temporary file of a whole-file write: ".NAME.123.tmp", of the target NAME when one is given.
@@ -393,7 +399,7 @@ void removeStaleTemporaries(const fs::path& folder, const fs::path& target)
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code ignored;
-        if (isTemporaryName(it->path().filename().string(), prefix) && it->is_regular_file(ignored) &&
+        if (isTemporaryName(os::textOf(it->path().filename()), prefix) && it->is_regular_file(ignored) &&
             it->last_write_time(ignored) < old)
             fs::remove(it->path(), ignored);
     }
@@ -406,7 +412,7 @@ void removeLeftTemporaries(const fs::path& folder)
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code ignored;
-        if (isTemporaryName(it->path().filename().string()) && it->is_regular_file(ignored))
+        if (isTemporaryName(os::textOf(it->path().filename())) && it->is_regular_file(ignored))
             fs::remove(it->path(), ignored);
     }
 }
@@ -422,6 +428,8 @@ std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs:
         const int fd = os::open(candidate, os::Open::CreateNew);
         if (fd >= 0)
             return {candidate, fd};
+        if (errno == ENOENT && !fs::is_directory(folder))   // not a missing file: a missing folder
+            throw FileError("No folder " + os::textOf(folder) + " for " + os::textOf(target));
         if (errno != EEXIST)
             throw FileError::fromErrno(errno, target);
     }

@@ -130,6 +130,10 @@ public:
     void writeByte(std::uint8_t value);
     void writeInt16(std::int16_t value);
 
+    // True once a write through this file changed a byte: a write of the bytes already there
+    // changes nothing, so an edit that sets the values the file holds leaves it untouched.
+    bool changed() const { return changed_; }
+
     // Convenience: seek then read/write.
     Bytes readAt(std::uint64_t offset, std::size_t count) { seek(offset); return read(count); }
     void writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) { seek(offset); write(bytes); }
@@ -143,6 +147,7 @@ private:
     std::shared_ptr<StagedFile> staged_;   // the bytes of a file opened for update
     FileChanges* changes_ = nullptr;       // the operation the file's changes belong to
     bool ownsStaged_ = false;              // no operation holds them: this file puts them in place
+    bool changed_ = false;                 // a write through it changed a byte
     int uncaught_ = 0;                     // exceptions in flight when opened: a new one abandons the patches
     std::uint64_t position_ = 0;
 };

@@ -11,6 +11,7 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -75,8 +76,8 @@ void writeState(int fd, LockState state)
 std::string heldText(int fd, std::chrono::seconds waited)
 {
     const auto holder = readState(fd).holder;
-    return std::string("Another Quorvex") + (holder ? " (process " + std::to_string(holder) + ")" : "")
-           + " has been changing the game for " + std::to_string(waited.count()) + " seconds; if it hangs, end it";
+    return "Still waiting after " + std::to_string(waited.count()) + " seconds: another Quorvex"
+           + (holder ? " (process " + std::to_string(holder) + ")" : "") + " holds the game; if it hangs, end it";
 }
 
 int openLockFile(const fs::path& file)
@@ -110,14 +111,14 @@ std::string folderKey(const fs::path& gameFolder)
     auto full = gameFolder.empty() ? fs::path() : fs::weakly_canonical(fs::absolute(gameFolder), error);
     if (error)
         full = fs::absolute(gameFolder).lexically_normal();
-    auto text = full.string();
+    auto text = os::textOf(full);
     while (text.size() > 1 && text.back() == '/')
         text.pop_back();
     std::uint64_t hash = 14695981039346656037ull;   // FNV-1a
     for (unsigned char c : text)
         hash = (hash ^ c) * 1099511628211ull;
     std::string name;
-    for (char c : full.filename().string().substr(0, 40))
+    for (char c : os::textOf(full.filename()).substr(0, 40))
         name += std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' ? c : '_';
     char digits[17];
     std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
@@ -140,7 +141,7 @@ void setGameLockWaiting(GameLockWaiting given)
 fs::path gameLockFile(const Workspace& workspace)
 {
     auto folder = backupFolder(workspace);
-    return folder.replace_filename(folder.filename().string() + ".lock");
+    return folder.replace_filename(os::pathFromText(os::textOf(folder.filename()) + ".lock"));
 }
 
 GameLock::GameLock(const Workspace& workspace)
@@ -148,7 +149,7 @@ GameLock::GameLock(const Workspace& workspace)
     if (workspace.gameFolder.empty() || workspace.dataFolder.empty())
         return;
     const auto file = gameLockFile(workspace);
-    key_ = file.string();
+    key_ = os::textOf(file);
     std::unique_lock lock(heldMutex);
     auto& mine = locks[key_];
     if (mine.count++ > 0) {

@@ -19,8 +19,8 @@ inline constexpr const char* GameWaitText = "Waiting for another Quorvex to fini
 
 // How this process meets a game that another Quorvex is changing: it waits, telling `notice`
 // GameWaitText once when the wait lasts a moment, and after `patience` which process holds the
-// game ("Another Quorvex (process 1234) has been changing the game for 5 seconds; if it hangs,
-// end it"); or (wait false: the CLI's --no-wait) it is refused with a FileError of GameBusyText.
+// game ("Still waiting after 5 seconds: another Quorvex (process 1234) holds the game; if it
+// hangs, end it"); or (wait false: the CLI's --no-wait) it is refused with a FileError of GameBusyText.
 struct GameLockWaiting {
     bool wait = true;
     std::function<void(const std::string& text)> notice;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace quorvex {
 
@@ -258,15 +259,34 @@ std::vector<ByteWrite> hackBytes(const HackValues& values, bool strictNumbers)
     return writes;
 }
 
-Outcome saveHacks(const Workspace& workspace, const HackValues& values, bool strictNumbers)
+Outcome saveHacks(const Workspace& workspace, const HackValues& values, bool strictNumbers,
+                  const std::optional<std::vector<std::size_t>>& named)
 {
     const auto writes = hackBytes(values, strictNumbers);
+    const auto held = readHacks(workspace);
+    std::set<std::uint32_t> places;   // the bytes of the items stored
+    for (std::size_t i = 0; i < HackCount; ++i) {
+        const auto& item = HackItems[i];
+        const bool stored = named ? std::find(named->begin(), named->end(), i) != named->end()
+                                  : (item.isSwitch ? values.on[i] != held.on[i] : values.text[i] != held.text[i]);
+        if (!stored)
+            continue;
+        for (const auto& patches : {item.on, item.off})
+            forEachByte(patches, [&](std::uint32_t offset, std::uint8_t) { places.insert(offset); });
+        for (auto offset : item.offsets)
+            for (std::uint32_t b = 0; offset != 0 && b < fieldWidth(item); ++b)
+                places.insert(offset + b);
+    }
     GameFile exe(workspace.torloExe());
     exe.requireSize(writes.back().offset + 1);
     for (const auto& write : writes) {
+        if (!places.contains(write.offset))
+            continue;
         exe.seek(write.offset);
         exe.writeByte(write.value);
     }
+    if (!exe.changed())
+        return Outcome::unchanged();
     auto outcome = Outcome::done("Hacks saved", "Hacks saved. Detailed information not yet available").changing(GamePart::Hacks);
     outcome.logWithoutTime = true;
     return outcome;

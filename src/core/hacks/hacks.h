@@ -252,7 +252,13 @@ struct ByteWrite {
 // never written with other values.
 std::vector<ByteWrite> hackBytes(const HackValues& values, bool strictNumbers = false);
 
-// "Do all !": every hack into torlo.exe, all checked first; the log line without a time.
-Outcome saveHacks(const Workspace& workspace, const HackValues& values, bool strictNumbers = false);
+// "Do all !": the hacks into torlo.exe, all checked first; the log line without a time. It writes
+// the bytes of the items `named` names (a `set`, a revert), or, without names, of the items
+// whose switch or text differs from what torlo.exe holds, so that bytes the window cannot show
+// (a switch neither on nor off, rope colours that differ, an object beyond 24) stay unless the
+// user changed their item. Each byte takes the value the whole set of hacks gives it.
+// Outcome::unchanged when torlo.exe already held every byte.
+Outcome saveHacks(const Workspace& workspace, const HackValues& values, bool strictNumbers = false,
+                  const std::optional<std::vector<std::size_t>>& named = std::nullopt);
 
 } // namespace quorvex

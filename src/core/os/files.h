@@ -8,6 +8,7 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvex::os {
@@ -50,6 +51,11 @@ struct Status {
     bool folder = false;
     std::uint64_t size = 0;
     unsigned permissions = 0;   // POSIX mode bits; on Windows 0644, or 0444 when read-only
+    // With the size, what tells one version of a file from the next: its last write in
+    // nanoseconds and which file the name leads to (the inode; on Windows the file index, 0 by
+    // a path), since a replaced file is a new one.
+    std::int64_t modified = 0;
+    std::uint64_t identity = 0;
 };
 bool status(Descriptor file, Status& into);
 bool status(const std::filesystem::path& path, Status& into);
@@ -73,6 +79,13 @@ std::filesystem::path makeUniqueFolder(const std::filesystem::path& prefix);
 
 // The local time of a moment (localtime_r; localtime_s on Windows).
 std::tm localTime(std::time_t moment);
+
+// Paths from and to the program's own texts, which are UTF-8 everywhere (arguments, settings,
+// messages). On Windows libstdc++ reads and writes a path's narrow form in the C library's
+// code page (byte for byte with msvcrt, whatever the manifest says), so a name with "ö" or "中"
+// would be mangled or refused there; on POSIX systems these are path(text) and path.string().
+std::filesystem::path pathFromText(std::string_view utf8);
+std::string textOf(const std::filesystem::path& path);
 
 // The program's arguments in UTF-8, the encoding of its own texts (on Windows from the wide
 // command line: argv is in the ANSI code page there).

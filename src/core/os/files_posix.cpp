@@ -82,7 +82,9 @@ namespace {
 Status fromStat(const struct stat& info)
 {
     return {S_ISREG(info.st_mode), S_ISDIR(info.st_mode), static_cast<std::uint64_t>(info.st_size),
-            static_cast<unsigned>(info.st_mode & 07777)};
+            static_cast<unsigned>(info.st_mode & 07777),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec,
+            static_cast<std::uint64_t>(info.st_ino)};
 }
 
 } // namespace
@@ -149,6 +151,16 @@ std::tm localTime(std::time_t moment)
     std::tm local{};
     ::localtime_r(&moment, &local);
     return local;
+}
+
+fs::path pathFromText(std::string_view utf8)
+{
+    return fs::path(std::string(utf8));
+}
+
+std::string textOf(const fs::path& path)
+{
+    return path.string();
 }
 
 std::vector<std::string> arguments(int argc, char** argv)

@@ -35,6 +35,8 @@ int errnoOf(DWORD error)
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return ENOSPC;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return ENAMETOOLONG;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
         return EEXIST;
@@ -58,6 +60,12 @@ HANDLE handleOf(Descriptor file)
 
 Descriptor open(const fs::path& path, Open mode)
 {
+    // Windows says only that such a name is invalid.
+    for (const auto& part : path)
+        if (part.native().size() > 255) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
     // Shared for deleting as well, so that another writer may still replace the file by a
     // rename while it is open here, as on POSIX systems.
     const DWORD access = mode == Open::Read ? GENERIC_READ : mode == Open::CreateNew ? GENERIC_WRITE
@@ -135,12 +143,13 @@ bool lock(Descriptor file, Wait wait)
 
 namespace {
 
-Status fromAttributes(DWORD attributes, DWORD sizeHigh, DWORD sizeLow)
+Status fromAttributes(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, FILETIME written)
 {
     const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const auto ticks = (static_cast<std::int64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
     return {!folder && (attributes & FILE_ATTRIBUTE_DEVICE) == 0, folder,
             (static_cast<std::uint64_t>(sizeHigh) << 32) | sizeLow,
-            (attributes & FILE_ATTRIBUTE_READONLY) ? 0444u : 0644u};
+            (attributes & FILE_ATTRIBUTE_READONLY) ? 0444u : 0644u, ticks * 100};
 }
 
 } // namespace
@@ -155,7 +164,8 @@ bool status(Descriptor file, Status& into)
     }
     if (!::GetFileInformationByHandle(handle, &info))
         return failed();
-    into = fromAttributes(info.dwFileAttributes, info.nFileSizeHigh, info.nFileSizeLow);
+    into = fromAttributes(info.dwFileAttributes, info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
+    into.identity = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
 }
 
@@ -164,7 +174,7 @@ bool status(const fs::path& path, Status& into)
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
         return failed();
-    into = fromAttributes(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow);
+    into = fromAttributes(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
     return true;
 }
 
@@ -218,6 +228,17 @@ std::tm localTime(std::time_t moment)
     return local;
 }
 
+fs::path pathFromText(std::string_view utf8)
+{
+    return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+std::string textOf(const fs::path& path)
+{
+    const auto utf8 = path.u8string();
+    return std::string(reinterpret_cast<const char*>(utf8.data()), utf8.size());
+}
+
 std::vector<std::string> arguments(int argc, char** argv)
 {
     int count = 0;
@@ -244,14 +265,26 @@ void binaryStandardStreams()
     ::_setmode(::_fileno(stderr), _O_BINARY);
 }
 
+namespace {
+
+// A console, not merely a character device: _isatty is true for NUL as well, which would
+// make "< NUL" a user to ask.
+bool isConsole(DWORD standardHandle)
+{
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(standardHandle), &mode) != 0;
+}
+
+} // namespace
+
 bool inputIsTerminal()
 {
-    return ::_isatty(::_fileno(stdin)) != 0;
+    return isConsole(STD_INPUT_HANDLE);
 }
 
 bool errorIsTerminal()
 {
-    return ::_isatty(::_fileno(stderr)) != 0;
+    return isConsole(STD_ERROR_HANDLE);
 }
 
 } // namespace quorvex::os

@@ -82,13 +82,15 @@ public:
     ModuleFileClassStore(const ModuleFileClassStore&) = delete;
     ModuleFileClassStore& operator=(const ModuleFileClassStore&) = delete;
 
-    std::string associate(AssociationSet kinds, const fs::path& program) override
+    AssociationResult associate(AssociationSet kinds, const fs::path& program, bool force) override
     {
         const QtFailure* failure = nullptr;
-        const char* stopped = module_.associate(classes_, kinds.to_ullong(), program.string().c_str(), &failure);
+        unsigned long long leftAlone = 0;
+        const char* stopped =
+            module_.associate(classes_, kinds.to_ullong(), os::textOf(program).c_str(), force, &leftAlone, &failure);
         if (!stopped)
             raise(*failure);
-        return stopped;
+        return {stopped, AssociationSet(leftAlone)};
     }
     void removeAssociations() override
     {

@@ -27,7 +27,7 @@ struct QtFailure {
 };
 
 // Raised whenever the table below changes shape.
-inline constexpr int QtServicesVersion = 1;
+inline constexpr int QtServicesVersion = 2;
 
 struct QtServices {
     int version;
@@ -48,12 +48,13 @@ struct QtServices {
     const char* (*shortDate)();
     const char* (*longTime)();
 
-    // The desktop's file classes. associate returns what stopped it (empty when done), or null
-    // with the failure in failure.
+    // The desktop's file classes. associate returns what stopped it (empty when done) and puts
+    // the kinds left to the user's own programs in leftAlone, or returns null with the failure
+    // in failure.
     QtFileClasses* (*openFileClasses)();
     void (*closeFileClasses)(QtFileClasses* classes);
-    const char* (*associate)(QtFileClasses* classes, unsigned long long kinds, const char* program,
-                             const QtFailure** failure);
+    const char* (*associate)(QtFileClasses* classes, unsigned long long kinds, const char* program, bool force,
+                             unsigned long long* leftAlone, const QtFailure** failure);
     const QtFailure* (*removeAssociations)(QtFileClasses* classes);
 };
 

@@ -1,6 +1,7 @@
 #include "core/shell/activity_log.h"
 #include "core/base/outcome.h"
 #include "core/base/errors.h"
+#include "core/os/files.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -15,7 +16,8 @@ constexpr const char* Rule = "------------------------------";
 
 void writeLines(const fs::path& file, const char* mode, std::initializer_list<std::string> lines)
 {
-    std::FILE* out = std::fopen(file.string().c_str(), mode);
+    // The narrow name is UTF-8, which Windows takes through the manifest's code page.
+    std::FILE* out = std::fopen(os::textOf(file).c_str(), mode);
     if (!out)
         throw FileError::fromErrno(errno, file);
     std::string text;

@@ -1,6 +1,7 @@
 #include "core/shell/associations.h"
 #include "core/text/utf8.h"
 #include "core/gamefile/game_file.h"
+#include "core/os/files.h"
 
 #include <algorithm>
 #include <sstream>
@@ -132,13 +133,21 @@ std::optional<std::size_t> associationByWord(std::string_view word)
     return std::nullopt;
 }
 
-Outcome assignExtensions(FileClassStore& store, AssociationSet kinds, const fs::path& program)
+Outcome assignExtensions(FileClassStore& store, AssociationSet kinds, const fs::path& program, bool force)
 {
     if (kinds.none())
         return Outcome::nothing();
-    if (auto problem = store.associate(kinds, program); !problem.empty())
-        return Outcome::refused(problem);
-    return Outcome::done("Extension(s) assigned");
+    const auto result = store.associate(kinds, program, force);
+    if (!result.stopped.empty())
+        return Outcome::refused(result.stopped);
+    if (result.leftAlone.none())
+        return Outcome::done("Extension(s) assigned");
+    std::string kept;
+    for (std::size_t k = 0; k < AssociationKinds.size(); ++k)
+        if (result.leftAlone[k])
+            kept += (kept.empty() ? "" : ", ") + std::string(AssociationKinds[k].caption);
+    return Outcome::done(std::string((kinds & ~result.leftAlone).any() ? "Extension(s) assigned" : "No extension assigned") +
+                         "; left with the program you chose for them: " + kept + " (--force gives them to Quorvex)");
 }
 
 Outcome removeExtensions(FileClassStore& store)
@@ -166,17 +175,17 @@ std::string mimePackage(AssociationSet kinds)
         xml += "    <comment>" + std::string(kind.description) + "</comment>\n";
         xml += "    <icon name=\"" + mimeIconName(kind) + "\"/>\n";
         for (auto extension : kind.extensions)
-            if (!extension.empty())
+            if (!extension.empty() && fileFormatOf(extension)->globWeight != NoGlob)
                 xml += "    <glob pattern=\"*" + std::string(extension) + "\" weight=\""
                        + std::to_string(fileFormatOf(extension)->globWeight) + "\"/>\n";
-        // Magic of priority 90: above 80, so that the desktop's glob-first readers (File::MimeInfo)
-        // look at the mark before the globs too.
+        // The game's own marks at priority 90: above 80, so that the desktop's glob-first readers
+        // (File::MimeInfo) look at the mark before the globs too.
         std::string magic;
         for (const auto& format : FileFormats)
             if (format.association == kind.word && magic.find(format.magic) == std::string::npos)
                 magic += format.magic;
         if (!magic.empty())
-            xml += "    <magic priority=\"90\">" + magic + "</magic>\n";
+            xml += "    <magic priority=\"" + std::to_string(kind.magicPriority) + "\">" + magic + "</magic>\n";
         xml += "  </mime-type>\n";
     }
     return xml + "</mime-info>\n";
@@ -231,7 +240,7 @@ std::optional<std::string> execProgram(std::string_view entry)
 
 std::string desktopEntry(AssociationSet kinds, const fs::path& program)
 {
-    const auto exec = execArgument(program.string());
+    const auto exec = execArgument(os::textOf(program));
     if (!exec)
         return {};
     std::string types;
@@ -302,6 +311,76 @@ std::string withoutApplication(std::string_view mimeapps, std::string_view deskt
     return joinLines(kept);
 }
 
+std::string otherDefault(std::string_view mimeapps, std::string_view type, std::string_view desktopId)
+{
+    bool inDefaults = false;
+    for (const auto& text : splitLines(mimeapps)) {
+        if (isSectionHeader(text)) {
+            inDefaults = trimmed(text) == "[Default Applications]";
+            continue;
+        }
+        const auto line = listLine(text);
+        if (inDefaults && line && line->key == type && !line->entries.empty())
+            return line->entries.front() == desktopId ? std::string() : line->entries.front();
+    }
+    return {};
+}
+
+namespace {
+
+// A state kept in a folder: "index" lists each file (F, its content in the file named by the
+// number), absent file (A) and folder (D, 1 when it exists), one per line, the path last.
+void saveState(const DesktopState& state, const fs::path& folder)
+{
+    std::string index;
+    std::size_t number = 0;
+    for (const auto& [path, content] : state.files) {
+        const auto text = os::textOf(path);
+        if (text.find('\n') != std::string::npos)
+            continue;   // cannot be listed; never one of the desktop's own names
+        if (content) {
+            writeTextFile(folder / std::to_string(number), *content);
+            index += "F\t" + std::to_string(number++) + "\t" + text + "\n";
+        } else {
+            index += "A\t-\t" + text + "\n";
+        }
+    }
+    for (const auto& [path, exists] : state.folders)
+        if (os::textOf(path).find('\n') == std::string::npos)
+            index += std::string("D\t") + (exists ? "1" : "0") + "\t" + os::textOf(path) + "\n";
+    writeTextFile(folder / "index", index);
+}
+
+// A damaged line is dropped whole.
+DesktopState loadState(const fs::path& folder)
+{
+    DesktopState state;
+    for (const auto& line : splitLines(readTextFile(folder / "index"))) {
+        const auto first = line.find('\t');
+        const auto second = first == std::string::npos ? first : line.find('\t', first + 1);
+        if (second == std::string::npos || second + 1 >= line.size())
+            continue;
+        const auto kind = line.substr(0, first), field = line.substr(first + 1, second - first - 1);
+        const auto path = os::pathFromText(line.substr(second + 1));
+        if (kind == "F" && !field.empty() && field.find_first_not_of("0123456789") == std::string::npos &&
+            fs::is_regular_file(folder / field))
+            state.files[path] = readTextFile(folder / field);
+        else if (kind == "A")
+            state.files[path] = std::nullopt;
+        else if (kind == "D")
+            state.folders[path] = field == "1";
+    }
+    return state;
+}
+
+bool isWithin(const fs::path& path, const fs::path& folder)
+{
+    const auto relative = path.lexically_relative(folder);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+} // namespace
+
 // --- FreedesktopClassStore -----------------------------------------------------------------
 
 FreedesktopClassStore::FreedesktopClassStore(DesktopFolders folders, ToolRunner runTool)
@@ -330,13 +409,79 @@ fs::path FreedesktopClassStore::iconFile(std::string_view iconName) const
     return folders_.dataHome / "icons" / "hicolor" / "scalable" / context / (std::string(iconName) + ".svg");
 }
 
-std::string FreedesktopClassStore::associate(AssociationSet kinds, const fs::path& program)
+DesktopState FreedesktopClassStore::currentState() const
+{
+    DesktopState state;
+    std::error_code error;
+    const auto mime = folders_.dataHome / "mime";
+    const auto icons = folders_.dataHome / "icons" / "hicolor" / "scalable";
+    std::vector<fs::path> files{mimeAppsFile(), desktopFile(), folders_.dataHome / "applications" / "mimeinfo.cache",
+                                mimePackageFile(), iconFile(ProgramIconName)};
+    for (const auto& kind : AssociationKinds)
+        files.push_back(iconFile(mimeIconName(kind)));
+    for (const auto& folder : {folders_.configHome, folders_.dataHome, folders_.dataHome / "applications", mime,
+                               mime / "packages", folders_.dataHome / "icons", icons.parent_path(), icons, icons / "apps",
+                               icons / "mimetypes"})
+        state.folders[folder] = fs::is_directory(folder, error);
+    // update-mime-database writes the whole database under mime/.
+    for (fs::recursive_directory_iterator it(mime, error), end; !error && it != end; it.increment(error)) {
+        if (it->is_directory(error))
+            state.folders[it->path()] = true;
+        else
+            files.push_back(it->path());
+    }
+    for (const auto& file : files) {
+        if (fs::is_regular_file(file, error))
+            state.files[file] = readTextFile(file);
+        else
+            state.files[file] = std::nullopt;
+    }
+    return state;
+}
+
+AssociationResult FreedesktopClassStore::associate(AssociationSet kinds, const fs::path& program, bool force)
+{
+    AssociationResult result;
+    const auto mimeapps = readTextFile(mimeAppsFile());
+    for (std::size_t k = 0; k < AssociationKinds.size(); ++k)
+        if (kinds[k] && !force && !otherDefault(mimeapps, AssociationKinds[k].mimeType, DesktopId).empty())
+            result.leftAlone.set(k);
+
+    const auto before = currentState();
+    try {
+        result.stopped = writeAssociations(kinds, kinds & ~result.leftAlone, program);
+    } catch (...) {
+        putBack(before, {});
+        throw;
+    }
+    if (!result.stopped.empty()) {
+        putBack(before, {});
+        return result;
+    }
+    if (folders_.record.empty())
+        return result;
+    // The first association's record of what was there stays; what this one touched for the
+    // first time joins it.
+    auto recorded = loadState(folders_.record / "before");
+    const auto written = loadState(folders_.record / "after");
+    for (const auto& [file, content] : before.files)
+        if (!written.files.contains(file))
+            recorded.files.emplace(file, content);
+    for (const auto& [folder, exists] : before.folders)
+        if (!written.folders.contains(folder))
+            recorded.folders.emplace(folder, exists);
+    saveState(recorded, folders_.record / "before");
+    saveState(currentState(), folders_.record / "after");
+    return result;
+}
+
+std::string FreedesktopClassStore::writeAssociations(AssociationSet kinds, AssociationSet defaults, const fs::path& program)
 {
     // Kinds chosen before stay registered: the package and the entry hold both.
     const auto all = kinds | kindsInPackage(readTextFile(mimePackageFile()));
     const auto entry = desktopEntry(all, program);
     if (entry.empty())
-        return "The program's path cannot be written into a desktop entry: " + program.string();
+        return "The program's path cannot be written into a desktop entry: " + os::textOf(program);
     writeTextFile(mimePackageFile(), mimePackage(all));
     writeTextFile(desktopFile(), entry);
     writeTextFile(iconFile(ProgramIconName), std::string(iconSvg(ProgramIconName)));
@@ -346,12 +491,14 @@ std::string FreedesktopClassStore::associate(AssociationSet kinds, const fs::pat
             continue;
         const auto icon = mimeIconName(AssociationKinds[k]);
         writeTextFile(iconFile(icon), std::string(iconSvg(icon)));
-        types.emplace_back(AssociationKinds[k].mimeType);
+        if (defaults[k])
+            types.emplace_back(AssociationKinds[k].mimeType);
     }
-    writeTextFile(mimeAppsFile(), withDefaults(readTextFile(mimeAppsFile()), types, DesktopId));
+    if (!types.empty())
+        writeTextFile(mimeAppsFile(), withDefaults(readTextFile(mimeAppsFile()), types, DesktopId));
     refreshDatabases();
-    if (execProgram(readTextFile(desktopFile())) != program.string())
-        return "The desktop entry written cannot start " + program.string() + ": " + desktopFile().string();
+    if (execProgram(readTextFile(desktopFile())) != os::textOf(program))
+        return "The desktop entry written cannot start " + os::textOf(program) + ": " + os::textOf(desktopFile());
     for (const auto& type : types) {
         auto answer = runTool_ ? runTool_({"xdg-mime", "query", "default", type}) : std::nullopt;
         if (!answer)
@@ -364,9 +511,65 @@ std::string FreedesktopClassStore::associate(AssociationSet kinds, const fs::pat
     return {};
 }
 
+void FreedesktopClassStore::putBack(const DesktopState& state, const DesktopState& unlessChangedFrom)
+{
+    const auto now = currentState();
+    const auto mime = folders_.dataHome / "mime";
+    const auto cache = folders_.dataHome / "applications" / "mimeinfo.cache";
+    std::vector<fs::path> own{mimePackageFile(), desktopFile(), iconFile(ProgramIconName)};
+    for (const auto& kind : AssociationKinds)
+        own.push_back(iconFile(mimeIconName(kind)));
+    bool refreshMime = false, refreshApplications = false;
+    std::map<fs::path, std::optional<std::string>> files = state.files;
+    for (const auto& [file, content] : now.files)
+        files.emplace(file, std::nullopt);   // not there before
+    std::error_code ignored;
+    for (const auto& [file, wanted] : files) {
+        const auto at = now.files.find(file);
+        const auto& present = at == now.files.end() ? std::nullopt : at->second;
+        const auto written = unlessChangedFrom.files.find(file);
+        const bool changedSince = !unlessChangedFrom.files.empty() &&
+                                  std::find(own.begin(), own.end(), file) == own.end() &&
+                                  present != (written == unlessChangedFrom.files.end() ? std::nullopt : written->second);
+        if (changedSince) {
+            // Someone else's since: only Quorvex's part goes.
+            if (file == mimeAppsFile() && present)
+                writeTextFile(file, withoutApplication(*present, DesktopId));
+            refreshMime = refreshMime || isWithin(file, mime);
+            refreshApplications = refreshApplications || file == cache;
+            continue;
+        }
+        if (present == wanted)
+            continue;
+        if (wanted)
+            writeTextFile(file, *wanted);
+        else
+            fs::remove(file, ignored);
+    }
+    if (refreshMime) {
+        fs::remove(mimePackageFile(), ignored);
+        if (runTool_)
+            runTool_({"update-mime-database", os::textOf(mime)});
+    }
+    if (refreshApplications && runTool_)
+        runTool_({"update-desktop-database", os::textOf(folders_.dataHome / "applications")});
+    // Folders that were not there go when empty, the deepest first.
+    std::map<fs::path, bool> folders = state.folders;
+    for (const auto& [folder, exists] : currentState().folders)
+        folders.emplace(folder, false);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+        if (!it->second && fs::is_directory(it->first, ignored) && fs::is_empty(it->first, ignored))
+            fs::remove(it->first, ignored);
+}
+
 void FreedesktopClassStore::removeAssociations()
 {
     std::error_code ignored;   // what is not there needs no removing
+    if (!folders_.record.empty() && fs::exists(folders_.record / "before" / "index", ignored)) {
+        putBack(loadState(folders_.record / "before"), loadState(folders_.record / "after"));
+        fs::remove_all(folders_.record, ignored);
+        return;
+    }
     fs::remove(mimePackageFile(), ignored);
     fs::remove(desktopFile(), ignored);
     fs::remove(iconFile(ProgramIconName), ignored);
@@ -381,8 +584,8 @@ void FreedesktopClassStore::refreshDatabases()
 {
     if (!runTool_)
         return;
-    runTool_({"update-mime-database", (folders_.dataHome / "mime").string()});
-    runTool_({"update-desktop-database", (folders_.dataHome / "applications").string()});
+    runTool_({"update-mime-database", os::textOf(folders_.dataHome / "mime")});
+    runTool_({"update-desktop-database", os::textOf(folders_.dataHome / "applications")});
 }
 
 } // namespace quorvex

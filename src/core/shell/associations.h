@@ -9,12 +9,16 @@
 #include <bitset>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quorvex {
+
+inline constexpr int OwnMagicPriority = 90;
+inline constexpr int GenericMagicPriority = 40;
 
 struct AssociationKind {
     std::string_view caption;      // the box under " File extensions "
@@ -25,15 +29,19 @@ struct AssociationKind {
     std::string_view description;
     std::string_view windowsIcon;  // beside the program, as "<name>,0"
     std::string_view mimeType;     // of its formats
+    // Of its formats' marks: above the desktop's globs (80) for the game's own marks; below the
+    // shared database's 50 for the generic palettes (JASC and RIFF .pal), whose own types win.
+    int magicPriority = OwnMagicPriority;
 };
 
 namespace association_rows {
 
 // A kind whose extensions and MIME type are its formats'.
 constexpr AssociationKind kind(std::string_view caption, std::string_view control, std::string_view word,
-                               std::string_view className, std::string_view description, std::string_view windowsIcon)
+                               std::string_view className, std::string_view description, std::string_view windowsIcon,
+                               int magicPriority = OwnMagicPriority)
 {
-    AssociationKind made{caption, control, word, {}, className, description, windowsIcon, {}};
+    AssociationKind made{caption, control, word, {}, className, description, windowsIcon, {}, magicPriority};
     std::size_t count = 0;
     for (const auto& format : FileFormats) {
         if (format.association != word)
@@ -57,7 +65,8 @@ inline constexpr std::array<AssociationKind, 6> AssociationKinds = {{
     association_rows::kind("Levels", "LevBox", "levels", "Quorvex.Level", "Torlo Level", "ic_lev.ico"),
     association_rows::kind("GFX Mods", "ChrBox", "gfx", "Quorvex.GFXMod", "Torlo Graphics Mod", "ic_chr.ico"),
     association_rows::kind("Sound Mods", "SndBox", "sounds", "Quorvex.SoundMod", "Torlo Sound Mod", "ic_snd.ico"),
-    association_rows::kind("Palettes", "PalBox", "palettes", "Quorvex.Palette", "Palette", "ic_pal.ico"),
+    association_rows::kind("Palettes", "PalBox", "palettes", "Quorvex.Palette", "Palette", "ic_pal.ico",
+                           GenericMagicPriority),
     association_rows::kind("Weapons", "LwpBox", "weapons", "Quorvex.Weapon", "Torlo Weapon", "ic_lwp.ico"),
     association_rows::kind("Translations", "LlfBox", "translations", "Quorvex.Translation", "Torlo Translation",
                            "ic_llf.ico"),
@@ -82,24 +91,35 @@ using AssociationSet = std::bitset<AssociationKinds.size()>;
 
 std::optional<std::size_t> associationByWord(std::string_view word);
 
+// What associate did: what stopped it (empty when done), and the kinds left to a program the
+// user had chosen for them.
+struct AssociationResult {
+    std::string stopped;
+    AssociationSet leftAlone;
+};
+
 // The desktop's store of file classes: the registry on Windows, the XDG folders elsewhere.
 class FileClassStore {
 public:
     virtual ~FileClassStore() = default;
-    // Makes program the opener of each kind in the set (the others are left as they are).
-    // Returns what stopped it, empty when done.
-    virtual std::string associate(AssociationSet kinds, const std::filesystem::path& program) = 0;
+    // Makes program the opener of each kind in the set (the others are left as they are). A kind
+    // whose type the user gave another program stays with it unless force. All or nothing: when
+    // it stops, everything is as it was.
+    virtual AssociationResult associate(AssociationSet kinds, const std::filesystem::path& program, bool force) = 0;
     // Takes away everything that associate wrote, and nothing else.
     virtual void removeAssociations() = 0;
 };
 
-// "Do all"'s associations: nothing at all when no kind is chosen, else "Extension(s) assigned".
-Outcome assignExtensions(FileClassStore& store, AssociationSet kinds, const std::filesystem::path& program);
+// "Do all"'s associations: nothing at all when no kind is chosen, else "Extension(s) assigned"
+// (naming the kinds left to the user's own programs, which force takes).
+Outcome assignExtensions(FileClassStore& store, AssociationSet kinds, const std::filesystem::path& program,
+                         bool force = true);
 Outcome removeExtensions(FileClassStore& store);
 
 // --- freedesktop ---------------------------------------------------------------------------
 
-inline constexpr std::string_view DesktopId = "quorvex.desktop";
+// Named after the AppStream component id (packaging/net.morvane.quorvex.metainfo.xml.in).
+inline constexpr std::string_view DesktopId = "net.morvane.quorvex.desktop";
 inline constexpr std::string_view ProgramIconName = "quorvex";
 
 // The icon name of a kind (its MIME type with "-" for "/"), and the embedded SVG pictures by
@@ -124,10 +144,23 @@ std::string desktopEntry(AssociationSet kinds, const std::filesystem::path& prog
 std::string withDefaults(std::string_view mimeapps, const std::vector<std::string>& types, std::string_view desktopId);
 // mimeapps.list without the desktop id in any list; lines left empty are dropped, others kept.
 std::string withoutApplication(std::string_view mimeapps, std::string_view desktopId);
+// The program another than desktopId that mimeapps.list makes the default for type; empty when
+// none is.
+std::string otherDefault(std::string_view mimeapps, std::string_view type, std::string_view desktopId);
 
 struct DesktopFolders {
     std::filesystem::path dataHome;     // $XDG_DATA_HOME, ~/.local/share by default
     std::filesystem::path configHome;   // $XDG_CONFIG_HOME, ~/.config by default
+    // Where associate records the desktop's files as they were before it, for removal to put
+    // back (in Quorvex's data folder).
+    std::filesystem::path record;
+};
+
+// The files and folders that associating changes, as they are at one moment: the content of
+// each file (nothing: absent) and which folders exist.
+struct DesktopState {
+    std::map<std::filesystem::path, std::optional<std::string>> files;
+    std::map<std::filesystem::path, bool> folders;
 };
 
 class FreedesktopClassStore final : public FileClassStore {
@@ -139,7 +172,10 @@ public:
 
     // After writing, the entry is read back as the desktop reads it and, where xdg-mime is
     // installed, the desktop is asked which program opens each kind: a failure is one.
-    std::string associate(AssociationSet kinds, const std::filesystem::path& program) override;
+    AssociationResult associate(AssociationSet kinds, const std::filesystem::path& program, bool force) override;
+    // With a record: every file and folder back as it was before the first association, except a
+    // file someone else changed since, from which only Quorvex's part is taken. Without one
+    // (associations of an earlier version): Quorvex's files and lines.
     void removeAssociations() override;
 
     std::filesystem::path mimePackageFile() const;
@@ -147,8 +183,13 @@ public:
     std::filesystem::path mimeAppsFile() const;
     std::filesystem::path iconFile(std::string_view iconName) const;
 
+    // The desktop's files that associating touches, now.
+    DesktopState currentState() const;
+
 private:
     void refreshDatabases();
+    std::string writeAssociations(AssociationSet kinds, AssociationSet defaults, const std::filesystem::path& program);
+    void putBack(const DesktopState& state, const DesktopState& unlessChangedFrom);
 
     DesktopFolders folders_;
     ToolRunner runTool_;

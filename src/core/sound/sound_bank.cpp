@@ -167,19 +167,22 @@ Bytes soundToWav(std::span<const std::uint8_t> samples)
     return wav;
 }
 
-std::vector<int> waveformPoints(std::span<const std::uint8_t> samples)
+std::vector<WaveColumn> waveformColumns(std::span<const std::uint8_t> samples)
 {
     const std::size_t perColumn = samples.size() / WaveformColumns;
     if (perColumn == 0)
         return {};
-    std::vector<int> points(WaveformColumns);
+    std::vector<WaveColumn> columns(WaveformColumns);
     for (std::size_t x = 0; x < WaveformColumns; ++x) {
-        std::uint64_t sum = 0;
-        for (std::size_t n = 0; n < perColumn; ++n)
-            sum += wavSample(samples[x * perColumn + n]);
-        points[x] = static_cast<int>(sum / perColumn);
+        int low = 255, high = 0;
+        for (std::size_t n = 0; n < perColumn; ++n) {
+            const int sample = wavSample(samples[x * perColumn + n]);
+            low = std::min(low, sample);
+            high = std::max(high, sample);
+        }
+        columns[x] = {low, high};
     }
-    return points;
+    return columns;
 }
 
 std::string soundLengthText(std::size_t samples)

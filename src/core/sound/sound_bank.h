@@ -72,11 +72,17 @@ constexpr std::uint8_t bankSample(std::uint8_t wavByte) { return static_cast<std
 // no bytes at all for an empty sound.
 Bytes soundToWav(std::span<const std::uint8_t> samples);
 
-// The picture of a sound: 430 columns, each the mean of its block of n div 430 WAV samples
-// (0 at the top, 255 at the bottom, 128 the centre line); empty when n is below 430.
+// The picture of a sound: 430 columns, each the lowest and the highest WAV sample of its block
+// of n div 430 samples (0 at the top, 255 at the bottom, 128 the centre line), so that a sound
+// of any length shows its envelope (a mean would flatten every block of many periods into the
+// centre line); empty when n is below 430.
 inline constexpr int WaveformColumns = 430;
 inline constexpr int WaveformHeight = 256;
-std::vector<int> waveformPoints(std::span<const std::uint8_t> samples);
+struct WaveColumn {
+    int low = 0, high = 0;
+    bool operator==(const WaveColumn&) const = default;
+};
+std::vector<WaveColumn> waveformColumns(std::span<const std::uint8_t> samples);
 
 // "n frames / n div 22 milliseconds".
 std::string soundLengthText(std::size_t samples);

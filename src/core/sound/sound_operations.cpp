@@ -1,4 +1,5 @@
 #include "core/sound/sound_operations.h"
+#include "core/os/files.h"
 #include "core/base/extension.h"
 #include "core/base/errors.h"
 #include "core/text/number_text.h"
@@ -70,9 +71,9 @@ Outcome exportAllSounds(const SoundBank& bank, const fs::path& folder, const std
     for (int i = 0; i < SoundCount; ++i) {
         const auto target = soundExportPath(folder, i);
         if (!bank.entry(i).intact && !bank.changed(i))
-            damaged.push_back(target.filename().string());
+            damaged.push_back(os::textOf(target.filename()));
         else if (isTaken(target))
-            kept.push_back(target.filename().string());
+            kept.push_back(os::textOf(target.filename()));
         else {
             writeFileAtomically(target, soundToWav(bank.samples(i)), Durability::Cached);   // new, as in exportSound
             ++written;
@@ -126,7 +127,7 @@ Outcome saveSoundBank(SoundBank& bank, const fs::path& file)
     auto rebuilt = bank.rebuild();
     writeFileAtomically(file, rebuilt);
     bank = SoundBank::fromBytes(std::move(rebuilt));
-    return Outcome::done("Sounds saved", "Sound bank " + file.string() + " saved").changing(GamePart::Sounds);
+    return Outcome::done("Sounds saved", "Sound bank " + os::textOf(file) + " saved").changing(GamePart::Sounds);
 }
 
 std::optional<Outcome> refuseReplacing(const fs::path& target, const Asker& ask)

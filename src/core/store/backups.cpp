@@ -4,6 +4,7 @@
 #include "core/gamefile/game_lock.h"
 #include "core/store/data_list.h"
 #include "core/store/history.h"
+#include "core/store/mod_list.h"
 #include "core/store/profiles.h"
 #include "core/text/sha256.h"
 #include "core/os/files.h"
@@ -28,7 +29,7 @@ constexpr const char* GameFileNames[] = {"torlo.exe", "torlo.dat", "TORLO.CHR", 
 
 bool isLevel(const fs::path& path)
 {
-    return sameNameIgnoringCase(path.extension().string(), std::string(KeptAnywhereExtension));
+    return sameNameIgnoringCase(os::textOf(path.extension()), std::string(KeptAnywhereExtension));
 }
 
 bool sameFolder(const fs::path& a, const fs::path& b)
@@ -40,7 +41,7 @@ bool sameFolder(const fs::path& a, const fs::path& b)
 // A name in the game folder is matched without regard to case, as the game's files are found.
 bool sameFile(const std::string& a, const std::string& b)
 {
-    const bool named = !fs::path(a).has_parent_path() && !fs::path(b).has_parent_path();
+    const bool named = !os::pathFromText(a).has_parent_path() && !os::pathFromText(b).has_parent_path();
     return named ? sameNameIgnoringCase(a, b) : a == b;
 }
 
@@ -75,7 +76,7 @@ namespace {
 
 std::string copyName(const std::string& id, const std::string& file)
 {
-    return id + "-" + fs::path(file).filename().string().substr(0, 100);
+    return id + "-" + os::textOf(os::pathFromText(file).filename()).substr(0, 100);
 }
 
 long idNumber(const std::string& id)
@@ -126,7 +127,7 @@ Index readIndex(const fs::path& folder, const char* name = IndexName)
 void writeIndex(Index& index, const fs::path& gameFolder)
 {
     std::ostringstream text;
-    text << "# Backups of the game in " << fs::absolute(gameFolder).string() << '\n';
+    text << "# Backups of the game in " << os::textOf(fs::absolute(gameFolder)) << '\n';
     for (const auto& b : index.backups)
         text << b.id << '\t' << b.date << '\t' << b.size << '\t' << (b.original ? "original" : "") << '\t' << b.version
              << '\t' << b.file << '\n';
@@ -150,7 +151,7 @@ void moveEarlierBackups(const fs::path& folder, const fs::path& gameFolder)
     std::error_code error;
     std::vector<fs::path> copies;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const auto name = it->path().filename().string();
+        const auto name = os::textOf(it->path().filename());
         const auto dash = name.find('-');
         if (dash != std::string::npos && dash > 0 && idNumber(name) > 0 && std::to_string(idNumber(name)) == name.substr(0, dash)
             && it->is_regular_file(error))
@@ -166,7 +167,7 @@ void moveEarlierBackups(const fs::path& folder, const fs::path& gameFolder)
     };
     auto earlier = readIndex(folder, OldIndexName).backups;
     for (const auto& copy : copies) {
-        const auto name = copy.filename().string();
+        const auto name = os::textOf(copy.filename());
         const auto id = name.substr(0, name.find('-'));
         if (std::none_of(earlier.begin(), earlier.end(), [&](const Backup& b) { return b.id == id; })) {
             const auto time = fs::last_write_time(copy, error);
@@ -202,6 +203,11 @@ fs::path BackupKeeper::folder() const
     return backupFolder(workspace_);
 }
 
+fs::path BackupKeeper::modListFile() const
+{
+    return folder() / ModListName;
+}
+
 VersionStore BackupKeeper::store() const
 {
     return VersionStore(folder() / StoreFolderName);
@@ -211,6 +217,7 @@ std::set<std::string> BackupKeeper::versionsInUse() const
 {
     auto versions = historyVersions(*this);
     versions.merge(profileVersions(folder()));
+    versions.merge(modListVersions(readModList(modListFile())));
     for (const auto& b : readIndex(folder()).backups)
         versions.insert(b.version);
     return versions;
@@ -221,7 +228,7 @@ std::string BackupKeeper::keepVersion(const fs::path& path)
     std::error_code error;
     if (!fs::exists(path, error))
         return {};
-    const auto name = path.filename().string();
+    const auto name = os::textOf(path.filename());
     try {
         const GameLock lock(workspace_);
         return store().put(readWholeFile(path));
@@ -242,19 +249,23 @@ bool BackupKeeper::keeps(const fs::path& path) const
         return true;
     if (!inGameFolder(path))
         return false;
-    const auto name = path.filename().string();
+    const auto name = os::textOf(path.filename());
     return std::any_of(std::begin(GameFileNames), std::end(GameFileNames),
                           [&](const char* game) { return sameNameIgnoringCase(name, game); });
 }
 
 std::string BackupKeeper::fileKey(const fs::path& path) const
 {
-    return inGameFolder(path) ? path.filename().string() : fs::absolute(path).lexically_normal().string();
+    if (path == modListFile())
+        return std::string(ModListName);
+    return inGameFolder(path) ? os::textOf(path.filename()) : os::textOf(fs::absolute(path).lexically_normal());
 }
 
 fs::path BackupKeeper::fileFor(const std::string& name) const
 {
-    const fs::path file = name;
+    if (name == ModListName)
+        return modListFile();
+    const fs::path file = os::pathFromText(name);
     return file.has_parent_path() ? file : findGameFile(workspace_.gameFolder, name);
 }
 
@@ -269,7 +280,7 @@ void BackupKeeper::keepCopy(const fs::path& path, bool always)
     std::error_code error;
     if (!fs::is_regular_file(path, error))
         return;   // nothing to keep yet: the change creates the file
-    const auto name = path.filename().string();
+    const auto name = os::textOf(path.filename());
     try {
         // Another Quorvex keeping a copy at the same time would take the same ID.
         const GameLock lock(workspace_);
@@ -336,9 +347,11 @@ bool isLevelPath(const fs::path& given)
 
 std::string BackupKeeper::notRestorable(const std::string& file) const
 {
-    const fs::path given = file;
     if (file.empty() || file.find('\0') != std::string::npos)
         return "not a file of this game";
+    if (file == ModListName)
+        return "";
+    const fs::path given = os::pathFromText(file);
     if (!given.has_parent_path())
         return given != "." && given != ".." && keeps(workspace_.gameFolder / given) ? "" : "not a file of this game";
     if (!isLevelPath(given))
@@ -416,7 +429,7 @@ Outcome BackupKeeper::restore(const std::string& id, const Asker& ask)
 
 Outcome BackupKeeper::restoreOriginal(const std::string& file, const Asker& ask)
 {
-    const fs::path given = file;
+    const fs::path given = os::pathFromText(file);
     const auto key = given.has_parent_path() ? fileKey(given) : file;
     for (const auto& backup : list())
         if (backup.original && sameFile(backup.file, key))
@@ -428,7 +441,7 @@ Outcome BackupKeeper::restoreBackup(const Backup& backup, const Asker& ask)
 {
     if (const auto why = notRestorable(backup.file); !why.empty())
         return Outcome::refused("The backup " + backup.id + " is of " + backup.file + ", " + why
-                                + "; Quorvex puts files back only inside it (the copy is " + backup.copy.string() + ")");
+                                + "; Quorvex puts files back only inside it (the copy is " + os::textOf(backup.copy) + ")");
     Bytes bytes;
     try {
         bytes = store().get(backup.version, backup.file, backup.size);
@@ -441,7 +454,7 @@ Outcome BackupKeeper::restoreBackup(const Backup& backup, const Asker& ask)
     const auto target = fileFor(backup.file);
     keepCopy(target, true);
     writeFileAtomically(target, bytes);
-    return Outcome::done("Backup restored", "Backup of " + fs::absolute(target).string() + " from " + backup.date + " restored")
+    return Outcome::done("Backup restored", "Backup of " + os::textOf(fs::absolute(target)) + " from " + backup.date + " restored")
         .changing(gamePartsIn(target, workspace_.gameFolder));
 }
 

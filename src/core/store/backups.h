@@ -37,6 +37,11 @@ std::vector<std::string> splitListLine(const std::string& line, int count);
 // of formats checks that it is the level format.
 inline constexpr std::string_view KeptAnywhereExtension = ".lev";
 
+// The game's mod list (mod_list.h) lies in its backups folder under this name, which the history
+// and the profiles use for it as for a game file: undo and a profile switch put it back with the
+// files.
+inline constexpr std::string_view ModListName = "mods.txt";
+
 struct Backup {
     std::string id;                  // unique within a game's backups; the CLI and the list use it
     std::string file;                // the file's name in the game folder, or the full path of a level elsewhere
@@ -84,6 +89,8 @@ public:
 
     // backups/<game> in the data folder.
     std::filesystem::path folder() const;
+    // The game's mod list, in that folder.
+    std::filesystem::path modListFile() const;
     // The game's store of versions, which the backups, the history and the profiles share.
     VersionStore store() const;
     // Every version that the backups, the history or the profiles need (the caller holds the
@@ -94,8 +101,8 @@ public:
     // full path of a level elsewhere; and the file such a name stands for.
     std::string fileKey(const std::filesystem::path& path) const;
     std::filesystem::path fileFor(const std::string& file) const;
-    // True for a name that stands for a file the keeper keeps of this game inside its folder: a
-    // name read from a list (which anyone may have edited) is never written anywhere else. A
+    // True for a name that stands for a file the keeper keeps of this game inside its folder, or
+    // for its mod list: a name read from a list (which anyone may have edited) is never written anywhere else. A
     // level kept where it lay outside the game folder is listed, and its copy named, but not
     // put back by a restore, an undo or a profile.
     bool restorable(const std::string& file) const;

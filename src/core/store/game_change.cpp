@@ -156,8 +156,9 @@ void GameChange::leaveOutOfHistory()
 
 bool GameChange::concerns(const fs::path& path) const
 {
-    // A level made anew outside the game folder is no change of the game.
-    return keeper_.keeps(path) && (keeper_.inGameFolder(path) || isTaken(path));
+    // A level made anew outside the game folder is no change of the game; the mod list is part
+    // of it, so that undo puts it back with the files it describes.
+    return (keeper_.keeps(path) && (keeper_.inGameFolder(path) || isTaken(path))) || path == keeper_.modListFile();
 }
 
 NotedFile& GameChange::note(const fs::path& path)

@@ -1,4 +1,5 @@
 #include "core/store/history.h"
+#include "core/os/files.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
 #include "core/store/game_change.h"
@@ -78,7 +79,7 @@ void writeSteps(Steps& read, const fs::path& gameFolder)
 {
     const auto version = [](const std::string& v) { return v.empty() ? std::string("-") : v; };
     std::ostringstream text;
-    text << "# History of the game in " << fs::absolute(gameFolder).string() << '\n';
+    text << "# History of the game in " << os::textOf(fs::absolute(gameFolder)) << '\n';
     for (const auto& step : read.steps) {
         text << "S\t" << step.id << '\t' << step.date << '\t' << (step.undone ? "undone" : "done") << '\t' << step.what << '\n';
         for (const auto& f : step.files)
@@ -266,7 +267,11 @@ Outcome History::move(bool back)
     GameParts parts;
     for (const auto& put : puts)
         parts |= gamePartsIn(put.path, keeper_.workspace().gameFolder);
-    const auto text = std::string(back ? "Undone: " : "Redone: ") + step.what + " (" + step.fileList() + ")";
+    // The files named once: a step whose text names each of them already (a profile switch, a
+    // change without a status) gets no list of its own.
+    const bool named = std::all_of(step.files.begin(), step.files.end(),
+                                   [&](const auto& f) { return step.what.find(f.file) != std::string::npos; });
+    const auto text = std::string(back ? "Undone: " : "Redone: ") + step.what + (named ? "" : " (" + step.fileList() + ")");
     return Outcome::done(text, text).changing(parts);
 }
 

@@ -52,7 +52,7 @@ ProfileList readProfiles(const fs::path& folder)
             end();
         lines.push_back(number);
         if (!fields.empty() && fields[0] == "P") {
-            profile = Profile{fields[1], fields[2], {}};
+            profile = Profile{fields[1], fields[2], {}, {}};
             damaged = !profileNameProblem(fields[1]).empty();
         } else if (!fields.empty() && fields[0] == "F" && profile) {
             profile->files.emplace_back(fields[2], fields[1]);

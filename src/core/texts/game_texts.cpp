@@ -98,10 +98,13 @@ static_assert(std::count_if(GameTexts.begin(), GameTexts.end(), [](const GameTex
 static_assert(gameTextOfLine(145)->offset == 135220 && gameTextOfLine(145)->secondOffset == 135389);
 static_assert(gameTextOfLine(170)->typedLimit == 6);
 
-// What "Save" and a single write report: nothing shown, a log entry without time.
-Outcome textsSaved()
+// What "Save" and a single write report: "Texts saved" (the history's step and the CLI say
+// it too), a log entry without time; nothing to report when torlo.exe already held the texts.
+Outcome textsSaved(const GameFile& exe)
 {
-    auto outcome = Outcome::done({}, "New texts saved. Detailed information not yet available").changing(GamePart::Texts);
+    if (!exe.changed())
+        return Outcome::unchanged();
+    auto outcome = Outcome::done("Texts saved", "New texts saved. Detailed information not yet available").changing(GamePart::Texts);
     outcome.logWithoutTime = true;
     return outcome;
 }
@@ -146,6 +149,8 @@ std::string filledField(std::string_view text, std::string_view stored)
 
 void writeGameTextEntry(GameFile& exe, const GameText& entry, std::string_view text)
 {
+    if (text.empty())
+        return;   // an empty text writes nothing: the field keeps its bytes
     for (const auto offset : {entry.offset, entry.secondOffset}) {
         if (offset == 0)
             continue;
@@ -193,7 +198,7 @@ Outcome saveGameTexts(const Workspace& workspace, const GameTextValues& values)
     for (std::size_t i = 0; i < GameTextCount; ++i)
         if (GameTexts[i].use.saved)
             writeGameTextEntry(exe, GameTexts[i], values[i]);
-    return textsSaved();
+    return textsSaved(exe);
 }
 
 Outcome setGameText(const Workspace& workspace, int line, const std::string& text)
@@ -206,7 +211,7 @@ Outcome setGameText(const Workspace& workspace, int line, const std::string& tex
     GameFile exe(workspace.torloExe());
     requireTextPlaces(exe, entry->end());
     writeGameTextEntry(exe, *entry, text);
-    return textsSaved();
+    return textsSaved(exe);
 }
 
 } // namespace quorvex

@@ -23,7 +23,9 @@ void WriteGameText(GameFile& exe, std::uint32_t offset, std::string_view text);
 // fits before it: it is padded up to the "~" only.
 std::string filledField(std::string_view text, std::string_view stored);
 
-// Writes one entry's text at its place, "Print Screen" at both, as filledField fills it.
+// Writes one entry's text at its place, "Print Screen" at both, as filledField fills it. An
+// empty text writes nothing: the field keeps its bytes (an emptied field in the editor, an empty
+// line of a translation, `texts set LINE ""`).
 void writeGameTextEntry(GameFile& exe, const GameText& entry, std::string_view text);
 
 // One text per entry of GameTexts, in table order.
@@ -37,7 +39,8 @@ GameTextValues readGameTexts(const Workspace& workspace);
 
 // "Save": every entry that is written ("Print Screen" to both places). Each text must fit its
 // field, and torlo.exe must be there, writable and long enough for every field, before the first
-// byte is written. Done carries no status, and a log entry without time.
+// byte is written. Done says "Texts saved", with a log entry without time; Outcome::unchanged
+// when torlo.exe already held every text.
 Outcome saveGameTexts(const Workspace& workspace, const GameTextValues& values);
 // Writes the one text of a translation line as "Save" writes it; refused when the line names
 // no entry or the text holds more characters than its field takes.

@@ -1,4 +1,5 @@
 #include "core/texts/translation.h"
+#include "core/os/files.h"
 #include "core/text/key_value.h"
 #include "core/text/cp437.h"
 
@@ -21,7 +22,7 @@ constexpr int LastAppliedLine = 170;
 
 TranslationName translationName(const fs::path& chosen)
 {
-    auto name = chosen.filename().string();
+    auto name = os::textOf(chosen.filename());
     name = name.substr(0, name.find('.'));
     return {chosen.parent_path() / (name + ".LLF"), name};
 }
@@ -96,7 +97,7 @@ Outcome importTranslation(const fs::path& file, const Workspace& workspace, cons
     if (cut > 0)
         status += cut == 1 ? " (1 line was longer than its field and was cut to the field's width)"
                            : " (" + std::to_string(cut) + " lines were longer than their fields and were cut to their widths)";
-    return Outcome::done(status, "Translation " + fs::absolute(file).string() + " activated").changing(GamePart::Texts);
+    return Outcome::done(status, "Translation " + os::textOf(fs::absolute(file)) + " activated").changing(GamePart::Texts);
 }
 
 } // namespace quorvex

@@ -35,7 +35,7 @@ Outcome exportTranslation(const TranslationName& name, const std::string& author
 
 // Activation of a .LLF file: checks the header ("Invalid file"), asks, and writes lines 7 to
 // 170 into torlo.exe (line 145 to both places of "Print Screen"). A line longer than its field
-// is cut to the width; a missing line leaves its field as it is.
+// is cut to the width; a missing or empty line leaves its field as it is.
 Outcome importTranslation(const std::filesystem::path& file, const Workspace& workspace, const Asker& ask);
 
 } // namespace quorvex

@@ -30,9 +30,11 @@ bool isEntryOf(const FieldArrays& table, int entry);
 // Show: every field of the entry, read from torlo.exe.
 EntryValues showEntry(const Workspace& workspace, const FieldArrays& table, int entry);
 
-// Save: number boxes converted leniently, each field's entry written at its place (bytes the
-// low 8 bits, 16-bit and 32-bit entries little-endian). Every value is converted and the file
-// is checked to hold the whole table before the first byte is written; nothing else changes.
-Outcome saveEntry(const Workspace& workspace, const FieldArrays& table, int entry, std::span<const FieldValue> values);
+// Save: number boxes converted leniently, the entry of each field that `named` stores written at
+// its place (bytes the low 8 bits, 16-bit and 32-bit entries little-endian). Every value is
+// converted and the file is checked to hold the whole table before the first byte is written;
+// nothing else changes. Outcome::unchanged when the file already held every value.
+Outcome saveEntry(const Workspace& workspace, const FieldArrays& table, int entry, std::span<const FieldValue> values,
+                  const NamedFields& named = std::nullopt);
 
 } // namespace quorvex

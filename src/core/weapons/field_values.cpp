@@ -1,6 +1,8 @@
 #include "core/weapons/field_values.h"
 #include "core/text/number_text.h"
 
+#include <algorithm>
+
 namespace quorvex {
 
 namespace {
@@ -54,6 +56,11 @@ FieldValue valueFromRecord(FieldKind kind, ValueList list, std::string_view text
         value.text = std::string(text);
     }
     return value;
+}
+
+bool isStored(const NamedFields& named, std::size_t field, const FieldValue& value, const FieldValue& shown)
+{
+    return named ? std::find(named->begin(), named->end(), field) != named->end() : value != shown;
 }
 
 std::string recordText(FieldKind kind, const FieldValue& value)

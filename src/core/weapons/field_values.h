@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvex {
 
@@ -58,6 +59,13 @@ std::int64_t lenientStoredValue(FieldKind kind, const FieldValue& value);
 // colour box clamps it), a tick box is ticked by exactly "1", a list takes the row of the
 // number's low 8 bits and shows nothing beyond its last row.
 FieldValue valueFromRecord(FieldKind kind, ValueList list, std::string_view text);
+
+// The fields a save stores: the ones a `set`, a plugin record or a revert names, whatever they
+// show; for a page's Save (nullopt), the ones whose control no longer shows what the field holds,
+// so that a value its control cannot show (a tick box's 2, a list's 200) stays unless the user
+// changed the control.
+using NamedFields = std::optional<std::vector<std::size_t>>;
+bool isStored(const NamedFields& named, std::size_t field, const FieldValue& value, const FieldValue& shown);
 
 // The text a plugin line carries for the control: the box's text, "1" or "0", the row or "-1".
 std::string recordText(FieldKind kind, const FieldValue& value);

@@ -91,6 +91,24 @@ std::vector<std::string> linesOf(const Bytes& bytes)
     return {views.begin(), views.end()};
 }
 
+std::optional<RecordKind> sectionKind(std::string_view key)
+{
+    for (auto kind : {RecordKind::Weapon, RecordKind::Object, RecordKind::SObject})
+        if (key == kindOf(kind).section)
+            return kind;
+    return std::nullopt;
+}
+
+// The index of the first line after a known header; none when the header is neither version's.
+std::optional<std::size_t> afterHeader(const std::vector<std::string>& lines)
+{
+    if (!lines.empty() && lines[0] == Version1Header)
+        return 1;
+    if (lines.size() >= 2 && lines[0] == Version2Header && lines[1] == Version2Line)
+        return 2;
+    return std::nullopt;
+}
+
 // Stops an installation: names the line, keeps what was installed before.
 class Stop : public std::runtime_error {
 public:
@@ -130,28 +148,14 @@ public:
 private:
     bool headerIsKnown()
     {
-        if (!lines_.empty() && lines_[0] == Version1Header) {
-            next_ = 1;
-            return true;
-        }
-        if (lines_.size() >= 2 && lines_[0] == Version2Header && lines_[1] == Version2Line) {
-            next_ = 2;
-            return true;
-        }
-        return false;
+        const auto first = afterHeader(lines_);
+        next_ = first.value_or(0);
+        return first.has_value();
     }
 
     void say(Outcome outcome)
     {
         result_.reports.push_back(std::move(outcome));
-    }
-
-    static std::optional<RecordKind> sectionKind(std::string_view key)
-    {
-        for (auto kind : {RecordKind::Weapon, RecordKind::Object, RecordKind::SObject})
-            if (key == kindOf(kind).section)
-                return kind;
-        return std::nullopt;
     }
 
     int& selectedRow(RecordKind kind)
@@ -199,11 +203,13 @@ private:
         return keys;
     }
 
-    // Sets the controls of the keys the record carries over the values shown; a value that
-    // does not convert stops before anything is written.
-    static void applyKeys(std::span<const WeaponField> fields, std::span<FieldValue> page,
-                          const std::map<std::string, KeyLine>& keys, bool numbersChecked)
+    // Sets the controls of the keys the record carries over the values shown, and returns their
+    // fields: the ones the save stores. A value that does not convert stops before anything is
+    // written.
+    static std::vector<std::size_t> applyKeys(std::span<const WeaponField> fields, std::span<FieldValue> page,
+                                              const std::map<std::string, KeyLine>& keys, bool numbersChecked)
     {
+        std::vector<std::size_t> named;
         for (std::size_t k = 0; k < fields.size(); ++k) {
             const auto found = keys.find(std::string(fields[k].pluginKey));
             if (found == keys.end())
@@ -216,7 +222,9 @@ private:
             } catch (const ConvertError& error) {   // quotes the value, game text
                 throw Stop(at, cp437ToUtf8(error.what()));
             }
+            named.push_back(k);
         }
+        return named;
     }
 
     // Installs the record whose section line is at `at`; returns the line that ends it.
@@ -234,6 +242,15 @@ private:
             throw Stop(section, error.what());
         }
         selectedRow(kind) = row;
+        const auto noteSet = [&](std::string_view key) {
+            if (keys.count(std::string(key)))
+                result_.set.push_back({kind, row, key});
+        };
+        if (kind == RecordKind::Weapon)
+            noteSet(WeaponNameKey);
+        for (const auto& field : kind == RecordKind::Weapon ? std::span<const WeaponField>(WeaponFields)
+                                 : kind == RecordKind::Object ? ObjectArrays.fields : SObjectArrays.fields)
+            noteSet(field.pluginKey);
         say(Outcome::done(std::string(kindOf(kind).replaced)));
         return at;
     }
@@ -245,11 +262,12 @@ private:
         auto& data = *pages_.weapons;
         // The record starts from the weapon it names and is checked whole before the rename.
         auto page = showWeapon(data.table, weapon);
-        applyKeys(WeaponFields, page, keys, true);
+        const auto named = applyKeys(WeaponFields, page, keys, true);
         const auto name = keys.find(std::string(WeaponNameKey));
         const std::string typed = name != keys.end() ? name->second.value : data.names[weapon];
-        copyPageToTable(data.table, weapon, page);
-        say(renameWeapon(workspace_, data.names, weapon, typed));
+        copyPageToTable(data.table, weapon, page, named);
+        if (weaponNameFromTyped(typed) != data.names[weapon])
+            say(renameWeapon(workspace_, data.names, weapon, typed));
         say(saveWeapons(workspace_, data.table));
         result_.wrote.weapons = true;
     }
@@ -257,8 +275,8 @@ private:
     void installEntry(RecordKind kind, const FieldArrays& table, int entry, const std::map<std::string, KeyLine>& keys)
     {
         auto page = showEntry(workspace_, table, entry);
-        applyKeys(table.fields, page, keys, false);
-        say(saveEntry(workspace_, table, entry, page));
+        const auto named = applyKeys(table.fields, page, keys, false);
+        say(saveEntry(workspace_, table, entry, page, named));
         (kind == RecordKind::Object ? result_.wrote.objects : result_.wrote.sobjects) = true;
     }
 
@@ -271,6 +289,16 @@ private:
 };
 
 } // namespace
+
+std::optional<RecordKind> firstRecordKind(const fs::path& file)
+{
+    const auto lines = linesOf(readFileStart(file, 64 * 1024));
+    const auto first = afterHeader(lines);
+    for (auto at = first.value_or(lines.size()); at < lines.size(); ++at)
+        if (const auto kind = sectionKind(splitKeyValue(lines[at]).first))
+            return kind;
+    return std::nullopt;
+}
 
 PluginRecord weaponRecord(std::string_view name, std::span<const FieldValue, WeaponFields.size()> page,
                           std::optional<int> weapon)
@@ -305,33 +333,39 @@ std::string sectionLine(RecordKind kind, int row)
     return std::string(kindOf(kind).section) + std::to_string(row + kindOf(kind).firstNumber);
 }
 
-void writePlugin(const fs::path& file, std::span<const PluginRecord> records)
+std::optional<fs::path> askPluginFile(RecordKind kind, const TargetAsker& askTarget)
 {
-    Bytes bytes;
-    appendLines(bytes, {Version2Header, Version2Line});
-    for (const auto& record : records)
-        appendRecord(bytes, record);
-    writeFileAtomically(file, bytes);
-}
-
-Outcome savePluginAs(const PluginRecord& record, bool version2, const TargetAsker& askTarget)
-{
-    const auto& kind = kindOf(record.kind);
-    auto chosen = askTarget(std::string(kind.filter), {});
+    auto chosen = askTarget(std::string(kindOf(kind).filter), {});
     if (!chosen || chosen->empty())
-        return Outcome::nothing("No plugin file was chosen");
+        return std::nullopt;
     // Only a name without any dot, also in its folders, gets the extension.
     if (chosen->string().find('.') == std::string::npos)
         *chosen += ".LWP";
+    return chosen;
+}
+
+void writePlugin(const fs::path& file, std::span<const PluginRecord> records, bool version2)
+{
     Bytes bytes;
     if (version2)
         appendLines(bytes, {Version2Header, Version2Line});
     else
         appendLines(bytes, {Version1Header});
-    appendLines(bytes, {std::string(PromptKey) + record.prompt});
-    appendRecord(bytes, record);
-    writeFileAtomically(*chosen, bytes);
-    return Outcome::done(std::string(kind.savedStatus));
+    for (const auto& record : records) {
+        if (!record.prompt.empty())
+            appendLines(bytes, {std::string(PromptKey) + record.prompt});
+        appendRecord(bytes, record);
+    }
+    writeFileAtomically(file, bytes);
+}
+
+Outcome savePluginAs(const PluginRecord& record, bool version2, const TargetAsker& askTarget)
+{
+    const auto chosen = askPluginFile(record.kind, askTarget);
+    if (!chosen)
+        return Outcome::nothing("No plugin file was chosen");
+    writePlugin(*chosen, {&record, 1}, version2);
+    return Outcome::done(std::string(kindOf(record.kind).savedStatus));
 }
 
 Outcome saveInPlugin(const std::optional<fs::path>& selected, const PluginRecord& record)

@@ -48,7 +48,7 @@ inline constexpr const auto& SObjectFields = sobject_field_rows::Rows;
 
 // Save shows no status text; only the log records it.
 inline constexpr FieldArrays SObjectArrays{places::SpecialObjectTable, places::SpecialObjectTableSize,
-                                          places::SpecialObjectCount, SObjectFields, SObjectNames, "",
+                                          places::SpecialObjectCount, SObjectFields, SObjectNames, "Special object saved",
                                           "Special Object ", GamePart::SpecialObjects};
 
 static_assert(places::SpecialObjectTable + places::SpecialObjectTableSize == places::Materials,

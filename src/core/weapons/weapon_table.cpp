@@ -56,10 +56,14 @@ WeaponPageValues showWeapon(const WeaponTable& table, int weapon)
     return page;
 }
 
-void copyPageToTable(WeaponTable& table, int weapon, std::span<const FieldValue, WeaponFields.size()> page)
+void copyPageToTable(WeaponTable& table, int weapon, std::span<const FieldValue, WeaponFields.size()> page,
+                     const NamedFields& named)
 {
-    for (std::size_t k = 0; k < WeaponFields.size(); ++k)
-        table.setEntry(WeaponFields[k], weapon, storedValue(WeaponFields[k].kind, page[k]));
+    for (std::size_t k = 0; k < WeaponFields.size(); ++k) {
+        const auto& field = WeaponFields[k];
+        if (isStored(named, k, page[k], shownValue(field.kind, field.list, table.entry(field, weapon))))
+            table.setEntry(field, weapon, storedValue(field.kind, page[k]));
+    }
 }
 
 std::string weaponNameFromTyped(std::string_view typed)
@@ -81,6 +85,8 @@ Outcome renameWeapon(const Workspace& workspace, WeaponNames& names, int weapon,
     GameFile exe(workspace.torloExe());
     exe.requireSize(places::WeaponNames + places::WeaponNameSlot * places::WeaponCount);
     writeWeaponName(exe, weapon, name);
+    if (!exe.changed())
+        return Outcome::unchanged();
     return Outcome::done("Weaponname changed", "Weaponname changed to " + cp437ToUtf8(name)).changing(GamePart::Weapons);
 }
 
@@ -89,6 +95,8 @@ Outcome saveWeapons(const Workspace& workspace, const WeaponTable& table)
     GameFile exe(workspace.torloExe());
     exe.requireSize(places::WeaponTable + places::WeaponTableSize);
     exe.writeAt(places::WeaponTable, table.bytes);
+    if (!exe.changed())
+        return Outcome::unchanged();
     return Outcome::done("Weapons saved", "Weapons saved to Torlo.exe").changing(GamePart::Weapons);
 }
 

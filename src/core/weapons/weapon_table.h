@@ -36,18 +36,21 @@ bool isWeaponNumber(int weapon);
 using WeaponPageValues = std::array<FieldValue, WeaponFields.size()>;
 WeaponPageValues showWeapon(const WeaponTable& table, int weapon);
 
-// Stores the controls into the weapon's entries in page order. A number box whose text is not
-// a number raises ConvertError there: the fields before it are stored, the rest are not.
-void copyPageToTable(WeaponTable& table, int weapon, std::span<const FieldValue, WeaponFields.size()> page);
+// Stores the controls of the fields that `named` stores into the weapon's entries in page order.
+// A number box whose text is not a number raises ConvertError there: the fields before it are
+// stored, the rest are not.
+void copyPageToTable(WeaponTable& table, int weapon, std::span<const FieldValue, WeaponFields.size()> page,
+                     const NamedFields& named = std::nullopt);
 
 // The name as a rename stores it: upper case, at most 13 characters, cut before a "~".
 std::string weaponNameFromTyped(std::string_view typed);
 
-// Writes the name into the weapon's slot at once (also when it did not change) and puts it
-// into names.
+// Writes the name into the weapon's slot at once and puts it into names; Outcome::unchanged
+// when the slot already held it.
 Outcome renameWeapon(const Workspace& workspace, WeaponNames& names, int weapon, std::string_view typed);
 
-// Writes all 40 weapons of the table back into torlo.exe.
+// Writes all 40 weapons of the table back into torlo.exe; Outcome::unchanged when it already
+// held them.
 Outcome saveWeapons(const Workspace& workspace, const WeaponTable& table);
 
 } // namespace quorvex

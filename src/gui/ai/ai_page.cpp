@@ -65,7 +65,7 @@ AiPage::AiPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host), fields
 
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { reload(); });
     connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
-        if (from != this && parts.has(GamePart::Ai))
+        if (host_.gameEvents().reloads(this, from) && parts.has(GamePart::Ai))
             reload();
     });
 }
@@ -86,13 +86,37 @@ void AiPage::showTexts(const AiTexts& texts)
 
 void AiPage::reload()
 {
-    showTexts({});
+    showGameTexts({});
     host_.guarded([this] { SetAI(); });
+}
+
+void AiPage::showGameTexts(const AiTexts& texts)
+{
+    read_ = texts;
+    showTexts(texts);
 }
 
 void AiPage::SetAI()
 {
-    showTexts(readAiTexts(host_.workspace()));
+    showGameTexts(readAiTexts(host_.workspace()));
+}
+
+std::optional<QString> AiPage::unsavedEdits() const
+{
+    return texts() == read_ ? std::nullopt : std::optional(QString());
+}
+
+bool AiPage::saveEdits()
+{
+    bool saved = false;
+    host_.guarded([&] {
+        const auto typed = texts();
+        const auto outcome = saveAi(host_.workspace(), typed);
+        host_.report(outcome, this);
+        if ((saved = outcome.succeeded()))
+            read_ = typed;
+    });
+    return saved;
 }
 
 void AiPage::LoadAIClick()
@@ -113,7 +137,7 @@ void AiPage::GoodButtonClick()
 
 void AiPage::SaveAIClick()
 {
-    host_.report(saveAi(host_.workspace(), texts()), this);
+    host_.gameModel().save(*this);
 }
 
 } // namespace quorvex

@@ -3,6 +3,7 @@
 // the two presets, and loading from and saving to torlo.exe. The values are held only in the
 // fields.
 #include "core/ai/ai_values.h"
+#include "gui/host/game_model.h"
 
 #include <QWidget>
 
@@ -11,7 +12,7 @@ namespace quorvex {
 class FieldPanel;
 class PageHost;
 
-class AiPage : public QWidget {
+class AiPage : public QWidget, public EditHolder {
     Q_OBJECT
 public:
     // Builds itself into the main window's "CPU AI" tab.
@@ -26,6 +27,13 @@ public:
 
     AiTexts texts() const;
     void showTexts(const AiTexts& texts);
+    // Shows the values as the game holds them.
+    void showGameTexts(const AiTexts& texts);
+
+    // The fields differ from the values last read or saved (a preset counts as an edit).
+    std::optional<QString> unsavedEdits() const override;
+    bool saveEdits() override;
+    void discardEdits() override { reload(); }
 
 private:
     // The game folder or its AI values changed: nothing of the old values may stay to be saved.
@@ -33,6 +41,7 @@ private:
 
     PageHost& host_;
     FieldPanel* fields_ = nullptr;
+    AiTexts read_{};   // what the game held when the fields were filled from it
 };
 
 } // namespace quorvex

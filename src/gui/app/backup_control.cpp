@@ -1,4 +1,5 @@
 #include "gui/app/backup_control.h"
+#include "gui/host/game_model.h"
 #include "gui/host/folder_watch.h"
 #include "gui/host/page_host.h"
 #include "core/store/backups.h"
@@ -95,7 +96,7 @@ void BackupControl::refresh()
 void BackupControl::RestoreButtonClick()
 {
     auto* item = list_->currentItem();
-    if (!item || !item->isSelected())
+    if (!item || !item->isSelected() || !host_.gameModel().settle())
         return;
     BackupKeeper keeper(host_.workspace());
     const auto outcome = keeper.restore(item->data(FileColumn, Qt::UserRole).toString().toStdString(),

@@ -19,7 +19,7 @@ public:
     void error(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
     Answer askYesNoCancel(const std::string& text) override;
-    Unsaved askUnsaved(const std::string& text) override;
+    Unsaved askUnsaved(const std::string& text, const UnsavedChoices& choices = {}) override;
     std::optional<std::filesystem::path> openFile(const std::string& filter, const std::filesystem::path& initial,
                                                   const std::string& title = "Open") override;
     std::optional<std::filesystem::path> saveFile(const std::string& filter, const std::filesystem::path& initial,

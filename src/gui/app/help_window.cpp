@@ -80,10 +80,13 @@ QUrl HelpWindow::page() const
 void HelpWindow::follow(const QUrl& link)
 {
     const auto target = browser_->source().resolved(link);
-    if (target.isLocalFile())
+    if (target.isLocalFile()) {
         browser_->setSource(target);
-    else
-        shell_.open(target.toString().toStdString(), {}, {}, Shell::Window::Maximised);
+        return;
+    }
+    const auto problem = shell_.open(target.toString().toStdString(), {}, {}, Shell::Window::Maximised);
+    problem_->setText(QString::fromStdString(problem));
+    problem_->setVisible(!problem.empty());
 }
 
 void HelpWindow::OpenInBrowserClick()
@@ -91,7 +94,8 @@ void HelpWindow::OpenInBrowserClick()
     auto url = browser_->source();
     url.setFragment({});
     const auto problem = shell_.open(url.toLocalFile().toStdString(), {}, {}, Shell::Window::Maximised);
-    problem_->setText(problem.empty() ? QString() : QString::fromStdString(problem + " (install a web browser)"));
+    // The topic stays shown here.
+    problem_->setText(problem.empty() ? QString() : QString::fromStdString(problem + "; the topic is shown here"));
     problem_->setVisible(!problem.empty());
 }
 

@@ -1,4 +1,5 @@
 #include "gui/app/history_window.h"
+#include "gui/host/game_model.h"
 #include "gui/host/folder_watch.h"
 #include "gui/host/page_host.h"
 #include "core/base/errors.h"
@@ -27,6 +28,8 @@ enum Column { DateColumn, FilesColumn, WhatColumn };
 
 void moveInHistory(PageHost& host, bool back)
 {
+    if (!host.gameModel().settle())
+        return;
     host.guarded([&host, back] {
         const BackupKeeper keeper(host.workspace());
         History history(keeper);
@@ -86,7 +89,7 @@ HistoryWindow::HistoryWindow(PageHost& host, QWidget* parent) : QWidget(parent, 
         b->setObjectName(name);
         line->addWidget(b);
         connect(b, &QPushButton::clicked, this, [this, operation, replacesFiles] {
-            if (replacesFiles && !host_.gameEvents().settleEdits())
+            if (replacesFiles && !host_.gameModel().settle())
                 return;
             const auto* chosen = profileList_->currentItem();
             const auto selected = chosen ? chosen->text(0).toStdString() : std::string();

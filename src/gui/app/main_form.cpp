@@ -5,6 +5,8 @@
 #include "gui/app/history_window.h"
 #include "gui/app/options_page.h"
 #include "gui/changes/changes_window.h"
+#include "gui/controls/compact_tab_widget.h"
+#include "gui/host/game_model.h"
 #include "gui/host/scheme_colours.h"
 #include "core/browser/file_operations.h"
 #include "gui/browser/mod_browser_control.h"
@@ -23,6 +25,7 @@
 #include "core/shell/settings.h"
 #include "gui/weapons/table_page.h"
 #include "gui/sound/sound_page.h"
+#include "gui/mods/mods_page.h"
 #include "gui/weapons/weapon_page.h"
 
 #include <QShortcut>
@@ -62,6 +65,10 @@ struct TMainForm::PageRow {
     Built built;
     void (*build)(TMainForm& form, QWidget* tab);   // none: another part fills it (the browser's preview)
     void (*load)(TMainForm& form) = nullptr;         // none: the page reads nothing of the game at once
+    // The parts of the game the page shows and may hold edited, and the page as the model asks
+    // it about them (what is unsaved, save, discard): every page that holds game data has both.
+    GameParts holds = {};
+    EditHolder* (*edits)(TMainForm& form) = nullptr;
 };
 
 // The table of pages: a new page is its files and one row here (with its value of Page).
@@ -82,32 +89,37 @@ const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows(
          [](TMainForm& form) {
              // The values read at start-up, while nothing has changed them since.
              if (form.aiAtStart_)
-                 form.ai_->showTexts(*std::exchange(form.aiAtStart_, std::nullopt));
+                 form.ai_->showGameTexts(*std::exchange(form.aiAtStart_, std::nullopt));
              else
                  form.ai_->SetAI();
-         }},
+         },
+         GamePart::Ai, [](TMainForm& form) -> EditHolder* { return form.ai_; }},
         {Page::MaterialPalette, "Material/Palette", "PaletteTab", "palette", Later,
          [](TMainForm& form, QWidget* tab) { form.palette_ = new PalettePage(form, tab); },
          [](TMainForm& form) {
              form.palette_->readMaterials();
              form.palette_->loadPalette();
-         }},
+         },
+         GamePart::Palette | GamePart::Materials, [](TMainForm& form) -> EditHolder* { return form.palette_; }},
         {Page::Weapons, "Weapons", "WeaponTab", "weapons", Later,
          [](TMainForm& form, QWidget* tab) { form.weapons_ = new WeaponPage(form, tab); },
          [](TMainForm& form) {
              form.weapons_->Load();
              form.weapons_->paintSwatchesBlack();
              form.weapons_->showFirst();
-         }},
+         },
+         GamePart::Weapons, [](TMainForm& form) -> EditHolder* { return form.weapons_; }},
         {Page::Objects, "Objects", "ObjTab", "objects", Later,
          [](TMainForm& form, QWidget* tab) { form.objects_ = new TablePage(form, tab, TablePage::Objects); },
          [](TMainForm& form) {
              form.objects_->paintSwatchesBlack();
              form.objects_->showFirst();
-         }},
+         },
+         GamePart::Objects, [](TMainForm& form) -> EditHolder* { return form.objects_; }},
         {Page::SpecialObjects, "Special objects", "SpecTab", "special-objects", Later,
          [](TMainForm& form, QWidget* tab) { form.sobjects_ = new TablePage(form, tab, TablePage::SObjects); },
-         [](TMainForm& form) { form.sobjects_->showFirst(); }},
+         [](TMainForm& form) { form.sobjects_->showFirst(); },
+         GamePart::SpecialObjects, [](TMainForm& form) -> EditHolder* { return form.sobjects_; }},
         {Page::Sounds, "Sounds", "SoundTab", "sounds", Later,
          [](TMainForm& form, QWidget* tab) {
              form.sounds_ = new SoundPage(form, tab);
@@ -115,22 +127,27 @@ const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows(
              if (form.selectionForSounds_)
                  form.sounds_->followBrowser(*std::exchange(form.selectionForSounds_, std::nullopt));
          },
-         [](TMainForm& form) { form.sounds_->showFirst(); }},
+         [](TMainForm& form) { form.sounds_->showFirst(); },
+         GamePart::Sounds, [](TMainForm& form) -> EditHolder* { return form.sounds_; }},
+        {Page::Mods, "Mods", "ModsTab", "mods", Later, [](TMainForm& form, QWidget* tab) { form.mods_ = new ModsPage(form, tab); },
+         [](TMainForm& form) { form.mods_->reload(); }},
     }};
     static_assert(
         [] {
             for (std::size_t i = 0; i < rows.size(); ++i)
                 if (rows[i].page != static_cast<Page>(i) || !rows[i].caption || !rows[i].objectName ||
-                    (rows[i].built == Later && !rows[i].build))
+                    (rows[i].built == Later && !rows[i].build) || rows[i].holds.empty() != !rows[i].edits)
                     return false;
             return true;
         }(),
-        "one whole row per value of TMainForm::Page, in its order; a page built later has its builder");
+        "one whole row per value of TMainForm::Page, in its order; a page built later has its builder; "
+        "a page that holds game data says how it reports unsaved edits");
     return rows;
 }
 
 TMainForm::TMainForm(AppServices services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock)
+    : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock),
+      model_(std::make_unique<GameModel>(*this))
 {
     setObjectName("MainForm");
     setWindowTitle("Quorvex " QUORVEX_VERSION);
@@ -175,7 +192,7 @@ void TMainForm::buildWindow()
     top->addWidget(buildHeader());
     middle->addLayout(top);
 
-    pages_ = new QTabWidget;
+    pages_ = new CompactTabWidget;
     pages_->setObjectName("PageControl");
     for (const auto& row : pageRows()) {
         auto* tab = new QWidget;
@@ -245,6 +262,10 @@ void TMainForm::ensurePage(Page which)
     const auto& row = pageRows()[index];
     if (row.build)
         row.build(*this, page(which));
+    if (row.edits) {
+        auto* edits = row.edits(*this);
+        model_->hold(dynamic_cast<QObject*>(edits), *edits, row.caption, row.holds);
+    }
     if (row.load && gameRead_)
         guarded([this, &row] { row.load(*this); });
 }
@@ -388,6 +409,8 @@ void TMainForm::showPage(BrowserPage which)
     case BrowserPage::Graphics: showPage(Page::Graphics); return;
     case BrowserPage::Sounds: showPage(Page::Sounds); return;
     case BrowserPage::Weapons: showPage(Page::Weapons); return;
+    case BrowserPage::Objects: showPage(Page::Objects); return;
+    case BrowserPage::SpecialObjects: showPage(Page::SpecialObjects); return;
     case BrowserPage::About: break;
     }
     showPage(Page::About);
@@ -517,7 +540,7 @@ void TMainForm::StatusShow(const QString& text)
 {
     statusText_->setText(text);
     statusText_->setToolTip(text);
-    statusSinceActivation_ = true;
+    statusShown_ = true;
 }
 
 void TMainForm::report(const Outcome& outcome, const QObject* from)
@@ -537,19 +560,33 @@ void TMainForm::report(const Outcome& outcome, const QObject* from)
 
 bool TMainForm::guarded(const std::function<void()>& handler)
 {
+    // The outermost handler first takes in what another program replaced since the window last
+    // looked, and afterwards knows the files as its own writes left them; the watch waits
+    // meanwhile, as nothing but this handler changes the game while it holds the lock.
+    const bool outermost = !std::exchange(inOperation_, true);
+    struct Finish {
+        TMainForm& form;
+        bool outermost;
+        ~Finish()
+        {
+            if (!outermost)
+                return;
+            form.model_->noteOwnWrites();
+            form.model_->setWatching(true);
+            form.inOperation_ = false;
+        }
+    } finish{*this, outermost};
     try {
         // Every handler holds the game's lock and puts its patches in place at its end.
-        bool changedElsewhere = false;
-        {
-            GameChange change(services_.workspace);
-            handler();
-            change.commit();
-            changedElsewhere = change.changedElsewhere();
+        GameChange change(services_.workspace);
+        if (outermost) {
+            model_->setWatching(false);
+            model_->takeOutsideChanges();
         }
-        // Another Quorvex changed the game since this window last held it: what it changed is
-        // not known, so everything read from the game is read again.
-        if (changedElsewhere)
-            events_.gameDataChanged(GameParts::all(), nullptr);
+        handler();
+        change.commit();
+        if (outermost)
+            model_->noteOwnWrites();   // still inside the lock
         return true;
     } catch (const FileError& error) {
         showError(error.what());
@@ -587,6 +624,7 @@ void TMainForm::FormCreate()
     readSettings();                                                 // the first run asks for the game
     setFont(settingFont(services_.settings, font()));               // the option boxes wait for the Options page
     pointBrowserAt(services_.workspace.gameFolder);
+    model_->gameFolderRead();
     gameFound_ = guarded([this] { readCpuAiValues(); });            // the first access to torlo.exe
     // The filter boxes, the command line and the greeting need no game: without one the
     // browser still lists files, and a stored "Filter" is not overwritten by empty boxes.
@@ -718,7 +756,7 @@ bool TMainForm::setGameFolder(const fs::path& given)
     if (folder == services_.workspace.gameFolder)
         return true;
     // Edits of the old game are saved into it or dropped, never carried into the new one.
-    if (started_ && !events_.settleEdits())
+    if (started_ && !model_->settle())
         return false;
     services_.workspace.gameFolder = folder;
     // During the start-up nothing has been read from a game yet; its own steps read the new one.
@@ -726,6 +764,7 @@ bool TMainForm::setGameFolder(const fs::path& given)
         return true;
     // Every holder reloads; a game that is not there is said once, not once per holder.
     heldErrors_.emplace();
+    model_->gameFolderRead();
     events_.gameFolderChanged();
     const auto errors = std::move(*heldErrors_);
     heldErrors_.reset();
@@ -777,11 +816,11 @@ void TMainForm::FormActivate()
     powerlevel_ = isYes(settings, setting::MakePL);
     browser_->placeLevelPicture(isYes(settings, setting::Stretch));
     ApplyColorScheme();
-    // Activation also follows the program's own dialogs: a result shown since the last
-    // activation stays, so the user sees what happened.
-    if (!statusSinceActivation_)
-        StatusShow("Welcome to Quorvex !");
-    statusSinceActivation_ = false;
+    // Activation also follows every dialog, menu and other window of the program: the welcome
+    // stands only until the first result, which then stays until the next, so the user sees
+    // what happened.
+    if (!statusShown_)
+        statusText_->setText("Welcome to Quorvex !");
 }
 
 void TMainForm::ApplyColorScheme()
@@ -822,10 +861,15 @@ void TMainForm::FormClose()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (!events_.settleEdits()) {
+    if (!model_->settle()) {
         event->ignore();
         return;
     }
+    // No tool window outlives the main window: the program ends with it.
+    for (QWidget* tool : {hacksWindow, textEditorWindow, static_cast<QWidget*>(changes_.get()),
+                          static_cast<QWidget*>(history_.get()), static_cast<QWidget*>(help_)})
+        if (tool && tool->isVisible())
+            tool->close();
     FormClose();
     QMainWindow::closeEvent(event);
 }

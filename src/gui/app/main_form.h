@@ -28,6 +28,8 @@ class QVBoxLayout;
 namespace quorvex {
 
 class AiPage;
+class EditHolder;
+class GameModel;
 class ChangesWindow;
 struct Change;
 class FileClassStore;
@@ -35,6 +37,7 @@ class HelpWindow;
 class HistoryWindow;
 class OptionsPage;
 class ModBrowserControl;
+class ModsPage;
 class SoundPage;
 class PalettePage;
 class TablePage;
@@ -62,7 +65,7 @@ public:
 
     // The pages, in the order of the page control; each has its row in the table of pages
     // (main_form.cpp).
-    enum class Page { Graphics, About, Options, CpuAi, MaterialPalette, Weapons, Objects, SpecialObjects, Sounds, Count };
+    enum class Page { Graphics, About, Options, CpuAi, MaterialPalette, Weapons, Objects, SpecialObjects, Sounds, Mods, Count };
     QWidget* page(Page which) const;
     void showPage(Page which);
 
@@ -73,6 +76,7 @@ public:
     SettingsStore& settings() override { return services_.settings; }
     ActivityLog& log() override { return log_; }
     GameEvents& gameEvents() override { return events_; }
+    GameModel& gameModel() override { return *model_; }
     const Palette& workingPalette() const override;
     std::optional<std::filesystem::path> selectedModFile() const override;
     bool makeLwp2() const override;
@@ -169,9 +173,11 @@ private:
     AppServices services_;
     ActivityLog log_;
     GameEvents events_;
+    std::unique_ptr<GameModel> model_;
+    bool inOperation_ = false;   // a handler runs inside guarded()
     std::mt19937 random_;
     bool powerlevel_ = false;
-    bool statusSinceActivation_ = false;   // a status text was shown after the last activation
+    bool statusShown_ = false;              // a result has taken the welcome's place
     bool gameFound_ = false;                // the start-up read torlo.exe
     bool gameRead_ = false;                 // there is a game to read into a page when it is built
     bool startUpDone_ = false;
@@ -197,6 +203,7 @@ private:
     TablePage* objects_ = nullptr;
     TablePage* sobjects_ = nullptr;
     SoundPage* sounds_ = nullptr;
+    ModsPage* mods_ = nullptr;
     PalettePage* palette_ = nullptr;
     AiPage* ai_ = nullptr;
     std::unique_ptr<ChangesWindow> changes_;

@@ -1,4 +1,5 @@
 #include "gui/changes/changes_window.h"
+#include "gui/host/game_model.h"
 #include "modules/desktop/qt_platform.h"
 
 #include <QComboBox>
@@ -13,6 +14,8 @@
 #include <QVBoxLayout>
 
 #include <utility>
+
+namespace fs = std::filesystem;
 
 namespace quorvex {
 
@@ -214,6 +217,8 @@ void ChangesWindow::RevertButClick()
         host_.StatusShow("Select the changes to revert");
         return;
     }
+    if (!host_.gameModel().settle())
+        return;
     host_.guarded([&] {
         auto reports = revertChanges(host_.workspace(), comparedGame(), picked);
         // One notification for the whole revert, with the last report: the pages reload what
@@ -231,11 +236,14 @@ void ChangesWindow::RevertButClick()
 void ChangesWindow::SavePluginButClick()
 {
     host_.guarded([&] {
-        const auto file = host_.prompts().saveFile("Weapon plug ins|*.lwp|All files|*.*", {}, "lwp");
-        if (!file)
-            return;
-        host_.report(exportChanges(changes_, *file));
-        emit host_.gameEvents().filesChanged();
+        const auto outcome = exportChanges(changes_, host_.makeLwp2(), [&](const std::string& filter, const fs::path& proposed) {
+            return host_.prompts().saveFile(filter, proposed, "lwp");
+        });
+        if (outcome.kind == Outcome::Kind::Nothing)
+            return;   // cancelled
+        host_.report(outcome);
+        if (outcome.succeeded())
+            emit host_.gameEvents().filesChanged();
     });
 }
 

@@ -77,10 +77,10 @@ TObjForm::TObjForm(PageHost& host, QWidget* parent, Build when)
     // What the window shows belongs to one game: another game is read afresh.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { host_.guarded([this] { readGame(); }); });
     connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
-        if (from != this && parts.has(GamePart::Hacks))
+        if (host_.gameEvents().reloads(this, from) && parts.has(GamePart::Hacks))
             host_.guarded([this] { readGame(); });
     });
-    host_.gameEvents().holdEdits(this, [this] { return settleEdits(); });
+    host_.gameModel().hold(this, *this, "Special hacks", GamePart::Hacks);
     if (when == Build::Now)
         build();
 }
@@ -227,19 +227,30 @@ void TObjForm::showValues(const HackValues& values)
     shown_ = this->values();
 }
 
-bool TObjForm::settleEdits()
+std::optional<QString> TObjForm::unsavedEdits() const
 {
     if (!fields_ || !shown_)
-        return true;
+        return std::nullopt;
     const auto now = values();
-    if (now.on == shown_->on && now.text == shown_->text)
-        return true;
-    switch (host_.prompts().askUnsaved("The special hacks have changes that are not saved. Save them?")) {
-    case Prompts::Unsaved::Save: return host_.guarded([this] { DoAllButtonClick(); });
-    case Prompts::Unsaved::Discard: return true;
-    case Prompts::Unsaved::Cancel: break;
-    }
-    return false;
+    return now.on == shown_->on && now.text == shown_->text ? std::nullopt : std::optional(QString());
+}
+
+bool TObjForm::saveEdits()
+{
+    bool saved = false;
+    host_.guarded([&] {
+        const auto outcome = saveHacks(host_.workspace(), values());
+        host_.report(outcome, this);
+        saved = outcome.succeeded();
+        // The game keeps a value in its own range (Digging 30 becomes 24): show what it holds.
+        readGame();
+    });
+    return saved;
+}
+
+void TObjForm::discardEdits()
+{
+    host_.guarded([this] { readGame(); });
 }
 
 // A field whose bytes belong to a switch that is on cannot be changed while it is on.
@@ -280,11 +291,8 @@ void TObjForm::DoAllButtonClick()
 {
     if (!std::filesystem::exists(host_.workspace().torloExe()))
         hide();
-    const auto outcome = saveHacks(host_.workspace(), values());
-    host_.report(outcome, this);
-    hide();
-    // The game keeps a value in its own range (Digging 30 becomes 24): show what it holds.
-    readGame();
+    if (host_.gameModel().save(*this))
+        hide();
 }
 
 // What was not saved is dropped: the window shows the game again when it is next shown.

@@ -3,6 +3,7 @@
 // built from the hack table. Filled from torlo.exe at start-up, whenever the game folder
 // changes, after "Do all !" (what the game stored) and on "Cancel" (the edits are dropped).
 #include "core/hacks/hacks.h"
+#include "gui/host/game_model.h"
 
 #include <QWidget>
 #include <optional>
@@ -15,7 +16,7 @@ namespace quorvex {
 class FieldPanel;
 class PageHost;
 
-class TObjForm : public QWidget {
+class TObjForm : public QWidget, public EditHolder {
     Q_OBJECT
 public:
     // Build::Later leaves the fields until build() or the first show; what is read or shown
@@ -32,9 +33,10 @@ public:
 
     HackValues values() const;
     void showValues(const HackValues& values);
-    // Asks Save / Discard / Cancel when the fields differ from what was read; false when the
-    // user cancels or the save failed.
-    bool settleEdits();
+    // The fields differ from what was read.
+    std::optional<QString> unsavedEdits() const override;
+    bool saveEdits() override;
+    void discardEdits() override;
 
 private:
     QGroupBox* buildGroup(HackGroup group);

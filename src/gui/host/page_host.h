@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QString>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -18,26 +19,23 @@
 namespace quorvex {
 
 class ActivityLog;
+class GameModel;
 
 class GameEvents : public QObject {
     Q_OBJECT
 public:
-    // A page or window that holds edits not yet written to the game registers how to settle
-    // them: ask Save / Discard / Cancel when there are any, and return false when the user
-    // cancels (or the save failed). The registration ends with the owner.
-    void holdEdits(QObject* owner, std::function<bool()> settle)
+    // Whether holder reads the game again after a change made by from: not after its own, nor
+    // while it keeps unsaved edits through another program's change.
+    bool reloads(const QObject* holder, const QObject* from) const
     {
-        holders_.push_back({owner, std::move(settle)});
-        connect(owner, &QObject::destroyed, this, [this, owner] { std::erase_if(holders_, [owner](const auto& h) { return h.first == owner; }); });
+        return holder != from && std::find(keeping_.begin(), keeping_.end(), holder) == keeping_.end();
     }
-    // Before every held edit is dropped (another game folder, closing the program): false when
-    // one holder keeps its edits, and then nothing may be dropped.
-    bool settleEdits()
+    // gameDataChanged for a change by another program; the holders in keeping keep their edits.
+    void changedOutside(GameParts parts, std::vector<const QObject*> keeping)
     {
-        for (const auto& holder : std::vector(holders_))
-            if (!holder.second())
-                return false;
-        return true;
+        keeping_ = std::move(keeping);
+        emit gameDataChanged(parts, nullptr);
+        keeping_.clear();
     }
 
 signals:
@@ -53,7 +51,7 @@ signals:
     void filesChanged();
 
 private:
-    std::vector<std::pair<QObject*, std::function<bool()>>> holders_;
+    std::vector<const QObject*> keeping_;
 };
 
 class PageHost {
@@ -66,6 +64,8 @@ public:
     virtual SettingsStore& settings() = 0;
     virtual ActivityLog& log() = 0;
     virtual GameEvents& gameEvents() = 0;
+    // The open game: its files' versions, the unsaved edits of every page and window, the gate.
+    virtual GameModel& gameModel() = 0;
     // The working palette (8-bit), loaded at start-up and after palette changes.
     virtual const Palette& workingPalette() const = 0;
 
@@ -83,7 +83,7 @@ public:
     // Starts the game (through the emulator's command line); the outcome is refused, with the
     // reason, when it could not be started.
     virtual Outcome startGame() = 0;
-    // Points the program at another game folder; when it differs, unsaved edits are settled
+    // Points the program at another game folder; when it differs, unsaved edits pass the gate
     // first (false: the user kept them, and the folder stays) and gameFolderChanged is raised.
     virtual bool setGameFolder(const std::filesystem::path& folder) = 0;
     // Shows a help topic ("text-editor" for text-editor.html) in the help window.

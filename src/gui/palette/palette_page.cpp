@@ -186,7 +186,10 @@ PalettePage::PalettePage(PageHost& host, QWidget* tab) : QWidget(tab), host_(hos
             [this] { reload(GamePart::Palette | GamePart::Materials); });
     // Its own saves too: the grid then shows the values as the game keeps them (multiples of 4).
     connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this,
-            [this](GameParts parts) { reload(parts & (GamePart::Palette | GamePart::Materials)); });
+            [this](GameParts parts) {
+                if (host_.gameEvents().reloads(this, nullptr))
+                    reload(parts & (GamePart::Palette | GamePart::Materials));
+            });
 }
 
 void PalettePage::guarded(void (PalettePage::*handler)())
@@ -211,7 +214,7 @@ void PalettePage::readMaterials()
     materialsLoaded_ = false;
     materials_ = {};
     enableControls();
-    materials_ = loadMaterials(host_.workspace());
+    materials_ = readMaterials_ = loadMaterials(host_.workspace());
     materialsLoaded_ = true;
     enableControls();
 }
@@ -220,7 +223,7 @@ void PalettePage::loadPalette()
 {
     paletteLoaded_ = false;
     enableControls();
-    palette_ = quorvex::loadPalette(host_.workspace());
+    palette_ = readPalette_ = quorvex::loadPalette(host_.workspace());
     paletteLoaded_ = true;
     enableControls();
     grid_->update();
@@ -293,7 +296,23 @@ void PalettePage::BackGrBoxClick()
 
 void PalettePage::SaveMaterClick()
 {
-    host_.report(saveMaterials(host_.workspace(), materials_, palette_));
+    host_.gameModel().save(*this);
+}
+
+std::optional<QString> PalettePage::unsavedEdits() const
+{
+    QStringList what;
+    if (paletteLoaded_ && palette_ != readPalette_)
+        what << "palette";
+    if (materialsLoaded_ && materials_ != readMaterials_)
+        what << "materials";
+    return what.isEmpty() ? std::nullopt : std::optional(what.join(", "));
+}
+
+bool PalettePage::saveEdits()
+{
+    // Its report reads both back, as the game keeps them.
+    return host_.guarded([this] { host_.report(saveMaterials(host_.workspace(), materials_, palette_)); });
 }
 
 void PalettePage::SavePalButClick()

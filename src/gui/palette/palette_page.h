@@ -5,6 +5,7 @@
 #include "core/base/game_parts.h"
 #include "core/gamefile/resource_file.h"
 #include "core/palette/materials.h"
+#include "gui/host/game_model.h"
 
 #include <QWidget>
 
@@ -43,7 +44,7 @@ private:
     int selected_ = -1;
 };
 
-class PalettePage : public QWidget {
+class PalettePage : public QWidget, public EditHolder {
     Q_OBJECT
 public:
     // Builds itself into the main window's "Material/Palette" tab.
@@ -69,6 +70,11 @@ public:
     void ResetPalButClick();
     void PL2ButClick();
 
+    // The colours and materials differ from what the game held when read or saved.
+    std::optional<QString> unsavedEdits() const override;
+    bool saveEdits() override;
+    void discardEdits() override { reload(GamePart::Palette | GamePart::Materials); }
+
 private:
     void reload(GameParts parts);
     void enableControls();
@@ -78,6 +84,8 @@ private:
     PageHost& host_;
     Palette palette_{};
     Materials materials_{};
+    Palette readPalette_{};       // as read from the game
+    Materials readMaterials_{};
     bool paletteLoaded_ = false;
     bool materialsLoaded_ = false;
     int selected_ = -1;

@@ -124,7 +124,7 @@ SoundPage::SoundPage(PageHost& host, QWidget* tab) : QWidget(tab), host_(host)
             switchBank(host_.workspace().torloSnd(), false);
     });
     connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
-        if (from != this && parts.has(GamePart::Sounds))
+        if (host_.gameEvents().reloads(this, from) && parts.has(GamePart::Sounds))
             switchBank(bankPath_, true);
     });
 }
@@ -229,8 +229,8 @@ void SoundPage::ViewWavButClick()
     drawPicture({}, {});
     length_->clear();
     const auto samples = bank().samples(index);
-    const auto points = waveformPoints(samples);
-    drawPicture(points, points.empty() ? QString("Sound selected is empty") : QString());
+    const auto columns = waveformColumns(samples);
+    drawPicture(columns, columns.empty() ? QString("Sound selected is empty") : QString());
     length_->setText(QString::fromStdString(soundLengthText(samples.size())));
 }
 
@@ -246,7 +246,7 @@ void SoundPage::showQuietly()
     }
 }
 
-void SoundPage::drawPicture(const std::vector<int>& points, const QString& message)
+void SoundPage::drawPicture(const std::vector<WaveColumn>& columns, const QString& message)
 {
     picture_ = QImage(WaveformColumns, WaveformHeight, QImage::Format_RGB32);
     picture_.fill(Qt::white);
@@ -254,11 +254,14 @@ void SoundPage::drawPicture(const std::vector<int>& points, const QString& messa
     painter.setPen(QColor(0, 0, 128));
     const int centre = WaveformHeight / 2;
     painter.drawLine(WaveformColumns, centre, 0, centre);
-    QPoint previous(0, centre);
-    for (std::size_t x = 0; x < points.size(); ++x) {
-        const QPoint next(static_cast<int>(x) + 1, points[x]);
-        painter.drawLine(previous, next);
-        previous = next;
+    // Each column from its lowest to its highest sample, reaching to the column before so that
+    // the trace stays joined where one block lies wholly above or below the next.
+    WaveColumn previous{centre, centre};
+    for (std::size_t x = 0; x < columns.size(); ++x) {
+        const auto& column = columns[x];
+        const int at = static_cast<int>(x) + 1;
+        painter.drawLine(at, std::min(column.low, previous.high), at, std::max(column.high, previous.low));
+        previous = column;
     }
     if (!message.isEmpty()) {
         painter.setPen(Qt::black);
@@ -439,9 +442,39 @@ void SoundPage::finishImport()
 
 void SoundPage::SaveSoundButClick()
 {
+    host_.gameModel().save(*this);
+}
+
+std::optional<QString> SoundPage::unsavedEdits() const
+{
+    if (!bank_ || !bank_->anyChanged())
+        return std::nullopt;
+    QStringList imported;
+    for (int i = 0; i < SoundCount; ++i)
+        if (bank_->changed(i))
+            imported << QString(SoundNames[static_cast<std::size_t>(i)]) + " imported";
+    return imported.join(", ");
+}
+
+bool SoundPage::saveEdits()
+{
     stopPlaying();
-    host_.report(saveSoundBank(bank(), bankPath_), this);
+    bool saved = false;
+    host_.guarded([&] {
+        const auto outcome = saveSoundBank(bank(), bankPath_);
+        host_.report(outcome, this);
+        saved = outcome.succeeded();
+    });
     updateMarks();
+    return saved;
+}
+
+void SoundPage::discardEdits()
+{
+    stopPlaying();
+    bank_.reset();
+    updateMarks();
+    showQuietly();
 }
 
 void SoundPage::SaveModButClick()

@@ -3,6 +3,7 @@
 // else the game's TORLO.SND), the waveform and length of the selected one, playing, export to
 // WAV files, and imports into the bank that are saved in place or as a new sound mod.
 #include "core/sound/sound_bank.h"
+#include "gui/host/game_model.h"
 
 #include <QWidget>
 #include <filesystem>
@@ -20,7 +21,7 @@ namespace quorvex {
 class PageHost;
 class SoundPlayer;
 
-class SoundPage : public QWidget {
+class SoundPage : public QWidget, public EditHolder {
     Q_OBJECT
 public:
     // Builds itself into the main window's "Sounds" tab.
@@ -51,6 +52,11 @@ public:
     void ImportWavButClick();
     void CancelImportButClick();
 
+    // The sounds imported and not saved ("BAZOOKA imported").
+    std::optional<QString> unsavedEdits() const override;
+    bool saveEdits() override;
+    void discardEdits() override;
+
 private:
     QPushButton* button(const char* name, const char* caption, void (SoundPage::*handler)());
     int selected() const;
@@ -60,7 +66,7 @@ private:
     // page's back); unsaved imports are offered for saving first unless they are dropped.
     void switchBank(const std::filesystem::path& file, bool fileReplaced);
     void showQuietly();
-    void drawPicture(const std::vector<int>& points, const QString& message);
+    void drawPicture(const std::vector<WaveColumn>& columns, const QString& message);
     void showBankName();
     void updateMarks();
     void stopPlaying();

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -71,6 +72,8 @@ TTextForm::TTextForm(PageHost& host, QWidget* parent)
 {
     setObjectName("TextForm");
     setWindowTitle("Text Editor");
+    new QShortcut(QKeySequence::HelpContents, this, [this] { HelpButtonClick(); });
+    host_.gameModel().hold(this, *this, "Text editor", GamePart::Texts);
     // A new game folder: what the fields show belongs to the old game. A hidden window reads
     // afresh when it is shown.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] {
@@ -80,7 +83,7 @@ TTextForm::TTextForm(PageHost& host, QWidget* parent)
     // A translation activated or a backup restored while the window is open: the fields show
     // the game's texts again, so that Save never writes the old ones back.
     connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
-        if (from != this && parts.has(GamePart::Texts) && isVisible())
+        if (host_.gameEvents().reloads(this, from) && parts.has(GamePart::Texts) && isVisible())
             host_.guarded([this] { ReadStrings(); });
     });
 }
@@ -106,6 +109,8 @@ void TTextForm::build()
     pages_->tabBar()->setPalette(system);
     layout->addWidget(pages_);
     buildPages();
+    for (std::size_t i = 0; i < GameTextCount; ++i)   // the design-time texts, until the game's are read
+        read_[i] = fields_[i]->text();
     buildButtons();
     pages_->setCurrentIndex(pages_->count() - 1);   // " [ Your info ] " first
     applySettings();   // the font decides the window's size before it is first shown
@@ -318,8 +323,41 @@ void TTextForm::ReadStrings()
 {
     const auto values = readGameTexts(host_.workspace());
     for (std::size_t i = 0; i < GameTextCount; ++i)
-        if (GameTexts[i].use.read)
+        if (GameTexts[i].use.read) {
             fields_[i]->putText(fromGameText(values[i]));
+            read_[i] = fields_[i]->text();
+        }
+}
+
+std::optional<QString> TTextForm::unsavedEdits() const
+{
+    if (pages_)
+        for (std::size_t i = 0; i < GameTextCount; ++i)
+            if (GameTexts[i].use.read && fields_[i]->text() != read_[i])
+                return QString();
+    return std::nullopt;
+}
+
+bool TTextForm::saveEdits()
+{
+    bool saved = false;
+    host_.guarded([&] {
+        const auto outcome = saveGameTexts(host_.workspace(), fieldTexts());
+        if (!outcome.succeeded()) {
+            host_.prompts().error(outcome.status);   // the main window's status bar is out of sight
+            return;
+        }
+        host_.report(outcome, this);
+        for (std::size_t i = 0; i < GameTextCount; ++i)
+            read_[i] = fields_[i]->text();
+        saved = true;
+    });
+    return saved;
+}
+
+void TTextForm::discardEdits()
+{
+    host_.guarded([this] { ReadStrings(); });
 }
 
 GameTextValues TTextForm::fieldTexts() const
@@ -332,6 +370,10 @@ GameTextValues TTextForm::fieldTexts() const
 
 void TTextForm::closeEvent(QCloseEvent* event)
 {
+    if (!host_.gameModel().settle(this)) {
+        event->ignore();
+        return;
+    }
     host_.guarded([this] { FormClose(); });
     QWidget::closeEvent(event);
 }
@@ -356,11 +398,7 @@ void TTextForm::LoadButtonClick()
 
 void TTextForm::SaveButtonClick()
 {
-    const auto outcome = saveGameTexts(host_.workspace(), fieldTexts());
-    if (!outcome.succeeded())
-        host_.prompts().error(outcome.status);   // the main window's status bar is out of sight
-    else
-        host_.report(outcome, this);
+    host_.gameModel().save(*this);
 }
 
 void TTextForm::SaveToFileButtonClick()

@@ -2,6 +2,7 @@
 // TTextForm, "Text Editor": every on-screen text of the game, on eight pages built from the
 // game text table; saved into torlo.exe, exported as a translation file.
 #include "core/texts/game_texts.h"
+#include "gui/host/game_model.h"
 
 #include <QWidget>
 #include <array>
@@ -13,7 +14,7 @@ namespace quorvex {
 class GameTextEdit;
 class PageHost;
 
-class TTextForm : public QWidget {
+class TTextForm : public QWidget, public EditHolder {
     Q_OBJECT
 public:
     explicit TTextForm(PageHost& host, QWidget* parent = nullptr);
@@ -33,6 +34,11 @@ public:
     void HelpButtonClick();
 
     void setVisible(bool visible) override;
+
+    // A text differs from the game's as last read or saved.
+    std::optional<QString> unsavedEdits() const override;
+    bool saveEdits() override;
+    void discardEdits() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -58,6 +64,7 @@ private:
     PageHost& host_;
     QTabWidget* pages_ = nullptr;
     std::array<GameTextEdit*, GameTextCount> fields_{};
+    std::array<QString, GameTextCount> read_{};   // what each field was filled with from the game
     GameTextEdit* nameEdit_ = nullptr;
     GameTextEdit* websiteEdit_ = nullptr;
 };

@@ -83,9 +83,8 @@ TablePage::TablePage(PageHost& host, QWidget* tab, const Layout& layout) : QWidg
     // Nothing is held in memory but the controls: they must never show one game's entry to be
     // saved into another.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { guarded(&TablePage::showEntry); });
-    host_.gameEvents().holdEdits(this, [this] { return settleEdits(); });
     connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
-        if (from != this && parts.has(layout_.table.part))
+        if (host_.gameEvents().reloads(this, from) && parts.has(layout_.table.part))
             guarded(&TablePage::showEntry);
     });
 }
@@ -182,11 +181,7 @@ bool TablePage::settleEdits()
     const auto kind = layout_.kind == RecordKind::Object ? "object" : "special object";
     const auto name = std::string(layout_.table.names[static_cast<std::size_t>(shown_)]);
     switch (host_.prompts().askUnsaved("The " + std::string(kind) + " \"" + name + "\" has changes that are not saved. Save them?")) {
-    case Prompts::Unsaved::Save:
-        return host_.guarded([this] {
-            host_.report(saveEntry(host_.workspace(), layout_.table, shown_, values()));
-            shownValues_ = values();
-        });
+    case Prompts::Unsaved::Save: return host_.gameModel().save(*this);
     case Prompts::Unsaved::Discard:
         shownValues_ = values();   // asked once: the same edits are not asked about again
         return true;
@@ -209,12 +204,25 @@ bool TablePage::showsSelectedRow() const
     return shown_ >= 0 && shown_ == selectedRow();
 }
 
+std::optional<QString> TablePage::unsavedEdits() const
+{
+    if (!hasUnsavedEdits())
+        return std::nullopt;
+    return fromView(layout_.table.names[static_cast<std::size_t>(shown_)]);
+}
+
+bool TablePage::saveEdits()
+{
+    return shown_ < 0 || host_.guarded([this] {
+        host_.report(saveEntry(host_.workspace(), layout_.table, shown_, values()), this);
+        shownValues_ = values();
+    });
+}
+
 void TablePage::saveClick()
 {
-    if (!showsSelectedRow())
-        return;
-    host_.report(saveEntry(host_.workspace(), layout_.table, shown_, values()), this);
-    shownValues_ = values();
+    if (showsSelectedRow())
+        host_.gameModel().save(*this);
 }
 
 PluginRecord TablePage::record() const

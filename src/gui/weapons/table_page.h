@@ -5,6 +5,7 @@
 // Also the plugin buttons' operations, shared with the weapon page.
 #include "core/weapons/field_arrays.h"
 #include "core/weapons/plugin.h"
+#include "gui/host/game_model.h"
 
 #include <QWidget>
 
@@ -19,7 +20,7 @@ namespace quorvex {
 class FieldPanel;
 class PageHost;
 
-class TablePage : public QWidget {
+class TablePage : public QWidget, public EditHolder {
     Q_OBJECT
 public:
     // The names of one page's widgets, and what sets the pages apart.
@@ -64,6 +65,10 @@ public:
     // Asks Save / Discard / Cancel when there are unsaved edits; false when the user cancels
     // or the save failed, and the edits stay.
     bool settleEdits();
+    // The entry shown, by name, when its controls differ from it.
+    std::optional<QString> unsavedEdits() const override;
+    bool saveEdits() override;
+    void discardEdits() override { showEntry(); }
 
 private:
     QWidget* buildRows(int page);

@@ -57,7 +57,7 @@ WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
         return b;
     };
     saveButton_ = button("SaveCurrentBut", "Save weapons");
-    connect(saveButton_, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::SaveCurrentButClick); });
+    connect(saveButton_, &QPushButton::clicked, this, [this] { host_.gameModel().save(*this); });
     pluginButton_ = button("LWPBut", "Save as plugin");
     connect(pluginButton_, &QPushButton::clicked, this, [this] { guarded(&WeaponPage::LWPButClick); });
     // Until a weapon is shown there is no table to save: a start-up that failed before loading
@@ -84,9 +84,8 @@ WeaponPage::WeaponPage(PageHost& host, QWidget* tab)
 
     // The table is held in memory: a new game folder must never receive the old game's table.
     connect(&host_.gameEvents(), &GameEvents::gameFolderChanged, this, [this] { reload(); });
-    host_.gameEvents().holdEdits(this, [this] { return settleEdits(); });
     connect(&host_.gameEvents(), &GameEvents::gameDataChanged, this, [this](GameParts parts, const QObject* from) {
-        if (from != this && parts.has(GamePart::Weapons))
+        if (host_.gameEvents().reloads(this, from) && parts.has(GamePart::Weapons))
             reload();
     });
 }
@@ -261,16 +260,20 @@ bool WeaponPage::hasUnsavedEdits() const
     return loaded_ && (data_.table.bytes != saved_.bytes || (shown_ >= 0 && pageValues() != shownValues_));
 }
 
-bool WeaponPage::settleEdits()
+std::optional<QString> WeaponPage::unsavedEdits() const
 {
     if (!hasUnsavedEdits())
-        return true;
-    switch (host_.prompts().askUnsaved("The weapons have changes that are not saved. Save them?")) {
-    case Prompts::Unsaved::Save: return host_.guarded([this] { SaveCurrentButClick(); });
-    case Prompts::Unsaved::Discard: return true;
-    case Prompts::Unsaved::Cancel: break;
-    }
-    return false;
+        return std::nullopt;
+    QStringList names;
+    for (int weapon = 0; weapon < static_cast<int>(data_.names.size()); ++weapon)
+        if ((weapon == shown_ && pageValues() != shownValues_) || showWeapon(data_.table, weapon) != showWeapon(saved_, weapon))
+            names << fromGameText(data_.names[static_cast<std::size_t>(weapon)]);
+    return names.join(", ");
+}
+
+bool WeaponPage::saveEdits()
+{
+    return host_.guarded([this] { SaveCurrentButClick(); });
 }
 
 void WeaponPage::NameEditExit()

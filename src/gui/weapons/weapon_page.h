@@ -5,6 +5,7 @@
 #include "core/weapons/plugin.h"
 #include "core/weapons/weapon_sprite.h"
 #include "core/weapons/weapon_table.h"
+#include "gui/host/game_model.h"
 
 #include <QImage>
 #include <QWidget>
@@ -22,7 +23,7 @@ namespace quorvex {
 class FieldPanel;
 class PageHost;
 
-class WeaponPage : public QWidget {
+class WeaponPage : public QWidget, public EditHolder {
     Q_OBJECT
 public:
     // Builds itself into the main window's "Weapons" tab.
@@ -59,9 +60,10 @@ public:
     const WeaponData& data() const { return data_; }
     // The table or the controls differ from what torlo.exe holds.
     bool hasUnsavedEdits() const;
-    // Asks Save / Discard / Cancel when there are unsaved edits; false when the user cancels
-    // or the save failed, and the edits stay.
-    bool settleEdits();
+    // The weapons whose values are not saved, by name.
+    std::optional<QString> unsavedEdits() const override;
+    bool saveEdits() override;
+    void discardEdits() override { reload(); }
     // The 14 by 14 sprite preview (drawn doubled on screen).
     const QImage& preview() const { return preview_; }
 

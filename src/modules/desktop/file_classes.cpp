@@ -1,5 +1,6 @@
 #include "modules/desktop/file_classes.h"
 #include "modules/desktop/qt_platform.h"
+#include "core/platform/folders.h"
 
 #include <QDir>
 #include <QProcess>
@@ -34,7 +35,7 @@ RegistryClassStore::RegistryClassStore(std::unique_ptr<QSettings> classes, fs::p
 {
 }
 
-std::string RegistryClassStore::associate(AssociationSet kinds, const fs::path& program)
+AssociationResult RegistryClassStore::associate(AssociationSet kinds, const fs::path& program, bool)
 {
     for (std::size_t k = 0; k < AssociationKinds.size(); ++k) {
         if (!kinds[k])
@@ -71,7 +72,7 @@ std::unique_ptr<FileClassStore> desktopClassStore()
     return std::make_unique<RegistryClassStore>(
         std::make_unique<QSettings>("HKEY_CURRENT_USER\\Software\\Classes", QSettings::NativeFormat), programFolder());
 #else
-    DesktopFolders folders{userDataHome(), userConfigHome()};
+    DesktopFolders folders{userDataHome(), userConfigHome(), platformWorkspace().dataFolder / "associations"};
     return std::make_unique<FreedesktopClassStore>(
         folders, [](const std::vector<std::string>& command) -> std::optional<std::string> {
             const auto tool = QStandardPaths::findExecutable(QString::fromStdString(command.front()));

@@ -16,7 +16,7 @@ public:
     // iconFolder holds the ic_*.ico files.
     RegistryClassStore(std::unique_ptr<QSettings> classes, std::filesystem::path iconFolder);
 
-    std::string associate(AssociationSet kinds, const std::filesystem::path& program) override;
+    AssociationResult associate(AssociationSet kinds, const std::filesystem::path& program, bool force) override;
     void removeAssociations() override;
 
 private:

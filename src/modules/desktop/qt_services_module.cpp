@@ -99,8 +99,13 @@ extern "C" Q_DECL_EXPORT const quorvex::QtServices* quorvex_qt_services()
             return classes;
         },
         [](QtFileClasses* classes) { delete classes; },
-        [](QtFileClasses* classes, unsigned long long kinds, const char* program, const QtFailure** failure) -> const char* {
-            *failure = failureOf(*classes, [&] { classes->stopped = classes->store->associate(AssociationSet(kinds), program); });
+        [](QtFileClasses* classes, unsigned long long kinds, const char* program, bool force, unsigned long long* leftAlone,
+           const QtFailure** failure) -> const char* {
+            *failure = failureOf(*classes, [&] {
+                const auto result = classes->store->associate(AssociationSet(kinds), program, force);
+                classes->stopped = result.stopped;
+                *leftAlone = result.leftAlone.to_ullong();
+            });
             return *failure ? nullptr : classes->stopped.c_str();
         },
         [](QtFileClasses* classes) { return failureOf(*classes, [&] { classes->store->removeAssociations(); }); },

@@ -212,16 +212,45 @@ TEST_F(ChangesTest, TwoIdenticalGamesCompareEmptyAndAMissingGameIsAnError)
     EXPECT_NE(errorText([&] { ComparedGame::folder(ws, demo.scratch / "nowhere"); }), "no error");
 }
 
+// A game whose torlo.dat names no level (as the game's own does) is named so in the log.
+TEST_F(ChangesTest, ALevelNameRevertedToAnEmptyOneIsLoggedSo)
+{
+    auto dat = readBytes(untouched.workspace.torloDat());
+    dat[places::DatLevelName] = 0;
+    writeBytes(untouched.workspace.torloDat(), dat);
+    const auto reports = revertChanges(ws, ComparedGame::folder(ws, untouched.game()),
+                                       changesNamed(compareGames(ws, ComparedGame::folder(ws, untouched.game())),
+                                                    ChangeArea::Level, "-", std::nullopt));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].logMessage, "Level name reverted to an empty name");
+    EXPECT_EQ(readBytes(ws.torloDat()), dat);
+}
+
 TEST_F(ChangesTest, TheExportedPluginGivesAFreshOriginalTheChangedTablesAndNamesOnlyChangedKeys)
 {
     for (std::size_t i = 0; i < 3; ++i)
         test::asOperation(ws, [&] { edits()[i].apply(ws); });
     test::asOperation(ws, [&] { edits()[7].apply(ws); });   // the blood is no table of a plugin
+    int asked = 0;
+    const auto answer = [&](const fs::path& file) {
+        return [&asked, file](const std::string&, const fs::path&) {
+            ++asked;
+            return std::optional(file);
+        };
+    };
     const auto plugin = demo.scratch / "CHANGES.LWP";
-    ASSERT_TRUE(exportChanges(againstOriginal(), plugin).succeeded());
-    EXPECT_EQ(lines(readText(plugin)),
-              (std::vector<std::string>{"LWP\r", "VERSION:2\r", "WEAPON:4\r", "NAME:ZAPPER\r", "SPEED:777\r", "OBJECT:23\r",
-                                        "HITDAMAGE:77\r", "SOBJECT:14\r", "EARTHQUAKE:41\r"}));
+    ASSERT_TRUE(exportChanges(againstOriginal(), true, answer(plugin)).succeeded());
+    const std::vector<std::string> records{"WEAPON:4\r", "NAME:ZAPPER\r", "SPEED:777\r", "OBJECT:23\r",
+                                           "HITDAMAGE:77\r", "SOBJECT:14\r", "EARTHQUAKE:41\r"};
+    auto version2 = records;
+    version2.insert(version2.begin(), {"LWP\r", "VERSION:2\r"});
+    EXPECT_EQ(lines(readText(plugin)), version2);
+    // Version 1 differs in its header only; a name without a dot gets the extension.
+    ASSERT_TRUE(exportChanges(againstOriginal(), false, answer(demo.scratch / "v1")).succeeded());
+    auto version1 = records;
+    version1.insert(version1.begin(), "TORLOKIT:WEAPONPLUGIN\r");
+    EXPECT_EQ(lines(readText(demo.scratch / "v1.LWP")), version1);
+    EXPECT_EQ(asked, 2);
 
     const auto& fresh = untouched.workspace;
     ASSERT_TRUE(activateFile(plugin, fresh.gameFolder, fresh, Yes).outcome.succeeded());
@@ -231,8 +260,9 @@ TEST_F(ChangesTest, TheExportedPluginGivesAFreshOriginalTheChangedTablesAndNames
     };
     EXPECT_EQ(tables(fresh), tables(ws));
 
-    // Nothing of the three tables changed: refused, nothing written.
+    // Nothing of the three tables changed: refused before the file is asked for, nothing written.
     const auto none = demo.scratch / "NONE.LWP";
-    EXPECT_FALSE(exportChanges(changesNamed(againstOriginal(), ChangeArea::Blood, "-", std::nullopt), none).succeeded());
+    EXPECT_FALSE(exportChanges(changesNamed(againstOriginal(), ChangeArea::Blood, "-", std::nullopt), true, answer(none)).succeeded());
     EXPECT_FALSE(fs::exists(none));
+    EXPECT_EQ(asked, 2);
 }

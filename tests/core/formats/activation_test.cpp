@@ -56,7 +56,7 @@ protected:
 
 TEST(LevelName, ADosNameIsKeptAndAnyOtherMadeFromItsValidCharacters)
 {
-    const std::set<std::string> takenNames = {"LONGLEVE", "LONGLE~2", "AB", "LEVEL"};
+    const std::set<std::string> takenNames = {"LONGLEVE", "LONGLEV2", "AB", "LEVEL"};
     const auto taken = [&](const std::string& name) { return takenNames.count(name) > 0; };
     const struct {
         const char* file;
@@ -68,14 +68,14 @@ TEST(LevelName, ADosNameIsKeptAndAnyOtherMadeFromItsValidCharacters)
         {"a-b_c.lev", true, "A-B_C"},
         {"X.LEV", true, "X"},
         {"!#$%&'()@.LEV", false, "!#$%&'()"},   // nine valid characters: one too many
-        {"@^{}~.LEV", true, "@^{}~"},
+        {"@^{}~.LEV", false, "@^{}"},   // a "~" is left out
         {"My Long Level Name.LEV", false, "MYLONGLE"},
         {"averylongname.lev", false, "AVERYLON"},
-        {"LongLevelName.LEV", false, "LONGLE~3"},   // LONGLEVE and LONGLE~2 are taken
-        {"a b.LEV", false, "AB~2"},
+        {"LongLevelName.LEV", false, "LONGLEV3"},   // LONGLEVE and LONGLEV2 are taken
+        {"a b.LEV", false, "AB2"},
         {"my.lev.LEV", false, "MYLEV"},
         {"Caf\xc3\xa9.LEV", false, "CAF"},
-        {"\xc3\xa9\xc3\xa9.LEV", false, "LEVEL~2"},   // nothing valid
+        {"\xc3\xa9\xc3\xa9.LEV", false, "LEVEL2"},   // nothing valid
         {"ABCDEFGH1.LEV", false, "ABCDEFGH"},
     };
     for (const auto& c : cases) {
@@ -84,12 +84,43 @@ TEST(LevelName, ADosNameIsKeptAndAnyOtherMadeFromItsValidCharacters)
         EXPECT_EQ(c.dos ? upperCase(stem) : dosLevelName(stem, taken), c.name) << c.file;
     }
     EXPECT_FALSE(isDosName(""));
-    // Past "~9" the suffix takes a character more of the eight.
+    // Past 9 the number takes a character more of the eight.
     std::set<std::string> many = {"LONGLEVE"};
     for (int n = 2; n <= 9; ++n)
-        many.insert("LONGLE~" + std::to_string(n));
-    EXPECT_EQ(dosLevelName("LongLevelName", [&](const std::string& name) { return many.count(name) > 0; }), "LONGL~10");
+        many.insert("LONGLEV" + std::to_string(n));
+    EXPECT_EQ(dosLevelName("LongLevelName", [&](const std::string& name) { return many.count(name) > 0; }), "LONGLE10");
     EXPECT_EQ(dosLevelName("x", [](const std::string&) { return true; }), "");
+}
+
+// DOSBox names the long-named files of the game folder MYLONG~1, MYLONG~2 … itself; the names
+// Quorvex makes beside them must each open the level installed under it, in DOSBox as in the
+// game.
+TEST_F(ActivationTest, NamesMadeBesideLongNamedLevelsOpenTheirOwnLevelInDosBox)
+{
+    const auto level = test::readBytes(mods / "CANYON.LEV");
+    for (const char* name : {"My Long Level One.LEV", "My Long Level Two.LEV", "My Long Level Three.LEV"})
+        test::writeBytes(demo.game() / name, Bytes(level.size(), static_cast<std::uint8_t>(name[14])));
+    std::vector<std::pair<std::string, Bytes>> installed;   // name, content
+    for (int n = 0; n < 11; ++n) {
+        auto content = level;
+        content[0] = static_cast<std::uint8_t>(n);
+        activate(write("My Long Level Name.LEV", content));
+        ASSERT_EQ(levelName().find('~'), std::string::npos) << levelName();
+        installed.emplace_back(levelName(), content);
+    }
+    EXPECT_EQ(installed[1].first, "MYLONGL2");
+    EXPECT_EQ(installed[10].first, "MYLONG11");
+    std::vector<std::string> commands;
+    for (std::size_t i = 0; i < installed.size(); ++i)
+        commands.push_back("copy " + installed[i].first + ".LEV OUT" + std::to_string(i) + ".BIN");
+    const auto run = test::runInDosBox(demo.game(), commands, demo.scratch.path());
+    if (!run)
+        GTEST_SKIP() << "DOSBox is not installed";
+    for (std::size_t i = 0; i < installed.size(); ++i) {
+        const auto out = findGameFile(demo.game(), "OUT" + std::to_string(i) + ".BIN");
+        ASSERT_TRUE(fs::exists(out)) << installed[i].first << run->out << run->err;
+        EXPECT_TRUE(test::readBytes(out) == installed[i].second) << installed[i].first << " opened another file";
+    }
 }
 
 TEST_F(ActivationTest, TwoLongNamesThatShareTheirStartGetTwoFilesAndTwoNames)
@@ -100,15 +131,15 @@ TEST_F(ActivationTest, TwoLongNamesThatShareTheirStartGetTwoFilesAndTwoNames)
     EXPECT_EQ(a.outcome.status, "Level activated, installed as LONGLEVE.LEV");
     EXPECT_EQ(a.outcome.logMessage, "Level " + first.string() + " activated, installed as LONGLEVE.LEV");
     EXPECT_EQ(levelName(), "LONGLEVE");
-    EXPECT_EQ(activate(second).outcome.status, "Level activated, installed as LONGLE~2.LEV");
-    EXPECT_EQ(levelName(), "LONGLE~2");
+    EXPECT_EQ(activate(second).outcome.status, "Level activated, installed as LONGLEV2.LEV");
+    EXPECT_EQ(levelName(), "LONGLEV2");
     EXPECT_EQ(test::readBytes(demo.game() / "LONGLEVE.LEV"), test::readBytes(first));
-    EXPECT_EQ(test::readBytes(demo.game() / "LONGLE~2.LEV"), test::readBytes(second));
+    EXPECT_EQ(test::readBytes(demo.game() / "LONGLEV2.LEV"), test::readBytes(second));
     EXPECT_FALSE(fs::exists(demo.game() / "LongLevelName.LEV"));
     // Activated again, the first finds its own copy and keeps its name.
     EXPECT_EQ(activate(first).outcome.status, "Level activated, installed as LONGLEVE.LEV");
     EXPECT_EQ(levelName(), "LONGLEVE");
-    EXPECT_FALSE(fs::exists(demo.game() / "LONGLE~3.LEV"));
+    EXPECT_FALSE(fs::exists(demo.game() / "LONGLEV3.LEV"));
 
     // A long-named level in the game folder itself is copied to its DOS name too.
     fs::copy_file(mods / "SUNSET.LEV", demo.game() / "Sunset Evening.lev");

@@ -25,7 +25,8 @@ bool installed(const std::string& tool)
 // A store in a scratch home, running the desktop's update tools as the program does.
 struct ScratchDesktop {
     ScratchFolder home;
-    DesktopFolders folders{home / "data", home / "config"};
+    ScratchFolder quorvexData;   // the record of what associate found, outside the desktop's folders
+    DesktopFolders folders{home / "data", home / "config", quorvexData / "associations"};
     std::vector<std::vector<std::string>> toolRuns;
     std::optional<std::string> desktopAnswer;   // what xdg-mime answers instead of the real one
     FreedesktopClassStore store{folders, [this](const std::vector<std::string>& command) -> std::optional<std::string> {
@@ -51,6 +52,34 @@ struct ScratchDesktop {
         return out;
     }
 };
+
+// Every file (its bytes) and folder under root, by path from root.
+std::map<std::string, std::string> treeOf(const fs::path& root)
+{
+    std::map<std::string, std::string> tree;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        tree[entry.path().lexically_relative(root).string()] = entry.is_directory() ? "(folder)" : readText(entry.path());
+    return tree;
+}
+
+// A desktop as a user has it: their own defaults, another program's entry and the databases.
+void prepareDesktop(ScratchDesktop& desktop)
+{
+    const auto write = [](const fs::path& file, const std::string& text) {
+        fs::create_directories(file.parent_path());
+        writeBytes(file, {text.begin(), text.end()});
+    };
+    write(desktop.store.mimeAppsFile(), "# mine\n[Default Applications]\nimage/png=gimp.desktop\n"
+                                        "application/x-torlo-palette=gimp.desktop\n");
+    write(desktop.folders.dataHome / "applications" / "gimp.desktop",
+          "[Desktop Entry]\nType=Application\nName=GIMP\nExec=gimp %U\nMimeType=image/png;application/x-torlo-palette;\n");
+    write(desktop.folders.dataHome / "icons" / "hicolor" / "scalable" / "apps" / "gimp.svg", "<svg/>");
+    // The desktop passes over an entry whose program is not there (xdg-mime reads the program's
+    // path up to the first space).
+    desktop.program = desktop.home / "bin" / "quorvex";
+    write(desktop.program, "#!/bin/sh\n");
+    fs::permissions(desktop.program, fs::perms::owner_all);
+}
 
 } // namespace
 
@@ -86,8 +115,11 @@ TEST(Associations, FreedesktopFilesForTheChosenKinds)
     const auto package = readText(desktop.store.mimePackageFile());
     EXPECT_NE(package.find("<mime-type type=\"application/x-torlo-level\">"), std::string::npos);
     EXPECT_NE(package.find("<comment>Palette</comment>"), std::string::npos);
-    for (auto glob : {"*.lev", "*.act", "*.lpl", "*.pal"})
-        EXPECT_NE(package.find(std::string("<glob pattern=\"") + glob + "\" weight=\"60\"/>"), std::string::npos) << glob;
+    // The game's own level by name; the generic palettes below the desktop's 50, .act not by name.
+    for (const auto& [glob, weight] : {std::pair{"*.lev", "60"}, {"*.lpl", "40"}, {"*.pal", "40"}})
+        EXPECT_NE(package.find(std::string("<glob pattern=\"") + glob + "\" weight=\"" + weight + "\"/>"), std::string::npos) << glob;
+    EXPECT_EQ(package.find("*.act"), std::string::npos);
+    EXPECT_NE(package.find("<magic priority=\"40\"><match type=\"string\" value=\"JASC-PAL\""), std::string::npos) << package;
     EXPECT_EQ(package.find("soundmod"), std::string::npos);
 
     const auto entry = readText(desktop.store.desktopFile());
@@ -194,7 +226,7 @@ TEST(Associations, TheDesktopAnswersQuorvexForEachType)
     ScratchDesktop desktop;
     assignExtensions(desktop.store, AssociationSet().set(), desktop.program);
     for (const auto& kind : AssociationKinds)
-        EXPECT_EQ(desktop.xdgMime({"query", "default", std::string(kind.mimeType)}), "quorvex.desktop") << kind.mimeType;
+        EXPECT_EQ(desktop.xdgMime({"query", "default", std::string(kind.mimeType)}), DesktopId) << kind.mimeType;
     removeExtensions(desktop.store);
     for (const auto& kind : AssociationKinds)
         EXPECT_EQ(desktop.xdgMime({"query", "default", std::string(kind.mimeType)}), "") << kind.mimeType;
@@ -239,4 +271,100 @@ TEST(Associations, TheDesktopKnowsTorloFilesByTheirMarkAndLeavesOtherFilesBe)
                                      "standard::content-type", (files / name).string()});
         EXPECT_NE(gio.out.find(std::string("standard::content-type: ") + type + "\n"), std::string::npos) << name << gio.out;
     }
+}
+
+// A type the user gave another program stays with it (said, and a success) unless forced.
+TEST(Associations, TheUsersOwnDefaultIsLeftAloneUnlessForced)
+{
+    ScratchDesktop desktop;
+    prepareDesktop(desktop);
+    auto done = assignExtensions(desktop.store, AssociationSet().set(), desktop.program, false);
+    EXPECT_TRUE(done.succeeded());
+    EXPECT_EQ(done.status, "Extension(s) assigned; left with the program you chose for them: Palettes (--force gives them to Quorvex)");
+    const auto list = readText(desktop.store.mimeAppsFile());
+    EXPECT_NE(list.find("\napplication/x-torlo-palette=gimp.desktop\n"), std::string::npos) << list;
+    EXPECT_NE(list.find("application/x-torlo-level=" + std::string(DesktopId) + ";\n"), std::string::npos) << list;
+
+    done = assignExtensions(desktop.store, kindsNamed({"palettes"}), desktop.program, false);
+    EXPECT_EQ(done.status.rfind("No extension assigned; left with", 0), 0u) << done.status;
+    done = assignExtensions(desktop.store, kindsNamed({"palettes"}), desktop.program, true);
+    EXPECT_EQ(done.status, "Extension(s) assigned");
+    EXPECT_NE(readText(desktop.store.mimeAppsFile()).find("application/x-torlo-palette=" + std::string(DesktopId) + ";gimp.desktop;\n"),
+              std::string::npos);
+}
+
+// Removal puts the desktop's folders back byte for byte, with the databases the update tools
+// rewrote; a file the user changed in between loses only Quorvex's part.
+TEST(Associations, RemovalPutsTheDesktopBackAsItWas)
+{
+    for (const bool userChangesTheList : {false, true}) {
+        ScratchDesktop desktop;
+        prepareDesktop(desktop);
+        if (installed("update-desktop-database"))
+            runCommand({"update-desktop-database", (desktop.folders.dataHome / "applications").string()});
+        const auto before = treeOf(desktop.home.path());
+        ASSERT_TRUE(assignExtensions(desktop.store, kindsNamed({"levels", "sounds"}), desktop.program, false).succeeded());
+        ASSERT_TRUE(assignExtensions(desktop.store, AssociationSet().set(), desktop.program, true).succeeded());
+        EXPECT_NE(treeOf(desktop.home.path()), before);
+        if (userChangesTheList) {
+            auto list = readText(desktop.store.mimeAppsFile()) + "text/plain=gedit.desktop;\n";
+            writeBytes(desktop.store.mimeAppsFile(), {list.begin(), list.end()});
+        }
+        EXPECT_EQ(removeExtensions(desktop.store).status, "Associations removed");
+        auto expected = before;
+        if (userChangesTheList)
+            expected["config/mimeapps.list"] = "# mine\n[Default Applications]\nimage/png=gimp.desktop\n"
+                                               "application/x-torlo-palette=gimp.desktop;\ntext/plain=gedit.desktop;\n";
+        EXPECT_EQ(treeOf(desktop.home.path()), expected) << userChangesTheList;
+        EXPECT_FALSE(fs::exists(desktop.folders.record));
+    }
+}
+
+// An association that the desktop does not take is undone whole: nothing changed, a failure said.
+TEST(Associations, AFailedAssociationLeavesEverythingAsItWas)
+{
+    ScratchDesktop desktop;
+    prepareDesktop(desktop);
+    const auto before = treeOf(desktop.home.path());
+    desktop.desktopAnswer = "gimp.desktop";
+    const auto failed = assignExtensions(desktop.store, AssociationSet().set(), desktop.program, true);
+    EXPECT_EQ(failed.kind, Outcome::Kind::Refused);
+    EXPECT_NE(failed.status.find("xdg-mime names \"gimp.desktop\""), std::string::npos) << failed.status;
+    EXPECT_EQ(treeOf(desktop.home.path()), before);
+    EXPECT_FALSE(fs::exists(desktop.folders.record / "before"));
+}
+
+// Palettes are generic formats: a text file named .act is no Torlo palette, and a JASC palette
+// is the shared database's own type where it has one.
+TEST(Associations, PalettesAreClaimedBelowTheSharedDatabase)
+{
+    if (!installed("xdg-mime") || !installed("update-mime-database") || !installed("gio"))
+        GTEST_SKIP() << "xdg-utils, shared-mime-info or gio not installed";
+    ScratchDesktop desktop;
+    assignExtensions(desktop.store, AssociationSet().set(), desktop.program);
+    const auto files = desktop.home / "files";
+    fs::create_directories(files);
+    const auto text = [&](const std::string& name, const std::string& content) {
+        writeBytes(files / name, std::vector<std::uint8_t>(content.begin(), content.end()));
+    };
+    text("notes.act", "a shopping list\n");
+    text("warm.pal", "JASC-PAL\r\n0100\r\n256\r\n0 0 0\r\n");
+    // A shared database that knows JASC palettes, as newer ones do.
+    const auto shared = desktop.home / "shared";
+    fs::create_directories(shared / "mime" / "packages");
+    text("../shared/mime/packages/jasc.xml",
+         "<?xml version=\"1.0\"?>\n<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+         "<mime-type type=\"application/x-jasc-palette\"><glob pattern=\"*.pal\"/>"
+         "<magic><match type=\"string\" value=\"JASC-PAL\" offset=\"0\"/></magic></mime-type>\n</mime-info>\n");
+    runCommand({"update-mime-database", (shared / "mime").string()});
+    const auto typeOf = [&](const std::string& name, const std::string& dataDirs) {
+        const auto gio = runCommand({"env", "XDG_DATA_HOME=" + desktop.folders.dataHome.string(), "XDG_DATA_DIRS=" + dataDirs,
+                                     "gio", "info", "-a", "standard::content-type", (files / name).string()});
+        const auto at = gio.out.find("standard::content-type: ");
+        return at == std::string::npos ? gio.out : gio.out.substr(at + 24, gio.out.find('\n', at) - at - 24);
+    };
+    EXPECT_EQ(typeOf("notes.act", "/usr/share"), "text/plain");
+    EXPECT_EQ(typeOf("warm.pal", "/usr/share"), "application/x-torlo-palette");
+    EXPECT_EQ(typeOf("warm.pal", shared.string() + ":/usr/share"), "application/x-jasc-palette");
+    EXPECT_NE(desktop.xdgMime({"query", "filetype", (files / "notes.act").string()}), "application/x-torlo-palette");
 }

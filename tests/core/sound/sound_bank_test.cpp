@@ -104,25 +104,41 @@ TEST(SoundBank, ExportAddsOneTwentyEightModuloTwoFiftySixSoTheRuleIsItsOwnInvers
     EXPECT_TRUE(soundToWav({}).empty()) << "an empty sound is an empty file";
 }
 
-TEST(SoundBank, LengthTextAndColumnsFollowTheMeanRule)
+TEST(SoundBank, LengthTextAndColumnsShowTheEnvelopeAtAnyLength)
 {
     EXPECT_EQ(soundLengthText(0), "0 frames / 0 milliseconds");
-    EXPECT_TRUE(waveformPoints({}).empty());
+    EXPECT_TRUE(waveformColumns({}).empty());
 
     EXPECT_EQ(soundLengthText(429), "429 frames / 19 milliseconds");
-    EXPECT_TRUE(waveformPoints(Bytes(429, 100)).empty()) << "fewer samples than columns";
+    EXPECT_TRUE(waveformColumns(Bytes(429, 100)).empty()) << "fewer samples than columns";
 
-    // 22050 samples: 51 per column; the mean of each block, the last 120 samples not drawn.
+    // 22050 samples: 51 per column; the lowest and highest of each block, the last 120 samples
+    // not drawn.
     Bytes sound(22050);
     for (std::size_t i = 0; i < sound.size(); ++i)
         sound[i] = bankSample(static_cast<std::uint8_t>(i / 51 % 2 ? 200 : 10 + i % 2));
     EXPECT_EQ(soundLengthText(sound.size()), "22050 frames / 1002 milliseconds");
-    const auto points = waveformPoints(sound);
-    ASSERT_EQ(points.size(), 430u);
-    EXPECT_EQ(points[0], (26 * 10 + 25 * 11) / 51);
-    EXPECT_EQ(points[1], 200);
+    const auto columns = waveformColumns(sound);
+    ASSERT_EQ(columns.size(), 430u);
+    EXPECT_EQ(columns[0], (WaveColumn{10, 11}));
+    EXPECT_EQ(columns[1], (WaveColumn{200, 200}));
     std::fill(sound.end() - 120, sound.end(), 0);
-    EXPECT_EQ(waveformPoints(sound), points);
+    EXPECT_EQ(waveformColumns(sound), columns);
+
+    // Sweeps of half the full amplitude, 20 Hz to 2 kHz, of 120 s and 595 s: every column
+    // reaches near both peaks (64 and 192), where the mean of a block lies on the centre line.
+    for (const int seconds : {120, 595}) {
+        Bytes sweep(static_cast<std::size_t>(seconds) * 22050);
+        double phase = 0;
+        for (std::size_t i = 0; i < sweep.size(); ++i) {
+            phase += 2 * 3.14159265358979 * (20 + 1980.0 * static_cast<double>(i) / static_cast<double>(sweep.size())) / 22050;
+            sweep[i] = bankSample(static_cast<std::uint8_t>(std::lround(128 + 64 * std::sin(phase))));
+        }
+        for (const auto& column : waveformColumns(sweep)) {
+            ASSERT_LE(column.low, 66) << seconds << " s";
+            ASSERT_GE(column.high, 190) << seconds << " s";
+        }
+    }
 }
 
 TEST(SoundBank, AnEntryPastTheEndIsRefusedAloneAndNothingIsReadBeyondTheBank)

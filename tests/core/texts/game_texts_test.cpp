@@ -128,6 +128,16 @@ TEST_F(GameTextsTest, EveryWriterPadsAShorterTextAndTouchesNoByteOutsideItsField
             if (after[i] != original[i] && (i < 6001 || i >= 6015))
                 ADD_FAILURE() << "byte " << i << " outside the field changed";
     }
+    // An emptied field, by Save and by a single write: an empty text writes nothing.
+    for (const auto& write : {+[](const Workspace& workspace) {
+                                  auto values = readGameTexts(workspace);
+                                  values[indexOf(*gameTextOfLine(7))] = "";
+                                  return saveGameTexts(workspace, values);
+                              },
+                              +[](const Workspace& workspace) { return setGameText(workspace, 7, ""); }}) {
+        EXPECT_EQ(write(demo.workspace).status, "Nothing changed: the game already holds these values");
+        EXPECT_EQ(read(7), "Silent        ");
+    }
 }
 
 TEST_F(GameTextsTest, SaveRightAfterReadingChangesOnlyFileNamesAndPrintScreen)

@@ -107,9 +107,11 @@ TEST_F(TranslationTest, AppliesLines7To170AndLogs)
 
 TEST_F(TranslationTest, ShortFilesLoneLineFeedsAndLongLines)
 {
-    // A file that ends at line 40: the fields of lines 41 to 170 keep their bytes.
+    // A file that ends at line 40: the fields of lines 41 to 170 keep their bytes, and so does
+    // the field of its empty line 9.
     auto texts = lines(34, 40, "CURRENT");
     texts[37 - 7] = "ALT";
+    texts[9 - 7] = "";
     auto before = exe();
     ASSERT_TRUE(importTranslation(write(file(texts, "\n")), demo.workspace, ask).succeeded());
     EXPECT_EQ(at(110747, 8), "ALT     ");

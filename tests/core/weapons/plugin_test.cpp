@@ -107,7 +107,7 @@ TEST_F(PluginTest, SaveOfATooShortGameWritesNothing)
 
 TEST_F(PluginTest, VersionOneAndTwoInstallIdenticallyAndOtherHeadersNothing)
 {
-    const std::string records = "PROMPT:Go?\r\nWEAPON:2\r\nRECOIL:7\r\nOBJECT:4\r\nBLOW:9\r\nSOBJECT:1\r\nDAMAGE:3\r\nHITDAMAGE:4\r\n";
+    const std::string records = "PROMPT:Go?\r\nWEAPON:2\r\nRECOIL:8\r\nOBJECT:4\r\nBLOW:9\r\nSOBJECT:1\r\nDAMAGE:3\r\nHITDAMAGE:4\r\n";
     const auto one = install("TORLOKIT:WEAPONPLUGIN\r\n" + records);
     const auto afterOne = readBytes(exe);
     writeBytes(exe, before);
@@ -115,12 +115,13 @@ TEST_F(PluginTest, VersionOneAndTwoInstallIdenticallyAndOtherHeadersNothing)
     const auto two = install("LWP\nVERSION:2\n" + records);   // bare line feeds read as well
     EXPECT_EQ(readBytes(exe), afterOne);
     EXPECT_EQ(statuses(one), statuses(two));
-    EXPECT_EQ(statuses(one), (std::vector<std::string>{"Weaponname changed", "Weapons saved", "Weapon replaced", "Object saved",
-                                                       "Object replaced", "", "Special object replaced"}));
-    EXPECT_EQ(afterOne[weaponAt("RECOIL", 1)], 7);
+    // No name in the record: the weapon keeps its own, which is not written again.
+    EXPECT_EQ(statuses(one), (std::vector<std::string>{"Weapons saved", "Weapon replaced", "Object saved",
+                                                       "Object replaced", "Special object saved", "Special object replaced"}));
+    EXPECT_EQ(afterOne[weaponAt("RECOIL", 1)], 8);
     EXPECT_EQ(afterOne[at(ObjectArrays, "BLOW", 4)], 9);
     EXPECT_EQ(afterOne[at(SObjectArrays, "HITDAMAGE", 0)], 4);
-    EXPECT_EQ(one.reports[5].logMessage, "Special Object \"Large explosion\" saved");
+    EXPECT_EQ(one.reports[4].logMessage, "Special Object \"Large explosion\" saved");
     EXPECT_EQ(pages.weapon, 1);
     EXPECT_EQ(pages.object, 4);
     EXPECT_EQ(pages.sobject, 0);
@@ -184,14 +185,13 @@ TEST_F(PluginTest, NumberedRecordsKeepTheirOwnValuesAndKeysWinByTheLast)
     EXPECT_EQ(pages.weapons->names[9], "NEW  GUN");
 }
 
-TEST_F(PluginTest, SelectedWeaponRecordWithoutKeysRenamesAndSavesTheSelectedWeapon)
+TEST_F(PluginTest, SelectedWeaponRecordWithoutKeysSavesTheSelectedWeaponAndKeepsItsName)
 {
     pages.weapon = 4;
     pages.weapons = loadWeapons(demo.workspace);
     pages.weapons->table.setEntry(WeaponFields[*weaponFieldByKey("RECOIL")], 30, 99);   // an unsaved edit of another weapon
     const auto installed = install("TORLOKIT:WEAPONPLUGIN\r\nWEAPON:SELECTED");
-    EXPECT_EQ(statuses(installed), (std::vector<std::string>{"Weaponname changed", "Weapons saved", "Weapon replaced"}));
-    EXPECT_EQ(installed.reports[0].logMessage, "Weaponname changed to " + pages.weapons->names[4]);
+    EXPECT_EQ(statuses(installed), (std::vector<std::string>{"Weapons saved", "Weapon replaced"}));
     auto expected = before;
     expected[weaponAt("RECOIL", 30)] = 99;   // saved whole, as "Save weapons" does
     EXPECT_EQ(readBytes(exe), expected);
@@ -288,7 +288,7 @@ TEST_F(PluginTest, WritersCountAndFormatAsTheReaderExpects)
 
 TEST_F(PluginTest, ActivationReportsEverySaveBeforeTheLastStatus)
 {
-    const auto file = write("a.LWP", "TORLOKIT:WEAPONPLUGIN\r\nOBJECT:0\r\nSOBJECT:1\r\n");
+    const auto file = write("a.LWP", "TORLOKIT:WEAPONPLUGIN\r\nOBJECT:0\r\nBLOW:201\r\nSOBJECT:1\r\n");
     const auto activation = activateFile(file, demo.scratch.path(), demo.workspace, [](std::string_view) { return true; });
     EXPECT_EQ(activation.outcome.status, "Special object replaced");
     ASSERT_EQ(activation.earlier.size(), 3u);

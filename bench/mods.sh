@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The mod list on the demo game with 50 entries (weapon plugins, two levels, a graphics and a
+# sound mod):
+#   switching the first entry off (a rebuild that replays the other 49), against cp of the file it
+#   changes, plain and flushed (before every run the entry is switched back on, untimed);
+#   listing the 50 entries, against cat of the list's file.
+# Usage: bench/mods.sh [build dir] [runs]
+set -euo pipefail
+build="${1:-build}"
+runs="${2:-10}"
+source "$(dirname "$0")/alternate.sh"
+with_demo_game "$build" $'MakePL=no\n'
+game="$scratch/game"
+q() { "$cli" --yes "$@" >/dev/null; }
+
+for i in $(seq 1 46); do
+    printf 'LWP\r\nVERSION:2\r\nWEAPON:%d\r\nAMMO:%d\r\nSPEED:%d\r\n' $((i % 40 + 1)) $((i % 9 + 1)) $((i * 3)) > "$scratch/P$i.LWP"
+    q mods add "$scratch/P$i.LWP"
+done
+for mod in MEADOW.LEV SUNSET.LEV NEONGFX.CHR CRUNCHY.SND; do q mods add "$game/mods/$mod"; done
+echo "entries: $("$cli" mods list | wc -l), conflicts: $("$cli" mods conflicts | wc -l)"
+list_file=$(find "$scratch/data/backups" -name mods.txt)
+mkdir "$scratch/copies"
+
+echo "== switching entry 1 off (torlo.exe changes), against cp of torlo.exe"
+ALTERNATE_BEFORE="'$cli' --yes mods on 1 >/dev/null" \
+alternate "$runs" "quorvex-cli mods off 1" "cp torlo.exe" \
+    -- "$cli" mods off 1 -- cp "$game/torlo.exe" "$scratch/copies/"
+echo "== the same against cp of torlo.exe flushed to the disk (the switch flushes what it replaces)"
+ALTERNATE_BEFORE="'$cli' --yes mods on 1 >/dev/null" \
+alternate "$runs" "quorvex-cli mods off 1" "cp torlo.exe, synced" \
+    -- "$cli" mods off 1 -- sh -c "cp '$game/torlo.exe' '$scratch/copies/' && sync '$scratch/copies'"
+echo "== listing the 50 entries, against cat of the list's file"
+alternate "$runs" "quorvex-cli mods list" "cat mods.txt" -- "$cli" mods list -- cat "$list_file"
