@@ -16,4 +16,8 @@ if ! grep -q '^TorloPath=' "$config" 2>/dev/null; then
     grep -q '^\[General\]' "$config" 2>/dev/null || printf '[General]\n' >> "$config"
     sed -i "/^\[General\]/a TorloPath=$demo" "$config"
 fi
+# On the demo game the browser opens on its sample mods, a level selected and previewed.
+if [ $# -eq 0 ] && grep -qxF "TorloPath=$demo" "$config"; then
+    set -- "$demo/mods/CANYON.LEV"
+fi
 exec "$bin/quorvex" "$@"

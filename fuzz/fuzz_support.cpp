@@ -5,7 +5,7 @@
 #include "core/hacks/hacks.h"
 #include "core/texts/game_text_table.h"
 #include "core/base/places.h"
-#include "core/gamefile/game_lock.h"
+#include "core/store/game_change.h"
 #include "core/store/profiles.h"
 
 #include <algorithm>
@@ -195,11 +195,12 @@ const ListsGame& listsGame()
         for (const auto& folder : {made.workspace.dataFolder, made.workspace.tempFolder, made.outside})
             fs::create_directories(folder);
         const auto& ws = made.workspace;
-        const InstalledBackupKeeper keeper(ws, [] { return std::time_t{1767225600}; });
+        const auto now = [] { return std::time_t{1767225600}; };
+        const BackupKeeper keeper(ws, now);
         const auto step = [&](const fs::path& file, std::uint32_t offset, const char* what) {
-            GameChange change(ws);
+            GameChange change(ws, now);
             GameFile(file).writeAt(offset, std::vector<std::uint8_t>{0x5A});
-            GameChange::describe(what, true);
+            change.describe(what, true);
             change.commit();
         };
         step(ws.torloDat(), places::DatBlood, "Blood set");

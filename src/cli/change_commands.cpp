@@ -5,6 +5,8 @@
 
 #include <ostream>
 
+namespace fs = std::filesystem;
+
 namespace quorvex::cli {
 
 namespace {
@@ -31,7 +33,9 @@ int exportPlugin(Context& context, const Arguments& given, const Command& self)
     Arguments args = given;
     const auto before = comparedGame(context, args);
     expectArguments(args, 1, 1, self);
-    return context.finish(exportChanges(compareGames(context.workspace, before), os::pathFromText(args[0])));
+    const fs::path file = os::pathFromText(args[0]);
+    return context.finish(exportChanges(compareGames(context.workspace, before), true,
+                                        [&](const std::string&, const fs::path&) { return std::optional(file); }));
 }
 
 int revert(Context& context, const Arguments& given, const Command& self)

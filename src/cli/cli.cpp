@@ -1,5 +1,5 @@
 #include "cli/cli.h"
-#include "core/store/backups.h"
+#include "core/store/game_change.h"
 #include "core/text/cp437.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_lock.h"
@@ -24,9 +24,10 @@ namespace quorvex::cli {
 int Context::finish(const Outcome& outcome)
 {
     // The files are in place before the command says so; the status names the history's step.
-    GameChange::describe(outcome.status, outcome.succeeded());
-    if (change)
+    if (change) {
+        change->describe(outcome.status, outcome.succeeded());
         change->commit();
+    }
     if (!outcome.succeeded()) {
         err << (outcome.status.empty() ? std::string("Nothing was done") : outcome.status) << '\n';
         return 1;
@@ -591,18 +592,19 @@ int runLine(const Arguments& given, const CommandTable& table, Workspace& worksp
     ActivityLog log(workspace.logFile(), clock);
     Asker ask = line.answer ? Asker([value = *line.answer](std::string_view) { return value; }) : terminalAsker(out);
     Context context{workspace, settings, log, ask, out, err, rawErr};
-    InstalledBackupKeeper backups(context.workspace);   // every change of a game file keeps a copy first
     setGameLockWaiting({line.wait, [&err](const std::string& text) {
         err << text << (text == GameWaitText ? "" : "; Ctrl+C stops waiting, and --no-wait refuses at once") << '\n'
             << std::flush;
     }});
-    GameChange change(context.workspace);   // from the first read of the game to the last write
+    // From the first read of the game to the last write; it keeps a copy of every game file
+    // before its first change.
+    GameChange change(context.workspace);
     context.change = &change;
     // A command that shows no status of its own is named in the history by its line.
     std::string named = chosen->name;
     for (const auto& arg : args)
         named += " " + arg;
-    GameChange::describe(named, false);
+    change.describe(named, false);
     const int code = chosen->run(context, args, *chosen);
     change.commit();
     return code;

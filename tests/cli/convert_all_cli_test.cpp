@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 namespace fs = std::filesystem;
 
 namespace quorvex {
@@ -89,6 +92,35 @@ TEST_F(ConvertAllCli, ManyFilesSideBySideKeepTheirOrderAndTheirBackups)
     for (std::size_t at = 0; (at = backups.out.find(".lev\t", at)) != std::string::npos; ++at)
         ++kept;
     EXPECT_EQ(kept, 40u) << backups.out;
+}
+
+// Every worker's file belongs to the command's one step: undo puts back all of them.
+TEST_F(ConvertAllCli, TheWorkersFilesAreOneStepThatUndoPutsBackWhole)
+{
+    const auto game = demo.game();
+    std::vector<std::string> args;
+    std::map<std::string, std::vector<std::uint8_t>> before;
+    for (int i = 0; i < 8; ++i) {
+        const auto name = "T" + std::to_string(i);
+        fs::copy_file(mods / "ISLANDS.BMP", demo.scratch / (name + ".BMP"));
+        fs::copy_file(mods / (i % 2 ? "MEADOW.LEV" : "SUNSET.LEV"), game / (name + ".lev"));
+        before[name + ".lev"] = test::readBytes(game / (name + ".lev"));
+        args.push_back((demo.scratch / (name + ".BMP")).string());
+    }
+    args.insert(args.end(), {"--to", game.string(), "--no-powerlevel"});
+    ASSERT_EQ(cli(args).exitCode, 0);
+    const auto converted = test::readBytes(game / "T0.lev");
+    const auto history = test::runCli({"--game", game.string(), "history"});
+    ASSERT_EQ(test::lines(history.out).size(), 1u) << history.out;
+    EXPECT_EQ(std::count(history.out.begin(), history.out.end(), ','), 7) << history.out;
+
+    const auto undone = test::runCli({"--game", game.string(), "undo"});
+    ASSERT_EQ(undone.exitCode, 0) << undone.err;
+    for (const auto& [name, bytes] : before)
+        EXPECT_EQ(test::readBytes(game / name), bytes) << name;
+    ASSERT_EQ(test::runCli({"--game", game.string(), "redo"}).exitCode, 0);
+    for (const auto& [name, bytes] : before)
+        EXPECT_EQ(test::readBytes(game / name), converted) << name;
 }
 
 TEST_F(ConvertAllCli, NamesThatCollideAreRefusedAfterTheFirst)

@@ -1,11 +1,14 @@
 // Two Quorvex processes at once and a stop at any moment: nothing lost, nothing torn.
 #include "core/store/backups.h"
 #include "core/gamefile/game_lock.h"
+#include "programs.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <numeric>
 #include <map>
 #include <thread>
 
@@ -68,12 +71,12 @@ struct GameCopy {
     }
 };
 
-std::vector<std::string> words(const std::string& line)
+std::vector<std::string> words(const std::string& line, char separator = ' ')
 {
     std::vector<std::string> result;
     std::size_t start = 0;
     while (start <= line.size()) {
-        const auto space = line.find(' ', start);
+        const auto space = line.find(separator, start);
         const auto end = space == std::string::npos ? line.size() : space;
         if (end > start)
             result.push_back(line.substr(start, end - start));
@@ -262,6 +265,142 @@ TEST(StopAtAnyWrite, AReplacedFileIsWrittenFlushedRenamedAndItsFolderFlushed)
     })) << "the folder is not flushed after the rename";
 }
 
+namespace {
+
+// Every command that changes the game: the examples of the command table (those the backup walk
+// runs) and the operations that need a game changed first (undo, redo, a profile switch, a
+// conversion over levels of the game), each with what sets it up.
+struct KilledCommand {
+    std::vector<std::string> setup;
+    std::string command;
+};
+
+const std::vector<KilledCommand>& killedCommands()
+{
+    static const auto table = [] {
+        std::vector<KilledCommand> rows;
+        const std::string marker = "      changes the game, e.g. quorvex-cli ";
+        for (const auto& line : lines(runCli({"--help"}).out))
+            if (line.rfind(marker, 0) == 0)
+                rows.push_back({{}, line.substr(marker.size())});
+        rows.push_back({{"hacks set JETPACK=1", "activate mods/NEONGFX.CHR"}, "undo"});
+        rows.push_back({{"activate mods/MOSSYPL2.LEV", "undo"}, "redo"});
+        rows.push_back({{"profiles save A", "hacks set JETPACK=1", "activate mods/NEONGFX.CHR", "blood 1000"},
+                        "profiles switch A"});
+        rows.push_back({{"convert mods/MEADOW.LEV mods/M1.BMP", "convert mods/SUNSET.LEV mods/M2.BMP",
+                         "convert mods/ISLANDS.BMP M1.lev --no-powerlevel", "convert mods/ISLANDS.BMP M2.lev --no-powerlevel"},
+                        "convert-all mods/M1.BMP mods/M2.BMP mods/ISLANDS.BMP --to ."});
+        return rows;
+    }();
+    return table;
+}
+constexpr int KilledCommandRows = 26;   // room in the range of the test below
+
+// The game's files (temporary files of a killed write aside) and its history without dates.
+struct GameState {
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    std::string history;
+    bool operator==(const GameState&) const = default;
+};
+
+GameState stateOf(const GameCopy& copy)
+{
+    GameState state;
+    // First the history, whose command opens the game (and finishes what a stop left).
+    for (auto line : lines(copy.cli({"history"}).out)) {
+        line.erase(line.find('\t'), line.find('\t', line.find('\t') + 1) - line.find('\t'));   // the date
+        if (const auto at = line.find(copy.game.string()); at != std::string::npos)
+            line.replace(at, copy.game.string().size(), "GAME");   // a level of the game named by its path
+        // The files in the order their writers came to them (convert-all's side by side).
+        const auto start = line.find('\t') + 1, end = line.find('\t', start);
+        auto files = words(line.substr(start, end - start), ',');
+        std::sort(files.begin(), files.end());
+        line.replace(start, end - start, std::accumulate(files.begin(), files.end(), std::string(), [](auto a, auto b) { return a + b + ","; }));
+        state.history += line + "\n";
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(copy.game))
+        if (entry.is_regular_file() && entry.path().filename().string().front() != '.')
+            state.files[fs::relative(entry.path(), copy.game).string()] = readBytes(entry.path());
+    return state;
+}
+
+std::string differences(const GameState& got, const GameState& before, const GameState& after)
+{
+    std::string text = "history:\n" + got.history + "before:\n" + before.history + "after:\n" + after.history;
+    const auto holds = [](const GameState& state, const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const auto file = state.files.find(name);
+        return file != state.files.end() && file->second == bytes;
+    };
+    for (const auto& [name, bytes] : got.files)
+        if (!holds(before, name, bytes) && !holds(after, name, bytes))
+            text += name + " is neither old nor new\n";
+        else if (!holds(before, name, bytes) || !holds(after, name, bytes))
+            text += name + " is " + (holds(before, name, bytes) ? "old" : "new") + "\n";
+    return text;
+}
+
+class StopAnyCommand : public ::testing::TestWithParam<int> {};
+
+} // namespace
+
+TEST(StopAnyCommand, TheTableFitsTheTest)
+{
+    EXPECT_LE(killedCommands().size(), static_cast<std::size_t>(KilledCommandRows));
+}
+
+// A command killed at any write, then the game opened again (here by "history"): every file is
+// as it was or as the command makes it, the history says which, and undo then redo give exactly
+// those bytes back.
+TEST_P(StopAnyCommand, LeavesTheFilesAndTheHistoryAgreeing)
+{
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("killing at a write is a POSIX signal");
+    if (static_cast<std::size_t>(GetParam()) >= killedCommands().size())
+        GTEST_SKIP() << "no command in this row";
+    const auto& row = killedCommands()[static_cast<std::size_t>(GetParam())];
+    SCOPED_TRACE(row.command);
+    DemoGame pristine;
+    ScratchFolder scratch;
+    const auto prepared = [&](const fs::path& where) {
+        GameCopy copy(pristine, where);
+        for (const auto& command : row.setup)
+            EXPECT_EQ(copy.cli(words(command)).exitCode, 0) << command;
+        if (row.setup.empty()) {
+            // As for the backup walk: torlo.exe changed once before, yesterday, outside any step.
+            const auto ws = copy.workspace();
+            BackupKeeper(ws, [] { return std::time(nullptr) - 24 * 60 * 60; }).keep(ws.torloExe());
+            auto exe = readBytes(ws.torloExe());
+            exe[0] ^= 0xFF;
+            writeBytes(ws.torloExe(), exe);
+        }
+        return copy;
+    };
+    const auto done = prepared(scratch / "done");
+    const auto before = stateOf(done);
+    const auto result = done.cli(words(row.command));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto after = stateOf(done);
+    ASSERT_NE(after.files, before.files) << "the command changed nothing";
+
+    bool finished = false;
+    for (int stop = 1; stop < 400 && !finished; ++stop) {
+        SCOPED_TRACE("stopped at write " + std::to_string(stop));
+        const auto stopped = prepared(scratch / "stopped");
+        finished = stopped.cli(words(row.command), "QUORVEX_STOP_AT_WRITE=" + std::to_string(stop)).exitCode == 0;
+        const auto state = stateOf(stopped);
+        ASSERT_TRUE(state == before || state == after) << differences(state, before, after);
+        // The history can go back and forth over the state it holds.
+        const bool undone = stopped.cli({"undo"}).exitCode == 0;
+        if (undone) {
+            ASSERT_EQ(stopped.cli({"redo"}).exitCode, 0);
+        }
+        EXPECT_TRUE(stateOf(stopped) == state);
+        EXPECT_EQ(undone, !state.history.empty());
+    }
+    EXPECT_TRUE(finished);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCommandThatChangesTheGame, StopAnyCommand, ::testing::Range(0, KilledCommandRows));
+
 // While another Quorvex changes the game, a command waits (and says so after a moment, and
 // after a while which process holds the game and how to stop waiting), or with --no-wait is
 // refused and changes nothing.
@@ -319,6 +458,70 @@ TEST(ReadOnlyGame, IsShownAndComparedAndOnlyAChangeIsRefused)
     EXPECT_NE(changed.err.find("File access denied"), std::string::npos) << changed.err;
     EXPECT_TRUE(gameFiles(game.game) == before);
     fs::permissions(game.game, fs::perms(0755));
+}
+
+// Another process's writes that replace no game file (a conversion, an export or a preview
+// outside the game, a level made anew elsewhere, a read) are no change of the game for the lock's
+// holders; a replaced game file is.
+TEST(GameLockCli, OnlyAReplacedGameFileIsAChangeElsewhere)
+{
+    DemoGame pristine;
+    ScratchFolder scratch;
+    GameCopy game(pristine, scratch / "copy");
+    const auto workspace = game.workspace();
+    {
+        const GameLock first(workspace);
+    }
+    const std::vector<std::vector<std::string>> noChanges = {
+        {"convert", "mods/MEADOW.LEV", (scratch / "MEADOW.bmp").string()},
+        {"convert-all", "mods/ISLANDS.BMP", "--to", (scratch / "out").string()},
+        {"sounds", "export", "3", (scratch / "three.wav").string()},
+        {"preview", "mods/MEADOW.LEV", (scratch / "preview.bmp").string()},
+        {"hacks", "show"},
+    };
+    for (const auto& args : noChanges) {
+        ASSERT_EQ(game.cli(args).exitCode, 0) << args[0];
+        EXPECT_FALSE(GameLock(workspace).changedElsewhere()) << args[0];
+    }
+    ASSERT_EQ(game.cli({"blood", "1000"}).exitCode, 0);
+    EXPECT_TRUE(GameLock(workspace).changedElsewhere());
+}
+
+// A data folder that can not be written: every command that changes the game is refused with
+// why, before it changes anything, and reading still works.
+TEST(GameLockCli, AReadOnlyDataFolderRefusesEveryChangeAndChangesNothing)
+{
+    QUORVEX_SKIP_ON_WINDOWS_BUILD("permission bits");
+    DemoGame pristine;
+    ScratchFolder scratch;
+    GameCopy game(pristine, scratch / "copy");
+    ASSERT_EQ(game.cli({"hacks", "set", "JETPACK=1"}).exitCode, 0);   // this day's backup is there
+    const auto before = gameFiles(game.game);
+    // Everything writable by the unprivileged user the test runs as, but the data folder.
+    const auto allow = [&](const fs::path& top, fs::perms folders, fs::perms files) {
+        fs::permissions(top, folders);
+        for (const auto& entry : fs::recursive_directory_iterator(top))
+            fs::permissions(entry.path(), entry.is_directory() ? folders : files);
+    };
+    allow(scratch.path(), fs::perms::all, fs::perms(0666));
+    allow(game.data, fs::perms(0555), fs::perms(0444));
+    std::string script;
+    for (const auto& command : {"hacks set JETPACK=0", "blood 1000", "activate mods/MOSSYPL2.LEV", "undo"})
+        script += game.commandLine(words(command)) + "; echo \"exit $?\";";
+    script += game.commandLine({"hacks", "show"}) + " >/dev/null; echo \"exit $?\"";
+    const auto text = inChildProcess(true, [&] {
+        const auto run = runCommand({"sh", "-c", script});
+        return run.out + "--\n" + run.err;
+    });
+    allow(game.data, fs::perms::all, fs::perms(0666));
+    EXPECT_TRUE(gameFiles(game.game) == before);
+    const auto split = text.find("--\n");
+    ASSERT_NE(split, std::string::npos) << text;
+    EXPECT_EQ(text.substr(0, split), "exit 1\nexit 1\nexit 1\nexit 1\nexit 0\n") << text;
+    const auto errors = lines(text.substr(split + 3));
+    EXPECT_EQ(errors.size(), 4u) << text;
+    for (const auto& line : errors)
+        EXPECT_NE(line.find("Could not take the lock of the game (File access denied: "), std::string::npos) << line;
 }
 
 // Game files that are symbolic links to files elsewhere are changed where they point by every

@@ -46,12 +46,12 @@ TEST(BackupControl, ListsTheGamesBackupsAndRestoresTheChosenOneAfterAQuestion)
     EXPECT_EQ(list->topLevelItemCount(), 0);
     EXPECT_FALSE(restore->isEnabled());
 
-    // Changes made while the window is open keep their copies through the window's keeper, and
-    // the list follows the backups folder.
+    // Changes made while the window is open (here by operations as another Quorvex runs them)
+    // keep their copies, and the list follows the backups folder.
     const auto mods = ws.gameFolder / "mods";
-    ASSERT_TRUE(activateFile(mods / "NEONGFX.CHR", mods, ws, {}).outcome.succeeded());
+    ASSERT_TRUE(asOperation(ws, [&] { return activateFile(mods / "NEONGFX.CHR", mods, ws, {}); }).outcome.succeeded());
     EXPECT_TRUE(QTest::qWaitFor([&] { return list->topLevelItemCount() == 1; }));
-    GameFile(ws.torloExe()).writeAt(0, std::vector<std::uint8_t>{7});
+    asOperation(ws, [&] { GameFile(ws.torloExe()).writeAt(0, std::vector<std::uint8_t>{7}); });
     EXPECT_TRUE(QTest::qWaitFor([&] { return list->topLevelItemCount() == 2; }));
     ASSERT_EQ(list->topLevelItemCount(), 2);
     EXPECT_EQ(row(list, 1)[0], "TORLO.CHR");
@@ -89,7 +89,7 @@ TEST(BackupControl, ListsTheGamesBackupsAndRestoresTheChosenOneAfterAQuestion)
     form->setGameFolder(ws.gameFolder);
     EXPECT_EQ(list->topLevelItemCount(), 3);
 
-    // The window's keeper leaves with the window.
+    // With the window gone no operation is open: a change made outside one keeps nothing.
     form->close();
     form.reset();
     GameFile(ws.torloDat()).writeAt(0, std::vector<std::uint8_t>{7});
@@ -110,7 +110,7 @@ TEST(BackupControl, ALongLevelPathIsCutInTheMiddle)
     fs::create_directories(folder);
     const auto level = folder / "MEADOW.LEV";
     fs::copy_file(fixture.demo.game() / "mods" / "MEADOW.LEV", level);
-    GameFile(level).writeAt(0, std::vector<std::uint8_t>{7});
+    asOperation(fixture.demo.workspace, [&] { GameFile(level).writeAt(0, std::vector<std::uint8_t>{7}); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return list->topLevelItemCount() == 1; }));
     QCoreApplication::processEvents();
 

@@ -73,7 +73,7 @@ TEST(BrowserCommands, CopyKeepsTheOriginalAndReportsFailure)
     const auto mods = fixture.demo.game() / "mods";
     fixture.prompts.files = {mods / "c", mods / "missing" / "d.lev"};
     click(form.get(), "CopyButton");
-    EXPECT_EQ(fixture.prompts.initialNames.back(), fs::path());
+    EXPECT_EQ(fixture.prompts.initialNames.back(), mods / "MEADOW.LEV");   // the browsed folder, the file's name
     EXPECT_EQ(readBytes(mods / "c.LEV"), readBytes(mods / "MEADOW.LEV"));
     EXPECT_EQ(statusText(form.get()).toStdString(), "Copied " + (mods / "c.LEV").string());
     EXPECT_EQ(fileList(form.get())->currentItem()->text(), "MEADOW.LEV");

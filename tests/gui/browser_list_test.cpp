@@ -171,6 +171,10 @@ TEST(BrowserList, SelectionSetsButtonsAndPageByExtension)
     MainFormFixture fixture;
     std::ofstream(fixture.demo.game() / "mods" / "small.lft") << "font";
     std::ofstream(fixture.demo.game() / "mods" / "pack.zip") << "zip";
+    // A plugin brings the page of its first record's kind.
+    std::ofstream(fixture.demo.game() / "mods" / "GUN.LWP") << "LWP\r\nVERSION:2\r\nPROMPT:Sure?\r\nWEAPON:3\r\n";
+    std::ofstream(fixture.demo.game() / "mods" / "ROCK.LWP") << "TORLOKIT:WEAPONPLUGIN\r\nOBJECT:3\r\nWEAPON:1\r\n";
+    std::ofstream(fixture.demo.game() / "mods" / "BOOM.LWP") << "LWP\nVERSION:2\nPROMPT:Sure?\nSOBJECT:2\nBLOW:4\n";
     fixture.settings.setInteger("Filter", 511);
     auto form = openOnMods(fixture);
     struct Row {
@@ -186,6 +190,9 @@ TEST(BrowserList, SelectionSetsButtonsAndPageByExtension)
         {"small.lft", false, false, false, "AboutTab", "Can not show fonts yet"},
         {"NEONGFX.CHR", false, true, true, "GraphicsTab", "GFX Mod viewed. Move your mouse across the picture to see detail"},
         {"pack.zip", false, false, false, "GraphicsTab", "Can not view this"},   // no page of its own
+        {"GUN.LWP", true, true, false, "WeaponTab", "Press Activate to activate the weapon"},
+        {"ROCK.LWP", true, true, false, "ObjTab", "Press Activate to activate the weapon"},
+        {"BOOM.LWP", true, true, false, "SpecTab", "Press Activate to activate the weapon"},
     };
     for (const auto& row : rows) {
         ASSERT_TRUE(select(form.get(), row.file)) << row.file;

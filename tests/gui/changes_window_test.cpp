@@ -1,6 +1,7 @@
 // The "Changes" window on a demo game changed in several areas: the grouped list and its
 // filter, a change shown on its own page, "Revert" through the editors' saves with the pages
 // following at once, "Save as plugin…", and another game folder to compare with.
+#include "gui/app/options_page.h"
 #include "gui/changes/changes_window.h"
 #include "main_form_fixture.h"
 #include "screenshot.h"
@@ -12,6 +13,7 @@
 #include "gui/weapons/weapon_page.h"
 #include "core/weapons/weapon_table.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,16 +40,18 @@ struct ChangesWindowTest : ::testing::Test {
     // keeps the originals.
     void changeTheGame()
     {
-        auto data = loadWeapons(ws);
-        ASSERT_TRUE(renameWeapon(ws, data.names, 3, "ZAPPER").succeeded());
-        auto texts = readAiTexts(ws);
-        texts[*aiFieldByKey("MINRANGE")] = "-7";
-        ASSERT_TRUE(saveAi(ws, texts).succeeded());
-        ASSERT_TRUE(setGameText(ws, 7, "Sound is off!!").succeeded());
-        auto palette = loadPalette(ws);
-        palette[5] = {200, 12, 4};
-        ASSERT_TRUE(saveMaterials(ws, loadMaterials(ws), palette).succeeded());
-        ASSERT_TRUE(setBlood(ws, 1000).succeeded());
+        test::asOperation(ws, [&] {   // as another Quorvex would, keeping the originals
+            auto data = loadWeapons(ws);
+            ASSERT_TRUE(renameWeapon(ws, data.names, 3, "ZAPPER").succeeded());
+            auto texts = readAiTexts(ws);
+            texts[*aiFieldByKey("MINRANGE")] = "-7";
+            ASSERT_TRUE(saveAi(ws, texts).succeeded());
+            ASSERT_TRUE(setGameText(ws, 7, "Sound is off!!").succeeded());
+            auto palette = loadPalette(ws);
+            palette[5] = {200, 12, 4};
+            ASSERT_TRUE(saveMaterials(ws, loadMaterials(ws), palette).succeeded());
+            ASSERT_TRUE(setBlood(ws, 1000).succeeded());
+        });
         emit form->gameEvents().gameDataChanged(GameParts::all(), nullptr);   // made behind the pages' back
     }
     void open()
@@ -115,8 +119,12 @@ TEST_F(ChangesWindowTest, ListsGroupsFiltersShowsRevertsAndSavesAPlugin)
     list()->setCurrentItem(row("Palette 5", "RGB"));
     EXPECT_EQ(tabs->currentIndex(), static_cast<int>(TMainForm::Page::MaterialPalette));
 
-    // "Save as plugin…" holds the weapon change only.
+    // "Save as plugin…" holds the weapon change only, in the version the Options page asks for.
     const auto plugin = fixture.demo.scratch / "MINE.LWP";
+    fixture.prompts.files.push_back(plugin);
+    QTest::mouseClick(expectChild<QPushButton>(window, "SavePluginBut"), Qt::LeftButton);
+    EXPECT_EQ(lines(readText(plugin)), (std::vector<std::string>{"TORLOKIT:WEAPONPLUGIN\r", "WEAPON:4\r", "NAME:ZAPPER\r"}));
+    form->optionsPage()->lwp2Box->setChecked(true);
     fixture.prompts.files.push_back(plugin);
     QTest::mouseClick(expectChild<QPushButton>(window, "SavePluginBut"), Qt::LeftButton);
     EXPECT_EQ(lines(readText(plugin)), (std::vector<std::string>{"LWP\r", "VERSION:2\r", "WEAPON:4\r", "NAME:ZAPPER\r"}));
@@ -131,6 +139,11 @@ TEST_F(ChangesWindowTest, ListsGroupsFiltersShowsRevertsAndSavesAPlugin)
     EXPECT_EQ(groups(), (QStringList{"CPU AI (1)", "Texts (1)", "Palette (1)"}));
     EXPECT_EQ(weapons->item(3)->text(), before);
     EXPECT_NE(readText(ws.logFile()).find("Weaponname changed to " + before.toStdString()), std::string::npos);
+    // No weapon, object or special-object change is left: said before any file is asked for.
+    const auto asked = fixture.prompts.filters.size();
+    QTest::mouseClick(expectChild<QPushButton>(window, "SavePluginBut"), Qt::LeftButton);
+    EXPECT_EQ(fixture.prompts.filters.size(), asked);
+    EXPECT_EQ(expectChild<QLabel>(form.get(), "StatusText")->text(), "No weapon, object or special-object change to save as a plugin");
 
     // Another folder: cancelled, the originals stay; chosen, the untouched game shows the same.
     auto* compare = expectChild<QComboBox>(window, "CompareBox");

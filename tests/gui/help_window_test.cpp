@@ -39,7 +39,7 @@ TEST(Help, EveryPageAndWindowOpensItsOwnTopic)
     form->resize(1024, 728);
     form->show();
     auto* pages = find<QTabWidget>(form.get(), "PageControl");
-    const QStringList topics{"graphics", "index", "options", "cpu-ai", "palette", "weapons", "objects", "special-objects", "sounds"};
+    const QStringList topics{"graphics", "index", "options", "cpu-ai", "palette", "weapons", "objects", "special-objects", "sounds", "mods"};
     ASSERT_EQ(pages->count(), topics.size());
     const QDir folder(QString::fromStdString((fixture.demo.workspace.resourceFile.parent_path() / "help").string()));
     for (int i = 0; i < pages->count(); ++i) {
@@ -67,7 +67,8 @@ TEST(Help, EveryPageAndWindowOpensItsOwnTopic)
         if (shortcut->key() == QKeySequence(QKeySequence::HelpContents))
             emit shortcut->activated();
     EXPECT_EQ(shownPage(form.get()), "hacks.html");
-    const std::pair<QWidget*, QString> windows[] = {{form->changesWindow(), "changes.html"},
+    const std::pair<QWidget*, QString> windows[] = {{&texts, "text-editor.html"},
+                                                    {form->changesWindow(), "changes.html"},
                                                     {form->historyWindow(), "history.html"}};
     for (const auto& [window, topic] : windows) {
         for (auto* shortcut : window->findChildren<QShortcut*>())

@@ -68,6 +68,7 @@ TEST(ModsPage, ShowsConflictsAndWinnersAndATickSwitchesAnEntryOff)
     list->setCurrentItem(list->topLevelItem(0));
     form->resize(1024, 768);
     form->show();
+    QCoreApplication::processEvents();
     saveScreenshot(form.get(), "mods-page");
 
     // Unticking the later entry rebuilds on a thread: the game is the earlier one's alone.

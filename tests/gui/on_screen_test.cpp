@@ -1,10 +1,13 @@
 // What only a real display with a window manager shows: the frame around the main window, and
 // what actually reaches the screen. CTest runs these under Xvfb with openbox at 1024x768 and at
 // 800x600 (tests/gui/on_screen.sh); on the offscreen platform they skip themselves.
+#include "gui/app/desktop_services.h"
 #include "gui/app/history_window.h"
 #include "gui/app/main_form.h"
 #include "main_form_fixture.h"
 
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,6 +17,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -58,7 +62,7 @@ TEST(OnScreen, TheFramedWindowFitsTheScreenAndItsContentScrolls)
     if (!onScreen())
         GTEST_SKIP() << "needs X11 with a window manager (CTest's OnScreen.* tests)";
     MainFormFixture fixture;
-    auto form = fixture.create();
+    auto form = fixture.create({QString::fromStdString((fixture.demo.game() / "mods" / "MEADOW.LEV").string())});
     form->showOnScreen();
     auto* screen = form->screen();
     const auto available = screen->availableGeometry();
@@ -69,6 +73,8 @@ TEST(OnScreen, TheFramedWindowFitsTheScreenAndItsContentScrolls)
     EXPECT_TRUE(fits) << "frame " << form->frameGeometry().width() << "x" << form->frameGeometry().height() << " on "
                       << available.width() << "x" << available.height();
     EXPECT_TRUE(available.contains(globalRect(form->statusBar()))) << "the status line is on the screen";
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QTest::qWait(100);   // the first paint after the exposure
     saveScreen(screen, QString("main-window-framed-%1x%2").arg(screen->size().width()).arg(screen->size().height()));
 
     auto* scroller = find<QScrollArea>(form.get(), "MainScroller");
@@ -130,4 +136,28 @@ TEST(OnScreen, TheProfileListShowsWhatItHolds)
     EXPECT_EQ(list->topLevelItem(0)->text(0), "Setup D");
     EXPECT_TRUE(QTest::qWaitFor([&] { return screenShows(list->viewport()); }, 3000));
     window->close();
+}
+
+// The first start's file dialog shows the size, type and date whole ("138.3 KiB", not
+// "138...KiB"); the name takes the rest.
+TEST(OnScreen, TheFileDialogsColumnsShowTheirTextsWhole)
+{
+    if (!onScreen())
+        GTEST_SKIP() << "needs X11 with a window manager (CTest's OnScreen.* tests)";
+    DemoGame demo;
+    const auto dialog = openFileDialog(nullptr, "Torlo.exe|Torlo.exe|All executables|*.exe", demo.game());
+    dialog->show();
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    auto* view = dialog->findChild<QTreeView*>("treeView");
+    ASSERT_NE(model, nullptr);
+    ASSERT_NE(view, nullptr);
+    const auto root = model->index(QString::fromStdString(demo.game().string()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(root) == 2; }, 5000));   // mods and torlo.exe
+    QCoreApplication::processEvents();
+    const auto exe = model->index(QString::fromStdString(demo.workspace.torloExe().string()));
+    for (int column = 1; column < 4; ++column) {
+        const auto text = exe.siblingAtColumn(column).data().toString();
+        EXPECT_GE(view->columnWidth(column), view->fontMetrics().horizontalAdvance(text)) << text.toStdString();
+    }
+    dialog->close();
 }

@@ -298,10 +298,13 @@ TEST_F(TablePageTest, ActivatingAPluginInstallsThroughTheSavesAndShowsWhatItWrot
     click(form.get(), "ActivateButton");
     EXPECT_EQ(fixture.prompts.shown.back(), "Sure?");
     EXPECT_EQ(status(), "Special object replaced");
-    for (const char* line : {": Weaponname changed to ZAPPER\r\n", ": Weapons saved to Torlo.exe\r\n",
-                             ": Object \"Particle (large damage)\" saved\r\n",
-                             ": Special Object \"Undefined, but changeable\" saved\r\n"})
+    // Each save's own line, then the plugin's.
+    for (const std::string line : std::initializer_list<std::string>{": Weaponname changed to ZAPPER\r\n", ": Weapons saved to Torlo.exe\r\n",
+                                   ": Object \"Particle (large damage)\" saved\r\n",
+                                   ": Special Object \"Undefined, but changeable\" saved\r\n",
+                                   ": Weapon plugin " + (mods / "MIX.LWP").string() + " activated\r\n"})
         EXPECT_NE(log().find(line), std::string::npos) << line;
+    EXPECT_GT(log().find(": Weapon plugin "), log().find(": Special Object ")) << "the last line names the plugin";
 
     // The pages show the rows the records named, with what was installed; the rest of each
     // entry kept its own values.

@@ -1,6 +1,6 @@
 // The "Weapons" page driven through its widgets on a demo game: show, edit, copy on leaving a
 // field, rename, save, the swatches, "Make Bullet", the preview, and the layout of the pages.
-#include "core/gamefile/game_lock.h"
+#include "core/store/game_change.h"
 #include "core/gamefile/resource_file.h"
 #include "main_form_fixture.h"
 #include "gui/weapons/weapon_page.h"

@@ -22,6 +22,15 @@ namespace quorvex::test {
 
 ScratchFolder::ScratchFolder()
 {
+    // Screenshots for the help and the README show the folder in the browser: there it has a
+    // plain name, the first free one of Torlo, Torlo2, Torlo3 ...
+    if (std::getenv("QUORVEX_SHOTS_DIR")) {
+        for (int n = 1;; ++n) {
+            path_ = fs::temp_directory_path() / (n == 1 ? std::string("Torlo") : "Torlo" + std::to_string(n));
+            if (fs::create_directory(path_))
+                return;
+        }
+    }
     static std::mt19937_64 random{std::random_device{}()};
     path_ = fs::temp_directory_path() / ("quorvex-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
     fs::create_directories(path_);

@@ -2,6 +2,7 @@
 // Test doubles of the platform services and a scratch game folder built by the demo generator.
 #include "core/base/workspace.h"
 #include "core/base/services.h"
+#include "core/store/game_change.h"
 
 #include <deque>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace quorvex::test {
@@ -121,6 +123,23 @@ CommandResult runCli(const std::filesystem::path& dataFolder, const std::vector<
 
 // True when the test runs as root and can drop to an unprivileged user (for permission tests).
 bool canDropPrivileges();
+// Runs action as one operation on the workspace's game, as the window and the CLI run theirs
+// (backups kept, one step of the history, the patches put in place at its end); returns what
+// action returns. now: the keeper's clock.
+template <class Action>
+auto asOperation(const Workspace& workspace, Action action, BackupKeeper::Now now = {})
+{
+    GameChange change(workspace, std::move(now));
+    if constexpr (std::is_void_v<decltype(action())>) {
+        action();
+        change.commit();
+    } else {
+        auto result = action();
+        change.commit();
+        return result;
+    }
+}
+
 // The text of the FileError that action throws, or "no error".
 std::string errorText(const std::function<void()>& action);
 // Runs action in a child process and returns the text it reports; as an unprivileged user when

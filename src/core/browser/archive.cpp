@@ -1,6 +1,5 @@
 #include "core/browser/archive.h"
 #include "core/codecs/codec_loader.h"
-#include "core/store/backups.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
 #include "core/os/files.h"
@@ -130,6 +129,7 @@ public:
         const auto there = fs::symlink_status(target, error);
         if (fs::exists(there) && (!mayReplace || fs::is_directory(there)))
             return std::make_error_code(std::errc::file_exists);
+        announceReplacing(target, staged);   // FileError: the operation refuses the change
         if (fs::exists(there)) {
             const auto aside = staging_ / ("replaced-" + std::to_string(replaced_.size()));
             fs::rename(target, aside, error);
@@ -138,8 +138,10 @@ public:
             replaced_.push_back({aside, target});
         }
         fs::rename(staged, target, error);
-        if (!error)
+        if (!error) {
             placed_.push_back({staged, target});
+            announceReplaced(target);
+        }
         return error;
     }
     void commit() { committed_ = true; }
@@ -148,8 +150,18 @@ private:
     void undo()
     {
         std::error_code ignored;
-        for (auto it = placed_.rbegin(); it != placed_.rend(); ++it)
+        // The operation hears of the files going back as of any change.
+        const auto tell = [](const fs::path& target, const fs::path& incoming) {
+            try {
+                announceReplacing(target, incoming);
+            } catch (const FileError&) {
+            }
+        };
+        for (auto it = placed_.rbegin(); it != placed_.rend(); ++it) {
+            const auto aside = std::find_if(replaced_.begin(), replaced_.end(), [&](const auto& r) { return r.second == it->second; });
+            tell(it->second, aside == replaced_.end() ? fs::path() : aside->first);
             fs::rename(it->second, it->first, ignored);
+        }
         for (auto it = replaced_.rbegin(); it != replaced_.rend(); ++it)
             fs::rename(it->first, it->second, ignored);
         for (auto it = created_.rbegin(); it != created_.rend(); ++it)
@@ -336,7 +348,7 @@ std::string backUpReplaced(const UnpackPlan& plan)
     try {
         for (std::size_t i = 0; i < plan.entries.size(); ++i)
             if (plan.replace[i] && !plan.entries[i].folder)
-                beforeFileChange(plan.entries[i].target);
+                announceFileChange(plan.entries[i].target);
     } catch (const FileError& failure) {
         return failure.what();
     }
@@ -356,10 +368,14 @@ std::string placeEntries(const UnpackPlan& plan, Placement& placement, const fs:
             return "could not create " + inQuotes(where) + ": " + failed.message();
         if (entry.folder)
             continue;
-        if (auto failed = placement.place(staging / std::to_string(i), entry.target, plan.replace[i]))
-            return "could not write " + inQuotes(entry.target) + ": " + failed.message();
+        try {
+            if (auto failed = placement.place(staging / std::to_string(i), entry.target, plan.replace[i]))
+                return "could not write " + inQuotes(entry.target) + ": " + failed.message();
+        } catch (const FileError& refused) {
+            return refused.what();
+        }
         ++unpacked;
-        changed |= installedGamePartsIn(entry.target);
+        changed |= gamePartsChangedBy(entry.target);
     }
     return {};
 }

@@ -1,5 +1,7 @@
 #include "core/browser/file_list.h"
+#include "core/base/extension.h"
 #include "core/os/files.h"
+#include "core/weapons/plugin.h"
 
 #include <algorithm>
 #include <array>
@@ -152,6 +154,19 @@ FileCommands commandsFor(std::string_view extension)
     if (!format)
         return {};
     return {format->edit != EditWith::Nothing, format->activation != nullptr, format->conversion != nullptr, format->page};
+}
+
+FileCommands commandsForFile(const fs::path& file)
+{
+    auto commands = commandsFor(upperExtension(file));
+    if (commands.page == BrowserPage::Weapons) {
+        const auto kind = firstRecordKind(file);
+        if (kind == RecordKind::Object)
+            commands.page = BrowserPage::Objects;
+        else if (kind == RecordKind::SObject)
+            commands.page = BrowserPage::SpecialObjects;
+    }
+    return commands;
 }
 
 } // namespace quorvex

@@ -39,5 +39,8 @@ struct FileCommands {
     std::optional<BrowserPage> page;
 };
 FileCommands commandsFor(std::string_view upperExtension);
+// The same for a file: a weapon plugin brings the page of its first record's kind (objects,
+// special objects) instead of the weapons.
+FileCommands commandsForFile(const std::filesystem::path& file);
 
 } // namespace quorvex

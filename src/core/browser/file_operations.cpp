@@ -1,7 +1,7 @@
 #include "core/browser/file_operations.h"
 #include "core/os/files.h"
 #include "core/browser/file_list.h"
-#include "core/store/backups.h"
+#include "core/store/game_change.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
 #include "core/shell/settings.h"
@@ -24,17 +24,15 @@ Outcome deleteModFile(const fs::path& file, const fs::path& browsedFolder)
 {
     if (!isTaken(file))
         return Outcome::refused("Could not delete " + inQuotes(file) + ": File not found");
+    const auto parts = gamePartsChangedBy(file);
     try {
-        beforeFileChange(file);   // deleting a game file is a change like any other
+        removeFile(file);   // deleting a game file is a change like any other
     } catch (const FileError& failure) {
         return Outcome::refused("Could not delete " + inQuotes(file) + ": " + failure.what());
     }
-    std::error_code error;
-    fs::remove(file, error);
-    if (error || isTaken(file))
-        return Outcome::refused("Could not delete " + inQuotes(file) + ": " + (error ? error.message() : "it is still there"));
-    return Outcome::done({}, "File " + os::textOf(file) + " deleted from folder " + os::textOf(browsedFolder))
-        .changing(installedGamePartsIn(file));
+    if (isTaken(file))
+        return Outcome::refused("Could not delete " + inQuotes(file) + ": it is still there");
+    return Outcome::done({}, "File " + os::textOf(file) + " deleted from folder " + os::textOf(browsedFolder)).changing(parts);
 }
 
 fs::path withExtensionIfBare(const fs::path& chosen, const fs::path& selected)
@@ -66,7 +64,7 @@ Outcome renameModFile(const fs::path& file, const fs::path& target)
     }
     if (error)
         return Outcome::refused("Could not rename to " + inQuotes(target) + ": " + error.message());
-    return Outcome::done("Renamed " + os::textOf(target)).changing(installedGamePartsIn(file) | installedGamePartsIn(target));
+    return Outcome::done("Renamed " + os::textOf(target)).changing(gamePartsChangedBy(file) | gamePartsChangedBy(target));
 }
 
 Outcome copyModFile(const fs::path& file, const fs::path& target)
@@ -79,7 +77,7 @@ Outcome copyModFile(const fs::path& file, const fs::path& target)
     } catch (const FileError& copyError) {
         return Outcome::refused("Could not copy to " + inQuotes(target) + ": " + copyError.what());
     }
-    return Outcome::done("Copied " + os::textOf(target)).changing(installedGamePartsIn(target));
+    return Outcome::done("Copied " + os::textOf(target)).changing(gamePartsChangedBy(target));
 }
 
 std::vector<std::string> commandWords(std::string_view line, const std::string& home)

@@ -673,7 +673,7 @@ std::vector<Outcome> revertChanges(const Workspace& current, const ComparedGame&
 
 // --- export --------------------------------------------------------------------------------
 
-Outcome exportChanges(std::span<const Change> changes, const fs::path& file)
+Outcome exportChanges(std::span<const Change> changes, bool version2, const TargetAsker& askTarget)
 {
     std::vector<PluginRecord> records;
     const Change* previous = nullptr;
@@ -691,8 +691,11 @@ Outcome exportChanges(std::span<const Change> changes, const fs::path& file)
     }
     if (records.empty())
         return Outcome::refused("No weapon, object or special-object change to save as a plugin");
-    writePlugin(file, records);
-    return Outcome::done("Changes saved as plugin " + inQuotes(file));
+    const auto file = askPluginFile(RecordKind::Weapon, askTarget);
+    if (!file)
+        return Outcome::nothing("No plugin file was chosen");
+    writePlugin(*file, records, version2);
+    return Outcome::done("Changes saved as plugin " + inQuotes(*file));
 }
 
 } // namespace quorvex

@@ -7,6 +7,7 @@
 #include "core/gamefile/game_file.h"
 #include "core/base/workspace.h"
 #include "core/base/outcome.h"
+#include "core/base/target_asker.h"
 
 #include <array>
 #include <filesystem>
@@ -98,9 +99,9 @@ std::vector<Change> changesNamed(std::span<const Change> changes, ChangeArea are
 // Returns the saves' reports in order; a refusal ends them.
 std::vector<Outcome> revertChanges(const Workspace& current, const ComparedGame& before, std::span<const Change> changes);
 
-// The weapon, object and special-object changes as a version 2 weapon plugin: one numbered
-// record per changed entry holding only its changed keys, at their after values. Refused, and
-// nothing written, when there is none.
-Outcome exportChanges(std::span<const Change> changes, const std::filesystem::path& file);
+// The weapon, object and special-object changes as a weapon plugin of version 2 or 1: one
+// numbered record per changed entry holding only its changed keys, at their after values.
+// Refused before the file is asked for, and nothing written, when there is none.
+Outcome exportChanges(std::span<const Change> changes, bool version2, const TargetAsker& askTarget);
 
 } // namespace quorvex

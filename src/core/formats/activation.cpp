@@ -183,7 +183,11 @@ Activation activateWeaponPlugin(const ActivationRequest& request)
     GameParts changed;
     for (auto& report : installed.reports)
         changed |= std::exchange(report.changed, {});
-    Activation activation{std::move(installed.reports.back()).changing(changed), false};
+    // The installation's last word names the plugin in the log, after the saves' own lines.
+    auto& last = installed.reports.back();
+    if (last.succeeded() && last.logMessage.empty())
+        last.logMessage = "Weapon plugin " + path + " activated";
+    Activation activation{std::move(last).changing(changed), false};
     installed.reports.pop_back();
     activation.earlier = std::move(installed.reports);
     activation.pluginWrote = installed.wrote;

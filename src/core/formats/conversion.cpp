@@ -9,6 +9,8 @@
 #include "core/base/places.h"
 #include "core/gamefile/resource_file.h"
 
+#include <algorithm>
+
 namespace fs = std::filesystem;
 
 namespace quorvex {
@@ -22,10 +24,16 @@ public:
     {
     }
 
-    // Asks for the target name. False (with the outcome set) when the conversion ends here.
-    bool chooseTarget(bool bitmapSource)
+    // Asks for the target name, proposing the source's name with the target's extension
+    // (".bmp", ".lev", ".chr") in the case of the source's own. False (with the outcome set)
+    // when the conversion ends here.
+    bool chooseTarget(bool bitmapSource, std::string_view targetExtension = ".bmp")
     {
-        const auto chosen = askTarget_(bitmapSource ? AnyTargetFilter : BitmapTargetFilter, source_);
+        const auto sourceExtension = source_.extension().string();
+        const bool upper = std::none_of(sourceExtension.begin(), sourceExtension.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+        auto proposed = source_;
+        proposed.replace_extension(upper ? upperCase(targetExtension) : std::string(targetExtension));
+        const auto chosen = askTarget_(bitmapSource ? AnyTargetFilter : BitmapTargetFilter, proposed);
         if (!chosen) {
             stop_ = Outcome::nothing("Conversion cancelled: no target chosen");
             return false;
@@ -140,7 +148,7 @@ Outcome convertBitmap(const ConversionRequest& request)
     const auto& [source, size, workspace, askTarget, createPowerlevel] = request;
     Conversion conversion(source, workspace, askTarget);
     // The dialog comes first for bitmaps; nothing is written until the bitmap is known good.
-    if (!conversion.chooseTarget(true))
+    if (!conversion.chooseTarget(true, isGraphicsBitmapSize(size) ? ".chr" : ".lev"))
         return conversion.stopped();
     if (isLevelBitmapSize(size))
         return conversion.write(bitmapToLevel(readPrefix(source, LevelBitmapSize), createPowerlevel), "BMP converted to ");

@@ -23,7 +23,7 @@ namespace quorvex {
 enum class EditWith { Nothing, Opener, TextEditor };
 
 // The page the browser brings to the front when a file of the format is selected.
-enum class BrowserPage { Graphics, Sounds, Weapons, About };
+enum class BrowserPage { Graphics, Sounds, Weapons, Objects, SpecialObjects, About };
 
 struct FileFormat {
     std::string_view extension;       // lower case, with its dot

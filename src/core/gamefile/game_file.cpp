@@ -1,7 +1,5 @@
 #include "core/gamefile/game_file.h"
-#include "core/store/backups.h"
 #include "core/base/errors.h"
-#include "core/gamefile/game_lock.h"
 #include "core/os/files.h"
 
 #include <algorithm>
@@ -69,15 +67,118 @@ void stopAtWriteWhenAsked()
     }
 }
 
+std::string nameKey(const fs::path& path)
+{
+    return os::textOf(path);
+}
+
+std::string fileKey(const fs::path& path)
+{
+    std::error_code error;
+    auto full = fs::weakly_canonical(fs::absolute(path), error);
+    return error ? os::textOf(fs::absolute(path).lexically_normal()) : os::textOf(full);
+}
+
+// The operations open in this process, the latest last.
+std::mutex openMutex;
+std::vector<FileChanges*> openChanges;
+
+void putStaged(StagedFile& file, FileChanges* changes);
+
 } // namespace
+
+FileChanges::FileChanges(const fs::path& gameFolder, FileChangeObserver& observer)
+    : gameFolder_(gameFolder), folderKey_(fileKey(gameFolder)), observer_(observer)
+{
+    const std::lock_guard lock(openMutex);
+    openChanges.push_back(this);
+}
+
+FileChanges::~FileChanges()
+{
+    const std::lock_guard lock(openMutex);
+    std::erase(openChanges, this);
+}
+
+FileChanges* FileChanges::of(const fs::path& path)
+{
+    const std::lock_guard lock(openMutex);
+    for (auto it = openChanges.rbegin(); it != openChanges.rend(); ++it)
+        if ((*it)->observer_.concerns(path))
+            return *it;
+    return nullptr;
+}
+
+FileChanges* FileChanges::forGame(const fs::path& folder)
+{
+    if (folder.empty())
+        return nullptr;
+    const auto key = fileKey(folder);
+    const std::lock_guard lock(openMutex);
+    for (auto it = openChanges.rbegin(); it != openChanges.rend(); ++it)
+        if ((*it)->folderKey_ == key)
+            return *it;
+    return nullptr;
+}
+
+std::shared_ptr<StagedFile> FileChanges::findLocked(const fs::path& path)
+{
+    if (const auto it = byName_.find(nameKey(path)); it != byName_.end())
+        return it->second;
+    if (const auto it = byFile_.find(fileKey(path)); it != byFile_.end()) {
+        byName_[nameKey(path)] = it->second;
+        return it->second;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<StagedFile> FileChanges::stagedIfAny(const fs::path& path)
+{
+    const std::lock_guard lock(mutex_);
+    return findLocked(path);
+}
+
+std::shared_ptr<StagedFile> FileChanges::staged(const fs::path& path, const std::function<Bytes()>& load)
+{
+    const std::lock_guard lock(mutex_);
+    if (auto found = findLocked(path))
+        return found;
+    auto file = std::make_shared<StagedFile>(StagedFile{path, load()});
+    byFile_[fileKey(path)] = file;
+    byName_[nameKey(path)] = file;
+    return file;
+}
+
+void FileChanges::replacedWhole(const fs::path& path)
+{
+    const std::lock_guard lock(mutex_);
+    const auto file = findLocked(path);
+    if (!file)
+        return;
+    std::erase_if(byFile_, [&](const auto& entry) { return entry.second == file; });
+    std::erase_if(byName_, [&](const auto& entry) { return entry.second == file; });
+}
+
+void FileChanges::commit()
+{
+    std::vector<std::shared_ptr<StagedFile>> files;
+    {
+        const std::lock_guard lock(mutex_);
+        for (const auto& [name, file] : byFile_)
+            files.push_back(file);
+    }
+    for (const auto& file : files)
+        putStaged(*file, this);
+}
 
 GameFile::GameFile(const fs::path& path, Access access) : path_(path), uncaught_(std::uncaught_exceptions())
 {
     if (path.empty())
         throw FileError::notFound();
     ignoreFileSizeSignal();
+    changes_ = FileChanges::of(path);
     // A file that the operation in progress has patched is read and patched further as patched.
-    if ((staged_ = GameChange::stagedIfAny(path)))
+    if (changes_ && (staged_ = changes_->stagedIfAny(path)))
         return;
     fd_ = os::open(path, access == Access::Update ? os::Open::Update : os::Open::Read);
     if (fd_ < 0)
@@ -104,7 +205,8 @@ GameFile::GameFile(const fs::path& path, Access access) : path_(path), uncaught_
         return bytes;
     };
     try {
-        staged_ = GameChange::staged(path, load);
+        if (changes_)
+            staged_ = changes_->staged(path, load);
         if (!staged_) {
             staged_ = std::make_shared<StagedFile>(StagedFile{path, load()});
             ownsStaged_ = true;
@@ -128,7 +230,7 @@ GameFile::~GameFile() noexcept(false)
     if (fd_ >= 0)
         os::close(fd_);
     if (ownsStaged_ && staged_->dirty && std::uncaught_exceptions() == uncaught_)
-        commitStaged(*staged_);
+        putStaged(*staged_, nullptr);
 }
 
 std::uint64_t GameFile::size() const
@@ -211,9 +313,10 @@ void GameFile::write(std::span<const std::uint8_t> bytes)
         position_ += bytes.size();   // the bytes already there: no change, no copy kept, no file replaced
         return;
     }
-    if (!staged_->kept) {
-        beforeFileChange(path_);
-        staged_->kept = true;
+    if (!staged_->announced) {
+        if (changes_)
+            changes_->observer().beforeChange(path_);
+        staged_->announced = true;
     }
     if (!within)
         content.resize(static_cast<std::size_t>(position_ + bytes.size()));   // a gap reads as zeros, as in a file
@@ -360,8 +463,8 @@ struct Replacing {
 
 // A temporary file beside path (beside the file it links to), ready to take the new content: a
 // read-only target refused, the permissions of a replaced file kept, stale temporaries of
-// earlier killed writes removed, and the backup keeper asked first unless it was already.
-Replacing startReplacing(const fs::path& path, Durability durability, bool askKeeper = true)
+// earlier killed writes removed, and the operation told first unless it was already.
+Replacing startReplacing(const fs::path& path, Durability durability, FileChanges* changes, bool announce = true)
 {
     ignoreFileSizeSignal();
     const auto target = followLinks(path);
@@ -370,9 +473,9 @@ Replacing startReplacing(const fs::path& path, Durability durability, bool askKe
     const bool replaces = os::status(target, existing) && existing.regular;
     if (replaces && os::isReadOnly(target, existing))
         throw FileError::accessDenied().naming(path);
-    if (askKeeper) {
-        beforeFileChange(path);
-        GameChange::replacedWhole(path);
+    if (changes && announce) {
+        changes->observer().beforeChange(path);
+        changes->replacedWhole(path);
     }
     // Conversions leave it out: a scan of the whole folder for every target would make
     // converting many files into one folder quadratic.
@@ -409,16 +512,29 @@ bool exchangeInto(const fs::path& temporary, const fs::path& path)
     return true;
 }
 
-// Flushes (when asked), closes and renames the finished temporary file over path.
-void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, Durability durability)
+// Flushes (when asked), closes and renames the finished temporary file over target (path, or
+// the file it links to), telling the operation before and after.
+void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, const fs::path& target,
+                     Durability durability, FileChanges* changes)
 {
     if (durability == Durability::Flushed && !os::flush(fd))
         abandon(fd, temporary, path, errno);
     os::close(fd);
-    if (durability == Durability::Cached && exchangeInto(temporary, path))
+    if (changes)
+        try {
+            changes->observer().replacing(path, temporary);
+        } catch (...) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            throw;
+        }
+    if (durability == Durability::Cached && exchangeInto(temporary, target)) {
+        if (changes)
+            changes->observer().replaced(path);
         return;
+    }
     stopAtWriteWhenAsked();
-    if (!os::replace(temporary, path)) {
+    if (!os::replace(temporary, target)) {
         const int code = errno;
         std::error_code ignored;
         fs::remove(temporary, ignored);
@@ -426,7 +542,19 @@ void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, Du
     }
     // The file is replaced; a folder that cannot be flushed (some file systems) changes nothing.
     if (durability == Durability::Flushed)
-        os::flushFolder(path.has_parent_path() ? path.parent_path() : fs::path("."));
+        os::flushFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
+    if (changes)
+        changes->observer().replaced(path);
+}
+
+void putStaged(StagedFile& file, FileChanges* changes)
+{
+    if (!file.dirty)
+        return;
+    const auto [target, temporary, fd] = startReplacing(file.path, Durability::Flushed, changes, false);
+    writeAll(fd, temporary, file.path, file.bytes);
+    finishReplacing(fd, temporary, file.path, target, Durability::Flushed, changes);
+    file.dirty = false;
 }
 
 } // namespace
@@ -438,19 +566,67 @@ void writeFileAtomically(const fs::path& path, std::string_view text, Durability
 
 void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes, Durability durability)
 {
-    const auto [target, temporary, fd] = startReplacing(path, durability);
+    auto* changes = FileChanges::of(path);
+    const auto [target, temporary, fd] = startReplacing(path, durability, changes);
     writeAll(fd, temporary, path, bytes);
-    finishReplacing(fd, temporary, target, durability);
+    finishReplacing(fd, temporary, path, target, durability, changes);
 }
 
-void commitStaged(StagedFile& file)
+void announceFileChange(const fs::path& path)
 {
-    if (!file.dirty)
-        return;
-    const auto [target, temporary, fd] = startReplacing(file.path, Durability::Flushed, false);
-    writeAll(fd, temporary, file.path, file.bytes);
-    finishReplacing(fd, temporary, target, Durability::Flushed);
-    file.dirty = false;
+    if (auto* changes = FileChanges::of(path))
+        changes->observer().beforeChange(path);
+}
+
+void announceReplacing(const fs::path& path, const fs::path& incoming)
+{
+    if (auto* changes = FileChanges::of(path)) {
+        changes->observer().beforeChange(path);
+        changes->replacedWhole(path);
+        changes->observer().replacing(path, incoming);
+    }
+}
+
+void announceReplaced(const fs::path& path)
+{
+    if (auto* changes = FileChanges::of(path))
+        changes->observer().replaced(path);
+}
+
+GameParts gamePartsChangedBy(const fs::path& path)
+{
+    const auto* changes = FileChanges::of(path);
+    return changes ? gamePartsIn(path, changes->gameFolder()) : GameParts{};
+}
+
+void removeFile(const fs::path& path)
+{
+    announceReplacing(path, {});
+    stopAtWriteWhenAsked();
+    std::error_code error;
+    if (!fs::remove(path, error) && error)
+        throw FileError::fromErrno(error.value(), path);
+    announceReplaced(path);
+}
+
+void appendDurably(const fs::path& path, std::string_view text)
+{
+    const int fd = os::open(path, os::Open::Keep);
+    if (fd < 0)
+        throw FileError::fromErrno(errno, path);
+    os::Status info;
+    if (!os::status(fd, info) || !os::seek(fd, info.size))
+        abandon(fd, {}, path, errno);
+    for (std::size_t done = 0; done < text.size();) {
+        stopAtWriteWhenAsked();
+        const auto put = os::write(fd, text.data() + done, text.size() - done);
+        if (put < 0 && errno != EINTR)
+            abandon(fd, {}, path, errno);
+        done += put > 0 ? static_cast<std::size_t>(put) : 0;
+    }
+    if (!os::flush(fd))
+        abandon(fd, {}, path, errno);
+    os::close(fd);
 }
 
 void copyFileAtomically(const fs::path& source, const fs::path& target)
@@ -458,7 +634,8 @@ void copyFileAtomically(const fs::path& source, const fs::path& target)
     // Streamed in blocks with constant memory: a mod archive may be larger than the memory.
     GameFile from(source, GameFile::Access::ReadOnly);
     auto remaining = from.size();
-    const auto [file, temporary, fd] = startReplacing(target, Durability::Flushed);
+    auto* changes = FileChanges::of(target);
+    const auto [file, temporary, fd] = startReplacing(target, Durability::Flushed, changes);
     Bytes block(static_cast<std::size_t>(std::min<std::uint64_t>(remaining, std::uint64_t{1} << 20)));
     while (remaining > 0) {
         const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, block.size()));
@@ -473,7 +650,7 @@ void copyFileAtomically(const fs::path& source, const fs::path& target)
         writeAll(fd, temporary, target, std::span<const std::uint8_t>(block.data(), count));
         remaining -= count;
     }
-    finishReplacing(fd, temporary, file, Durability::Flushed);
+    finishReplacing(fd, temporary, target, file, Durability::Flushed, changes);
 }
 
 } // namespace quorvex

@@ -2,12 +2,17 @@
 // Byte access to game files: opened for update (never truncated), absolute seeks, block reads
 // and writes, closed by the destructor so an abandoned operation never leaves a file open.
 // Patches are made on the file's bytes in memory and put in place as a whole new copy, so that
-// a stop at any moment leaves the old file or the new one: at the end of the operation's
-// GameChange (game_lock.h), or, outside one, when the GameFile is closed without an error
-// passing through.
+// a stop at any moment leaves the old file or the new one: at the end of the operation that
+// changes the file's game (FileChanges below), or, outside one, when the GameFile is closed
+// without an error passing through.
+#include "core/base/game_parts.h"
+
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string_view>
 #include <string>
@@ -16,8 +21,87 @@
 namespace quorvex {
 
 class FileError;
-struct StagedFile;
 using Bytes = std::vector<std::uint8_t>;
+
+// What the operation in progress on a game learns of the changes of its files. The byte layer
+// knows nothing above it: the store's operation implements this (keeping copies, journalling,
+// recording the history step, counting the game's changes). Each call may refuse with a
+// FileError, and then the change does not happen.
+class FileChangeObserver {
+public:
+    virtual ~FileChangeObserver() = default;
+    // True for the files whose changes belong to the operation (the game's kept files).
+    virtual bool concerns(const std::filesystem::path& path) const = 0;
+    // Before path first changes in any way (patched, replaced whole, removed).
+    virtual void beforeChange(const std::filesystem::path& path) = 0;
+    // Just before path is replaced by the finished file `incoming` (removed when it is empty).
+    virtual void replacing(const std::filesystem::path& path, const std::filesystem::path& incoming) = 0;
+    // path has its new content (or is gone).
+    virtual void replaced(const std::filesystem::path& path) = 0;
+};
+
+// A game file's bytes while an operation patches it.
+struct StagedFile {
+    std::filesystem::path path;   // as the operation named it
+    Bytes bytes;
+    bool dirty = false;
+    bool announced = false;       // the observer was told before the first patch
+};
+
+// The files that one operation on one game changes: their staged patches and the observer that
+// hears of every change. An operation registers one for its game folder for its lifetime, and
+// every thread of the process that changes a file it concerns (convert-all's workers included)
+// finds it by the file's path: no thread or installed global decides what is recorded.
+class FileChanges {
+public:
+    FileChanges(const std::filesystem::path& gameFolder, FileChangeObserver& observer);
+    ~FileChanges();
+    FileChanges(const FileChanges&) = delete;
+    FileChanges& operator=(const FileChanges&) = delete;
+
+    // The open operation whose changes path belongs to (the latest opened, when a level outside
+    // every game folder concerns several), or null.
+    static FileChanges* of(const std::filesystem::path& path);
+    // The open operation on the game in folder, or null.
+    static FileChanges* forGame(const std::filesystem::path& folder);
+
+    FileChangeObserver& observer() const { return observer_; }
+    const std::filesystem::path& gameFolder() const { return gameFolder_; }
+
+    // The staged bytes of path, read on first use by `load`.
+    std::shared_ptr<StagedFile> staged(const std::filesystem::path& path, const std::function<Bytes()>& load);
+    // The staged bytes of path when they are staged, else null.
+    std::shared_ptr<StagedFile> stagedIfAny(const std::filesystem::path& path);
+    // Forgets the staged bytes of a file that is being replaced whole: the later change wins.
+    void replacedWhole(const std::filesystem::path& path);
+    // Puts every patched file in place, each as a whole new copy.
+    void commit();
+
+private:
+    std::shared_ptr<StagedFile> findLocked(const std::filesystem::path& path);
+
+    std::filesystem::path gameFolder_;
+    std::string folderKey_;
+    FileChangeObserver& observer_;
+    std::mutex mutex_;
+    std::map<std::string, std::shared_ptr<StagedFile>> byName_;   // as named, and by the file itself
+    std::map<std::string, std::shared_ptr<StagedFile>> byFile_;
+};
+
+// Tells the operation that path is about to change, without changing it yet (an unpacking
+// keeps every file it will replace before its first): FileError when the change is refused.
+void announceFileChange(const std::filesystem::path& path);
+// Removes a file as a change like any other: announced, journalled, then removed.
+void removeFile(const std::filesystem::path& path);
+// For writers that put their own finished file `incoming` in path's place (an unpacking):
+// told before the move (FileError: do not move) and after it.
+void announceReplacing(const std::filesystem::path& path, const std::filesystem::path& incoming);
+void announceReplaced(const std::filesystem::path& path);
+// The parts of the game of the operation in progress that path holds (none outside one): what
+// deleting, renaming, copying or unpacking over it changes.
+GameParts gamePartsChangedBy(const std::filesystem::path& path);
+// Appends text to a file and flushes it to the disk before returning (a journal).
+void appendDurably(const std::filesystem::path& path, std::string_view text);
 
 class GameFile {
 public:
@@ -25,7 +109,7 @@ public:
     // read either, as with the game's own tools.
     enum class Access { Update, ReadOnly };
     explicit GameFile(const std::filesystem::path& path, Access access = Access::Update);
-    // Puts the patched file in place (outside a GameChange); throws FileError when it cannot.
+    // Puts the patched file in place (outside an operation); throws FileError when it cannot.
     ~GameFile() noexcept(false);
     GameFile(const GameFile&) = delete;
     GameFile& operator=(const GameFile&) = delete;
@@ -61,7 +145,8 @@ private:
     std::filesystem::path path_;
     int fd_ = -1;                          // a file read in place (read-only, not patched by this operation)
     std::shared_ptr<StagedFile> staged_;   // the bytes of a file opened for update
-    bool ownsStaged_ = false;              // no GameChange holds them: this file puts them in place
+    FileChanges* changes_ = nullptr;       // the operation the file's changes belong to
+    bool ownsStaged_ = false;              // no operation holds them: this file puts them in place
     bool changed_ = false;                 // a write through it changed a byte
     int uncaught_ = 0;                     // exceptions in flight when opened: a new one abandons the patches
     std::uint64_t position_ = 0;

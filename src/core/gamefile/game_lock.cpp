@@ -1,12 +1,14 @@
 #include "core/gamefile/game_lock.h"
-#include "core/store/backups.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
 #include "core/os/files.h"
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -32,11 +34,11 @@ struct Held {
     int count = 0;
     std::uint64_t generation = 0;   // the number of changes of the game, kept in the lock file
     bool changed = false;
+    std::string problem;            // why the lock file could not be opened
 };
 std::mutex heldMutex;
-std::map<std::string, Held> held;
+std::map<std::string, Held> locks;
 std::map<std::string, std::uint64_t> seen;   // the generation when this process last let go
-std::string innermost;                       // the lock of the operation in progress
 GameLockWaiting waiting;
 
 // The lock file: the generation on its first line and, while the lock is held, the holder's
@@ -94,28 +96,41 @@ int openLockFile(const fs::path& file)
 void tidy(const Workspace& workspace)
 {
     removeLeftTemporaries(workspace.gameFolder);
-    const BackupKeeper keeper(workspace);
-    removeLeftTemporaries(keeper.folder());
+    const auto folder = backupFolder(workspace);
+    removeLeftTemporaries(folder);
     std::error_code error;
-    if (!fs::is_symlink(fs::symlink_status(keeper.store().folder(), error)))   // refused, never cleaned through
-        removeLeftTemporaries(keeper.store().folder());
+    if (!fs::is_symlink(fs::symlink_status(folder / "store", error)))   // refused, never cleaned through
+        removeLeftTemporaries(folder / "store");
 }
 
-thread_local GameChange* current = nullptr;
-
-std::string nameKey(const fs::path& path)
-{
-    return os::textOf(path);
-}
-
-std::string fileKey(const fs::path& path)
+// One folder per game folder: its name for people, a hash of its full path so two games with
+// the same folder name never mix.
+std::string folderKey(const fs::path& gameFolder)
 {
     std::error_code error;
-    auto full = fs::weakly_canonical(fs::absolute(path), error);
-    return error ? os::textOf(fs::absolute(path).lexically_normal()) : os::textOf(full);
+    auto full = gameFolder.empty() ? fs::path() : fs::weakly_canonical(fs::absolute(gameFolder), error);
+    if (error)
+        full = fs::absolute(gameFolder).lexically_normal();
+    auto text = os::textOf(full);
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    std::uint64_t hash = 14695981039346656037ull;   // FNV-1a
+    for (unsigned char c : text)
+        hash = (hash ^ c) * 1099511628211ull;
+    std::string name;
+    for (char c : os::textOf(full.filename()).substr(0, 40))
+        name += std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' ? c : '_';
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+    return (name.empty() || name.front() == '.' ? "game" : name) + "-" + digits;
 }
 
 } // namespace
+
+fs::path backupFolder(const Workspace& workspace)
+{
+    return workspace.dataFolder / "backups" / folderKey(workspace.gameFolder);
+}
 
 void setGameLockWaiting(GameLockWaiting given)
 {
@@ -136,14 +151,18 @@ GameLock::GameLock(const Workspace& workspace)
     const auto file = gameLockFile(workspace);
     key_ = os::textOf(file);
     std::unique_lock lock(heldMutex);
-    auto& mine = held[key_];
-    if (mine.count++ > 0)
+    auto& mine = locks[key_];
+    if (mine.count++ > 0) {
+        problem_ = mine.problem;
         return;
+    }
     mine.fd = openLockFile(file);
+    if (mine.fd < 0)
+        problem_ = mine.problem = "Could not take the lock of the game (" + std::string(FileError::fromErrno(errno, file).what()) + ")";
     if (mine.fd >= 0 && !lockFile(mine.fd, Try::Now)) {
         if (!waiting.wait) {
             os::close(mine.fd);
-            held.erase(key_);
+            locks.erase(key_);
             throw FileError(GameBusyText);
         }
         // A moment's wait goes by unremarked; a longer one is told, and a wait behind a holder
@@ -174,7 +193,6 @@ GameLock::GameLock(const Workspace& workspace)
         tidy(workspace);
     const auto last = seen.find(key_);
     changedElsewhere_ = last != seen.end() && last->second != mine.generation;
-    innermost = key_;
 }
 
 GameLock::~GameLock()
@@ -182,7 +200,7 @@ GameLock::~GameLock()
     if (key_.empty())
         return;
     const std::lock_guard lock(heldMutex);
-    auto& mine = held[key_];
+    auto& mine = locks[key_];
     if (--mine.count > 0)
         return;
     if (mine.fd >= 0) {
@@ -190,135 +208,14 @@ GameLock::~GameLock()
         os::close(mine.fd);   // lets go of the lock
     }
     seen[key_] = mine.generation;
-    held.erase(key_);
-    if (innermost == key_)
-        innermost.clear();
+    locks.erase(key_);
 }
 
 void GameLock::noteChange()
 {
     const std::lock_guard lock(heldMutex);
-    if (const auto it = held.find(innermost); it != held.end())
+    if (const auto it = locks.find(key_); it != locks.end())
         it->second.changed = true;
-}
-
-GameChange::GameChange(const Workspace& workspace) : lock_(workspace), outer_(current)
-{
-    current = this;
-}
-
-GameChange::~GameChange()
-{
-    current = outer_;
-    // An abandoned change may still have replaced files whole before its error: its step keeps
-    // the history true to the files, so that later undos are not refused.
-    if (!outer_)
-        try {
-            record();
-        } catch (...) {
-        }
-}
-
-void GameChange::commit()
-{
-    if (outer_)
-        return;   // the outermost change puts the files in place
-    for (auto& [name, file] : byFile_)
-        commitStaged(*file);
-    record();
-}
-
-void GameChange::record()
-{
-    auto noted = std::move(noted_);
-    noted_.clear();
-    notedByFile_.clear();
-    if (inHistory_ && !noted.empty())
-        recordInHistory(noted, what_);
-}
-
-namespace {
-GameChange* outermost()
-{
-    GameChange* change = current;
-    while (change && change->outer())
-        change = change->outer();
-    return change;
-}
-} // namespace
-
-void GameChange::noteBefore(const fs::path& path, const std::function<std::string()>& version)
-{
-    GameChange* change = outermost();
-    if (!change || !change->inHistory_ || change->notedByFile_.count(fileKey(path)))
-        return;
-    change->noted_.push_back({path, version()});
-    change->notedByFile_[fileKey(path)] = change->noted_.size() - 1;
-}
-
-void GameChange::describe(const std::string& status, bool succeeded)
-{
-    GameChange* change = outermost();
-    if (!change || status.empty() || (change->whatSucceeded_ && !succeeded))
-        return;
-    change->what_ = status;
-    change->whatSucceeded_ = succeeded;
-}
-
-void GameChange::leaveOutOfHistory()
-{
-    if (GameChange* change = outermost())
-        change->inHistory_ = false;
-}
-
-OutsideGameChange::OutsideGameChange() : inside_(std::exchange(current, nullptr)) {}
-
-OutsideGameChange::~OutsideGameChange()
-{
-    current = inside_;
-}
-
-std::shared_ptr<StagedFile> GameChange::stagedIfAny(const fs::path& path)
-{
-    GameChange* change = current;
-    while (change && change->outer_)
-        change = change->outer_;
-    if (!change)
-        return nullptr;
-    if (const auto it = change->byName_.find(nameKey(path)); it != change->byName_.end())
-        return it->second;
-    if (const auto it = change->byFile_.find(fileKey(path)); it != change->byFile_.end()) {
-        change->byName_[nameKey(path)] = it->second;
-        return it->second;
-    }
-    return nullptr;
-}
-
-void GameChange::replacedWhole(const fs::path& path)
-{
-    const auto file = stagedIfAny(path);
-    if (!file)
-        return;
-    GameChange* change = current;
-    while (change->outer_)
-        change = change->outer_;
-    std::erase_if(change->byFile_, [&](const auto& entry) { return entry.second == file; });
-    std::erase_if(change->byName_, [&](const auto& entry) { return entry.second == file; });
-}
-
-std::shared_ptr<StagedFile> GameChange::staged(const fs::path& path, const std::function<Bytes()>& load)
-{
-    if (auto found = stagedIfAny(path))
-        return found;
-    GameChange* change = current;
-    while (change && change->outer_)
-        change = change->outer_;
-    if (!change)
-        return nullptr;
-    auto file = std::make_shared<StagedFile>(StagedFile{path, load()});
-    change->byFile_[fileKey(path)] = file;
-    change->byName_[nameKey(path)] = file;
-    return file;
 }
 
 } // namespace quorvex

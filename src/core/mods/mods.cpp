@@ -8,6 +8,7 @@
 #include "core/os/files.h"
 #include "core/store/backups.h"
 #include "core/store/history.h"
+#include "core/store/game_change.h"
 #include "core/store/profiles.h"
 #include "core/text/sha256.h"
 
@@ -275,11 +276,6 @@ Replaced putInPlace(const GameState& game, ModList& list, const fs::path& made)
 
     const auto listFile = game.keeper.modListFile();
     fs::create_directories(listFile.parent_path());
-    // The list is part of the step, so that undo puts it back with the files.
-    GameChange::noteBefore(listFile, [&] {
-        const auto bytes = bytesIfAny(listFile);
-        return bytes ? game.store.put(*bytes) : std::string();
-    });
     const auto text = modListText(list, game.workspace.gameFolder);
     puts.push_back({listFile, bytesIfAny(listFile), Bytes(text.begin(), text.end())});
     replaceAllOrNothing(puts);
@@ -294,10 +290,9 @@ fs::path rebuild(const GameState& game, const ModList& list, const ScratchFolder
     layOut(game, list.originals, made);
     Workspace target = scratchGame(game.workspace, made);
     target.dataFolder = scratch.folder("data");   // the scratch game's lock lies there
-    OutsideGameChange outside;
     // Every save of every entry is staged in memory and each file written once at the end.
     GameChange change(target);
-    GameChange::leaveOutOfHistory();
+    change.leaveOutOfHistory();
     long number = 0;
     for (const auto& entry : list.entries) {
         ++number;
@@ -479,9 +474,8 @@ ModAdded addMod(const fs::path& file, const fs::path& browsedFolder, const Works
         Workspace target = scratchGame(workspace, made);
         target.dataFolder = scratch.folder("data");
         auto activation = [&] {
-            const OutsideGameChange outside;
             GameChange change(target);
-            GameChange::leaveOutOfHistory();   // the scratch game's files are no step of the game's
+            change.leaveOutOfHistory();   // the scratch game's files are no step of the game's
             auto done = activateFile(file, browsedFolder, target, ask, pages);
             change.commit();
             return done;

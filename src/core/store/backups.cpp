@@ -11,11 +11,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -24,11 +22,6 @@ namespace quorvex {
 
 namespace {
 
-BackupKeeper* installed = nullptr;
-// Set while the keeper writes its own files, which are no game files.
-bool keeping = false;
-
-constexpr const char* BackupsFolderName = "backups";
 constexpr const char* IndexName = "backups.txt";
 constexpr const char* OldIndexName = "index.txt";   // an earlier Quorvex's, beside its copies
 constexpr const char* StoreFolderName = "store";
@@ -80,28 +73,6 @@ std::string dateText(std::time_t time)
 }
 
 namespace {
-
-// One folder per game folder: its name for people, a hash of its full path so two games with
-// the same folder name never mix.
-std::string folderKey(const fs::path& gameFolder)
-{
-    std::error_code error;
-    auto full = gameFolder.empty() ? fs::path() : fs::weakly_canonical(fs::absolute(gameFolder), error);
-    if (error)
-        full = fs::absolute(gameFolder).lexically_normal();
-    auto text = os::textOf(full);
-    while (text.size() > 1 && text.back() == '/')
-        text.pop_back();
-    std::uint64_t hash = 14695981039346656037ull;   // FNV-1a
-    for (unsigned char c : text)
-        hash = (hash ^ c) * 1099511628211ull;
-    std::string name;
-    for (char c : os::textOf(full.filename()).substr(0, 40))
-        name += std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' ? c : '_';
-    char digits[17];
-    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
-    return (name.empty() || name.front() == '.' ? "game" : name) + "-" + digits;
-}
 
 std::string copyName(const std::string& id, const std::string& file)
 {
@@ -222,38 +193,9 @@ void moveEarlierBackups(const fs::path& folder, const fs::path& gameFolder)
 
 } // namespace
 
-void beforeFileChange(const fs::path& path)
-{
-    // Writers may run side by side (a batch conversion); the keeper's index is one file.
-    // Recursive: keeping a copy writes the index, which passes here again.
-    static std::recursive_mutex serial;
-    const std::lock_guard lock(serial);
-    if (installed && !keeping && installed->keeps(path)) {
-        installed->keep(path);
-        // The history's step of the change in progress needs the file as it was.
-        GameChange::noteBefore(path, [&] { return installed->keepVersion(path); });
-    }
-    GameLock::noteChange();   // other Quorvex processes learn of it when they next take the game
-}
-
-BackupKeeper* installedKeeper()
-{
-    return installed;
-}
-
-GameParts installedGamePartsIn(const fs::path& path)
-{
-    return installed ? gamePartsIn(path, installed->workspace_.gameFolder) : GameParts{};
-}
-
 BackupKeeper::BackupKeeper(const Workspace& workspace, Now now)
     : workspace_(workspace), now_(now ? std::move(now) : Now([] { return std::time(nullptr); }))
 {
-}
-
-fs::path backupFolder(const Workspace& workspace)
-{
-    return workspace.dataFolder / BackupsFolderName / folderKey(workspace.gameFolder);
 }
 
 fs::path BackupKeeper::folder() const
@@ -287,10 +229,6 @@ std::string BackupKeeper::keepVersion(const fs::path& path)
     if (!fs::exists(path, error))
         return {};
     const auto name = os::textOf(path.filename());
-    keeping = true;
-    struct Reset {
-        ~Reset() { keeping = false; }
-    } reset;
     try {
         const GameLock lock(workspace_);
         return store().put(readWholeFile(path));
@@ -340,12 +278,8 @@ void BackupKeeper::keep(const fs::path& path)
 void BackupKeeper::keepCopy(const fs::path& path, bool always)
 {
     std::error_code error;
-    if (keeping || !fs::is_regular_file(path, error))
+    if (!fs::is_regular_file(path, error))
         return;   // nothing to keep yet: the change creates the file
-    keeping = true;
-    struct Reset {
-        ~Reset() { keeping = false; }
-    } reset;
     const auto name = os::textOf(path.filename());
     try {
         // Another Quorvex keeping a copy at the same time would take the same ID.
@@ -522,17 +456,6 @@ Outcome BackupKeeper::restoreBackup(const Backup& backup, const Asker& ask)
     writeFileAtomically(target, bytes);
     return Outcome::done("Backup restored", "Backup of " + os::textOf(fs::absolute(target)) + " from " + backup.date + " restored")
         .changing(gamePartsIn(target, workspace_.gameFolder));
-}
-
-InstalledBackupKeeper::InstalledBackupKeeper(const Workspace& workspace, Now now)
-    : BackupKeeper(workspace, std::move(now)), previous_(installed)
-{
-    installed = this;
-}
-
-InstalledBackupKeeper::~InstalledBackupKeeper()
-{
-    installed = previous_;
 }
 
 } // namespace quorvex

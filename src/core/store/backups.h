@@ -1,7 +1,7 @@
 #pragma once
 // The safety net: before Quorvex first changes a game file it keeps a copy of the file as it
-// was. Every writer reaches the keeper through GameFile and the whole-file writers of
-// game_file.h (beforeFileChange), so no operation has to remember it.
+// was. Every writer reaches the keeper of the operation in progress through GameFile and the
+// whole-file writers of game_file.h (game_change.h), so no operation has to remember it.
 //
 // Copies live in the game's store of versions (version_store.h) in the data folder,
 // backups/<one folder per game folder>/store/, listed by backups.txt beside it. The first copy of
@@ -10,6 +10,7 @@
 // copies named ID-file) is moved into the store at first use.
 #include "core/store/version_store.h"
 #include "core/base/workspace.h"
+#include "core/gamefile/game_lock.h"
 #include "core/base/outcome.h"
 #include "core/base/services.h"
 
@@ -24,16 +25,6 @@
 
 namespace quorvex {
 
-// Asks the installed keeper to keep a copy of path before it is patched (GameFile), replaced
-// whole (writeFileAtomically, copyFileAtomically, an unpacked archive) or deleted. Throws FileError when
-// the copy can not be written, so that the change does not happen. Without a keeper (tools,
-// most tests) nothing is kept.
-void beforeFileChange(const std::filesystem::path& path);
-
-// The keeper installed in this process, or null.
-class BackupKeeper;
-BackupKeeper* installedKeeper();
-
 // "YYYY-MM-DD HH:MM:SS" in local time: the dates of backups and history steps.
 std::string dateText(std::time_t time);
 
@@ -41,10 +32,6 @@ std::string dateText(std::time_t time);
 // first `count` tabs, the last field (a file name, a text) holding any further tabs. Empty when
 // the line has fewer tabs or the last field is empty.
 std::vector<std::string> splitListLine(const std::string& line, int count);
-
-// The parts of the installed keeper's game that the file holds (none without a keeper): what
-// deleting, renaming, copying or unpacking over it changes.
-GameParts installedGamePartsIn(const std::filesystem::path& path);
 
 // Files of this format are kept wherever they lie ("Save to PL2" rewrites any level); the table
 // of formats checks that it is the level format.
@@ -54,10 +41,6 @@ inline constexpr std::string_view KeptAnywhereExtension = ".lev";
 // and the profiles use for it as for a game file: undo and a profile switch put it back with the
 // files.
 inline constexpr std::string_view ModListName = "mods.txt";
-
-// The data folder's folder for the backups of the workspace's game: backups/<game> (one per game
-// folder).
-std::filesystem::path backupFolder(const Workspace& workspace);
 
 struct Backup {
     std::string id;                  // unique within a game's backups; the CLI and the list use it
@@ -127,30 +110,15 @@ public:
     std::string notRestorable(const std::string& file) const;
     std::time_t now() const { return now_(); }
     const Workspace& workspace() const { return workspace_; }
+    bool inGameFolder(const std::filesystem::path& path) const;
 
 private:
-    friend GameParts installedGamePartsIn(const std::filesystem::path& path);
-    bool inGameFolder(const std::filesystem::path& path) const;
     // Keeps path whatever its kind; `always` also when this day has a copy (before a restore).
     void keepCopy(const std::filesystem::path& path, bool always);
     Outcome restoreBackup(const Backup& backup, const Asker& ask);
 
     const Workspace& workspace_;
     Now now_;
-};
-
-// A keeper that every change of a game file asks, for its lifetime; the keeper installed before
-// comes back afterwards. The main window, the CLI and the tests that want backups each hold one
-// for their workspace.
-class InstalledBackupKeeper : public BackupKeeper {
-public:
-    explicit InstalledBackupKeeper(const Workspace& workspace, Now now = {});
-    ~InstalledBackupKeeper();
-    InstalledBackupKeeper(const InstalledBackupKeeper&) = delete;
-    InstalledBackupKeeper& operator=(const InstalledBackupKeeper&) = delete;
-
-private:
-    BackupKeeper* previous_;
 };
 
 } // namespace quorvex

@@ -2,7 +2,7 @@
 #include "core/os/files.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
-#include "core/gamefile/game_lock.h"
+#include "core/store/game_change.h"
 #include "core/store/data_list.h"
 #include "core/text/sha256.h"
 
@@ -106,14 +106,10 @@ std::string oneLine(std::string text)
 // Puts a file as given: the bytes, or no file.
 void putFile(const fs::path& path, const std::optional<Bytes>& bytes)
 {
-    if (bytes) {
+    if (bytes)
         writeFileAtomically(path, *bytes);
-        return;
-    }
-    beforeFileChange(path);
-    std::error_code error;
-    if (!fs::remove(path, error) && error)
-        throw FileError::fromErrno(error.value(), path);
+    else
+        removeFile(path);
 }
 
 } // namespace
@@ -180,7 +176,9 @@ void History::record(const std::vector<NotedFile>& noted, const std::string& wha
     Step step;
     for (const auto& n : noted) {
         std::error_code error;
-        const auto after = fs::exists(n.path, error) ? store.put(readWholeFile(n.path), n.before) : std::string();
+        const auto after = n.after                     ? *n.after
+                           : fs::exists(n.path, error) ? store.put(readWholeFile(n.path), n.before)
+                                                       : std::string();
         if (after != n.before)
             step.files.push_back({keeper_.fileKey(n.path), n.before, after});
     }
@@ -256,7 +254,8 @@ Outcome History::move(bool back)
         puts.push_back(std::move(put));
     }
 
-    GameChange::leaveOutOfHistory();
+    if (auto* change = GameChange::inProgress(keeper_.workspace()))
+        change->leaveOutOfHistory();
     try {
         replaceAllOrNothing(puts, [&] {
             step.undone = back;
@@ -276,10 +275,9 @@ Outcome History::move(bool back)
     return Outcome::done(text, text).changing(parts);
 }
 
-void recordInHistory(const std::vector<NotedFile>& noted, const std::string& what)
+fs::path historyFile(const BackupKeeper& keeper)
 {
-    if (const auto* keeper = installedKeeper())
-        History(*keeper).record(noted, what);
+    return keeper.folder() / HistoryName;
 }
 
 } // namespace quorvex

@@ -1,12 +1,10 @@
 #pragma once
 // The game's history: every operation that changed kept files of the game (an editor's Save, an
 // activation, a plugin, a restore, a revert) is one step, with when, what (its status text) and
-// each file's version before and after, in the game's store of versions. The outermost
-// GameChange of an operation writes its step (game_lock.h), so the window and the CLI record
-// alike. Undo puts a step's files back as they were before it, all or nothing; redo goes forward
+// each file's version before and after, in the game's store of versions. The operation
+// (game_change.h) writes its step when it ends, so the window and the CLI record alike. Undo puts a step's files back as they were before it, all or nothing; redo goes forward
 // again; a new step drops the steps undone. The last KeptSteps steps are kept.
 #include "core/store/backups.h"
-#include "core/gamefile/game_lock.h"
 
 #include <functional>
 #include <optional>
@@ -15,6 +13,13 @@
 #include <vector>
 
 namespace quorvex {
+
+// A kept file that an operation changed: its version before, and after once it was replaced.
+struct NotedFile {
+    std::filesystem::path path;
+    std::string before;                  // empty: it did not exist
+    std::optional<std::string> after;    // none: the file as it is now
+};
 
 struct StepFile {
     std::string file;     // as the backups name it: a name in the game folder, or a level's full path
@@ -72,5 +77,8 @@ void replaceAllOrNothing(const std::vector<Replacement>& files, const std::funct
 
 // Every version that the history names (for dropping the store's unused entries).
 std::set<std::string> historyVersions(const BackupKeeper& keeper);
+
+// history.txt of the keeper's game.
+std::filesystem::path historyFile(const BackupKeeper& keeper);
 
 } // namespace quorvex

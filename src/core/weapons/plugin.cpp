@@ -91,6 +91,24 @@ std::vector<std::string> linesOf(const Bytes& bytes)
     return {views.begin(), views.end()};
 }
 
+std::optional<RecordKind> sectionKind(std::string_view key)
+{
+    for (auto kind : {RecordKind::Weapon, RecordKind::Object, RecordKind::SObject})
+        if (key == kindOf(kind).section)
+            return kind;
+    return std::nullopt;
+}
+
+// The index of the first line after a known header; none when the header is neither version's.
+std::optional<std::size_t> afterHeader(const std::vector<std::string>& lines)
+{
+    if (!lines.empty() && lines[0] == Version1Header)
+        return 1;
+    if (lines.size() >= 2 && lines[0] == Version2Header && lines[1] == Version2Line)
+        return 2;
+    return std::nullopt;
+}
+
 // Stops an installation: names the line, keeps what was installed before.
 class Stop : public std::runtime_error {
 public:
@@ -130,28 +148,14 @@ public:
 private:
     bool headerIsKnown()
     {
-        if (!lines_.empty() && lines_[0] == Version1Header) {
-            next_ = 1;
-            return true;
-        }
-        if (lines_.size() >= 2 && lines_[0] == Version2Header && lines_[1] == Version2Line) {
-            next_ = 2;
-            return true;
-        }
-        return false;
+        const auto first = afterHeader(lines_);
+        next_ = first.value_or(0);
+        return first.has_value();
     }
 
     void say(Outcome outcome)
     {
         result_.reports.push_back(std::move(outcome));
-    }
-
-    static std::optional<RecordKind> sectionKind(std::string_view key)
-    {
-        for (auto kind : {RecordKind::Weapon, RecordKind::Object, RecordKind::SObject})
-            if (key == kindOf(kind).section)
-                return kind;
-        return std::nullopt;
     }
 
     int& selectedRow(RecordKind kind)
@@ -286,6 +290,16 @@ private:
 
 } // namespace
 
+std::optional<RecordKind> firstRecordKind(const fs::path& file)
+{
+    const auto lines = linesOf(readFileStart(file, 64 * 1024));
+    const auto first = afterHeader(lines);
+    for (auto at = first.value_or(lines.size()); at < lines.size(); ++at)
+        if (const auto kind = sectionKind(splitKeyValue(lines[at]).first))
+            return kind;
+    return std::nullopt;
+}
+
 PluginRecord weaponRecord(std::string_view name, std::span<const FieldValue, WeaponFields.size()> page,
                           std::optional<int> weapon)
 {
@@ -319,33 +333,39 @@ std::string sectionLine(RecordKind kind, int row)
     return std::string(kindOf(kind).section) + std::to_string(row + kindOf(kind).firstNumber);
 }
 
-void writePlugin(const fs::path& file, std::span<const PluginRecord> records)
+std::optional<fs::path> askPluginFile(RecordKind kind, const TargetAsker& askTarget)
 {
-    Bytes bytes;
-    appendLines(bytes, {Version2Header, Version2Line});
-    for (const auto& record : records)
-        appendRecord(bytes, record);
-    writeFileAtomically(file, bytes);
-}
-
-Outcome savePluginAs(const PluginRecord& record, bool version2, const TargetAsker& askTarget)
-{
-    const auto& kind = kindOf(record.kind);
-    auto chosen = askTarget(std::string(kind.filter), {});
+    auto chosen = askTarget(std::string(kindOf(kind).filter), {});
     if (!chosen || chosen->empty())
-        return Outcome::nothing("No plugin file was chosen");
+        return std::nullopt;
     // Only a name without any dot, also in its folders, gets the extension.
     if (chosen->string().find('.') == std::string::npos)
         *chosen += ".LWP";
+    return chosen;
+}
+
+void writePlugin(const fs::path& file, std::span<const PluginRecord> records, bool version2)
+{
     Bytes bytes;
     if (version2)
         appendLines(bytes, {Version2Header, Version2Line});
     else
         appendLines(bytes, {Version1Header});
-    appendLines(bytes, {std::string(PromptKey) + record.prompt});
-    appendRecord(bytes, record);
-    writeFileAtomically(*chosen, bytes);
-    return Outcome::done(std::string(kind.savedStatus));
+    for (const auto& record : records) {
+        if (!record.prompt.empty())
+            appendLines(bytes, {std::string(PromptKey) + record.prompt});
+        appendRecord(bytes, record);
+    }
+    writeFileAtomically(file, bytes);
+}
+
+Outcome savePluginAs(const PluginRecord& record, bool version2, const TargetAsker& askTarget)
+{
+    const auto chosen = askPluginFile(record.kind, askTarget);
+    if (!chosen)
+        return Outcome::nothing("No plugin file was chosen");
+    writePlugin(*chosen, {&record, 1}, version2);
+    return Outcome::done(std::string(kindOf(record.kind).savedStatus));
 }
 
 Outcome saveInPlugin(const std::optional<fs::path>& selected, const PluginRecord& record)

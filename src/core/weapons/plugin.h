@@ -38,8 +38,12 @@ PluginRecord sobjectRecord(int sobject, std::span<const FieldValue> page);
 
 // The line that opens a record of kind for a list row ("WEAPON:" and the row + 1, ...).
 std::string sectionLine(RecordKind kind, int row);
-// Writes the records as a version 2 plugin, without a question, replacing an existing file.
-void writePlugin(const std::filesystem::path& file, std::span<const PluginRecord> records);
+// Asks for a plugin file with the filter of the kind's pages; a name without any dot, also in
+// its folders, gets ".LWP". None when the dialog is cancelled.
+std::optional<std::filesystem::path> askPluginFile(RecordKind kind, const TargetAsker& askTarget);
+// Writes the header of version 2 or 1 and the records, each after its prompt line when it has
+// one, replacing an existing file.
+void writePlugin(const std::filesystem::path& file, std::span<const PluginRecord> records, bool version2);
 
 // "Save as plugin": asks for the file (a name without any dot gets ".LWP"), then writes the
 // header of version 2 or 1, the prompt line and the record, replacing an existing file.
@@ -49,6 +53,10 @@ Outcome savePluginAs(const PluginRecord& record, bool version2, const TargetAske
 // "Save in plugin": appends an empty line and the record to the file selected in the browser,
 // whose extension must be ".LWP" ("No weapon selected" otherwise). Status "Object saved".
 Outcome saveInPlugin(const std::optional<std::filesystem::path>& selected, const PluginRecord& record);
+
+// The kind of a plugin's first record, from the file's first 64 KiB; none for a file that is no
+// plugin or holds no record. The browser brings that kind's page to the front.
+std::optional<RecordKind> firstRecordKind(const std::filesystem::path& file);
 
 // What the reader works on besides torlo.exe: the weapon page's names and table in memory
 // (read from torlo.exe when missing; a weapon record saves the whole table, as "Save weapons"

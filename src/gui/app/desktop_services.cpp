@@ -6,9 +6,11 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStringList>
+#include <QTreeView>
 #include <QUrl>
 
 namespace quorvex {
@@ -59,6 +61,23 @@ Prompts::Unsaved QtPrompts::askUnsaved(const std::string& text, const UnsavedCho
     return answer == QMessageBox::Save ? Unsaved::Save : answer == QMessageBox::Discard ? Unsaved::Discard : Unsaved::Cancel;
 }
 
+namespace {
+
+// Qt's own dialog gives the name column most of the width and cuts the others ("138...KiB"):
+// the size, type and date take what their texts need, the name the rest.
+void fitColumns(QFileDialog& dialog)
+{
+    auto* view = dialog.findChild<QTreeView*>("treeView");
+    if (!view)
+        return;
+    auto* header = view->header();
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < header->count(); ++column)
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+}
+
+} // namespace
+
 std::unique_ptr<QFileDialog> openFileDialog(QWidget* parent, const std::string& filter, const std::filesystem::path& initial,
                                             const std::string& title)
 {
@@ -67,6 +86,7 @@ std::unique_ptr<QFileDialog> openFileDialog(QWidget* parent, const std::string& 
     auto dialog = std::make_unique<QFileDialog>(parent, fromSystemText(title), fromPath(initial), toQtFilter(filter));
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+    fitColumns(*dialog);
     return dialog;
 }
 
@@ -86,6 +106,7 @@ std::optional<std::filesystem::path> QtPrompts::saveFile(const std::string& filt
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    fitColumns(dialog);
     if (!defaultExtension.empty())
         dialog.setDefaultSuffix(QString::fromStdString(defaultExtension));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -5,6 +5,7 @@
 #include "gui/app/history_window.h"
 #include "gui/app/options_page.h"
 #include "gui/changes/changes_window.h"
+#include "gui/controls/compact_tab_widget.h"
 #include "gui/host/game_model.h"
 #include "gui/host/scheme_colours.h"
 #include "core/browser/file_operations.h"
@@ -15,7 +16,7 @@
 #include "core/store/backups.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
-#include "core/gamefile/game_lock.h"
+#include "core/store/game_change.h"
 #include "core/base/places.h"
 #include "gui/palette/palette_page.h"
 #include "modules/desktop/file_classes.h"
@@ -146,7 +147,7 @@ const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows(
 
 TMainForm::TMainForm(AppServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock),
-      backups_(std::make_unique<InstalledBackupKeeper>(services_.workspace)), model_(std::make_unique<GameModel>(*this))
+      model_(std::make_unique<GameModel>(*this))
 {
     setObjectName("MainForm");
     setWindowTitle("Quorvex " QUORVEX_VERSION);
@@ -191,7 +192,7 @@ void TMainForm::buildWindow()
     top->addWidget(buildHeader());
     middle->addLayout(top);
 
-    pages_ = new QTabWidget;
+    pages_ = new CompactTabWidget;
     pages_->setObjectName("PageControl");
     for (const auto& row : pageRows()) {
         auto* tab = new QWidget;
@@ -408,6 +409,8 @@ void TMainForm::showPage(BrowserPage which)
     case BrowserPage::Graphics: showPage(Page::Graphics); return;
     case BrowserPage::Sounds: showPage(Page::Sounds); return;
     case BrowserPage::Weapons: showPage(Page::Weapons); return;
+    case BrowserPage::Objects: showPage(Page::Objects); return;
+    case BrowserPage::SpecialObjects: showPage(Page::SpecialObjects); return;
     case BrowserPage::About: break;
     }
     showPage(Page::About);
@@ -537,12 +540,13 @@ void TMainForm::StatusShow(const QString& text)
 {
     statusText_->setText(text);
     statusText_->setToolTip(text);
-    statusSinceActivation_ = true;
+    statusShown_ = true;
 }
 
 void TMainForm::report(const Outcome& outcome, const QObject* from)
 {
-    GameChange::describe(outcome.status, outcome.succeeded());   // the history's step of the handler
+    if (auto* change = GameChange::inProgress(services_.workspace))
+        change->describe(outcome.status, outcome.succeeded());   // the history's step of the handler
     if (!outcome.status.empty())
         StatusShow(fromSystemText(outcome.status));
     // The status text stays; a log that cannot be written is a warning, and the handler goes on.
@@ -813,11 +817,11 @@ void TMainForm::FormActivate()
     powerlevel_ = isYes(settings, setting::MakePL);
     browser_->placeLevelPicture(isYes(settings, setting::Stretch));
     ApplyColorScheme();
-    // Activation also follows the program's own dialogs: a result shown since the last
-    // activation stays, so the user sees what happened.
-    if (!statusSinceActivation_)
-        StatusShow("Welcome to Quorvex !");
-    statusSinceActivation_ = false;
+    // Activation also follows every dialog, menu and other window of the program: the welcome
+    // stands only until the first result, which then stays until the next, so the user sees
+    // what happened.
+    if (!statusShown_)
+        statusText_->setText("Welcome to Quorvex !");
 }
 
 void TMainForm::ApplyColorScheme()

@@ -35,7 +35,6 @@ struct Change;
 class FileClassStore;
 class HelpWindow;
 class HistoryWindow;
-class InstalledBackupKeeper;
 class OptionsPage;
 class ModBrowserControl;
 class ModsPage;
@@ -173,13 +172,12 @@ private:
 
     AppServices services_;
     ActivityLog log_;
-    std::unique_ptr<InstalledBackupKeeper> backups_;   // every change of a game file keeps a copy first
     GameEvents events_;
     std::unique_ptr<GameModel> model_;
     bool inOperation_ = false;   // a handler runs inside guarded()
     std::mt19937 random_;
     bool powerlevel_ = false;
-    bool statusSinceActivation_ = false;   // a status text was shown after the last activation
+    bool statusShown_ = false;              // a result has taken the welcome's place
     bool gameFound_ = false;                // the start-up read torlo.exe
     bool gameRead_ = false;                 // there is a game to read into a page when it is built
     bool startUpDone_ = false;

@@ -75,25 +75,31 @@ void ModBrowserControl::buildFileList(QBoxLayout* column)
     connect(folders_, &FolderListControl::folderChanged, this, [this] { relist(); });
     connect(files_, &QListWidget::currentRowChanged, this, &ModBrowserControl::FilesChange);
     connect(files_, &QListWidget::itemDoubleClicked, this, &ModBrowserControl::ActivateButtonClick);
-    button(column, "GoButton", "Go to Torlo folder", &ModBrowserControl::GoButtonClick);
+    button(column, "GoButton", "Go to Torlo folder", "Show the game folder in the lists", &ModBrowserControl::GoButtonClick);
     auto* row = new QHBoxLayout;
     column->addLayout(row);
-    button(row, "RefreshBut", "Refresh", &ModBrowserControl::RefreshButClick);
-    button(row, "RandomButton", "Act. Rnd", &ModBrowserControl::RandomButtonClick);
+    button(row, "RefreshBut", "Refresh", "Read the folder again", &ModBrowserControl::RefreshButClick);
+    button(row, "RandomButton", "Act. Rnd", "Activate a file of the list chosen at random", &ModBrowserControl::RandomButtonClick);
 }
 
 void ModBrowserControl::buildButtons(QBoxLayout* column)
 {
-    edit_ = button(column, "EditButton", "Edit", &ModBrowserControl::EditButtonClick);
-    zip_ = button(column, "ZipButton", "(Un) Zip", &ModBrowserControl::ZipButtonClick);
-    convert_ = button(column, "ConvertButton", "Convert", &ModBrowserControl::ConvertButtonClick);
-    delete_ = button(column, "DeleteButton", "Delete", &ModBrowserControl::DeleteButtonClick);
-    rename_ = button(column, "RenameButton", "Rename", &ModBrowserControl::RenameButtonClick);
-    copy_ = button(column, "CopyButton", "Copy", &ModBrowserControl::CopyButtonClick);
-    button(column, "HelpButton", "Help", &ModBrowserControl::HelpButtonClick);
-    activate_ = button(column, "ActivateButton", "Activate", &ModBrowserControl::ActivateButtonClick);
-    button(column, "RunButton", "Run", &ModBrowserControl::RunButtonClick);
-    button(column, "EditorButton", "Editors", &ModBrowserControl::EditorButtonClick);
+    edit_ = button(column, "EditButton", "Edit", "Open the selected file in a text editor or paint program",
+                   &ModBrowserControl::EditButtonClick);
+    zip_ = button(column, "ZipButton", "(Un) Zip", "Pack the selected file into a zip archive, or unpack the selected archive",
+                  &ModBrowserControl::ZipButtonClick);
+    convert_ = button(column, "ConvertButton", "Convert",
+                      "Turn the selected level, palette or graphics mod into a bitmap, or a bitmap back into a game file",
+                      &ModBrowserControl::ConvertButtonClick);
+    delete_ = button(column, "DeleteButton", "Delete", "Delete the selected file", &ModBrowserControl::DeleteButtonClick);
+    rename_ = button(column, "RenameButton", "Rename", "Rename or move the selected file", &ModBrowserControl::RenameButtonClick);
+    copy_ = button(column, "CopyButton", "Copy", "Copy the selected file", &ModBrowserControl::CopyButtonClick);
+    button(column, "HelpButton", "Help", "Open the help on the page in front", &ModBrowserControl::HelpButtonClick);
+    activate_ = button(column, "ActivateButton", "Activate", "Install the selected file into the game",
+                       &ModBrowserControl::ActivateButtonClick);
+    button(column, "RunButton", "Run", "Start the game", &ModBrowserControl::RunButtonClick);
+    button(column, "EditorButton", "Editors", "Open the hacks, the text editor, the changes or the history",
+           &ModBrowserControl::EditorButtonClick);
     column->addStretch();
 }
 
@@ -119,11 +125,12 @@ void ModBrowserControl::buildHeader(QBoxLayout* header)
     logo_ = logo;
 }
 
-QPushButton* ModBrowserControl::button(QBoxLayout* column, const char* name, const char* caption,
+QPushButton* ModBrowserControl::button(QBoxLayout* column, const char* name, const char* caption, const char* hint,
                                        void (ModBrowserControl::*handler)())
 {
     auto* result = new QPushButton(caption);
     result->setObjectName(name);
+    result->setToolTip(hint);
     connect(result, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
     column->addWidget(result);
     return result;
@@ -289,7 +296,7 @@ void ModBrowserControl::FilesChange()
         emit fileSelected({});
         return;
     }
-    const auto commands = commandsFor(extension);
+    const auto commands = commandsForFile(*file);
     if (commands.edit)
         edit_->setEnabled(*commands.edit);
     if (commands.activate)
@@ -435,7 +442,9 @@ void ModBrowserControl::CopyButtonClick()
     const auto file = selectedFile();
     if (!file)
         return;
-    const auto chosen = host_.prompts().saveFile(AllFilesFilter, {}, {});
+    // The dialog opens in the browsed folder with the file's name, for a copy beside it or of
+    // the same name elsewhere.
+    const auto chosen = host_.prompts().saveFile(AllFilesFilter, *file, {});
     if (!chosen)
         return;
     host_.guarded([&] {

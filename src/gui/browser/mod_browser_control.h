@@ -92,7 +92,8 @@ private:
     void buildFileList(QBoxLayout* column);
     void buildButtons(QBoxLayout* column);
     void buildHeader(QBoxLayout* header);
-    QPushButton* button(QBoxLayout* column, const char* name, const char* caption, void (ModBrowserControl::*handler)());
+    QPushButton* button(QBoxLayout* column, const char* name, const char* caption, const char* hint,
+                        void (ModBrowserControl::*handler)());
     // Re-reads the folder, keeping the selection on keep (or the selected name); a selection
     // that changes runs FilesChange.
     void refresh(const std::optional<std::string>& keep = std::nullopt);

@@ -15,6 +15,8 @@
 
 #include <utility>
 
+namespace fs = std::filesystem;
+
 namespace quorvex {
 
 namespace {
@@ -234,11 +236,14 @@ void ChangesWindow::RevertButClick()
 void ChangesWindow::SavePluginButClick()
 {
     host_.guarded([&] {
-        const auto file = host_.prompts().saveFile("Weapon plug ins|*.lwp|All files|*.*", {}, "lwp");
-        if (!file)
-            return;
-        host_.report(exportChanges(changes_, *file));
-        emit host_.gameEvents().filesChanged();
+        const auto outcome = exportChanges(changes_, host_.makeLwp2(), [&](const std::string& filter, const fs::path& proposed) {
+            return host_.prompts().saveFile(filter, proposed, "lwp");
+        });
+        if (outcome.kind == Outcome::Kind::Nothing)
+            return;   // cancelled
+        host_.report(outcome);
+        if (outcome.succeeded())
+            emit host_.gameEvents().filesChanged();
     });
 }
 

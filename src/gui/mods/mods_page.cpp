@@ -2,7 +2,7 @@
 #include "gui/host/game_model.h"
 #include "gui/host/page_host.h"
 #include "core/base/errors.h"
-#include "core/gamefile/game_lock.h"
+#include "core/store/game_change.h"
 #include "modules/desktop/qt_platform.h"
 
 #include <QApplication>
@@ -225,7 +225,7 @@ void ModsPage::change(long select, std::function<Outcome(const Workspace&)> oper
         try {
             GameChange step(workspace);   // one step of the history, on this thread
             outcome = operation(workspace);
-            GameChange::describe(outcome.status, outcome.succeeded());
+            step.describe(outcome.status, outcome.succeeded());
             step.commit();
         } catch (const std::exception& failure) {
             outcome = Outcome::refused(failure.what());

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -71,6 +72,7 @@ TTextForm::TTextForm(PageHost& host, QWidget* parent)
 {
     setObjectName("TextForm");
     setWindowTitle("Text Editor");
+    new QShortcut(QKeySequence::HelpContents, this, [this] { HelpButtonClick(); });
     host_.gameModel().hold(this, *this, "Text editor", GamePart::Texts);
     // A new game folder: what the fields show belongs to the old game. A hidden window reads
     // afresh when it is shown.

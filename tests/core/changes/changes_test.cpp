@@ -151,7 +151,6 @@ std::vector<std::string> sorted(std::vector<std::string> lines)
 struct ChangesTest : ::testing::Test {
     DemoGame demo;
     DemoGame untouched;
-    InstalledBackupKeeper keeper{demo.workspace};
     const Workspace& ws = demo.workspace;
 
     std::vector<Change> againstOriginal() { return compareGames(ws, ComparedGame::original(ws)); }
@@ -169,7 +168,7 @@ TEST_F(ChangesTest, AGameChangedThroughEveryEditorComparesAsExactlyThoseChangesA
 
     std::vector<std::vector<std::string>> expected;
     for (const auto& edit : edits()) {
-        edit.apply(ws);
+        test::asOperation(ws, [&] { edit.apply(ws); });
         expected.push_back(edit.expected(ws));
     }
     const auto all = [&](std::size_t from) {
@@ -230,13 +229,28 @@ TEST_F(ChangesTest, ALevelNameRevertedToAnEmptyOneIsLoggedSo)
 TEST_F(ChangesTest, TheExportedPluginGivesAFreshOriginalTheChangedTablesAndNamesOnlyChangedKeys)
 {
     for (std::size_t i = 0; i < 3; ++i)
-        edits()[i].apply(ws);
-    edits()[7].apply(ws);   // the blood is no table of a plugin
+        test::asOperation(ws, [&] { edits()[i].apply(ws); });
+    test::asOperation(ws, [&] { edits()[7].apply(ws); });   // the blood is no table of a plugin
+    int asked = 0;
+    const auto answer = [&](const fs::path& file) {
+        return [&asked, file](const std::string&, const fs::path&) {
+            ++asked;
+            return std::optional(file);
+        };
+    };
     const auto plugin = demo.scratch / "CHANGES.LWP";
-    ASSERT_TRUE(exportChanges(againstOriginal(), plugin).succeeded());
-    EXPECT_EQ(lines(readText(plugin)),
-              (std::vector<std::string>{"LWP\r", "VERSION:2\r", "WEAPON:4\r", "NAME:ZAPPER\r", "SPEED:777\r", "OBJECT:23\r",
-                                        "HITDAMAGE:77\r", "SOBJECT:14\r", "EARTHQUAKE:41\r"}));
+    ASSERT_TRUE(exportChanges(againstOriginal(), true, answer(plugin)).succeeded());
+    const std::vector<std::string> records{"WEAPON:4\r", "NAME:ZAPPER\r", "SPEED:777\r", "OBJECT:23\r",
+                                           "HITDAMAGE:77\r", "SOBJECT:14\r", "EARTHQUAKE:41\r"};
+    auto version2 = records;
+    version2.insert(version2.begin(), {"LWP\r", "VERSION:2\r"});
+    EXPECT_EQ(lines(readText(plugin)), version2);
+    // Version 1 differs in its header only; a name without a dot gets the extension.
+    ASSERT_TRUE(exportChanges(againstOriginal(), false, answer(demo.scratch / "v1")).succeeded());
+    auto version1 = records;
+    version1.insert(version1.begin(), "TORLOKIT:WEAPONPLUGIN\r");
+    EXPECT_EQ(lines(readText(demo.scratch / "v1.LWP")), version1);
+    EXPECT_EQ(asked, 2);
 
     const auto& fresh = untouched.workspace;
     ASSERT_TRUE(activateFile(plugin, fresh.gameFolder, fresh, Yes).outcome.succeeded());
@@ -246,8 +260,9 @@ TEST_F(ChangesTest, TheExportedPluginGivesAFreshOriginalTheChangedTablesAndNames
     };
     EXPECT_EQ(tables(fresh), tables(ws));
 
-    // Nothing of the three tables changed: refused, nothing written.
+    // Nothing of the three tables changed: refused before the file is asked for, nothing written.
     const auto none = demo.scratch / "NONE.LWP";
-    EXPECT_FALSE(exportChanges(changesNamed(againstOriginal(), ChangeArea::Blood, "-", std::nullopt), none).succeeded());
+    EXPECT_FALSE(exportChanges(changesNamed(againstOriginal(), ChangeArea::Blood, "-", std::nullopt), true, answer(none)).succeeded());
     EXPECT_FALSE(fs::exists(none));
+    EXPECT_EQ(asked, 2);
 }

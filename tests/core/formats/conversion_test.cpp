@@ -63,7 +63,7 @@ TEST_F(ConversionTest, RawPaletteBecomesAPaletteBitmap)
     EXPECT_EQ(done.status, "Palette converted to \"" + target.string() + "\"");
     EXPECT_TRUE(done.logMessage.empty());   // conversions are not logged
     EXPECT_EQ(dialog.filter, "BMP files|*.bmp|All files|*.*");
-    EXPECT_EQ(dialog.proposed, mods / "PASTEL.ACT");
+    EXPECT_EQ(dialog.proposed, mods / "PASTEL.BMP");
     const auto bitmap = test::readBytes(target);
     ASSERT_EQ(bitmap.size(), 1334u);
     const test::BitmapView view{bitmap};
@@ -233,6 +233,25 @@ TEST_F(ConversionTest, TargetThatIsTheSourceIsRefused)
         EXPECT_NE(refused.status.find("itself"), std::string::npos);
     }
     EXPECT_EQ(test::readBytes(source), before);
+}
+
+// The dialog proposes the converted file's name, never the source's own (which is refused).
+TEST_F(ConversionTest, TheDialogProposesTheConvertedName)
+{
+    const auto graphicsPicture = out / "sprites.bmp";
+    ASSERT_EQ(convert(mods / "NEONGFX.CHR", graphicsPicture).kind, Outcome::Kind::Done);
+    fs::copy_file(mods / "PASTEL.ACT", demo.scratch / "pastel.act");
+    const std::pair<fs::path, fs::path> cases[] = {
+        {mods / "PASTEL.ACT", mods / "PASTEL.BMP"},  {demo.scratch / "pastel.act", demo.scratch / "pastel.bmp"},
+        {mods / "CANYON.LEV", mods / "CANYON.BMP"},  {mods / "SUNSET.LEV", mods / "SUNSET.BMP"},
+        {mods / "NEONGFX.CHR", mods / "NEONGFX.BMP"}, {mods / "COOL.PAL", mods / "COOL.BMP"},
+        {mods / "ISLANDS.BMP", mods / "ISLANDS.LEV"}, {graphicsPicture, out / "sprites.chr"},
+    };
+    for (const auto& [source, proposed] : cases) {
+        dialog.answer.reset();
+        convertFile(source, demo.workspace, dialog.asker(), false);
+        EXPECT_EQ(dialog.proposed, proposed) << source;
+    }
 }
 
 TEST_F(ConversionTest, NameWithoutDotGetsBmpOnlyForNonBitmapSources)

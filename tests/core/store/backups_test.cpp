@@ -2,6 +2,7 @@
 #include "core/browser/file_operations.h"
 #include "core/formats/activation.h"
 #include "core/store/backups.h"
+#include "core/store/history.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
 #include "test_support.h"
@@ -25,12 +26,18 @@ struct BackupsTest : ::testing::Test {
     test::DemoGame demo;
     const Workspace& ws = demo.workspace;
     std::time_t time = 1'800'000'000;   // moved on by the tests
-    InstalledBackupKeeper keeper{ws, [this] { return time; }};
+    BackupKeeper keeper{ws, [this] { return time; }};
     fs::path exe = ws.torloExe();
 
+    // One operation on the game at the fixture's time.
+    template <class Action>
+    auto change(Action action)
+    {
+        return test::asOperation(ws, action, [this] { return time; });
+    }
     void patch(const fs::path& file, std::uint64_t offset, std::uint8_t value)
     {
-        GameFile(file).writeAt(offset, std::vector<std::uint8_t>{value});
+        change([&] { GameFile(file).writeAt(offset, std::vector<std::uint8_t>{value}); });
     }
     // The copies kept of a file, oldest first.
     std::vector<Backup> copiesOf(const std::string& file)
@@ -63,15 +70,15 @@ TEST_F(BackupsTest, EveryKindOfChangeToAGameFileKeepsItAsItWas)
     const auto before = [&](const fs::path& f) { return readBytes(f); };
     const auto exeBytes = before(exe), datBytes = before(ws.torloDat()), chrBytes = before(ws.torloChr()),
                sndBytes = before(ws.torloSnd()), outside = before(mods / "MEADOW.LEV");
-    copyFileAtomically(mods / "CANYON.LEV", ws.gameFolder / "CANYON.LEV");   // new: nothing to keep
+    change([&] { copyFileAtomically(mods / "CANYON.LEV", ws.gameFolder / "CANYON.LEV"); });   // new: nothing to keep
     const auto canyon = before(ws.gameFolder / "CANYON.LEV");
 
-    patch(exe, 0, 1);                                                          // in place
-    writeFileAtomically(ws.torloDat(), std::vector<std::uint8_t>{1, 2});       // replaced whole
-    ASSERT_TRUE(activateFile(mods / "NEONGFX.CHR", mods, ws, yes).outcome.succeeded());   // copied over
-    ASSERT_TRUE(activateFile(mods / "CRUNCHY.SND", mods, ws, yes).outcome.succeeded());
-    patch(mods / "MEADOW.LEV", 0, 'P');                                        // a level elsewhere, in place
-    copyFileAtomically(mods / "SUNSET.LEV", ws.gameFolder / "CANYON.LEV");      // a level of the game replaced
+    patch(exe, 0, 1);                                                                        // in place
+    change([&] { writeFileAtomically(ws.torloDat(), std::vector<std::uint8_t>{1, 2}); });    // replaced whole
+    ASSERT_TRUE(change([&] { return activateFile(mods / "NEONGFX.CHR", mods, ws, yes); }).outcome.succeeded());   // copied over
+    ASSERT_TRUE(change([&] { return activateFile(mods / "CRUNCHY.SND", mods, ws, yes); }).outcome.succeeded());
+    patch(mods / "MEADOW.LEV", 0, 'P');                                                      // a level elsewhere, in place
+    change([&] { copyFileAtomically(mods / "SUNSET.LEV", ws.gameFolder / "CANYON.LEV"); });  // a level of the game replaced
 
     const std::pair<std::string, const std::vector<std::uint8_t>*> expected[] = {
         {"torlo.exe", &exeBytes},  {"torlo.dat", &datBytes}, {"TORLO.CHR", &chrBytes}, {"TORLO.SND", &sndBytes},
@@ -90,8 +97,8 @@ TEST_F(BackupsTest, UnpackingOverAGameFileOrDeletingOneKeepsItToo)
 {
     const auto chr = readBytes(ws.torloChr()), dat = readBytes(ws.torloDat());
     test::writeZip(ws.dataFolder / "mod.zip", {{"readme.txt", "hi"}, {"TORLO.CHR", "new"}});
-    ASSERT_TRUE(unpackArchive(ws.dataFolder / "mod.zip", ws.gameFolder, yes).succeeded());
-    ASSERT_TRUE(deleteModFile(ws.torloDat(), ws.gameFolder).succeeded());
+    ASSERT_TRUE(change([&] { return unpackArchive(ws.dataFolder / "mod.zip", ws.gameFolder, yes); }).succeeded());
+    ASSERT_TRUE(change([&] { return deleteModFile(ws.torloDat(), ws.gameFolder); }).succeeded());
     ASSERT_EQ(keeper.list().size(), 2u);
     EXPECT_EQ(readBytes(copiesOf("TORLO.CHR").at(0).copy), chr);
     EXPECT_EQ(readBytes(copiesOf("torlo.dat").at(0).copy), dat);
@@ -100,33 +107,41 @@ TEST_F(BackupsTest, UnpackingOverAGameFileOrDeletingOneKeepsItToo)
     fs::remove_all(keeper.folder());
     writeBytes(keeper.folder(), {0});   // a file where the folder belongs
     test::writeZip(ws.dataFolder / "mod2.zip", {{"readme.txt", "changed"}, {"TORLO.SND", "new"}});
-    const auto outcome = unpackArchive(ws.dataFolder / "mod2.zip", ws.gameFolder, yes);
+    const auto outcome = change([&] { return unpackArchive(ws.dataFolder / "mod2.zip", ws.gameFolder, yes); });
     EXPECT_FALSE(outcome.succeeded());
     EXPECT_NE(outcome.status.find("Could not back up \"TORLO.SND\""), std::string::npos) << outcome.status;
     EXPECT_EQ(test::readText(ws.gameFolder / "readme.txt"), "hi");
-    EXPECT_FALSE(deleteModFile(ws.torloSnd(), ws.gameFolder).succeeded());
+    EXPECT_FALSE(change([&] { return deleteModFile(ws.torloSnd(), ws.gameFolder); }).succeeded());
     EXPECT_TRUE(fs::exists(ws.torloSnd()));
 }
 
 TEST_F(BackupsTest, ReadsExportsAndOtherFilesKeepNothing)
 {
-    {
-        GameFile opened(exe);   // opened for update, as every read is
-        opened.readAt(0, 16);
-        opened.write(std::span<const std::uint8_t>());
-    }
-    writeFileAtomically(ws.gameFolder / "export.bmp", std::vector<std::uint8_t>{1});
-    writeFileAtomically(ws.gameFolder / "export.bmp", std::vector<std::uint8_t>{2});    // a file of the user's
-    writeFileAtomically(ws.gameFolder / "mods" / "ISLANDS.BMP", std::vector<std::uint8_t>{3});  // a conversion's result
-    patch(ws.gameFolder / "mods" / "PASTEL.ACT", 0, 9);
-    writeFileAtomically(ws.dataFolder / "torlo.exe", std::vector<std::uint8_t>{4});    // not the game's
-    writeFileAtomically(ws.dataFolder / "torlo.exe", std::vector<std::uint8_t>{5});
+    change([&] {
+        {
+            GameFile opened(exe);   // opened for update, as every read is
+            opened.readAt(0, 16);
+            opened.write(std::span<const std::uint8_t>());
+        }
+        writeFileAtomically(ws.gameFolder / "export.bmp", std::vector<std::uint8_t>{1});
+        writeFileAtomically(ws.gameFolder / "export.bmp", std::vector<std::uint8_t>{2});    // a file of the user's
+        writeFileAtomically(ws.gameFolder / "mods" / "ISLANDS.BMP", std::vector<std::uint8_t>{3});  // a conversion's result
+        writeFileAtomically(ws.gameFolder / "mods" / "NEW.LEV", std::vector<std::uint8_t>{3});      // a level made anew elsewhere
+        GameFile(ws.gameFolder / "mods" / "PASTEL.ACT").writeAt(0, std::vector<std::uint8_t>{9});
+        writeFileAtomically(ws.dataFolder / "torlo.exe", std::vector<std::uint8_t>{4});    // not the game's
+        writeFileAtomically(ws.dataFolder / "torlo.exe", std::vector<std::uint8_t>{5});
+    });
     EXPECT_TRUE(keeper.list().empty());
-    EXPECT_FALSE(fs::exists(ws.dataFolder / "backups"));
+    EXPECT_FALSE(fs::exists(keeper.folder()));
 }
 
 TEST_F(BackupsTest, TheOriginalStaysAndOneCopyADayOfTheLastTwentyDays)
 {
+    // The keeper alone, without the history's versions of the steps.
+    const auto patch = [&](const fs::path& file, std::uint64_t offset, std::uint8_t value) {
+        keeper.keep(file);
+        GameFile(file).writeAt(offset, std::vector<std::uint8_t>{value});
+    };
     const auto original = readBytes(exe);
     patch(exe, 0, 100);
     patch(exe, 0, 101);   // the same day: the original holds that day's state
@@ -152,6 +167,7 @@ TEST_F(BackupsTest, TheOriginalStaysAndOneCopyADayOfTheLastTwentyDays)
 
     // A file unchanged since its last copy is not kept again.
     time += Day;
+    keeper.keep(exe);
     writeFileAtomically(exe, readBytes(exe));
     const auto newest = copiesOf("torlo.exe").back().id;
     time += Day;
@@ -229,11 +245,11 @@ TEST_F(BackupsTest, TwoGamesNeverMixAndTheKeeperFollowsTheGameFolder)
     test::DemoGame other;
     writeBytes(other.workspace.torloExe(), {9, 9, 9});
     Workspace moving = ws;   // one data folder; the game folder changes under the keeper
-    InstalledBackupKeeper inner(moving, [this] { return time; });
+    BackupKeeper inner(moving, [this] { return time; });
     patch(exe, 0, 1);
     const auto first = inner.folder();
     moving.gameFolder = other.game();
-    patch(other.workspace.torloExe(), 0, 1);
+    test::asOperation(moving, [&] { GameFile(other.workspace.torloExe()).writeAt(0, std::vector<std::uint8_t>{1}); });
     EXPECT_NE(inner.folder(), first);   // both game folders are called "game"
     ASSERT_EQ(inner.list().size(), 1u);
     EXPECT_EQ(readBytes(inner.list()[0].copy), (std::vector<std::uint8_t>{9, 9, 9}));
@@ -242,15 +258,16 @@ TEST_F(BackupsTest, TwoGamesNeverMixAndTheKeeperFollowsTheGameFolder)
     EXPECT_EQ(inner.list()[0].size, 141312u);
 }
 
-TEST_F(BackupsTest, AnInstalledKeeperGivesWayToThePreviousOneWhenItEnds)
+TEST_F(BackupsTest, AnOperationOnAnotherGameKeepsNothingOfThisOne)
 {
     test::DemoGame other;
-    {
-        InstalledBackupKeeper inner(other.workspace);
-    }
-    patch(exe, 0, 1);
+    test::asOperation(other.workspace, [&] {
+        GameFile(exe).writeAt(0, std::vector<std::uint8_t>{1});
+        patch(exe, 1, 1);   // this game's own operation, opened meanwhile, keeps it
+    });
     EXPECT_EQ(keeper.list().size(), 1u);
-    EXPECT_FALSE(fs::exists(other.workspace.dataFolder / "backups"));
+    EXPECT_TRUE(BackupKeeper(other.workspace).list().empty());
+    EXPECT_EQ(History(BackupKeeper(other.workspace)).steps().size(), 0u);
 }
 
 TEST_F(BackupsTest, AFullDiskWhileBackingUpLeavesTheGameFileUntouched)
@@ -262,14 +279,14 @@ TEST_F(BackupsTest, AFullDiskWhileBackingUpLeavesTheGameFileUntouched)
     const auto text = test::inChildProcess(false, [&] {
         limitFileSize(limit);
         return errorText([&] { patch(exe, 0, 1); }) + "\n"
-               + errorText([&] { writeFileAtomically(ws.torloChr(), std::vector<std::uint8_t>(100, 7)); });
+               + errorText([&] { change([&] { writeFileAtomically(ws.torloChr(), std::vector<std::uint8_t>(100, 7)); }); });
     });
     EXPECT_EQ(text.substr(0, text.find('\n')).rfind("Could not back up \"torlo.exe\" (", 0), 0u) << text;
     EXPECT_NE(text.find("), so it was not changed\nCould not back up \"TORLO.CHR\" ("), std::string::npos) << text;
     EXPECT_EQ(readBytes(exe), exeBytes);
     EXPECT_EQ(readBytes(ws.torloChr()), chrBytes);
     EXPECT_TRUE(keeper.list().empty());
-    // Nothing half-written is left behind: no copy, no temporary file.
+    // Nothing half-written is left behind: no copy, no temporary file, no journal.
     if (fs::exists(keeper.folder()))
         for (const auto& entry : fs::recursive_directory_iterator(keeper.folder()))
             if (!entry.is_directory())
@@ -297,11 +314,13 @@ TEST_F(BackupsTest, AReadOnlyBackupsFolderStopsEveryChange)
     fs::permissions(ws.dataFolder / "backups", fs::perms(0555));
     const auto mods = ws.gameFolder / "mods";
     const auto text = test::inChildProcess(true, [&] {
-        const auto mod = activateFile(mods / "NEONGFX.CHR", mods, ws, yes).outcome;
-        return mod.status + "\n" + errorText([&] { activateFile(mods / "PASTEL.ACT", mods, ws, yes); });
+        const auto mod = change([&] { return activateFile(mods / "NEONGFX.CHR", mods, ws, yes); }).outcome;
+        return mod.status + "\n" + errorText([&] { change([&] { activateFile(mods / "PASTEL.ACT", mods, ws, yes); }); });
     });
-    EXPECT_EQ(text, "Mod not activated: Could not back up \"TORLO.CHR\" (File access denied), so it was not changed\n"
-                    "Could not back up \"torlo.exe\" (File access denied), so it was not changed");
+    // Without its lock file the operation is refused, never run unlocked.
+    const auto refused = "Could not take the lock of the game (File access denied: " + gameLockFile(ws).filename().string()
+                         + "), so nothing was changed";
+    EXPECT_EQ(text, "Mod not activated: " + refused + "\n" + refused);
     EXPECT_EQ(readBytes(ws.torloChr()), chrBytes);
     EXPECT_EQ(readBytes(exe), exeBytes);
 }

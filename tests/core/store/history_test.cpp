@@ -1,7 +1,7 @@
 #include "core/store/backups.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
-#include "core/gamefile/game_lock.h"
+#include "core/store/game_change.h"
 #include "core/store/history.h"
 #include "core/store/profiles.h"
 #include "core/text/sha256.h"
@@ -24,7 +24,7 @@ namespace {
 struct HistoryTest : ::testing::Test {
     test::DemoGame demo;
     const Workspace& ws = demo.workspace;
-    InstalledBackupKeeper keeper{ws};
+    BackupKeeper keeper{ws};
     History history{keeper};
     fs::path exe = ws.torloExe();
 
@@ -34,7 +34,7 @@ struct HistoryTest : ::testing::Test {
         GameChange change(ws);
         for (const auto& [file, value] : patches)
             GameFile(file).writeAt(16, std::vector<std::uint8_t>{value});
-        GameChange::describe(what, true);
+        change.describe(what, true);
         change.commit();
     }
 };
@@ -270,7 +270,7 @@ TEST_F(HistoryTest, AnEarlierBackupsFolderIsMovedIntoTheStoreWithNothingLost)
     for (const char* old : {"index.txt", "1-torlo.exe", "2-TORLO.CHR", "3-torlo.exe", "4-torlo.dat", "5-TORLO.SND"})
         EXPECT_FALSE(fs::exists(folder / old)) << old;
     // The first change after it keeps a copy beside them, under the next ID.
-    GameFile(exe).writeAt(0, std::vector<std::uint8_t>{9});
+    test::asOperation(ws, [&] { GameFile(exe).writeAt(0, std::vector<std::uint8_t>{9}); });
     EXPECT_EQ(keeper.list().front().id, "6");
     EXPECT_TRUE(keeper.restore("3", [](std::string_view) { return true; }).succeeded());
     EXPECT_EQ(readBytes(exe), second);
@@ -291,7 +291,7 @@ TEST_F(HistoryTest, AHundredHackStepsTakeAFractionOfTheRoomOfCopies)
         values.text[field("SHELLS")] = std::to_string(i / 20 + 1);
         const auto saved = saveHacks(ws, values);
         ASSERT_TRUE(saved.succeeded()) << saved.status;
-        GameChange::describe(saved.status, true);
+        change.describe(saved.status, true);
         change.commit();
     }
     ASSERT_EQ(history.steps().size(), 100u);
@@ -340,7 +340,7 @@ TEST_F(HistoryTest, AProfileSwitchPutsBackEveryFileAllOrNothing)
         GameChange change(ws);
         const auto switched = profiles.switchTo("original");
         EXPECT_EQ(switched.status, "Switched to the profile original (torlo.exe,TORLO.CHR)");
-        GameChange::describe(switched.status, true);
+        change.describe(switched.status, true);
         change.commit();
     }
     EXPECT_EQ(readBytes(exe), exe0);
