@@ -290,13 +290,15 @@ const std::vector<KilledCommand>& killedCommands()
         rows.push_back({{"convert mods/MEADOW.LEV mods/M1.BMP", "convert mods/SUNSET.LEV mods/M2.BMP",
                          "convert mods/ISLANDS.BMP M1.lev --no-powerlevel", "convert mods/ISLANDS.BMP M2.lev --no-powerlevel"},
                         "convert-all mods/M1.BMP mods/M2.BMP mods/ISLANDS.BMP --to ."});
+        rows.push_back({{"activate mods/MOSSYPL2.LEV", "hacks set JETPACK=1", "activate mods/NEONGFX.CHR"}, "mods off 1"});
         return rows;
     }();
     return table;
 }
 constexpr int KilledCommandRows = 26;   // room in the range of the test below
 
-// The game's files (temporary files of a killed write aside) and its history without dates.
+// The game's files (temporary files of a killed write aside), its history and its mod list
+// without dates.
 struct GameState {
     std::map<std::string, std::vector<std::uint8_t>> files;
     std::string history;
@@ -318,6 +320,9 @@ GameState stateOf(const GameCopy& copy)
         line.replace(start, end - start, std::accumulate(files.begin(), files.end(), std::string(), [](auto a, auto b) { return a + b + ","; }));
         state.history += line + "\n";
     }
+    // The mod list agrees with the files too (its entries without their dates).
+    for (const auto& line : lines(copy.cli({"mods", "list"}).out))
+        state.history += "mod " + line.substr(0, line.rfind('\t')) + "\n";
     for (const auto& entry : fs::recursive_directory_iterator(copy.game))
         if (entry.is_regular_file() && entry.path().filename().string().front() != '.')
             state.files[fs::relative(entry.path(), copy.game).string()] = readBytes(entry.path());

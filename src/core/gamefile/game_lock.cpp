@@ -211,6 +211,12 @@ GameLock::~GameLock()
     locks.erase(key_);
 }
 
+void GameLock::requireHeld() const
+{
+    if (!held())
+        throw FileError(problem_ + ", so nothing was changed");
+}
+
 void GameLock::noteChange()
 {
     const std::lock_guard lock(heldMutex);

@@ -50,6 +50,8 @@ public:
     // False when the lock file could not be opened; problem() then says why.
     bool held() const { return problem_.empty(); }
     const std::string& problem() const { return problem_; }
+    // Refuses a change (FileError naming the problem) when the lock is not held.
+    void requireHeld() const;
     // Told when a game file's bytes were replaced, so that other processes learn of it.
     void noteChange();
 

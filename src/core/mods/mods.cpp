@@ -103,14 +103,6 @@ void layOut(const GameState& game, const std::vector<ModFile>& files, const fs::
         writeFileAtomically(folder / file, game.store.get(version, file), Durability::Cached);
 }
 
-std::string versionIn(const std::vector<ModFile>& files, const std::string& file)
-{
-    for (const auto& [name, version] : files)
-        if (sameNameIgnoringCase(name, file))
-            return version;
-    return {};
-}
-
 Workspace scratchGame(const Workspace& workspace, const fs::path& folder)
 {
     Workspace scratch = workspace;
@@ -330,6 +322,7 @@ template <typename Edit>
 Outcome changeList(const Workspace& workspace, long number, Edit changeEntries)
 {
     const GameLock lock(workspace);
+    lock.requireHeld();
     const GameState game(workspace);
     auto list = readModList(game.keeper.modListFile());
     try {
@@ -463,6 +456,7 @@ ModAdded addMod(const fs::path& file, const fs::path& browsedFolder, const Works
     if (!format || !format->activation || !kind)
         return {activateFile(file, browsedFolder, workspace, ask, pages), 0};
     const GameLock lock(workspace);
+    lock.requireHeld();
     const GameState game(workspace);
     auto list = readModList(game.keeper.modListFile());
     try {

@@ -166,8 +166,7 @@ NotedFile& GameChange::note(const fs::path& path)
     const auto key = keeper_.fileKey(path);
     if (const auto it = notedByFile_.find(key); it != notedByFile_.end())
         return noted_[it->second];
-    if (!lock_.held())
-        throw FileError(lock_.problem() + ", so nothing was changed");
+    lock_.requireHeld();
     keeper_.keep(path);
     noted_.push_back({path, keeper_.keepVersion(path), std::nullopt});
     notedByFile_[key] = noted_.size() - 1;
