@@ -223,7 +223,7 @@ std::set<std::string> BackupKeeper::versionsInUse() const
     return versions;
 }
 
-std::string BackupKeeper::keepVersion(const fs::path& path)
+std::string BackupKeeper::keepVersion(const fs::path& path, Bytes* bytesRead)
 {
     std::error_code error;
     if (!fs::exists(path, error))
@@ -231,7 +231,11 @@ std::string BackupKeeper::keepVersion(const fs::path& path)
     const auto name = os::textOf(path.filename());
     try {
         const GameLock lock(workspace_);
-        return store().put(readWholeFile(path));
+        auto bytes = readWholeFile(path);
+        const auto version = store().put(bytes);
+        if (bytesRead)
+            *bytesRead = std::move(bytes);
+        return version;
     } catch (const FileError& failure) {
         throw FileError("Could not back up " + inQuotes(name) + " (" + failure.what() + "), so it was not changed");
     }

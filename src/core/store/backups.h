@@ -69,7 +69,7 @@ public:
     void keep(const std::filesystem::path& path);
     // Keeps path as it is now in the store, whatever the day's copies; returns its version, or
     // empty when it does not exist. Throws FileError when it can not be kept.
-    std::string keepVersion(const std::filesystem::path& path);
+    std::string keepVersion(const std::filesystem::path& path, Bytes* bytesRead = nullptr);
 
     // The backups of the current game, newest first. An index that is a link or no file is
     // refused (FileError); a line naming anything but a file that the keeper keeps of this game

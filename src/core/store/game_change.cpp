@@ -168,7 +168,9 @@ NotedFile& GameChange::note(const fs::path& path)
         return noted_[it->second];
     lock_.requireHeld();
     keeper_.keep(path);
-    noted_.push_back({path, keeper_.keepVersion(path), std::nullopt});
+    NotedFile noted{path, {}, std::nullopt, {}};
+    noted.before = keeper_.keepVersion(path, &noted.beforeBytes);
+    noted_.push_back(std::move(noted));
     notedByFile_[key] = noted_.size() - 1;
     return noted_.back();
 }
@@ -183,7 +185,7 @@ void GameChange::replacing(const fs::path& path, const fs::path& incoming)
 {
     const std::lock_guard lock(mutex_);
     auto& noted = note(path);
-    const auto after = incoming.empty() ? std::string() : keeper_.store().put(readWholeFile(incoming), noted.before);
+    const auto after = incoming.empty() ? std::string() : keeper_.store().put(readWholeFile(incoming), noted.before, &noted.beforeBytes);
     std::string line;
     if (!journalled_)
         line = "# An operation on the game in " + fs::absolute(workspace_.gameFolder).string() + " in progress\nH\t"

@@ -19,6 +19,7 @@ struct NotedFile {
     std::filesystem::path path;
     std::string before;                  // empty: it did not exist
     std::optional<std::string> after;    // none: the file as it is now
+    Bytes beforeBytes;                   // what before holds, while the operation runs
 };
 
 struct StepFile {

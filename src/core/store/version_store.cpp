@@ -99,7 +99,8 @@ std::string versionOf(const fs::path& path)
     return sha256Hex(readWholeFile(path));
 }
 
-std::string VersionStore::put(std::span<const std::uint8_t> bytes, const std::string& base) const
+std::string VersionStore::put(std::span<const std::uint8_t> bytes, const std::string& base,
+                              const std::vector<std::uint8_t>* baseBytes) const
 {
     refuseLink(folder_);
     const auto version = sha256Hex(bytes);
@@ -110,7 +111,8 @@ std::string VersionStore::put(std::span<const std::uint8_t> bytes, const std::st
     const auto whole = base.empty() ? base : baseOf(base);
     if (!whole.empty() && fs::file_size(entry(whole), error) == bytes.size() && !error) {
         const auto from = readWholeFile(entry(whole));
-        if (sha256Hex(from) == whole) {
+        // The entry must hold the base, or a difference from it could never be read back.
+        if (baseBytes && whole == base ? from == *baseBytes : sha256Hex(from) == whole) {
             const auto diff = differences(whole, from, bytes);
             if (diff.size() < bytes.size() / 2) {
                 write(folder_ / (version + DiffSuffix), diff);

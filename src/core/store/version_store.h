@@ -23,8 +23,10 @@ public:
 
     // Keeps bytes (when not kept yet) and returns their version, the name of their entry. With
     // a base (a version of the same file) a version that differs from it in a few places is kept
-    // as those places only. Throws FileError when the entry can not be written.
-    std::string put(std::span<const std::uint8_t> bytes, const std::string& base = {}) const;
+    // as those places only; baseBytes, when given, are the base's bytes, which spares hashing
+    // the kept base again to check it. Throws FileError when the entry can not be written.
+    std::string put(std::span<const std::uint8_t> bytes, const std::string& base = {},
+                    const std::vector<std::uint8_t>* baseBytes = nullptr) const;
     // The same, always as a whole entry at entry(version), which a backup hands out as its copy.
     std::string putWhole(std::span<const std::uint8_t> bytes) const;
     // The largest version kept of any file.

@@ -7,6 +7,9 @@
 
 namespace quorvex {
 
+// With the processor's SHA instructions where it has them.
 std::string sha256Hex(std::span<const std::uint8_t> bytes);
+// Without them, on every processor: the tests compare the two.
+std::string sha256HexPortable(std::span<const std::uint8_t> bytes);
 
 } // namespace quorvex
