@@ -1,6 +1,7 @@
 // The special hacks read from torlo.exe (every byte they read or write taken from the input; a
-// longer input also cuts the file short): a short file is refused and not written; else "Do all
-// !" after the read writes only its own bytes, and a second read gives the same field values
+// longer input also cuts the file short): a short file is refused and not written; else a save
+// of the values read changes no byte, and every hack stored by name after the read writes only
+// its own bytes, and a second read gives the same field values
 // (object counts capped at 24) and the same switches, for every switch whose bytes held its on
 // or its off bytes and that no other switch that is on overwrites.
 #include "fuzz_support.h"
@@ -8,6 +9,7 @@
 #include "core/hacks/hacks.h"
 
 #include <algorithm>
+#include <numeric>
 
 using namespace quorvex;
 
@@ -75,6 +77,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::check(exe.size() > places.back(), "a file that holds every hack byte is read");
 
     fuzz::check(saveHacks(workspace, read).succeeded(), "the hacks read are saved");
+    fuzz::check(readWholeFile(workspace.torloExe()) == exe, "a save of the values read changes no byte");
+    std::vector<std::size_t> every(HackCount);
+    std::iota(every.begin(), every.end(), std::size_t{0});
+    fuzz::check(saveHacks(workspace, read, false, every).succeeded(), "the hacks read are stored, every one named");
     const auto saved = readWholeFile(workspace.torloExe());
     fuzz::check(saved.size() == exe.size(), "torlo.exe never changes size");
     auto expected = exe;

@@ -1,6 +1,7 @@
 // Translation files (.LLF) activated on a demo game: a refused or unanswered file writes
 // nothing, torlo.exe never changes size, and an accepted one writes lines 7 to 170, each cut to
-// its field, at their places and nowhere else (line 145 at both of its places).
+// its field, at their places and nowhere else (line 145 at both of its places); an empty line
+// writes nothing.
 #include "core/formats/activation.h"
 #include "fuzz_support.h"
 #include "core/texts/game_texts.h"
@@ -40,6 +41,8 @@ Bytes translated(std::span<const std::uint8_t> file)
             continue;
         const auto& line = lines[static_cast<std::size_t>(text.line - 1)];
         const auto cut = std::string_view(line).substr(0, text.width);
+        if (cut.empty())
+            continue;   // an empty line is an empty text, which writes nothing
         for (auto offset : {text.offset, text.secondOffset})
             if (offset != 0) {
                 const std::string stored(exe.begin() + offset, exe.begin() + offset + text.width);

@@ -314,11 +314,19 @@ TEST(UnsavedEdits, TheWindowFollowsAnotherProgramAndAsksBeforeWritingOverIt)
     {
         const Program second(fixture, ws.dataFolder);
     }
+    // Nor does a new copy of the same bytes (a backup tool, a sync) or a touch: no new version.
+    const auto bank = findGameFile(ws.gameFolder, "TORLO.SND");
+    fs::copy_file(bank, elsewhere / "TORLO.SND");
+    fs::rename(elsewhere / "TORLO.SND", bank);
+    fs::last_write_time(ws.torloExe(), fs::file_time_type::clock::now() + std::chrono::hours(1));
     QTest::qWait(400);
     main.guarded([] {});   // an operation looks at the files too
     EXPECT_EQ(sounds->unsavedEdits(), "BAZOOKA imported");
     EXPECT_NE(statusText(main), changedText);
-    sounds->discardEdits();
+    fixture.prompts.shown.clear();
+    click(sounds, "SaveSoundBut");
+    EXPECT_TRUE(fixture.prompts.shown.empty()) << "asked to save over " << fixture.prompts.shown.front();
+    EXPECT_FALSE(sounds->unsavedEdits());
 
     // No tool window outlives the main window.
     main.historyWindow()->show();

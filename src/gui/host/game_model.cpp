@@ -1,6 +1,8 @@
 #include "gui/host/game_model.h"
 #include "gui/host/page_host.h"
+#include "core/base/errors.h"
 #include "core/base/workspace.h"
+#include "core/gamefile/game_file.h"
 #include "core/os/files.h"
 #include "modules/desktop/qt_platform.h"
 
@@ -130,20 +132,40 @@ GameModel::Versions GameModel::onDisk() const
     return versions;
 }
 
+auto GameModel::takeIn(const Versions& now) -> std::array<bool, FileCount>
+{
+    std::array<bool, FileCount> changed{};
+    const auto& folder = host_.workspace().gameFolder;
+    for (std::size_t i = 0; i < FileCount; ++i) {
+        if (now[i] == known_[i])
+            continue;
+        std::optional<std::vector<std::uint8_t>> bytes;
+        if (now[i].exists)
+            try {
+                bytes = readWholeFile(findGameFile(folder, GameFiles[i].name));
+            } catch (const FileError&) {
+            }
+        // Unreadable counts as changed: what reads it next says why.
+        changed[i] = !bytes || bytes != asRead_[i];
+        asRead_[i] = std::move(bytes);
+    }
+    known_ = now;
+    return changed;
+}
+
 void GameModel::takeOutsideChanges()
 {
     if (!watchedFolder_)
         return;
     const auto now = onDisk();
-    std::array<bool, FileCount> changed{};
+    auto changed = takeIn(now);
     GameParts parts;
     // A file gone is no new version to show: what reads it says so when it is needed.
-    for (std::size_t i = 0; i < FileCount; ++i)
-        if (now[i].exists && now[i] != known_[i]) {
-            changed[i] = true;
+    for (std::size_t i = 0; i < FileCount; ++i) {
+        changed[i] = changed[i] && now[i].exists;
+        if (changed[i])
             parts |= GameFiles[i].parts;
-        }
-    known_ = now;
+    }
     if (parts.empty())
         return;
     std::vector<const QObject*> keeping;
@@ -164,7 +186,7 @@ void GameModel::takeOutsideChanges()
 
 void GameModel::noteOwnWrites()
 {
-    known_ = onDisk();
+    takeIn(onDisk());
 }
 
 void GameModel::gameFolderRead()
@@ -174,7 +196,9 @@ void GameModel::gameFolderRead()
         h.replaced = {};
     if (const auto paths = watcher_->files() + watcher_->directories(); !paths.isEmpty())
         watcher_->removePaths(paths);
-    known_ = onDisk();
+    known_ = {};
+    asRead_ = {};
+    takeIn(onDisk());
     watchFiles();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The window's one model of the open game: each game file's version as the window last read or
-// wrote it, what every page and window holds unsaved, the one gate that settles those edits
+// The window's one model of the open game: each game file's version and bytes as the window
+// last read or wrote them, what every page and window holds unsaved, the one gate that settles those edits
 // before an operation replaces what the window shows, and the watch that notices another
 // program replacing a game file.
 #include "core/base/game_parts.h"
@@ -81,12 +81,16 @@ private:
     static constexpr std::size_t FileCount = std::size(GameFiles);
     using Versions = std::array<FileVersion, FileCount>;
     Versions onDisk() const;
+    // Takes in the versions now on disk, reading the files whose version moved; the files whose
+    // bytes differ from those held (a new version of the same bytes is no change).
+    std::array<bool, FileCount> takeIn(const Versions& now);
     Holder* find(const EditHolder& holder);
     void watchFiles();
 
     PageHost& host_;
     std::vector<Holder> holders_;
     Versions known_{};
+    std::array<std::optional<std::vector<std::uint8_t>>, FileCount> asRead_;   // none: missing or unreadable
     QFileSystemWatcher* watcher_;
     QTimer* settleTimer_;   // a replacement is a burst of events: looked at once they settle
     bool watching_ = true;
