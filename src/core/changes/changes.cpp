@@ -4,6 +4,7 @@
 #include "core/formats/palette.h"
 #include "core/store/backups.h"
 #include "core/text/cp437.h"
+#include "core/text/key_value.h"
 #include "core/base/errors.h"
 #include "core/base/places.h"
 #include "core/hacks/hacks.h"
@@ -117,11 +118,6 @@ struct FileBytes {
             explained[i] = true;
     }
 };
-
-std::string withoutColon(std::string_view key)
-{
-    return std::string(key.substr(0, key.size() - (key.ends_with(':') ? 1 : 0)));
-}
 
 std::string sizeText(const fs::path& file)
 {

@@ -11,6 +11,7 @@
 #include "core/store/game_change.h"
 #include "core/store/profiles.h"
 #include "core/text/sha256.h"
+#include "core/text/key_value.h"
 
 #include <algorithm>
 #include <map>
@@ -369,11 +370,6 @@ std::optional<ModKind> modKindOf(const FileFormat& format)
     if (parts.has(GamePart::Palette))
         return ModKind::Palette;
     return std::nullopt;
-}
-
-std::string withoutColon(std::string_view key)
-{
-    return std::string(key.substr(0, key.size() - (key.ends_with(':') ? 1 : 0)));
 }
 
 // What a mod sets, named as the changes view names it, with the originals' values: every field

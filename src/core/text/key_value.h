@@ -1,5 +1,6 @@
 #pragma once
 // The lines and the key and value split of the plugin and translation readers.
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -32,6 +33,12 @@ inline std::pair<std::string_view, std::string_view> splitKeyValue(std::string_v
     if (colon == std::string_view::npos)
         return {{}, line};
     return {line.substr(0, colon + 1), line.substr(colon + 1)};
+}
+
+// A plugin's key ("AMMO:") as the changes view names it ("AMMO").
+inline std::string withoutColon(std::string_view key)
+{
+    return std::string(key.substr(0, key.size() - (key.ends_with(':') ? 1 : 0)));
 }
 
 } // namespace quorvex
