@@ -68,6 +68,19 @@ struct GameState {
     {
     }
     std::string key(const fs::path& file) const { return file.filename().string(); }
+
+    // A version's bytes, checked by the store once per operation: a rebuild lays the same
+    // versions out for many entries.
+    const Bytes& bytesOf(const std::string& version, const std::string& file) const
+    {
+        const auto found = verified.find(version);
+        if (found != verified.end())
+            return found->second;
+        return verified.emplace(version, store.get(version, file)).first->second;
+    }
+
+private:
+    mutable std::map<std::string, Bytes> verified;
 };
 
 std::optional<Bytes> bytesIfAny(const fs::path& path)
@@ -97,11 +110,23 @@ std::vector<ModFile> versionsIn(const GameState& game, const fs::path& folder, K
 }
 
 // Versions as files of a folder, each checked by the store (a damaged one raises the FileError
-// that names its file).
-void layOut(const GameState& game, const std::vector<ModFile>& files, const fs::path& folder)
+// that names its file). `there`: the versions the folder holds already, which are not written
+// again; it is updated.
+void layOut(const GameState& game, const std::vector<ModFile>& files, const fs::path& folder,
+            std::vector<ModFile>* there = nullptr)
 {
     for (const auto& [file, version] : files)
-        writeFileAtomically(folder / file, game.store.get(version, file), Durability::Cached);
+        if (!there || std::find(there->begin(), there->end(), ModFile{file, version}) == there->end())
+            writeFileAtomically(folder / file, game.bytesOf(version, file), Durability::Cached);
+    if (!there)
+        return;
+    for (const auto& [file, version] : *there)
+        if (std::none_of(files.begin(), files.end(), [&](const ModFile& f) { return f.first == file; })) {
+            std::error_code error;
+            if (fs::remove(folder / file, error); error)
+                throw FileError("Could not remove " + os::textOf(folder / file) + " for the mod list");
+        }
+    *there = files;
 }
 
 Workspace scratchGame(const Workspace& workspace, const fs::path& folder)
@@ -205,7 +230,7 @@ void explainChanges(const GameState& game, ModList& list)
     auto quorvex = lastWrittenByQuorvex(game, list);
     try {
         for (const auto& [file, version] : quorvex)
-            game.store.get(version, file);
+            game.bytesOf(version, file);
     } catch (const FileError&) {
         quorvex = list.written;   // a step's version is gone: all of it counts as made elsewhere
     }
@@ -265,7 +290,7 @@ Replaced putInPlace(const GameState& game, ModList& list, const fs::path& made)
         if (entry.on && entry.level)
             levels[entry.level->first] = entry.level->second;
     for (const auto& [file, version] : levels)
-        add(findGameFile(game.workspace.gameFolder, file), game.store.get(version, file));
+        add(findGameFile(game.workspace.gameFolder, file), game.bytesOf(version, file));
 
     const auto listFile = game.keeper.modListFile();
     fs::create_directories(listFile.parent_path());
@@ -275,6 +300,37 @@ Replaced putInPlace(const GameState& game, ModList& list, const fs::path& made)
     return replaced;
 }
 
+// The changes of a scratch game, which is thrown away: every save is staged in memory and each
+// file written once at the end, unflushed, with no backup, journal or step of its own (the
+// rebuilt files become the game's through the operation's own change).
+class ScratchChanges : public FileChangeObserver {
+public:
+    explicit ScratchChanges(const GameState& game, fs::path folder)
+        : game_(game), folder_(std::move(folder)), files_(std::in_place, folder_, *this)
+    {
+    }
+    bool concerns(const fs::path& path) const override { return path.parent_path() == folder_; }
+    void beforeChange(const fs::path&) override {}
+    void replacing(const fs::path&, const fs::path&) override {}
+    void replaced(const fs::path&) override {}
+
+    void commit()
+    {
+        std::vector<std::shared_ptr<StagedFile>> staged;
+        for (const auto& file : game_.files)
+            if (auto found = files_->stagedIfAny(findGameFile(folder_, game_.key(file))); found && found->dirty)
+                staged.push_back(std::move(found));
+        files_.reset();   // the files are written as plain files, no longer staged
+        for (const auto& file : staged)
+            writeFileAtomically(file->path, file->bytes, Durability::Cached);
+    }
+
+private:
+    const GameState& game_;
+    fs::path folder_;
+    std::optional<FileChanges> files_;
+};
+
 // The game as its originals plus the effects of the switched-on entries, in order, each
 // replayed toward the entry's own game through the editors' saves; in scratch/game.
 fs::path rebuild(const GameState& game, const ModList& list, const ScratchFolder& scratch)
@@ -282,10 +338,11 @@ fs::path rebuild(const GameState& game, const ModList& list, const ScratchFolder
     const auto made = scratch.folder("game");
     layOut(game, list.originals, made);
     Workspace target = scratchGame(game.workspace, made);
-    target.dataFolder = scratch.folder("data");   // the scratch game's lock lies there
-    // Every save of every entry is staged in memory and each file written once at the end.
-    GameChange change(target);
-    change.leaveOutOfHistory();
+    target.dataFolder = scratch.folder("data");
+    ScratchChanges change(game, made);
+    // The entries' games take turns in one folder, each file written when its version changes.
+    const auto entryGame = scratch.folder("entry");
+    std::vector<ModFile> inEntryGame;
     long number = 0;
     for (const auto& entry : list.entries) {
         ++number;
@@ -299,13 +356,13 @@ fs::path rebuild(const GameState& game, const ModList& list, const ScratchFolder
             // A save puts back the BEFORE of a change, from the game it is given: the entry's.
             changes.push_back({*area, set.entry, set.key, set.value, set.value});
         }
-        const auto folder = scratch.folder("entry-" + std::to_string(entry.id));
-        layOut(game, entry.game, folder);
-        const auto reports = revertChanges(target, ComparedGame::folder(target, folder), changes);
+        if (changes.empty())
+            continue;
+        layOut(game, entry.game, entryGame, &inEntryGame);
+        const auto reports = revertChanges(target, ComparedGame::folder(target, entryGame), changes);
         for (const auto& report : reports)
             if (report.kind == Outcome::Kind::Refused)
                 throw FileError("Mod " + std::to_string(number) + " (" + entry.name + ") could not be applied: " + report.status);
-        fs::remove_all(folder);
     }
     change.commit();
     return made;
