@@ -72,8 +72,8 @@ void addChangeCommands(CommandTable& table)
                      exportPlugin, {}, {"MYCHANGES.LWP"}, {}, "lwp"});
     // The areas spelled out, so that help and the shell's completion offer them.
     std::string areas;
-    for (const auto& name : ChangeAreas)
-        areas += (areas.empty() ? "" : "|") + std::string(name.word);
+    for (const auto& row : GameAreas)
+        areas += (areas.empty() ? "" : "|") + std::string(row.word);
     table.push_back({"changes revert", areas + " ENTRY [KEY] [--against DIR]",
                      "puts one change (or every change of the entry) back to its value before, saved as its "
                      "editor saves",

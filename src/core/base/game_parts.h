@@ -1,26 +1,15 @@
 #pragma once
 // The parts of the game that an operation changed, as a set: every operation that changes game
 // data says which parts in its Outcome, and one notification carries the set to every holder of
-// game data, which reloads what it shows of those parts.
-#include <cstdint>
+// game data, which reloads what it shows of those parts. What each part is, where it lies and
+// which page shows it is its row in the table of areas.
+#include "core/base/game_areas.h"
+
 #include <filesystem>
+#include <optional>
+#include <string_view>
 
 namespace quorvex {
-
-enum class GamePart : std::uint16_t {
-    Weapons = 1u << 0,          // the weapon names and the weapon table
-    Objects = 1u << 1,
-    SpecialObjects = 1u << 2,
-    Palette = 1u << 3,          // the palette in torlo.exe and the working palette
-    Materials = 1u << 4,
-    Texts = 1u << 5,
-    Hacks = 1u << 6,
-    Ai = 1u << 7,
-    Blood = 1u << 8,            // torlo.dat
-    Sounds = 1u << 9,           // TORLO.SND
-    Graphics = 1u << 10,        // TORLO.CHR
-    Level = 1u << 11,           // the level named in torlo.dat
-};
 
 class GameParts {
 public:
@@ -29,7 +18,7 @@ public:
 
     // Everything torlo.exe holds.
     static constexpr GameParts inTorloExe();
-    static constexpr GameParts all() { return GameParts(AllBits); }
+    static constexpr GameParts all();
 
     constexpr bool empty() const { return bits_ == 0; }
     constexpr bool has(GamePart part) const { return (bits_ & static_cast<unsigned>(part)) != 0; }
@@ -41,17 +30,52 @@ public:
     constexpr unsigned bits() const { return bits_; }
 
 private:
-    static constexpr unsigned AllBits = (1u << 12) - 1;
     constexpr explicit GameParts(unsigned bits) : bits_(bits) {}
     unsigned bits_ = 0;
 };
 
 constexpr GameParts operator|(GamePart a, GamePart b) { return GameParts(a) | GameParts(b); }
 
+// The parts of the areas a test picks.
+constexpr GameParts partsWhere(auto picked)
+{
+    GameParts parts;
+    for (const auto& row : GameAreas)
+        if (row.part && picked(row))
+            parts |= *row.part;
+    return parts;
+}
+
+// The parts a game file holds, by its name in the table of areas.
+constexpr GameParts partsInFile(std::string_view file)
+{
+    return partsWhere([file](const GameArea& row) { return row.file == file; });
+}
+
+// The parts a page shows.
+constexpr GameParts partsShownOn(GamePage page)
+{
+    return partsWhere([page](const GameArea& row) { return row.page == page; });
+}
+
+// The page the browser shows a file on that changes parts: that of the first of them in the
+// table of areas; none when no part has a page for its files.
+constexpr std::optional<GamePage> filesPageOf(GameParts parts)
+{
+    for (const auto& row : GameAreas)
+        if (row.part && parts.has(*row.part) && row.filesPage)
+            return row.filesPage;
+    return std::nullopt;
+}
+
 constexpr GameParts GameParts::inTorloExe()
 {
-    return GamePart::Weapons | GamePart::Objects | GamePart::SpecialObjects | GamePart::Palette
-           | GamePart::Materials | GamePart::Texts | GamePart::Hacks | GamePart::Ai;
+    return partsInFile(TorloExe);
+}
+
+constexpr GameParts GameParts::all()
+{
+    return partsWhere([](const GameArea&) { return true; });
 }
 
 // The whole files of the game folder (found without regard to case) and the parts each holds.
@@ -60,11 +84,19 @@ struct GameFileParts {
     GameParts parts;
 };
 inline constexpr GameFileParts GameFiles[] = {
-    {"torlo.exe", GameParts::inTorloExe()},
-    {"torlo.dat", GamePart::Blood | GamePart::Level},
-    {"TORLO.CHR", GamePart::Graphics},
-    {"TORLO.SND", GamePart::Sounds},
+    {TorloExe, partsInFile(TorloExe)},
+    {TorloDat, partsInFile(TorloDat)},
+    {TorloChr, partsInFile(TorloChr)},
+    {TorloSnd, partsInFile(TorloSnd)},
 };
+static_assert(
+    [] {
+        GameParts inFiles;
+        for (const auto& file : GameFiles)
+            inFiles |= file.parts;
+        return inFiles == GameParts::all();
+    }(),
+    "every area lies in one of the game's files");
 
 // The parts a whole file of the game folder holds: torlo.exe, torlo.dat, TORLO.CHR or
 // TORLO.SND (found without regard to case); nothing for any other file.

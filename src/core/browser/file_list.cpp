@@ -159,12 +159,12 @@ FileCommands commandsFor(std::string_view extension)
 FileCommands commandsForFile(const fs::path& file)
 {
     auto commands = commandsFor(upperExtension(file));
-    if (commands.page == BrowserPage::Weapons) {
+    if (commands.page == GamePage::Weapons) {
         const auto kind = firstRecordKind(file);
         if (kind == RecordKind::Object)
-            commands.page = BrowserPage::Objects;
+            commands.page = GamePage::Objects;
         else if (kind == RecordKind::SObject)
-            commands.page = BrowserPage::SpecialObjects;
+            commands.page = GamePage::SpecialObjects;
     }
     return commands;
 }

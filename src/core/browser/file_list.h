@@ -36,7 +36,7 @@ std::vector<std::string> listModFiles(const std::filesystem::path& folder, std::
 // brought to the front (the format's row). Unset means "leave as it is".
 struct FileCommands {
     std::optional<bool> edit, activate, convert;
-    std::optional<BrowserPage> page;
+    std::optional<GamePage> page;
 };
 FileCommands commandsFor(std::string_view upperExtension);
 // The same for a file: a weapon plugin brings the page of its first record's kind (objects,

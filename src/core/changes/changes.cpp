@@ -31,24 +31,6 @@ namespace fs = std::filesystem;
 
 namespace quorvex {
 
-std::string_view areaWord(ChangeArea area)
-{
-    return ChangeAreas[static_cast<std::size_t>(area)].word;
-}
-
-std::string_view areaCaption(ChangeArea area)
-{
-    return ChangeAreas[static_cast<std::size_t>(area)].caption;
-}
-
-std::optional<ChangeArea> areaByWord(std::string_view word)
-{
-    for (const auto& name : ChangeAreas)
-        if (name.word == word)
-            return name.area;
-    return std::nullopt;
-}
-
 std::string changeLine(const Change& change)
 {
     return std::string(areaWord(change.area)) + '\t' + change.entry + '\t' + change.key + '\t' + change.before + '\t'
@@ -464,15 +446,15 @@ public:
             if (!namesAField(change))
                 return {Outcome::refused(std::string(areaWord(change.area)) + " " + change.entry + " " + change.key
                                          + " names no field")};
-        for (const auto& name : ChangeAreas) {
+        for (const auto& row : GameAreas) {
             // The palette and the materials are saved together, once.
-            if (name.area == ChangeArea::Material)
+            if (row.area == ChangeArea::Material)
                 continue;
             std::vector<Change> picked;
             for (const auto& change : changes)
-                if (change.area == name.area || (name.area == ChangeArea::Palette && change.area == ChangeArea::Material))
+                if (change.area == row.area || (row.area == ChangeArea::Palette && change.area == ChangeArea::Material))
                     picked.push_back(change);
-            if (!picked.empty() && !revert(name.area, picked))
+            if (!picked.empty() && !revert(row.area, picked))
                 break;
         }
         return std::move(reports_);

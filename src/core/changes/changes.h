@@ -5,11 +5,11 @@
 // field are listed as ranges, so nothing changed is hidden. Changes are reverted through the
 // editors' own saves and exported as a weapon plugin.
 #include "core/gamefile/game_file.h"
+#include "core/base/game_areas.h"
 #include "core/base/workspace.h"
 #include "core/base/outcome.h"
 #include "core/base/target_asker.h"
 
-#include <array>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -18,32 +18,6 @@
 #include <vector>
 
 namespace quorvex {
-
-enum class ChangeArea { Weapon, Object, SObject, Ai, Hack, Text, Palette, Material, Blood, Level, Graphics, Sound, Unknown };
-
-struct ChangeAreaName {
-    ChangeArea area;
-    std::string_view word;      // the CLI's AREA
-    std::string_view caption;   // the group of the "Changes" page
-};
-inline constexpr std::array<ChangeAreaName, 13> ChangeAreas = {{
-    {ChangeArea::Weapon, "weapon", "Weapons"},
-    {ChangeArea::Object, "object", "Objects"},
-    {ChangeArea::SObject, "sobject", "Special objects"},
-    {ChangeArea::Ai, "ai", "CPU AI"},
-    {ChangeArea::Hack, "hack", "Special hacks"},
-    {ChangeArea::Text, "text", "Texts"},
-    {ChangeArea::Palette, "palette", "Palette"},
-    {ChangeArea::Material, "material", "Materials"},
-    {ChangeArea::Blood, "blood", "Blood"},
-    {ChangeArea::Level, "level", "Level"},
-    {ChangeArea::Graphics, "graphics", "Graphics"},
-    {ChangeArea::Sound, "sound", "Sounds"},
-    {ChangeArea::Unknown, "unknown", "Unknown bytes"},
-}};
-std::string_view areaWord(ChangeArea area);
-std::string_view areaCaption(ChangeArea area);
-std::optional<ChangeArea> areaByWord(std::string_view word);
 
 // One field that differs. entry is the number the area's list/show commands use, or "-";
 // key and values are those of the area's show command.

@@ -22,9 +22,6 @@ namespace quorvex {
 // type, or open it in the text editor of the Options page.
 enum class EditWith { Nothing, Opener, TextEditor };
 
-// The page the browser brings to the front when a file of the format is selected.
-enum class BrowserPage { Graphics, Sounds, Weapons, Objects, SpecialObjects, About };
-
 struct FileFormat {
     std::string_view extension;       // lower case, with its dot
     std::string_view filterBox;       // the caption of the filter box that lists it
@@ -35,7 +32,7 @@ struct FileFormat {
     // name only (raw palettes, levels, graphics mods).
     std::string_view magic;
     EditWith edit;
-    std::optional<BrowserPage> page;  // none: the page in front stays
+    std::optional<GamePage> page;  // none: the page in front stays
     PreviewFunction preview;
     ActivationFunction activation;    // none: "Activate" is disabled
     ConversionFunction conversion;    // none: "Convert" is disabled
@@ -52,34 +49,34 @@ inline constexpr int SharedGlobWeight = 40;
 inline constexpr int NoGlob = 0;
 
 inline constexpr std::array<FileFormat, 11> FileFormats = {{
-    {".lev", "Levels", "levels", "application/x-torlo-level", OwnGlobWeight, "", EditWith::Opener, BrowserPage::Graphics,
+    {".lev", "Levels", "levels", "application/x-torlo-level", OwnGlobWeight, "", EditWith::Opener, GamePage::Graphics,
      previewLevel, activateLevel, convertLevel, GamePart::Level | GamePart::Palette | GamePart::Materials},
     // A bank's directory: 30 entries, the first sound right after them (2 + 30 * 16 = 482).
     {".snd", "Sound Mods", "sounds", "application/x-torlo-soundmod", SharedGlobWeight,
-     R"(<match type="little16" value="30" offset="0"><match type="little32" value="482" offset="10"/></match>)", EditWith::Nothing, BrowserPage::Sounds,
+     R"(<match type="little16" value="30" offset="0"><match type="little32" value="482" offset="10"/></match>)", EditWith::Nothing, GamePage::Sounds,
      previewNothing, activateSoundMod, nullptr, GamePart::Sounds},
-    {".chr", "Graphic Mods", "gfx", "application/x-torlo-gfxmod", OwnGlobWeight, "", EditWith::Nothing, BrowserPage::Graphics,
+    {".chr", "Graphic Mods", "gfx", "application/x-torlo-gfxmod", OwnGlobWeight, "", EditWith::Nothing, GamePage::Graphics,
      previewGraphicsMod, activateGraphicsMod, convertGraphicsMod, GamePart::Graphics},
-    {".bmp", "Bitmaps", "", "", 0, "", EditWith::Opener, BrowserPage::Graphics, previewBitmap, nullptr, convertBitmap, {}},
-    {".act", "Palettes", "palettes", "application/x-torlo-palette", NoGlob, "", EditWith::Nothing, BrowserPage::Graphics,
+    {".bmp", "Bitmaps", "", "", 0, "", EditWith::Opener, GamePage::Graphics, previewBitmap, nullptr, convertBitmap, {}},
+    {".act", "Palettes", "palettes", "application/x-torlo-palette", NoGlob, "", EditWith::Nothing, GamePage::Graphics,
      previewRawPalette, activateRawPalette, convertRawPalette, GamePart::Palette},
     // A text palette's header (JASC) or a RIFF palette's; raw .act and .lpl have none.
     {".pal", "Palettes", "palettes", "application/x-torlo-palette", SharedGlobWeight,
-     R"(<match type="string" value="JASC-PAL" offset="0"/><match type="string" value="RIFF" offset="0"><match type="string" value="PAL " offset="8"/></match>)", EditWith::Nothing, BrowserPage::Graphics,
+     R"(<match type="string" value="JASC-PAL" offset="0"/><match type="string" value="RIFF" offset="0"><match type="string" value="PAL " offset="8"/></match>)", EditWith::Nothing, GamePage::Graphics,
      previewPalPalette, activatePalPalette, convertPalPalette, GamePart::Palette},
     // Its button offers a conversion that the program does not do yet.
-    {".lpl", "Palettes", "palettes", "application/x-torlo-palette", SharedGlobWeight, "", EditWith::Nothing, BrowserPage::Graphics,
+    {".lpl", "Palettes", "palettes", "application/x-torlo-palette", SharedGlobWeight, "", EditWith::Nothing, GamePage::Graphics,
      previewRawPalette, activateRawPalette, refuseConversion, GamePart::Palette},
     {".zip", "Zipped files", "", "", 0, "", EditWith::Nothing, std::nullopt, previewNothing, nullptr, nullptr, {}},
     // A plugin's first line, version 1 or 2.
     {".lwp", "Weapons", "weapons", "application/x-torlo-weapon", SharedGlobWeight,
-     R"(<match type="string" value="TORLOKIT:WEAPONPLUGIN" offset="0"/><match type="string" value="LWP\r\nVERSION:2" offset="0"/><match type="string" value="LWP\nVERSION:2" offset="0"/>)", EditWith::TextEditor, BrowserPage::Weapons,
+     R"(<match type="string" value="TORLOKIT:WEAPONPLUGIN" offset="0"/><match type="string" value="LWP\r\nVERSION:2" offset="0"/><match type="string" value="LWP\nVERSION:2" offset="0"/>)", EditWith::TextEditor, GamePage::Weapons,
      previewWeaponPlugin, activateWeaponPlugin, nullptr, GamePart::Weapons | GamePart::Objects | GamePart::SpecialObjects},
     // A translation's header.
     {".llf", "Translations", "translations", "application/x-torlo-translation", OwnGlobWeight,
      R"(<match type="string" value="Torlo Language File" offset="0"/>)", EditWith::TextEditor,
-     BrowserPage::About, previewTranslation, activateTranslation, nullptr, GamePart::Texts},
-    {".lft", "Fonts", "", "", 0, "", EditWith::Nothing, BrowserPage::About, previewFont, nullptr, nullptr, {}},
+     GamePage::About, previewTranslation, activateTranslation, nullptr, GamePart::Texts},
+    {".lft", "Fonts", "", "", 0, "", EditWith::Nothing, GamePage::About, previewFont, nullptr, nullptr, {}},
 }};
 
 // The row of an extension (with its dot, in any case); none for a file Quorvex does not know.
@@ -138,6 +135,9 @@ constexpr bool rowsWhole()
         // What an activation changes is said exactly when there is one.
         if ((row.activation != nullptr) == row.changes.empty())
             return false;
+        // A file that changes the game is shown where the files of what it changes are.
+        if (!row.changes.empty() && row.page != filesPageOf(row.changes))
+            return false;
         for (std::size_t j = 0; j < i; ++j)
             if (FileFormats[j].extension == row.extension)
                 return false;
@@ -156,7 +156,7 @@ constexpr bool keptAnywhereIsALevel()
 } // namespace format_checks
 
 static_assert(format_checks::rowsWhole(), "every format row is whole: extension, filter box, preview, desktop type with "
-                                          "its glob weight, the parts its activation changes; no extension twice");
+                                          "its glob weight, the parts its activation changes and their page; no extension twice");
 static_assert(format_checks::keptAnywhereIsALevel(), "the backups keep the level format wherever it lies");
 
 } // namespace quorvex

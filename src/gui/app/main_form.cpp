@@ -59,15 +59,15 @@ namespace quorvex {
 struct TMainForm::PageRow {
     enum class Built { WithWindow, Later };
     Page page;
+    std::optional<GamePage> shows;   // none: a page of the window's own (Mods)
     const char* caption;
     const char* objectName;
     const char* helpTopic;   // the help page that "Help" opens while the page is in front
     Built built;
     void (*build)(TMainForm& form, QWidget* tab);   // none: another part fills it (the browser's preview)
     void (*load)(TMainForm& form) = nullptr;         // none: the page reads nothing of the game at once
-    // The parts of the game the page shows and may hold edited, and the page as the model asks
-    // it about them (what is unsaved, save, discard): every page that holds game data has both.
-    GameParts holds = {};
+    // The page as the model asks it about the parts it shows (what is unsaved, save, discard);
+    // none: it holds no edits.
     EditHolder* (*edits)(TMainForm& form) = nullptr;
 };
 
@@ -76,15 +76,15 @@ const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows(
 {
     using enum PageRow::Built;
     static constexpr std::array<PageRow, PageCount> rows{{
-        {Page::Graphics, "Graphics", "GraphicsTab", "graphics", WithWindow, nullptr},
-        {Page::About, "About", "AboutTab", "index", WithWindow, [](TMainForm& form, QWidget* tab) { form.buildAboutPage(tab); }},
-        {Page::Options, "Options", "OptionsTab", "options", Later,
+        {Page::Graphics, GamePage::Graphics, "Graphics", "GraphicsTab", "graphics", WithWindow, nullptr},
+        {Page::About, GamePage::About, "About", "AboutTab", "index", WithWindow, [](TMainForm& form, QWidget* tab) { form.buildAboutPage(tab); }},
+        {Page::Options, GamePage::Options, "Options", "OptionsTab", "options", Later,
          [](TMainForm& form, QWidget* tab) {
              form.options_ = form.buildOptionsPage(tab);
              form.applyOptionSettings();
          },
          [](TMainForm& form) { form.applyWindows51Rule(); }},
-        {Page::CpuAi, "CPU AI", "AITab", "cpu-ai", Later,
+        {Page::CpuAi, GamePage::CpuAi, "CPU AI", "AITab", "cpu-ai", Later,
          [](TMainForm& form, QWidget* tab) { form.ai_ = new AiPage(form, tab); },
          [](TMainForm& form) {
              // The values read at start-up, while nothing has changed them since.
@@ -93,34 +93,34 @@ const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows(
              else
                  form.ai_->SetAI();
          },
-         GamePart::Ai, [](TMainForm& form) -> EditHolder* { return form.ai_; }},
-        {Page::MaterialPalette, "Material/Palette", "PaletteTab", "palette", Later,
+         [](TMainForm& form) -> EditHolder* { return form.ai_; }},
+        {Page::MaterialPalette, GamePage::MaterialPalette, "Material/Palette", "PaletteTab", "palette", Later,
          [](TMainForm& form, QWidget* tab) { form.palette_ = new PalettePage(form, tab); },
          [](TMainForm& form) {
              form.palette_->readMaterials();
              form.palette_->loadPalette();
          },
-         GamePart::Palette | GamePart::Materials, [](TMainForm& form) -> EditHolder* { return form.palette_; }},
-        {Page::Weapons, "Weapons", "WeaponTab", "weapons", Later,
+         [](TMainForm& form) -> EditHolder* { return form.palette_; }},
+        {Page::Weapons, GamePage::Weapons, "Weapons", "WeaponTab", "weapons", Later,
          [](TMainForm& form, QWidget* tab) { form.weapons_ = new WeaponPage(form, tab); },
          [](TMainForm& form) {
              form.weapons_->Load();
              form.weapons_->paintSwatchesBlack();
              form.weapons_->showFirst();
          },
-         GamePart::Weapons, [](TMainForm& form) -> EditHolder* { return form.weapons_; }},
-        {Page::Objects, "Objects", "ObjTab", "objects", Later,
+         [](TMainForm& form) -> EditHolder* { return form.weapons_; }},
+        {Page::Objects, GamePage::Objects, "Objects", "ObjTab", "objects", Later,
          [](TMainForm& form, QWidget* tab) { form.objects_ = new TablePage(form, tab, TablePage::Objects); },
          [](TMainForm& form) {
              form.objects_->paintSwatchesBlack();
              form.objects_->showFirst();
          },
-         GamePart::Objects, [](TMainForm& form) -> EditHolder* { return form.objects_; }},
-        {Page::SpecialObjects, "Special objects", "SpecTab", "special-objects", Later,
+         [](TMainForm& form) -> EditHolder* { return form.objects_; }},
+        {Page::SpecialObjects, GamePage::SpecialObjects, "Special objects", "SpecTab", "special-objects", Later,
          [](TMainForm& form, QWidget* tab) { form.sobjects_ = new TablePage(form, tab, TablePage::SObjects); },
          [](TMainForm& form) { form.sobjects_->showFirst(); },
-         GamePart::SpecialObjects, [](TMainForm& form) -> EditHolder* { return form.sobjects_; }},
-        {Page::Sounds, "Sounds", "SoundTab", "sounds", Later,
+         [](TMainForm& form) -> EditHolder* { return form.sobjects_; }},
+        {Page::Sounds, GamePage::Sounds, "Sounds", "SoundTab", "sounds", Later,
          [](TMainForm& form, QWidget* tab) {
              form.sounds_ = new SoundPage(form, tab);
              connect(form.browser_, &ModBrowserControl::fileSelected, form.sounds_, &SoundPage::followBrowser);
@@ -128,20 +128,27 @@ const std::array<TMainForm::PageRow, TMainForm::PageCount>& TMainForm::pageRows(
                  form.sounds_->followBrowser(*std::exchange(form.selectionForSounds_, std::nullopt));
          },
          [](TMainForm& form) { form.sounds_->showFirst(); },
-         GamePart::Sounds, [](TMainForm& form) -> EditHolder* { return form.sounds_; }},
-        {Page::Mods, "Mods", "ModsTab", "mods", Later, [](TMainForm& form, QWidget* tab) { form.mods_ = new ModsPage(form, tab); },
+         [](TMainForm& form) -> EditHolder* { return form.sounds_; }},
+        {Page::Mods, std::nullopt, "Mods", "ModsTab", "mods", Later, [](TMainForm& form, QWidget* tab) { form.mods_ = new ModsPage(form, tab); },
          [](TMainForm& form) { form.mods_->reload(); }},
     }};
     static_assert(
         [] {
             for (std::size_t i = 0; i < rows.size(); ++i)
                 if (rows[i].page != static_cast<Page>(i) || !rows[i].caption || !rows[i].objectName ||
-                    (rows[i].built == Later && !rows[i].build) || rows[i].holds.empty() != !rows[i].edits)
+                    (rows[i].built == Later && !rows[i].build) || (rows[i].edits && !rows[i].shows) ||
+                    (rows[i].edits && partsShownOn(*rows[i].shows).empty()))
                     return false;
-            return true;
+            const auto hasRow = [](std::optional<GamePage> page) {
+                return !page || std::any_of(rows.begin(), rows.end(), [page](const PageRow& row) { return row.shows == page; });
+            };
+            return std::all_of(GameAreas.begin(), GameAreas.end(),
+                               [&](const GameArea& area) { return hasRow(area.page) && hasRow(area.filesPage); })
+                   && std::all_of(FileFormats.begin(), FileFormats.end(),
+                                  [&](const FileFormat& format) { return hasRow(format.page); });
         }(),
         "one whole row per value of TMainForm::Page, in its order; a page built later has its builder; "
-        "a page that holds game data says how it reports unsaved edits");
+        "a page that holds edits shows parts of the game; every page an area or a format names has its row");
     return rows;
 }
 
@@ -264,7 +271,7 @@ void TMainForm::ensurePage(Page which)
         row.build(*this, page(which));
     if (row.edits) {
         auto* edits = row.edits(*this);
-        model_->hold(dynamic_cast<QObject*>(edits), *edits, row.caption, row.holds);
+        model_->hold(dynamic_cast<QObject*>(edits), *edits, row.caption, partsShownOn(*row.shows));
     }
     if (row.load && gameRead_)
         guarded([this, &row] { row.load(*this); });
@@ -403,17 +410,17 @@ QWidget* TMainForm::historyWindow()
     return history_.get();
 }
 
-void TMainForm::showPage(BrowserPage which)
+TMainForm::Page TMainForm::pageShowing(GamePage which)
 {
-    switch (which) {
-    case BrowserPage::Graphics: showPage(Page::Graphics); return;
-    case BrowserPage::Sounds: showPage(Page::Sounds); return;
-    case BrowserPage::Weapons: showPage(Page::Weapons); return;
-    case BrowserPage::Objects: showPage(Page::Objects); return;
-    case BrowserPage::SpecialObjects: showPage(Page::SpecialObjects); return;
-    case BrowserPage::About: break;
-    }
-    showPage(Page::About);
+    for (const auto& row : pageRows())
+        if (row.shows == which)
+            return row.page;
+    return Page::About;   // not reached: the check of pageRows() finds every GamePage a row
+}
+
+void TMainForm::showPage(GamePage which)
+{
+    showPage(pageShowing(which));
 }
 
 QWidget* TMainForm::editorWindow(Editor which)
@@ -451,29 +458,22 @@ void TMainForm::showChange(const Change& change)
         showPage(which);
         ensurePage(which);
     };
+    if (const auto shownOn = gameArea(change.area).page)
+        show(pageShowing(*shownOn));
     switch (change.area) {
     case ChangeArea::Weapon:
-        show(Page::Weapons);
         weapons_->selectWeapon(entry);
         weapons_->LeesWapen();
         break;
     case ChangeArea::Object:
     case ChangeArea::SObject: {
-        const bool object = change.area == ChangeArea::Object;
-        show(object ? Page::Objects : Page::SpecialObjects);
-        auto* table = object ? objects_ : sobjects_;
+        auto* table = change.area == ChangeArea::Object ? objects_ : sobjects_;
         table->selectRow(entry);
         table->showEntry();
         break;
     }
     case ChangeArea::Palette:
-    case ChangeArea::Material:
-        show(Page::MaterialPalette);
-        palette_->PaletteGridSelectCell(entry % 16, entry / 16);
-        break;
-    case ChangeArea::Ai: show(Page::CpuAi); break;
-    case ChangeArea::Blood: show(Page::Options); break;
-    case ChangeArea::Sound: show(Page::Sounds); break;
+    case ChangeArea::Material: palette_->PaletteGridSelectCell(entry % 16, entry / 16); break;
     case ChangeArea::Hack:
         if (hacksWindow)
             hacksWindow->show();
@@ -482,7 +482,7 @@ void TMainForm::showChange(const Change& change)
         if (textEditorWindow)
             textEditorWindow->show();
         break;
-    default: show(Page::Graphics); break;
+    default: break;
     }
 }
 

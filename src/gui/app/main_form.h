@@ -87,7 +87,7 @@ public:
 
     // BrowserHost
     QWidget& mainWindow() override { return *this; }
-    void showPage(BrowserPage page) override;
+    void showPage(GamePage page) override;
     QWidget* editorWindow(Editor which) override;
     void showColourText(const QString& text) override;
     void focusHelpFileButton() override;
@@ -145,6 +145,7 @@ private:
     static constexpr std::size_t PageCount = static_cast<std::size_t>(Page::Count);
     struct PageRow;
     static const std::array<PageRow, PageCount>& pageRows();
+    static Page pageShowing(GamePage which);
     static constexpr QSize PreferredSize{1280, 860};
     static constexpr QSize FrameRoom{16, 64};   // more than the title bar and borders of common frames
     static QSize availableScreenSize();

@@ -21,7 +21,7 @@ public:
 
     // The window the browser's menu belongs to.
     virtual QWidget& mainWindow() = 0;
-    virtual void showPage(BrowserPage page) = 0;
+    virtual void showPage(GamePage page) = 0;
     // The editor window shown from "Editors"; none when it was not created.
     virtual QWidget* editorWindow(Editor which) = 0;
     // The status bar's colour text (the preview's pixel under the pointer).

@@ -86,7 +86,7 @@ TEST(FileList, SelectionOffersButtonsAndPageByKind)
     EXPECT_EQ(level.edit, true);
     EXPECT_EQ(level.activate, true);
     EXPECT_EQ(level.convert, true);
-    EXPECT_EQ(level.page, BrowserPage::Graphics);
+    EXPECT_EQ(level.page, GamePage::Graphics);
     const auto bitmap = commandsFor(".BMP");
     EXPECT_EQ(bitmap.edit, true);
     EXPECT_EQ(bitmap.activate, false);
@@ -94,9 +94,9 @@ TEST(FileList, SelectionOffersButtonsAndPageByKind)
     const auto sound = commandsFor(".SND");
     EXPECT_EQ(sound.activate, true);
     EXPECT_EQ(sound.convert, false);
-    EXPECT_EQ(sound.page, BrowserPage::Sounds);
-    EXPECT_EQ(commandsFor(".LWP").page, BrowserPage::Weapons);
-    EXPECT_EQ(commandsFor(".LFT").page, BrowserPage::About);
+    EXPECT_EQ(sound.page, GamePage::Sounds);
+    EXPECT_EQ(commandsFor(".LWP").page, GamePage::Weapons);
+    EXPECT_EQ(commandsFor(".LFT").page, GamePage::About);
     EXPECT_FALSE(commandsFor(".ZIP").page.has_value());
     EXPECT_EQ(commandsFor(".ZIP").edit, false);
     const auto other = commandsFor(".TXT");
