@@ -6,6 +6,7 @@
 #include "core/texts/game_text_table.h"
 #include "core/base/places.h"
 #include "core/store/game_change.h"
+#include "core/mods/mods.h"
 #include "core/store/profiles.h"
 
 #include <algorithm>
@@ -167,9 +168,6 @@ Asker answersFrom(std::span<const std::uint8_t> input)
 
 namespace {
 
-// What the lists' game holds as made: every file of its game folder and of its lists' folder.
-std::map<fs::path, Bytes> madeFiles;
-
 std::map<fs::path, Bytes> filesIn(const fs::path& folder)
 {
     std::map<fs::path, Bytes> files;
@@ -207,16 +205,43 @@ const ListsGame& listsGame()
         step(ws.torloExe(), places::Hacks[0], "Hacks saved");
         Profiles(keeper, {ws.torloExe(), ws.torloDat(), ws.torloChr(), ws.torloSnd()}).save("Cup", [](std::string_view) { return true; });
         made.lists = keeper.folder();
-        madeFiles = filesIn(ws.gameFolder);
-        madeFiles.merge(filesIn(made.lists));
+        made.made = filesIn(ws.gameFolder);
+        made.made.merge(filesIn(made.lists));
         return made;
     }();
     return game;
 }
 
-void writeList(const std::string& name, std::span<const std::uint8_t> input)
+const ListsGame& modsGame()
 {
-    const auto& game = listsGame();
+    static const ListsGame game = [] {
+        const auto top = scratch() / "mods";
+        ListsGame made;
+        made.workspace.gameFolder = top / "game";
+        made.workspace.dataFolder = top / "data";
+        made.workspace.tempFolder = top / "temp";
+        made.workspace.resourceFile = resourcePath();
+        made.outside = top / "outside";
+        demo::writeGameFolder(made.workspace.gameFolder, true);
+        for (const auto& folder : {made.workspace.dataFolder, made.workspace.tempFolder, made.outside})
+            fs::create_directories(folder);
+        const auto& ws = made.workspace;
+        const auto plugin = ws.tempFolder / "P.LWP";
+        writeFileAtomically(plugin, std::string_view("LWP\r\nVERSION:2\r\nWEAPON:3\r\nAMMO:4\r\nSPEED:9\r\n"));
+        const auto yes = [](std::string_view) { return true; };
+        for (const auto& mod : {plugin, ws.gameFolder / "mods" / "NEONGFX.CHR"})
+            check(addMod(mod, mod.parent_path(), ws, yes).number > 0, "the mods game's mod " + mod.filename().string() + " was not added");
+        fs::remove(plugin);
+        made.lists = BackupKeeper(ws).folder();
+        made.made = filesIn(ws.gameFolder);
+        made.made.merge(filesIn(made.lists));
+        return made;
+    }();
+    return game;
+}
+
+void writeList(const std::string& name, std::span<const std::uint8_t> input, const ListsGame& game)
+{
     std::string text(input.begin(), input.end());
     for (const auto& [token, path] : {std::pair{std::string("@GAME@"), game.workspace.gameFolder}, {"@OUT@", game.outside}})
         for (auto at = text.find(token); at != std::string::npos; at = text.find(token, at))
@@ -224,16 +249,15 @@ void writeList(const std::string& name, std::span<const std::uint8_t> input)
     writeFileAtomically(game.lists / name, text);
 }
 
-void checkAndRestoreListsGame()
+void checkAndRestoreListsGame(const ListsGame& game)
 {
-    const auto& game = listsGame();
     check(fs::is_empty(game.outside), "a file was written outside the game and data folders");
     check(fileSize(game.workspace.torloExe()) == demoExe().size(), "torlo.exe changed size");
     for (const auto& folder : {game.workspace.gameFolder, game.lists})
         for (const auto& entry : fs::recursive_directory_iterator(folder))
-            if (entry.is_regular_file() && !madeFiles.count(entry.path()))
+            if (entry.is_regular_file() && !game.made.count(entry.path()))
                 fs::remove(entry.path());
-    for (const auto& [path, bytes] : madeFiles)
+    for (const auto& [path, bytes] : game.made)
         writeInput(path, bytes);
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <filesystem>
+#include <map>
 #include <span>
 #include <string>
 #include <vector>
@@ -59,13 +60,18 @@ struct ListsGame {
     Workspace workspace;
     std::filesystem::path lists;     // the data folder's folder of this game's lists and store
     std::filesystem::path outside;
+    std::map<std::filesystem::path, Bytes> made;   // its game and lists folders' files as made
 };
 const ListsGame& listsGame();
-// Lays the input over one list of the lists' game (@GAME@ and @OUT@ in it standing for the game
+// A demo game of its own whose data folder holds a mod list of two entries, a weapon plugin and
+// a graphics mod (made once; the same mods give the same versions in every process), with an
+// empty folder beside it as above.
+const ListsGame& modsGame();
+// Lays the input over one list of a lists' game (@GAME@ and @OUT@ in it standing for the game
 // folder and the outside folder, so that paths in a seed mean the same in every process).
-void writeList(const std::string& name, std::span<const std::uint8_t> input);
+void writeList(const std::string& name, std::span<const std::uint8_t> input, const ListsGame& game = listsGame());
 // After a run: nothing lies outside, torlo.exe kept its size; then the game files and the lists
 // are put back as they were made.
-void checkAndRestoreListsGame();
+void checkAndRestoreListsGame(const ListsGame& game = listsGame());
 
 } // namespace quorvex::fuzz

@@ -5,6 +5,7 @@
 #include "demo_game.h"
 #include "core/formats/graphics_mod.h"
 #include "fuzz_support.h"
+#include "core/store/version_store.h"
 #include "game_data.h"
 #include "core/texts/translation.h"
 #include "core/weapons/object_fields.h"
@@ -96,6 +97,26 @@ void writeListSeeds(const fs::path& extra)
     writeText(extra / "profiles-outside.txt", readText(lists / "profiles.txt") + "P\tEvil\t2026-01-01 00:00:00\nF\t" + version + "\t@OUT@/EVIL.LEV\n");
     writeText(extra / "backups-outside.txt", readText(lists / "backups.txt") + "9\t2026-01-01 00:00:00\t155\t\t" + version + "\t@GAME@/../outside/EVIL.LEV\n"
                                              "10\t2026-01-01 00:00:00\t155\t\t" + version + "\t@OUT@/EVIL.LEV\n");
+    // A journal left by a stop before the step was recorded (torlo.exe goes back), one whose step
+    // was recorded, one cut in its last line and one naming a file outside the game.
+    const auto journal = "# An operation in progress\nH\t" + versionOf(lists / "history.txt") + "\n";
+    writeText(extra / "journal.txt", journal + "F\t" + version + "\t-\ttorlo.exe\n");
+    writeText(extra / "journal-recorded.txt", "H\t-\nF\t" + version + "\t-\ttorlo.exe\n");
+    writeText(extra / "journal-cut.txt", journal + "F\t" + version + "\t-\ttorlo.exe\nF\t-\t" + version);
+    writeText(extra / "journal-outside.txt", journal + "F\t-\t" + version + "\t@OUT@/EVIL.LEV\n");
+    // The mods game's list, an entry switched off, and entries that set what no game has or name
+    // a level outside the game.
+    const auto mods = readText(fuzz::modsGame().lists / "mods.txt");
+    writeText(extra / "mods.txt", mods);
+    auto off = mods;
+    off.replace(off.find("\ton\t"), 4, "\toff\t");
+    writeText(extra / "mods-off.txt", off);
+    const auto modsVersion = mods.substr(mods.find("\nG\t") + 3, 64);
+    for (const auto& [name, line] : {std::pair{"weapon", "S\tweapon\t999\tAMMO\t1\t2"}, {"key", "S\tweapon\t3\tNOKEY\t1\t2"},
+                                     {"bytes", "S\tunknown\ttorlo.exe\t9-99999999\t\t"}, {"area", "S\tnowhere\t1\tA\t1\t2"},
+                                     {"palette", "S\tpalette\t9999\t-\t1\t2"}, {"text", "S\ttext\t99999\t-\ta\tb"}})
+        writeText(extra / ("mods-" + std::string(name) + ".txt"), mods + line + "\n");
+    writeText(extra / "mods-outside.txt", mods + "L\t" + modsVersion + "\t../outside/EVIL.LEV\n");
     // Differences: at 10, 4 bytes; at 4000, 2 bytes.
     writeText(extra / "store.bin", std::string("\x0a\0\0\0\x04\0\0\0ABCD\xa0\x0f\0\0\x02\0\0\0yz", 22));
 }

@@ -21,6 +21,7 @@
 #include "core/weapons/weapon_table.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <map>
 #include <system_error>
@@ -439,6 +440,12 @@ public:
 
     std::vector<Outcome> run(std::span<const Change> changes)
     {
+        // Changes may come from a kept list that anyone can edit (the mod list): one that names
+        // no field is refused before anything is saved.
+        for (const auto& change : changes)
+            if (!namesAField(change))
+                return {Outcome::refused(std::string(areaWord(change.area)) + " " + change.entry + " " + change.key
+                                         + " names no field")};
         for (const auto& row : GameAreas) {
             // The palette and the materials are saved together, once.
             if (row.area == ChangeArea::Material)
@@ -454,6 +461,38 @@ public:
     }
 
 private:
+    static bool namesAField(const Change& change)
+    {
+        const int entry = entryNumber(change);
+        const auto within = [&](int count) { return entry >= 0 && entry < count; };
+        switch (change.area) {
+        case ChangeArea::Weapon:
+            return isWeaponNumber(entry) && (change.key == withoutColon(WeaponNameKey) || fieldByKey(WeaponFields, change.key));
+        case ChangeArea::Object: return isEntryOf(ObjectArrays, entry) && fieldByKey(ObjectArrays.fields, change.key);
+        case ChangeArea::SObject: return isEntryOf(SObjectArrays, entry) && fieldByKey(SObjectArrays.fields, change.key);
+        case ChangeArea::Ai: return aiFieldByKey(change.key).has_value();
+        case ChangeArea::Hack: return hackByKey(change.key).has_value();
+        case ChangeArea::Text: return gameTextOfLine(entry) != nullptr;
+        case ChangeArea::Palette: return within(256);
+        case ChangeArea::Material:
+            return within(256) && (change.key == "KIND" || change.key == "BACKGROUND" || change.key == "SHADOW");
+        case ChangeArea::Sound: return change.key == "FILE" || within(SoundCount);
+        case ChangeArea::Unknown: {
+            const auto dash = change.key.find('-');
+            std::uint64_t first = 0, last = 0;
+            const auto* text = change.key.data();
+            return dash != std::string::npos
+                   && std::from_chars(text, text + dash, first).ptr == text + dash
+                   && std::from_chars(text + dash + 1, text + change.key.size(), last).ptr == text + change.key.size()
+                   && first <= last;
+        }
+        case ChangeArea::Blood:
+        case ChangeArea::Level:
+        case ChangeArea::Graphics: return true;
+        }
+        return false;
+    }
+
     // Keeps a save's report; false when it refused (what follows is not reverted).
     bool say(Outcome outcome)
     {

@@ -120,11 +120,11 @@ void layOut(const GameState& game, const std::vector<ModFile>& files, const fs::
             writeFileAtomically(folder / file, game.bytesOf(version, file), Durability::Cached);
     if (!there)
         return;
-    for (const auto& [file, version] : *there)
-        if (std::none_of(files.begin(), files.end(), [&](const ModFile& f) { return f.first == file; })) {
+    for (const auto& held : *there)
+        if (std::none_of(files.begin(), files.end(), [&](const ModFile& f) { return f.first == held.first; })) {
             std::error_code error;
-            if (fs::remove(folder / file, error); error)
-                throw FileError("Could not remove " + os::textOf(folder / file) + " for the mod list");
+            if (fs::remove(folder / held.first, error); error)
+                throw FileError("Could not remove " + os::textOf(folder / held.first) + " for the mod list");
         }
     *there = files;
 }
