@@ -15,7 +15,7 @@ declare -A rank=(
     [core/base]=1
     [core/text]=2
     [core/gamefile]=3
-    [core/store]=4
+    [core/store]=4 [core/fields]=4
     [core/ai]=5 [core/hacks]=5 [core/texts]=5 [core/weapons]=5
     [core/formats]=6
     [core/palette]=7 [core/shell]=7

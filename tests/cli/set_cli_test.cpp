@@ -5,6 +5,7 @@
 #include "core/hacks/hacks.h"
 #include "core/weapons/object_fields.h"
 #include "core/weapons/sobject_fields.h"
+#include "core/weapons/weapon_fields.h"
 #include "programs.h"
 #include "test_support.h"
 
@@ -36,7 +37,7 @@ struct SetCliTest : ::testing::Test {
 };
 
 // The bytes of entry `entry` of a field of a table at `offset`.
-std::vector<std::uint32_t> fieldBytes(std::uint32_t offset, const WeaponField& field, int entry)
+std::vector<std::uint32_t> fieldBytes(std::uint32_t offset, const TableField& field, int entry)
 {
     std::vector<std::uint32_t> bytes;
     const auto width = static_cast<std::uint32_t>(field.width);
@@ -45,7 +46,7 @@ std::vector<std::uint32_t> fieldBytes(std::uint32_t offset, const WeaponField& f
     return bytes;
 }
 
-std::vector<std::uint32_t> fieldBytes(std::uint32_t offset, std::span<const WeaponField> fields, std::string_view key, int entry)
+std::vector<std::uint32_t> fieldBytes(std::uint32_t offset, std::span<const TableField> fields, std::string_view key, int entry)
 {
     return fieldBytes(offset, fields[*fieldByKey(fields, key)], entry);
 }

@@ -3,7 +3,7 @@
 // CLI and the plugin records are derived. Rows run in the page's order, top to bottom and page
 // by page; positions are inside the object table (places::ObjectTable).
 #include "core/base/places.h"
-#include "core/weapons/field_arrays.h"
+#include "core/fields/field_arrays.h"
 
 #include <array>
 #include <string_view>
@@ -30,7 +30,7 @@ constexpr auto S = Signedness::Signed;
 constexpr auto No = ValueList::None;
 constexpr auto Boom = ValueList::ObjectExplosion;
 
-inline constexpr std::array<WeaponField, 28> Rows = {{
+inline constexpr std::array<TableField, 28> Rows = {{
     // Page 1
     {168, Word, S, "Distribution", "", 1, "Edit35", Number, No, "DISTRIBUTION:", 8},
     {216, Byte, U, "Blow away on hit", "", 1, "Edit36", Number, No, "BLOW:", 3},

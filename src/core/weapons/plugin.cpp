@@ -56,7 +56,7 @@ std::string prompt(RecordKind kind, std::string_view name)
 }
 
 // The key lines of a record in the order of the fields' plugin lines.
-void addKeyLines(std::vector<std::string>& lines, std::span<const WeaponField> fields, std::span<const FieldValue> page)
+void addKeyLines(std::vector<std::string>& lines, std::span<const TableField> fields, std::span<const FieldValue> page)
 {
     for (auto k : fieldsInRecordOrder(fields))
         lines.push_back(std::string(fields[k].pluginKey) + recordText(fields[k].kind, page[k]));
@@ -206,7 +206,7 @@ private:
     // Sets the controls of the keys the record carries over the values shown, and returns their
     // fields: the ones the save stores. A value that does not convert stops before anything is
     // written.
-    static std::vector<std::size_t> applyKeys(std::span<const WeaponField> fields, std::span<FieldValue> page,
+    static std::vector<std::size_t> applyKeys(std::span<const TableField> fields, std::span<FieldValue> page,
                                               const std::map<std::string, KeyLine>& keys, bool numbersChecked)
     {
         std::vector<std::size_t> named;
@@ -248,7 +248,7 @@ private:
         };
         if (kind == RecordKind::Weapon)
             noteSet(WeaponNameKey);
-        for (const auto& field : kind == RecordKind::Weapon ? std::span<const WeaponField>(WeaponFields)
+        for (const auto& field : kind == RecordKind::Weapon ? std::span<const TableField>(WeaponFields)
                                  : kind == RecordKind::Object ? ObjectArrays.fields : SObjectArrays.fields)
             noteSet(field.pluginKey);
         say(Outcome::done(std::string(kindOf(kind).replaced)));

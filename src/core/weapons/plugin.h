@@ -6,7 +6,7 @@
 #include "core/base/workspace.h"
 #include "core/base/outcome.h"
 #include "core/base/services.h"
-#include "core/weapons/field_arrays.h"
+#include "core/fields/field_arrays.h"
 #include "core/weapons/weapon_table.h"
 
 #include <filesystem>

@@ -3,7 +3,7 @@
 // Save, the CLI and the plugin records are derived. Rows run in the page's order, which is
 // also the order of Save; positions are inside the table (places::SpecialObjectTable).
 #include "core/base/places.h"
-#include "core/weapons/field_arrays.h"
+#include "core/fields/field_arrays.h"
 
 #include <array>
 #include <string_view>
@@ -28,7 +28,7 @@ constexpr auto No = ValueList::None;
 
 // "Blow away" has room for 13 entries before "Shadow": entry 13 is read and written on the
 // "Shadow" bytes of special objects 0 to 3, as the game's tools did.
-inline constexpr std::array<WeaponField, 12> Rows = {{
+inline constexpr std::array<TableField, 12> Rows = {{
     {70, Byte, U, "Detect distance", "", 1, "Edit54", Number, No, "WORMDETECTRANGE:", 7},
     {84, Byte, U, "Damage", "", 1, "Edit55", Number, No, "HITDAMAGE:", 8},
     {98, Quad, U, "Blow away", "", 1, "Edit56", Number, No, "BLOW:", 9},

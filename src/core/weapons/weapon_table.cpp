@@ -8,14 +8,14 @@ namespace quorvex {
 
 namespace {
 
-std::size_t entryAt(const WeaponField& field, int weapon)
+std::size_t entryAt(const TableField& field, int weapon)
 {
     return field.position + static_cast<std::size_t>(field.width) * static_cast<std::size_t>(weapon);
 }
 
 } // namespace
 
-int WeaponTable::entry(const WeaponField& field, int weapon) const
+int WeaponTable::entry(const TableField& field, int weapon) const
 {
     const auto at = entryAt(field, weapon);
     if (field.width == FieldWidth::Byte)
@@ -23,7 +23,7 @@ int WeaponTable::entry(const WeaponField& field, int weapon) const
     return static_cast<std::int16_t>(bytes[at] | (bytes[at + 1] << 8));
 }
 
-void WeaponTable::setEntry(const WeaponField& field, int weapon, int value)
+void WeaponTable::setEntry(const TableField& field, int weapon, int value)
 {
     const auto at = entryAt(field, weapon);
     bytes[at] = static_cast<std::uint8_t>(value & 0xFF);

@@ -17,9 +17,9 @@ struct WeaponTable {
     std::array<std::uint8_t, places::WeaponTableSize> bytes{};
 
     // Bytes read unsigned (0..255), 16-bit entries signed, little-endian.
-    int entry(const WeaponField& field, int weapon) const;
+    int entry(const TableField& field, int weapon) const;
     // Keeps the low 8 or 16 bits of value.
-    void setEntry(const WeaponField& field, int weapon, int value);
+    void setEntry(const TableField& field, int weapon, int value);
 };
 
 struct WeaponData {

@@ -3,7 +3,7 @@
 // rows of captioned controls built in a loop from a field table, the value each control shows,
 // colour boxes with their swatches, and the "field left" event that copies a field back.
 // The tables differ from page to page; this code does not.
-#include "core/weapons/field_values.h"
+#include "core/fields/field_values.h"
 
 #include <QObject>
 #include <span>

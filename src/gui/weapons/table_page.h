@@ -3,7 +3,7 @@
 // "Objects" (ObjTab, three sub-pages) and "Special objects" (SpecTab). The list, the save and
 // plugin buttons and the field rows are built from the table; the tables differ, the code not.
 // Also the plugin buttons' operations, shared with the weapon page.
-#include "core/weapons/field_arrays.h"
+#include "core/fields/field_arrays.h"
 #include "core/weapons/plugin.h"
 #include "gui/host/game_model.h"
 

@@ -67,7 +67,7 @@ struct PluginTest : ::testing::Test {
 };
 
 // A made-up table of two byte fields of 4 entries in 8 bytes, with the second field moved.
-constexpr std::array<WeaponField, 2> twoFields(std::uint16_t second, FieldWidth width = FieldWidth::Byte)
+constexpr std::array<TableField, 2> twoFields(std::uint16_t second, FieldWidth width = FieldWidth::Byte)
 {
     return {{{0, FieldWidth::Byte, Signedness::Unsigned, "A", "", 1, "EditA", FieldKind::Number, ValueList::None, "A:", 2},
              {second, width, Signedness::Unsigned, "B", "", 1, "EditB", FieldKind::Number, ValueList::None, "B:", 3}}};

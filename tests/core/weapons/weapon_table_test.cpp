@@ -15,7 +15,7 @@ using quorvex::test::readBytes;
 
 namespace {
 
-const WeaponField& field(std::string_view key)
+const TableField& field(std::string_view key)
 {
     return WeaponFields[*weaponFieldByKey(key)];
 }

@@ -3,7 +3,7 @@
 // straight in the file (objects, special objects): no copy is kept in memory.
 #include "core/base/workspace.h"
 #include "core/base/outcome.h"
-#include "core/weapons/weapon_fields.h"
+#include "core/fields/table_field.h"
 
 #include <span>
 #include <string_view>
@@ -15,7 +15,7 @@ struct FieldArrays {
     std::uint32_t offset;   // of the table in torlo.exe
     std::uint32_t size;     // bytes
     int entries;            // per field
-    std::span<const WeaponField> fields;        // positions inside the table
+    std::span<const TableField> fields;        // positions inside the table
     std::span<const std::string_view> names;    // of the entries, as the page's list shows them
     std::string_view savedStatus;               // status text of Save; empty for none
     std::string_view logKind;                   // log line: kind, the name in quotes, " saved"

@@ -1,4 +1,4 @@
-#include "core/weapons/field_arrays.h"
+#include "core/fields/field_arrays.h"
 #include "core/base/errors.h"
 #include "core/gamefile/game_file.h"
 
@@ -6,7 +6,7 @@ namespace quorvex {
 
 namespace {
 
-std::uint64_t placeOf(const FieldArrays& table, const WeaponField& field, int entry)
+std::uint64_t placeOf(const FieldArrays& table, const TableField& field, int entry)
 {
     return table.offset + field.position + static_cast<std::uint64_t>(field.width) * static_cast<std::uint64_t>(entry);
 }
@@ -19,7 +19,7 @@ void requireTable(const GameFile& exe, const FieldArrays& table)
 }
 
 // What the field's control shows for the entry's bytes.
-FieldValue shownEntry(GameFile& exe, const FieldArrays& table, const WeaponField& field, int entry)
+FieldValue shownEntry(GameFile& exe, const FieldArrays& table, const TableField& field, int entry)
 {
     const auto bytes = exe.readAt(placeOf(table, field, entry), static_cast<std::size_t>(field.width));
     std::int64_t value = 0;

@@ -1,7 +1,7 @@
 #pragma once
 // How a table entry shows in its control, how the control is stored back, and how a plugin
 // value sets the control. The weapon, object and special-object pages share these rules.
-#include "core/weapons/value_lists.h"
+#include "core/fields/value_lists.h"
 
 #include <optional>
 #include <string>

@@ -10,13 +10,13 @@ using namespace quorvex;
 
 namespace {
 
-const WeaponField& field(std::string_view key)
+const TableField& field(std::string_view key)
 {
     return WeaponFields[*weaponFieldByKey(key)];
 }
 
 // The entry a control holding value stores, after the table cuts it to the field's width.
-int roundTrip(const WeaponField& f, const FieldValue& value)
+int roundTrip(const TableField& f, const FieldValue& value)
 {
     WeaponTable table;
     table.setEntry(f, 7, storedValue(f.kind, value));

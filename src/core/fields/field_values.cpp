@@ -1,4 +1,4 @@
-#include "core/weapons/field_values.h"
+#include "core/fields/field_values.h"
 #include "core/text/number_text.h"
 
 #include <algorithm>
