@@ -3,6 +3,11 @@
 #include <array>
 #include <cstdio>
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
+
 namespace quorvex {
 
 namespace {
@@ -41,15 +46,73 @@ void compress(std::array<std::uint32_t, 8>& h, const std::uint8_t* block)
         h[i] += next[i];
 }
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define QUORVEX_SHA_INSTRUCTIONS 1
+
+// The processor's SHA instructions, where it has them: the store checks every version it hands
+// out by its hash, so a rebuild of the mod list hashes megabytes.
+bool hasShaInstructions()
+{
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_SSE4_1) || !(c & bit_SSSE3))
+        return false;
+    return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_SHA);
+}
+
+__attribute__((target("sha,sse4.1"))) void compressWithShaInstructions(std::array<std::uint32_t, 8>& h,
+                                                                        const std::uint8_t* blocks, std::size_t count)
+{
+    const __m128i byteOrder = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+    // The state as the instructions hold it: ABEF and CDGH.
+    __m128i cdab = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&h[0])), 0xB1);
+    __m128i efgh = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&h[4])), 0x1B);
+    __m128i abef = _mm_alignr_epi8(cdab, efgh, 8);
+    __m128i cdgh = _mm_blend_epi16(efgh, cdab, 0xF0);
+    for (; count > 0; --count, blocks += 64) {
+        const __m128i abefBefore = abef, cdghBefore = cdgh;
+        __m128i w[4];
+        for (int i = 0; i < 4; ++i)
+            w[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + 16 * i)), byteOrder);
+        // Four rounds a turn; each turn's words are then replaced by those four turns later.
+        for (int i = 0; i < 16; ++i) {
+            const __m128i words = _mm_add_epi32(w[i % 4], _mm_loadu_si128(reinterpret_cast<const __m128i*>(&K[4 * i])));
+            cdgh = _mm_sha256rnds2_epu32(cdgh, abef, words);
+            abef = _mm_sha256rnds2_epu32(abef, cdgh, _mm_shuffle_epi32(words, 0x0E));
+            if (i < 12) {
+                const __m128i next = _mm_add_epi32(_mm_sha256msg1_epu32(w[i % 4], w[(i + 1) % 4]),
+                                                   _mm_alignr_epi8(w[(i + 3) % 4], w[(i + 2) % 4], 4));
+                w[i % 4] = _mm_sha256msg2_epu32(next, w[(i + 3) % 4]);
+            }
+        }
+        abef = _mm_add_epi32(abef, abefBefore);
+        cdgh = _mm_add_epi32(cdgh, cdghBefore);
+    }
+    const __m128i feba = _mm_shuffle_epi32(abef, 0x1B);
+    const __m128i dchg = _mm_shuffle_epi32(cdgh, 0xB1);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&h[0]), _mm_blend_epi16(feba, dchg, 0xF0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&h[4]), _mm_alignr_epi8(dchg, feba, 8));
+}
+#endif
+
+void compressBlocks(std::array<std::uint32_t, 8>& h, const std::uint8_t* blocks, std::size_t count)
+{
+#ifdef QUORVEX_SHA_INSTRUCTIONS
+    static const bool instructions = hasShaInstructions();
+    if (instructions)
+        return compressWithShaInstructions(h, blocks, count);
+#endif
+    for (std::size_t i = 0; i < count; ++i)
+        compress(h, blocks + 64 * i);
+}
+
 } // namespace
 
 std::string sha256Hex(std::span<const std::uint8_t> bytes)
 {
     std::array<std::uint32_t, 8> h = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                       0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    std::size_t done = 0;
-    for (; bytes.size() - done >= 64; done += 64)
-        compress(h, bytes.data() + done);
+    const std::size_t done = bytes.size() / 64 * 64;
+    compressBlocks(h, bytes.data(), done / 64);
     // The last bytes, a 1 bit, zeros, and the length in bits as a big-endian 64-bit number.
     std::uint8_t tail[128] = {};
     const auto rest = bytes.size() - done;
@@ -60,8 +123,7 @@ std::string sha256Hex(std::span<const std::uint8_t> bytes)
     const std::uint64_t bits = std::uint64_t(bytes.size()) * 8;
     for (int i = 0; i < 8; ++i)
         tail[blocks * 64 - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
-    for (std::size_t i = 0; i < blocks; ++i)
-        compress(h, tail + 64 * i);
+    compressBlocks(h, tail, blocks);
     std::string hex;
     for (auto word : h) {
         char digits[9];
