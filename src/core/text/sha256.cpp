@@ -3,8 +3,7 @@
 #include <array>
 #include <cstdio>
 
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-#define QUORVEX_SHA_INSTRUCTIONS 1
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <cpuid.h>
 #include <immintrin.h>
 #endif
@@ -47,47 +46,43 @@ void compress(std::array<std::uint32_t, 8>& h, const std::uint8_t* block)
         h[i] += next[i];
 }
 
-void compressBlocks(std::array<std::uint32_t, 8>& h, const std::uint8_t* blocks, std::size_t count)
-{
-    for (std::size_t i = 0; i < count; ++i)
-        compress(h, blocks + 64 * i);
-}
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define QUORVEX_SHA_INSTRUCTIONS 1
 
-#ifdef QUORVEX_SHA_INSTRUCTIONS
-// The processor's SHA-256 instructions, where it has them, hash the store's versions several
-// times faster: a change hashes each version of the file it replaces.
+// The processor's SHA instructions, where it has them: the store checks every version it hands
+// out by its hash, so a rebuild of the mod list hashes megabytes.
 bool hasShaInstructions()
 {
-    unsigned a, b, c, d;
-    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_SSSE3) || !(c & bit_SSE4_1))
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_SSE4_1) || !(c & bit_SSSE3))
         return false;
-    return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & (1u << 29));
+    return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_SHA);
 }
 
-__attribute__((target("sha,sse4.1,ssse3"))) void compressWithInstructions(std::array<std::uint32_t, 8>& h,
-                                                                          const std::uint8_t* blocks, std::size_t count)
+__attribute__((target("sha,sse4.1"))) void compressWithShaInstructions(std::array<std::uint32_t, 8>& h,
+                                                                        const std::uint8_t* blocks, std::size_t count)
 {
     const __m128i byteOrder = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
-    // The instructions keep the state as ABEF and CDGH.
-    __m128i dcba = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&h[0])), 0xB1);
-    __m128i hgfe = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&h[4])), 0x1B);
-    __m128i abef = _mm_alignr_epi8(dcba, hgfe, 8);
-    __m128i cdgh = _mm_blend_epi16(hgfe, dcba, 0xF0);
-    for (std::size_t block = 0; block < count; ++block, blocks += 64) {
+    // The state as the instructions hold it: ABEF and CDGH.
+    __m128i cdab = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&h[0])), 0xB1);
+    __m128i efgh = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&h[4])), 0x1B);
+    __m128i abef = _mm_alignr_epi8(cdab, efgh, 8);
+    __m128i cdgh = _mm_blend_epi16(efgh, cdab, 0xF0);
+    for (; count > 0; --count, blocks += 64) {
         const __m128i abefBefore = abef, cdghBefore = cdgh;
-        __m128i w[4];   // the schedule's last sixteen words, four at a time
+        __m128i w[4];
+        for (int i = 0; i < 4; ++i)
+            w[i] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + 16 * i)), byteOrder);
+        // Four rounds a turn; each turn's words are then replaced by those four turns later.
         for (int i = 0; i < 16; ++i) {
-            __m128i& words = w[i % 4];
-            if (i < 4)
-                words = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + 16 * i)), byteOrder);
-            else
-                words = _mm_sha256msg2_epu32(
-                    _mm_add_epi32(_mm_sha256msg1_epu32(words, w[(i + 1) % 4]), _mm_alignr_epi8(w[(i + 3) % 4], w[(i + 2) % 4], 4)),
-                    w[(i + 3) % 4]);
-            __m128i message = _mm_add_epi32(words, _mm_loadu_si128(reinterpret_cast<const __m128i*>(&K[4 * i])));
-            cdgh = _mm_sha256rnds2_epu32(cdgh, abef, message);
-            message = _mm_shuffle_epi32(message, 0x0E);
-            abef = _mm_sha256rnds2_epu32(abef, cdgh, message);
+            const __m128i words = _mm_add_epi32(w[i % 4], _mm_loadu_si128(reinterpret_cast<const __m128i*>(&K[4 * i])));
+            cdgh = _mm_sha256rnds2_epu32(cdgh, abef, words);
+            abef = _mm_sha256rnds2_epu32(abef, cdgh, _mm_shuffle_epi32(words, 0x0E));
+            if (i < 12) {
+                const __m128i next = _mm_add_epi32(_mm_sha256msg1_epu32(w[i % 4], w[(i + 1) % 4]),
+                                                   _mm_alignr_epi8(w[(i + 3) % 4], w[(i + 2) % 4], 4));
+                w[i % 4] = _mm_sha256msg2_epu32(next, w[(i + 3) % 4]);
+            }
         }
         abef = _mm_add_epi32(abef, abefBefore);
         cdgh = _mm_add_epi32(cdgh, cdghBefore);
@@ -99,23 +94,25 @@ __attribute__((target("sha,sse4.1,ssse3"))) void compressWithInstructions(std::a
 }
 #endif
 
-using Compressor = void (*)(std::array<std::uint32_t, 8>&, const std::uint8_t*, std::size_t);
+enum class Rounds { Fastest, Portable };
 
-Compressor fastestCompressor()
+void compressBlocks(std::array<std::uint32_t, 8>& h, const std::uint8_t* blocks, std::size_t count, Rounds rounds)
 {
 #ifdef QUORVEX_SHA_INSTRUCTIONS
-    if (hasShaInstructions())
-        return compressWithInstructions;
+    static const bool instructions = hasShaInstructions();
+    if (instructions && rounds == Rounds::Fastest)
+        return compressWithShaInstructions(h, blocks, count);
 #endif
-    return compressBlocks;
+    for (std::size_t i = 0; i < count; ++i)
+        compress(h, blocks + 64 * i);
 }
 
-std::string sha256With(Compressor compressor, std::span<const std::uint8_t> bytes)
+std::string sha256With(std::span<const std::uint8_t> bytes, Rounds rounds)
 {
     std::array<std::uint32_t, 8> h = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                       0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
     const std::size_t done = bytes.size() / 64 * 64;
-    compressor(h, bytes.data(), done / 64);
+    compressBlocks(h, bytes.data(), done / 64, rounds);
     // The last bytes, a 1 bit, zeros, and the length in bits as a big-endian 64-bit number.
     std::uint8_t tail[128] = {};
     const auto rest = bytes.size() - done;
@@ -126,7 +123,7 @@ std::string sha256With(Compressor compressor, std::span<const std::uint8_t> byte
     const std::uint64_t bits = std::uint64_t(bytes.size()) * 8;
     for (int i = 0; i < 8; ++i)
         tail[blocks * 64 - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
-    compressor(h, tail, blocks);
+    compressBlocks(h, tail, blocks, rounds);
     std::string hex;
     for (auto word : h) {
         char digits[9];
@@ -140,13 +137,12 @@ std::string sha256With(Compressor compressor, std::span<const std::uint8_t> byte
 
 std::string sha256Hex(std::span<const std::uint8_t> bytes)
 {
-    static const Compressor fastest = fastestCompressor();
-    return sha256With(fastest, bytes);
+    return sha256With(bytes, Rounds::Fastest);
 }
 
 std::string sha256HexPortable(std::span<const std::uint8_t> bytes)
 {
-    return sha256With(compressBlocks, bytes);
+    return sha256With(bytes, Rounds::Portable);
 }
 
 } // namespace quorvex
