@@ -177,21 +177,36 @@ std::map<fs::path, Bytes> filesIn(const fs::path& folder)
     return files;
 }
 
+// The demo game in scratch/name with its own data, temp and outside folders.
+ListsGame freshGame(const char* name)
+{
+    const auto top = scratch() / name;
+    ListsGame made;
+    made.workspace.gameFolder = top / "game";
+    made.workspace.dataFolder = top / "data";
+    made.workspace.tempFolder = top / "temp";
+    made.workspace.resourceFile = resourcePath();
+    made.outside = top / "outside";
+    demo::writeGameFolder(made.workspace.gameFolder, true);
+    for (const auto& folder : {made.workspace.dataFolder, made.workspace.tempFolder, made.outside})
+        fs::create_directories(folder);
+    return made;
+}
+
+// What the game folder and its lists hold once made.
+std::map<fs::path, Bytes> filesOf(const ListsGame& made)
+{
+    auto files = filesIn(made.workspace.gameFolder);
+    files.merge(filesIn(made.lists));
+    return files;
+}
+
 } // namespace
 
 const ListsGame& listsGame()
 {
     static const ListsGame game = [] {
-        const auto top = scratch() / "lists";
-        ListsGame made;
-        made.workspace.gameFolder = top / "game";
-        made.workspace.dataFolder = top / "data";
-        made.workspace.tempFolder = top / "temp";
-        made.workspace.resourceFile = resourcePath();
-        made.outside = top / "outside";
-        demo::writeGameFolder(made.workspace.gameFolder, true);
-        for (const auto& folder : {made.workspace.dataFolder, made.workspace.tempFolder, made.outside})
-            fs::create_directories(folder);
+        auto made = freshGame("lists");
         const auto& ws = made.workspace;
         const auto now = [] { return std::time_t{1767225600}; };
         const BackupKeeper keeper(ws, now);
@@ -205,8 +220,7 @@ const ListsGame& listsGame()
         step(ws.torloExe(), places::Hacks[0], "Hacks saved");
         Profiles(keeper, {ws.torloExe(), ws.torloDat(), ws.torloChr(), ws.torloSnd()}).save("Cup", [](std::string_view) { return true; });
         made.lists = keeper.folder();
-        made.made = filesIn(ws.gameFolder);
-        made.made.merge(filesIn(made.lists));
+        made.made = filesOf(made);
         return made;
     }();
     return game;
@@ -215,16 +229,7 @@ const ListsGame& listsGame()
 const ListsGame& modsGame()
 {
     static const ListsGame game = [] {
-        const auto top = scratch() / "mods";
-        ListsGame made;
-        made.workspace.gameFolder = top / "game";
-        made.workspace.dataFolder = top / "data";
-        made.workspace.tempFolder = top / "temp";
-        made.workspace.resourceFile = resourcePath();
-        made.outside = top / "outside";
-        demo::writeGameFolder(made.workspace.gameFolder, true);
-        for (const auto& folder : {made.workspace.dataFolder, made.workspace.tempFolder, made.outside})
-            fs::create_directories(folder);
+        auto made = freshGame("mods");
         const auto& ws = made.workspace;
         const auto plugin = ws.tempFolder / "P.LWP";
         writeFileAtomically(plugin, std::string_view("LWP\r\nVERSION:2\r\nWEAPON:3\r\nAMMO:4\r\nSPEED:9\r\n"));
@@ -233,8 +238,7 @@ const ListsGame& modsGame()
             check(addMod(mod, mod.parent_path(), ws, yes).number > 0, "the mods game's mod " + mod.filename().string() + " was not added");
         fs::remove(plugin);
         made.lists = BackupKeeper(ws).folder();
-        made.made = filesIn(ws.gameFolder);
-        made.made.merge(filesIn(made.lists));
+        made.made = filesOf(made);
         return made;
     }();
     return game;
