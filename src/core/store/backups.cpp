@@ -1,5 +1,6 @@
 #include "core/store/backups.h"
 #include "core/base/errors.h"
+#include "core/base/game_parts.h"
 #include "core/gamefile/game_file.h"
 #include "core/gamefile/game_lock.h"
 #include "core/store/data_list.h"
@@ -25,7 +26,6 @@ namespace {
 constexpr const char* IndexName = "backups.txt";
 constexpr const char* OldIndexName = "index.txt";   // an earlier Quorvex's, beside its copies
 constexpr const char* StoreFolderName = "store";
-constexpr const char* GameFileNames[] = {"torlo.exe", "torlo.dat", "TORLO.CHR", "TORLO.SND"};
 
 bool isLevel(const fs::path& path)
 {
@@ -254,8 +254,8 @@ bool BackupKeeper::keeps(const fs::path& path) const
     if (!inGameFolder(path))
         return false;
     const auto name = os::textOf(path.filename());
-    return std::any_of(std::begin(GameFileNames), std::end(GameFileNames),
-                          [&](const char* game) { return sameNameIgnoringCase(name, game); });
+    return std::any_of(std::begin(GameFiles), std::end(GameFiles),
+                       [&](const GameFileParts& game) { return sameNameIgnoringCase(name, game.name); });
 }
 
 std::string BackupKeeper::fileKey(const fs::path& path) const
