@@ -121,7 +121,7 @@ int convertAll(Context& context, const Arguments& given, const Command& command)
     std::vector<Job> jobs;
     std::map<fs::path, fs::path> claimed;   // target -> the source it was made from
     for (const auto& arg : args) {
-        Job job{os::pathFromText(arg), batchTarget(os::pathFromText(arg), folder)};
+        Job job{os::pathFromText(arg), batchTarget(os::pathFromText(arg), folder), Job::Result::Converted, {}};
         const auto [owner, fresh] = claimed.emplace(job.target.lexically_normal(), job.source);
         if (!fresh) {
             job.result = Job::Result::Refused;

@@ -333,8 +333,9 @@ TEST(TamperedDataFolder, EveryTamperingIsRefusedByNameAndWritesNothing)
         EXPECT_NE((undone ? result.out : result.err).find(c.expected), std::string::npos) << result.err;
         EXPECT_TRUE(snapshot(lists.outside) == outside0) << "written outside";
         EXPECT_FALSE(fs::exists(lists.evil()));
-        if (!undone)
+        if (!undone) {
             EXPECT_TRUE(snapshot(ws.gameFolder) == game0) << "written in the game folder";
+        }
     }
 }
 

@@ -299,7 +299,7 @@ TEST_F(TablePageTest, ActivatingAPluginInstallsThroughTheSavesAndShowsWhatItWrot
     EXPECT_EQ(fixture.prompts.shown.back(), "Sure?");
     EXPECT_EQ(status(), "Special object replaced");
     // Each save's own line, then the plugin's.
-    for (const std::string line : std::initializer_list<std::string>{": Weaponname changed to ZAPPER\r\n", ": Weapons saved to Torlo.exe\r\n",
+    for (const std::string& line : std::initializer_list<std::string>{": Weaponname changed to ZAPPER\r\n", ": Weapons saved to Torlo.exe\r\n",
                                    ": Object \"Particle (large damage)\" saved\r\n",
                                    ": Special Object \"Undefined, but changeable\" saved\r\n",
                                    ": Weapon plugin " + (mods / "MIX.LWP").string() + " activated\r\n"})

@@ -3,8 +3,8 @@
 // operation says it changed), its name in the changes (the CLI's AREA, the "Changes" page's
 // group), the game file that holds it, the window's page that shows it and the page the
 // browser brings to the front for a file that changes it. The parts' sets, the game files'
-// parts, the changes' words and the window's pages are read from it; a new area is one row
-// (and a value of each enum) and its page's folder. The checks below keep every row whole.
+// parts, the changes' words and the window's pages are read from it; a new area is one row and
+// its page's folder. The checks below keep every row whole.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -12,60 +12,67 @@
 
 namespace quorvex {
 
-// A part of the game that an operation changes, as a bit of GameParts (game_parts.h).
-enum class GamePart : std::uint16_t {
-    Weapons = 1u << 0,          // the weapon names and the weapon table
-    Objects = 1u << 1,
-    SpecialObjects = 1u << 2,
-    Palette = 1u << 3,          // the palette in torlo.exe and the working palette
-    Materials = 1u << 4,
-    Texts = 1u << 5,
-    Hacks = 1u << 6,
-    Ai = 1u << 7,
-    Blood = 1u << 8,
-    Sounds = 1u << 9,
-    Graphics = 1u << 10,
-    Level = 1u << 11,           // the level named in torlo.dat
-};
-
-// An area as the changes name it, in the order they list and revert the areas: the table's order.
-enum class ChangeArea { Weapon, Object, SObject, Ai, Hack, Text, Palette, Material, Blood, Level, Graphics, Sound, Unknown };
+// The whole files of the game folder that hold its areas.
+inline constexpr const char *TorloExe = "torlo.exe", *TorloDat = "torlo.dat", *TorloChr = "TORLO.CHR", *TorloSnd = "TORLO.SND";
 
 // The window's pages that show the game (its Mods page shows the mod list).
 enum class GamePage { Graphics, About, Options, CpuAi, MaterialPalette, Weapons, Objects, SpecialObjects, Sounds };
 
+// The areas, one row each, in the order the changes list and revert them: the area's name as a
+// ChangeArea, its name as a GamePart, the changes' word (the CLI's AREA) and caption (the group
+// of the "Changes" page), the game file that holds it, the page that shows it (none: an editor
+// window of its own) and the page the browser shows a file that changes it on (none: no such
+// file). Both enums and the table below are made from these rows.
+#define QUORVEX_GAME_AREAS(AREA)                                                                                      \
+    AREA(Weapon, Weapons, "weapon", "Weapons", TorloExe, GamePage::Weapons, GamePage::Weapons)                      \
+    AREA(Object, Objects, "object", "Objects", TorloExe, GamePage::Objects, GamePage::Objects)                      \
+    AREA(SObject, SpecialObjects, "sobject", "Special objects", TorloExe, GamePage::SpecialObjects,                 \
+         GamePage::SpecialObjects)                                                                                   \
+    AREA(Ai, Ai, "ai", "CPU AI", TorloExe, GamePage::CpuAi, std::nullopt)                                           \
+    AREA(Hack, Hacks, "hack", "Special hacks", TorloExe, std::nullopt, std::nullopt)                                \
+    /* Translations are previewed beside the About page's help. */                                                  \
+    AREA(Text, Texts, "text", "Texts", TorloExe, std::nullopt, GamePage::About)                                     \
+    /* Palettes and levels are previewed on the Graphics page, and edited on the Material/Palette page. */          \
+    AREA(Palette, Palette, "palette", "Palette", TorloExe, GamePage::MaterialPalette, GamePage::Graphics)            \
+    AREA(Material, Materials, "material", "Materials", TorloExe, GamePage::MaterialPalette, GamePage::Graphics)      \
+    AREA(Blood, Blood, "blood", "Blood", TorloDat, GamePage::Options, std::nullopt)                                  \
+    /* The level named in torlo.dat. */                                                                             \
+    AREA(Level, Level, "level", "Level", TorloDat, GamePage::Graphics, GamePage::Graphics)                          \
+    AREA(Graphics, Graphics, "graphics", "Graphics", TorloChr, GamePage::Graphics, GamePage::Graphics)              \
+    AREA(Sound, Sounds, "sound", "Sounds", TorloSnd, GamePage::Sounds, GamePage::Sounds)
+
+// An area as the changes name it; Unknown: the bytes outside every field.
+enum class ChangeArea {
+#define QUORVEX_AREA_NAME(area, ...) area,
+    QUORVEX_GAME_AREAS(QUORVEX_AREA_NAME)
+#undef QUORVEX_AREA_NAME
+    Unknown
+};
+
+// A part of the game that an operation changes, as a bit of GameParts (game_parts.h): its
+// area's place in the table.
+enum class GamePart : std::uint16_t {
+#define QUORVEX_PART_NAME(area, part, ...) part = 1u << static_cast<unsigned>(ChangeArea::area),
+    QUORVEX_GAME_AREAS(QUORVEX_PART_NAME)
+#undef QUORVEX_PART_NAME
+};
+
 struct GameArea {
     ChangeArea area;
     std::optional<GamePart> part;         // none: the bytes outside every field
-    std::string_view word;                // the changes' AREA
-    std::string_view caption;             // the group of the "Changes" page
-    std::string_view file;                // the game file that holds it (found without regard to case); empty: any
-    std::optional<GamePage> page;         // the page that shows it; none: an editor window of its own
-    std::optional<GamePage> filesPage;    // the page the browser shows a file that changes it on; none: no such file
+    std::string_view word;
+    std::string_view caption;
+    std::string_view file;                // found without regard to case; empty: any
+    std::optional<GamePage> page;
+    std::optional<GamePage> filesPage;
 };
 
-// The whole files of the game folder that hold its areas.
-inline constexpr const char *TorloExe = "torlo.exe", *TorloDat = "torlo.dat", *TorloChr = "TORLO.CHR", *TorloSnd = "TORLO.SND";
-
-inline constexpr std::array<GameArea, 13> GameAreas = {{
-    {ChangeArea::Weapon, GamePart::Weapons, "weapon", "Weapons", TorloExe, GamePage::Weapons, GamePage::Weapons},
-    {ChangeArea::Object, GamePart::Objects, "object", "Objects", TorloExe, GamePage::Objects, GamePage::Objects},
-    {ChangeArea::SObject, GamePart::SpecialObjects, "sobject", "Special objects", TorloExe, GamePage::SpecialObjects,
-     GamePage::SpecialObjects},
-    {ChangeArea::Ai, GamePart::Ai, "ai", "CPU AI", TorloExe, GamePage::CpuAi, std::nullopt},
-    {ChangeArea::Hack, GamePart::Hacks, "hack", "Special hacks", TorloExe, std::nullopt, std::nullopt},
-    // Translations are previewed beside the About page's help.
-    {ChangeArea::Text, GamePart::Texts, "text", "Texts", TorloExe, std::nullopt, GamePage::About},
-    // Palettes and levels are previewed on the Graphics page, and edited on the Material/Palette page.
-    {ChangeArea::Palette, GamePart::Palette, "palette", "Palette", TorloExe, GamePage::MaterialPalette, GamePage::Graphics},
-    {ChangeArea::Material, GamePart::Materials, "material", "Materials", TorloExe, GamePage::MaterialPalette,
-     GamePage::Graphics},
-    {ChangeArea::Blood, GamePart::Blood, "blood", "Blood", TorloDat, GamePage::Options, std::nullopt},
-    {ChangeArea::Level, GamePart::Level, "level", "Level", TorloDat, GamePage::Graphics, GamePage::Graphics},
-    {ChangeArea::Graphics, GamePart::Graphics, "graphics", "Graphics", TorloChr, GamePage::Graphics, GamePage::Graphics},
-    {ChangeArea::Sound, GamePart::Sounds, "sound", "Sounds", TorloSnd, GamePage::Sounds, GamePage::Sounds},
+inline constexpr auto GameAreas = std::to_array<GameArea>({
+#define QUORVEX_AREA_ROW(area, part, ...) {ChangeArea::area, GamePart::part, __VA_ARGS__},
+    QUORVEX_GAME_AREAS(QUORVEX_AREA_ROW)
+#undef QUORVEX_AREA_ROW
     {ChangeArea::Unknown, std::nullopt, "unknown", "Unknown bytes", "", GamePage::Graphics, std::nullopt},
-}};
+});
 
 constexpr const GameArea& gameArea(ChangeArea area)
 {

@@ -149,7 +149,7 @@ Outcome Profiles::save(const std::string& name, const Asker& replace)
     const auto same = named(profiles, name);
     if (same != profiles.end() && !replace("Replace the profile " + name + "?"))
         return Outcome::refused("A profile named " + name + " exists; it is replaced only when you say so (--yes)");
-    Profile profile{name, dateText(keeper_.now()), {}};
+    Profile profile{name, dateText(keeper_.now()), {}, {}};
     const auto store = keeper_.store();
     for (const auto& path : files_) {
         std::error_code error;

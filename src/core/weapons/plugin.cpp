@@ -384,7 +384,7 @@ PluginInstall installPlugin(const fs::path& file, const Workspace& workspace, Pl
 {
     // A real plugin is a few kilobytes; a huge file is refused before anything is installed.
     if (fileSize(file) > MaxPluginSize)
-        return {{Outcome::refused("Not installed: a weapon plugin is at most 4 MB, and this file is larger")}, {}};
+        return {{Outcome::refused("Not installed: a weapon plugin is at most 4 MB, and this file is larger")}, {}, {}};
     return Installer(file, workspace, pages, ask).run();
 }
 

@@ -181,9 +181,11 @@ TEST_F(ChangesTest, AGameChangedThroughEveryEditorComparesAsExactlyThoseChangesA
     EXPECT_EQ(sorted(briefs(changes)), all(0));
     // The originals the backups keep and an untouched copy of the game are the same "before".
     EXPECT_EQ(changes, compareGames(ws, ComparedGame::folder(ws, untouched.game())));
-    for (const auto& change : changes)
-        if (change.area != ChangeArea::Unknown && change.key != "FILE")   // files show their sizes
+    for (const auto& change : changes) {
+        if (change.area != ChangeArea::Unknown && change.key != "FILE") {   // files show their sizes
             EXPECT_NE(change.before, change.after) << brief(change);
+        }
+    }
     // Values as the areas' show commands print them.
     EXPECT_EQ(changeLine(changesNamed(changes, ChangeArea::Blood, "-", "BLOOD").at(0)), "blood\t-\tBLOOD\t500\t1000");
     EXPECT_EQ(changeLine(changesNamed(changes, ChangeArea::Level, "-", "NAME").at(0)), "level\t-\tNAME\tDEMO1\tMEADOW");

@@ -362,7 +362,7 @@ TEST_F(HistoryTest, ProfileNamesAndUnknownProfilesAreRefusedWithNothingWritten)
     Profiles profiles(keeper, {exe});
     const auto yes = [](std::string_view) { return true; };
     const auto no = [](std::string_view) { return false; };
-    for (const std::string bad : {std::string(), std::string(65, 'a'), std::string("a/b"), std::string("a\\b"),
+    for (const std::string& bad : {std::string(), std::string(65, 'a'), std::string("a/b"), std::string("a\\b"),
                                   std::string("a:b"), std::string("a*"), std::string("a?"), std::string("\"a\""),
                                   std::string("<a>"), std::string("a|b"), std::string("a\tb"), std::string("a\x7f")}) {
         const auto outcome = profiles.save(bad, yes);

@@ -183,8 +183,9 @@ TEST_F(WeaponTableTest, EveryFieldOfEveryObjectAndSpecialObjectIsShownFromAndSav
         const auto expected = shown(laid);
         for (std::size_t k = 0; k < layout.size(); ++k)
             for (std::size_t j = k + 1; j < layout.size(); ++j)
-                if (layout[k].width == layout[j].width)
+                if (layout[k].width == layout[j].width) {
                     ASSERT_NE(expected[k], expected[j]) << layout[k].key << " and " << layout[j].key << " look alike";
+                }
         test::writeBytes(exe, laid);
         for (int e = 0; e < table.entries; ++e) {
             const auto values = showEntry(demo.workspace, table, e);
