@@ -497,6 +497,8 @@ TEST(GameLockCli, OnlyAReplacedGameFileIsAChangeElsewhere)
 TEST(GameLockCli, AReadOnlyDataFolderRefusesEveryChangeAndChangesNothing)
 {
     QUORVEX_SKIP_ON_WINDOWS_BUILD("permission bits");
+    if (!inChildProcess(true, [] { return std::string(::access(QUORVEX_CLI_PATH, X_OK) == 0 ? "" : "no"); }).empty())
+        GTEST_SKIP() << "the unprivileged user cannot run " << QUORVEX_CLI_PATH << " (built inside a private folder)";
     DemoGame pristine;
     ScratchFolder scratch;
     GameCopy game(pristine, scratch / "copy");

@@ -46,7 +46,7 @@ std::optional<AiPreset> aiPresetByName(std::string_view name)
 
 AiTexts readAiTexts(const Workspace& workspace)
 {
-    GameFile exe(workspace.torloExe(), GameFile::Access::ReadOnly);
+    GameFile exe(workspace, workspace.torloExe(), GameFile::Access::ReadOnly);
     AiTexts texts;
     for (std::size_t k = 0; k < AiFields.size(); ++k) {
         const auto& field = AiFields[k];
@@ -82,7 +82,7 @@ Outcome saveAi(const Workspace& workspace, const AiTexts& texts)
     for (std::size_t k = 0; k < AiFields.size(); ++k)
         bits[k] = aiStoredBits(AiFields[k], strToInt(texts[k]));
 
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace, workspace.torloExe());
     // A torlo.exe too short for a place is refused before the first write, never grown.
     for (const auto& field : AiFields)
         exe.requireSize(field.offset + (isByte(field) ? 1u : 2u));

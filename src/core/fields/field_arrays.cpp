@@ -39,7 +39,7 @@ bool isEntryOf(const FieldArrays& table, int entry)
 
 EntryValues showEntry(const Workspace& workspace, const FieldArrays& table, int entry)
 {
-    GameFile exe(workspace.torloExe(), GameFile::Access::ReadOnly);
+    GameFile exe(workspace, workspace.torloExe(), GameFile::Access::ReadOnly);
     requireTable(exe, table);
     EntryValues values;
     values.reserve(table.fields.size());
@@ -56,7 +56,7 @@ Outcome saveEntry(const Workspace& workspace, const FieldArrays& table, int entr
     for (std::size_t k = 0; k < table.fields.size(); ++k)
         stored.push_back(lenientStoredValue(table.fields[k].kind, values[k]));
 
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace, workspace.torloExe());
     requireTable(exe, table);
     for (std::size_t k = 0; k < table.fields.size(); ++k) {
         const auto& field = table.fields[k];

@@ -57,9 +57,9 @@ Activation activateLevel(const ActivationRequest& request)
     const auto& [file, path, browsedFolder, workspace, ask, pages] = request;
     GameFile level(file, GameFile::Access::ReadOnly);
     const auto form = levelForm(level.size());   // by size alone; the marker is not examined
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace, workspace.torloExe());
     requirePalettePlace(exe);
-    GameFile dat(workspace.torloDat());
+    GameFile dat(workspace, workspace.torloDat());
     const auto stem = levelStem(file);
     // The game, under DOS or DOSBox, finds a level by an 8.3 name only; a long name gets a DOS
     // name of its own, since no short name that a file system or DOSBox invents can be known here.
@@ -150,7 +150,7 @@ Activation activateRawPalette(const ActivationRequest& request)
     if (source.size() < RawPaletteSize)
         return {Outcome::refused("Not a valid palette"), false};
     const auto palette = readRawPalette(source.read(RawPaletteSize));
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace, workspace.torloExe());
     requirePalettePlace(exe);
     writeGamePalette(exe, palette.colours);
     return {Outcome::done("Palette activated", "Palette " + path + " activated").changing(GamePart::Palette), true};
@@ -159,7 +159,7 @@ Activation activateRawPalette(const ActivationRequest& request)
 Activation activatePalPalette(const ActivationRequest& request)
 {
     const auto& [file, path, browsedFolder, workspace, ask, pages] = request;
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace, workspace.torloExe());
     requirePalettePlace(exe);
     const auto bytes = readFileStart(file, TextPaletteMaxRead);
     // A text palette is read whole before the game is touched: a bad line changes nothing.

@@ -118,7 +118,7 @@ Bytes graphicsPictureToChr(std::span<const std::uint8_t> picture, std::span<cons
 
 Outcome buildWeaponBitmap(const Workspace& workspace)
 {
-    GameFile chr(workspace.torloChr());
+    GameFile chr(workspace, workspace.torloChr());
     if (chr.size() < places::ChrMinimumSize) {
         // An older weapon.bmp would show sprites that are not this game's.
         std::error_code error;

@@ -108,7 +108,7 @@ std::array<std::uint8_t, RawPaletteSize> paletteTo6Bit(const Palette& palette8)
 
 Palette loadPalette(const Workspace& workspace)
 {
-    GameFile exe(workspace.torloExe(), GameFile::Access::ReadOnly);
+    GameFile exe(workspace, workspace.torloExe(), GameFile::Access::ReadOnly);
     const auto game6 = exe.readAt(places::GamePalette, places::PaletteSize);
     return paletteFrom6Bit(game6);
 }

@@ -36,7 +36,7 @@ Preview previewLevel(const fs::path& file, const Workspace& workspace, bool useG
     const ResourceFile resources(workspace.resourceFile);
     if (form == LevelForm::Plain || form == LevelForm::PlainWithTail) {
         if (useGamePalette) {
-            GameFile exe(workspace.torloExe());
+            GameFile exe(workspace, workspace.torloExe());
             const auto table = colourTableFrom6Bit(exe.readAt(places::GamePalette, places::PaletteSize));
             preview.bitmap = levelToBitmap(level, table, resources);
         } else {

@@ -1,5 +1,6 @@
 #include "core/gamefile/game_file.h"
 #include "core/base/errors.h"
+#include "core/base/workspace.h"
 #include "core/os/files.h"
 
 #include <algorithm>
@@ -171,7 +172,8 @@ void FileChanges::commit()
         putStaged(*file, this);
 }
 
-GameFile::GameFile(const fs::path& path, Access access) : path_(path), uncaught_(std::uncaught_exceptions())
+GameFile::GameFile(const fs::path& path, Access access, const HeldFiles* held)
+    : path_(path), uncaught_(std::uncaught_exceptions())
 {
     if (path.empty())
         throw FileError::notFound();
@@ -180,6 +182,11 @@ GameFile::GameFile(const fs::path& path, Access access) : path_(path), uncaught_
     // A file that the operation in progress has patched is read and patched further as patched.
     if (changes_ && (staged_ = changes_->stagedIfAny(path)))
         return;
+    const auto heldBytes = held ? held->held(path) : nullptr;
+    if (heldBytes && access == Access::ReadOnly) {
+        held_ = heldBytes;
+        return;
+    }
     fd_ = os::open(path, access == Access::Update ? os::Open::Update : os::Open::Read);
     if (fd_ < 0)
         throw failure(errno);
@@ -200,6 +207,8 @@ GameFile::GameFile(const fs::path& path, Access access) : path_(path), uncaught_
     if (access == Access::ReadOnly)
         return;
     const auto load = [&] {
+        if (heldBytes)
+            return Bytes(*heldBytes);
         Bytes bytes(static_cast<std::size_t>(info.size));
         readFully(std::span<std::uint8_t>(bytes));
         return bytes;
@@ -220,6 +229,11 @@ GameFile::GameFile(const fs::path& path, Access access) : path_(path), uncaught_
     fd_ = -1;
 }
 
+GameFile::GameFile(const Workspace& workspace, const fs::path& path, Access access)
+    : GameFile(path, access, workspace.held)
+{
+}
+
 FileError GameFile::failure(int code) const
 {
     return FileError::fromErrno(code, path_);
@@ -233,10 +247,15 @@ GameFile::~GameFile() noexcept(false)
         putStaged(*staged_, nullptr);
 }
 
+const Bytes* GameFile::inMemory() const
+{
+    return staged_ ? &staged_->bytes : held_.get();
+}
+
 std::uint64_t GameFile::size() const
 {
-    if (staged_)
-        return staged_->bytes.size();
+    if (const auto* bytes = inMemory())
+        return bytes->size();
     os::Status info;
     if (!os::status(fd_, info))
         throw failure(errno);
@@ -251,7 +270,7 @@ void GameFile::requireSize(std::uint64_t end) const
 
 void GameFile::seek(std::uint64_t offset)
 {
-    if (!staged_ && !os::seek(fd_, offset))
+    if (!inMemory() && !os::seek(fd_, offset))
         throw failure(errno);
     position_ = offset;
 }
@@ -274,12 +293,13 @@ void GameFile::readFully(std::span<std::uint8_t> into)
 
 void GameFile::read(std::span<std::uint8_t> into)
 {
-    if (!staged_) {
+    const auto* inMemory = this->inMemory();
+    if (!inMemory) {
         readFully(into);
         position_ += into.size();
         return;
     }
-    const auto& bytes = staged_->bytes;
+    const auto& bytes = *inMemory;
     const auto available = position_ < bytes.size() ? bytes.size() - position_ : 0;
     const auto count = std::min<std::uint64_t>(available, into.size());
     std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(position_ < bytes.size() ? position_ : bytes.size()), count,
@@ -343,9 +363,9 @@ void GameFile::writeInt16(std::int16_t value)
     write(std::span<const std::uint8_t>(b));
 }
 
-Bytes readWholeFile(const fs::path& path)
+Bytes readWholeFile(const fs::path& path, const HeldFiles* held)
 {
-    GameFile file(path, GameFile::Access::ReadOnly);
+    GameFile file(path, GameFile::Access::ReadOnly, held);
     return file.read(static_cast<std::size_t>(file.size()));
 }
 

@@ -21,6 +21,8 @@
 namespace quorvex {
 
 class FileError;
+class HeldFiles;
+struct Workspace;
 using Bytes = std::vector<std::uint8_t>;
 
 // What the operation in progress on a game learns of the changes of its files. The byte layer
@@ -108,7 +110,11 @@ public:
     // Opens an existing file for reading and writing. A file that cannot be written cannot be
     // read either, as with the game's own tools.
     enum class Access { Update, ReadOnly };
-    explicit GameFile(const std::filesystem::path& path, Access access = Access::Update);
+    // held: bytes of the file already held (the window's model), read or patched instead of
+    // the disk's while they are the same version.
+    explicit GameFile(const std::filesystem::path& path, Access access = Access::Update, const HeldFiles* held = nullptr);
+    // A file of workspace's game, from the bytes its window holds.
+    GameFile(const Workspace& workspace, const std::filesystem::path& path, Access access = Access::Update);
     // Puts the patched file in place (outside an operation); throws FileError when it cannot.
     ~GameFile() noexcept(false);
     GameFile(const GameFile&) = delete;
@@ -140,11 +146,13 @@ public:
 
 private:
     FileError failure(int code) const;
+    const Bytes* inMemory() const;   // staged or held; null: read from the open file
     void readFully(std::span<std::uint8_t> into);   // from the open file
 
     std::filesystem::path path_;
     int fd_ = -1;                          // a file read in place (read-only, not patched by this operation)
     std::shared_ptr<StagedFile> staged_;   // the bytes of a file opened for update
+    std::shared_ptr<const Bytes> held_;    // the bytes of a file read as held
     FileChanges* changes_ = nullptr;       // the operation the file's changes belong to
     bool ownsStaged_ = false;              // no operation holds them: this file puts them in place
     bool changed_ = false;                 // a write through it changed a byte
@@ -158,7 +166,7 @@ void ignoreFileSizeSignal();
 
 // Whole-file helpers for files the user exchanges (mods, bitmaps, palettes). Only regular files
 // are read: a pipe or a device is refused ("Not a regular file") instead of blocking.
-Bytes readWholeFile(const std::filesystem::path& path);
+Bytes readWholeFile(const std::filesystem::path& path, const HeldFiles* held = nullptr);
 // The first `most` bytes of a file, or all of it when shorter: for readers whose format has an
 // upper size, whatever the size of the file they are handed.
 Bytes readFileStart(const std::filesystem::path& path, std::size_t most);

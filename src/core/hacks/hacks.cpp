@@ -93,7 +93,7 @@ class ExeBytes {
 public:
     explicit ExeBytes(const Workspace& workspace)
     {
-        GameFile exe(workspace.torloExe(), GameFile::Access::ReadOnly);
+        GameFile exe(workspace, workspace.torloExe(), GameFile::Access::ReadOnly);
         exe.requireSize(lastByteOfAll() + 1);
         bytes_ = exe.readAt(0, lastByteOfAll() + 1);
     }
@@ -277,7 +277,7 @@ Outcome saveHacks(const Workspace& workspace, const HackValues& values, bool str
             for (std::uint32_t b = 0; offset != 0 && b < fieldWidth(item); ++b)
                 places.insert(offset + b);
     }
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace, workspace.torloExe());
     exe.requireSize(writes.back().offset + 1);
     for (const auto& write : writes) {
         if (!places.contains(write.offset))

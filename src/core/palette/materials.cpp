@@ -51,7 +51,7 @@ MaterialsBlock materialsToBlock(const Materials& materials)
 
 Materials loadMaterials(const Workspace& workspace)
 {
-    GameFile exe(workspace.torloExe(), GameFile::Access::ReadOnly);
+    GameFile exe(workspace, workspace.torloExe(), GameFile::Access::ReadOnly);
     return materialsFromBlock(exe.readAt(places::Materials, places::MaterialsSize));
 }
 

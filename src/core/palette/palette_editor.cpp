@@ -40,7 +40,7 @@ Outcome noTorloExe()
 
 Outcome saveMaterials(const Workspace& workspace, const Materials& materials, const Palette& palette)
 {
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace, workspace.torloExe());
     requireEditorPlaces(exe);
     exe.writeAt(places::Materials, materialsToBlock(materials));
     exe.writeAt(places::GamePalette, paletteTo6Bit(palette));
@@ -59,7 +59,7 @@ Outcome exportGamePalette(const Workspace& workspace, const fs::path& chosen)
         return noTorloExe();
     Bytes game6;
     {
-        GameFile exe(workspace.torloExe());
+        GameFile exe(workspace, workspace.torloExe());
         game6 = exe.readAt(places::GamePalette, places::PaletteSize);
     }
     if (extension == ".PAL") {
@@ -79,7 +79,7 @@ Outcome resetPalette(const Workspace& workspace)
     Palette original;
     for (int i = 0; i < 256; ++i)
         original[static_cast<std::size_t>(i)] = resources.defaultColour(i);
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace, workspace.torloExe());
     requireEditorPlaces(exe);
     exe.writeAt(places::GamePalette, paletteTo6Bit(original));
     return Outcome::done("Original palette re-activated!", "Original palette reset").changing(GamePart::Palette);
@@ -98,7 +98,7 @@ Outcome addMaterialsToLevel(const Workspace& workspace, const fs::path& level)
     auto bytes = readWholeFile(level);
     Bytes palette, materials;
     {
-        GameFile exe(workspace.torloExe());
+        GameFile exe(workspace, workspace.torloExe());
         requireEditorPlaces(exe);
         palette = exe.readAt(places::GamePalette, places::PaletteSize);
         materials = exe.readAt(places::Materials, places::MaterialsSize);

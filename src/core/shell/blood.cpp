@@ -30,7 +30,7 @@ Outcome setBlood(const Workspace& workspace, std::int32_t typed)
     const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(amount), static_cast<std::uint8_t>(amount >> 8),
                                    static_cast<std::uint8_t>(amount >> 16), static_cast<std::uint8_t>(amount >> 24)};
     try {
-        GameFile file(dat);
+        GameFile file(workspace, dat);
         if (file.size() < places::DatBlood + sizeof bytes)
             return Outcome::refused("\"Torlo.Dat\" is too short to hold the blood amount" + NotSet);
         file.writeAt(places::DatBlood, bytes);

@@ -49,9 +49,9 @@ SoundBank SoundBank::fromBytes(Bytes bytes)
     return bank;
 }
 
-SoundBank SoundBank::load(const std::filesystem::path& file)
+SoundBank SoundBank::load(const std::filesystem::path& file, const HeldFiles* held)
 {
-    return fromBytes(readWholeFile(file));
+    return fromBytes(readWholeFile(file, held));
 }
 
 std::span<const std::uint8_t> SoundBank::samples(int index) const

@@ -35,7 +35,7 @@ public:
     // Reads a bank from its bytes; every offset and length is checked against their size.
     static SoundBank fromBytes(Bytes bytes);
     // Reads the bank file (the file errors when it is missing or unreadable).
-    static SoundBank load(const std::filesystem::path& file);
+    static SoundBank load(const std::filesystem::path& file, const HeldFiles* held = nullptr);
 
     const Entry& entry(int index) const { return entries_.at(static_cast<std::size_t>(index)); }
     // The entry's samples as the bank holds them (an import when one was made); an entry that

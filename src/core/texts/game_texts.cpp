@@ -169,7 +169,7 @@ GameTextValues designTexts()
 
 GameTextValues readGameTexts(const Workspace& workspace)
 {
-    GameFile exe(workspace.torloExe(), GameFile::Access::ReadOnly);
+    GameFile exe(workspace, workspace.torloExe(), GameFile::Access::ReadOnly);
     auto values = designTexts();
     for (std::size_t i = 0; i < GameTextCount; ++i) {
         const auto& entry = GameTexts[i];
@@ -193,7 +193,7 @@ Outcome saveGameTexts(const Workspace& workspace, const GameTextValues& values)
         if (GameTexts[i].use.saved)
             if (auto problem = tooLongForField(GameTexts[i], values[i], GameTexts[i].width); !problem.empty())
                 return Outcome::refused(problem);
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace, workspace.torloExe());
     requireTextPlaces(exe, fieldsEnd(&TextUse::saved));
     for (std::size_t i = 0; i < GameTextCount; ++i)
         if (GameTexts[i].use.saved)
@@ -208,7 +208,7 @@ Outcome setGameText(const Workspace& workspace, int line, const std::string& tex
         return Outcome::refused("Line " + std::to_string(line) + " names no game text that can be written: lines run from 7 to 173");
     if (auto problem = tooLongForField(*entry, text, entry->typedLimit); !problem.empty())
         return Outcome::refused(problem);
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace, workspace.torloExe());
     requireTextPlaces(exe, entry->end());
     writeGameTextEntry(exe, *entry, text);
     return textsSaved(exe);

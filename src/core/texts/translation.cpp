@@ -76,7 +76,7 @@ Outcome importTranslation(const fs::path& file, const Workspace& workspace, cons
 
     // Everything is checked before the first byte is written: torlo.exe there, writable and
     // long enough for every field a translation writes.
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace, workspace.torloExe());
     requireTextPlaces(exe, fieldsEnd(&TextUse::applied));
     if (!ask("Are you sure you want to activate translation" + cp437ToUtf8(language) + "?"))
         return Outcome::nothing();

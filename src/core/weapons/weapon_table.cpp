@@ -33,7 +33,7 @@ void WeaponTable::setEntry(const TableField& field, int weapon, int value)
 
 WeaponData loadWeapons(const Workspace& workspace)
 {
-    GameFile exe(workspace.existingTorloExe(), GameFile::Access::ReadOnly);
+    GameFile exe(workspace, workspace.existingTorloExe(), GameFile::Access::ReadOnly);
     WeaponData data;
     data.names = readWeaponNames(exe);
     exe.seek(places::WeaponTable);
@@ -82,7 +82,7 @@ Outcome renameWeapon(const Workspace& workspace, WeaponNames& names, int weapon,
         return Outcome::nothing();
     const auto name = weaponNameFromTyped(typed);
     names[weapon] = name;
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace, workspace.torloExe());
     exe.requireSize(places::WeaponNames + places::WeaponNameSlot * places::WeaponCount);
     writeWeaponName(exe, weapon, name);
     if (!exe.changed())
@@ -92,7 +92,7 @@ Outcome renameWeapon(const Workspace& workspace, WeaponNames& names, int weapon,
 
 Outcome saveWeapons(const Workspace& workspace, const WeaponTable& table)
 {
-    GameFile exe(workspace.torloExe());
+    GameFile exe(workspace, workspace.torloExe());
     exe.requireSize(places::WeaponTable + places::WeaponTableSize);
     exe.writeAt(places::WeaponTable, table.bytes);
     if (!exe.changed())

@@ -156,6 +156,7 @@ TMainForm::TMainForm(AppServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)), log_(services_.workspace.logFile(), services_.clock),
       model_(std::make_unique<GameModel>(*this))
 {
+    services_.workspace.held = model_.get();   // every page reads the game through the model
     setObjectName("MainForm");
     setWindowTitle("Quorvex " QUORVEX_VERSION);
     new QShortcut(QKeySequence::HelpContents, this, [this] { openHelp(); });
@@ -175,7 +176,10 @@ TMainForm::TMainForm(AppServices services, QWidget* parent)
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    services_.workspace.held = nullptr;   // the model goes before the pages
+}
 
 void TMainForm::buildWindow()
 {

@@ -139,17 +139,19 @@ auto GameModel::takeIn(const Versions& now) -> std::array<bool, FileCount>
     for (std::size_t i = 0; i < FileCount; ++i) {
         if (now[i] == known_[i])
             continue;
-        std::optional<std::vector<std::uint8_t>> bytes;
+        std::shared_ptr<const std::vector<std::uint8_t>> bytes;
         if (now[i].exists)
             try {
-                bytes = readWholeFile(findGameFile(folder, GameFiles[i].name));
+                // From the disk: the bytes held are those of the version before.
+                bytes = std::make_shared<const std::vector<std::uint8_t>>(readWholeFile(findGameFile(folder, GameFiles[i].name)));
             } catch (const FileError&) {
             }
         // Unreadable counts as changed: what reads it next says why.
-        changed[i] = !bytes || bytes != asRead_[i];
+        changed[i] = !bytes || !asRead_[i] || *bytes != *asRead_[i];
+        const std::lock_guard lock(heldMutex_);
         asRead_[i] = std::move(bytes);
+        known_[i] = now[i];
     }
-    known_ = now;
     return changed;
 }
 
@@ -196,8 +198,11 @@ void GameModel::gameFolderRead()
         h.replaced = {};
     if (const auto paths = watcher_->files() + watcher_->directories(); !paths.isEmpty())
         watcher_->removePaths(paths);
-    known_ = {};
-    asRead_ = {};
+    {
+        const std::lock_guard lock(heldMutex_);
+        known_ = {};
+        asRead_ = {};
+    }
     takeIn(onDisk());
     watchFiles();
 }
@@ -216,6 +221,23 @@ void GameModel::watchFiles()
     for (const auto& path : paths)
         if (!watcher_->files().contains(path) && !watcher_->directories().contains(path))
             watcher_->addPath(path);
+}
+
+std::shared_ptr<const std::vector<std::uint8_t>> GameModel::held(const std::filesystem::path& path) const
+{
+    const auto& folder = host_.workspace().gameFolder;
+    if (folder.empty() || path.parent_path() != folder)
+        return nullptr;
+    for (std::size_t i = 0; i < FileCount; ++i) {
+        if (!sameNameIgnoringCase(os::textOf(path.filename()), GameFiles[i].name))
+            continue;
+        os::Status status;
+        if (!os::status(path, status) || !status.regular)
+            return nullptr;
+        const std::lock_guard lock(heldMutex_);
+        return known_[i] == FileVersion{true, status.size, status.modified, status.identity} ? asRead_[i] : nullptr;
+    }
+    return nullptr;
 }
 
 void GameModel::setWatching(bool on)

@@ -4,11 +4,14 @@
 // before an operation replaces what the window shows, and the watch that notices another
 // program replacing a game file.
 #include "core/base/game_parts.h"
+#include "core/base/workspace.h"
 
 #include <QObject>
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -41,7 +44,9 @@ struct FileVersion {
     bool operator==(const FileVersion&) const = default;
 };
 
-class GameModel : public QObject {
+// The pages read the game files from the bytes the model holds, and their saves patch those
+// bytes (the workspace's HeldFiles): what a page shows is what the model compares the disk with.
+class GameModel : public QObject, public HeldFiles {
     Q_OBJECT
 public:
     explicit GameModel(PageHost& host);
@@ -76,6 +81,11 @@ public:
     // While false (an operation of the window runs), the watch waits.
     void setWatching(bool on);
 
+    // A game file's bytes as read, while the disk has the version they were read from: after a
+    // write of the window's own or another program's, the reader reads the disk until the model
+    // takes the new version in. Safe from any thread.
+    std::shared_ptr<const std::vector<std::uint8_t>> held(const std::filesystem::path& path) const override;
+
 private:
     struct Holder;
     static constexpr std::size_t FileCount = std::size(GameFiles);
@@ -89,8 +99,9 @@ private:
 
     PageHost& host_;
     std::vector<Holder> holders_;
+    mutable std::mutex heldMutex_;   // known_ and asRead_, which readers on other threads look at
     Versions known_{};
-    std::array<std::optional<std::vector<std::uint8_t>>, FileCount> asRead_;   // none: missing or unreadable
+    std::array<std::shared_ptr<const std::vector<std::uint8_t>>, FileCount> asRead_;   // null: missing or unreadable
     QFileSystemWatcher* watcher_;
     QTimer* settleTimer_;   // a replacement is a burst of events: looked at once they settle
     bool watching_ = true;

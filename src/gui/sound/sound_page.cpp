@@ -157,7 +157,7 @@ SoundBank& SoundPage::bank()
         bankPath_ = soundBankInUse(host_.workspace(), selectedMod_);
     if (!bank_) {
         showBankName();
-        bank_ = SoundBank::load(bankPath_);
+        bank_ = SoundBank::load(bankPath_, host_.workspace().held);
         updateMarks();
     }
     return *bank_;

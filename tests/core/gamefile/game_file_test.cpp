@@ -98,6 +98,45 @@ TEST(GameFile, PatchesInPlaceWithoutTruncating)
     EXPECT_EQ(file.readInt16(), -2);
 }
 
+// A window holds the game files it read (its model); readers and patches start from those bytes
+// while they are held, and from the disk when the holder has none for the file.
+TEST(GameFile, ReadsAndPatchesTheBytesHeldOfTheFile)
+{
+    struct Held : HeldFiles {
+        fs::path path;
+        std::shared_ptr<const Bytes> bytes;
+        std::shared_ptr<const Bytes> held(const fs::path& asked) const override { return asked == path ? bytes : nullptr; }
+    };
+    test::ScratchFolder scratch;
+    const auto heldPath = scratch / "torlo.exe", otherPath = scratch / "torlo.dat";
+    for (const auto& path : {heldPath, otherPath})
+        test::writeBytes(path, Bytes(10, 0xAA));
+    Held held;
+    held.path = heldPath;
+    held.bytes = std::make_shared<const Bytes>(10, 0xBB);
+    Workspace ws;
+    ws.held = &held;
+
+    EXPECT_EQ(GameFile(ws, heldPath, GameFile::Access::ReadOnly).readAt(2, 3), Bytes(3, 0xBB));
+    EXPECT_EQ(readWholeFile(heldPath, &held), Bytes(10, 0xBB));
+    EXPECT_EQ(readWholeFile(otherPath, &held), Bytes(10, 0xAA));
+    EXPECT_EQ(readWholeFile(heldPath), Bytes(10, 0xAA)) << "no holder: the disk";
+    EXPECT_EQ(errorText([&] { GameFile(ws, heldPath, GameFile::Access::ReadOnly).writeByte(1); }), "I/O error 9: torlo.exe");
+    EXPECT_EQ(test::readBytes(heldPath), Bytes(10, 0xAA)) << "a file read as held is never written";
+
+    for (const auto& path : {heldPath, otherPath}) {
+        GameFile file(ws, path);
+        file.seek(4);
+        file.writeByte(9);
+    }
+    auto patched = Bytes(10, 0xBB);
+    patched[4] = 9;
+    EXPECT_EQ(test::readBytes(heldPath), patched) << "patched from the bytes held";
+    patched.assign(10, 0xAA);
+    patched[4] = 9;
+    EXPECT_EQ(test::readBytes(otherPath), patched);
+}
+
 // Both ways of replacing (renamed over, or swapped in and the old file removed, for the
 // cached writes of conversions) leave one whole file with its permissions and nothing else.
 TEST(GameFile, AtomicWriteLeavesNoTemporaryAndReplacesWhole)
