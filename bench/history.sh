@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The history on the demo game, each against what it stands for, run alternately:
+#   undo and redo of a hacks change (torlo.exe replaced whole and flushed), against a flushed
+#   copy of torlo.exe (before every run the step is put back, untimed);
+#   a real change with the history at its cap of 200 steps, against the same change on a game
+#   whose history is well under the cap (before every run both values are put back, untimed).
+# Usage: bench/history.sh [build dir] [runs]
+set -euo pipefail
+build="${1:-build}"
+runs="${2:-20}"
+source "$(dirname "$0")/alternate.sh"
+with_demo_game "$build" $'MakePL=no\n'
+exe="$(find "$scratch/game" -maxdepth 1 -iname torlo.exe)"
+q() { "$cli" --yes "$@" >/dev/null 2>&1; }
+flushed_copy=(dd if="$exe" of="$scratch/copy.exe" conv=fsync status=none)
+
+q hacks set JETPACK=1
+echo "== undo of a hacks change"
+ALTERNATE_BEFORE="q redo || true" \
+alternate "$runs" "quorvex-cli undo" "dd conv=fsync torlo.exe" -- "$cli" --yes undo -- "${flushed_copy[@]}"
+echo "== redo of a hacks change"
+ALTERNATE_BEFORE="q undo || true" \
+alternate "$runs" "quorvex-cli redo" "dd conv=fsync torlo.exe" -- "$cli" --yes redo -- "${flushed_copy[@]}"
+
+echo "== hacks set with 200 steps kept, against a game with a few"
+"$build/bin/quorvex-demo-game" "$scratch/few" >/dev/null
+for i in $(seq 1 210); do q hacks set "DIGGING=$((i % 9))"; done
+echo "steps kept: $("$cli" history | wc -l)"
+ALTERNATE_BEFORE="q hacks set JETPACK=0; q --game '$scratch/few' hacks set JETPACK=0" \
+alternate "$runs" "hacks set at the cap" "hacks set, few steps" \
+    -- "$cli" --yes hacks set JETPACK=1 -- "$cli" --yes --game "$scratch/few" hacks set JETPACK=1
