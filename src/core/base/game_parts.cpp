@@ -14,7 +14,7 @@ GameParts gamePartsIn(const fs::path& file, const fs::path& gameFolder)
         return {};
     std::error_code error;
     const auto folder = fs::absolute(file, error).parent_path();
-    if (!fs::equivalent(folder, gameFolder, error) && folder.lexically_normal() != fs::absolute(gameFolder, error).lexically_normal())
+    if (folder.lexically_normal() != fs::absolute(gameFolder, error).lexically_normal() && !fs::equivalent(folder, gameFolder, error))
         return {};
     for (const auto& [name, parts] : GameFiles)
         if (sameNameIgnoringCase(os::textOf(file.filename()), std::string(name)))

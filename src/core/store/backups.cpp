@@ -34,8 +34,9 @@ bool isLevel(const fs::path& path)
 
 bool sameFolder(const fs::path& a, const fs::path& b)
 {
+    // The names first: asked for every file an operation touches, mostly of the same folder as named.
     std::error_code error;
-    return fs::equivalent(a, b, error) || fs::absolute(a).lexically_normal() == fs::absolute(b).lexically_normal();
+    return fs::absolute(a).lexically_normal() == fs::absolute(b).lexically_normal() || fs::equivalent(a, b, error);
 }
 
 // A name in the game folder is matched without regard to case, as the game's files are found.
@@ -200,7 +201,14 @@ BackupKeeper::BackupKeeper(const Workspace& workspace, Now now)
 
 fs::path BackupKeeper::folder() const
 {
-    return backupFolder(workspace_);
+    // Its name follows the game folder's full path with its links resolved: worked out once
+    // per game and data folder, not at every file an operation touches.
+    const std::lock_guard lock(folderMutex_);
+    if (!folderFor_ || folderFor_->first != workspace_.gameFolder || folderFor_->second != workspace_.dataFolder) {
+        folder_ = backupFolder(workspace_);
+        folderFor_ = {workspace_.gameFolder, workspace_.dataFolder};
+    }
+    return folder_;
 }
 
 fs::path BackupKeeper::modListFile() const

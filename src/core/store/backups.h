@@ -18,6 +18,8 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -119,6 +121,9 @@ private:
 
     const Workspace& workspace_;
     Now now_;
+    mutable std::mutex folderMutex_;
+    mutable std::optional<std::pair<std::filesystem::path, std::filesystem::path>> folderFor_;   // game and data folder
+    mutable std::filesystem::path folder_;
 };
 
 } // namespace quorvex
