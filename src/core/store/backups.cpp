@@ -251,8 +251,20 @@ std::string BackupKeeper::keepVersion(const fs::path& path, Bytes* bytesRead)
 
 bool BackupKeeper::inGameFolder(const fs::path& path) const
 {
-    return !workspace_.gameFolder.empty()
-           && sameFolder(path.has_parent_path() ? path.parent_path() : fs::path("."), workspace_.gameFolder);
+    if (workspace_.gameFolder.empty())
+        return false;
+    // Asked for every file an operation opens (a mod switch opens each entry's files): each
+    // folder is compared with the game's once.
+    const auto folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    const std::lock_guard lock(folderMutex_);
+    if (comparedWith_ != workspace_.gameFolder) {
+        compared_.clear();
+        comparedWith_ = workspace_.gameFolder;
+    }
+    const auto [known, fresh] = compared_.try_emplace(os::textOf(folder));
+    if (fresh)
+        known->second = sameFolder(folder, workspace_.gameFolder);
+    return known->second;
 }
 
 bool BackupKeeper::keeps(const fs::path& path) const

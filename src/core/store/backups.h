@@ -18,6 +18,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -124,6 +125,8 @@ private:
     mutable std::mutex folderMutex_;
     mutable std::optional<std::pair<std::filesystem::path, std::filesystem::path>> folderFor_;   // game and data folder
     mutable std::filesystem::path folder_;
+    mutable std::filesystem::path comparedWith_;             // the game folder of compared_
+    mutable std::map<std::string, bool> compared_;           // folder: the game folder or not
 };
 
 } // namespace quorvex
