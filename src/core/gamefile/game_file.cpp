@@ -584,9 +584,20 @@ void writeFileAtomically(const fs::path& path, std::string_view text, Durability
     writeFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), durability);
 }
 
-void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes, Durability durability)
+namespace {
+
+// A scratch game's files are never flushed: none of them is read after a crash.
+Durability durabilityIn(const FileChanges* changes, Durability asked)
+{
+    return changes && !changes->observer().durable() ? Durability::Cached : asked;
+}
+
+} // namespace
+
+void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes, Durability asked)
 {
     auto* changes = FileChanges::of(path);
+    const auto durability = durabilityIn(changes, asked);
     const auto [target, temporary, fd] = startReplacing(path, durability, changes);
     writeAll(fd, temporary, path, bytes);
     finishReplacing(fd, temporary, path, target, durability, changes);
@@ -655,7 +666,8 @@ void copyFileAtomically(const fs::path& source, const fs::path& target)
     GameFile from(source, GameFile::Access::ReadOnly);
     auto remaining = from.size();
     auto* changes = FileChanges::of(target);
-    const auto [file, temporary, fd] = startReplacing(target, Durability::Flushed, changes);
+    const auto durability = durabilityIn(changes, Durability::Flushed);
+    const auto [file, temporary, fd] = startReplacing(target, durability, changes);
     Bytes block(static_cast<std::size_t>(std::min<std::uint64_t>(remaining, std::uint64_t{1} << 20)));
     while (remaining > 0) {
         const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, block.size()));
@@ -670,7 +682,7 @@ void copyFileAtomically(const fs::path& source, const fs::path& target)
         writeAll(fd, temporary, target, std::span<const std::uint8_t>(block.data(), count));
         remaining -= count;
     }
-    finishReplacing(fd, temporary, target, file, Durability::Flushed, changes);
+    finishReplacing(fd, temporary, target, file, durability, changes);
 }
 
 } // namespace quorvex

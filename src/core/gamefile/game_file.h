@@ -40,6 +40,8 @@ public:
     virtual void replacing(const std::filesystem::path& path, const std::filesystem::path& incoming) = 0;
     // path has its new content (or is gone).
     virtual void replaced(const std::filesystem::path& path) = 0;
+    // False for a scratch game that is thrown away: its files need not reach the disk.
+    virtual bool durable() const { return true; }
 };
 
 // A game file's bytes while an operation patches it.

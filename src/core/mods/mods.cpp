@@ -313,6 +313,7 @@ public:
     void beforeChange(const fs::path&) override {}
     void replacing(const fs::path&, const fs::path&) override {}
     void replaced(const fs::path&) override {}
+    bool durable() const override { return false; }
 
     void commit()
     {
