@@ -4,10 +4,13 @@
 # whole and flush it to the disk, which cp does not: the last pair is against a copy that is
 # flushed too (dd conv=fsync). Before every run the other value is put back (untimed), so that
 # each timed edit is a real change: a set of the value already there writes nothing.
-# Medians of 21 on the idle 2-core machine (2026-12-08): objects set 4.47 ms vs cp 1.90 ms
-# (2.36x), hacks set 2.58x, objects set vs a flushed copy 2.33x. What is left is the flushes
-# that order the guarantees (a store entry and its folder, the journal, the game file and its
-# folder, the history and its folder: 7 against the copy's 1) and the process start.
+# Medians of 21 on the idle 2-core machine (2026-12-08, later): objects set 5.17 ms vs cp 2.04 ms
+# (2.53x), hacks set 2.82x, objects set vs a flushed copy 2.36x. What is left is the flushes
+# that order the guarantees (a store entry, the journal, the game file and its folder, the
+# history: 5 fsync calls against the copy's 1), during which the processor is idle for more
+# than half of the run (perf, cpu-clock, all processors), and the process start; SHA-256 is
+# 2.4% of the samples. A change makes 361 system calls (507 before the keeper's folder was
+# worked out once).
 # Usage: bench/edits.sh [build dir] [runs]
 set -euo pipefail
 build="${1:-build}"

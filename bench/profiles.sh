@@ -3,6 +3,9 @@
 #   the store's size after 100 hacks changes, against 100 plain copies of torlo.exe;
 #   a profile switch that replaces the game's five files, against cp of the same five files
 #   (both run alternately; before every run the game is switched back, untimed).
+# Medians of 15 on the idle 2-core machine (2026-12-08): the store 1.04% of 100 copies; the
+# switch 10.1 ms vs cp 2.95 ms (3.42x), vs the synced cp 2.04x. What is left is a flush per
+# replaced file and its folder, the journal and the history, where the synced cp syncs once.
 # Usage: bench/profiles.sh [build dir] [runs]
 set -euo pipefail
 build="${1:-build}"
