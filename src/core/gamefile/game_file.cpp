@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <random>
+#include <set>
 #include <string_view>
 
 namespace fs = std::filesystem;
@@ -601,6 +602,59 @@ void writeFileAtomically(const fs::path& path, std::span<const std::uint8_t> byt
     const auto [target, temporary, fd] = startReplacing(path, durability, changes);
     writeAll(fd, temporary, path, bytes);
     finishReplacing(fd, temporary, path, target, durability, changes);
+}
+
+void writeFilesAtomically(std::span<const NewContent> files, std::size_t& replaced)
+{
+    struct Written {
+        const NewContent* file;
+        FileChanges* changes;
+        fs::path target, temporary;
+    };
+    std::vector<Written> written;
+    const auto removeTemporaries = [&](std::size_t from) {
+        std::error_code ignored;
+        for (auto i = from; i < written.size(); ++i)
+            fs::remove(written[i].temporary, ignored);
+    };
+    replaced = 0;
+    try {
+        for (const auto& file : files) {
+            auto* changes = FileChanges::of(file.path);
+            const auto [target, temporary, fd] = startReplacing(file.path, Durability::Flushed, changes);
+            writeAll(fd, temporary, file.path, file.bytes);   // a failure closes and removes it
+            if (!os::flush(fd))
+                abandon(fd, temporary, file.path, errno);
+            os::close(fd);
+            written.push_back({&file, changes, target, temporary});
+        }
+        // One journal entry for all the files of an operation, before any of them is replaced.
+        std::map<FileChanges*, std::vector<std::pair<fs::path, fs::path>>> told;
+        for (const auto& w : written)
+            if (w.changes)
+                told[w.changes].emplace_back(w.file->path, w.temporary);
+        for (const auto& [changes, list] : told)
+            changes->observer().replacingAll(list);
+    } catch (...) {
+        removeTemporaries(0);
+        throw;
+    }
+    std::set<fs::path> folders;
+    for (const auto& w : written) {
+        stopAtWriteWhenAsked();
+        if (!os::replace(w.temporary, w.target)) {
+            const int code = errno;
+            removeTemporaries(replaced);
+            throw FileError::fromErrno(code, w.file->path);
+        }
+        ++replaced;
+        folders.insert(w.target.has_parent_path() ? w.target.parent_path() : fs::path("."));
+    }
+    for (const auto& folder : folders)
+        os::flushFolder(folder);
+    for (const auto& w : written)
+        if (w.changes)
+            w.changes->observer().replaced(w.file->path);
 }
 
 void announceFileChange(const fs::path& path)

@@ -16,6 +16,7 @@
 #include <span>
 #include <string_view>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorvex {
@@ -38,6 +39,12 @@ public:
     virtual void beforeChange(const std::filesystem::path& path) = 0;
     // Just before path is replaced by the finished file `incoming` (removed when it is empty).
     virtual void replacing(const std::filesystem::path& path, const std::filesystem::path& incoming) = 0;
+    // The same for several files replaced together (path, incoming): each told, by default.
+    virtual void replacingAll(std::span<const std::pair<std::filesystem::path, std::filesystem::path>> files)
+    {
+        for (const auto& [path, incoming] : files)
+            replacing(path, incoming);
+    }
     // path has its new content (or is gone).
     virtual void replaced(const std::filesystem::path& path) = 0;
     // False for a scratch game that is thrown away: its files need not reach the disk.
@@ -196,5 +203,14 @@ void removeLeftTemporaries(const std::filesystem::path& folder);
 // Replaces target with a copy of source in one step (same guarantee as above), streamed with
 // constant memory.
 void copyFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);
+// Replaces several files together, each with the same guarantee: every new file is written and
+// flushed beside its target first, the operations are told of them at once, then each is
+// renamed and each folder flushed once. A failure before the first rename leaves every file as
+// it was; after it, `replaced` counts the files (in order) that have their new content.
+struct NewContent {
+    std::filesystem::path path;
+    std::span<const std::uint8_t> bytes;
+};
+void writeFilesAtomically(std::span<const NewContent> files, std::size_t& replaced);
 
 } // namespace quorvex

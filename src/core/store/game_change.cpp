@@ -183,24 +183,37 @@ void GameChange::beforeChange(const fs::path& path)
 
 void GameChange::replacing(const fs::path& path, const fs::path& incoming)
 {
+    const std::pair<fs::path, fs::path> file{path, incoming};
+    replacingAll(std::span(&file, 1));
+}
+
+void GameChange::replacingAll(std::span<const std::pair<fs::path, fs::path>> files)
+{
     const std::lock_guard lock(mutex_);
-    auto& noted = note(path);
-    const auto after = incoming.empty() ? std::string() : keeper_.store().put(readWholeFile(incoming), noted.before, &noted.beforeBytes);
-    std::string line;
+    // Each new version is in the store and the journal names them all, flushed once, before
+    // the first file is replaced.
+    std::string lines;
     if (!journalled_)
-        line = "# An operation on the game in " + fs::absolute(workspace_.gameFolder).string() + " in progress\nH\t"
-               + versionField(versionOf(historyFile(keeper_))) + "\n";
-    line += "F\t" + versionField(noted.before) + "\t" + versionField(after) + "\t" + keeper_.fileKey(path) + "\n";
+        lines = "# An operation on the game in " + fs::absolute(workspace_.gameFolder).string() + " in progress\nH\t"
+                + versionField(versionOf(historyFile(keeper_))) + "\n";
+    std::vector<std::pair<std::size_t, std::string>> afters;   // noted_ grows: by place, not address
+    for (const auto& [path, incoming] : files) {
+        auto& noted = note(path);
+        const auto after = incoming.empty() ? std::string() : keeper_.store().put(readWholeFile(incoming), noted.before, &noted.beforeBytes);
+        lines += "F\t" + versionField(noted.before) + "\t" + versionField(after) + "\t" + keeper_.fileKey(path) + "\n";
+        afters.emplace_back(static_cast<std::size_t>(&noted - noted_.data()), after);
+    }
     try {
         std::error_code ignored;
         fs::create_directories(keeper_.folder(), ignored);
-        appendDurably(journalFile(keeper_), line);
+        appendDurably(journalFile(keeper_), lines);
     } catch (const FileError& failure) {
-        throw FileError("Could not write the journal of the change (" + std::string(failure.what())
-                        + "), so " + path.filename().string() + " was not changed");
+        throw FileError("Could not write the journal of the change (" + std::string(failure.what()) + "), so "
+                        + (files.size() == 1 ? files.front().first.filename().string() : std::string("no file")) + " was not changed");
     }
     journalled_ = true;
-    noted.after = after;
+    for (const auto& [place, after] : afters)
+        noted_[place].after = after;
 }
 
 void GameChange::replaced(const fs::path& path)

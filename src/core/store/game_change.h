@@ -52,6 +52,7 @@ public:
     bool concerns(const std::filesystem::path& path) const override;
     void beforeChange(const std::filesystem::path& path) override;
     void replacing(const std::filesystem::path& path, const std::filesystem::path& incoming) override;
+    void replacingAll(std::span<const std::pair<std::filesystem::path, std::filesystem::path>> files) override;
     void replaced(const std::filesystem::path& path) override;
 
 private:

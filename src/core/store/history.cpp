@@ -116,17 +116,30 @@ void putFile(const fs::path& path, const std::optional<Bytes>& bytes)
 
 void replaceAllOrNothing(const std::vector<Replacement>& files, const std::function<void()>& then)
 {
-    std::size_t written = 0;
+    // The new files are written together (flushed, journalled once, renamed, each folder
+    // flushed once); then the files to go are removed.
+    std::vector<NewContent> writes;
+    std::vector<const Replacement*> order;   // as they are put in place
+    for (const auto& file : files)
+        if (file.wanted) {
+            writes.push_back({file.path, *file.wanted});
+            order.push_back(&file);
+        }
+    for (const auto& file : files)
+        if (!file.wanted)
+            order.push_back(&file);
+    std::size_t done = 0;
     try {
-        for (; written < files.size(); ++written)
-            putFile(files[written].path, files[written].wanted);
+        writeFilesAtomically(writes, done);
+        for (; done < order.size(); ++done)
+            removeFile(order[done]->path);
         if (then)
             then();
     } catch (const FileError&) {
         // The files already replaced return to what they were.
-        for (std::size_t i = written; i-- > 0;)
+        for (std::size_t i = done; i-- > 0;)
             try {
-                putFile(files[i].path, files[i].now);
+                putFile(order[i]->path, order[i]->now);
             } catch (const FileError&) {
             }
         throw;
