@@ -20,6 +20,11 @@ with_demo_game() {
     export XDG_CONFIG_HOME="$scratch/config" QUORVEX_DATA_DIR="$scratch/data"
 }
 
+# The demo game's file of that name, found without regard to case as the game finds it.
+game_file() {
+    find "$scratch/game" -maxdepth 1 -iname "$1"
+}
+
 alternate() {
     local runs=$1 name_a=$2 name_b=$3
     shift 3

@@ -17,7 +17,7 @@ build="${1:-build}"
 runs="${2:-20}"
 source "$(dirname "$0")/alternate.sh"
 with_demo_game "$build" $'MakePL=no\n'
-exe="$(find "$scratch/game" -maxdepth 1 -iname torlo.exe)"
+exe="$(game_file torlo.exe)"
 echo "== objects set 0 BLOOD=3"
 ALTERNATE_BEFORE="\"\$cli\" objects set 0 BLOOD=2 >/dev/null" \
 alternate "$runs" "quorvex-cli objects set" "cp torlo.exe" \

@@ -12,7 +12,7 @@ build="${1:-build}"
 runs="${2:-20}"
 source "$(dirname "$0")/alternate.sh"
 with_demo_game "$build" $'MakePL=no\n'
-bank="$(find "$scratch/game" -maxdepth 1 -iname torlo.snd)"
+bank="$(game_file torlo.snd)"
 echo "== sounds export-all, 30 sounds into an empty folder"
 ALTERNATE_BEFORE="rm -rf '$scratch/wavs' '$scratch/copy'; mkdir '$scratch/wavs' '$scratch/copy'; sync" \
 alternate "$runs" "quorvex-cli sounds export-all" "cp TORLO.SND" \

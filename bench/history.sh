@@ -15,7 +15,7 @@ build="${1:-build}"
 runs="${2:-20}"
 source "$(dirname "$0")/alternate.sh"
 with_demo_game "$build" $'MakePL=no\n'
-exe="$(find "$scratch/game" -maxdepth 1 -iname torlo.exe)"
+exe="$(game_file torlo.exe)"
 q() { "$cli" --yes "$@" >/dev/null 2>&1; }
 flushed_copy=(dd if="$exe" of="$scratch/copy.exe" conv=fsync status=none)
 

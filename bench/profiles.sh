@@ -19,7 +19,7 @@ q() { "$cli" --yes "$@" >/dev/null; }
 
 echo "== the store after 100 hacks changes"
 for i in $(seq 1 100); do q hacks set "JETPACK=$((i % 2))" DIGGING="$((i % 9))"; done
-exe_size=$(stat -c %s "$(find "$game" -maxdepth 1 -iname torlo.exe)")
+exe_size=$(stat -c %s "$(game_file torlo.exe)")
 store_size=$(du -sb "$scratch"/data/backups/*/store | cut -f1)
 printf '%-34s %12d bytes\n' "store" "$store_size" "100 copies of torlo.exe" "$((100 * exe_size))"
 echo "ratio: $(awk "BEGIN { printf \"%.4f\", $store_size / (100 * $exe_size) }")"
