@@ -440,6 +440,12 @@ void removeLeftTemporaries(const fs::path& folder)
 
 namespace {
 
+// The folder path lies in ("." for a bare name).
+fs::path folderOf(const fs::path& path)
+{
+    return path.has_parent_path() ? path.parent_path() : fs::path(".");
+}
+
 // Creates a fresh temporary file beside target; returns its path and open descriptor.
 std::pair<fs::path, int> createTemporaryBeside(const fs::path& folder, const fs::path& target)
 {
@@ -489,7 +495,7 @@ Replacing startReplacing(const fs::path& path, Durability durability, FileChange
 {
     ignoreFileSizeSignal();
     const auto target = followLinks(path);
-    const auto folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const auto folder = folderOf(target);
     os::Status existing;
     const bool replaces = os::status(target, existing) && existing.regular;
     if (replaces && os::isReadOnly(target, existing))
@@ -563,7 +569,7 @@ void finishReplacing(int fd, const fs::path& temporary, const fs::path& path, co
     }
     // The file is replaced; a folder that cannot be flushed (some file systems) changes nothing.
     if (durability == Durability::Flushed)
-        os::flushFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
+        os::flushFolder(folderOf(target));
     if (changes)
         changes->observer().replaced(path);
 }
@@ -648,7 +654,7 @@ void writeFilesAtomically(std::span<const NewContent> files, std::size_t& replac
             throw FileError::fromErrno(code, w.file->path);
         }
         ++replaced;
-        folders.insert(w.target.has_parent_path() ? w.target.parent_path() : fs::path("."));
+        folders.insert(folderOf(w.target));
     }
     for (const auto& folder : folders)
         os::flushFolder(folder);

@@ -199,16 +199,23 @@ BackupKeeper::BackupKeeper(const Workspace& workspace, Now now)
 {
 }
 
+// The keeper follows a change of the workspace's folders; asked about every file an operation
+// touches, it works each answer out once while they stay.
+BackupKeeper::Folders& BackupKeeper::folders() const
+{
+    if (!folders_ || folders_->game != workspace_.gameFolder || folders_->data != workspace_.dataFolder)
+        folders_ = Folders{workspace_.gameFolder, workspace_.dataFolder, std::nullopt, {}};
+    return *folders_;
+}
+
 fs::path BackupKeeper::folder() const
 {
-    // Its name follows the game folder's full path with its links resolved: worked out once
-    // per game and data folder, not at every file an operation touches.
-    const std::lock_guard lock(folderMutex_);
-    if (!folderFor_ || folderFor_->first != workspace_.gameFolder || folderFor_->second != workspace_.dataFolder) {
-        folder_ = backupFolder(workspace_);
-        folderFor_ = {workspace_.gameFolder, workspace_.dataFolder};
-    }
-    return folder_;
+    // Its name follows the game folder's full path with its links resolved.
+    const std::lock_guard lock(foldersMutex_);
+    auto& known = folders();
+    if (!known.backups)
+        known.backups = backupFolder(workspace_);
+    return *known.backups;
 }
 
 fs::path BackupKeeper::modListFile() const
@@ -253,15 +260,10 @@ bool BackupKeeper::inGameFolder(const fs::path& path) const
 {
     if (workspace_.gameFolder.empty())
         return false;
-    // Asked for every file an operation opens (a mod switch opens each entry's files): each
-    // folder is compared with the game's once.
+    // A mod switch opens each entry's files: each folder is compared with the game's once.
     const auto folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    const std::lock_guard lock(folderMutex_);
-    if (comparedWith_ != workspace_.gameFolder) {
-        compared_.clear();
-        comparedWith_ = workspace_.gameFolder;
-    }
-    const auto [known, fresh] = compared_.try_emplace(os::textOf(folder));
+    const std::lock_guard lock(foldersMutex_);
+    const auto [known, fresh] = folders().compared.try_emplace(os::textOf(folder));
     if (fresh)
         known->second = sameFolder(folder, workspace_.gameFolder);
     return known->second;

@@ -122,11 +122,15 @@ private:
 
     const Workspace& workspace_;
     Now now_;
-    mutable std::mutex folderMutex_;
-    mutable std::optional<std::pair<std::filesystem::path, std::filesystem::path>> folderFor_;   // game and data folder
-    mutable std::filesystem::path folder_;
-    mutable std::filesystem::path comparedWith_;             // the game folder of compared_
-    mutable std::map<std::string, bool> compared_;           // folder: the game folder or not
+    // What follows from the game and data folders, worked out once while they stay.
+    struct Folders {
+        std::filesystem::path game, data;
+        std::optional<std::filesystem::path> backups;   // folder()
+        std::map<std::string, bool> compared;           // a folder: the game folder or not
+    };
+    Folders& folders() const;   // with foldersMutex_ held
+    mutable std::mutex foldersMutex_;
+    mutable std::optional<Folders> folders_;
 };
 
 } // namespace quorvex

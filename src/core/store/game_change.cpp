@@ -208,8 +208,11 @@ void GameChange::replacingAll(std::span<const std::pair<fs::path, fs::path>> fil
         fs::create_directories(keeper_.folder(), ignored);
         appendDurably(journalFile(keeper_), lines);
     } catch (const FileError& failure) {
-        throw FileError("Could not write the journal of the change (" + std::string(failure.what()) + "), so "
-                        + (files.size() == 1 ? files.front().first.filename().string() : std::string("no file")) + " was not changed");
+        std::string names;
+        for (const auto& file : files)
+            names += (names.empty() ? "" : ", ") + file.first.filename().string();
+        throw FileError("Could not write the journal of the change (" + std::string(failure.what()) + "), so " + names
+                        + (files.size() == 1 ? " was" : " were") + " not changed");
     }
     journalled_ = true;
     for (const auto& [place, after] : afters)

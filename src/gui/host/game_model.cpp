@@ -12,6 +12,15 @@
 
 namespace quorvex {
 
+namespace {
+
+FileVersion versionOf(const os::Status& status)
+{
+    return {true, status.size, status.modified, status.identity};
+}
+
+} // namespace
+
 struct GameModel::Holder {
     QObject* owner;
     EditHolder* edits;
@@ -127,7 +136,7 @@ GameModel::Versions GameModel::onDisk() const
     for (std::size_t i = 0; i < FileCount; ++i) {
         os::Status status;
         if (os::status(findGameFile(folder, GameFiles[i].name), status) && status.regular)
-            versions[i] = {true, status.size, status.modified, status.identity};
+            versions[i] = versionOf(status);
     }
     return versions;
 }
@@ -235,7 +244,7 @@ std::shared_ptr<const std::vector<std::uint8_t>> GameModel::held(const std::file
         if (!os::status(path, status) || !status.regular)
             return nullptr;
         const std::lock_guard lock(heldMutex_);
-        return known_[i] == FileVersion{true, status.size, status.modified, status.identity} ? asRead_[i] : nullptr;
+        return known_[i] == versionOf(status) ? asRead_[i] : nullptr;
     }
     return nullptr;
 }
